@@ -1,0 +1,9 @@
+// disasm MovieObject.bdmv, run MovieObject.bdmv
+
+#include "cli/commands.h"
+
+namespace navora::cli {
+
+void registerNavCommands(CLI::App&, CliState&) {}
+
+}  // namespace navora::cli

@@ -1,0 +1,76 @@
+#pragma once
+// Big-endian field reader and writer for the BDMV database files.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace navora {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Reads big-endian fields from a byte buffer, from the current position on.
+// Every read is bounds-checked: a read past the end throws FormatError naming
+// the file and the offset of the field, and leaves the position unchanged.
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const std::uint8_t> data, std::string name = {});
+
+    std::uint8_t readbyte();
+    std::uint16_t readword();
+    std::uint32_t read3byte();
+    std::uint32_t readlword();
+    std::uint64_t read5byte();
+    // Reads n bytes and keeps the characters before the first NUL byte.
+    std::string readstring(std::size_t n);
+    // Reads n bytes unchanged.
+    Bytes readbytes(std::size_t n);
+    void skip(std::size_t n);
+
+    std::size_t pos() const { return pos_; }
+    std::size_t size() const { return data_.size(); }
+    std::size_t remaining() const { return data_.size() - pos_; }
+    bool atEnd() const { return pos_ >= data_.size(); }
+    // Moves to an absolute offset; an offset beyond the end is a format error.
+    void seek(std::size_t offset);
+    const std::string& name() const { return name_; }
+
+    // Throws FormatError at the current position with the given reason.
+    [[noreturn]] void fail(const std::string& reason) const;
+
+private:
+    void need(std::size_t n, const char* what) const;
+
+    std::span<const std::uint8_t> data_;
+    std::size_t pos_ = 0;
+    std::string name_;
+};
+
+// Appends big-endian fields to a growable buffer.
+class ByteWriter {
+public:
+    void putbyte(std::uint8_t v) { buf_.push_back(v); }
+    void putword(std::uint16_t v);
+    void put3byte(std::uint32_t v);
+    void putlword(std::uint32_t v);
+    void put5byte(std::uint64_t v);
+    // Writes the text cut to width bytes, padded with NUL bytes to width.
+    void putstring(std::string_view text, std::size_t width);
+    void putbytes(std::span<const std::uint8_t> bytes);
+    void putzeros(std::size_t n) { buf_.insert(buf_.end(), n, 0); }
+
+    // Overwrites a 32-bit field already written at offset.
+    void patchlword(std::size_t offset, std::uint32_t v);
+
+    std::size_t size() const { return buf_.size(); }
+    const Bytes& bytes() const { return buf_; }
+    Bytes take() { return std::move(buf_); }
+
+private:
+    Bytes buf_;
+};
+
+}  // namespace navora

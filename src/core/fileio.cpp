@@ -1,0 +1,102 @@
+#include "core/fileio.h"
+
+#include "core/errors.h"
+
+#include <fmt/format.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace navora {
+
+namespace {
+
+WriteFaultHook& faultHook() {
+    static WriteFaultHook hook;
+    return hook;
+}
+
+std::string sysError(const char* what, const fs::path& p) {
+    return fmt::format("Cannot {} {}: {}", what, p.string(), std::strerror(errno));
+}
+
+// Closes a descriptor on scope exit.
+struct Fd {
+    int fd = -1;
+    ~Fd() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+}  // namespace
+
+void setWriteFaultHook(WriteFaultHook hook) { faultHook() = std::move(hook); }
+
+Bytes readWholeFile(const fs::path& path) {
+    Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (f.fd < 0) throw IoError(sysError("open", path));
+    Bytes data;
+    std::uint8_t chunk[65536];
+    for (;;) {
+        ssize_t n = ::read(f.fd, chunk, sizeof chunk);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw IoError(sysError("read", path));
+        }
+        if (n == 0) break;
+        data.insert(data.end(), chunk, chunk + n);
+    }
+    return data;
+}
+
+void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data) {
+    fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    std::string tmpl = (dir / ("." + path.filename().string() + ".navora-XXXXXX")).string();
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) throw IoError(sysError("create a temporary file beside", path));
+    fs::path tmp = tmpl;
+    auto cleanup = [&](const std::string& msg) {
+        ::close(fd);
+        ::unlink(tmp.c_str());
+        throw IoError(msg);
+    };
+    std::size_t done = 0;
+    while (done < data.size()) {
+        std::size_t want = std::min<std::size_t>(data.size() - done, 1 << 20);
+        ssize_t n = ::write(fd, data.data() + done, want);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            cleanup(sysError("write", tmp));
+        }
+        done += static_cast<std::size_t>(n);
+        if (faultHook()) {
+            try {
+                faultHook()(done);
+            } catch (const std::exception& e) {
+                cleanup(fmt::format("Cannot write {}: {}", path.string(), e.what()));
+            }
+        }
+    }
+    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        ::fchmod(fd, st.st_mode & 07777);
+    else
+        ::fchmod(fd, 0644);
+    if (::fsync(fd) != 0) cleanup(sysError("flush", tmp));
+    if (::close(fd) != 0) {
+        ::unlink(tmp.c_str());
+        throw IoError(sysError("close", tmp));
+    }
+    if (::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::string msg = sysError("replace", path);
+        ::unlink(tmp.c_str());
+        throw IoError(msg);
+    }
+}
+
+}  // namespace navora

@@ -1,0 +1,29 @@
+#pragma once
+// Whole-file reading and atomic saving.
+
+#include "core/bytes.h"
+
+#include <filesystem>
+#include <functional>
+#include <span>
+
+namespace navora {
+
+namespace fs = std::filesystem;
+
+// Reads a whole file. Throws IoError naming the file when it cannot be read.
+Bytes readWholeFile(const fs::path& path);
+
+// Writes data to path atomically: the bytes go to a temporary file beside the
+// target, which is flushed and then renamed over the target. When anything
+// fails the temporary file is removed, the previous file stays as it was and
+// IoError is thrown.
+void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data);
+
+// Test hook: when set, called after each chunk written to the temporary file
+// with the number of bytes written so far; throwing from it simulates a write
+// that fails part-way.
+using WriteFaultHook = std::function<void(std::size_t written)>;
+void setWriteFaultHook(WriteFaultHook hook);
+
+}  // namespace navora

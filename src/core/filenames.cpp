@@ -1,0 +1,114 @@
+#include "core/filenames.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace navora {
+
+namespace fs = std::filesystem;
+
+FileNameSet FileNameSet::make(bool use83) {
+    if (use83) return {"INDEX.BDM", "MOVIEOBJ.BDM", ".MPL", ".CLP", ".MTS"};
+    return {"index.bdmv", "MovieObject.bdmv", ".mpls", ".clpi", ".m2ts"};
+}
+
+std::string chosenFolderToBdmv(std::string chosen) {
+    if (chosen.empty() || chosen.back() != kSep) chosen += kSep;
+    if (chosen.size() < 5 || chosen.compare(chosen.size() - 5, 4, "BDMV") != 0) chosen += std::string("BDMV") + kSep;
+    return chosen;
+}
+
+std::string folderFromArgument(const std::string& argument) {
+    std::error_code ec;
+    fs::path p(argument);
+    fs::path dir;
+    if (fs::is_directory(p, ec)) {
+        dir = p;
+        if (!fs::exists(dir / "index.bdmv", ec) && !fs::exists(dir / "INDEX.BDM", ec) &&
+            fs::is_directory(dir / "BDMV", ec))
+            dir /= "BDMV";
+    } else {
+        dir = p.parent_path();
+        if (dir.empty()) dir = ".";
+    }
+    std::string s = dir.lexically_normal().string();
+    if (s.empty() || s.back() != kSep) s += kSep;
+    return s;
+}
+
+namespace {
+
+// The mount table entry whose mount point is dir: returns its source device.
+std::string mountSourceOf(const fs::path& dir) {
+    std::ifstream in("/proc/self/mountinfo");
+    std::string line;
+    std::error_code ec;
+    fs::path canon = fs::weakly_canonical(dir, ec);
+    while (std::getline(in, line)) {
+        std::istringstream ss(line);
+        std::string id, parent, devno, root, mountPoint;
+        ss >> id >> parent >> devno >> root >> mountPoint;
+        if (fs::path(mountPoint) != canon) continue;
+        std::string tok;
+        while (ss >> tok && tok != "-") {
+        }
+        std::string fstype, source;
+        ss >> fstype >> source;
+        return source;
+    }
+    return {};
+}
+
+// /dev/disk/by-label encodes some characters as \xHH.
+std::string decodeLabel(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') {
+            out.push_back(static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)));
+            i += 3;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string volumeLabelAt(const fs::path& dir) {
+    std::string source = mountSourceOf(dir);
+    if (source.empty() || source[0] != '/') return {};
+    std::error_code ec;
+    fs::path device = fs::weakly_canonical(source, ec);
+    for (fs::directory_iterator it("/dev/disk/by-label", ec), end; !ec && it != end; it.increment(ec)) {
+        if (fs::weakly_canonical(it->path(), ec) == device) return decodeLabel(it->path().filename().string());
+    }
+    return {};
+}
+
+std::string discName(const std::string& folder, const std::function<std::string(const fs::path&)>& labelOf) {
+    if (folder.size() < 6) return {};
+    std::string parent = folder.substr(0, folder.size() - 6);
+    std::size_t sep = parent.rfind(kSep);
+    std::string name = sep == std::string::npos ? parent : parent.substr(sep + 1);
+    // The BDMV folder at the root of a filesystem: the filesystem's label names the disc.
+    std::string root = parent.empty() ? std::string(1, kSep) : parent;
+    std::string label = labelOf ? labelOf(root) : std::string();
+    if (!label.empty()) {
+        std::transform(label.begin(), label.end(), label.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        return label;
+    }
+    return name.empty() ? std::string(1, kSep) : name;
+}
+
+std::string mainWindowTitle(const std::string& disc) {
+    std::string t = std::string("Navora v") + NAVORA_VERSION_TEXT;
+    if (!disc.empty()) t += " [" + disc + "]";
+    return t;
+}
+
+}  // namespace navora

@@ -1,0 +1,243 @@
+#include "core/workspace.h"
+
+#include "core/errors.h"
+#include "core/fileio.h"
+#include "navdb/index_io.h"
+#include "navdb/movieobject_io.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace navora {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> listFiles(const std::string& dir, const std::string& ext) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code fec;
+        if (it->is_directory(fec)) continue;
+        std::string file = it->path().filename().string();
+        std::string name;
+        if (ext.empty()) {
+            // Any file: the name without its extension.
+            std::size_t dot = file.rfind('.');
+            name = dot == std::string::npos ? file : file.substr(0, dot);
+        } else {
+            if (file.size() <= ext.size() || file.compare(file.size() - ext.size(), ext.size(), ext) != 0) continue;
+            name = file.substr(0, file.size() - ext.size());
+        }
+        if (!name.empty()) names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool backupStep(Log& log, const std::string& path, const std::string& displayName, const WorkspaceOptions& options) {
+    log.errorFlag = false;
+    log.dlog0("Saving " + displayName);
+    if (options.backup) {
+        const std::string backup = backupPath(path);
+        std::error_code ec;
+        if (options.backupMode == BackupMode::Overwrite) fs::remove(backup, ec);
+        const bool backupExists = fs::exists(backup, ec);
+        const bool make = options.backupMode != BackupMode::OnlyFirst || !backupExists;
+        if (make && fs::exists(path, ec)) {
+            // A rename never replaces an existing backup: "Stop if exists" stops here.
+            bool ok = !fs::exists(backup, ec);
+            if (ok) {
+                fs::rename(path, backup, ec);
+                ok = !ec;
+            }
+            if (!ok) log.erlog("Cannot create backup file.");
+        }
+    }
+    return !log.errorFlag;
+}
+
+bool saveDatabaseFile(Log& log, const std::string& path, const std::string& displayName, const Bytes& data,
+                      const WorkspaceOptions& options, const std::string& discBackup) {
+    std::error_code ec;
+    const bool existed = fs::exists(path, ec);
+    if (!backupStep(log, path, displayName, options)) return false;
+    try {
+        saveAtomic(path, data);
+    } catch (const IoError& e) {
+        // The backup step may have moved the previous file aside: put it back.
+        const std::string backup = backupPath(path);
+        if (existed && !fs::exists(path, ec) && fs::exists(backup, ec)) fs::rename(backup, path, ec);
+        log.erlog(e.what());
+        return false;
+    }
+    log.log(displayName + " saved.");
+    log.slogR();
+    if (!discBackup.empty() && options.saveToBackupDir) {
+        // The disc's BACKUP copy is a convenience; a failed copy is not reported.
+        fs::copy_file(path, discBackup, fs::copy_options::overwrite_existing, ec);
+    }
+    return true;
+}
+
+void Workspace::clear() {
+    playlists.clear();
+    clipinfos.clear();
+    bdjObjects.clear();
+    streams.clear();
+    index = TINDX{};
+    mobj = TMOBJ{};
+    indexLoaded = mobjLoaded = soundPresent = folderRead = false;
+    streamsFound = streamsMissing = 0;
+    disc.clear();
+}
+
+bool Workspace::checkFolder(Log& log, const std::string& name) {
+    std::error_code ec;
+    const bool ok = fs::is_directory(folder + name, ec);
+    log.log("[bl]" + name + "[/bl] folder: " + (ok ? "[b]OK[/b]" : "[re]missing[/re]"));
+    return ok;
+}
+
+bool Workspace::checkFile(Log& log, const std::string& name) {
+    std::error_code ec;
+    const bool ok = fs::exists(folder + name, ec);
+    log.log(name + ": " + (ok ? "[b]OK[/b]" : "[re]missing[/re]"));
+    return ok;
+}
+
+bool Workspace::checkAndRead(Log& log) {
+    clear();
+    if (!folder.empty() && folder.back() != kSep) folder += kSep;
+    bool check = true;
+    log.log("Checking required files and directories...");
+    check &= checkFolder(log, "PLAYLIST");
+    check &= checkFolder(log, "CLIPINF");
+    if (!options.use83) check &= checkFolder(log, "BACKUP");
+    const FileNameSet n = names();
+    check &= checkFile(log, n.index);
+    check &= checkFile(log, n.movieObject);
+    if (!check) {
+        log.erlog("[b]Check failed.[/b]");
+        return false;
+    }
+    log.slog("", 1);
+    readAll(log);
+
+    soundPresent = checkFolder(log, "AUXDATA") && checkFile(log, std::string("AUXDATA") + kSep + kSoundFile);
+
+    disc = discName(folder);
+    folderRead = true;
+
+    checkFolder(log, "STREAM");
+    checkStreams(log);
+    checkFolder(log, "META");
+    checkFolder(log, "BDJO");
+    checkFolder(log, "JAR");
+    log.log("");
+    log.slogR();
+    return true;
+}
+
+void Workspace::checkStreams(Log& log) {
+    streams.assign(clipinfos.size(), TAVStream{});
+    streamsFound = streamsMissing = 0;
+    const DiscPaths p = paths();
+    for (std::size_t i = 0; i < clipinfos.size(); ++i) {
+        const std::string path = p.stream(clipinfos[i]);
+        std::error_code ec;
+        const auto size = fs::file_size(path, ec);
+        if (ec) {
+            ++streamsMissing;
+            log.log("  Stream " + clipinfos[i] + names().streamExt + " [re]missing[/re]");
+        } else {
+            streams[i] = {path, size};
+            ++streamsFound;
+        }
+    }
+    std::string line = fmt::format("  Found [b]{}[/b] AV streams", streamsFound);
+    if (streamsMissing > 0) line += fmt::format(", [re]missing[/re] [b]{}[/b]", streamsMissing);
+    log.log(line);
+}
+
+bool Workspace::readMovieObjectsStep(Log& log) {
+    const std::string name = names().movieObject;
+    log.dlog0("Reading " + name);
+    try {
+        Bytes data = readWholeFile(paths().movieObject());
+        mobj = readMovieObjects(data, name);
+        mobjLoaded = true;
+        log.slog(fmt::format("{}/{}", data.size(), data.size()), 1);
+        log.log(fmt::format("  Found [b]{}[/b] objects, [b]{}[/b] extended entry.", mobj.mobjs.objects.size(),
+                            mobj.ext.entries.size()));
+    } catch (const WrongTypeError&) {
+        log.erlog("Format error " + name);
+    } catch (const FormatError& e) {
+        log.erlog("Format error " + name);
+        log.log("  " + std::string(e.what()));
+    } catch (const IoError& e) {
+        log.erlog(e.what());
+    }
+    return mobjLoaded;
+}
+
+bool Workspace::readIndexStep(Log& log, bool& stop) {
+    const std::string name = names().index;
+    log.dlog0("Reading " + name);
+    try {
+        Bytes data = readWholeFile(paths().index());
+        std::optional<std::size_t> count;
+        if (mobjLoaded) count = mobj.mobjs.objects.size();
+        index = readIndex(data, name, count);
+        indexLoaded = true;
+        log.log(fmt::format("  Found [b]{}[/b] titles, [b]{}[/b] extended entry.", index.indexes.titles.size(),
+                            index.ext.entries.size()));
+    } catch (const TooManyTitlesError& e) {
+        log.log(fmt::format("Error in {} (number of title: {})", name, e.count()));
+        stop = true;
+    } catch (const FormatError& e) {
+        log.erlog(fmt::format("{} format error at ${:08X}", name, e.offset()));
+        if (!dynamic_cast<const WrongTypeError*>(&e)) log.log("  " + e.reason());
+    } catch (const IoError& e) {
+        log.erlog(e.what());
+    }
+    return indexLoaded;
+}
+
+void Workspace::readAll(Log& log) {
+    readMovieObjectsStep(log);
+
+    const DiscPaths p = paths();
+    const FileNameSet n = names();
+    log.dlog0("Reading playlists");
+    playlists = listFiles(folder + "PLAYLIST", n.playlistExt);
+    log.log(fmt::format("  Found [b]{}[/b] playlists.", playlists.size()));
+
+    log.dlog0("Reading clipinfos");
+    clipinfos = listFiles(folder + "CLIPINF", n.clipExt);
+    log.log(fmt::format("  Found [b]{}[/b] clipinfos.", clipinfos.size()));
+
+    std::error_code ec;
+    if (fs::is_directory(folder + "BDJO", ec)) bdjObjects = listFiles(folder + "BDJO", "");
+
+    bool stop = false;
+    readIndexStep(log, stop);
+    if (stop) return;
+    log.slogR();
+}
+
+bool Workspace::saveIndex(Log& log) {
+    if (!indexLoaded) return false;
+    const std::string name = names().index;
+    return saveDatabaseFile(log, paths().index(), name, writeIndex(index), options, paths().discBackup(name));
+}
+
+bool Workspace::saveMovieObjects(Log& log) {
+    if (!mobjLoaded) return false;
+    const std::string name = names().movieObject;
+    return saveDatabaseFile(log, paths().movieObject(), name, writeMovieObjects(mobj), options,
+                            paths().discBackup(name));
+}
+
+}  // namespace navora

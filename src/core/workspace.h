@@ -1,0 +1,100 @@
+#pragma once
+// The disc workspace: the open BDMV folder, its file lists and database
+// models, the check-and-read and read-all sequences, and the backup step
+// that precedes every save of a database file.
+
+#include "core/bytes.h"
+#include "core/filenames.h"
+#include "core/log.h"
+#include "navdb/index.h"
+#include "navdb/movieobject.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace navora {
+
+enum class BackupMode { OnlyFirst = 0, Overwrite = 1, StopIfExists = 2 };
+
+struct WorkspaceOptions {
+    bool autoRead = true;         // "Auto Read"
+    bool backup = true;           // "Create backup files"
+    BackupMode backupMode = BackupMode::OnlyFirst;
+    bool saveToBackupDir = false;  // "Save to BACKUP dir"
+    bool use83 = false;            // "Use 8.3 filenames"
+    std::string outputFolder;      // "Output folder"
+};
+
+// The stream file of one clip information file; an empty name when missing.
+struct TAVStream {
+    std::string name;
+    std::uint64_t size = 0;
+};
+
+// The backup step before a database file is rewritten. Clears the error flag,
+// logs "Saving <name>", and makes the backup by the options. Returns false
+// (with "Cannot create backup file." logged) when the save must not go on.
+bool backupStep(Log& log, const std::string& path, const std::string& displayName, const WorkspaceOptions& options);
+
+// The whole save of a database file: backup step, atomic write, "<name>
+// saved.", "Ready.", and the copy into BACKUP when discBackup is not empty and
+// "Save to BACKUP dir" is on. A failed write is reported with erlog and the
+// previous file is put back. Returns whether the file was written.
+bool saveDatabaseFile(Log& log, const std::string& path, const std::string& displayName, const Bytes& data,
+                      const WorkspaceOptions& options, const std::string& discBackup = {});
+
+class Workspace {
+public:
+    WorkspaceOptions options;
+    std::string folder;  // the BDMV folder path, ending with a separator
+
+    FileNameSet names() const { return FileNameSet::make(options.use83); }
+    DiscPaths paths() const { return {folder, names()}; }
+
+    // Name lists in listing order (names without extensions).
+    std::vector<std::string> playlists;
+    std::vector<std::string> clipinfos;
+    std::vector<std::string> bdjObjects;
+    std::vector<TAVStream> streams;  // one per clip information name
+
+    TINDX index;
+    TMOBJ mobj;
+    bool indexLoaded = false;
+    bool mobjLoaded = false;
+    bool soundPresent = false;  // AUXDATA and AUXDATA/sound.bdmv both exist
+    bool folderRead = false;    // the check passed and read-all ran
+    std::string disc;           // disc name once a folder was read
+
+    // Stream file check results of the last read.
+    std::size_t streamsFound = 0;
+    std::size_t streamsMissing = 0;
+
+    // Check-and-read: checks the required folders and files, and when they are
+    // all there runs read-all, the sound check and the informational checks.
+    // Returns false when the check failed ("Check failed.").
+    bool checkAndRead(Log& log);
+
+    // Read-all: movie objects, playlists, clip information, BD-J objects, index.
+    void readAll(Log& log);
+
+    // Saves index.bdmv / MovieObject.bdmv through the backup step.
+    bool saveIndex(Log& log);
+    bool saveMovieObjects(Log& log);
+
+    // Empties every list and model.
+    void clear();
+
+private:
+    bool checkFolder(Log& log, const std::string& name);
+    bool checkFile(Log& log, const std::string& name);
+    void checkStreams(Log& log);
+    bool readMovieObjectsStep(Log& log);
+    bool readIndexStep(Log& log, bool& stop);
+};
+
+// Lists the files of dir whose names end with ext (any file when ext is
+// empty), without the extension, sorted by name. Directories are skipped.
+std::vector<std::string> listFiles(const std::string& dir, const std::string& ext);
+
+}  // namespace navora

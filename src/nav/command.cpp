@@ -1,0 +1,1 @@
+#include "nav/command.h"

@@ -1,0 +1,61 @@
+#pragma once
+// index.bdmv: First Playback, Top Menu and the titles of the disc.
+
+#include "core/bytes.h"
+#include "navdb/extdata.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace navora {
+
+constexpr std::uint16_t kNoObject = 0xFFFF;  // movie object reference "none"
+constexpr std::size_t kMaxTitles = 999;      // the reader refuses more
+
+// First Playback or Top Menu.
+struct TIndexEntry {
+    std::uint8_t object_type = 1;    // 1 HDMV, 2 BD-J
+    std::uint8_t playback_type = 0;  // 0..3
+    std::uint16_t mobj_id_ref = kNoObject;
+    std::string bdjo_file_name;  // at most 5 characters
+
+    bool operator==(const TIndexEntry&) const = default;
+};
+
+struct TTitle {
+    std::uint32_t title_number = 0;  // 1-based position; shown, never written
+    std::uint8_t object_type = 1;    // 1 HDMV, 2 BD-J
+    std::uint8_t access_type = 0;    // 0..3
+    std::uint8_t playback_type = 0;  // 0 Movie, 1 Interactive, others kept
+    std::uint16_t mobj_id_ref = 0;
+    std::string bdjo_file_name;
+
+    bool operator==(const TTitle&) const = default;
+};
+
+struct TIndexes {
+    std::uint32_t length = 0;
+    TIndexEntry first_playback;
+    TIndexEntry top_menu;
+    std::vector<TTitle> titles;  // number_of_Titles is titles.size()
+
+    bool operator==(const TIndexes&) const = default;
+};
+
+struct TINDX {
+    std::uint32_t type_indicator = 0x494E4458;  // "INDX"
+    std::uint32_t version = 0x30323030;         // "0200"
+    std::uint32_t indexes_start_address = 78;
+    std::uint32_t extension_data_start_address = 0;
+    Bytes reserved = Bytes(24, 0);
+    std::uint32_t app_info_length = 34;
+    std::uint16_t app_info_flags = 0;
+    std::string content_provider;  // at most 32 characters
+    TIndexes indexes;
+    TExtensionData ext;
+
+    bool operator==(const TINDX&) const = default;
+};
+
+}  // namespace navora

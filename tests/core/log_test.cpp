@@ -1,0 +1,84 @@
+#include "core/log.h"
+#include "core/logviews.h"
+
+#include <gtest/gtest.h>
+
+using namespace navora;
+
+class LogTest : public ::testing::Test {
+protected:
+    void SetUp() override { log.setView(&view); }
+    Log log;
+    RecordingLogView view;
+};
+
+TEST_F(LogTest, ErlogWritesRedErrorAndBoldMessageAndSetsTheFlag) {
+    log.erlog("Cannot create backup file.");
+    ASSERT_EQ(view.lines.size(), 1u);
+    EXPECT_EQ(view.lines[0].plain, "ERROR: Cannot create backup file.");
+    EXPECT_TRUE(view.lines[0].runs[0].style.colour == TextStyle::Colour::Rgb);
+    EXPECT_TRUE(view.lines[0].runs[2].style.bold);
+    EXPECT_TRUE(view.error);
+    EXPECT_EQ(view.panels[1], " Cannot create backup file.");
+    EXPECT_TRUE(log.errorFlag);
+    EXPECT_EQ(view.beeps, 1);
+    // A second error keeps the indicator and the flag; slog removes the indicator only.
+    log.erlog("again");
+    EXPECT_TRUE(log.errorFlag);
+    log.slog("abc", 1);
+    EXPECT_FALSE(view.error);
+    EXPECT_EQ(view.panels[1], " abc ");
+    EXPECT_TRUE(log.errorFlag);
+}
+
+TEST_F(LogTest, LineOperations) {
+    log.log("");
+    log.log2("word");
+    log.dlog("Checking [b]x[/b]");
+    log.dlog0("Reading playlists");
+    EXPECT_EQ(view.plainLines(), (std::vector<std::string>{"", "word", "", "Checking x", "Reading playlists"}));
+    EXPECT_EQ(view.panels[0], " Reading playlists ");
+    EXPECT_EQ(view.panels[1], "  ");
+    log.slogR();
+    EXPECT_EQ(view.panels[0], " Ready. ");
+}
+
+TEST_F(LogTest, ErslogTouchesOnlyTheStatusBar) {
+    log.erslog("See Status");
+    EXPECT_TRUE(view.lines.empty());
+    EXPECT_TRUE(view.error);
+    EXPECT_FALSE(log.errorFlag);
+}
+
+TEST_F(LogTest, CancelAsksOnlyAfterTheConfirmationFlagIsSet) {
+    log.cancelClick();
+    EXPECT_TRUE(log.cancelFlag);
+    EXPECT_TRUE(view.questions.empty());
+
+    log.PrBarOn();
+    EXPECT_FALSE(log.cancelFlag);
+    log.cancelConfirm = true;
+    view.answer = false;
+    log.cancelClick();
+    EXPECT_FALSE(log.cancelFlag);
+    ASSERT_EQ(view.questions.size(), 1u);
+    EXPECT_EQ(view.questions[0], "Are you sure to stop?");
+
+    view.answer = true;
+    log.cancelClick();
+    EXPECT_TRUE(log.cancelFlag);
+    EXPECT_EQ(view.panels[1], " Cancelled. ");
+    EXPECT_EQ(view.lines.back().plain, "");
+
+    // A running trace takes the click.
+    log.cancelFlag = false;
+    log.traceCancelHandler = [] { return true; };
+    log.cancelClick();
+    EXPECT_FALSE(log.cancelFlag);
+}
+
+TEST(TerminalLogView, ColoursOnlyWhenAsked) {
+    MarkedLine l = parseMarkup("a [b]b[/b] [re]c[/re]");
+    EXPECT_EQ(TerminalLogView::render(l, false), "a b c");
+    EXPECT_EQ(TerminalLogView::render(l, true), "a \x1b[1mb\x1b[0m \x1b[38;2;255;0;0mc\x1b[0m");
+}

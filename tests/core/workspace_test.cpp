@@ -1,0 +1,116 @@
+#include "core/logviews.h"
+#include "core/workspace.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace navora;
+using navora::test::TempDir;
+using navora::test::writeFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// A folder with the required layout; the database files are empty stand-ins.
+void makeLayout(const fs::path& bdmv, bool withBackup, bool use83) {
+    fs::create_directories(bdmv / "PLAYLIST");
+    fs::create_directories(bdmv / "CLIPINF");
+    if (withBackup) fs::create_directories(bdmv / "BACKUP");
+    writeFile(bdmv / (use83 ? "INDEX.BDM" : "index.bdmv"), {});
+    writeFile(bdmv / (use83 ? "MOVIEOBJ.BDM" : "MovieObject.bdmv"), {});
+}
+
+struct CheckRun {
+    bool ok;
+    std::vector<std::string> lines;
+    Workspace ws;
+};
+
+CheckRun check(const fs::path& bdmv, bool use83 = false) {
+    Log log;
+    RecordingLogView view;
+    log.setView(&view);
+    CheckRun r;
+    r.ws.options.use83 = use83;
+    r.ws.folder = bdmv.string() + "/";
+    r.ok = r.ws.checkAndRead(log);
+    r.lines = view.plainLines();
+    return r;
+}
+
+}  // namespace
+
+TEST(Workspace, MissingRequiredItemsFailTheCheck) {
+    TempDir dir;
+    fs::create_directories(dir / "BDMV" / "PLAYLIST");
+    CheckRun r = check(dir / "BDMV");
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(contains(r.lines, "PLAYLIST folder: OK"));
+    EXPECT_TRUE(contains(r.lines, "CLIPINF folder: missing"));
+    EXPECT_TRUE(contains(r.lines, "BACKUP folder: missing"));
+    EXPECT_TRUE(contains(r.lines, "index.bdmv: missing"));
+    EXPECT_TRUE(contains(r.lines, "MovieObject.bdmv: missing"));
+    EXPECT_EQ(r.lines.back(), "ERROR: Check failed.");
+}
+
+TEST(Workspace, BackupFolderIsRequiredOnlyWithLongNames) {
+    TempDir dir;
+    makeLayout(dir / "BDMV", /*withBackup=*/false, /*use83=*/true);
+    EXPECT_TRUE(check(dir / "BDMV", true).ok);
+    TempDir dir2;
+    makeLayout(dir2 / "BDMV", false, false);
+    EXPECT_FALSE(check(dir2 / "BDMV", false).ok);
+}
+
+TEST(Workspace, StreamCheckCountsFoundAndMissing) {
+    TempDir dir;
+    const fs::path bdmv = dir / "BDMV";
+    makeLayout(bdmv, true, false);
+    fs::create_directories(bdmv / "STREAM");
+    for (const char* n : {"00001", "00002", "00003"}) writeFile(bdmv / "CLIPINF" / (std::string(n) + ".clpi"), {});
+    writeFile(bdmv / "STREAM" / "00002.m2ts", Bytes(192 * 3, 0x47));
+    CheckRun r = check(bdmv);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(contains(r.lines, "  Found 3 clipinfos."));
+    EXPECT_TRUE(contains(r.lines, "  Stream 00001.m2ts missing"));
+    EXPECT_TRUE(contains(r.lines, "  Found 1 AV streams, missing 2"));
+    ASSERT_EQ(r.ws.streams.size(), 3u);
+    EXPECT_EQ(r.ws.streams[0].name, "");
+    EXPECT_EQ(r.ws.streams[1].size, 192u * 3);
+    EXPECT_EQ(r.lines.back(), "");
+}
+
+// Every corpus disc passes the check, and the counts equal the files on disk.
+TEST(Workspace, CorpusDiscsPassTheCheckWithTheirFileCounts) {
+    const auto discs = navora::test::corpusDiscs();
+    ASSERT_FALSE(discs.empty()) << "corpus not found at " << navora::test::corpusDir();
+    auto count = [](const fs::path& dir, const std::string& ext) {
+        std::size_t n = 0;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(dir, ec))
+            if (e.is_regular_file() && e.path().extension() == ext) ++n;
+        return n;
+    };
+    for (const auto& disc : discs) {
+        SCOPED_TRACE(disc.string());
+        const fs::path bdmv = disc / "BDMV";
+        CheckRun r = check(bdmv);
+        ASSERT_TRUE(r.ok);
+        const std::size_t clips = count(bdmv / "CLIPINF", ".clpi");
+        std::size_t streams = 0;
+        for (const auto& e : fs::directory_iterator(bdmv / "CLIPINF"))
+            if (fs::exists(bdmv / "STREAM" / e.path().filename().replace_extension(".m2ts"))) ++streams;
+        EXPECT_TRUE(contains(r.lines, "  Found " + std::to_string(count(bdmv / "PLAYLIST", ".mpls")) + " playlists."));
+        EXPECT_TRUE(contains(r.lines, "  Found " + std::to_string(clips) + " clipinfos."));
+        std::string avLine = "  Found " + std::to_string(streams) + " AV streams";
+        if (streams < clips) avLine += ", missing " + std::to_string(clips - streams);
+        EXPECT_TRUE(contains(r.lines, avLine));
+        EXPECT_EQ(r.ws.disc, disc.filename().string());
+    }
+}

@@ -1,0 +1,82 @@
+#include "support/testsupport.h"
+
+#include "core/fileio.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace navora::test {
+
+TempDir::TempDir() {
+    std::random_device rd;
+    path_ = fs::temp_directory_path() / ("navora-test-" + std::to_string(rd()) + std::to_string(rd()));
+    fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+fs::path corpusDir() { return fs::path(NAVORA_CORPUS_DIR); }
+
+std::vector<fs::path> corpusDiscs() {
+    std::vector<fs::path> out;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(corpusDir() / "tsmuxer", ec))
+        if (e.is_directory() && fs::is_directory(e.path() / "BDMV")) out.push_back(e.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<fs::path> corpusFiles(const std::string& name) {
+    std::vector<fs::path> out;
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(corpusDir(), ec))
+        if (e.is_regular_file() && e.path().filename() == name) out.push_back(e.path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+Bytes readFile(const fs::path& p) { return readWholeFile(p); }
+
+void writeFile(const fs::path& p, const Bytes& data) {
+    std::ofstream f(p, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+}
+
+namespace {
+std::string quote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+std::string slurp(const fs::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+}  // namespace
+
+CliResult runCli(const std::vector<std::string>& args) {
+    TempDir tmp;
+    std::string cmd = quote(NAVORA_CLI_PATH);
+    for (const auto& a : args) cmd += " " + quote(a);
+    cmd += " >" + quote((tmp / "out").string()) + " 2>" + quote((tmp / "err").string()) + " </dev/null";
+    int status = std::system(cmd.c_str());
+    CliResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = slurp(tmp / "out");
+    r.err = slurp(tmp / "err");
+    return r;
+}
+
+}  // namespace navora::test
