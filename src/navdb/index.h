@@ -13,7 +13,9 @@ namespace navora {
 constexpr std::uint16_t kNoObject = 0xFFFF;  // movie object reference "none"
 constexpr std::size_t kMaxTitles = 999;      // the reader refuses more
 
-// First Playback or Top Menu.
+// First Playback or Top Menu. The entry is on when mobj_id_ref is not
+// kNoObject. A BD-J entry has no reference in the file: the reader sets it to 0
+// (on), and the writer writes an entry that is off as HDMV with kNoObject.
 struct TIndexEntry {
     std::uint8_t object_type = 1;    // 1 HDMV, 2 BD-J
     std::uint8_t playback_type = 0;  // 0..3
@@ -28,14 +30,14 @@ struct TTitle {
     std::uint8_t object_type = 1;    // 1 HDMV, 2 BD-J
     std::uint8_t access_type = 0;    // 0..3
     std::uint8_t playback_type = 0;  // 0 Movie, 1 Interactive, others kept
-    std::uint16_t mobj_id_ref = 0;
-    std::string bdjo_file_name;
+    std::uint16_t mobj_id_ref = 0;   // used when object_type is 1
+    std::string bdjo_file_name;      // used otherwise; at most 5 characters
 
     bool operator==(const TTitle&) const = default;
 };
 
 struct TIndexes {
-    std::uint32_t length = 0;
+    std::uint32_t length = 26;  // bytes after this field: 26 + 12 per title in a file without spare bytes
     TIndexEntry first_playback;
     TIndexEntry top_menu;
     std::vector<TTitle> titles;  // number_of_Titles is titles.size()
@@ -52,10 +54,22 @@ struct TINDX {
     std::uint32_t app_info_length = 34;
     std::uint16_t app_info_flags = 0;
     std::string content_provider;  // at most 32 characters
+    // Bytes between the AppInfoBDMV and the Indexes start address (a longer
+    // AppInfoBDMV); empty in the usual file, where the Indexes start at 78.
+    Bytes spare_before_indexes;
     TIndexes indexes;
+    // Bytes between the last title and the ExtensionData block, or up to the end
+    // of the file when there is none. Kept so that the stored addresses stay true.
+    Bytes spare_after_titles;
     TExtensionData ext;
 
     bool operator==(const TINDX&) const = default;
 };
+
+// The Indexes length of a block without spare bytes: First Playback, Top Menu,
+// the title count and 12 bytes per title.
+inline std::uint32_t indexesLength(const TIndexes& ix) {
+    return static_cast<std::uint32_t>(26 + 12 * ix.titles.size());
+}
 
 }  // namespace navora

@@ -34,9 +34,21 @@ struct TMOBJ {
     std::uint32_t extension_data_start_address = 0;
     Bytes reserved = Bytes(28, 0);
     TObjects mobjs;
+    // Bytes between the last movie object and the ExtensionData block, or up to
+    // the end of the file when there is none. Kept so that the stored addresses
+    // stay true.
+    Bytes spare_after_objects;
     TExtensionData ext;
 
     bool operator==(const TMOBJ&) const = default;
 };
+
+// The MovieObjects length of a block without spare bytes: 6 + the 4-byte head
+// and 12 bytes per command of every object.
+inline std::uint32_t movieObjectsLength(const TObjects& o) {
+    std::uint64_t n = 6;
+    for (const Tmobject& m : o.objects) n += 4 + 12 * std::uint64_t{m.commands.size()};
+    return static_cast<std::uint32_t>(n);
+}
 
 }  // namespace navora

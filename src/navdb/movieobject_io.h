@@ -10,13 +10,30 @@
 
 namespace navora {
 
-// Parses MovieObject.bdmv. Throws FormatError on a type or version mismatch.
-// A file that ends before the declared objects or commands have been read
-// stops there: the objects not reached stay blank but count as objects.
-TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& name);
+// How far a read of MovieObject.bdmv got.
+struct MobjReadReport {
+    bool complete = true;        // every declared object, command and block was there
+    std::size_t stoppedAt = 0;   // file offset where reading ended
+    std::size_t wholeObjects = 0;  // objects read with all their commands
+};
+
+// Parses MovieObject.bdmv. Throws WrongTypeError when the type is not "MOBJ"
+// or the version not "0100"/"0200" (offset 8), and FormatError when the file
+// ends inside the 50-byte header.
+//
+// A file that ends early is read as far as it goes: an object cut inside its
+// command list keeps the whole commands read, an object cut inside its 4-byte
+// head and the objects not reached stay blank but count as objects, and an
+// ExtensionData block that is missing or cut is dropped (start address 0).
+// The MovieObjects length is then set to what the model holds, so that a save
+// writes a consistent file. report, when given, says whether this happened.
+TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& name,
+                       MobjReadReport* report = nullptr);
 
 // The file bytes: 40-byte header, the MovieObjects block, and the
-// ExtensionData block when its start address is not 0.
+// ExtensionData block when its start address is not 0. Spare bytes kept by
+// the reader are written where they were. Throws std::length_error when a
+// count does not fit its 16-bit field.
 Bytes writeMovieObjects(const TMOBJ& mobj);
 
 }  // namespace navora

@@ -38,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlainCase{"file [1].mpls", "file .mpls"},
                       // A "[" with no "]" after it stays as text; a stray "]" too.
                       PlainCase{"a ] b [c", "a ] b [c"}, PlainCase{"x[b]y[/b] [open", "xy [open"}),
-    [](const ::testing::TestParamInfo<PlainCase>& info) { return "case" + std::to_string(info.index); });
+    [](const ::testing::TestParamInfo<PlainCase>& param) { return "case" + std::to_string(param.index); });
 
 TEST(Markup, AtMost255CharactersFollowTheLastTag) {
     const std::string tail(300, 'x');

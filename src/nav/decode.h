@@ -1,0 +1,95 @@
+#pragma once
+// Decoding of navigation command words: the fields of the opcode word, the
+// operand words, and the fixed tables (names, expected operand counts, valid
+// and forbidden words, player status register descriptions).
+
+#include "nav/command.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace navora {
+
+// Where a command list lives: a movie object program or a menu button program.
+// Decides which valid words are forbidden.
+enum class CommandContext { MovieObject, Button };
+
+// --- Fields of word 0 ---
+
+inline unsigned operandCount(std::uint32_t w0) { return w0 >> 29; }
+inline unsigned commandGroup(std::uint32_t w0) { return (w0 >> 27) & 3; }
+inline unsigned commandSubGroup(std::uint32_t w0) { return (w0 >> 24) & 7; }
+inline bool op1Immediate(std::uint32_t w0) { return (w0 >> 23) & 1; }
+inline bool op2Immediate(std::uint32_t w0) { return (w0 >> 22) & 1; }
+inline unsigned branchOption(std::uint32_t w0) { return (w0 >> 16) & 0xF; }
+inline unsigned compareOption(std::uint32_t w0) { return (w0 >> 8) & 0xF; }
+inline unsigned setOption(std::uint32_t w0) { return w0 & 0x1F; }
+// The branch, compare or set option by group; 0 for group 3.
+unsigned commandOption(std::uint32_t w0);
+
+inline unsigned operandCount(const TCommand& c) { return operandCount(c.w[0]); }
+inline unsigned commandGroup(const TCommand& c) { return commandGroup(c.w[0]); }
+inline unsigned commandSubGroup(const TCommand& c) { return commandSubGroup(c.w[0]); }
+inline unsigned commandOption(const TCommand& c) { return commandOption(c.w[0]); }
+
+// --- Operand words ---
+
+enum class RegisterKind { GPR, PSR };
+
+// A register operand names a PSR when bit 31 is set, else a GPR.
+inline RegisterKind registerKind(std::uint32_t w) { return (w & 0x80000000u) ? RegisterKind::PSR : RegisterKind::GPR; }
+inline unsigned psrNumber(std::uint32_t w) { return w & 0x7F; }
+inline unsigned gprNumber(std::uint32_t w) { return w & 0xFFF; }
+inline unsigned registerNumber(std::uint32_t w) {
+    return registerKind(w) == RegisterKind::PSR ? psrNumber(w) : gprNumber(w);
+}
+
+// Operand n (1 or 2): is it immediate, and its word.
+inline bool operandImmediate(const TCommand& c, int n) { return n == 1 ? op1Immediate(c.w[0]) : op2Immediate(c.w[0]); }
+inline std::uint32_t operandWord(const TCommand& c, int n) { return c.w[n == 1 ? 1 : 2]; }
+
+// The three SetSystem commands whose operands hold two flagged sub-fields.
+enum class PackedKind { None, SetStream, SetButtonPage, SetSecondaryStream };
+// The packed kind of word 0: only the exact words 51000001, 51400001,
+// 51800001, 51C00001 (SetStream), the same with option 3 (SetButtonPage)
+// and option 6 (SetSecondaryStream).
+PackedKind packedKind(std::uint32_t w0);
+
+// --- Tables ---
+
+inline constexpr int kGroups = 3;
+inline constexpr int kSubGroups = 8;
+inline constexpr int kOptions = 32;
+inline constexpr int kPsrCount = 128;
+inline constexpr int kGprCount = 4096;
+inline constexpr int kPsrDescriptions = 45;
+
+// "Branch", "Compare", "Set".
+const std::vector<std::string>& groupNames();
+// The sub-group names of a group ("GoTo", "Jump", "Play" / "-" / "Set",
+// "SetSystem"); empty for group 3.
+const std::vector<std::string>& subGroupNames(unsigned group);
+// The command name of (group, sub-group, option); empty for every unlisted
+// combination and for group 3.
+const std::string& commandName(unsigned group, unsigned subGroup, unsigned option);
+inline const std::string& commandName(std::uint32_t w0) {
+    return commandName(commandGroup(w0), commandSubGroup(w0), commandOption(w0));
+}
+// The operand count a command of (group, sub-group, option) takes.
+int expectedOperandCount(unsigned group, unsigned subGroup, unsigned option);
+
+// The valid words 0 as the table is built: 125 entries, 122 distinct.
+const std::vector<std::uint32_t>& validCommandWords();
+bool isValidCommand(std::uint32_t w0);
+// The valid words that are forbidden in a context (12 for movie objects, 10 for buttons).
+const std::vector<std::uint32_t>& forbiddenCommandWords(CommandContext context);
+bool isForbiddenCommand(std::uint32_t w0, CommandContext context);
+
+// The 45 PSR descriptions (PSR 0..44).
+const std::vector<std::string>& psrDescriptions();
+// The description of PSR p; empty for p >= 45.
+std::string_view psrDescription(unsigned p);
+
+}  // namespace navora

@@ -1,0 +1,96 @@
+#pragma once
+// The text form of a navigation command: the five cells of a command grid row
+// and how the grid paints them.
+
+#include "nav/command.h"
+#include "nav/decode.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace navora {
+
+enum class CommandKind { Normal, Invalid, Forbidden };
+
+// Columns of the command grids.
+enum CommandColumn : int { ColNo = 0, ColOpcode = 1, ColDestination = 2, ColSource = 3, ColCommandLine = 4 };
+
+// Column titles of the command grids.
+const std::array<std::string, 5>& commandColumnTitles();
+
+// One command grid row.
+struct CommandRow {
+    std::string no;           // "0000"
+    std::string opcode;       // word 0, 8 upper-case hexadecimal digits
+    std::string destination;  // word 1, plus one blank when operand 1 is used
+    std::string source;       // word 2, plus one blank when operand 2 is used
+    std::string line;         // the command line with its comments
+    CommandKind kind = CommandKind::Normal;
+    bool beep = false;  // an invalid command drawn in a button program: sound the short beep
+
+    std::array<std::string, 5> cells() const { return {no, opcode, destination, source, line}; }
+    const std::string& cell(int column) const;
+};
+
+// The short beep of an invalid button command: 2000 Hz for 40 ms.
+inline constexpr int kInvalidBeepHz = 2000;
+inline constexpr int kInvalidBeepMs = 40;
+
+// The grid row of command c at position index (from 0) of its list.
+CommandRow comm2str(const TCommand& c, std::size_t index, CommandContext context);
+
+// The operand texts alone (" GPR3", ", PSR4", the packed forms ...); empty
+// when the operand count does not reach the operand.
+std::string operandText(const TCommand& c, int operand);
+
+// The program list row "0000  [OPCODE,DEST ,SRC]  line" (no line end).
+std::string programListRow(const CommandRow& row);
+
+// --- Cell painting ---
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+inline constexpr Rgb kRed{255, 0, 0};
+inline constexpr Rgb kOrange{255, 170, 0};
+inline constexpr Rgb kBlue{0, 0, 255};
+inline constexpr Rgb kGrey{160, 160, 164};
+inline constexpr Rgb kCommentGreen{0, 128, 0};
+
+// How one cell is painted. Colours left empty take the platform's colour for
+// the cell's state: header colours for fixed cells, selection colours for
+// selected cells, window colours otherwise.
+struct CellPaint {
+    bool header = false;               // a fixed cell: the grid's header colour
+    bool bold = false;
+    std::optional<Rgb> text;           // text colour
+    std::optional<Rgb> background;     // background when the rule sets it
+    std::string normal;                // drawn first in the normal font
+    std::string italic;                // drawn after it in italics (empty when the cell has no ";")
+    std::optional<Rgb> italicColour;   // colour of the italic part when it differs from text
+};
+
+struct CellState {
+    bool selected = false;
+    bool focused = false;
+    bool fixed = false;
+};
+
+// Paints cell text of column `column` in a row whose command line cell is
+// `commandLine`.
+CellPaint sgCommandsDrawCell(std::string_view text, std::string_view commandLine, int column, CellState state);
+
+// --- Number forms shared with the views ---
+
+std::string hex8(std::uint32_t v);        // "0000ABCD"
+std::string dec4(std::size_t v);          // "0007"
+std::string dec3(std::size_t v);          // "007"
+std::string dec5(std::uint64_t v);        // "00007"
+
+}  // namespace navora

@@ -1,0 +1,477 @@
+#include "nav/machine.h"
+
+#include "nav/disasm.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+
+namespace navora {
+
+std::uint32_t clampCountryCode(std::uint32_t code) { return std::clamp<std::uint32_t>(code, 0x4141, 0x5A5A); }
+
+std::string countryLetters(std::uint32_t code) {
+    return {static_cast<char>((code >> 8) & 0xFF), static_cast<char>(code & 0xFF)};
+}
+
+std::string runEndText(RunEnd end) {
+    switch (end) {
+    case RunEnd::EndOfProgram: return "end of program";
+    case RunEnd::Stopped: return "stopped by a command";
+    case RunEnd::TraceStep: return "trace step";
+    case RunEnd::Cancelled: return "cancelled";
+    case RunEnd::StepLimit: return "step limit";
+    }
+    return {};
+}
+
+NavMachine::NavMachine(Log& log) : log_(log) { ResetRegs(); }
+
+void NavMachine::ResetRegs() {
+    GPR.fill(0);
+    PSR.fill(0);
+    const bool real = options.realValues;
+    PSR[0] = 1;
+    PSR[1] = real ? 1 : 0xFF;
+    PSR[2] = real ? 0x0FFF0001 : 0x0FFF0FFF;
+    PSR[3] = 1;
+    PSR[4] = real ? 0 : 0xFFFF;
+    PSR[5] = real ? 1 : 0xFFFF;
+    PSR[8] = 0xFFFFFFFF;
+    PSR[10] = 0xFFFF;
+    PSR[12] = 0xFF;
+    PSR[14] = 0xFFFF;
+    PSR[15] = 0xAA;
+    PSR[16] = PSR[17] = PSR[18] = 0x656E67;  // "eng"
+    PSR[19] = options.countryCode;
+    // A region index read from the settings is not range-checked; anything
+    // but "B" and "C" counts as "A".
+    const int region = options.region >= 0 && options.region <= 2 ? options.region : 0;
+    PSR[20] = 1u << region;
+    PSR[29] = 3;
+    PSR[30] = 0x0001F0F8;
+    PSR[31] = 0x00030200;
+    PSR[43] = 0xFFFF;
+    PSR[48] = PSR[49] = PSR[50] = 0xFFFFFFFF;
+    PSR[61] = 0xFFFF0000;
+}
+
+std::uint32_t NavMachine::packedRegisterValue(std::uint32_t w0, std::uint32_t w) const {
+    switch (packedKind(w0)) {
+    case PackedKind::SetStream:
+        return (w & 0x8000C000u) + ((GPR[(w >> 16) & 0xFFF] & 0xFF) << 16) + (GPR[w & 0xFFF] & 0xFFF);
+    case PackedKind::SetButtonPage: return (w & 0x80000000u) + (GPR[w & 0xFFF] & 0xFFFF);
+    case PackedKind::SetSecondaryStream: return (w & 0xC08F0000u) + (GPR[w & 0xFFF] & 0xFF);
+    case PackedKind::None: break;
+    }
+    return 0;
+}
+
+namespace {
+
+std::uint32_t operandValue(const TCommand& c, int n, const std::array<std::uint32_t, kGprCount>& gpr,
+                           const std::array<std::uint32_t, kPsrCount>& psr) {
+    const std::uint32_t w = operandWord(c, n);
+    if (operandImmediate(c, n)) return w;
+    return registerKind(w) == RegisterKind::PSR ? psr[psrNumber(w)] : gpr[gprNumber(w)];
+}
+
+}  // namespace
+
+std::uint32_t NavMachine::getop1(const TCommand& c) const {
+    if (operandCount(c) == 0) return 0xDEADBEEF;
+    if (!op1Immediate(c.w[0]) && packedKind(c.w[0]) != PackedKind::None) return packedRegisterValue(c.w[0], c.w[1]);
+    return operandValue(c, 1, GPR, PSR);
+}
+
+std::uint32_t NavMachine::getop2(const TCommand& c) const {
+    if (operandCount(c) == 0) return 0xDEADBEEF;
+    if (!op2Immediate(c.w[0]) && packedKind(c.w[0]) != PackedKind::None) return packedRegisterValue(c.w[0], c.w[2]);
+    return operandValue(c, 2, GPR, PSR);
+}
+
+void NavMachine::setdst(const TCommand& c, std::uint32_t value) {
+    if (operandCount(c) == 0 || op1Immediate(c.w[0])) return;
+    const std::uint32_t w = c.w[1];
+    if (registerKind(w) == RegisterKind::PSR)
+        PSR[psrNumber(w)] = value;
+    else
+        GPR[gprNumber(w)] = value;
+}
+
+void NavMachine::setsrc(const TCommand& c, std::uint32_t value) {
+    if (operandCount(c) == 0 || op2Immediate(c.w[0])) return;
+    const std::uint32_t w = c.w[2];
+    if (registerKind(w) == RegisterKind::PSR)
+        PSR[psrNumber(w)] = value;
+    else
+        GPR[gprNumber(w)] = value;
+}
+
+std::uint32_t NavMachine::rnd(std::uint32_t bound) {
+    if (bound == 0) return 0;
+    if (random) return random(bound) % bound;
+    return std::uniform_int_distribution<std::uint32_t>(0, bound - 1)(rng_);
+}
+
+void NavMachine::report(const std::string& text) { log_.slogw(text, 1); }
+
+namespace {
+
+// A page number held in PSR11 as a page index; out-of-range values name no page.
+int pageIndex(std::uint32_t v) { return v <= 0x7FFFFFFFu ? static_cast<int>(v) : -1; }
+
+// Marks i the enabled button of its button overlap group.
+void enableInGroup(MenuHost& host, int page, int i) {
+    const int group = host.buttonGroup(page, i);
+    if (group >= 0) {
+        const int n = host.buttonCount(page);
+        for (int id = 0; id < n; ++id)
+            if (id != i && host.buttonGroup(page, id) == group) host.setButtonEnabled(id, false);
+    }
+    host.setButtonEnabled(i, true);
+}
+
+}  // namespace
+
+NavMachine::Step NavMachine::execSetButtonPage(const TCommand& c, std::uint32_t d, std::uint32_t s,
+                                               TCommands& list) {
+    if (!host) {
+        report("SetButtonPage ");
+        return {Flow::End};
+    }
+    MenuHost& h = *host;
+    const std::uint32_t oldButton = PSR[10];
+    const std::uint32_t oldPage = PSR[11];
+    const bool pageFlag = s & 0x80000000u;
+    const bool buttonFlag = d & 0x80000000u;
+    if (pageFlag && (s & 0xFF) < static_cast<std::uint32_t>(std::max(h.pageCount(), 0))) PSR[11] = s & 0xFF;
+    const int page = pageIndex(PSR[11]);
+    const auto buttons = static_cast<std::uint32_t>(std::max(h.buttonCount(page), 0));
+    if (buttonFlag && (d & 0xFFFF) < buttons) PSR[10] = d & 0xFFFF;
+    if (PSR[11] != oldPage) h.SetButtonStates(page);
+    const bool selectedValid = PSR[10] < buttons;
+    const int selected = static_cast<int>(PSR[10]);
+    if (selectedValid) enableInGroup(h, page, selected);
+    if (pageFlag) {
+        const int old = pageIndex(oldPage);
+        if (!(c.w[2] & 0x40000000u) && h.outEffectsOn() && h.hasOutEffects(old)) {
+            h.DelPage();
+            h.DrawEffects(old);
+        }
+        h.cbPageChange(page);
+        h.DrawPage();
+    }
+    if (buttonFlag && !pageFlag) {
+        if (oldButton < buttons && h.buttonGroup(page, static_cast<int>(oldButton)) != h.buttonGroup(page, selected))
+            h.DrawButton(static_cast<int>(oldButton));
+        h.DrawSButton();
+    }
+    if (selectedValid && h.autoAction(page, selected)) {
+        list = h.buttonCommands(page, selected);
+        h.chooseButton(selected);
+        runningButton_ = selected;
+        return {Flow::Continue};
+    }
+    return {Flow::End};
+}
+
+NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
+    const std::uint32_t w0 = c.w[0];
+    const std::uint32_t d = getop1(c);
+    const std::uint32_t s = getop2(c);
+    auto n = [](std::uint32_t v) { return std::to_string(v); };
+
+    switch (w0) {
+    case 0x20010000:
+    case 0x20810000: return {Flow::Jump, static_cast<std::int32_t>(d)};
+    case 0x00020000: return {Flow::End};
+    case 0x21000000:
+    case 0x21800000: report("Jump Object " + n(d)); return {Flow::End};
+    case 0x21010000:
+    case 0x21810000:
+        PSR[4] = d;
+        report("Jump Title " + n(d));
+        return {Flow::End};
+    case 0x21020000:
+    case 0x21820000: report("Call Object " + n(d)); return {};
+    case 0x21030000:
+    case 0x21830000:
+        PSR[4] = d;
+        report("Call Title " + n(d));
+        return {};
+    case 0x01040000: report("Resume"); return {};
+    case 0x22000000:
+    case 0x22800000:
+        report("Play PL " + n(d));
+        PSR[6] = d;
+        return {};
+    case 0x42010000:
+    case 0x42410000:
+    case 0x42810000:
+    case 0x42C10000:
+        PSR[6] = d;
+        PSR[7] = s;
+        report("Play PLatPI " + n(d) + ", " + n(s));
+        return {};
+    case 0x42020000:
+    case 0x42420000:
+    case 0x42820000:
+    case 0x42C20000:
+        PSR[6] = d;
+        PSR[5] = s;
+        report("Play PLatMK " + n(d) + ", " + n(s));
+        return {};
+    case 0x02030000: report("Terminate PL"); return {};
+    case 0x22040000:
+    case 0x22840000:
+        report("Link PI " + n(d));
+        PSR[7] = d;
+        return {};
+    case 0x22050000:
+    case 0x22850000:
+        report("Link MK " + n(d));
+        PSR[5] = d + 1;
+        return {};
+    case 0x51000001:
+    case 0x51400001:
+    case 0x51800001:
+    case 0x51C00001:
+        if (d & 0x80000000u) PSR[1] = (d >> 16) & 0xFF;
+        if (d & 0x8000u) PSR[2] = (PSR[2] & 0x0FFF0000u) + (d & 0xFFF) + (((d >> 14) & 1) << 31);
+        if (s & 0x80000000u) PSR[0] = (s >> 16) & 0xFF;
+        if (s & 0x8000u) PSR[3] = s & 0xFF;
+        return {};
+    case 0x51000003:
+    case 0x51400003:
+    case 0x51800003:
+    case 0x51C00003: return execSetButtonPage(c, d, s, list);
+    case 0x31000004:
+    case 0x31800004:
+        if (host) {
+            const int page = pageIndex(PSR[11]);
+            const int buttons = host->buttonCount(page);
+            const int i = static_cast<int>(d & 0xFFFF);
+            if (i < buttons) {
+                if (PSR[10] < static_cast<std::uint32_t>(buttons) &&
+                    host->buttonGroup(page, static_cast<int>(PSR[10])) == host->buttonGroup(page, i)) {
+                    PSR[10] = 0xFFFF;
+                    enabledButton_ = static_cast<std::uint16_t>(i);
+                }
+                enableInGroup(*host, page, i);
+                host->DrawButton(i);
+            }
+        }
+        return {};
+    case 0x31000005:
+    case 0x31800005:
+        if (host) {
+            const int i = static_cast<int>(d & 0xFFFF);
+            if (i < host->buttonCount(pageIndex(PSR[11]))) {
+                host->setButtonEnabled(i, false);
+                host->DelButton(i);
+            }
+        }
+        return {};
+    case 0x11000007: report("Pop up Menu Off"); return {};
+    case 0x11000008: report("Still On"); return {};
+    case 0x11000009: report("Still Off"); return {};
+    default: break;
+    }
+
+    if (w0 >= 0x48000100 && w0 <= 0x48C00700) {
+        bool outcome = lastCompare_;
+        switch ((w0 >> 8) & 7) {
+        case 1: outcome = (d & s) != 0; break;
+        case 2: outcome = d == s; break;
+        case 3: outcome = d != s; break;
+        case 4: outcome = d >= s; break;
+        case 5: outcome = d > s; break;
+        case 6: outcome = d <= s; break;
+        case 7: outcome = d < s; break;
+        default: break;  // option 0 keeps the last outcome
+        }
+        lastCompare_ = outcome;
+        return outcome ? Step{} : Step{Flow::Skip};
+    }
+
+    if ((w0 & ~0x00C0000Fu) == 0x50000000u && (w0 & 0xF) != 0) {
+        const std::uint32_t bit = s & 31;
+        switch (w0 & 0xF) {
+        case 1: setdst(c, s); break;
+        case 2:
+            setdst(c, s);
+            setsrc(c, d);
+            break;
+        case 3: setdst(c, d + s); break;
+        case 4: setdst(c, d - s); break;
+        case 5: setdst(c, d * s); break;
+        case 6: setdst(c, s == 0 ? 0xFFFFFFFFu : d / s); break;
+        case 7: setdst(c, s == 0 ? 0xFFFFFFFFu : d % s); break;
+        case 8: setdst(c, rnd(s)); break;
+        case 9: setdst(c, d & s); break;
+        case 10: setdst(c, d | s); break;
+        case 11: setdst(c, d ^ s); break;
+        case 12: setdst(c, d | (1u << bit)); break;
+        case 13: setdst(c, d & ~(1u << bit)); break;
+        case 14: setdst(c, d << bit); break;
+        case 15: setdst(c, d >> bit); break;
+        default: break;
+        }
+    }
+    // NOP, SetNVTimer, SetSecondaryStream and every invalid word do nothing.
+    return {};
+}
+
+std::string NavMachine::traceLineText(const TCommands& list, std::size_t line, CommandContext context) {
+    if (line >= list.size()) return {};
+    const CommandRow row = comm2str(list[line], line, context);
+    return "Line " + dec4(line) + " : " + row.opcode + " " + row.destination + " " + row.source + " : " + row.line;
+}
+
+RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
+    TCommands list = input;  // a SetButtonPage auto action may replace it
+    RunResult r;
+    // A traced program is one run over many Starts: the comparison outcome
+    // carries over from step to step.
+    if (!(trace && traceInProgress)) lastCompare_ = false;
+    enabledButton_.reset();
+    runningButton_.reset();
+    log_.cancelFlag = false;
+
+    bool stopped = false;
+    bool interrupted = false;
+    std::int64_t pc = programLine;
+    while (pc >= 0 && pc < static_cast<std::int64_t>(list.size())) {
+        if (LogView* v = log_.view()) v->processEvents();
+        if (log_.cancelFlag) {
+            r.end = RunEnd::Cancelled;
+            interrupted = true;
+            break;
+        }
+        if (limits.maxSteps && r.steps >= *limits.maxSteps) {
+            r.end = RunEnd::StepLimit;
+            interrupted = true;
+            break;
+        }
+        const Step st = exec(list[static_cast<std::size_t>(pc)], list);
+        ++r.steps;
+        r.lastLine = static_cast<std::size_t>(pc);
+        switch (st.flow) {
+        case Flow::Next: pc += 1; break;
+        case Flow::Skip: pc += 2; break;
+        case Flow::Jump: pc = st.target; break;
+        case Flow::End:
+            pc = static_cast<std::int64_t>(list.size());
+            stopped = true;
+            break;
+        case Flow::Continue:
+            pc = 0;
+            r.lastLine.reset();
+            break;
+        }
+        programLine = static_cast<std::int32_t>(std::clamp<std::int64_t>(pc, INT32_MIN, INT32_MAX));
+        if (trace) break;
+    }
+
+    if (enabledButton_ && PSR[10] == 0xFFFF) {
+        PSR[10] = *enabledButton_;
+        if (host) host->DrawSButton();
+    }
+    if (programLine < 0) programLine = 0;
+
+    const bool inside = static_cast<std::size_t>(programLine) < list.size();
+    traceInProgress = trace && inside;
+    if (!interrupted) r.end = stopped ? RunEnd::Stopped : traceInProgress ? RunEnd::TraceStep : RunEnd::EndOfProgram;
+    r.traceInProgress = traceInProgress;
+    r.runningButton = runningButton_;
+
+    log_.slog(traceInProgress ? "Running trace..." : "Ready. ", 0);
+    if (traceInProgress) {
+        const auto next = static_cast<std::size_t>(programLine);
+        r.nextLine = next;
+        const TCommand& c = list[next];
+        if (operandCount(c) >= 1 && !op1Immediate(c.w[0]))
+            r.nextDestination = RegisterRef{registerKind(c.w[1]), registerNumber(c.w[1])};
+        log_.slog(traceLineText(list, next, context()), 1);
+    } else if (r.end == RunEnd::Cancelled) {
+        log_.slog("Cancelled.", 1);
+    } else if (r.end == RunEnd::StepLimit) {
+        log_.slog(fmt::format("Step limit of {} commands reached.", r.steps), 1);
+    } else {
+        log_.slog("", 1);
+    }
+    r.program = std::move(list);
+    return r;
+}
+
+RunResult NavMachine::start(const TCommands& list, RunLimits limits) {
+    if (!(trace && traceInProgress)) {
+        traceInProgress = false;
+        programLine = trace ? -1 : 0;
+    }
+    return ExecComm(list, limits);
+}
+
+RunResult NavMachine::startProgram(const TCommands& list, RunLimits limits) {
+    traceInProgress = false;
+    programLine = trace ? -1 : 0;
+    return ExecComm(list, limits);
+}
+
+RunResult NavMachine::executeLine(const TCommands& list, std::size_t line) {
+    programLine = static_cast<std::int32_t>(std::min<std::size_t>(line, INT32_MAX));
+    return ExecComm(list);
+}
+
+bool NavMachine::cancelTrace(const TCommands& list) {
+    if (!traceInProgress) return false;
+    // 0xFFFF is past the end of every list a file can hold (its count is 16 bits).
+    programLine = static_cast<std::int32_t>(std::clamp<std::size_t>(list.size(), 0xFFFF, INT32_MAX));
+    start(list);
+    return true;
+}
+
+std::vector<std::string> NavMachine::psrDump() const {
+    std::vector<std::string> out;
+    auto item = [this](int n) { return fmt::format("[b]PSR{}[/b]: {:08X} ({}", n, PSR[n], PSR[n]); };
+    auto described = [&](int n) {
+        std::string_view d = psrDescription(static_cast<unsigned>(n));
+        return item(n) + ") - " + (d == "reserved" ? std::string() : std::string(d));
+    };
+    for (int n = 0; n <= 20; ++n) out.push_back(described(n));
+    for (int n = 21; n <= 31; ++n)
+        if (PSR[n] != 0) out.push_back(described(n));
+    std::string line;
+    int onLine = 0;
+    for (int n = 32; n < kPsrCount; ++n) {
+        if (PSR[n] == 0) continue;
+        line += item(n) + ")   ";
+        if (++onLine == 6) {
+            out.push_back(line);
+            line.clear();
+            onLine = 0;
+        }
+    }
+    if (onLine > 0) out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> NavMachine::gprDump() const {
+    std::vector<std::string> out;
+    std::string line;
+    int onLine = 0;
+    for (int n = 0; n < kGprCount; ++n) {
+        if (GPR[n] == 0) continue;
+        line += fmt::format("[b]GPR{}[/b]: {:08X} ({})   ", n, GPR[n], GPR[n]);
+        if (++onLine == 5) {
+            out.push_back(line);
+            line.clear();
+            onLine = 0;
+        }
+    }
+    if (onLine > 0) out.push_back(line);
+    return out;
+}
+
+}  // namespace navora

@@ -1,0 +1,162 @@
+#pragma once
+// The navigation machine: player status and general purpose registers, and
+// the execution of a command list at full speed or one command at a time.
+
+#include "core/log.h"
+#include "nav/command.h"
+#include "nav/decode.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace navora {
+
+// What the button commands need from the menu being emulated. Buttons are
+// addressed by id, a slot of the page's button state table; every query
+// answers "none" (0, false, -1, empty) for pages and ids out of range.
+class MenuHost {
+public:
+    virtual ~MenuHost() = default;
+
+    virtual int pageCount() = 0;
+    // Button id slots of a page.
+    virtual int buttonCount(int page) = 0;
+    // The button overlap group of a button of a page; -1 when none.
+    virtual int buttonGroup(int page, int id) = 0;
+    virtual bool autoAction(int page, int id) = 0;
+    virtual TCommands buttonCommands(int page, int id) = 0;
+    // The enabled flags of the current page's button state table.
+    virtual bool buttonEnabled(int id) = 0;
+    virtual void setButtonEnabled(int id, bool enabled) = 0;
+    // "Show OutEffects" and whether a page has out-effects.
+    virtual bool outEffectsOn() = 0;
+    virtual bool hasOutEffects(int page) = 0;
+
+    virtual void SetButtonStates(int page) = 0;
+    virtual void DrawButton(int id) = 0;
+    virtual void DelButton(int id) = 0;
+    virtual void DrawSButton() = 0;  // draws the selected button (PSR10)
+    virtual void DrawPage() = 0;
+    virtual void DelPage() = 0;
+    virtual void DrawEffects(int page) = 0;  // plays the out-effects of a page
+    virtual void cbPageChange(int page) = 0;  // chooses the page in the page list
+    virtual void chooseButton(int id) = 0;    // makes the button the chosen one of the button list
+};
+
+struct ResetOptions {
+    bool realValues = false;           // "Init PSRs with 'real' values"
+    int region = 0;                    // 0 "A", 1 "B", 2 "C"
+    std::uint32_t countryCode = 0x5553;  // two letters, "US"
+};
+
+// The country code box clamps to "AA" .. "ZZ".
+std::uint32_t clampCountryCode(std::uint32_t code);
+// The two letters of a country code, high byte first ("US" for 0x5553).
+std::string countryLetters(std::uint32_t code);
+
+enum class RunEnd {
+    EndOfProgram,  // the program line left the list
+    Stopped,       // a command ended the run (Break, Jump Object/Title, SetButtonPage)
+    TraceStep,     // trace: the next command waits for the next Start
+    Cancelled,     // the cancel flag was set
+    StepLimit,     // the step limit was reached
+};
+
+// A text for the way a run ended ("end of program", ...).
+std::string runEndText(RunEnd end);
+
+struct RegisterRef {
+    RegisterKind kind = RegisterKind::GPR;
+    unsigned number = 0;
+    bool operator==(const RegisterRef&) const = default;
+};
+
+struct RunResult {
+    RunEnd end = RunEnd::EndOfProgram;
+    std::uint64_t steps = 0;              // commands executed by this run
+    bool traceInProgress = false;         // Cancel is enabled, Start shows bold
+    std::optional<std::size_t> nextLine;  // trace: the next command's row
+    std::optional<std::size_t> lastLine;  // the last executed row
+    std::optional<RegisterRef> nextDestination;  // trace: the register of the next command's destination
+    std::optional<int> runningButton;     // menu: the button whose program ran last, after an auto action
+    TCommands program;                    // the list that ran last (a button's list after an auto action)
+};
+
+struct RunLimits {
+    std::optional<std::uint64_t> maxSteps;  // stop after this many commands
+};
+
+class NavMachine {
+public:
+    explicit NavMachine(Log& log = mainLog());
+
+    std::array<std::uint32_t, kGprCount> GPR{};
+    std::array<std::uint32_t, kPsrCount> PSR{};
+
+    ResetOptions options;
+    bool trace = false;           // "Trace": one command per Start
+    std::int32_t programLine = 0;  // the next command to execute
+    bool traceInProgress = false;
+
+    // The menu of the menu tab; null on the BDMV tab.
+    MenuHost* host = nullptr;
+
+    // Source of Rnd: a number in 0 .. bound - 1 for bound > 0.
+    std::function<std::uint32_t(std::uint32_t bound)> random;
+    void seedRandom(std::uint32_t seed) { rng_.seed(seed); }
+
+    void ResetRegs();
+
+    std::uint32_t getop1(const TCommand& c) const;
+    std::uint32_t getop2(const TCommand& c) const;
+    void setdst(const TCommand& c, std::uint32_t value);
+    void setsrc(const TCommand& c, std::uint32_t value);
+
+    // Runs (or traces one command of) the list from the program line.
+    RunResult ExecComm(const TCommands& list, RunLimits limits = {});
+
+    // Start on the BDMV tab: unless a trace is in progress, the program line
+    // becomes -1 (trace on) or 0 (trace off); then runs.
+    RunResult start(const TCommands& list, RunLimits limits = {});
+    // Starts a program from its beginning (a button's program on the menu tab).
+    RunResult startProgram(const TCommands& list, RunLimits limits = {});
+    // Trace on: a click on a command row executes that one command.
+    RunResult executeLine(const TCommands& list, std::size_t line);
+    // Cancel during a trace: the program line becomes 0xFFFF and the run
+    // starts again, which ends at once. Returns false when no trace was in
+    // progress (the click then belongs to the cancel flag).
+    bool cancelTrace(const TCommands& list);
+
+    // Register dumps as log lines with markup.
+    std::vector<std::string> psrDump() const;
+    std::vector<std::string> gprDump() const;
+
+    // The status panel 1 text of a traced next command.
+    static std::string traceLineText(const TCommands& list, std::size_t line, CommandContext context);
+
+private:
+    enum class Flow { Next, Skip, Jump, End, Continue };
+    struct Step {
+        Flow flow = Flow::Next;
+        std::int64_t target = 0;
+    };
+    Step exec(const TCommand& c, TCommands& list);
+    Step execSetButtonPage(const TCommand& c, std::uint32_t d, std::uint32_t s, TCommands& list);
+    std::uint32_t packedRegisterValue(std::uint32_t w0, std::uint32_t w) const;
+    std::uint32_t rnd(std::uint32_t bound);
+    void report(const std::string& text);
+    CommandContext context() const { return host ? CommandContext::Button : CommandContext::MovieObject; }
+
+    Log& log_;
+    std::mt19937 rng_;
+    bool lastCompare_ = false;
+    std::optional<std::uint16_t> enabledButton_;
+    std::optional<int> runningButton_;
+};
+
+}  // namespace navora

@@ -1,0 +1,130 @@
+#include "navdb/json.h"
+
+#include <fmt/format.h>
+
+namespace navora {
+
+namespace {
+
+using nlohmann::json;
+
+// Texts from a file are bytes; JSON needs UTF-8. A text that is not valid
+// UTF-8 is read as Latin-1.
+std::string text(const std::string& s) {
+    try {
+        (void)json(s).dump();
+        return s;
+    } catch (const json::type_error&) {
+    }
+    std::string out;
+    for (unsigned char c : s) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string hex(const Bytes& b) {
+    std::string s;
+    s.reserve(b.size() * 2);
+    for (std::uint8_t v : b) s += fmt::format("{:02X}", v);
+    return s;
+}
+
+std::string fourcc(std::uint32_t v) {
+    std::string s;
+    for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>((v >> shift) & 0xFF);
+    return text(s);
+}
+
+json entryJson(const TIndexEntry& e) {
+    json j{{"object_type", e.object_type}, {"playback_type", e.playback_type}};
+    if (e.object_type == 1 || e.mobj_id_ref == kNoObject)
+        j["mobj_id_ref"] = e.mobj_id_ref;
+    else
+        j["bdjo_file_name"] = text(e.bdjo_file_name);
+    return j;
+}
+
+}  // namespace
+
+json toJson(const TExtensionData& b) {
+    json entries = json::array();
+    for (const TExtDataEntry& e : b.entries)
+        entries.push_back({{"ID1", e.ID1},
+                           {"ID2", e.ID2},
+                           {"ext_data_start_address", e.ext_data_start_address},
+                           {"ext_data_length", e.ext_data_length}});
+    return {{"length", b.length},
+            {"data_block_start_address", b.data_block_start_address},
+            {"number_of_ext_data_entries", b.entries.size()},
+            {"ext_data_entries", entries},
+            {"data_length", b.data.size()}};
+}
+
+json toJson(const TINDX& x) {
+    json titles = json::array();
+    for (const TTitle& t : x.indexes.titles) {
+        json j{{"title_number", t.title_number},
+               {"object_type", t.object_type},
+               {"access_type", t.access_type},
+               {"playback_type", t.playback_type}};
+        if (t.object_type == 1)
+            j["mobj_id_ref"] = t.mobj_id_ref;
+        else
+            j["bdjo_file_name"] = text(t.bdjo_file_name);
+        titles.push_back(std::move(j));
+    }
+    json j{{"type_indicator", fourcc(x.type_indicator)},
+           {"version", fourcc(x.version)},
+           {"Indexes_start_address", x.indexes_start_address},
+           {"ExtensionData_start_address", x.extension_data_start_address},
+           {"reserved", hex(x.reserved)},
+           {"AppInfoBDMV",
+            {{"length", x.app_info_length},
+             {"flags", x.app_info_flags},
+             {"content_provider_user_data", text(x.content_provider)}}},
+           {"Indexes",
+            {{"length", x.indexes.length},
+             {"FirstPlayback", entryJson(x.indexes.first_playback)},
+             {"TopMenu", entryJson(x.indexes.top_menu)},
+             {"number_of_Titles", x.indexes.titles.size()},
+             {"Titles", titles}}}};
+    if (!x.spare_before_indexes.empty()) j["spare_before_Indexes"] = hex(x.spare_before_indexes);
+    if (!x.spare_after_titles.empty()) j["spare_after_Titles"] = hex(x.spare_after_titles);
+    if (x.extension_data_start_address != 0) j["ExtensionData"] = toJson(x.ext);
+    return j;
+}
+
+json toJson(const TMOBJ& m) {
+    json objects = json::array();
+    for (std::size_t n = 0; n < m.mobjs.objects.size(); ++n) {
+        const Tmobject& o = m.mobjs.objects[n];
+        json cmds = json::array();
+        for (const TCommand& c : o.commands) cmds.push_back({c.w[0], c.w[1], c.w[2]});
+        objects.push_back({{"mobj_id", n},
+                           {"resume_intention_flag", o.resume_intention_flag},
+                           {"menu_call_mask", o.menu_call_mask},
+                           {"title_search_mask", o.title_search_mask},
+                           {"number_of_navigation_commands", o.commands.size()},
+                           {"navigation_commands", cmds}});
+    }
+    json j{{"type_indicator", text(m.type_indicator)},
+           {"version", text(m.version)},
+           {"ExtensionData_start_address", m.extension_data_start_address},
+           {"reserved", hex(m.reserved)},
+           {"MovieObjects",
+            {{"length", m.mobjs.length},
+             {"reserved", m.mobjs.reserved},
+             {"number_of_mobjs", m.mobjs.objects.size()},
+             {"MovieObject", objects}}}};
+    if (!m.spare_after_objects.empty()) j["spare_after_MovieObjects"] = hex(m.spare_after_objects);
+    if (m.extension_data_start_address != 0) j["ExtensionData"] = toJson(m.ext);
+    return j;
+}
+
+}  // namespace navora

@@ -1,0 +1,19 @@
+#pragma once
+// The index.bdmv and MovieObject.bdmv models as JSON, for dumps and tools.
+// Field names are the syntax element names of the files; numbers are JSON
+// numbers, texts JSON strings, byte runs upper-case hex strings, commands
+// arrays of their three words.
+
+#include "navdb/extdata.h"
+#include "navdb/index.h"
+#include "navdb/movieobject.h"
+
+#include <nlohmann/json.hpp>
+
+namespace navora {
+
+nlohmann::json toJson(const TINDX& index);
+nlohmann::json toJson(const TMOBJ& mobj);
+nlohmann::json toJson(const TExtensionData& block);
+
+}  // namespace navora

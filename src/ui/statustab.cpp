@@ -1,0 +1,40 @@
+#include "ui/statustab.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace navora::ui {
+
+QFont StatusTab::logFont() {
+    QFont f(QStringLiteral("Tahoma"), 9);
+    f.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")});
+    f.setWeight(QFont::Normal);
+    return f;
+}
+
+StatusTab::StatusTab(QWidget* parent) : QWidget(parent) {
+    reMessage_ = new QTextEdit(this);
+    reMessage_->setObjectName(QStringLiteral("reMessage"));
+    reMessage_->setReadOnly(true);
+    reMessage_->setLineWrapMode(QTextEdit::NoWrap);
+    reMessage_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    reMessage_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    reMessage_->setFont(logFont());
+    reMessage_->document()->setDefaultFont(logFont());
+    reMessage_->setUndoRedoEnabled(false);
+
+    bClear_ = new QPushButton(QStringLiteral("Clear"), this);
+    bClear_->setObjectName(QStringLiteral("bClear"));
+    buttons_ = new QHBoxLayout;
+    buttons_->addWidget(bClear_);
+    buttons_->addStretch(1);
+
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(4, 4, 4, 4);
+    l->addWidget(reMessage_, 1);
+    l->addLayout(buttons_);
+}
+
+}  // namespace navora::ui

@@ -1,0 +1,32 @@
+#pragma once
+// The Status tab: the message log with "Clear", and room for the register
+// buttons of the navigation machine.
+
+#include <QWidget>
+
+class QHBoxLayout;
+class QPushButton;
+class QTextEdit;
+
+namespace navora::ui {
+
+class StatusTab : public QWidget {
+    Q_OBJECT
+public:
+    explicit StatusTab(QWidget* parent = nullptr);
+
+    QTextEdit* reMessage() const { return reMessage_; }
+    QPushButton* bClear() const { return bClear_; }
+    // Beside "Clear": the register buttons are added here.
+    QHBoxLayout* buttonLayout() const { return buttons_; }
+
+    // The log's font: Tahoma 9 point, DejaVu Sans where Tahoma is missing.
+    static QFont logFont();
+
+private:
+    QTextEdit* reMessage_;
+    QPushButton* bClear_;
+    QHBoxLayout* buttons_;
+};
+
+}  // namespace navora::ui

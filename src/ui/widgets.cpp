@@ -1,0 +1,292 @@
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QRegularExpressionValidator>
+
+#include <algorithm>
+#include <limits>
+
+namespace navora::ui {
+
+std::function<void()>& beepHandler() {
+    static std::function<void()> handler = [] { QApplication::beep(); };
+    return handler;
+}
+
+void beep() {
+    if (beepHandler()) beepHandler()();
+}
+
+namespace {
+
+// A key that types a printable character. Editing keys (arrows, Delete,
+// Backspace, Enter) and shortcuts with Ctrl, Alt or Meta are not filtered.
+bool typesCharacter(const QKeyEvent* e) {
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    const QString t = e->text();
+    return !t.isEmpty() && t.at(0).isPrint();
+}
+
+bool allIn(const QString& text, const QString& set) {
+    return std::all_of(text.begin(), text.end(), [&](QChar c) { return set.contains(c); });
+}
+
+const QString kHexDigits = QStringLiteral("0123456789abcdefABCDEF");
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+TIntEdit::TIntEdit(QWidget* parent) : QLineEdit(QStringLiteral("0"), parent) {}
+
+std::int64_t TIntEdit::value() const {
+    bool ok = false;
+    const qlonglong v = text().toLongLong(&ok);
+    return ok ? v : 0;
+}
+
+void TIntEdit::setValue(std::int64_t v) { setText(QString::number(v)); }
+
+void TIntEdit::keyPressEvent(QKeyEvent* e) {
+    if (typesCharacter(e) && !allIn(e->text(), QStringLiteral("0123456789+-"))) {
+        beep();
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+// ---------------------------------------------------------------------------
+
+THexEdit::THexEdit(int digits, QWidget* parent) : QLineEdit(parent), digits_(0) { setDigits(digits); }
+
+void THexEdit::setDigits(int digits) {
+    digits_ = std::clamp(digits, 1, 8);
+    setMaxLength(digits_);
+    // Pasted text obeys the same digit set as typed text.
+    setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,%1}").arg(digits_)), this));
+    setValue(value());
+}
+
+std::uint32_t THexEdit::value() const {
+    std::uint32_t v = 0;
+    for (QChar c : text()) {
+        const int d = kHexDigits.indexOf(c);
+        if (d < 0) continue;
+        v = (v << 4) | static_cast<std::uint32_t>(d < 16 ? d : d - 6);
+    }
+    return v;
+}
+
+void THexEdit::setValue(std::uint32_t v) {
+    if (digits_ < 8) v &= (1u << (4 * digits_)) - 1;
+    setText(QStringLiteral("%1").arg(v, digits_, 16, QLatin1Char('0')).toUpper());
+}
+
+void THexEdit::keyPressEvent(QKeyEvent* e) {
+    if (typesCharacter(e) && !allIn(e->text(), kHexDigits)) {
+        beep();
+        e->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void THexEdit::focusOutEvent(QFocusEvent* e) {
+    // A shortened entry is shown zero-padded again.
+    if (text().size() != digits_) setValue(value());
+    QLineEdit::focusOutEvent(e);
+}
+
+// ---------------------------------------------------------------------------
+
+TumNumberEdit::TumNumberEdit(Kind kind, QWidget* parent) : QLineEdit(parent), kind_(kind) {
+    connect(this, &QLineEdit::textChanged, this, &TumNumberEdit::onTextChanged);
+}
+
+void TumNumberEdit::setKind(Kind kind) {
+    kind_ = kind;
+    if (!acceptable(text())) clear();
+}
+
+int TumNumberEdit::base() const {
+    switch (kind_) {
+        case Kind::Hexadecimal: return 16;
+        case Kind::Binary: return 2;
+        case Kind::Octal: return 8;
+        case Kind::Decimal: break;
+    }
+    return 10;
+}
+
+QString TumNumberEdit::digitSet() const {
+    switch (kind_) {
+        case Kind::Hexadecimal: return kHexDigits;
+        case Kind::Binary: return QStringLiteral("01");
+        case Kind::Octal: return QStringLiteral("01234567");
+        case Kind::Decimal: break;
+    }
+    return QStringLiteral("0123456789");
+}
+
+bool TumNumberEdit::acceptable(const QString& t) const {
+    if (!allIn(t, digitSet())) return false;
+    if (t.isEmpty()) return true;
+    bool ok = false;
+    const qulonglong v = t.toULongLong(&ok, base());
+    return ok && (max_ == 0 || v <= max_);
+}
+
+std::uint64_t TumNumberEdit::value() const {
+    bool ok = false;
+    const qulonglong v = text().toULongLong(&ok, base());
+    if (!ok) return 0;
+    return max_ != 0 ? std::min<std::uint64_t>(v, max_) : v;
+}
+
+void TumNumberEdit::setValue(std::uint64_t v) {
+    if (max_ != 0) v = std::min(v, max_);
+    setText(QString::number(static_cast<qulonglong>(v), base()).toUpper());
+}
+
+void TumNumberEdit::keyPressEvent(QKeyEvent* e) {
+    if (typesCharacter(e) && !allIn(e->text(), digitSet())) {
+        e->accept();  // ignored without a sound
+        return;
+    }
+    previousCaret_ = cursorPosition();  // where the caret goes back to if the edit is undone
+    QLineEdit::keyPressEvent(e);
+}
+
+void TumNumberEdit::onTextChanged(const QString& t) {
+    if (restoring_) return;
+    if (acceptable(t)) {
+        previous_ = t;
+        return;
+    }
+    restoring_ = true;
+    const int caret = std::min<int>(previousCaret_, static_cast<int>(previous_.size()));
+    setText(previous_);
+    setCursorPosition(caret);
+    restoring_ = false;
+}
+
+// ---------------------------------------------------------------------------
+
+TumEdit::TumEdit(QWidget* parent) : QLineEdit(parent) {
+    setDisabledColor(palette().color(QPalette::Disabled, QPalette::Base));
+}
+
+void TumEdit::setDisabledColor(const QColor& c) {
+    disabledColor_ = c;
+    QPalette p = palette();
+    p.setColor(QPalette::Disabled, QPalette::Base, c);
+    setPalette(p);
+}
+
+// ---------------------------------------------------------------------------
+
+RotatedLabel::RotatedLabel(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {}
+
+void RotatedLabel::setText(const QString& text) {
+    text_ = text;
+    updateGeometry();
+    update();
+}
+
+QSize RotatedLabel::sizeHint() const {
+    const QFontMetrics fm(font());
+    return {fm.height() + 2, fm.horizontalAdvance(text_) + 4};
+}
+
+void RotatedLabel::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::WindowText));
+    // A quarter turn clockwise: the text's top faces right and it reads top to bottom.
+    p.translate(width(), 0);
+    p.rotate(90);
+    p.drawText(QRect(0, 0, height(), width()), Qt::AlignLeft | Qt::AlignVCenter, text_);
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+class GridDelegate : public QStyledItemDelegate {
+public:
+    explicit GridDelegate(StringGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        if (grid_->cellPainter) {
+            p->save();
+            const bool done = grid_->cellPainter(p, option, index.row(), index.column());
+            p->restore();
+            if (done) return;
+        }
+        QStyledItemDelegate::paint(p, option, index);
+    }
+
+private:
+    StringGrid* grid_;
+};
+
+}  // namespace
+
+StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
+    rowNumberText = [](int row) { return QString::number(row); };
+    setItemDelegate(new GridDelegate(this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setHighlightSections(false);
+    setWordWrap(false);
+    resetGrid();
+}
+
+void StringGrid::setTitles(const QStringList& titles) {
+    setColumnCount(static_cast<int>(titles.size()));
+    setHorizontalHeaderLabels(titles);
+    setDataRows(dataRows_);
+}
+
+void StringGrid::resetGrid() {
+    clearContents();
+    setRowCount(1);
+    dataRows_ = 0;
+}
+
+void StringGrid::setDataRows(int n) {
+    if (n <= 0) {
+        resetGrid();
+        return;
+    }
+    if (dataRows_ == 0) clearContents();
+    setRowCount(n);
+    dataRows_ = n;
+    if (columnCount() == 0) return;
+    for (int r = 0; r < n; ++r) setCell(r, 0, rowNumberText ? rowNumberText(r) : QString());
+}
+
+void StringGrid::setCell(int row, int column, const QString& text) {
+    QTableWidgetItem* it = item(row, column);
+    if (!it) {
+        it = new QTableWidgetItem;
+        it->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        if (column == 0) it->setBackground(palette().color(QPalette::Button));
+        setItem(row, column, it);
+    }
+    it->setText(text);
+}
+
+QString StringGrid::cell(int row, int column) const {
+    const QTableWidgetItem* it = item(row, column);
+    return it ? it->text() : QString();
+}
+
+}  // namespace navora::ui

@@ -1,0 +1,145 @@
+#pragma once
+// Small widgets shared by the views: numeric edit fields, a text field with a
+// disabled colour, a label drawn reading downwards, and a string grid.
+
+#include <QLineEdit>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+namespace navora::ui {
+
+// The system's warning sound. Tests replace the handler to count beeps.
+void beep();
+std::function<void()>& beepHandler();
+
+// Decimal field: digits, "+", "-", Backspace and Enter; other keys are refused
+// with a beep. Starts at "0".
+class TIntEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TIntEdit(QWidget* parent = nullptr);
+    // The text as a 64-bit number; 0 when it is not one.
+    std::int64_t value() const;
+    void setValue(std::int64_t v);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+};
+
+// Hexadecimal field of a fixed number of digits, shown zero-padded. Accepts
+// hexadecimal digits, Backspace and Enter; other keys are refused with a beep.
+class THexEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit THexEdit(int digits = 4, QWidget* parent = nullptr);
+    int digits() const { return digits_; }
+    void setDigits(int digits);
+    // The hexadecimal digits of the text (anything else is skipped), 32 bits.
+    std::uint32_t value() const;
+    void setValue(std::uint32_t v);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    int digits_;
+};
+
+// A number field limited to one digit set. Other keys are ignored without a
+// sound; an edit that leaves invalid text or a value above the maximum is
+// undone, caret included.
+class TumNumberEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    enum class Kind { Decimal, Hexadecimal, Binary, Octal };
+
+    explicit TumNumberEdit(Kind kind = Kind::Decimal, QWidget* parent = nullptr);
+    Kind kind() const { return kind_; }
+    void setKind(Kind kind);
+    // 0 means no maximum.
+    std::uint64_t maximum() const { return max_; }
+    void setMaximum(std::uint64_t max) { max_ = max; }
+    // The number, clamped to 0 ... maximum when a maximum is set.
+    std::uint64_t value() const;
+    void setValue(std::uint64_t v);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    bool acceptable(const QString& text) const;
+    void onTextChanged(const QString& text);
+    int base() const;
+    QString digitSet() const;
+
+    Kind kind_;
+    std::uint64_t max_ = 0;
+    QString previous_;
+    int previousCaret_ = 0;
+    bool restoring_ = false;
+};
+
+// A text field with a settable background colour while disabled.
+class TumEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TumEdit(QWidget* parent = nullptr);
+    QColor disabledColor() const { return disabledColor_; }
+    void setDisabledColor(const QColor& c);
+
+private:
+    QColor disabledColor_;
+};
+
+// A label drawn rotated by 270 degrees: its text reads downwards.
+class RotatedLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit RotatedLabel(const QString& text = {}, QWidget* parent = nullptr);
+    QString text() const { return text_; }
+    void setText(const QString& text);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QString text_;
+};
+
+// A grid with a title row, a row-number column 0, whole-row selection and
+// read-only cells. An empty grid shows the titles and one empty row.
+class StringGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    // Paints a cell itself; returns false to leave the cell to the default painting.
+    using CellPainter = std::function<bool(QPainter*, const QStyleOptionViewItem&, int row, int column)>;
+
+    explicit StringGrid(QWidget* parent = nullptr);
+
+    // Sets the column titles (column 0 is the row-number column).
+    void setTitles(const QStringList& titles);
+    // Back to the titles and one empty row.
+    void resetGrid();
+    // Sizes the grid to n data rows (n == 0 resets it) and numbers them.
+    void setDataRows(int n);
+    int dataRows() const { return dataRows_; }
+    // Writes a read-only cell, creating it when needed.
+    void setCell(int row, int column, const QString& text);
+    QString cell(int row, int column) const;
+
+    // The text of the row-number column; row index by default.
+    std::function<QString(int row)> rowNumberText;
+    CellPainter cellPainter;
+
+private:
+    int dataRows_ = 0;
+};
+
+}  // namespace navora::ui

@@ -1,0 +1,141 @@
+// Every index.bdmv and MovieObject.bdmv of the corpus, through the readers and
+// writers and through navora-cli.
+
+#include "core/errors.h"
+#include "navdb/index_io.h"
+#include "navdb/json.h"
+#include "navdb/movieobject_io.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace navora;
+using namespace navora::test;
+
+namespace {
+
+bool isVersion0300(const Bytes& data) {
+    return data.size() >= 8 && std::string(data.begin() + 4, data.begin() + 8) == "0300";
+}
+
+std::size_t lineCount(const std::string& s) { return static_cast<std::size_t>(std::count(s.begin(), s.end(), '\n')); }
+
+// Reads and writes every corpus file named name; the "0300" files must be refused.
+template <class Roundtrip>
+void roundTripCorpus(const std::string& name, Roundtrip roundtrip) {
+    const auto files = corpusFiles(name);
+    ASSERT_GE(files.size(), 20u) << "corpus not found under " << corpusDir();
+    std::size_t refused = 0;
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.string());
+        const Bytes data = readFile(f);
+        if (isVersion0300(data)) {
+            ++refused;
+            try {
+                roundtrip(data, f.string());
+                ADD_FAILURE() << "a \"0300\" file was accepted";
+            } catch (const WrongTypeError& e) {
+                EXPECT_EQ(e.offset(), 8u);
+            }
+            continue;
+        }
+        EXPECT_EQ(roundtrip(data, f.string()), data);
+    }
+    EXPECT_GE(refused, 2u);  // the UHD disc and its BACKUP copy
+}
+
+}  // namespace
+
+TEST(Corpus, IndexFilesRoundTripByteForByte) {
+    roundTripCorpus("index.bdmv", [](const Bytes& d, const std::string& n) { return writeIndex(readIndex(d, n)); });
+}
+
+TEST(Corpus, IndexFilesRoundTripWithTheirMovieObjectCount) {
+    // As the workspace reads them: the entry references are checked against the objects.
+    roundTripCorpus("index.bdmv", [](const Bytes& d, const std::string& n) {
+        const Bytes mobj = readFile(fs::path(n).parent_path() / "MovieObject.bdmv");
+        const TINDX x = readIndex(d, n, readMovieObjects(mobj, "MovieObject.bdmv").mobjs.objects.size());
+        EXPECT_EQ(x.indexes.first_playback.mobj_id_ref, 2);
+        EXPECT_EQ(x.indexes.top_menu.mobj_id_ref, 1);
+        return writeIndex(x);
+    });
+}
+
+TEST(Corpus, MovieObjectFilesRoundTripByteForByte) {
+    roundTripCorpus("MovieObject.bdmv", [](const Bytes& d, const std::string& n) {
+        MobjReadReport report;
+        const TMOBJ m = readMovieObjects(d, n, &report);
+        EXPECT_TRUE(report.complete);
+        EXPECT_EQ(m.mobjs.objects.size(), 3u);
+        EXPECT_EQ(m.mobjs.length, movieObjectsLength(m.mobjs));
+        return writeMovieObjects(m);
+    });
+}
+
+TEST(Corpus, CliRoundTripReproducesEveryFileAndRefusesVersion0300) {
+    TempDir tmp;
+    std::size_t files = 0;
+    for (const char* name : {"index.bdmv", "MovieObject.bdmv"}) {
+        for (const auto& f : corpusFiles(name)) {
+            SCOPED_TRACE(f.string());
+            ++files;
+            const fs::path out = tmp / "out.bdmv";
+            fs::remove(out);
+            const CliResult r = runCli({"roundtrip", f.string(), out.string()});
+            if (isVersion0300(readFile(f))) {
+                EXPECT_NE(r.exitCode, 0);
+                EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+                EXPECT_NE(r.err.find("0300"), std::string::npos) << r.err;
+                EXPECT_FALSE(fs::exists(out));
+            } else {
+                ASSERT_EQ(r.exitCode, 0) << r.err;
+                EXPECT_EQ(r.err, "");
+                EXPECT_EQ(readFile(out), readFile(f));
+            }
+        }
+    }
+    EXPECT_GE(files, 40u);
+}
+
+TEST(Corpus, CliDumpPrintsTheModelAsJson) {
+    const fs::path bdmv = corpusDir() / "tsmuxer" / "tsm09_avchd_1080p25" / "BDMV";
+    const fs::path index = bdmv / "index.bdmv";
+    const CliResult ri = runCli({"dump", index.string()});
+    ASSERT_EQ(ri.exitCode, 0) << ri.err;
+    EXPECT_EQ(nlohmann::json::parse(ri.out), toJson(readIndex(readFile(index), "index.bdmv")));
+
+    const fs::path mobj = bdmv / "MovieObject.bdmv";
+    const CliResult rm = runCli({"dump", mobj.string()});
+    ASSERT_EQ(rm.exitCode, 0) << rm.err;
+    const auto j = nlohmann::json::parse(rm.out);
+    EXPECT_EQ(j, toJson(readMovieObjects(readFile(mobj), "MovieObject.bdmv")));
+    EXPECT_EQ(j["MovieObjects"]["number_of_mobjs"], 3);
+}
+
+TEST(Corpus, CliErrorsAreOneLineAndExitOne) {
+    TempDir tmp;
+    const fs::path clpi = corpusDir() / "tsmuxer" / "tsm01_avc1080p24_ac3_chap5s" / "BDMV" / "CLIPINF" / "00000.clpi";
+    Bytes cut = readFile(corpusDir() / "tsmuxer" / "tsm01_avc1080p24_ac3_chap5s" / "BDMV" / "index.bdmv");
+    cut.resize(100);
+    writeFile(tmp / "cut.bdmv", cut);
+    struct Case {
+        std::vector<std::string> args;
+        const char* words;
+    };
+    const Case cases[] = {
+        {{"dump", clpi.string()}, "not a file kind"},
+        {{"roundtrip", clpi.string(), (tmp / "o1").string()}, "not a file kind"},
+        {{"dump", (tmp / "missing.bdmv").string()}, "missing.bdmv"},
+        {{"roundtrip", (tmp / "cut.bdmv").string(), (tmp / "o2").string()}, "offset 100"},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = runCli(c.args);
+        EXPECT_EQ(r.exitCode, 1) << c.args[0];
+        EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(tmp / "o1"));
+    EXPECT_FALSE(fs::exists(tmp / "o2"));
+}
