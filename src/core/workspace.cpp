@@ -166,11 +166,17 @@ bool Workspace::readMovieObjectsStep(Log& log) {
     log.dlog0("Reading " + name);
     try {
         Bytes data = readWholeFile(paths().movieObject());
-        mobj = readMovieObjects(data, name);
+        MobjReadReport report;
+        mobj = readMovieObjects(data, name, &report);
         mobjLoaded = true;
-        log.slog(fmt::format("{}/{}", data.size(), data.size()), 1);
+        log.slog(fmt::format("{}/{}", report.stoppedAt, data.size()), 1);
         log.log(fmt::format("  Found [b]{}[/b] objects, [b]{}[/b] extended entry.", mobj.mobjs.objects.size(),
                             mobj.ext.entries.size()));
+        // A short file is still read as far as it goes; say where it ended so the
+        // blank objects at its end are not mistaken for real ones.
+        if (!report.complete)
+            log.log(fmt::format("  {} ends early at ${:08X}: [b]{}[/b] of [b]{}[/b] objects read whole.", name,
+                                report.stoppedAt, report.wholeObjects, mobj.mobjs.objects.size()));
     } catch (const WrongTypeError&) {
         log.erlog("Format error " + name);
     } catch (const FormatError& e) {

@@ -1,3 +1,4 @@
+#include "core/demo.h"
 #include "core/logviews.h"
 #include "core/workspace.h"
 #include "support/testsupport.h"
@@ -5,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
+#include <fmt/format.h>
 
 using namespace navora;
 using navora::test::TempDir;
@@ -113,4 +116,26 @@ TEST(Workspace, CorpusDiscsPassTheCheckWithTheirFileCounts) {
         EXPECT_TRUE(contains(r.lines, avLine));
         EXPECT_EQ(r.ws.disc, disc.filename().string());
     }
+}
+
+TEST(Workspace, DemoDiscReadsAndAShortMovieObjectFileIsReadAsFarAsItGoes) {
+    TempDir dir;
+    makeDemoDisc(dir.path());
+    const fs::path bdmv = dir / "BDMV";
+    CheckRun whole = check(bdmv);
+    ASSERT_TRUE(whole.ok);
+    ASSERT_TRUE(whole.ws.mobjLoaded && whole.ws.indexLoaded);
+    const std::size_t objects = whole.ws.mobj.mobjs.objects.size();
+    for (const auto& l : whole.lines) EXPECT_EQ(l.find("ends early"), std::string::npos) << l;
+
+    // Cut the file inside the second object's commands.
+    Bytes data = navora::test::readFile(bdmv / "MovieObject.bdmv");
+    const std::size_t firstObject = 50 + 4 + 12 * whole.ws.mobj.mobjs.objects[0].commands.size();
+    data.resize(firstObject + 4 + 12 + 5);
+    writeFile(bdmv / "MovieObject.bdmv", data);
+    CheckRun cut = check(bdmv);
+    ASSERT_TRUE(cut.ok);
+    EXPECT_EQ(cut.ws.mobj.mobjs.objects.size(), objects);
+    EXPECT_TRUE(contains(cut.lines, "  MovieObject.bdmv ends early at $" + fmt::format("{:08X}", firstObject + 16) +
+                                        ": 1 of " + std::to_string(objects) + " objects read whole."));
 }

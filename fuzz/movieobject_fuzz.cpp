@@ -1,0 +1,18 @@
+// Arbitrary bytes as MovieObject.bdmv: refused with a FormatError, or read as
+// far as they go into a model that writes and reads back unchanged.
+#include "core/errors.h"
+#include "navdb/movieobject_io.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    navora::TMOBJ m;
+    try {
+        m = navora::readMovieObjects({data, size}, "fuzz");
+    } catch (const navora::FormatError&) {
+        return 0;
+    }
+    const navora::Bytes out = navora::writeMovieObjects(m);
+    if (navora::readMovieObjects(out, "rewritten") != m) std::abort();
+    return 0;
+}
