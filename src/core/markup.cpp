@@ -1,6 +1,7 @@
 #include "core/markup.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace navora {
 
@@ -30,6 +31,18 @@ std::uint32_t windowsColourToRgb(std::string_view digits) {
     }
     std::uint32_t r = v & 0xFF, g = (v >> 8) & 0xFF, b = (v >> 16) & 0xFF;
     return (r << 16) | (g << 8) | b;
+}
+
+// The first tag of s: the positions of its "[" and of the "]" after it.
+struct TagPos {
+    std::size_t open, close;
+};
+std::optional<TagPos> firstTag(const std::string& s) {
+    std::size_t open = s.find('[');
+    if (open == std::string::npos) return std::nullopt;
+    std::size_t close = s.find(']', open + 1);
+    if (close == std::string::npos) return std::nullopt;  // a lone "[" stays text
+    return TagPos{open, close};
 }
 
 }  // namespace
@@ -67,13 +80,7 @@ TextStyle tagStyle(std::string_view name) {
 
 std::string markupPlainText(std::string_view message) {
     std::string s(message);
-    for (;;) {
-        std::size_t open = s.find('[');
-        if (open == std::string::npos) break;
-        std::size_t close = s.find(']', open + 1);
-        if (close == std::string::npos) break;
-        s = s.substr(0, open) + cutTail(s, close + 1);
-    }
+    while (auto tag = firstTag(s)) s = s.substr(0, tag->open) + cutTail(s, tag->close + 1);
     return s;
 }
 
@@ -89,11 +96,8 @@ MarkedLine parseMarkup(std::string_view message) {
     };
 
     std::string s(message);
-    for (;;) {
-        std::size_t open = s.find('[');
-        if (open == std::string::npos) break;
-        std::size_t close = s.find(']', open + 1);
-        if (close == std::string::npos) break;
+    while (auto tag = firstTag(s)) {
+        const auto [open, close] = *tag;
         add(open, TextStyle{});
         std::string name = s.substr(open + 1, close - open - 1);
         std::string rest = cutTail(s, close + 1);
