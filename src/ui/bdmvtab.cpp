@@ -53,12 +53,25 @@ BdmvTab::BdmvTab(QWidget* parent) : QWidget(parent) {
     gIndex_ = makeGroup(QStringLiteral("index.bdmv"), &lIndex_);
     gSound_->hide();
 
+    // The movie objects with their commands take a little more than half of
+    // the width, whatever the views inside would ask for.
     auto* groups = new QHBoxLayout;
-    groups->addWidget(gMovieObject_, 3);
-    auto* right = new QVBoxLayout;
+    auto* left = new QWidget(this);
+    auto* ll = new QVBoxLayout(left);
+    ll->setContentsMargins(0, 0, 0, 0);
+    ll->addWidget(gMovieObject_);
+    auto* rightSide = new QWidget(this);
+    auto* right = new QVBoxLayout(rightSide);
+    right->setContentsMargins(0, 0, 0, 0);
     right->addWidget(gSound_, 1);
     right->addWidget(gIndex_, 2);
-    groups->addLayout(right, 2);
+    for (QWidget* w : {left, rightSide}) {
+        QSizePolicy p(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        p.setHorizontalStretch(w == left ? 21 : 19);
+        w->setSizePolicy(p);
+    }
+    groups->addWidget(left, 21);
+    groups->addWidget(rightSide, 19);
     outer->addLayout(groups, 1);
 
     connect(bReadBDMV_, &QPushButton::clicked, this, &BdmvTab::readRequested);

@@ -19,6 +19,10 @@ public:
     QPushButton* bClear() const { return bClear_; }
     // Beside "Clear": the register buttons are added here.
     QHBoxLayout* buttonLayout() const { return buttons_; }
+    // The register dumps and the register reset of the navigation machine.
+    QPushButton* bPSRs() const { return bPSRs_; }
+    QPushButton* bGPRs() const { return bGPRs_; }
+    QPushButton* bResetRegs() const { return bResetRegs_; }
 
     // The log's font: Tahoma 9 point, DejaVu Sans where Tahoma is missing.
     static QFont logFont();
@@ -26,6 +30,9 @@ public:
 private:
     QTextEdit* reMessage_;
     QPushButton* bClear_;
+    QPushButton* bPSRs_;
+    QPushButton* bGPRs_;
+    QPushButton* bResetRegs_;
     QHBoxLayout* buttons_;
 };
 

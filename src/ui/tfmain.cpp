@@ -4,12 +4,18 @@
 #include "core/log.h"
 #include "ui/abouttab.h"
 #include "ui/bdmvtab.h"
+#include "ui/execpanel.h"
+#include "ui/indexview.h"
+#include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
 #include "ui/qtlogview.h"
+#include "ui/regpanel.h"
 #include "ui/statustab.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
@@ -20,8 +26,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 namespace navora::ui {
@@ -123,14 +131,25 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     connect(optionsTab_, &OptionsTab::use83Changed, this, &TfMain::cb83namesClick);
     connect(optionsTab_, &OptionsTab::actiDelayChanged, this, [](int ms) { mainLog().actiDelayMs = ms; });
 
+    buildBdmvViews();
+
     optionsTab_->load(settings_);
+    applyMachineOptions();
+    machine_.ResetRegs();
+    regPanel_->showValues();
     setTitle(QString::fromStdString(mainWindowTitle("")));
     PageControlChange();
 }
 
 TfMain::~TfMain() {
+    // The views report to the window and write into its machine: focus leaves
+    // them while both are whole, and nothing they send while they are taken
+    // down reaches the window any more.
+    if (QWidget* focus = QApplication::focusWidget(); focus && isAncestorOf(focus)) focus->clearFocus();
+    for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
     // The log outlives the window: detach everything that points into it.
     mainLog().afterProgressOff = nullptr;
+    mainLog().traceCancelHandler = nullptr;
     if (mainLog().view() == logView_) mainLog().setView(nullptr);
 }
 
@@ -153,6 +172,9 @@ void TfMain::buildBottomBar(QWidget* bar) {
     pExecute_ = panel(QStringLiteral("pExecute"), bar);
     pNavigate_ = panel(QStringLiteral("pNavigate"), bar);
     pRegisters_ = panel(QStringLiteral("pRegisters"), bar);
+    // The panels keep their controls together; the spare width goes before Cancel.
+    for (QFrame* f : {pExecute_, pNavigate_, pRegisters_})
+        f->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
 
     progressBar_ = new QProgressBar(bar);
     progressBar_->setObjectName(QStringLiteral("ProgressBar"));
@@ -176,8 +198,183 @@ void TfMain::buildBottomBar(QWidget* bar) {
     l->addWidget(pNavigate_);
     l->addWidget(pRegisters_);
     l->addWidget(progressBar_, 1);
-    l->addStretch(0);
+    l->addStretch(1);
     l->addWidget(bCancel_);
+}
+
+void TfMain::buildBdmvViews() {
+    Log& log = mainLog();
+    mobjView_ = new MobjView(ws_, log, bdmvTab_);
+    mobjView_->setObjectName(QStringLiteral("mobjView"));
+    bdmvTab_->movieObjectLayout()->addWidget(mobjView_);
+    indexView_ = new IndexView(ws_, log, bdmvTab_);
+    indexView_->setObjectName(QStringLiteral("indexView"));
+    bdmvTab_->indexLayout()->addWidget(indexView_);
+    execPanel_ = new ExecPanel(pExecute_);
+    execPanel_->setEnabled(false);
+    executeLayout()->addWidget(execPanel_);
+    regPanel_ = new RegPanel(machine_, pRegisters_);
+    registersLayout()->addWidget(regPanel_);
+
+    mobjView_->programFormat = [this] { return optionsTab_->programFormat(); };
+    mobjView_->outputFolder = [this] { return optionsTab_->outputFolder(); };
+
+    connect(this, &TfMain::viewsReset, this, [this] {
+        mobjView_->reset();
+        indexView_->reset();
+        execPanel_->setObjectCount(0);
+        machine_.traceInProgress = false;
+        showRunResult(RunResult{});
+    });
+    connect(this, &TfMain::workspaceRead, this, &TfMain::onWorkspaceRead);
+    connect(mobjView_, &MobjView::objectShown, this, [this](int object, bool) {
+        execPanel_->selectObject(object);
+        updateRunControls();
+    });
+    connect(mobjView_, &MobjView::objectsChanged, this, [this] {
+        indexView_->objectsChanged();
+        execPanel_->setObjectCount(static_cast<int>(ws_.mobj.mobjs.objects.size()));
+        if (const auto o = mobjView_->selectedObject()) execPanel_->selectObject(static_cast<int>(*o));
+    });
+    connect(mobjView_, &MobjView::commandRowClicked, this, &TfMain::executeLineClick);
+    connect(mobjView_, &MobjView::followTitle, this, [this](int title) {
+        pageControl_->setCurrentIndex(TabBdmv);
+        if (title >= 1) indexView_->selectTitle(title - 1);
+    });
+    connect(mobjView_, &MobjView::followPlaylist, this, &TfMain::followPlaylist);
+    connect(indexView_, &IndexView::showObject, mobjView_, &MobjView::setObjectSG);
+    connect(execPanel_, &ExecPanel::objectChosen, mobjView_, &MobjView::setObjectSG);
+    connect(execPanel_, &ExecPanel::programLineEntered, this, [this](int line) { machine_.programLine = line; });
+    connect(execPanel_->bStart(), &QPushButton::clicked, this, &TfMain::bStartClick);
+    connect(execPanel_->cbTrace(), &QCheckBox::toggled, this, [this](bool on) {
+        machine_.trace = on;
+        // Trace off: the next Start begins at line 0, and Cancel no longer ends a trace.
+        if (!on && machine_.traceInProgress) {
+            machine_.traceInProgress = false;
+            mainLog().slogR();
+        }
+        execPanel_->setTraceInProgress(machine_.traceInProgress);
+        updateRunControls();
+    });
+    connect(statusTab_->bPSRs(), &QPushButton::clicked, this, &TfMain::bPSRsClick);
+    connect(statusTab_->bGPRs(), &QPushButton::clicked, this, &TfMain::bGPRsClick);
+    connect(statusTab_->bResetRegs(), &QPushButton::clicked, this, &TfMain::bResetRegsClick);
+    connect(optionsTab_, &OptionsTab::countryCodeChanged, this, &TfMain::applyMachineOptions);
+    connect(optionsTab_, &OptionsTab::regionChanged, this, &TfMain::applyMachineOptions);
+    connect(optionsTab_, &OptionsTab::realPsrsChanged, this, &TfMain::applyMachineOptions);
+    mainLog().traceCancelHandler = [this] { return cancelTraceClick(); };
+}
+
+void TfMain::applyMachineOptions() {
+    // The options take effect at the next reset.
+    machine_.options.realValues = optionsTab_->realPsrs();
+    machine_.options.region = std::max(optionsTab_->region(), 0);
+    machine_.options.countryCode = clampCountryCode(static_cast<std::uint32_t>(optionsTab_->countryCode()));
+}
+
+void TfMain::onWorkspaceRead() {
+    mobjView_->fill();
+    indexView_->fill();
+    execPanel_->setObjectCount(ws_.mobjLoaded ? static_cast<int>(ws_.mobj.mobjs.objects.size()) : 0);
+    execPanel_->setEnabled(ws_.folderRead);
+    if (ws_.indexLoaded) {
+        // Title 1 first (it selects its movie object), then the first movie object.
+        indexView_->selectTitle(0);
+        mobjView_->setObjectSG(0);
+    }
+    updateRunControls();
+}
+
+bool TfMain::startEnabledOnBdmv() const {
+    return !running_ && !mobjView_->selectedCommands().empty();
+}
+
+void TfMain::updateRunControls() {
+    const int tab = pageControl_->currentIndex();
+    if (tab == TabBdmv) execPanel_->bStart()->setEnabled(startEnabledOnBdmv());
+    execPanel_->cbTrace()->setEnabled(!running_);
+    execPanel_->cbObject()->setEnabled(!running_);
+    bdmvTab_->bReadBDMV()->setEnabled(!running_);
+    // Cancel belongs to the progress bar while it is shown.
+    if (!progressShown_) bCancel_->setEnabled(running_ || machine_.traceInProgress);
+}
+
+void TfMain::bStartClick() {
+    if (pageControl_->currentIndex() != TabBdmv || running_) return;
+    const auto object = mobjView_->selectedObject();
+    if (!object) return;
+    const TCommands program = mobjView_->selectedCommands();
+    if (program.empty()) return;
+    execPanel_->selectObject(static_cast<int>(*object));
+    running_ = true;
+    updateRunControls();
+    // A program at full speed lets the window process its events between
+    // commands, so Cancel (and painting) work while it runs.
+    const RunResult r = machine_.start(program);
+    running_ = false;
+    showRunResult(r);
+    if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TfMain::executeLineClick(int line) {
+    if (!machine_.trace || running_ || line < 0) return;
+    const TCommands program = mobjView_->selectedCommands();
+    if (static_cast<std::size_t>(line) >= program.size()) return;
+    running_ = true;
+    const RunResult r = machine_.executeLine(program, static_cast<std::size_t>(line));
+    running_ = false;
+    showRunResult(r);
+}
+
+void TfMain::showRunResult(const RunResult& r) {
+    execPanel_->setTraceInProgress(r.traceInProgress);
+    execPanel_->showProgramLine(machine_.programLine);
+    if (r.traceInProgress && r.nextLine) {
+        mobjView_->showLine(static_cast<int>(*r.nextLine));
+        if (r.nextDestination) regPanel_->showRegister(*r.nextDestination);
+    } else if (r.lastLine) {
+        mobjView_->showLine(static_cast<int>(*r.lastLine));
+    }
+    regPanel_->showValues();
+    updateRunControls();
+}
+
+bool TfMain::cancelTraceClick() {
+    if (!machine_.traceInProgress || running_) return false;
+    machine_.cancelTrace(mobjView_->selectedCommands());
+    execPanel_->setTraceInProgress(false);
+    execPanel_->showProgramLine(machine_.programLine);
+    regPanel_->showValues();
+    updateRunControls();
+    return true;
+}
+
+void TfMain::followPlaylist(const QString& name, int playItem) {
+    Log& log = mainLog();
+    pageControl_->setCurrentIndex(TabPlaylist);
+    const std::string file = name.toStdString() + ws_.names().playlistExt;
+    const bool known = std::find(ws_.playlists.begin(), ws_.playlists.end(), name.toStdString()) != ws_.playlists.end();
+    if (known) {
+        setSelectedPlaylist(name);
+        log.slog("Playlist " + file + (playItem >= 0 ? ", PlayItem " + std::to_string(playItem) : std::string()), 1);
+    } else {
+        log.slog("Playlist " + file + " not found", 1);
+    }
+    emit playlistFollowed(name, playItem);
+}
+
+void TfMain::bResetRegsClick() {
+    applyMachineOptions();
+    machine_.ResetRegs();
+    regPanel_->showValues();
+}
+
+void TfMain::bPSRsClick() {
+    for (const std::string& line : machine_.psrDump()) mainLog().log(line);
+}
+
+void TfMain::bGPRsClick() {
+    for (const std::string& line : machine_.gprDump()) mainLog().log(line);
 }
 
 QWidget* TfMain::page(Tab tab) const { return pageControl_->widget(tab); }
@@ -255,7 +452,11 @@ void TfMain::formActivate(const QStringList& arguments) {
     store.reset();
     optionsTab_->load(settings_);
     bdmvTab_->setFolder(settings_.bdmvDir);
+    applyMachineOptions();
+    machine_.ResetRegs();
+    regPanel_->showValues();
     applyGeometry();
+    mobjView_->setObjectListHeight(settings_.objectHeight);
     for (const QString& name : wrong)
         log.log("Setting [b]" + name.toStdString() + "[/b] has a value of the wrong type; the default is used.");
 
@@ -278,6 +479,7 @@ void TfMain::formClose() {
     closed_ = true;
     optionsTab_->store(settings_);
     settings_.bdmvDir = bdmvTab_->folder();
+    if (const int height = mobjView_->objectListHeight(); height >= 0) settings_.objectHeight = height;
     const bool maximised = isMaximized();
     settings_.windowState = maximised ? 2 : isMinimized() ? 1 : 0;
     if (!maximised) {
@@ -296,6 +498,13 @@ void TfMain::formClose() {
 }
 
 void TfMain::closeEvent(QCloseEvent* e) {
+    if (running_) {
+        // A running program is stopped first; the window closes when it has ended.
+        mainLog().cancelFlag = true;
+        closePending_ = true;
+        e->ignore();
+        return;
+    }
     formClose();
     e->accept();
 }
@@ -343,6 +552,7 @@ void TfMain::bSaveClick() {
 
 void TfMain::PageControlChange() {
     bSave_->setEnabled(false);
+    execPanel_->bStart()->setEnabled(false);
     for (QWidget* w : {static_cast<QWidget*>(bSave_), static_cast<QWidget*>(bFind_),
                        static_cast<QWidget*>(bLoadMenu_), static_cast<QWidget*>(bMux_),
                        static_cast<QWidget*>(pExecute_), static_cast<QWidget*>(pNavigate_),
@@ -360,6 +570,8 @@ void TfMain::PageControlChange() {
             bSave_->show();
             bSave_->setToolTip(QStringLiteral("Save the bdmv files"));
             bSave_->setEnabled(ws_.indexLoaded || ws_.mobjLoaded);
+            execPanel_->setMenuMode(false);
+            execPanel_->bStart()->setEnabled(startEnabledOnBdmv());
             showPanel(pExecute_);
             showPanel(pRegisters_);
             break;
@@ -381,6 +593,8 @@ void TfMain::PageControlChange() {
             bMux_->show();
             bMux_->setEnabled(menuHasPages_);
             bLoadMenu_->show();
+            execPanel_->setMenuMode(true);
+            execPanel_->bStart()->setEnabled(menuHasPages_ && !running_);
             showPanel(pExecute_);
             showPanel(pNavigate_);
             showPanel(pRegisters_);

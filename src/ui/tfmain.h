@@ -4,6 +4,7 @@
 // sequences.
 
 #include "core/workspace.h"
+#include "nav/machine.h"
 #include "ui/settings.h"
 
 #include <QMainWindow>
@@ -21,6 +22,10 @@ namespace navora::ui {
 
 class AboutTab;
 class BdmvTab;
+class ExecPanel;
+class IndexView;
+class MobjView;
+class RegPanel;
 class OptionsTab;
 class PageControl;
 class QtLogView;
@@ -78,6 +83,16 @@ public:
     QHBoxLayout* navigateLayout() const;
     QHBoxLayout* registersLayout() const;
 
+    // The views of the BDMV tab and the panels of the navigation machine.
+    MobjView* mobjView() const { return mobjView_; }
+    IndexView* indexView() const { return indexView_; }
+    ExecPanel* execPanel() const { return execPanel_; }
+    RegPanel* regPanel() const { return regPanel_; }
+    // The navigation machine: the registers and the program line.
+    NavMachine& machine() { return machine_; }
+    // True while a program runs at full speed.
+    bool programRunning() const { return running_; }
+
     // What the PLAYLIST, CLIPINF and Menu views have selected and loaded; the
     // tab-change handler enables Save and writes its hint from these.
     QString selectedPlaylist() const { return selectedPlaylist_; }
@@ -103,6 +118,13 @@ public slots:
     void cb83namesClick();
     // Empties the message log.
     void bClearClick();
+    // "Start": runs or traces the selected movie object's program.
+    void bStartClick();
+    // "Re&set Regs": resets the registers with the options and shows them.
+    void bResetRegsClick();
+    // "PS&Rs" / "&GPRs": log the register dumps.
+    void bPSRsClick();
+    void bGPRsClick();
 
 signals:
     // The views are to empty themselves: a folder is about to be read.
@@ -113,6 +135,8 @@ signals:
     void workspaceSaved();
     // The tab-change handler ran for this tab (panels shown, Save set).
     void pageLayoutApplied(int tab);
+    // A command was followed to a playlist (name as 5 digits; play item or -1).
+    void playlistFollowed(const QString& name, int playItem);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -121,15 +145,33 @@ private:
     void buildBottomBar(QWidget* bar);
     void applyWorkspaceOptions();
     void applyGeometry();
+    void buildBdmvViews();
+    void onWorkspaceRead();
+    void applyMachineOptions();
+    // Shows how a run ended: the next traced line, the registers, Start and Cancel.
+    void showRunResult(const RunResult& r);
+    void updateRunControls();
+    bool startEnabledOnBdmv() const;
+    // Cancel during a trace ends the trace; false when no trace was in progress.
+    bool cancelTraceClick();
+    void executeLineClick(int line);
+    void followPlaylist(const QString& name, int playItem);
 
     Workspace ws_;
     Settings settings_;
+    NavMachine machine_;
+    bool running_ = false;
+    bool closePending_ = false;
 
     PageControl* pageControl_ = nullptr;
     BdmvTab* bdmvTab_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
     AboutTab* aboutTab_ = nullptr;
+    MobjView* mobjView_ = nullptr;
+    IndexView* indexView_ = nullptr;
+    ExecPanel* execPanel_ = nullptr;
+    RegPanel* regPanel_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     QtLogView* logView_ = nullptr;
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpressionValidator>
@@ -97,8 +98,12 @@ void THexEdit::keyPressEvent(QKeyEvent* e) {
 }
 
 void THexEdit::focusOutEvent(QFocusEvent* e) {
-    // A shortened entry is shown zero-padded again.
-    if (text().size() != digits_) setValue(value());
+    // A shortened entry is shown zero-padded again; it still counts as typed.
+    if (text().size() != digits_) {
+        const bool typed = isModified();
+        setValue(value());
+        setModified(typed);
+    }
     QLineEdit::focusOutEvent(e);
 }
 
@@ -287,6 +292,41 @@ void StringGrid::setCell(int row, int column, const QString& text) {
 QString StringGrid::cell(int row, int column) const {
     const QTableWidgetItem* it = item(row, column);
     return it ? it->text() : QString();
+}
+
+std::optional<std::pair<int, int>> StringGrid::selectedRange() const {
+    if (dataRows_ == 0) return std::nullopt;
+    int first = -1;
+    int last = -1;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        first = first < 0 ? range.top() : std::min(first, range.top());
+        last = std::max(last, range.bottom());
+    }
+    if (first < 0) {
+        const int r = currentRow();
+        if (r < 0) return std::nullopt;
+        first = last = r;
+    }
+    last = std::min(last, dataRows_ - 1);
+    first = std::clamp(first, 0, last);
+    return std::make_pair(first, last);
+}
+
+void StringGrid::selectRange(int first, int last, bool atTop) {
+    if (dataRows_ == 0) {
+        clearSelection();
+        return;
+    }
+    first = std::clamp(first, 0, dataRows_ - 1);
+    last = std::clamp(last, first, dataRows_ - 1);
+    const int column = columnCount() > 1 ? 1 : 0;
+    setCurrentCell(first, column, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (last > first) {
+        const QItemSelection range(model()->index(first, 0), model()->index(last, columnCount() - 1));
+        selectionModel()->select(range, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    scrollTo(model()->index(first, column),
+             atTop ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
 }
 
 }  // namespace navora::ui

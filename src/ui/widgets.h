@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace navora::ui {
 
@@ -133,6 +135,13 @@ public:
     // Writes a read-only cell, creating it when needed.
     void setCell(int row, int column, const QString& text);
     QString cell(int row, int column) const;
+
+    // The selected data rows first..last (the current row when nothing is
+    // selected); none when the grid shows no data row.
+    std::optional<std::pair<int, int>> selectedRange() const;
+    // Selects data rows first..last (clamped), makes first the current row
+    // and scrolls it into view (to the top with atTop).
+    void selectRange(int first, int last, bool atTop = false);
 
     // The text of the row-number column; row index by default.
     std::function<QString(int row)> rowNumberText;

@@ -39,6 +39,8 @@ int main(int argc, char** argv) {
         failures += QTest::qExec(&settings, argc, argv);
         MainWindowTest window;
         failures += QTest::qExec(&window, argc, argv);
+        BdmvViewsTest bdmv;
+        failures += QTest::qExec(&bdmv, argc, argv);
     }
     std::error_code ec;
     fs::remove_all(scratch, ec);

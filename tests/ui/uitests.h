@@ -49,3 +49,25 @@ private slots:
     void optionsReachWorkspaceAndLog();
     void shutDownRemovesTemporaryFiles();
 };
+
+class BdmvViewsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void corpusDiscFillsTheViews();
+    void corpusDiscsSaveUnchanged();
+    void rejectedIndexLeavesViewsDisabled();
+    void invalidAndForbiddenRowsPainted();
+    void insertAndDeleteObjects();
+    void progressWhileBuildingCommands();
+    void titleInsertAndDeleteByKeys();
+    void composerEditsAreSaved();
+    void gridKeysEditCommands();
+    void doubleClickFollowsCommands();
+    void saveProgramList_data();
+    void saveProgramList();
+    void traceStepsThroughProgram();
+    void cancelStopsEndlessProgram();
+    void registerPanelStoresAndShows();
+    void resetAndDumpsUseOptions();
+};

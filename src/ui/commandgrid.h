@@ -1,0 +1,66 @@
+#pragma once
+// The grid of a command list: one row per navigation command as the
+// disassembler writes it, painted with the colours of invalid, forbidden and
+// used-operand cells, whole-row selection and the editing keys.
+
+#include "nav/command.h"
+#include "nav/decode.h"
+#include "ui/widgets.h"
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+class QPainter;
+class QStyleOptionViewItem;
+
+namespace navora::ui {
+
+// Paints one cell of a command grid by the disassembler's painting rules.
+// text is the cell's text, commandLine the "Command line" cell of its row.
+void paintCommandCell(QPainter* p, const QStyleOptionViewItem& option, const QString& text,
+                      const QString& commandLine, int column);
+
+class CommandGrid : public StringGrid {
+    Q_OBJECT
+public:
+    // The "Command line" column takes the grid's width less this.
+    static constexpr int kOtherColumnsWidth = 215;
+
+    explicit CommandGrid(QWidget* parent = nullptr);
+
+    // Decides which valid words are marked forbidden.
+    CommandContext context() const { return context_; }
+    void setContext(CommandContext context) { context_ = context; }
+
+    // Sizes the grid to the list (one empty row for an empty list) and draws
+    // every row. progress, when set, is called before row i is drawn.
+    void showCommands(const TCommands& list, const std::function<void(std::size_t i)>& progress = {});
+    // Draws command c as line index.
+    void drawCommand(const TCommand& c, std::size_t index);
+
+    // The selected lines first..last; none when the grid shows no command.
+    std::optional<std::pair<int, int>> selectedLines() const { return selectedRange(); }
+    // Selects lines first..last and scrolls the first into view.
+    void selectLines(int first, int last) { selectRange(first, last); }
+    void selectLine(int line) { selectRange(line, line); }
+
+signals:
+    void insertKey();  // Insert
+    void pasteKey();   // Ctrl+V
+    void copyKey();    // Ctrl+C
+    void cutKey();     // Ctrl+X
+    void deleteKey();  // Shift+Delete
+    void blankKey();   // Shift+N
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void fitCommandLineColumn();
+
+    CommandContext context_ = CommandContext::MovieObject;
+};
+
+}  // namespace navora::ui

@@ -1,0 +1,550 @@
+#include "ui/indexview.h"
+
+#include "nav/disasm.h"
+#include "navdb/extdata.h"
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace navora::ui {
+
+namespace {
+
+constexpr int kContentProviderMax = 32;
+
+QStringList toList(const std::vector<std::string>& items) {
+    QStringList out;
+    for (const std::string& s : items) out << QString::fromStdString(s);
+    return out;
+}
+
+QComboBox* combo(const char* name, const QString& hint, QWidget* parent, int minChars = 4) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(QLatin1String(name));
+    c->setToolTip(hint);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(minChars);
+    c->setEnabled(false);
+    return c;
+}
+
+QLabel* caption(const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setEnabled(true);
+    QFont f = l->font();
+    f.setPointSizeF(f.pointSizeF() * 0.95);
+    l->setFont(f);
+    return l;
+}
+
+void setItems(QComboBox* box, const QStringList& items, int index = -1) {
+    const QSignalBlocker block(box);
+    box->clear();
+    box->addItems(items);
+    box->setCurrentIndex(index);
+}
+
+void setIndex(QComboBox* box, int index) {
+    const QSignalBlocker block(box);
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+}
+
+QToolButton* smallButton(const QString& text, const char* name, const QString& hint, QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setText(text);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setFixedSize(22, 22);
+    return b;
+}
+
+}  // namespace
+
+IndexView::IndexView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent), ws_(ws), log_(log) {
+    // --- Titles: count label, grid, "+"/"-".
+    lTitleCount_ = new RotatedLabel(QString(), this);
+    lTitleCount_->setObjectName(QStringLiteral("lTitleCount"));
+    sgTitles_ = new StringGrid(this);
+    sgTitles_->setObjectName(QStringLiteral("sgTitles"));
+    sgTitles_->setToolTip(QStringLiteral("Titles\nIns: Insert title\nDel: Delete title(s)"));
+    sgTitles_->rowNumberText = [](int row) { return QString::fromStdString(dec3(static_cast<std::size_t>(row) + 1)); };
+    sgTitles_->setTitles(toList({titleColumns().begin(), titleColumns().end()}));
+    sgTitles_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    {
+        const QFontMetrics fm(sgTitles_->font());
+        const auto fit = [&](const QString& text) { return fm.horizontalAdvance(text) + 12; };
+        sgTitles_->setColumnWidth(0, fit(QStringLiteral("000")));
+        sgTitles_->setColumnWidth(1, fit(QStringLiteral("object t.")));
+        sgTitles_->setColumnWidth(2, fit(QStringLiteral("Prohibited2")));
+        sgTitles_->setColumnWidth(3, fit(QStringLiteral("Interactive")));
+    }
+    sgTitles_->horizontalHeader()->setStretchLastSection(true);
+    sgTitles_->installEventFilter(this);
+    bbTiins_ = smallButton(QStringLiteral("+"), "bbTiins", QStringLiteral("Insert title"), this);
+    bbTidel_ = smallButton(QStringLiteral("-"), "bbTidel", QStringLiteral("Delete title"), this);
+    auto* titleButtons = new QVBoxLayout;
+    titleButtons->setSpacing(2);
+    titleButtons->addWidget(bbTiins_);
+    titleButtons->addWidget(bbTidel_);
+    titleButtons->addStretch(1);
+    auto* titles = new QHBoxLayout;
+    titles->setSpacing(3);
+    titles->addWidget(lTitleCount_);
+    titles->addWidget(sgTitles_, 1);
+    titles->addLayout(titleButtons);
+
+    // --- The chosen title's fields.
+    auto* title = new QGroupBox(QStringLiteral("Title"), this);
+    auto* tg = new QGridLayout(title);
+    tg->setContentsMargins(4, 2, 4, 4);
+    tg->setHorizontalSpacing(4);
+    tg->setVerticalSpacing(1);
+    cbTitleNo_ = combo("cbTitleNo", QStringLiteral("Title number"), title, 3);
+    cbTitleOT_ = combo("cbTitleOT", QStringLiteral("Title object type"), title, 4);
+    cbTitleAT_ = combo("cbTitleAT", QStringLiteral("Title acces type: Title Search  (User Operation) into this title"),
+                       title, 9);
+    cbTitlePBT_ = combo("cbTitlePBT", QStringLiteral("Title playback type"), title, 9);
+    cbTitleOID_ = combo("cbTitleOID", QStringLiteral("Title object id"), title, 3);
+    cbTitleFN_ = combo("cbTitleFN", QStringLiteral("BD-J object filename"), title, 5);
+    setItems(cbTitleOT_, toList(objectTypeItems()));
+    setItems(cbTitleAT_, toList(accessTypeItems()));
+    setItems(cbTitlePBT_, toList(playbackTypeItems()));
+    tg->addWidget(caption(QStringLiteral("No."), title), 0, 0);
+    tg->addWidget(caption(QStringLiteral("object t."), title), 0, 1);
+    tg->addWidget(caption(QStringLiteral("title search"), title), 0, 2);
+    tg->addWidget(cbTitleNo_, 1, 0);
+    tg->addWidget(cbTitleOT_, 1, 1);
+    tg->addWidget(cbTitleAT_, 1, 2);
+    tg->addWidget(caption(QStringLiteral("object id"), title), 2, 0);
+    tg->addWidget(caption(QStringLiteral("BD-J file"), title), 2, 1);
+    tg->addWidget(caption(QStringLiteral("playback t."), title), 2, 2);
+    tg->addWidget(cbTitleOID_, 3, 0);
+    tg->addWidget(cbTitleFN_, 3, 1);
+    tg->addWidget(cbTitlePBT_, 3, 2);
+    tg->setColumnStretch(0, 2);
+    tg->setColumnStretch(1, 3);
+    tg->setColumnStretch(2, 4);
+
+    // --- First Playback and Top Menu in one table: on, type, playback type, object, file.
+    auto* entries = new QGroupBox(QStringLiteral("First Playback / Top Menu"), this);
+    auto* eg = new QGridLayout(entries);
+    eg->setContentsMargins(4, 2, 4, 4);
+    eg->setHorizontalSpacing(3);
+    eg->setVerticalSpacing(1);
+    cbFPBon_ = new QCheckBox(QStringLiteral("First Play"), entries);
+    cbFPBon_->setObjectName(QStringLiteral("cbFPBon"));
+    cbFPBon_->setToolTip(QStringLiteral("First playback on/off"));
+    cbFPBtype_ = combo("cbFPBtype", QStringLiteral("First playback object type"), entries, 3);
+    cbFPBTitlePBtype_ = combo("cbFPBTitlePBtype", QStringLiteral("First playback playback type"), entries, 9);
+    cbFPBObject_ = combo("cbFPBObject", QStringLiteral("First playback movie object"), entries, 2);
+    cbFPBFile_ = combo("cbFPBFile", QStringLiteral("First playback BD-J object file"), entries, 4);
+    cbTMon_ = new QCheckBox(QStringLiteral("Top Menu"), entries);
+    cbTMon_->setObjectName(QStringLiteral("cbTMon"));
+    cbTMon_->setToolTip(QStringLiteral("Top menu on/off"));
+    cbTMtype_ = combo("cbTMtype", QStringLiteral("Top menu object type"), entries, 3);
+    cbTMObject_ = combo("cbTMObject", QStringLiteral("Top menu movie object"), entries, 2);
+    cbTMFile_ = combo("cbTMFile", QStringLiteral("Top menu BD-J object file"), entries, 4);
+    for (QComboBox* c : {cbFPBtype_, cbTMtype_}) setItems(c, toList(objectTypeItems()));
+    setItems(cbFPBTitlePBtype_, toList(playbackTypeItems()));
+    const int interactive = cbFPBTitlePBtype_->fontMetrics().horizontalAdvance(QStringLiteral("Interactive"));
+    cbFPBTitlePBtype_->setMinimumWidth(interactive + 26);
+    for (QCheckBox* c : {cbFPBon_, cbTMon_}) c->setEnabled(false);
+    eg->addWidget(caption(QStringLiteral("object t."), entries), 0, 1);
+    eg->addWidget(caption(QStringLiteral("object"), entries), 0, 2);
+    eg->addWidget(caption(QStringLiteral("BD-J file"), entries), 0, 3);
+    eg->addWidget(caption(QStringLiteral("playback t."), entries), 0, 4);
+    eg->addWidget(cbFPBon_, 1, 0);
+    eg->addWidget(cbFPBtype_, 1, 1);
+    eg->addWidget(cbFPBObject_, 1, 2);
+    eg->addWidget(cbFPBFile_, 1, 3);
+    eg->addWidget(cbFPBTitlePBtype_, 1, 4);
+    eg->addWidget(cbTMon_, 2, 0);
+    eg->addWidget(cbTMtype_, 2, 1);
+    eg->addWidget(cbTMObject_, 2, 2);
+    eg->addWidget(cbTMFile_, 2, 3);
+    eg->setColumnStretch(1, 1);
+    eg->setColumnStretch(2, 1);
+    eg->setColumnStretch(3, 1);
+    eg->setColumnStretch(4, 2);
+
+    // --- Content provider and ExtensionData caption.
+    eContent_ = new QLineEdit(this);
+    eContent_->setObjectName(QStringLiteral("eContent"));
+    eContent_->setMaxLength(kContentProviderMax);
+    eContent_->setToolTip(QStringLiteral("Content provider user data"));
+    eContent_->setEnabled(false);
+    auto* contentLabel = new QLabel(QStringLiteral("Provider:"), this);
+    contentLabel->setBuddy(eContent_);
+    lIndexExtDat_ = new QLabel(QString::fromStdString(ExtDatCap({})), this);
+    lIndexExtDat_->setObjectName(QStringLiteral("lIndexExtDat"));
+    lIndexExtDat_->setToolTip(QStringLiteral("ExtensionData() of index.bdmv"));
+    auto* bottom = new QHBoxLayout;
+    bottom->setSpacing(4);
+    bottom->addWidget(contentLabel);
+    bottom->addWidget(eContent_, 1);
+    bottom->addSpacing(6);
+    bottom->addWidget(lIndexExtDat_);
+
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(3);
+    l->addLayout(titles, 1);
+    l->addWidget(title);
+    l->addWidget(entries);
+    l->addLayout(bottom);
+
+    connect(sgTitles_, &QTableWidget::currentCellChanged, this, [this](int r, int, int previous, int) {
+        if (!quietSelect_ && r != previous) sgTitlesClick();
+    });
+    connect(bbTiins_, &QToolButton::clicked, this, &IndexView::bbTiinsClick);
+    connect(bbTidel_, &QToolButton::clicked, this, &IndexView::bbTidelClick);
+    connect(cbTitleNo_, &QComboBox::activated, this, &IndexView::cbTitleNoChange);
+    connect(cbTitleOT_, &QComboBox::activated, this, &IndexView::cbTitleOTChange);
+    connect(cbTitleAT_, &QComboBox::activated, this, &IndexView::cbTitleATChange);
+    connect(cbTitlePBT_, &QComboBox::activated, this, &IndexView::cbTitlePBTChange);
+    connect(cbTitleOID_, &QComboBox::activated, this, &IndexView::cbTitleOIDChange);
+    connect(cbTitleFN_, &QComboBox::activated, this, &IndexView::cbTitleFNChange);
+    connect(cbFPBon_, &QCheckBox::clicked, this, &IndexView::cbFPBonClick);
+    connect(cbFPBtype_, &QComboBox::activated, this, &IndexView::cbFPBtypeChange);
+    connect(cbFPBTitlePBtype_, &QComboBox::activated, this, &IndexView::cbFPBTitlePBtypeChange);
+    connect(cbFPBObject_, &QComboBox::activated, this, &IndexView::cbFPBObjectChange);
+    connect(cbTMon_, &QCheckBox::clicked, this, &IndexView::cbTMonClick);
+    connect(cbTMtype_, &QComboBox::activated, this, &IndexView::cbTMtypeChange);
+    connect(cbTMObject_, &QComboBox::activated, this, &IndexView::cbTMObjectChange);
+    connect(eContent_, &QLineEdit::textEdited, this, &IndexView::eContentChange);
+
+    reset();
+}
+
+bool IndexView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sgTitles_ && event->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(event);
+        const auto mods = k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        if (mods == Qt::NoModifier && k->key() == Qt::Key_Insert) {
+            bbTiinsClick();
+            return true;
+        }
+        if (mods == Qt::NoModifier && k->key() == Qt::Key_Delete) {
+            bbTidelClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+IndexView::EntryBoxes IndexView::boxes(IndexEntryKind kind) const {
+    if (kind == IndexEntryKind::FirstPlayback)
+        return {cbFPBon_, cbFPBtype_, cbFPBTitlePBtype_, cbFPBObject_, cbFPBFile_};
+    return {cbTMon_, cbTMtype_, nullptr, cbTMObject_, cbTMFile_};
+}
+
+std::optional<std::size_t> IndexView::selectedTitle() const {
+    const int i = cbTitleNo_->currentIndex();
+    if (!loaded_ || i < 0 || static_cast<std::size_t>(i) >= ws_.index.indexes.titles.size()) return std::nullopt;
+    return static_cast<std::size_t>(i);
+}
+
+TTitle* IndexView::chosenTitle() {
+    const auto i = selectedTitle();
+    return i ? &ws_.index.indexes.titles[*i] : nullptr;
+}
+
+void IndexView::reset() {
+    loaded_ = false;
+    quietSelect_ = true;
+    sgTitles_->resetGrid();
+    quietSelect_ = false;
+    for (QWidget* w : std::initializer_list<QWidget*>{sgTitles_, bbTiins_, bbTidel_, eContent_, cbFPBon_, cbTMon_})
+        w->setEnabled(false);
+    for (QComboBox* c : {cbTitleNo_, cbTitleOID_, cbTitleFN_, cbFPBObject_, cbFPBFile_, cbTMObject_, cbTMFile_})
+        setItems(c, {});
+    for (QComboBox* c : {cbTitleOT_, cbTitleAT_, cbTitlePBT_, cbFPBtype_, cbFPBTitlePBtype_, cbTMtype_})
+        setIndex(c, -1);
+    for (QComboBox* c : {cbTitleNo_, cbTitleOT_, cbTitleAT_, cbTitlePBT_, cbTitleOID_, cbTitleFN_, cbFPBtype_,
+                         cbFPBTitlePBtype_, cbFPBObject_, cbFPBFile_, cbTMtype_, cbTMObject_, cbTMFile_})
+        c->setEnabled(false);
+    for (QCheckBox* c : {cbFPBon_, cbTMon_}) {
+        const QSignalBlocker block(c);
+        c->setChecked(false);
+    }
+    {
+        const QSignalBlocker block(eContent_);
+        eContent_->clear();
+    }
+    lTitleCount_->setText(QString());
+    lIndexExtDat_->setText(QString::fromStdString(ExtDatCap({})));
+}
+
+void IndexView::fill() {
+    reset();
+    const QStringList files = toList(ws_.bdjObjects);
+    for (QComboBox* c : {cbTitleFN_, cbFPBFile_, cbTMFile_}) setItems(c, files, files.isEmpty() ? -1 : 0);
+    fillObjectLists();
+    if (!ws_.indexLoaded) return;
+    loaded_ = true;
+    {
+        const QSignalBlocker block(eContent_);
+        // The text is bytes of the file: Latin-1 keeps every byte as it is.
+        eContent_->setText(QString::fromLatin1(ws_.index.content_provider));
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{sgTitles_, bbTiins_, bbTidel_, eContent_, cbFPBon_, cbTMon_})
+        w->setEnabled(true);
+    redrawTitles();
+    showEntry(IndexEntryKind::FirstPlayback);
+    showEntry(IndexEntryKind::TopMenu);
+    lIndexExtDat_->setText(QString::fromStdString(ExtDatCap(ws_.index.ext)));
+    updateCountLabel();
+    enableTitleBoxes();
+}
+
+void IndexView::fillObjectLists() {
+    QStringList objects;
+    const std::size_t n = ws_.mobjLoaded ? ws_.mobj.mobjs.objects.size() : 0;
+    for (std::size_t i = 0; i < n; ++i) objects << QString::number(i);
+    for (QComboBox* c : {cbTitleOID_, cbFPBObject_, cbTMObject_}) setItems(c, objects);
+}
+
+void IndexView::objectsChanged() {
+    fillObjectLists();
+    if (!loaded_) return;
+    for (int i = 0; i < static_cast<int>(ws_.index.indexes.titles.size()); ++i) indline(i);
+    if (const auto t = selectedTitle()) showTitleFields(*t);
+    showEntry(IndexEntryKind::FirstPlayback);
+    showEntry(IndexEntryKind::TopMenu);
+    updateCountLabel();
+}
+
+void IndexView::updateCountLabel() {
+    const std::size_t objects = ws_.mobjLoaded ? ws_.mobj.mobjs.objects.size() : 0;
+    lTitleCount_->setText(QString::fromStdString(BDMVlabels(ws_.index, objects).titles));
+}
+
+void IndexView::indline(int i) {
+    const auto& titles = ws_.index.indexes.titles;
+    if (i < 0 || static_cast<std::size_t>(i) >= titles.size()) return;
+    const std::optional<std::size_t> objects =
+        ws_.mobjLoaded ? std::optional<std::size_t>(ws_.mobj.mobjs.objects.size()) : std::nullopt;
+    const auto cells = navora::indline(titles[static_cast<std::size_t>(i)], objects);
+    for (int c = 0; c < static_cast<int>(cells.size()); ++c) sgTitles_->setCell(i, c, QString::fromStdString(cells[c]));
+}
+
+void IndexView::redrawTitles() {
+    const int n = static_cast<int>(ws_.index.indexes.titles.size());
+    quietSelect_ = true;
+    sgTitles_->setDataRows(n);
+    quietSelect_ = false;
+    for (int i = 0; i < n; ++i) indline(i);
+    QStringList numbers;
+    for (int i = 1; i <= n; ++i) numbers << QString::number(i);
+    const int chosen = cbTitleNo_->currentIndex();
+    setItems(cbTitleNo_, numbers, chosen < n ? chosen : n - 1);
+}
+
+void IndexView::enableTitleBoxes() {
+    const bool any = loaded_ && !ws_.index.indexes.titles.empty();
+    cbTitleNo_->setEnabled(any);
+    cbTitleAT_->setEnabled(any);
+    cbTitlePBT_->setEnabled(any);
+    cbTitleOT_->setEnabled(any && !ws_.bdjObjects.empty());
+    const TTitle* t = chosenTitle();
+    const bool hdmv = t && t->object_type == 1;
+    cbTitleOID_->setEnabled(any && t && hdmv);
+    cbTitleFN_->setEnabled(any && t && !hdmv);
+}
+
+void IndexView::showTitleFields(std::size_t i) {
+    const auto& titles = ws_.index.indexes.titles;
+    if (i >= titles.size()) return;
+    const TTitle& t = titles[i];
+    setIndex(cbTitleNo_, static_cast<int>(i));
+    setIndex(cbTitleOT_, t.object_type - 1);
+    setIndex(cbTitleAT_, accessTypeListIndex(t.access_type));
+    setIndex(cbTitlePBT_, t.playback_type);
+    setIndex(cbTitleOID_, t.object_type == 1 ? t.mobj_id_ref : -1);
+    if (t.object_type != 1) {
+        const int at = cbTitleFN_->findText(QString::fromStdString(t.bdjo_file_name));
+        if (at >= 0) setIndex(cbTitleFN_, at);
+    }
+    enableTitleBoxes();
+}
+
+void IndexView::selectTitle(int i) {
+    if (!loaded_ || i < 0 || static_cast<std::size_t>(i) >= ws_.index.indexes.titles.size()) return;
+    quietSelect_ = true;
+    sgTitles_->selectRange(i, i);
+    quietSelect_ = false;
+    sgTitlesClick();
+}
+
+void IndexView::sgTitlesClick() {
+    const auto range = sgTitles_->selectedRange();
+    const auto& titles = ws_.index.indexes.titles;
+    if (!loaded_ || !range || static_cast<std::size_t>(range->first) >= titles.size()) return;
+    const auto i = static_cast<std::size_t>(range->first);
+    showTitleFields(i);
+    const TTitle& t = titles[i];
+    if (t.object_type == 1 && ws_.mobjLoaded && t.mobj_id_ref < ws_.mobj.mobjs.objects.size())
+        emit showObject(t.mobj_id_ref);
+}
+
+void IndexView::cbTitleNoChange(int index) { selectTitle(index); }
+
+void IndexView::bbTiinsClick() {
+    if (!loaded_) return;
+    const auto& titles = ws_.index.indexes.titles;
+    const auto range = sgTitles_->selectedRange();
+    // The new title goes after the last selected one.
+    const std::size_t pos = titles.empty() ? 0 : range ? static_cast<std::size_t>(range->second) + 1 : titles.size();
+    const auto inserted = insertTitle(ws_.index, pos);
+    if (!inserted) {
+        log_.erslog("No room for another title.");
+        return;
+    }
+    redrawTitles();
+    updateCountLabel();
+    selectTitle(static_cast<int>(*inserted));
+    enableTitleBoxes();
+}
+
+void IndexView::bbTidelClick() {
+    if (!loaded_ || ws_.index.indexes.titles.empty()) return;
+    const auto range = sgTitles_->selectedRange();
+    if (!range) return;
+    const auto select =
+        deleteTitles(ws_.index, static_cast<std::size_t>(range->first), static_cast<std::size_t>(range->second));
+    if (!select) return;
+    redrawTitles();
+    updateCountLabel();
+    if (ws_.index.indexes.titles.empty()) {
+        setItems(cbTitleNo_, {});
+        for (QComboBox* c : {cbTitleOT_, cbTitleAT_, cbTitlePBT_, cbTitleOID_}) setIndex(c, -1);
+        enableTitleBoxes();
+        return;
+    }
+    selectTitle(static_cast<int>(*select));
+}
+
+void IndexView::cbTitleOTChange(int index) {
+    TTitle* t = chosenTitle();
+    if (!t || index < 0) return;
+    setTitleObjectType(*t, index);
+    indline(static_cast<int>(*selectedTitle()));
+    showTitleFields(*selectedTitle());
+}
+
+void IndexView::cbTitleATChange(int index) {
+    TTitle* t = chosenTitle();
+    if (!t || index < 0) return;
+    setTitleAccessType(*t, index);
+    indline(static_cast<int>(*selectedTitle()));
+}
+
+void IndexView::cbTitlePBTChange(int index) {
+    TTitle* t = chosenTitle();
+    if (!t || index < 0) return;
+    setTitlePlaybackType(*t, index);
+    indline(static_cast<int>(*selectedTitle()));
+}
+
+void IndexView::cbTitleOIDChange(int index) {
+    TTitle* t = chosenTitle();
+    if (!t || index < 0) return;
+    t->mobj_id_ref = static_cast<std::uint16_t>(index);
+    indline(static_cast<int>(*selectedTitle()));
+}
+
+void IndexView::cbTitleFNChange(int index) {
+    TTitle* t = chosenTitle();
+    if (!t || index < 0) return;
+    setTitleBdjoName(*t, cbTitleFN_->itemText(index).toStdString());
+    indline(static_cast<int>(*selectedTitle()));
+}
+
+// --- First Playback and Top Menu ----------------------------------------------
+
+void IndexView::showEntry(IndexEntryKind kind) {
+    const EntryBoxes b = boxes(kind);
+    const TIndexEntry& e = indexEntry(ws_.index, kind);
+    {
+        const QSignalBlocker block(b.on);
+        b.on->setChecked(entryIsOn(e));
+    }
+    setIndex(b.type, e.object_type - 1);
+    if (b.playbackType) setIndex(b.playbackType, e.playback_type);
+    if (e.object_type == 1) setIndex(b.object, e.mobj_id_ref);
+    if (e.object_type != 1 && !e.bdjo_file_name.empty()) {
+        // The entry's own file name is in its list even when the BDJO folder lacks it.
+        const QString name = QString::fromStdString(e.bdjo_file_name);
+        if (b.file->findText(name) < 0) {
+            const QSignalBlocker block(b.file);
+            b.file->addItem(name);
+        }
+        setIndex(b.file, b.file->findText(name));
+    }
+    entryEnableRule(kind);
+}
+
+void IndexView::entryEnableRule(IndexEntryKind kind) {
+    const EntryBoxes b = boxes(kind);
+    const TIndexEntry& e = indexEntry(ws_.index, kind);
+    const bool on = loaded_ && b.on->isChecked();
+    b.on->setEnabled(loaded_);
+    b.type->setEnabled(on && b.file->count() > 0);
+    if (b.playbackType) b.playbackType->setEnabled(on);
+    b.object->setEnabled(on && e.object_type == 1);
+    b.file->setEnabled(on && e.object_type != 1);
+}
+
+void IndexView::entryOnClick(IndexEntryKind kind, bool on) {
+    if (!loaded_) return;
+    const EntryBoxes b = boxes(kind);
+    const int chosen = b.object->currentIndex();
+    setEntryOn(ws_.index, kind, on,
+               chosen >= 0 ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(chosen)) : std::nullopt);
+    showEntry(kind);
+    updateCountLabel();
+    emit labelsChanged();
+}
+
+void IndexView::entryTypeChange(IndexEntryKind kind, int index) {
+    if (!loaded_ || index < 0) return;
+    setEntryType(ws_.index, kind, index);
+    entryEnableRule(kind);
+}
+
+void IndexView::entryObjectChange(IndexEntryKind kind, int index) {
+    if (!loaded_ || index < 0) return;
+    TIndexEntry& e = indexEntry(ws_.index, kind);
+    e.mobj_id_ref = static_cast<std::uint16_t>(index);
+    if (e.object_type == 1) emit showObject(index);
+}
+
+void IndexView::cbFPBonClick(bool on) { entryOnClick(IndexEntryKind::FirstPlayback, on); }
+void IndexView::cbFPBtypeChange(int index) { entryTypeChange(IndexEntryKind::FirstPlayback, index); }
+void IndexView::cbFPBObjectChange(int index) { entryObjectChange(IndexEntryKind::FirstPlayback, index); }
+void IndexView::cbTMonClick(bool on) { entryOnClick(IndexEntryKind::TopMenu, on); }
+void IndexView::cbTMtypeChange(int index) { entryTypeChange(IndexEntryKind::TopMenu, index); }
+void IndexView::cbTMObjectChange(int index) { entryObjectChange(IndexEntryKind::TopMenu, index); }
+
+void IndexView::cbFPBTitlePBtypeChange(int index) {
+    if (!loaded_ || index < 0) return;
+    indexEntry(ws_.index, IndexEntryKind::FirstPlayback).playback_type = static_cast<std::uint8_t>(index);
+}
+
+void IndexView::eContentChange(const QString& text) {
+    if (!loaded_) return;
+    setContentProvider(ws_.index, text.toLatin1().toStdString());
+}
+
+}  // namespace navora::ui

@@ -1,0 +1,582 @@
+#include "ui/mobjview.h"
+
+#include "nav/disasm.h"
+#include "navdb/extdata.h"
+#include "navdb/index_edit.h"
+#include "navdb/movieobject_edit.h"
+#include "ui/commandgrid.h"
+#include "ui/composer.h"
+#include "ui/widgets.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <exception>
+
+namespace navora::ui {
+
+namespace {
+
+const TCommands kNoCommands;
+
+// The commands panel shows the ExtensionData caption only when it is wider than this.
+constexpr int kExtDatMinPanelWidth = 510;
+// The commands panel never gets lower than this.
+constexpr int kCommandsPanelMinHeight = 167;
+
+QToolButton* smallButton(const QString& text, const char* name, const QString& hint, QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setText(text);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setFixedSize(22, 22);
+    return b;
+}
+
+QString defaultSaveFile(QWidget* parent, const QString& title, const QString& start, const QStringList& filters,
+                        QString* selected) {
+    QFileDialog dialog(parent, title, start);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    if (selected) dialog.selectNameFilter(*selected);
+    auto suffixOf = [](const QString& filter) { return filter.contains(QStringLiteral("*.bin")) ? "bin" : "lst"; };
+    dialog.setDefaultSuffix(QLatin1String(suffixOf(dialog.selectedNameFilter())));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&](const QString& f) { dialog.setDefaultSuffix(QLatin1String(suffixOf(f))); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (selected) *selected = dialog.selectedNameFilter();
+    return dialog.selectedFiles().front();
+}
+
+// Shows or hides a widget by the width of the panel it watches.
+class WidthRule : public QObject {
+public:
+    WidthRule(QWidget* panel, QWidget* shown, int minWidth) : QObject(panel), shown_(shown), min_(minWidth) {
+        panel->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Resize) shown_->setVisible(static_cast<QWidget*>(watched)->width() > min_);
+        return false;
+    }
+
+private:
+    QWidget* shown_;
+    int min_;
+};
+
+}  // namespace
+
+MobjView::MobjView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent), ws_(ws), log_(log) {
+    saveFileChooser = [this](const QString& title, const QString& start, const QStringList& filters,
+                             QString* selected) { return defaultSaveFile(this, title, start, filters, selected); };
+
+    // --- Movie objects: count label, grid with "+"/"-", flag boxes.
+    auto* objects = new QWidget(this);
+    auto* ol = new QHBoxLayout(objects);
+    ol->setContentsMargins(0, 0, 0, 0);
+    ol->setSpacing(3);
+    lObjCount_ = new RotatedLabel(QString(), objects);
+    lObjCount_->setObjectName(QStringLiteral("lObjCount"));
+    sgObject_ = new StringGrid(objects);
+    sgObject_->setObjectName(QStringLiteral("sgObject"));
+    sgObject_->setToolTip(QStringLiteral("Movie objects"));
+    sgObject_->rowNumberText = [](int row) { return QString::fromStdString(dec3(static_cast<std::size_t>(row))); };
+    QStringList titles;
+    for (const std::string& t : objectColumns()) titles << QString::fromStdString(t);
+    sgObject_->setTitles(titles);
+    sgObject_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    {
+        const QFontMetrics fm(sgObject_->font());
+        sgObject_->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("000")) + 10);
+        const int suspend = fm.horizontalAdvance(QStringLiteral("suspend"));
+        for (int c = 1; c <= 3; ++c) sgObject_->setColumnWidth(c, std::max(fm.horizontalAdvance(titles[c]), suspend) + 8);
+        sgObject_->horizontalHeader()->setMinimumSectionSize(fm.horizontalAdvance(QStringLiteral("000")) + 8);
+    }
+    sgObject_->horizontalHeader()->setStretchLastSection(true);
+
+    auto* objButtons = new QVBoxLayout;
+    objButtons->setSpacing(2);
+    bbObins_ = smallButton(QStringLiteral("+"), "bbObins", QStringLiteral("Insert movie object"), objects);
+    bbObdel_ = smallButton(QStringLiteral("-"), "bbObdel", QStringLiteral("Delete movie object(s)"), objects);
+    objButtons->addWidget(bbObins_);
+    objButtons->addWidget(bbObdel_);
+    objButtons->addStretch(1);
+
+    auto* flags = new QGridLayout;
+    flags->setContentsMargins(2, 0, 0, 0);
+    flags->setVerticalSpacing(1);
+    auto flagBox = [&](const char* name, const QString& caption, MobjFlag flag, int row) {
+        auto* box = new QComboBox(objects);
+        box->setObjectName(QLatin1String(name));
+        for (const std::string& item : mobjFlagItems(flag)) box->addItem(QString::fromStdString(item));
+        box->setCurrentIndex(-1);
+        box->setEnabled(false);
+        box->setToolTip(caption);
+        auto* label = new QLabel(caption, objects);
+        label->setBuddy(box);
+        flags->addWidget(label, row * 2, 0);
+        flags->addWidget(box, row * 2 + 1, 0);
+        return box;
+    };
+    cbResume_ = flagBox("cbResume", QStringLiteral("resume"), MobjFlag::Resume, 0);
+    cbMenuCall_ = flagBox("cbMenuCall", QStringLiteral("menu call"), MobjFlag::MenuCall, 1);
+    cbTitleSearch_ = flagBox("cbTitleSearch", QStringLiteral("title search"), MobjFlag::TitleSearch, 2);
+    flags->setRowStretch(6, 1);
+
+    ol->addWidget(lObjCount_);
+    ol->addWidget(sgObject_, 1);
+    ol->addLayout(objButtons);
+    ol->addLayout(flags);
+
+    // --- Commands: grid with "+"/"-", "Save program list", ExtensionData caption, composer.
+    auto* commands = new QWidget(this);
+    commands->setMinimumHeight(kCommandsPanelMinHeight);
+    auto* cl = new QVBoxLayout(commands);
+    cl->setContentsMargins(0, 0, 0, 0);
+    cl->setSpacing(3);
+    sgCommands_ = new CommandGrid(commands);
+    sgCommands_->setObjectName(QStringLiteral("sgCommands"));
+    sgCommands_->setToolTip(QStringLiteral("Navigation commands"));
+    sgCommands_->setContext(CommandContext::MovieObject);
+    sgCommands_->setEnabled(false);
+
+    auto* row = new QHBoxLayout;
+    row->setSpacing(3);
+    bbNCins_ = smallButton(QStringLiteral("+"), "bbNCins", QStringLiteral("Insert a line after selected line(s)"),
+                           commands);
+    bbNCdel_ = smallButton(QStringLiteral("-"), "bbNCdel", QStringLiteral("Delete the selected line(s)"), commands);
+    bbSaveCommands_ = new QPushButton(QStringLiteral("Save list..."), commands);
+    bbSaveCommands_->setObjectName(QStringLiteral("bbSaveCommands"));
+    bbSaveCommands_->setToolTip(QStringLiteral("Save program list"));
+    bbSaveCommands_->setEnabled(false);
+    lObjExtDat_ = new QLabel(QString::fromStdString(ExtDatCap({})), commands);
+    lObjExtDat_->setObjectName(QStringLiteral("lObjExtDat"));
+    lObjExtDat_->setToolTip(QStringLiteral("ExtensionData() of MovieObject.bdmv"));
+    row->addWidget(bbNCins_);
+    row->addWidget(bbNCdel_);
+    row->addWidget(bbSaveCommands_);
+    row->addStretch(1);
+    row->addWidget(lObjExtDat_);
+    new WidthRule(commands, lObjExtDat_, kExtDatMinPanelWidth);
+
+    composer_ = new Composer(commands);
+    composer_->setObjectName(QStringLiteral("composer"));
+    composer_->setListsEnabled(false);
+
+    cl->addWidget(sgCommands_, 1);
+    cl->addWidget(composer_);
+    cl->addLayout(row);
+
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName(QStringLiteral("splitterObjects"));
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(objects);
+    splitter_->addWidget(commands);
+    splitter_->setStretchFactor(0, 2);
+    splitter_->setStretchFactor(1, 5);
+    objects->setMinimumHeight(70);
+
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->addWidget(splitter_);
+
+    splitter_->installEventFilter(this);
+    connect(sgObject_, &QTableWidget::currentCellChanged, this, [this](int r, int, int previous, int) {
+        if (!quietSelect_ && r != previous) sgObjectClick();
+    });
+    connect(bbObins_, &QToolButton::clicked, this, &MobjView::bbObinsClick);
+    connect(bbObdel_, &QToolButton::clicked, this, &MobjView::bbObdelClick);
+    connect(cbResume_, &QComboBox::activated, this, &MobjView::cbResumeChange);
+    connect(cbMenuCall_, &QComboBox::activated, this, &MobjView::cbMenuCallChange);
+    connect(cbTitleSearch_, &QComboBox::activated, this, &MobjView::cbTitleSearchChange);
+
+    connect(sgCommands_, &QTableWidget::currentCellChanged, this, [this](int r, int, int previous, int) {
+        if (r != previous) sgCommandsClick();
+    });
+    connect(sgCommands_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (shownObject() && index.row() < static_cast<int>(selectedCommands().size()))
+            emit commandRowClicked(index.row());
+    });
+    connect(sgCommands_, &QAbstractItemView::doubleClicked, this, &MobjView::sgCommandsDblClick);
+    connect(sgCommands_, &CommandGrid::insertKey, this, &MobjView::insertCommand);
+    connect(sgCommands_, &CommandGrid::deleteKey, this, &MobjView::deleteCommands);
+    connect(sgCommands_, &CommandGrid::copyKey, this, &MobjView::copyCommands);
+    connect(sgCommands_, &CommandGrid::cutKey, this, &MobjView::cutCommands);
+    connect(sgCommands_, &CommandGrid::pasteKey, this, &MobjView::pasteCommands);
+    connect(sgCommands_, &CommandGrid::blankKey, this, &MobjView::blankCommand);
+    connect(bbNCins_, &QToolButton::clicked, this, &MobjView::insertCommand);
+    connect(bbNCdel_, &QToolButton::clicked, this, &MobjView::deleteCommands);
+    connect(bbSaveCommands_, &QPushButton::clicked, this, &MobjView::bbSaveCommandsClick);
+    connect(composer_, &Composer::commandEdited, this, &MobjView::storeComposed);
+    connect(composer_, &Composer::enterPressed, this, [this] { sgCommands_->setFocus(); });
+
+    reset();
+}
+
+int MobjView::objectListHeight() const {
+    if (pendingListHeight_ >= 0) return pendingListHeight_;
+    const QList<int> sizes = splitter_->sizes();
+    if (sizes.size() != 2 || sizes[0] + sizes[1] <= 0) return -1;
+    return sizes.front();
+}
+
+void MobjView::setObjectListHeight(int height) {
+    pendingListHeight_ = height;
+    QList<int> sizes = splitter_->sizes();
+    const int total = sizes.size() == 2 ? sizes[0] + sizes[1] : 0;
+    // Before the first layout the splitter has no height to share: the height waits for it.
+    if (total <= 0 || !splitter_->isVisible()) return;
+    pendingListHeight_ = -1;
+    // The commands panel keeps its least height.
+    const int least = splitter_->widget(0)->minimumSizeHint().height();
+    const int top = std::clamp(height, least, std::max(least, total - kCommandsPanelMinHeight));
+    splitter_->setSizes({top, total - top});
+}
+
+bool MobjView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == splitter_ && event->type() == QEvent::Resize && pendingListHeight_ >= 0)
+        QMetaObject::invokeMethod(this, [this] {
+            if (pendingListHeight_ >= 0) setObjectListHeight(pendingListHeight_);
+        }, Qt::QueuedConnection);
+    return QWidget::eventFilter(watched, event);
+}
+
+Tmobject* MobjView::shownObject() {
+    if (shown_ < 0 || static_cast<std::size_t>(shown_) >= ws_.mobj.mobjs.objects.size()) return nullptr;
+    return &ws_.mobj.mobjs.objects[static_cast<std::size_t>(shown_)];
+}
+
+std::optional<std::size_t> MobjView::selectedObject() const {
+    if (shown_ < 0 || static_cast<std::size_t>(shown_) >= ws_.mobj.mobjs.objects.size()) return std::nullopt;
+    return static_cast<std::size_t>(shown_);
+}
+
+const TCommands& MobjView::selectedCommands() const {
+    const auto o = selectedObject();
+    return o ? ws_.mobj.mobjs.objects[*o].commands : kNoCommands;
+}
+
+void MobjView::reset() {
+    shown_ = -1;
+    quietSelect_ = true;
+    sgObject_->resetGrid();
+    quietSelect_ = false;
+    sgCommands_->resetGrid();
+    sgCommands_->setEnabled(false);
+    sgObject_->setEnabled(false);
+    for (QComboBox* box : {cbResume_, cbMenuCall_, cbTitleSearch_}) {
+        box->setCurrentIndex(-1);
+        box->setEnabled(false);
+    }
+    composer_->clearCommand();
+    composer_->setListsEnabled(false);
+    bbSaveCommands_->setEnabled(false);
+    lObjCount_->setText(QString());
+    lObjExtDat_->setText(QString::fromStdString(ExtDatCap({})));
+    emit objectShown(-1, false);
+}
+
+void MobjView::fill() {
+    reset();
+    if (!ws_.mobjLoaded) return;
+    const auto& objects = ws_.mobj.mobjs.objects;
+    quietSelect_ = true;
+    sgObject_->setDataRows(static_cast<int>(objects.size()));
+    quietSelect_ = false;
+    redrawObjects(0);
+    enableObjectControls(!objects.empty());
+    sgCommands_->setEnabled(true);
+    composer_->setListsEnabled(true);
+    // The movie object grid follows whether the index was accepted.
+    sgObject_->setEnabled(ws_.indexLoaded);
+    lObjExtDat_->setText(QString::fromStdString(ExtDatCap(ws_.mobj.ext)));
+    lObjCount_->setText(QString::fromStdString(BDMVlabels(ws_.index, objects.size()).objects));
+}
+
+void MobjView::enableObjectControls(bool on) {
+    for (QComboBox* box : {cbResume_, cbMenuCall_, cbTitleSearch_}) box->setEnabled(on);
+}
+
+void MobjView::objline(int n) {
+    const auto& objects = ws_.mobj.mobjs.objects;
+    if (n < 0 || static_cast<std::size_t>(n) >= objects.size()) return;
+    const auto cells = navora::objline(objects[static_cast<std::size_t>(n)], static_cast<std::size_t>(n));
+    for (int c = 0; c < static_cast<int>(cells.size()); ++c) sgObject_->setCell(n, c, QString::fromStdString(cells[c]));
+}
+
+void MobjView::redrawObjects(int from) {
+    for (int n = std::max(from, 0); n < static_cast<int>(ws_.mobj.mobjs.objects.size()); ++n) objline(n);
+}
+
+void MobjView::setObjectSG(int n) {
+    if (n < 0 || static_cast<std::size_t>(n) >= ws_.mobj.mobjs.objects.size()) return;
+    quietSelect_ = true;
+    sgObject_->selectRange(n, n, true);
+    quietSelect_ = false;
+    sgObjectClick();
+}
+
+void MobjView::sgObjectClick() {
+    const auto range = sgObject_->selectedRange();
+    const auto& objects = ws_.mobj.mobjs.objects;
+    if (!range || static_cast<std::size_t>(range->first) >= objects.size()) {
+        shown_ = -1;
+        sgCommands_->resetGrid();
+        composer_->clearCommand();
+        bbSaveCommands_->setEnabled(false);
+        emit objectShown(-1, false);
+        return;
+    }
+    shown_ = range->first;
+    const Tmobject& o = objects[static_cast<std::size_t>(shown_)];
+    cbResume_->setCurrentIndex(o.resume_intention_flag);
+    cbMenuCall_->setCurrentIndex(o.menu_call_mask);
+    cbTitleSearch_->setCurrentIndex(o.title_search_mask);
+
+    const bool has = !o.commands.empty();
+    if (has) {
+        log_.slog("Building commands...", 0);
+        const std::size_t count = o.commands.size();
+        sgCommands_->showCommands(o.commands, [&](std::size_t i) {
+            if (i % 128 == 0) log_.slog(std::to_string(i + 1) + "/" + std::to_string(count), 1);
+        });
+        sgCommands_->setEnabled(true);
+    } else {
+        sgCommands_->resetGrid();
+        composer_->clearCommand();
+    }
+    bbSaveCommands_->setEnabled(has);
+    emit objectShown(shown_, has);
+    log_.slogR();
+    if (has) showLine(0);
+}
+
+void MobjView::showLine(int n) {
+    if (n < 0 || n >= sgCommands_->dataRows()) return;
+    sgCommands_->selectLine(n);
+    sgCommandsClick();
+}
+
+void MobjView::sgCommandsClick() {
+    const TCommands& list = selectedCommands();
+    const auto lines = sgCommands_->selectedLines();
+    const int line = sgCommands_->currentRow();
+    const int shownLine = line >= 0 ? line : lines ? lines->first : -1;
+    if (shownLine < 0 || shownLine > 65535 || static_cast<std::size_t>(shownLine) >= list.size()) {
+        composer_->clearCommand();
+    } else {
+        composer_->showCommand(list[static_cast<std::size_t>(shownLine)]);
+    }
+    sgCommands_->setToolTip(composer_->gridHint());
+}
+
+void MobjView::storeComposed(const TCommand& c) {
+    Tmobject* o = shownObject();
+    const int line = sgCommands_->currentRow();
+    if (!o || line < 0 || static_cast<std::size_t>(line) >= o->commands.size()) return;
+    o->commands[static_cast<std::size_t>(line)] = c;
+    sgCommands_->drawCommand(c, static_cast<std::size_t>(line));
+    objline(shown_);
+    composer_->showCommand(c);
+    sgCommands_->setToolTip(composer_->gridHint());
+}
+
+void MobjView::cbResumeChange(int index) {
+    if (Tmobject* o = shownObject(); o && index >= 0) {
+        setMobjFlag(*o, MobjFlag::Resume, index);
+        objline(shown_);
+    }
+}
+
+void MobjView::cbMenuCallChange(int index) {
+    if (Tmobject* o = shownObject(); o && index >= 0) {
+        setMobjFlag(*o, MobjFlag::MenuCall, index);
+        objline(shown_);
+    }
+}
+
+void MobjView::cbTitleSearchChange(int index) {
+    if (Tmobject* o = shownObject(); o && index >= 0) {
+        setMobjFlag(*o, MobjFlag::TitleSearch, index);
+        objline(shown_);
+    }
+}
+
+void MobjView::bbObinsClick() {
+    if (!ws_.mobjLoaded) return;
+    const auto& objects = ws_.mobj.mobjs.objects;
+    const auto range = sgObject_->selectedRange();
+    // The new object goes after the last selected one.
+    const std::size_t pos = objects.empty() ? 0 : range ? static_cast<std::size_t>(range->second) + 1 : objects.size();
+    const auto inserted = insertMovieObject(ws_.mobj, ws_.index, pos);
+    if (!inserted) {
+        log_.erslog("No room for another movie object.");
+        return;
+    }
+    quietSelect_ = true;
+    sgObject_->setDataRows(static_cast<int>(objects.size()));
+    quietSelect_ = false;
+    redrawObjects(static_cast<int>(*inserted));
+    enableObjectControls(true);
+    lObjCount_->setText(QString::fromStdString(BDMVlabels(ws_.index, objects.size()).objects));
+    emit objectsChanged();
+    quietSelect_ = true;
+    sgObject_->selectRange(static_cast<int>(*inserted), static_cast<int>(*inserted));
+    quietSelect_ = false;
+    sgObjectClick();
+}
+
+void MobjView::bbObdelClick() {
+    const auto& objects = ws_.mobj.mobjs.objects;
+    if (!ws_.mobjLoaded || objects.empty()) return;
+    const auto range = sgObject_->selectedRange();
+    if (!range) return;
+    const auto result = deleteMovieObjects(ws_.mobj, ws_.index, static_cast<std::size_t>(range->first),
+                                           static_cast<std::size_t>(range->second));
+    if (!result) return;
+    quietSelect_ = true;
+    sgObject_->setDataRows(static_cast<int>(objects.size()));
+    quietSelect_ = false;
+    redrawObjects(0);
+    enableObjectControls(!objects.empty());
+    if (objects.empty()) {
+        for (QComboBox* box : {cbResume_, cbMenuCall_, cbTitleSearch_}) box->setCurrentIndex(-1);
+    }
+    lObjCount_->setText(QString::fromStdString(BDMVlabels(ws_.index, objects.size()).objects));
+    emit objectsChanged();
+    if (!objects.empty()) {
+        quietSelect_ = true;
+        sgObject_->selectRange(static_cast<int>(result->select), static_cast<int>(result->select));
+        quietSelect_ = false;
+    }
+    sgObjectClick();
+    logInvalidReferences(log_, result->invalidTitles);
+}
+
+// --- Command edits ----------------------------------------------------------
+
+void MobjView::afterCommandEdit(const EditResult& r, std::size_t object) {
+    if (!r.status.empty()) log_.slog(r.status, 1);
+    if (!r.changed) return;
+    const TCommands& list = ws_.mobj.mobjs.objects[object].commands;
+    sgCommands_->showCommands(list);
+    objline(static_cast<int>(object));
+    bbSaveCommands_->setEnabled(!list.empty());
+    emit objectShown(static_cast<int>(object), !list.empty());
+    if (r.select)
+        showLine(static_cast<int>(*r.select));
+    else
+        composer_->clearCommand();
+}
+
+void MobjView::insertCommand() {
+    if (!shownObject()) return;
+    const auto lines = sgCommands_->selectedLines();
+    const auto o = static_cast<std::size_t>(shown_);
+    afterCommandEdit(insertObjectCommands(ws_.mobj, o, lines ? static_cast<std::size_t>(lines->second) : 0,
+                                          TCommands{TCommand{}}),
+                     o);
+}
+
+void MobjView::deleteCommands() {
+    const auto lines = sgCommands_->selectedLines();
+    if (!shownObject() || !lines) return;
+    const auto o = static_cast<std::size_t>(shown_);
+    afterCommandEdit(deleteObjectCommands(ws_.mobj, o, static_cast<std::size_t>(lines->first),
+                                          static_cast<std::size_t>(lines->second)),
+                     o);
+}
+
+void MobjView::copyCommands() {
+    const auto lines = sgCommands_->selectedLines();
+    if (!shownObject() || !lines) return;
+    const EditResult r = copycmd(selectedCommands(), static_cast<std::size_t>(lines->first),
+                                 static_cast<std::size_t>(lines->second), commandClipboard());
+    if (!r.status.empty()) log_.slog(r.status, 1);
+}
+
+void MobjView::cutCommands() {
+    const auto lines = sgCommands_->selectedLines();
+    if (!shownObject() || !lines) return;
+    const auto o = static_cast<std::size_t>(shown_);
+    afterCommandEdit(cutObjectCommands(ws_.mobj, o, static_cast<std::size_t>(lines->first),
+                                       static_cast<std::size_t>(lines->second), commandClipboard()),
+                     o);
+}
+
+void MobjView::pasteCommands() {
+    if (!shownObject()) return;
+    const auto lines = sgCommands_->selectedLines();
+    const auto o = static_cast<std::size_t>(shown_);
+    afterCommandEdit(pasteObjectCommands(ws_.mobj, o, lines ? static_cast<std::size_t>(lines->second) : 0,
+                                         commandClipboard()),
+                     o);
+}
+
+void MobjView::blankCommand() {
+    const auto lines = sgCommands_->selectedLines();
+    if (!shownObject() || !lines) return;
+    const auto o = static_cast<std::size_t>(shown_);
+    afterCommandEdit(blankObjectCommand(ws_.mobj, o, static_cast<std::size_t>(lines->first)), o);
+}
+
+void MobjView::sgCommandsDblClick() {
+    const TCommands& list = selectedCommands();
+    const int line = sgCommands_->currentRow();
+    if (line < 0 || static_cast<std::size_t>(line) >= list.size()) return;
+    const FollowTarget t = followCommand(list, static_cast<std::size_t>(line), false);
+    switch (t.kind) {
+        case FollowTarget::Kind::Line:
+            if (t.line < list.size()) showLine(static_cast<int>(t.line));
+            break;
+        case FollowTarget::Kind::Title:
+            emit followTitle(t.title ? static_cast<int>(*t.title) : -1);
+            break;
+        case FollowTarget::Kind::Playlist:
+            emit followPlaylist(QString::fromStdString(t.playlist), t.playItem ? static_cast<int>(*t.playItem) : -1);
+            break;
+        case FollowTarget::Kind::ButtonPage:
+        case FollowTarget::Kind::None:
+            break;
+    }
+}
+
+void MobjView::bbSaveCommandsClick() {
+    const auto o = selectedObject();
+    if (!o || selectedCommands().empty()) return;
+    const int option = programFormat ? programFormat() : 0;
+    const auto format = option == 1 ? ProgramFormat::Binary : ProgramFormat::List;
+    const QStringList filters = {QStringLiteral("List (*.lst)"), QStringLiteral("Binary (*.bin)")};
+    QString selected = filters[format == ProgramFormat::Binary ? 1 : 0];
+    const QString name = QString::fromStdString(programListFileName(*o, format));
+    const QString folder = outputFolder ? outputFolder() : QString();
+    const QString start = folder.isEmpty() ? name : QDir(folder).filePath(name);
+    QString path = saveFileChooser ? saveFileChooser(QStringLiteral("Save program list"), start, filters, &selected)
+                                   : QString();
+    if (path.isEmpty()) return;
+    const auto chosen = selected == filters[1] ? ProgramFormat::Binary : ProgramFormat::List;
+    if (QFileInfo(path).suffix().isEmpty()) path += chosen == ProgramFormat::Binary ? ".bin" : ".lst";
+    try {
+        saveProgramList(path.toStdString(), selectedCommands(), chosen);
+        log_.dlog(QFileInfo(path).fileName().toStdString() + " saved.");
+    } catch (const std::exception& e) {
+        log_.erlog(e.what());
+    }
+}
+
+}  // namespace navora::ui

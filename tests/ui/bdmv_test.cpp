@@ -1,0 +1,714 @@
+#include "uitests.h"
+
+#include "core/demo.h"
+#include "core/log.h"
+#include "core/logviews.h"
+#include "nav/disasm.h"
+#include "nav/edit.h"
+#include "navdb/extdata.h"
+#include "navdb/index_edit.h"
+#include "navdb/index_io.h"
+#include "navdb/movieobject_edit.h"
+#include "navdb/movieobject_io.h"
+#include "support/testsupport.h"
+#include "ui/commandgrid.h"
+#include "ui/composer.h"
+#include "ui/execpanel.h"
+#include "ui/indexview.h"
+#include "ui/mobjview.h"
+#include "ui/optionstab.h"
+#include "ui/pagecontrol.h"
+#include "ui/qtlogview.h"
+#include "ui/regpanel.h"
+#include "ui/statustab.h"
+#include "ui/tfmain.h"
+#include "ui/widgets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace navora;
+using namespace navora::ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A window that has read a folder given as the one argument.
+struct Opened {
+    explicit Opened(const fs::path& disc, bool shown = false) {
+        if (shown) {
+            w.show();
+            if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
+            w.activateWindow();
+            if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+        }
+        w.formActivate({QString::fromStdString((disc / "BDMV" / "index.bdmv").string())});
+    }
+    TfMain w;
+    MobjView* mobj() const { return w.mobjView(); }
+    IndexView* index() const { return w.indexView(); }
+    CommandGrid* commands() const { return w.mobjView()->sgCommands(); }
+    const TCommands& program(std::size_t object) { return w.workspace().mobj.mobjs.objects.at(object).commands; }
+    QString panel(int n) const { return w.statusBarWidget()->panelText(n); }
+};
+
+// The demo disc written into a fresh folder.
+struct Demo {
+    Demo() { makeDemoDisc(tmp.path()); }
+    test::TempDir tmp;
+    fs::path root() const { return tmp.path(); }
+};
+
+// The plain text of the message log's lines.
+QStringList logLines(TfMain& w) {
+    QStringList out;
+    QTextDocument* doc = w.statusTab()->reMessage()->document();
+    for (QTextBlock b = doc->firstBlock(); b.isValid(); b = b.next()) out << b.text();
+    return out;
+}
+
+// The pixels of exactly colour c inside r.
+int pixelsOf(const QImage& img, const QRect& r, const QColor& c) {
+    int n = 0;
+    for (int y = std::max(r.top(), 0); y <= std::min(r.bottom(), img.height() - 1); ++y)
+        for (int x = std::max(r.left(), 0); x <= std::min(r.right(), img.width() - 1); ++x)
+            if (img.pixelColor(x, y) == c) ++n;
+    return n;
+}
+
+// The pixels of text drawn in colour c on white: exactly c, or c blended
+// with white by at most half (thin glyphs of some digits have no pixel of
+// full coverage).
+int inkOf(const QImage& img, const QRect& r, const QColor& c) {
+    int n = 0;
+    for (int y = std::max(r.top(), 0); y <= std::min(r.bottom(), img.height() - 1); ++y)
+        for (int x = std::max(r.left(), 0); x <= std::min(r.right(), img.width() - 1); ++x) {
+            const QColor p = img.pixelColor(x, y);
+            const double t = double(p.red() - c.red()) / (255 - c.red());
+            if (t < 0 || t > 0.5) continue;
+            const auto near = [&](int got, int base) { return std::abs(got - (base + t * (255 - base))) <= 3; };
+            // The tint of c survives the blend (grey text is a little blue; black text blends to plain grey).
+            const bool tinted = (c.blue() - c.red()) * (p.blue() - p.red()) > 0 || c.blue() == c.red();
+            if (near(p.green(), c.green()) && near(p.blue(), c.blue()) && tinted) ++n;
+        }
+    return n;
+}
+
+QRect rowRect(CommandGrid* g, int row) {
+    QRect r;
+    for (int c = 0; c < g->columnCount(); ++c) r |= g->visualRect(g->model()->index(row, c));
+    return r;
+}
+
+QRect cellRect(CommandGrid* g, int row, int column) { return g->visualRect(g->model()->index(row, column)); }
+
+// Keeps every status panel text that was set, in order.
+class PanelHistory : public RecordingLogView {
+public:
+    void setPanel(int panel, const std::string& display, const std::string& plain) override {
+        RecordingLogView::setPanel(panel, display, plain);
+        history.push_back({panel, plain});
+    }
+    std::vector<std::pair<int, std::string>> history;
+};
+
+}  // namespace
+
+void BdmvViewsTest::init() {
+    auto s = TfMain::openSettings();
+    s->clear();
+    s->sync();
+    mainLog().errorFlag = false;
+    mainLog().cancelConfirm = false;
+    commandClipboard().commands.clear();
+}
+
+void BdmvViewsTest::corpusDiscFillsTheViews() {
+    const auto discs = test::corpusDiscs();
+    QVERIFY(!discs.empty());
+    Opened o(discs.front());
+    const Workspace& ws = o.w.workspace();
+    QVERIFY(ws.mobjLoaded && ws.indexLoaded);
+    const auto& objects = ws.mobj.mobjs.objects;
+    QCOMPARE(objects.size(), std::size_t{3});
+
+    StringGrid* grid = o.mobj()->sgObject();
+    QCOMPARE(grid->dataRows(), 3);
+    for (int n = 0; n < 3; ++n) {
+        const auto cells = objline(objects[static_cast<std::size_t>(n)], static_cast<std::size_t>(n));
+        for (int c = 0; c < 5; ++c) QCOMPARE(grid->cell(n, c), QString::fromStdString(cells[c]));
+    }
+    QCOMPARE(o.mobj()->lObjCount()->text(), QString("3 objects"));
+    QCOMPARE(o.mobj()->lObjExtDat()->text(), QString::fromStdString(ExtDatCap(ws.mobj.ext)));
+    QCOMPARE(o.index()->lIndexExtDat()->text(), QString::fromStdString(ExtDatCap(ws.index.ext)));
+    QCOMPARE(o.index()->lTitleCount()->text(), QString::fromStdString(BDMVlabels(ws.index, 3).titles));
+    QCOMPARE(o.index()->sgTitles()->dataRows(), static_cast<int>(ws.index.indexes.titles.size()));
+
+    // After the read the first movie object is shown with every command row as the disassembler writes it.
+    QCOMPARE(o.mobj()->selectedObject(), std::optional<std::size_t>(0));
+    const TCommands& list = o.program(0);
+    QCOMPARE(o.commands()->dataRows(), static_cast<int>(list.size()));
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const auto cells = comm2str(list[i], i, CommandContext::MovieObject).cells();
+        for (int c = 0; c < 5; ++c)
+            QCOMPARE(o.commands()->cell(static_cast<int>(i), c), QString::fromStdString(cells[c]));
+    }
+    QCOMPARE(o.commands()->currentRow(), 0);
+    QVERIFY(o.mobj()->cbResume()->isEnabled());
+    QVERIFY(o.mobj()->bbSaveCommands()->isEnabled());
+    QVERIFY(o.w.execPanel()->bStart()->isEnabled());
+    QCOMPARE(o.w.execPanel()->cbObject()->count(), 3);
+    QCOMPARE(o.w.execPanel()->cbObject()->itemText(2), QString("0002"));
+    QCOMPARE(o.w.execPanel()->cbObject()->currentText(), QString("0000"));
+
+    // Choosing another object in the execution panel shows it.
+    emit o.w.execPanel()->cbObject()->activated(2);
+    QCOMPARE(o.mobj()->selectedObject(), std::optional<std::size_t>(2));
+    QCOMPARE(o.commands()->dataRows(), static_cast<int>(o.program(2).size()));
+
+}
+
+void BdmvViewsTest::corpusDiscsSaveUnchanged() {
+    // Showing every object, command and title changes nothing: a save writes the files as they were read.
+    int checked = 0;
+    for (const fs::path& disc : test::corpusDiscs()) {
+        test::TempDir tmp;
+        const fs::path bdmv = tmp / "BDMV";
+        for (const char* folder : {"PLAYLIST", "CLIPINF", "BACKUP"}) fs::create_directories(bdmv / folder);
+        const Bytes index = test::readFile(disc / "BDMV" / "index.bdmv");
+        const Bytes mobj = test::readFile(disc / "BDMV" / "MovieObject.bdmv");
+        test::writeFile(bdmv / "index.bdmv", index);
+        test::writeFile(bdmv / "MovieObject.bdmv", mobj);
+        Opened o(tmp.path());
+        // Version "0300" files (UHD discs) are not read; they are left out here.
+        if (!o.w.workspace().indexLoaded || !o.w.workspace().mobjLoaded) {
+            mainLog().errorFlag = false;
+            continue;
+        }
+        ++checked;
+        for (int n = 0; n < o.mobj()->sgObject()->dataRows(); ++n) {
+            o.mobj()->setObjectSG(n);
+            for (int line = 0; line < o.commands()->dataRows(); ++line) o.mobj()->showLine(line);
+        }
+        for (int t = 0; t < o.index()->sgTitles()->dataRows(); ++t) o.index()->selectTitle(t);
+        o.w.bSaveClick();
+        QVERIFY2(!mainLog().errorFlag, disc.string().c_str());
+        QVERIFY2(test::readFile(bdmv / "index.bdmv") == index, disc.string().c_str());
+        QVERIFY2(test::readFile(bdmv / "MovieObject.bdmv") == mobj, disc.string().c_str());
+    }
+    QVERIFY(checked >= 5);
+}
+
+void BdmvViewsTest::rejectedIndexLeavesViewsDisabled() {
+    Demo demo;
+    // A MovieObject.bdmv that is accepted beside an index.bdmv that is not.
+    test::writeFile(demo.root() / "BDMV" / "index.bdmv", Bytes{'I', 'N', 'D', 'X', '9', '9', '9', '9'});
+    Opened o(demo.root());
+    QVERIFY(o.w.workspace().mobjLoaded);
+    QVERIFY(!o.w.workspace().indexLoaded);
+    QVERIFY(!o.index()->sgTitles()->isEnabled());
+    QVERIFY(!o.index()->eContent()->isEnabled());
+    QVERIFY(!o.index()->cbFPBon()->isEnabled());
+    QVERIFY(!o.mobj()->sgObject()->isEnabled());
+    QCOMPARE(o.mobj()->selectedObject(), std::nullopt);
+    QVERIFY(!o.w.execPanel()->bStart()->isEnabled());
+}
+
+void BdmvViewsTest::invalidAndForbiddenRowsPainted() {
+    Demo demo;
+    Opened o(demo.root(), true);
+    CommandGrid* g = o.commands();
+    const QColor red(255, 0, 0), orange(255, 170, 0), blue(0, 0, 255), green(0, 128, 0);
+
+    // Object 1: Play PL, Still On and Link MK (forbidden in a movie object), Jump Title.
+    o.mobj()->setObjectSG(1);
+    QVERIFY(g->cell(1, ColCommandLine).startsWith("*Still On"));
+    QImage img = g->viewport()->grab().toImage();
+    QVERIFY(pixelsOf(img, rowRect(g, 1), orange) > 0);
+    QVERIFY(pixelsOf(img, rowRect(g, 2), orange) > 0);
+    QCOMPARE(pixelsOf(img, rowRect(g, 3), orange), 0);
+    QVERIFY(pixelsOf(img, cellRect(g, 3, ColOpcode), blue) > 0);
+    // The forbidden row's colour becomes the background of the selected row.
+    o.mobj()->showLine(1);
+    img = g->viewport()->grab().toImage();
+    const QRect line = cellRect(g, 1, ColCommandLine);
+    QVERIFY(pixelsOf(img, line, orange) > line.width() * line.height() / 2);
+
+    // Object 3: invalid words in red; a used operand blue, an unused one grey.
+    o.mobj()->setObjectSG(3);
+    QVERIFY(g->cell(0, ColCommandLine).startsWith("!"));
+    img = g->viewport()->grab().toImage();
+    QVERIFY(pixelsOf(img, rowRect(g, 1), red) > 0);
+    QCOMPARE(pixelsOf(img, rowRect(g, 2), red), 0);
+    QVERIFY(inkOf(img, cellRect(g, 3, ColDestination), QColor(160, 160, 164)) > 0);
+
+    // Object 0: a register comment after ";" in green italics unless the row is selected.
+    o.mobj()->setObjectSG(0);
+    QVERIFY(g->cell(1, ColCommandLine).contains(";PSR4: "));
+    img = g->viewport()->grab().toImage();
+    QVERIFY(pixelsOf(img, cellRect(g, 1, ColCommandLine), green) > 0);
+    o.mobj()->showLine(1);
+    img = g->viewport()->grab().toImage();
+    QCOMPARE(pixelsOf(img, cellRect(g, 1, ColCommandLine), green), 0);
+}
+
+void BdmvViewsTest::insertAndDeleteObjects() {
+    Demo demo;
+    Opened o(demo.root());
+    Workspace& ws = o.w.workspace();
+    MobjView* v = o.mobj();
+    const std::uint32_t length = ws.mobj.mobjs.length;
+
+    // "+" after object 2: the old objects 3 and 4 become 4 and 5, and so do the titles on them.
+    v->setObjectSG(2);
+    v->bbObins()->click();
+    QCOMPARE(ws.mobj.mobjs.objects.size(), std::size_t{6});
+    QCOMPARE(ws.mobj.mobjs.length, length + 4);
+    QCOMPARE(v->selectedObject(), std::optional<std::size_t>(3));
+    QCOMPARE(v->sgObject()->dataRows(), 6);
+    QCOMPARE(v->sgObject()->cell(3, 4), QString("0"));
+    QCOMPARE(v->sgObject()->cell(5, 0), QString("005"));
+    QCOMPARE(v->lObjCount()->text(), QString("6 objects"));
+    QCOMPARE(o.index()->sgTitles()->cell(1, 4), QString("4"));
+    QCOMPARE(o.index()->sgTitles()->cell(3, 4), QString("5"));
+    QCOMPARE(o.w.execPanel()->cbObject()->count(), 6);
+    QCOMPARE(o.index()->cbTitleOID()->count(), 6);
+    QCOMPARE(o.commands()->dataRows(), 0);
+    QVERIFY(!v->bbSaveCommands()->isEnabled());
+    QVERIFY(!o.w.execPanel()->bStart()->isEnabled());
+
+    // "-" on the new object and the one after it (title 2's object): title 2 loses its object.
+    v->sgObject()->selectRange(3, 4);
+    const std::size_t removedCommands = o.program(4).size();
+    v->bbObdel()->click();
+    QCOMPARE(ws.mobj.mobjs.objects.size(), std::size_t{4});
+    QCOMPARE(ws.mobj.mobjs.length, length + 4 - 8 - 12 * static_cast<std::uint32_t>(removedCommands));
+    QCOMPARE(ws.mobj.mobjs.length, movieObjectsLength(ws.mobj.mobjs));
+    QCOMPARE(ws.index.indexes.titles[1].mobj_id_ref, kNoObject);
+    QCOMPARE(o.index()->sgTitles()->cell(1, 4), QString("??"));
+    QCOMPARE(o.index()->sgTitles()->cell(3, 4), QString("3"));
+    QCOMPARE(v->lObjCount()->text(), QString("4 objects"));
+    QCOMPARE(v->selectedObject(), std::optional<std::size_t>(2));
+    QVERIFY(logLines(o.w).contains("ERROR: Invalid object reference in Title 2"));
+    QVERIFY(o.w.statusBarWidget()->errorShown());
+    QCOMPARE(o.panel(1), QString(" See Status"));
+    mainLog().errorFlag = false;
+
+    // Deleting every object leaves an empty grid and disabled flag boxes.
+    v->sgObject()->selectRange(0, 3);
+    v->bbObdel()->click();
+    QCOMPARE(v->sgObject()->dataRows(), 0);
+    QVERIFY(!v->cbResume()->isEnabled());
+    QCOMPARE(v->selectedObject(), std::nullopt);
+    QCOMPARE(v->lObjCount()->text(), QString("0 objects"));
+    QCOMPARE(o.w.execPanel()->cbObject()->count(), 0);
+    mainLog().errorFlag = false;
+}
+
+void BdmvViewsTest::progressWhileBuildingCommands() {
+    Workspace ws;
+    ws.mobjLoaded = ws.indexLoaded = true;
+    Tmobject big;
+    big.commands.assign(300, TCommand{});
+    ws.mobj.mobjs.objects = {big};
+    Log log;
+    PanelHistory view;
+    log.setView(&view);
+    MobjView v(ws, log);
+    v.fill();
+    v.setObjectSG(0);
+    std::vector<std::pair<int, std::string>> expected = {
+        {0, "Building commands..."}, {1, "1/300"}, {1, "129/300"}, {1, "257/300"}, {0, "Ready."}, {1, ""}};
+    std::vector<std::pair<int, std::string>> seen;
+    for (const auto& entry : view.history)
+        if (entry.second.find("/300") != std::string::npos || entry.second.rfind("Building", 0) == 0 || !seen.empty())
+            seen.push_back(entry);
+    QCOMPARE(seen, expected);
+    QCOMPARE(v.sgCommands()->dataRows(), 300);
+}
+
+void BdmvViewsTest::titleInsertAndDeleteByKeys() {
+    Demo demo;
+    Opened o(demo.root());
+    Workspace& ws = o.w.workspace();
+    StringGrid* g = o.index()->sgTitles();
+    const std::uint32_t length = ws.index.indexes.length;
+
+    g->selectRange(1, 1);
+    QTest::keyClick(g, Qt::Key_Insert);
+    QCOMPARE(ws.index.indexes.titles.size(), std::size_t{5});
+    QCOMPARE(ws.index.indexes.length, length + 12);
+    QCOMPARE(g->dataRows(), 5);
+    QCOMPARE(g->currentRow(), 2);
+    QCOMPARE(g->cell(2, 0), QString("003"));
+    QCOMPARE(g->cell(2, 1), QString("HDMV"));
+    QCOMPARE(g->cell(2, 4), QString("0"));
+    QCOMPARE(g->cell(3, 1), QString("BD-J"));
+    QCOMPARE(o.index()->cbTitleNo()->count(), 5);
+    QCOMPARE(o.index()->cbTitleNo()->currentIndex(), 2);
+    QCOMPARE(o.index()->lTitleCount()->text(), QString("5 + 2 titles"));
+    // Showing the new title selected its movie object.
+    QCOMPARE(o.mobj()->selectedObject(), std::optional<std::size_t>(0));
+
+    g->selectRange(2, 3);
+    QTest::keyClick(g, Qt::Key_Delete);
+    QCOMPARE(ws.index.indexes.titles.size(), std::size_t{3});
+    QCOMPARE(ws.index.indexes.length, length - 12);
+    QCOMPARE(g->dataRows(), 3);
+    QCOMPARE(g->currentRow(), 1);
+    QCOMPARE(g->cell(2, 0), QString("003"));
+    QCOMPARE(g->cell(2, 4), QString("4"));
+    QCOMPARE(o.index()->lTitleCount()->text(), QString("3 + 2 titles"));
+
+    // Top Menu off counts one entry less; the reference is kept as none.
+    o.index()->cbTMon()->click();
+    QCOMPARE(ws.index.indexes.top_menu.mobj_id_ref, kNoObject);
+    QCOMPARE(o.index()->lTitleCount()->text(), QString("3 + 1 titles"));
+    QVERIFY(!o.index()->cbTMObject()->isEnabled());
+}
+
+void BdmvViewsTest::composerEditsAreSaved() {
+    Demo demo;
+    Opened o(demo.root(), true);
+    Composer* c = o.mobj()->composer();
+    o.mobj()->setObjectSG(0);
+    o.mobj()->showLine(0);  // Move GPR0, 0
+
+    // The option "Add" (index 3 of Set) rewrites the opcode and the row.
+    emit c->cbCmd()->activated(3);
+    QCOMPARE(o.program(0)[0].w[0], 0x50400003u);
+    QCOMPARE(o.commands()->cell(0, ColCommandLine), QString("Add GPR0, 0"));
+    // A typed source value is stored when Enter leaves the box; the grid gets the focus.
+    c->ieOp2()->setFocus();
+    c->ieOp2()->selectAll();
+    QTest::keyClicks(c->ieOp2(), "7");
+    QTest::keyClick(c->ieOp2(), Qt::Key_Return);
+    QCOMPARE(o.program(0)[0].w[2], 7u);
+    QCOMPARE(o.commands()->cell(0, ColCommandLine), QString("Add GPR0, 7"));
+    QTRY_VERIFY(o.commands()->hasFocus());
+    // The group "Compare" keeps the operand count; the destination type "PSR" sets bit 31.
+    emit c->cbCmdGrp()->activated(1);
+    QCOMPARE(o.program(0)[0].w[0], 0x48400000u);
+    emit c->cbOP1()->activated(1);
+    QCOMPARE(o.program(0)[0].w[1], 0x80000000u);
+    QCOMPARE(c->cbOP1()->currentText(), QString("PSR"));
+    QCOMPARE(o.commands()->toolTip().left(5), QString("PSR0:"));
+    // The word box takes hexadecimal; passing through a box without typing changes nothing.
+    c->heOCH()->setFocus();
+    c->heOCH()->selectAll();
+    QTest::keyClicks(c->heOCH(), "48400200");
+    QTest::keyClick(c->heOCH(), Qt::Key_Return);
+    const TCommand composed{{0x48400200, 0x80000000, 7}};
+    QCOMPARE(o.program(0)[0], composed);
+    QCOMPARE(o.commands()->cell(0, ColCommandLine).left(14), QString("EQ PSR0, 7    "));
+    c->heDEH()->setFocus();
+    o.commands()->setFocus();
+    QCOMPARE(o.program(0)[0], composed);
+    QCOMPARE(o.mobj()->sgObject()->cell(0, 4), QString("9"));
+
+    // The index edits and the flag box reach the saved files as well.
+    emit o.mobj()->cbResume()->activated(0);
+    o.index()->eContent()->setFocus();
+    o.index()->eContent()->selectAll();
+    QTest::keyClicks(o.index()->eContent(), "Edited");
+    o.w.bSaveClick();
+    const fs::path bdmv = demo.root() / "BDMV";
+    const TMOBJ saved = readMovieObjects(test::readFile(bdmv / "MovieObject.bdmv"), "MovieObject.bdmv");
+    QCOMPARE(saved.mobjs.objects[0].commands[0], composed);
+    QCOMPARE(saved.mobjs.objects[0].resume_intention_flag, std::uint8_t{0});
+    QCOMPARE(saved, o.w.workspace().mobj);
+    const TINDX index = readIndex(test::readFile(bdmv / "index.bdmv"), "index.bdmv", 5);
+    QCOMPARE(index.content_provider, std::string("Edited"));
+}
+
+void BdmvViewsTest::gridKeysEditCommands() {
+    Demo demo;
+    Opened o(demo.root());
+    CommandGrid* g = o.commands();
+    const TCommands main = o.program(0);
+
+    // Paste with an empty clipboard.
+    o.mobj()->setObjectSG(4);
+    QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(o.panel(1), QString(" Nothing to insert. "));
+    QCOMPARE(o.program(4).size(), std::size_t{2});
+
+    // Ctrl+C on lines 1..2 of object 0, Ctrl+V after line 0 of object 4.
+    o.mobj()->setObjectSG(0);
+    g->selectLines(1, 2);
+    QTest::keyClick(g, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(o.panel(1), QString(" Command(s) copied "));
+    o.mobj()->setObjectSG(4);
+    g->selectLine(0);
+    QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
+    const TCommands& list = o.program(4);
+    QCOMPARE(list.size(), std::size_t{4});
+    QCOMPARE(list[1], main[1]);
+    QCOMPARE(list[2], main[2]);
+    QCOMPARE(g->dataRows(), 4);
+    QCOMPARE(g->currentRow(), 1);
+    QCOMPARE(g->cell(3, 0), QString("0003"));
+    QCOMPARE(o.mobj()->sgObject()->cell(4, 4), QString("4"));
+
+    // Shift+N blanks line 1 and moves down; Insert adds a NOP after it; Shift+Delete removes lines 1..2.
+    g->selectLine(1);
+    QTest::keyClick(g, Qt::Key_N, Qt::ShiftModifier);
+    QCOMPARE(list[1], TCommand{});
+    QCOMPARE(g->cell(1, ColCommandLine), QString("NOP"));
+    QCOMPARE(g->currentRow(), 2);
+    QTest::keyClick(g, Qt::Key_Insert);
+    QCOMPARE(list.size(), std::size_t{5});
+    QCOMPARE(list[3], TCommand{});
+    QCOMPARE(g->currentRow(), 3);
+    g->selectLines(1, 2);
+    QTest::keyClick(g, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(list.size(), std::size_t{3});
+    QCOMPARE(g->currentRow(), 0);
+    // Ctrl+X cuts; Ctrl+A selects every line.
+    QTest::keyClick(g, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(g->selectedLines(), std::make_optional(std::make_pair(0, 2)));
+    QTest::keyClick(g, Qt::Key_X, Qt::ControlModifier);
+    QVERIFY(list.empty());
+    QCOMPARE(commandClipboard().commands.size(), std::size_t{3});
+    QCOMPARE(g->dataRows(), 0);
+    QVERIFY(!o.w.execPanel()->bStart()->isEnabled());
+    QCOMPARE(o.w.workspace().mobj.mobjs.length, movieObjectsLength(o.w.workspace().mobj.mobjs));
+}
+
+void BdmvViewsTest::doubleClickFollowsCommands() {
+    Demo demo;
+    Opened o(demo.root());
+    MobjView* v = o.mobj();
+    // Line 5 of object 0: GoTo 8.
+    v->setObjectSG(0);
+    v->showLine(5);
+    v->sgCommandsDblClick();
+    QCOMPARE(o.commands()->currentRow(), 8);
+    // Line 8: Jump Title 2 selects title 2 as a click would, with its movie object 3.
+    v->sgCommandsDblClick();
+    QCOMPARE(o.index()->sgTitles()->currentRow(), 1);
+    QCOMPARE(o.index()->cbTitleNo()->currentIndex(), 1);
+    QCOMPARE(v->selectedObject(), std::optional<std::size_t>(3));
+    QCOMPARE(o.commands()->currentRow(), 0);
+    // Play PL 0 (line 6 of object 0) turns to the playlist tab.
+    v->setObjectSG(0);
+    v->showLine(6);
+    v->sgCommandsDblClick();
+    QCOMPARE(o.w.pageControl()->currentIndex(), int(TfMain::TabPlaylist));
+    QCOMPARE(o.panel(1), QString(" Playlist 00000.mpls not found "));
+}
+
+void BdmvViewsTest::saveProgramList_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("outputFolder");
+    QTest::newRow("list, output folder") << 0 << true;
+    QTest::newRow("binary, no folder") << 1 << false;
+}
+
+void BdmvViewsTest::saveProgramList() {
+    QFETCH(int, format);
+    QFETCH(bool, outputFolder);
+    Demo demo;
+    test::TempDir out;
+    Opened o(demo.root());
+    o.w.optionsTab()->rgProgramformat()->setItemIndex(format);
+    if (outputFolder) o.w.optionsTab()->eWorkDir()->setText(QString::fromStdString(out.path().string()));
+    QString askedStart;
+    QString askedFilter;
+    const fs::path target = out / "listing";
+    o.mobj()->saveFileChooser = [&](const QString& title, const QString& start, const QStringList& filters,
+                                    QString* selected) {
+        askedStart = start;
+        askedFilter = *selected;
+        return title == "Save program list" && filters.size() == 2 ? QString::fromStdString(target.string())
+                                                                   : QString();
+    };
+    o.mobj()->setObjectSG(2);
+    o.mobj()->bbSaveCommands()->click();
+    const QString name = format == 0 ? "program_002.lst" : "program_002.bin";
+    QCOMPARE(askedStart, outputFolder ? QString::fromStdString((out.path() / name.toStdString()).string()) : name);
+    QCOMPARE(askedFilter, format == 0 ? QString("List (*.lst)") : QString("Binary (*.bin)"));
+    const fs::path written = target.string() + (format == 0 ? ".lst" : ".bin");
+    const std::string text = programListText(o.program(2));
+    const Bytes expected = format == 0 ? Bytes(text.begin(), text.end()) : programListBinary(o.program(2));
+    QCOMPARE(test::readFile(written), expected);
+}
+
+void BdmvViewsTest::traceStepsThroughProgram() {
+    Demo demo;
+    Opened o(demo.root(), true);
+    NavMachine& m = o.w.machine();
+    ExecPanel* e = o.w.execPanel();
+    o.mobj()->setObjectSG(0);
+    m.GPR[0] = 5;
+    e->cbTrace()->setChecked(true);
+
+    // The first Start executes nothing and shows line 0000 as the next command.
+    e->bStart()->click();
+    QCOMPARE(m.GPR[0], 5u);
+    const TCommands& list = o.program(0);
+    const std::string line0 = NavMachine::traceLineText(list, 0, CommandContext::MovieObject);
+    QCOMPARE(o.panel(1), " " + QString::fromStdString(line0) + " ");
+    QVERIFY(o.panel(1).startsWith(" Line 0000 : 50400001 00000000  00000000  : Move GPR0, 0"));
+    QCOMPARE(o.panel(0), QString(" Running trace... "));
+    QVERIFY(e->bStart()->font().bold());
+    QVERIFY(o.w.bCancel()->isEnabled());
+
+    // The next Start executes line 0 and shows line 1, whose destination GPR1 goes into the GPR box.
+    e->bStart()->click();
+    QCOMPARE(m.GPR[0], 0u);
+    QCOMPARE(o.commands()->currentRow(), 1);
+    QVERIFY(o.panel(1).startsWith(" Line 0001 : "));
+    QCOMPARE(o.w.regPanel()->ieGPR()->text(), QString("0001"));
+    QCOMPARE(e->ieProgramLine()->text(), QString("0001"));
+
+    // A click on line 2 (Add GPR0, 1) executes it and shows line 3.
+    const QRect r = o.commands()->visualRect(o.commands()->model()->index(2, ColCommandLine));
+    QTest::mouseClick(o.commands()->viewport(), Qt::LeftButton, {}, r.center());
+    QCOMPARE(m.GPR[0], 1u);
+    QCOMPARE(o.commands()->currentRow(), 3);
+    QCOMPARE(o.w.regPanel()->heGPRval()->text(), QString("00000000"));
+
+    // A line typed into the program line box is where the trace goes on: line 5 is GoTo 8.
+    e->ieProgramLine()->setFocus();
+    e->ieProgramLine()->selectAll();
+    QTest::keyClicks(e->ieProgramLine(), "5");
+    QTest::keyClick(e->ieProgramLine(), Qt::Key_Return);
+    QTRY_VERIFY(e->bStart()->hasFocus());
+    QCOMPARE(m.programLine, 5);
+    e->bStart()->click();
+    QCOMPARE(o.commands()->currentRow(), 8);
+    QVERIFY(o.panel(1).startsWith(" Line 0008 : 21810000"));
+
+    // Cancel ends the trace.
+    o.w.bCancel()->click();
+    QVERIFY(!m.traceInProgress);
+    QVERIFY(!e->bStart()->font().bold());
+    QVERIFY(!o.w.bCancel()->isEnabled());
+    QVERIFY(!mainLog().cancelFlag);
+
+    // Trace switched off in the middle of a trace ends it too: Cancel has nothing left to stop.
+    e->bStart()->click();
+    QVERIFY(m.traceInProgress);
+    e->cbTrace()->setChecked(false);
+    QVERIFY(!m.traceInProgress);
+    QVERIFY(!e->bStart()->font().bold());
+    QVERIFY(!o.w.bCancel()->isEnabled());
+}
+
+void BdmvViewsTest::cancelStopsEndlessProgram() {
+    Demo demo;
+    Opened o(demo.root(), true);
+    // Object 4 becomes a GoTo to itself.
+    o.w.workspace().mobj.mobjs.objects[4].commands = {TCommand{{0x20810000, 0, 0}}};
+    o.mobj()->setObjectSG(4);
+    bool sawRunning = false;
+    bool cancelEnabled = false;
+    bool startDisabled = false;
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(10);
+    QTimer::singleShot(200, &o.w, [&] {
+        sawRunning = o.w.programRunning();
+        cancelEnabled = o.w.bCancel()->isEnabled();
+        startDisabled = !o.w.execPanel()->bStart()->isEnabled();
+        o.w.bCancel()->click();
+    });
+    // A safety net so that a broken Cancel fails the test instead of hanging it.
+    QTimer::singleShot(20000, &o.w, [] { mainLog().cancelFlag = true; });
+    QElapsedTimer clock;
+    clock.start();
+    o.w.execPanel()->bStart()->click();
+    QVERIFY(clock.elapsed() < 15000);
+    QVERIFY(sawRunning);
+    QVERIFY(cancelEnabled);
+    QVERIFY(startDisabled);
+    QVERIFY(ticks >= 5);  // timers kept firing while the program ran
+    QVERIFY(!o.w.programRunning());
+    QCOMPARE(o.panel(1), QString(" Cancelled. "));
+    QVERIFY(!o.w.bCancel()->isEnabled());
+    QVERIFY(o.w.execPanel()->bStart()->isEnabled());
+
+    // Closing the window while the program runs stops it first and closes afterwards.
+    QTimer::singleShot(100, &o.w, [&] { o.w.close(); });
+    clock.restart();
+    o.w.execPanel()->bStart()->click();
+    QVERIFY(clock.elapsed() < 15000);
+    QVERIFY(!o.w.programRunning());
+    QTRY_VERIFY(!o.w.isVisible());
+}
+
+void BdmvViewsTest::registerPanelStoresAndShows() {
+    Demo demo;
+    Opened o(demo.root(), true);
+    RegPanel* p = o.w.regPanel();
+    NavMachine& m = o.w.machine();
+
+    auto type = [](QLineEdit* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    // A PSR number shows its value; Enter moves to the value box, whose typed value is stored on leaving.
+    type(p->iePSR(), "19");
+    QCOMPARE(p->iePSR()->text(), QString("019"));
+    QCOMPARE(p->hePSRval()->text(), QString("00005553"));
+    QTRY_VERIFY(p->hePSRval()->hasFocus());
+    type(p->hePSRval(), "4445");
+    QCOMPARE(m.PSR[19], 0x4445u);
+    QTRY_VERIFY(p->iePSR()->hasFocus());
+    QCOMPARE(p->hePSRval()->text(), QString("00004445"));
+    // Out of range resets the number to 0.
+    type(p->iePSR(), "128");
+    QCOMPARE(p->iePSR()->text(), QString("000"));
+    QCOMPARE(p->hePSRval()->text(), QString("00000001"));
+    type(p->ieGPR(), "4095");
+    QCOMPARE(p->ieGPR()->text(), QString("4095"));
+    type(p->heGPRval(), "DEADBEEF");
+    QCOMPARE(m.GPR[4095], 0xDEADBEEFu);
+    type(p->ieGPR(), "4096");
+    QCOMPARE(p->ieGPR()->text(), QString("0000"));
+}
+
+void BdmvViewsTest::resetAndDumpsUseOptions() {
+    Demo demo;
+    Opened o(demo.root());
+    NavMachine& m = o.w.machine();
+    OptionsTab* opt = o.w.optionsTab();
+    opt->heCountryCode()->setValue(0x4445);
+    opt->heCountryCodeExit();
+    opt->rgRegion()->setItemIndex(2);
+    opt->cbInitPSR()->setChecked(true);
+    // The options reach the registers at the next reset.
+    QCOMPARE(m.PSR[19], 0x5553u);
+    o.w.statusTab()->bResetRegs()->click();
+    QCOMPARE(m.PSR[19], 0x4445u);
+    QCOMPARE(m.PSR[20], 4u);
+    QCOMPARE(m.PSR[4], 0u);
+    QCOMPARE(m.PSR[2], 0x0FFF0001u);
+    QCOMPARE(o.w.regPanel()->hePSRval()->text(), QString("00000001"));
+
+    m.GPR[5] = 7;
+    const int before = static_cast<int>(logLines(o.w).size());
+    o.w.statusTab()->bPSRs()->click();
+    o.w.statusTab()->bGPRs()->click();
+    const QStringList lines = logLines(o.w).mid(before);
+    const auto psr = m.psrDump();
+    const auto gpr = m.gprDump();
+    QCOMPARE(lines.size(), static_cast<int>(psr.size() + gpr.size()));
+    QCOMPARE(lines.front(), QString("PSR0: 00000001 (1) - Interactive Graphics Stream Number (b7-b0) {1-32,$ff}"));
+    QVERIFY(lines.contains("PSR19: 00004445 (17477) - Country Code (b15-b0)"));
+    QCOMPARE(lines.back(), QString("GPR5: 00000007 (7)   "));
+}
