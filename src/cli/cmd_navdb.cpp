@@ -26,7 +26,7 @@ using Data = std::span<const std::uint8_t>;
 struct FileKind {
     std::string_view magic;
     std::string_view label;
-    nlohmann::json (*dump)(Data data, const std::string& name);
+    nlohmann::ordered_json (*dump)(Data data, const std::string& name);
     Bytes (*roundtrip)(Data data, const std::string& name);
 };
 
@@ -87,8 +87,8 @@ void registerNavdbCommands(CLI::App& app, CliState& state) {
         guarded(state, [] {
             const Bytes data = readWholeFile(dumpFile);
             const std::string& name = dumpFile;
-            const nlohmann::json j = kindOf(data, name).dump(data, name);
-            std::printf("%s\n", j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+            const nlohmann::ordered_json j = kindOf(data, name).dump(data, name);
+            std::printf("%s\n", j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
         });
     });
 

@@ -6,7 +6,8 @@ namespace navora {
 
 namespace {
 
-using nlohmann::json;
+// Fields keep the order they have in the file.
+using json = nlohmann::ordered_json;
 
 // Texts from a file are bytes; JSON needs UTF-8. A text that is not valid
 // UTF-8 is read as Latin-1.

@@ -12,8 +12,8 @@
 
 namespace navora {
 
-nlohmann::json toJson(const TINDX& index);
-nlohmann::json toJson(const TMOBJ& mobj);
-nlohmann::json toJson(const TExtensionData& block);
+nlohmann::ordered_json toJson(const TINDX& index);
+nlohmann::ordered_json toJson(const TMOBJ& mobj);
+nlohmann::ordered_json toJson(const TExtensionData& block);
 
 }  // namespace navora

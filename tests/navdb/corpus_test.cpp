@@ -104,12 +104,12 @@ TEST(Corpus, CliDumpPrintsTheModelAsJson) {
     const fs::path index = bdmv / "index.bdmv";
     const CliResult ri = runCli({"dump", index.string()});
     ASSERT_EQ(ri.exitCode, 0) << ri.err;
-    EXPECT_EQ(nlohmann::json::parse(ri.out), toJson(readIndex(readFile(index), "index.bdmv")));
+    EXPECT_EQ(nlohmann::ordered_json::parse(ri.out), toJson(readIndex(readFile(index), "index.bdmv")));
 
     const fs::path mobj = bdmv / "MovieObject.bdmv";
     const CliResult rm = runCli({"dump", mobj.string()});
     ASSERT_EQ(rm.exitCode, 0) << rm.err;
-    const auto j = nlohmann::json::parse(rm.out);
+    const auto j = nlohmann::ordered_json::parse(rm.out);
     EXPECT_EQ(j, toJson(readMovieObjects(readFile(mobj), "MovieObject.bdmv")));
     EXPECT_EQ(j["MovieObjects"]["number_of_mobjs"], 3);
 }

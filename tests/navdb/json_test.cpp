@@ -7,7 +7,7 @@
 
 using namespace navora;
 using namespace navora::test;
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 TEST(Json, IndexUsesTheSyntaxNames) {
     RawIndex r;
