@@ -50,9 +50,18 @@ private:
     LogView* old_;
 };
 
+// Reads the file; one that ends early is read as far as it goes, with a
+// warning, so that its blank objects are not taken for real ones.
 TMOBJ readMovieObjectFile(const std::string& path) {
     const Bytes data = readWholeFile(path);
-    return readMovieObjects(data, path);
+    MobjReadReport report;
+    TMOBJ m = readMovieObjects(data, path, &report);
+    if (!report.complete)
+        std::fprintf(stderr,
+                     "navora-cli: warning: %s ends early at offset %zu; %zu whole movie objects read, the rest left "
+                     "blank\n",
+                     path.c_str(), report.stoppedAt, report.wholeObjects);
+    return m;
 }
 
 void printLine(const std::string& line) {

@@ -9,9 +9,18 @@ namespace {
 
 constexpr std::size_t kTailLimit = 255;
 
+// At most kTailLimit characters of s from byte offset from on. Messages are
+// UTF-8: a character is a lead byte with its continuation bytes, so the limit
+// counts characters, not bytes, and never cuts a character in two.
 std::string cutTail(std::string_view s, std::size_t from) {
     if (from >= s.size()) return {};
-    return std::string(s.substr(from, kTailLimit));
+    std::size_t end = from;
+    std::size_t chars = 0;
+    for (; end < s.size(); ++end) {
+        const bool lead = (static_cast<unsigned char>(s[end]) & 0xC0) != 0x80;
+        if (lead && chars++ == kTailLimit) break;
+    }
+    return std::string(s.substr(from, end - from));
 }
 
 // Windows colour value (lowest byte red) from hex digits; other characters are skipped.

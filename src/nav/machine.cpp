@@ -378,9 +378,12 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
         PSR[10] = *enabledButton_;
         if (host) host->DrawSButton();
     }
+    // A line below 0 is where a trace starts (nothing executed yet: line 0 is
+    // next) or where a GoTo sent the program (the run has ended).
+    const bool jumpedBelowZero = programLine < 0 && r.steps > 0;
     if (programLine < 0) programLine = 0;
 
-    const bool inside = static_cast<std::size_t>(programLine) < list.size();
+    const bool inside = !jumpedBelowZero && static_cast<std::size_t>(programLine) < list.size();
     traceInProgress = trace && inside;
     if (!interrupted) r.end = stopped ? RunEnd::Stopped : traceInProgress ? RunEnd::TraceStep : RunEnd::EndOfProgram;
     r.traceInProgress = traceInProgress;

@@ -372,10 +372,8 @@ void IndexView::showTitleFields(std::size_t i) {
     setIndex(cbTitleAT_, accessTypeListIndex(t.access_type));
     setIndex(cbTitlePBT_, t.playback_type);
     setIndex(cbTitleOID_, t.object_type == 1 ? t.mobj_id_ref : -1);
-    if (t.object_type != 1) {
-        const int at = cbTitleFN_->findText(QString::fromStdString(t.bdjo_file_name));
-        if (at >= 0) setIndex(cbTitleFN_, at);
-    }
+    // A name the BD-J list lacks shows no entry rather than another title's file.
+    if (t.object_type != 1) setIndex(cbTitleFN_, cbTitleFN_->findText(QString::fromStdString(t.bdjo_file_name)));
     enableTitleBoxes();
 }
 
@@ -482,7 +480,8 @@ void IndexView::showEntry(IndexEntryKind kind) {
     }
     setIndex(b.type, e.object_type - 1);
     if (b.playbackType) setIndex(b.playbackType, e.playback_type);
-    if (e.object_type == 1) setIndex(b.object, e.mobj_id_ref);
+    // An entry that is off keeps the list's choice: switching it on again takes that object.
+    if (e.object_type == 1 && entryIsOn(e)) setIndex(b.object, e.mobj_id_ref);
     if (e.object_type != 1 && !e.bdjo_file_name.empty()) {
         // The entry's own file name is in its list even when the BDJO folder lacks it.
         const QString name = QString::fromStdString(e.bdjo_file_name);
@@ -512,7 +511,9 @@ void IndexView::entryOnClick(IndexEntryKind kind, bool on) {
     const int chosen = b.object->currentIndex();
     setEntryOn(ws_.index, kind, on,
                chosen >= 0 ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(chosen)) : std::nullopt);
-    showEntry(kind);
+    // The box stays as clicked: an HDMV entry switched on before an object is
+    // chosen has no reference yet, and its object list must open for the choice.
+    entryEnableRule(kind);
     updateCountLabel();
     emit labelsChanged();
 }
@@ -520,13 +521,20 @@ void IndexView::entryOnClick(IndexEntryKind kind, bool on) {
 void IndexView::entryTypeChange(IndexEntryKind kind, int index) {
     if (!loaded_ || index < 0) return;
     setEntryType(ws_.index, kind, index);
+    // The object list shows the reference an HDMV entry is written with.
+    const TIndexEntry& e = indexEntry(ws_.index, kind);
+    if (e.object_type == 1 && entryIsOn(e)) setIndex(boxes(kind).object, e.mobj_id_ref);
     entryEnableRule(kind);
 }
 
 void IndexView::entryObjectChange(IndexEntryKind kind, int index) {
-    if (!loaded_ || index < 0) return;
+    // An entry that is off keeps the reference "none".
+    if (!loaded_ || index < 0 || !boxes(kind).on->isChecked()) return;
     TIndexEntry& e = indexEntry(ws_.index, kind);
     e.mobj_id_ref = static_cast<std::uint16_t>(index);
+    // An entry switched on before its object was chosen counts from now on.
+    updateCountLabel();
+    emit labelsChanged();
     if (e.object_type == 1) emit showObject(index);
 }
 

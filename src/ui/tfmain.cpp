@@ -510,6 +510,8 @@ void TfMain::closeEvent(QCloseEvent* e) {
 }
 
 void TfMain::bReadBDMVClick() {
+    // A running program works on the models until it ends: a folder chosen meanwhile is not read under it.
+    if (running_) return;
     Log& log = mainLog();
     QPushButton* read = bdmvTab_->bReadBDMV();
     read->setEnabled(false);
@@ -569,7 +571,8 @@ void TfMain::PageControlChange() {
         case TabBdmv:
             bSave_->show();
             bSave_->setToolTip(QStringLiteral("Save the bdmv files"));
-            bSave_->setEnabled(ws_.indexLoaded || ws_.mobjLoaded);
+            // A refused index.bdmv keeps Save disabled, as it keeps the index views and the object grid.
+            bSave_->setEnabled(ws_.indexLoaded);
             execPanel_->setMenuMode(false);
             execPanel_->bStart()->setEnabled(startEnabledOnBdmv());
             showPanel(pExecute_);

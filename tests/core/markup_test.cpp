@@ -48,6 +48,21 @@ TEST(Markup, AtMost255CharactersFollowTheLastTag) {
     EXPECT_EQ(markupPlainText("[b][/b]" + tail), std::string(251, 'x'));
     // Without a tag the message is kept whatever its length.
     EXPECT_EQ(markupPlainText(tail + tail), tail + tail);
+
+    // The limit counts characters: a name in two-byte UTF-8 keeps as many as
+    // an ASCII one, and no character is cut in two.
+    auto repeat = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += s;
+        return out;
+    };
+    const std::string e = "\xC3\xA9";  // é
+    EXPECT_EQ(markupPlainText("[b]a[/b]" + repeat(e, 300)), "a" + repeat(e, 250));
+    MarkedLine l = parseMarkup("Reading [bl]" + repeat(e, 300) + "[/bl]");
+    EXPECT_EQ(l.plain, "Reading " + repeat(e, 255));
+    ASSERT_EQ(l.runs.size(), 2u);
+    // The closing tag lies beyond the kept text: the tail reads on, unformatted, to its end.
+    EXPECT_EQ(l.runs[1], (StyledRun{8, 255 * e.size(), TextStyle{}}));
 }
 
 TEST(Markup, RunsFollowTheTags) {

@@ -153,6 +153,20 @@ TEST_F(CliNav, Errors) {
     }
 }
 
+TEST_F(CliNav, CutFileIsReadAsFarAsItGoesWithAWarning) {
+    Bytes data = movieObjectFile({{cmd(0x20810000, 5), cmd(0x50400001, 1, 2)}, {cmd(0x00020000)}});
+    data.resize(data.size() - 4 - 12 - 6);  // object 0 ends inside its second command; object 1 is gone
+    const std::string f = write(data);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"disasm", f}, std::vector<std::string>{"run", f, "--object", "1"}}) {
+        CliResult r = runCli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        ASSERT_EQ(lines(r.err).size(), 1u) << r.err;
+        EXPECT_NE(r.err.find("ends early at offset 66; 0 whole movie objects read"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(runCli({"disasm", f}).out, "; object 000\n0000  [20810000,00000005 ,00000000]  GoTo 5\n; object 001\n");
+}
+
 TEST(CliNavCorpus, DisasmKnownCommands) {
     const fs::path file = corpusDir() / "tsmuxer/tsm02_avc1080p24_2aud_2pg/BDMV/MovieObject.bdmv";
     if (!fs::exists(file)) GTEST_SKIP() << "corpus not found";

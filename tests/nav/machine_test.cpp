@@ -409,6 +409,18 @@ TEST_F(Machine, TraceStepping) {
     EXPECT_EQ(r.end, RunEnd::Stopped);
     EXPECT_EQ(m.PSR[4], 0x10000u);
 
+    // A traced GoTo to a negative line ends the trace with the line at 0.
+    const TCommands back = {cmd(0x50400003, 2, 1), cmd(0x20810000, 0xFFFFFFFF)};
+    m.start(back);
+    m.start(back);
+    r = m.start(back);
+    EXPECT_EQ(r.steps, 1u);
+    EXPECT_EQ(r.end, RunEnd::EndOfProgram);
+    EXPECT_FALSE(m.traceInProgress);
+    EXPECT_EQ(m.programLine, 0);
+    EXPECT_EQ(log.panelText[0], "Ready. ");
+    EXPECT_EQ(m.GPR[2], 1u);
+
     // Trace off: the next Start runs from line 0 to the end.
     m.trace = false;
     m.GPR[1] = 0;

@@ -377,6 +377,58 @@ void BdmvViewsTest::titleInsertAndDeleteByKeys() {
     QVERIFY(!o.index()->cbTMObject()->isEnabled());
 }
 
+void BdmvViewsTest::firstPlaybackAndTopMenuOnOff() {
+    Demo demo;
+    const fs::path bdmv = demo.root() / "BDMV";
+    // First Playback off, Top Menu on the BD-J object 00001, title 3 on a BD-J object the folder lacks.
+    TINDX x = readIndex(test::readFile(bdmv / "index.bdmv"), "index.bdmv");
+    x.indexes.first_playback.mobj_id_ref = kNoObject;
+    x.indexes.top_menu.object_type = 2;
+    x.indexes.top_menu.bdjo_file_name = "00001";
+    x.indexes.titles[2].bdjo_file_name = "00009";
+    test::writeFile(bdmv / "index.bdmv", writeIndex(x));
+    test::writeFile(bdmv / "BDJO" / "00001.bdjo", Bytes{'B', 'D', 'J', 'O'});
+    Opened o(demo.root());
+    IndexView* v = o.index();
+    const TIndexes& ix = o.w.workspace().index.indexes;
+    QVERIFY(!v->cbFPBon()->isChecked());
+    QCOMPARE(v->lTitleCount()->text(), QString("4 + 1 titles"));
+
+    // On with no object chosen yet: the box stays on and the object list opens for the choice.
+    v->cbFPBon()->click();
+    QVERIFY(v->cbFPBon()->isChecked());
+    QVERIFY(v->cbFPBObject()->isEnabled());
+    QCOMPARE(ix.first_playback.mobj_id_ref, kNoObject);
+    QCOMPARE(v->lTitleCount()->text(), QString("4 + 1 titles"));
+    v->cbFPBObject()->setCurrentIndex(3);
+    emit v->cbFPBObject()->activated(3);
+    QCOMPARE(ix.first_playback.mobj_id_ref, std::uint16_t{3});
+    QCOMPARE(v->lTitleCount()->text(), QString("4 + 2 titles"));
+    QCOMPARE(o.mobj()->selectedObject(), std::optional<std::size_t>(3));
+
+    // Off and on again: the object list's choice comes back as the reference.
+    v->cbFPBon()->click();
+    QCOMPARE(ix.first_playback.mobj_id_ref, kNoObject);
+    QVERIFY(!v->cbFPBObject()->isEnabled());
+    QCOMPARE(v->lTitleCount()->text(), QString("4 + 1 titles"));
+    v->cbFPBon()->click();
+    QCOMPARE(ix.first_playback.mobj_id_ref, std::uint16_t{3});
+    QCOMPARE(v->cbFPBObject()->currentText(), QString("3"));
+    QCOMPARE(v->lTitleCount()->text(), QString("4 + 2 titles"));
+
+    // A BD-J Top Menu turned into HDMV shows the object it will be written with.
+    QVERIFY(v->cbTMFile()->isEnabled());
+    emit v->cbTMtype()->activated(0);
+    QCOMPARE(ix.top_menu.object_type, std::uint8_t{1});
+    QVERIFY(v->cbTMObject()->isEnabled());
+    QCOMPARE(v->cbTMObject()->currentText(), QString::number(ix.top_menu.mobj_id_ref));
+
+    // The BD-J file box of a title whose file is not in the list shows no file.
+    v->selectTitle(2);
+    QCOMPARE(v->sgTitles()->cell(2, 4), QString("00009"));
+    QCOMPARE(v->cbTitleFN()->currentIndex(), -1);
+}
+
 void BdmvViewsTest::composerEditsAreSaved() {
     Demo demo;
     Opened o(demo.root(), true);

@@ -3,6 +3,8 @@
 #include "core/log.h"
 #include "support/testsupport.h"
 #include "ui/bdmvtab.h"
+#include "ui/execpanel.h"
+#include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
 #include "ui/qtlogview.h"
@@ -26,6 +28,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace navora;
@@ -232,6 +235,56 @@ void MainWindowTest::failedCheckLeavesNoDiscInTitle() {
     QVERIFY(!w.bSave()->isEnabled());
     QVERIFY(w.bdmvTab()->bReadBDMV()->isEnabled());
     QVERIFY(w.statusTab()->reMessage()->toPlainText().contains("MovieObject.bdmv: missing"));
+}
+
+void MainWindowTest::refusedIndexKeepsSaveDisabled() {
+    test::TempDir tmp;
+    fs::copy(firstDisc() / "BDMV", tmp / "BDMV", fs::copy_options::recursive);
+    const fs::path index = tmp / "BDMV" / "index.bdmv";
+    fs::permissions(index, fs::perms::owner_write, fs::perm_options::add);
+    test::writeFile(index, Bytes{'I', 'N', 'D', 'X', '9', '9', '9', '9'});
+    TfMain w;
+    w.formActivate({QString::fromStdString(index.string())});
+    QVERIFY(w.workspace().mobjLoaded);
+    QVERIFY(!w.workspace().indexLoaded);
+    QVERIFY(w.statusTab()->reMessage()->toPlainText().contains("ERROR: index.bdmv format error at $00000008"));
+    // Neither the read nor a later tab change enables Save.
+    QVERIFY(!w.bSave()->isEnabled());
+    w.pageControl()->setCurrentIndex(TfMain::TabStatus);
+    w.pageControl()->setCurrentIndex(TfMain::TabBdmv);
+    QVERIFY(shown(w.bSave(), &w));
+    QVERIFY(!w.bSave()->isEnabled());
+}
+
+// A folder chosen while a movie object program runs is not read under it: the
+// models the program works on stay in place until it has ended.
+void MainWindowTest::readWaitsWhileAProgramRuns() {
+    const fs::path disc = firstDisc();
+    TfMain w;
+    w.formActivate({QString::fromStdString((disc / "BDMV" / "index.bdmv").string())});
+    QVERIFY(w.optionsTab()->autoRead());
+    // Object 0 becomes a GoTo to itself.
+    w.workspace().mobj.mobjs.objects.at(0).commands = {TCommand{{0x20810000, 0, 0}}};
+    w.mobjView()->setObjectSG(0);
+    QVERIFY(w.execPanel()->bStart()->isEnabled());
+
+    w.bdmvTab()->folderChooser = [&](const QString&, const QString&) { return QString::fromStdString(disc.string()); };
+    QSignalSpy read(&w, &TfMain::workspaceRead);
+    bool running = false;
+    QTimer::singleShot(100, &w, [&] {
+        running = w.programRunning();
+        w.bdmvTab()->bbOpenDir()->click();
+        w.bCancel()->click();
+    });
+    QTimer::singleShot(20000, &w, [] { mainLog().cancelFlag = true; });  // a broken Cancel fails, not hangs
+    w.execPanel()->bStart()->click();
+    QVERIFY(running);
+    QVERIFY(!w.programRunning());
+    QCOMPARE(read.count(), 0);
+    QCOMPARE(w.workspace().mobj.mobjs.objects.at(0).commands.size(), std::size_t{1});
+    // Once the program has ended, Read works again.
+    w.bdmvTab()->bReadBDMV()->click();
+    QCOMPARE(read.count(), 1);
 }
 
 void MainWindowTest::pageChangeSetsBottomBar_data() {

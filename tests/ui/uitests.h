@@ -39,6 +39,8 @@ private slots:
     void chosenFolderIsReadWithAutoRead_data();
     void chosenFolderIsReadWithAutoRead();
     void failedCheckLeavesNoDiscInTitle();
+    void refusedIndexKeepsSaveDisabled();
+    void readWaitsWhileAProgramRuns();
     void pageChangeSetsBottomBar_data();
     void pageChangeSetsBottomBar();
     void saveOnlyOnBdmvTab();
@@ -61,6 +63,7 @@ private slots:
     void insertAndDeleteObjects();
     void progressWhileBuildingCommands();
     void titleInsertAndDeleteByKeys();
+    void firstPlaybackAndTopMenuOnOff();
     void composerEditsAreSaved();
     void gridKeysEditCommands();
     void doubleClickFollowsCommands();
