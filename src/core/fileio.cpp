@@ -53,7 +53,7 @@ Bytes readWholeFile(const fs::path& path) {
     return data;
 }
 
-void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data) {
+void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom) {
     fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::string tmpl = (dir / ("." + path.filename().string() + ".navora-XXXXXX")).string();
     int fd = ::mkstemp(tmpl.data());
@@ -81,12 +81,16 @@ void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data) {
             }
         }
     }
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    // Keep the permissions of the file being replaced (or of modeFrom, when the
+    // file was moved aside as its backup); a new file gets the usual ones.
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
+    if ((!modeFrom.empty() && ::stat(modeFrom.c_str(), &st) == 0) || ::stat(path.c_str(), &st) == 0) {
         ::fchmod(fd, st.st_mode & 07777);
-    else
-        ::fchmod(fd, 0644);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
     if (::fsync(fd) != 0) cleanup(sysError("flush", tmp));
     if (::close(fd) != 0) {
         ::unlink(tmp.c_str());
@@ -97,6 +101,9 @@ void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data) {
         ::unlink(tmp.c_str());
         throw IoError(msg);
     }
+    // Make the rename itself durable.
+    Fd dirFd{::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dirFd.fd >= 0) ::fsync(dirFd.fd);
 }
 
 }  // namespace navora

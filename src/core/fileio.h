@@ -17,8 +17,9 @@ Bytes readWholeFile(const fs::path& path);
 // Writes data to path atomically: the bytes go to a temporary file beside the
 // target, which is flushed and then renamed over the target. When anything
 // fails the temporary file is removed, the previous file stays as it was and
-// IoError is thrown.
-void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data);
+// IoError is thrown. The new file takes the permissions of modeFrom when
+// given, else those of the file it replaces.
+void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom = {});
 
 // Test hook: when set, called after each chunk written to the temporary file
 // with the number of bytes written so far; throwing from it simulates a write

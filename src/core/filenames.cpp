@@ -41,6 +41,21 @@ std::string folderFromArgument(const std::string& argument) {
 
 namespace {
 
+// The mount table writes blanks and other special characters as \ooo.
+std::string unescapeOctal(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        auto octal = [&](std::size_t k) { return s[k] >= '0' && s[k] <= '7'; };
+        if (s[i] == '\\' && i + 3 < s.size() && octal(i + 1) && octal(i + 2) && octal(i + 3)) {
+            out.push_back(static_cast<char>(((s[i + 1] - '0') << 6) | ((s[i + 2] - '0') << 3) | (s[i + 3] - '0')));
+            i += 3;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
+}
+
 // The mount table entry whose mount point is dir: returns its source device.
 std::string mountSourceOf(const fs::path& dir) {
     std::ifstream in("/proc/self/mountinfo");
@@ -51,13 +66,13 @@ std::string mountSourceOf(const fs::path& dir) {
         std::istringstream ss(line);
         std::string id, parent, devno, root, mountPoint;
         ss >> id >> parent >> devno >> root >> mountPoint;
-        if (fs::path(mountPoint) != canon) continue;
+        if (fs::path(unescapeOctal(mountPoint)) != canon) continue;
         std::string tok;
         while (ss >> tok && tok != "-") {
         }
         std::string fstype, source;
         ss >> fstype >> source;
-        return source;
+        return unescapeOctal(source);
     }
     return {};
 }
@@ -66,7 +81,8 @@ std::string mountSourceOf(const fs::path& dir) {
 std::string decodeLabel(const std::string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') {
+        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x' && std::isxdigit(static_cast<unsigned char>(s[i + 2])) &&
+            std::isxdigit(static_cast<unsigned char>(s[i + 3]))) {
             out.push_back(static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)));
             i += 3;
         } else {

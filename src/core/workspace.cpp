@@ -64,7 +64,8 @@ bool saveDatabaseFile(Log& log, const std::string& path, const std::string& disp
     const bool existed = fs::exists(path, ec);
     if (!backupStep(log, path, displayName, options)) return false;
     try {
-        saveAtomic(path, data);
+        // The backup step may have moved the file aside: keep its permissions.
+        saveAtomic(path, data, existed && !fs::exists(path, ec) ? fs::path(backupPath(path)) : fs::path());
     } catch (const IoError& e) {
         // The backup step may have moved the previous file aside: put it back.
         const std::string backup = backupPath(path);
@@ -218,14 +219,19 @@ void Workspace::readAll(Log& log) {
     const FileNameSet n = names();
     log.dlog0("Reading playlists");
     playlists = listFiles(folder + "PLAYLIST", n.playlistExt);
+    for (const auto& name : playlists) log.slog("Checking " + p.playlist(name), 1);
     log.log(fmt::format("  Found [b]{}[/b] playlists.", playlists.size()));
 
     log.dlog0("Reading clipinfos");
     clipinfos = listFiles(folder + "CLIPINF", n.clipExt);
+    for (const auto& name : clipinfos) log.slog("Checking " + p.clipInfo(name), 1);
     log.log(fmt::format("  Found [b]{}[/b] clipinfos.", clipinfos.size()));
 
     std::error_code ec;
-    if (fs::is_directory(folder + "BDJO", ec)) bdjObjects = listFiles(folder + "BDJO", "");
+    if (fs::is_directory(folder + "BDJO", ec)) {
+        bdjObjects = listFiles(folder + "BDJO", "");
+        for (const auto& name : bdjObjects) log.slog("Checking " + name, 1);
+    }
 
     bool stop = false;
     readIndexStep(log, stop);

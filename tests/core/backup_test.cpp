@@ -89,3 +89,14 @@ TEST(Backup, AFailedWritePutsThePreviousFileBack) {
     EXPECT_EQ(readFile(s.file), (Bytes{1, 2, 3}));
     EXPECT_TRUE(s.log.errorFlag);
 }
+
+TEST(Backup, TheSavedFileKeepsThePermissionsOfTheFileItReplaces) {
+    for (bool backups : {true, false}) {
+        Saver s;
+        s.options.backup = backups;
+        writeFile(s.file, {1});
+        fs::permissions(s.file, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+        ASSERT_TRUE(s.save({2}));
+        EXPECT_EQ(fs::status(s.file).permissions(), fs::perms::owner_read | fs::perms::owner_write) << backups;
+    }
+}
