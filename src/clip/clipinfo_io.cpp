@@ -1,1 +1,406 @@
-#include "navdb/extdata.h"
+#include "clip/clipinfo_io.h"
+
+#include "core/fileio.h"
+
+#include <fmt/format.h>
+
+#include <array>
+#include <stdexcept>
+
+namespace navora {
+
+bool isVideoCodingType(std::uint8_t t) { return t == 0x02 || t == 0x1B || t == 0xEA; }
+bool isAudioCodingType(std::uint8_t t) { return (t >= 0x80 && t <= 0x86) || t == 0xA1 || t == 0xA2; }
+bool isGraphicsCodingType(std::uint8_t t) { return t == 0x90 || t == 0x91; }
+bool isTextCodingType(std::uint8_t t) { return t == 0x92; }
+bool isKnownCodingType(std::uint8_t t) {
+    return isVideoCodingType(t) || isAudioCodingType(t) || isGraphicsCodingType(t) || isTextCodingType(t);
+}
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 40;
+// StreamCodingInfo length of the known coding types: the fields after the length byte.
+constexpr std::uint8_t kCodingInfoLength = 21;
+
+// A text field for messages, with unprintable bytes as hex escapes.
+std::string printable(const std::string& s) {
+    std::string out;
+    for (unsigned char c : s)
+        out += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : fmt::format("\\x{:02X}", c);
+    return out;
+}
+
+// Moves to a section's start address; it must lie past the header and inside
+// the file. A bad address is reported at its field in the header.
+void seekSection(ByteReader& in, std::uint32_t address, std::size_t field, const char* section) {
+    if (address < kHeaderSize)
+        throw FormatError(in.name(), field,
+                          fmt::format("{} start address ${:08X} points into the header", section, address));
+    if (address > in.size())
+        throw FormatError(in.name(), field,
+                          fmt::format("{} start address ${:08X} lies beyond the end of the file ({} bytes)", section,
+                                      address, in.size()));
+    in.seek(address);
+}
+
+void readISRC(ByteReader& in, TProgramStream& s) {
+    s.country_code = in.readstring(2);
+    s.registrant_code = in.readstring(3);
+    s.recording_year = in.readstring(2);
+    s.recording_number = in.readstring(5);
+}
+
+TProgramStream readProgramStream(ByteReader& in) {
+    TProgramStream s;
+    s.stream_PID = in.readword();
+    const std::size_t start = in.pos();
+    s.length = in.readbyte();
+    if (s.length == 0) in.fail(fmt::format("StreamCodingInfo of PID ${:04X} has length 0", s.stream_PID));
+    s.stream_coding_type = in.readbyte();
+    const std::uint8_t t = s.stream_coding_type;
+    if (!isKnownCodingType(t)) {
+        // Unknown layout: skip by the length byte so that the next stream is read in step.
+        in.skip(s.length - 1u);
+        return s;
+    }
+    if (s.length < kCodingInfoLength) {
+        in.seek(start);
+        in.fail(fmt::format("StreamCodingInfo of PID ${:04X} (coding type ${:02X}) has length {}, {} needed",
+                            s.stream_PID, t, s.length, kCodingInfoLength));
+    }
+    if (isVideoCodingType(t)) {
+        const std::uint8_t b = in.readbyte();
+        s.video_format = static_cast<std::uint8_t>(b >> 4);
+        s.frame_rate = static_cast<std::uint8_t>(b & 0x0F);
+        const std::uint8_t a = in.readbyte();
+        s.aspect_ratio = static_cast<std::uint8_t>(a >> 4);
+        s.video_flag = static_cast<std::uint8_t>(a & 1u);
+        in.skip(2);
+    } else if (isAudioCodingType(t)) {
+        const std::uint8_t b = in.readbyte();
+        s.audio_presentation_type = static_cast<std::uint8_t>(b >> 4);
+        s.sampling_frequency = static_cast<std::uint8_t>(b & 0x0F);
+        s.language_code = in.readstring(3);
+    } else if (isGraphicsCodingType(t)) {
+        s.language_code = in.readstring(3);
+        in.skip(1);
+    } else {
+        s.character_code = in.readbyte();
+        s.language_code = in.readstring(3);
+    }
+    readISRC(in, s);
+    in.skip(4);
+    // A longer StreamCodingInfo carries fields this reader does not know.
+    in.skip(start + 1 + s.length - in.pos());
+    return s;
+}
+
+void readClipInfoSection(ByteReader& in, TClipInfo& ci) {
+    ci.length = in.readlword();
+    in.skip(2);
+    ci.clip_stream_type = in.readbyte();
+    ci.application_type = in.readbyte();
+    ci.is_ATC_delta = static_cast<std::uint8_t>(in.readlword() & 1u);
+    ci.TS_recording_rate = in.readlword();
+    ci.number_of_source_packets = in.readlword();
+    in.skip(128);
+    ci.TS_type_info_block_length = in.readword();
+    ci.Validity_flags = in.readbyte();
+    ci.Format_identifier = in.readstring(4);
+    in.skip(9 + 16);  // network information, stream format name
+    if (ci.is_ATC_delta == 1) {
+        in.skip(1);
+        ci.number_of_ATC_delta_entries = in.readbyte();
+        ci.ATC_deltas.resize(ci.number_of_ATC_delta_entries);
+        for (TATCDelta& d : ci.ATC_deltas) {
+            d.ATC_delta = in.readlword();
+            d.following_Clip_Information_file_name = in.readstring(5);
+            d.Clip_codec_identifier = in.readstring(4);
+            in.skip(1);
+        }
+    }
+    if (ci.application_type == 6) {
+        in.skip(1);
+        ci.number_of_font_files = in.readbyte();
+        ci.font_file_names.resize(ci.number_of_font_files);
+        for (std::string& f : ci.font_file_names) {
+            f = in.readstring(5);
+            in.skip(1);
+        }
+    }
+}
+
+void readSequenceInfo(ByteReader& in, TSequenceInfo& si) {
+    si.length = in.readlword();
+    in.skip(1);
+    si.number_of_ATC_sequences = in.readbyte();
+    si.ATC_sequences.resize(si.number_of_ATC_sequences);
+    for (TATC_sequences& a : si.ATC_sequences) {
+        a.SPN_ATC_start = in.readlword();
+        a.number_of_STC_sequences = in.readbyte();
+        a.offset_STC_id = in.readbyte();
+        a.STC_sequences.resize(a.number_of_STC_sequences);
+        for (TSTCSequence& s : a.STC_sequences) {
+            s.PCR_PID = in.readword();
+            s.SPN_STC_start = in.readlword();
+            s.presentation_start_time = in.readlword();
+            s.presentation_end_time = in.readlword();
+        }
+    }
+}
+
+void readProgramInfo(ByteReader& in, TProgramInfo& pi) {
+    pi.length = in.readlword();
+    pi.number_of_program_sequences = static_cast<std::uint8_t>(in.readword() & 0xFF);
+    pi.program_sequences.resize(pi.number_of_program_sequences);
+    for (TProgram_sequences& ps : pi.program_sequences) {
+        ps.SPN_program_sequence_start = in.readlword();
+        ps.program_map_PID = in.readword();
+        ps.number_of_streams_in_ps = in.readbyte();
+        in.skip(1);  // number_of_groups
+        ps.streams.reserve(ps.number_of_streams_in_ps);
+        for (std::size_t i = 0; i < ps.number_of_streams_in_ps; ++i) ps.streams.push_back(readProgramStream(in));
+    }
+}
+
+void readCPI(ByteReader& in, TCPI& cpi) {
+    const std::size_t cpiStart = in.pos();
+    cpi.length = in.readlword();
+    if (cpi.length == 0) return;
+    const std::uint64_t end = std::uint64_t{cpiStart} + 4 + cpi.length;
+    if (end > in.size()) {
+        in.seek(cpiStart);
+        in.fail(fmt::format("CPI length {} runs past the end of the file ({} bytes)", cpi.length, in.size()));
+    }
+    // Fails at the current position unless n more bytes fit in the CPI section.
+    auto needInSection = [&](std::uint64_t n, const std::string& what) {
+        if (in.pos() + n > end)
+            in.fail(fmt::format("{} ({} bytes) runs past the end of the CPI section at ${:08X}", what, n, end));
+    };
+
+    cpi.CPI_type = in.readword();
+    const std::size_t epMapStart = in.pos();
+    in.skip(1);
+    cpi.number_of_stream_PID_entries = in.readbyte();
+    needInSection(std::uint64_t{12} * cpi.number_of_stream_PID_entries,
+                  fmt::format("EP map table of {} stream PID entries", cpi.number_of_stream_PID_entries));
+    cpi.stream_PID_entries.resize(cpi.number_of_stream_PID_entries);
+    for (TEPStreamPID& e : cpi.stream_PID_entries) {
+        e.stream_PID = in.readword();
+        const std::uint64_t w = in.read3byte() * std::uint64_t{0x1000000} + in.read3byte();
+        e.EP_stream_type = static_cast<std::uint8_t>((w >> 34) & 0x0F);
+        e.number_of_EP_coarse_entries = static_cast<std::uint16_t>((w >> 18) & 0xFFFF);
+        e.number_of_EP_fine_entries = static_cast<std::uint32_t>(w & 0x3FFFF);
+        e.EP_map_for_one_stream_PID_start_address = in.readlword();
+    }
+    const std::size_t tableEnd = in.pos();
+
+    cpi.EP_maps.resize(cpi.stream_PID_entries.size());
+    for (std::size_t i = 0; i < cpi.stream_PID_entries.size(); ++i) {
+        const TEPStreamPID& e = cpi.stream_PID_entries[i];
+        TEP_map_fosPID& m = cpi.EP_maps[i];
+        // Each map is read at its start address; in a well-formed file that is
+        // where the previous one ended.
+        const std::uint64_t mapStart = std::uint64_t{epMapStart} + e.EP_map_for_one_stream_PID_start_address;
+        if (mapStart < tableEnd || mapStart >= end)
+            in.fail(fmt::format("EP map of stream PID ${:04X} starts at ${:08X}, outside the CPI section "
+                                "(${:08X}-${:08X})",
+                                e.stream_PID, mapStart, tableEnd, end));
+        in.seek(static_cast<std::size_t>(mapStart));
+        needInSection(4, fmt::format("EP map of stream PID ${:04X}", e.stream_PID));
+        m.EP_fine_table_start_address = in.readlword();
+        const std::uint64_t coarseBytes = std::uint64_t{8} * e.number_of_EP_coarse_entries;
+        if (m.EP_fine_table_start_address < 4 + coarseBytes) {
+            in.seek(static_cast<std::size_t>(mapStart));
+            in.fail(fmt::format("EP fine table start ${:08X} of stream PID ${:04X} lies inside its {} coarse entries",
+                                m.EP_fine_table_start_address, e.stream_PID, e.number_of_EP_coarse_entries));
+        }
+        needInSection(coarseBytes, fmt::format("{} EP coarse entries of stream PID ${:04X}",
+                                               e.number_of_EP_coarse_entries, e.stream_PID));
+        m.coarse.resize(e.number_of_EP_coarse_entries);
+        for (TEPCoarse& c : m.coarse) {
+            const std::uint32_t w = in.readlword();
+            c.ref_to_EP_fine_id = w >> 14;
+            c.PTS_EP_coarse = static_cast<std::uint16_t>(w & 0x3FFF);
+            c.SPN_EP_coarse = in.readlword();
+        }
+        const std::uint64_t gap = m.EP_fine_table_start_address - 4 - coarseBytes;
+        needInSection(gap, fmt::format("EP fine table start ${:08X} of stream PID ${:04X}",
+                                       m.EP_fine_table_start_address, e.stream_PID));
+        in.skip(static_cast<std::size_t>(gap));
+        needInSection(std::uint64_t{4} * e.number_of_EP_fine_entries,
+                      fmt::format("{} EP fine entries of stream PID ${:04X}", e.number_of_EP_fine_entries,
+                                  e.stream_PID));
+        m.fine.resize(e.number_of_EP_fine_entries);
+        for (TEPFine& f : m.fine) {
+            const std::uint32_t w = in.readlword();
+            f.is_angle_change_point = static_cast<std::uint8_t>(w >> 31);
+            f.I_end_position_offset = static_cast<std::uint8_t>((w >> 28) & 7u);
+            f.PTS_EP_fine = static_cast<std::uint16_t>((w >> 17) & 0x7FF);
+            f.SPN_EP_fine = w & 0x1FFFF;
+        }
+    }
+}
+
+std::string groupThousands(std::uint64_t v, char sep) {
+    std::string digits = std::to_string(v);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
+        out += digits[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+TCLPI readClipInfo(std::span<const std::uint8_t> data, const std::string& name) {
+    ByteReader in(data, name);
+    TCLPI x;
+    x.type_indicator = in.readstring(4);
+    x.version_number = in.readstring(4);
+    if (x.type_indicator != "HDMV")
+        throw WrongTypeError(name, in.pos(),
+                             fmt::format("type indicator \"{}\" is not \"HDMV\"", printable(x.type_indicator)));
+    if (x.version_number != "0100" && x.version_number != "0200")
+        throw WrongTypeError(name, in.pos(),
+                             fmt::format("version \"{}\" is not supported (\"0100\" or \"0200\")",
+                                         printable(x.version_number)));
+    x.SequenceInfo_start_address = in.readlword();
+    x.ProgramInfo_start_address = in.readlword();
+    x.CPI_start_address = in.readlword();
+    x.ClipMark_start_address = in.readlword();
+    x.ExtensionData_start_address = in.readlword();
+    in.skip(12);
+
+    readClipInfoSection(in, x.ClipInfo);
+    seekSection(in, x.SequenceInfo_start_address, 8, "SequenceInfo");
+    readSequenceInfo(in, x.SequenceInfo);
+    seekSection(in, x.ProgramInfo_start_address, 12, "ProgramInfo");
+    readProgramInfo(in, x.ProgramInfo);
+    seekSection(in, x.CPI_start_address, 16, "CPI");
+    readCPI(in, x.CPI);
+    seekSection(in, x.ClipMark_start_address, 20, "ClipMark");
+    x.ClipMark_length = in.readlword();
+
+    if (x.ExtensionData_start_address != 0) {
+        seekSection(in, x.ExtensionData_start_address, 24, "ExtensionData");
+        const std::size_t blockStart = in.pos();
+        ReadExtensionData(in, x.ExtensionData);
+        const std::uint64_t declared = std::uint64_t{x.ExtensionData.length} + 4;
+        if (declared > in.size() - blockStart)
+            throw FormatError(name, blockStart,
+                              fmt::format("ExtensionData block cut short: {} bytes declared, {} present", declared,
+                                          in.size() - blockStart));
+    }
+    return x;
+}
+
+std::optional<std::uint64_t> sourcePacketMismatch(const TCLPI& clip, std::uint64_t streamSize) {
+    if (streamSize == 0) return std::nullopt;
+    const std::uint64_t count = streamSize / kSourcePacketSize;
+    if (count == clip.ClipInfo.number_of_source_packets) return std::nullopt;
+    return count;
+}
+
+std::string sourcePacketQuestion(std::uint64_t count, char thousandsSeparator) {
+    return "The m2ts file contains " + groupThousands(count, thousandsSeparator) + " packets." + "\n" +
+           "Do you want to correct the packet value of ClipInfo?";
+}
+
+Bytes patchSourcePackets(std::span<const std::uint8_t> data, std::uint32_t count, const std::string& name) {
+    if (data.size() < kSourcePacketsOffset + 4)
+        throw FormatError(name, data.size(),
+                          fmt::format("file of {} bytes is too short to hold number_of_source_packets", data.size()));
+    Bytes out(data.begin(), data.end());
+    for (std::size_t i = 0; i < 4; ++i)
+        out[kSourcePacketsOffset + i] = static_cast<std::uint8_t>(count >> (24 - 8 * i));
+    return out;
+}
+
+void correctSourcePackets(TCLPI& clip, const std::filesystem::path& file, std::uint64_t count) {
+    if (count > 0xFFFFFFFFu)
+        throw std::out_of_range(fmt::format("{}: {} source packets do not fit the 32-bit packet count",
+                                            file.string(), count));
+    const Bytes data = readWholeFile(file);
+    // Only a file that still reads as clip information is patched.
+    (void)readClipInfo(data, file.string());
+    const Bytes patched = patchSourcePackets(data, static_cast<std::uint32_t>(count), file.string());
+    saveAtomic(file, patched);
+    clip.ClipInfo.number_of_source_packets = static_cast<std::uint32_t>(count);
+}
+
+std::string codingTypeName(std::uint8_t t) {
+    switch (t) {
+    case 0x02: return "MPEG-2";
+    case 0x1B: return "AVC";
+    case 0xEA: return "VC1";
+    case 0x80: return "LPCM";
+    case 0x81: return "DD";
+    case 0x82: return "DTS";
+    case 0x83: return "Dolby Lossless";
+    case 0x84: return "DD+";
+    case 0x85: return "DTS-HD ex. XLL";
+    case 0x86: return "DTS-HD XLL";
+    case 0x90: return "PG";
+    case 0x91: return "IG";
+    case 0x92: return "Text";
+    case 0xA1: return "DD+";
+    case 0xA2: return "DTS-HD";
+    default: return "";
+    }
+}
+
+namespace {
+const std::array<const char*, 16> kVideoFormats = {"-",    "480i", "576i", "480p", "1080i", "720p", "1080p", "576p",
+                                                   "res.", "res.", "res.", "res.", "res.",  "res.", "res.",  "res."};
+const std::array<const char*, 16> kFrameRates = {"-",    "23.976", "24",   "25",   "29.97", "-",    "50",   "59.94",
+                                                 "res.", "res.",   "res.", "res.", "res.",  "res.", "res.", "res."};
+const std::array<const char*, 16> kPresentationTypes = {"-", "Mono", "-", "Stereo", "-",         "-",    "Multi-ch.", "-",
+                                                        "-", "-",    "-", "-",      "St.+M-ch.", "res.", "res.",      "res."};
+const std::array<const char*, 16> kSamplingFrequencies = {
+    "-", "48 kHz", "-", "-", "96 kHz", "192 kHz", "-", "-", "-", "-", "-", "-", "c:48/96, e:192 kHz", "-",
+    "c:48, e:192 kHz", "res."};
+const std::array<const char*, 8> kApplicationTypes = {"res.",
+                                                      "Main TS for a Movie",
+                                                      "Main TS for a Time based slide show",
+                                                      "Main TS for a Browsable slide show",
+                                                      "Sub TS for a Browsable slide show",
+                                                      "Sub TS for a Interactive Graphics menu",
+                                                      "Sub TS for a Text subtitle",
+                                                      "Sub TS for a one or more elementary streams path"};
+}  // namespace
+
+std::string videoFormatName(std::uint8_t v) { return kVideoFormats[v & 0x0F]; }
+std::string frameRateName(std::uint8_t v) { return kFrameRates[v & 0x0F]; }
+std::string audioPresentationTypeName(std::uint8_t v) { return kPresentationTypes[v & 0x0F]; }
+std::string samplingFrequencyName(std::uint8_t v) { return kSamplingFrequencies[v & 0x0F]; }
+std::string aspectRatioName(std::uint8_t v) { return v == 2 ? "4:3" : "16:9"; }
+std::string applicationTypeName(std::uint8_t v) { return v < kApplicationTypes.size() ? kApplicationTypes[v] : ""; }
+
+std::string streamDetails(const TProgramStream& s) {
+    const std::uint8_t t = s.stream_coding_type;
+    if (isVideoCodingType(t))
+        return videoFormatName(s.video_format) + ", " + frameRateName(s.frame_rate) + ", " +
+               aspectRatioName(s.aspect_ratio);
+    if (isAudioCodingType(t))
+        return audioPresentationTypeName(s.audio_presentation_type) + ", " +
+               samplingFrequencyName(s.sampling_frequency) + ", " + s.language_code;
+    if (isGraphicsCodingType(t)) return s.language_code;
+    if (isTextCodingType(t)) return std::to_string(s.character_code) + ", " + s.language_code;
+    return "";
+}
+
+std::string clipTimeText(std::uint32_t ticks) {
+    const std::uint64_t ms = std::uint64_t{ticks} / 45;  // 45 ticks per millisecond
+    const std::uint64_t s = ms / 1000;
+    return fmt::format("{}:{:02}:{:02}.{:03}", (s / 3600) % 24, (s / 60) % 60, s % 60, ms % 1000);
+}
+
+std::string programStreamsFoundText(const TCLPI& clip) {
+    const auto& ps = clip.ProgramInfo.program_sequences;
+    return fmt::format("[b]{}[/b] Program stream(s) found.", ps.empty() ? 0 : ps.front().streams.size());
+}
+
+}  // namespace navora
