@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -242,28 +243,29 @@ void runProgram(const RunArgs& a, CliState& state) {
 }  // namespace
 
 void registerNavCommands(CLI::App& app, CliState& state) {
-    static DisasmArgs disasmArgs;
+    // Option values live in shared objects that the callbacks keep alive.
+    auto disasmArgs = std::make_shared<DisasmArgs>();
     auto* disasm = app.add_subcommand("disasm", "Print the programs of the movie objects as program list rows.");
-    disasm->add_option("FILE", disasmArgs.file, "MovieObject.bdmv")->required();
-    disasm->add_option("--object", disasmArgs.object, "Only this movie object (from 0)");
-    disasm->callback([&state] { runDisasm(disasmArgs, state); });
+    disasm->add_option("FILE", disasmArgs->file, "MovieObject.bdmv")->required();
+    disasm->add_option("--object", disasmArgs->object, "Only this movie object (from 0)");
+    disasm->callback([disasmArgs, &state] { runDisasm(*disasmArgs, state); });
 
-    static RunArgs runArgs;
+    auto runArgs = std::make_shared<RunArgs>();
     auto* run = app.add_subcommand(
         "run",
         "Run a movie object's program on the navigation machine, print each report, then the PSR and GPR dumps.\n"
         "Exit 1 when the file cannot be read (a MovieObject.bdmv of version \"0300\" is refused) or the object "
         "does not exist; exit 2 on bad register or option syntax.");
-    run->add_option("FILE", runArgs.file, "MovieObject.bdmv")->required();
-    run->add_option("--object", runArgs.object, "The movie object to run (from 0)")->required();
-    run->add_flag("--trace", runArgs.trace, "Step through the program and print each next line");
-    run->add_option("--set", runArgs.sets, "Set a register after the reset: PSRn=value or GPRn=value (0x for hex)");
-    run->add_option("--max-steps", runArgs.maxSteps, "Stop after this many commands (default 1000000)");
-    run->add_flag("--real", runArgs.realValues, "Init PSRs with 'real' values");
-    run->add_option("--region", runArgs.region, "Region code A, B or C (default A)");
-    run->add_option("--country", runArgs.country, "Country code in hexadecimal (default 5553, US)");
-    run->add_option("--seed", runArgs.seed, "Seed of the Rnd command (default 1)");
-    run->callback([&state] { runProgram(runArgs, state); });
+    run->add_option("FILE", runArgs->file, "MovieObject.bdmv")->required();
+    run->add_option("--object", runArgs->object, "The movie object to run (from 0)")->required();
+    run->add_flag("--trace", runArgs->trace, "Step through the program and print each next line");
+    run->add_option("--set", runArgs->sets, "Set a register after the reset: PSRn=value or GPRn=value (0x for hex)");
+    run->add_option("--max-steps", runArgs->maxSteps, "Stop after this many commands (default 1000000)");
+    run->add_flag("--real", runArgs->realValues, "Init PSRs with 'real' values");
+    run->add_option("--region", runArgs->region, "Region code A, B or C (default A)");
+    run->add_option("--country", runArgs->country, "Country code in hexadecimal (default 5553, US)");
+    run->add_option("--seed", runArgs->seed, "Seed of the Rnd command (default 1)");
+    run->callback([runArgs, &state] { runProgram(*runArgs, state); });
 }
 
 }  // namespace navora::cli

@@ -1,16 +1,21 @@
 // dump FILE, roundtrip IN OUT
 
 #include "cli/commands.h"
+#include "clip/clipinfo_io.h"
+#include "clip/json.h"
 #include "core/errors.h"
 #include "core/fileio.h"
 #include "navdb/index_io.h"
 #include "navdb/json.h"
 #include "navdb/movieobject_io.h"
+#include "playlist/json.h"
+#include "playlist/playlist_io.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,12 +27,13 @@ namespace {
 using Data = std::span<const std::uint8_t>;
 
 // One file kind the command line can dump and round-trip, known by the four
-// bytes it starts with. A new kind is one more entry in kKinds.
+// bytes it starts with. A new kind is one more entry in kKinds; kinds that
+// Navora only reads have no roundtrip.
 struct FileKind {
     std::string_view magic;
     std::string_view label;
     nlohmann::ordered_json (*dump)(Data data, const std::string& name);
-    Bytes (*roundtrip)(Data data, const std::string& name);
+    Bytes (*roundtrip)(Data data, const std::string& name) = nullptr;
 };
 
 void warnShortMovieObjects(const std::string& name, const MobjReadReport& r) {
@@ -54,6 +60,9 @@ const FileKind kKinds[] = {
          warnShortMovieObjects(n, r);
          return out;
      }},
+    {"MPLS", "playlist (.mpls)", [](Data d, const std::string& n) { return toJson(readPlaylist(d, n)); },
+     [](Data d, const std::string& n) { return writePlaylist(readPlaylist(d, n)); }},
+    {"HDMV", "clip information (.clpi)", [](Data d, const std::string& n) { return toJson(readClipInfo(d, n)); }},
 };
 
 const FileKind& kindOf(const Bytes& data, const std::string& name) {
@@ -80,28 +89,32 @@ void guarded(CliState& state, F body) {
 }  // namespace
 
 void registerNavdbCommands(CLI::App& app, CliState& state) {
-    auto* dump = app.add_subcommand("dump", "Print the model of an index.bdmv or MovieObject.bdmv file as JSON.");
-    static std::string dumpFile;
-    dump->add_option("FILE", dumpFile, "The file to dump")->required();
-    dump->callback([&state] {
-        guarded(state, [] {
-            const Bytes data = readWholeFile(dumpFile);
-            const std::string& name = dumpFile;
-            const nlohmann::ordered_json j = kindOf(data, name).dump(data, name);
+    auto dumpFile = std::make_shared<std::string>();
+    auto* dump = app.add_subcommand("dump", "Print the model of a database file (index.bdmv, MovieObject.bdmv, .mpls, "
+                                            ".clpi) as JSON.");
+    dump->add_option("FILE", *dumpFile, "The file to dump")->required();
+    dump->callback([dumpFile, &state] {
+        guarded(state, [&] {
+            const Bytes data = readWholeFile(*dumpFile);
+            const nlohmann::ordered_json j = kindOf(data, *dumpFile).dump(data, *dumpFile);
             std::printf("%s\n", j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
         });
     });
 
+    struct RoundtripArgs {
+        std::string in, out;
+    };
+    auto args = std::make_shared<RoundtripArgs>();
     auto* rt = app.add_subcommand("roundtrip", "Read a database file and write it back through Navora's writer.");
-    static std::string inFile, outFile;
-    rt->add_option("IN", inFile, "The file to read")->required();
-    rt->add_option("OUT", outFile, "The file to write (replaced atomically)")->required();
-    rt->callback([&state] {
-        guarded(state, [] {
-            const Bytes data = readWholeFile(inFile);
-            const std::string& name = inFile;
-            const Bytes out = kindOf(data, name).roundtrip(data, name);
-            saveAtomic(outFile, out);
+    rt->add_option("IN", args->in, "The file to read")->required();
+    rt->add_option("OUT", args->out, "The file to write (replaced atomically)")->required();
+    rt->callback([args, &state] {
+        guarded(state, [&] {
+            const Bytes data = readWholeFile(args->in);
+            const FileKind& kind = kindOf(data, args->in);
+            if (!kind.roundtrip)
+                throw FormatError(args->in, 0, fmt::format("{} files are read, not written, by Navora", kind.label));
+            saveAtomic(args->out, kind.roundtrip(data, args->in));
         });
     });
 }

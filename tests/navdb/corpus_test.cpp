@@ -124,9 +124,10 @@ TEST(Corpus, CliErrorsAreOneLineAndExitOne) {
         std::vector<std::string> args;
         const char* words;
     };
+    writeFile(tmp / "junk.bin", Bytes{'J', 'U', 'N', 'K', 0, 0, 0, 0});
     const Case cases[] = {
-        {{"dump", clpi.string()}, "not a file kind"},
-        {{"roundtrip", clpi.string(), (tmp / "o1").string()}, "not a file kind"},
+        {{"dump", (tmp / "junk.bin").string()}, "not a file kind"},
+        {{"roundtrip", clpi.string(), (tmp / "o1").string()}, "read, not written"},
         {{"dump", (tmp / "missing.bdmv").string()}, "missing.bdmv"},
         {{"roundtrip", (tmp / "cut.bdmv").string(), (tmp / "o2").string()}, "offset 100"},
     };

@@ -1,0 +1,251 @@
+#include "playlist/json.h"
+
+#include "navdb/json.h"
+
+#include <fmt/format.h>
+
+namespace navora {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+// Texts from a file are bytes; JSON needs UTF-8. A text that is not valid
+// UTF-8 is read as Latin-1.
+std::string text(const std::string& s) {
+    try {
+        (void)json(s).dump();
+        return s;
+    } catch (const json::type_error&) {
+    }
+    std::string out;
+    for (unsigned char c : s) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string hex(const Bytes& b) {
+    std::string s;
+    s.reserve(b.size() * 2);
+    for (std::uint8_t v : b) s += fmt::format("{:02X}", v);
+    return s;
+}
+
+void addSpare(json& j, const char* key, const Bytes& b) {
+    if (!b.empty()) j[key] = hex(b);
+}
+
+json clipRef(const TClipRef& c) {
+    return {{"Clip_Information_file_name", text(c.Clip_Information_file_name)},
+            {"Clip_codec_identifier", text(c.Clip_codec_identifier)},
+            {"ref_to_STC_id", c.ref_to_STC_id}};
+}
+
+json refs(const std::vector<std::uint8_t>& v) {
+    json a = json::array();
+    for (std::uint8_t r : v) a.push_back(r);
+    return a;
+}
+
+json streamItem(const TStreamItem& s) {
+    const TStreamEntry& e = s.stream_entry;
+    json entry{{"length", e.length}, {"type", e.type}};
+    switch (e.type) {
+    case kStreamOfPlayItem:
+        entry["ref_to_stream_PID_of_mainClip"] = e.ref_to_stream_PID_of_mainClip;
+        break;
+    case kStreamOfSubPath:
+        entry["ref_to_SubPath_id"] = e.ref_to_SubPath_id;
+        entry["ref_to_subClip_entry_id"] = e.ref_to_subClip_entry_id;
+        entry["ref_to_stream_PID_of_subClip"] = e.ref_to_stream_PID_of_subClip;
+        break;
+    case kStreamInMuxOfSubPath:
+        entry["ref_to_SubPath_id"] = e.ref_to_SubPath_id;
+        entry["ref_to_stream_PID_of_mainClip"] = e.ref_to_stream_PID_of_mainClip;
+        break;
+    default:
+        break;
+    }
+    addSpare(entry, "spare", e.spare);
+
+    const TStreamAttributes& a = s.stream_attributes;
+    const std::uint8_t c = a.stream_coding_type;
+    json attr{{"length", a.length}, {"stream_coding_type", c}};
+    if (c == 0x02 || c == 0x1B || c == 0xEA) {
+        attr["video_format"] = a.video_format;
+        attr["frame_rate"] = a.frame_rate;
+    } else if ((c >= 0x80 && c <= 0x86) || c == 0xA1 || c == 0xA2) {
+        attr["audio_presentation_type"] = a.audio_presentation_type;
+        attr["sampling_frequency"] = a.sampling_frequency;
+        attr["language_code"] = text(a.language_code);
+    } else if (c == 0x90 || c == 0x91) {
+        attr["language_code"] = text(a.language_code);
+    } else if (c == 0x92) {
+        attr["character_code"] = a.character_code;
+        attr["language_code"] = text(a.language_code);
+    }
+    addSpare(attr, "spare", a.spare);
+    return {{"stream_entry", entry}, {"stream_attributes", attr}};
+}
+
+json stn(const TSTN& t) {
+    auto items = [](const std::vector<TStreamItem>& v) {
+        json a = json::array();
+        for (const TStreamItem& s : v) a.push_back(streamItem(s));
+        return a;
+    };
+    json secA = json::array();
+    for (const TSecAudio& s : t.secondary_audio) {
+        json j = streamItem(s);
+        j["number_of_primary_audio_ref_entries"] = s.number_of_primary_audio_ref_entries;
+        j["primary_audio_stream_id_ref"] = refs(s.primary_audio_stream_id_ref);
+        secA.push_back(std::move(j));
+    }
+    json secV = json::array();
+    for (const TSecVideo& s : t.secondary_video) {
+        json j = streamItem(s);
+        j["number_of_secondary_audio_ref_entries"] = s.number_of_secondary_audio_ref_entries;
+        j["secondary_audio_stream_id_ref"] = refs(s.secondary_audio_stream_id_ref);
+        j["number_of_PiP_PG_textST_ref_entries"] = s.number_of_PiP_PG_textST_ref_entries;
+        j["PiP_PG_textST_stream_id_ref"] = refs(s.PiP_PG_textST_stream_id_ref);
+        secV.push_back(std::move(j));
+    }
+    json j{{"length", t.length},
+           {"reserved", t.reserved},
+           {"number_of_primary_video_stream_entries", t.number_of_primary_video_stream_entries},
+           {"number_of_primary_audio_stream_entries", t.number_of_primary_audio_stream_entries},
+           {"number_of_PG_textST_stream_entries", t.number_of_PG_textST_stream_entries},
+           {"number_of_IG_stream_entries", t.number_of_IG_stream_entries},
+           {"number_of_secondary_audio_stream_entries", t.number_of_secondary_audio_stream_entries},
+           {"number_of_secondary_video_stream_entries", t.number_of_secondary_video_stream_entries},
+           {"number_of_PiP_PG_textST_stream_entries_plus", t.number_of_PiP_PG_textST_stream_entries_plus},
+           {"primary_video_streams", items(t.primary_video)},
+           {"primary_audio_streams", items(t.primary_audio)},
+           {"PG_textST_streams", items(t.PG_textST)},
+           {"IG_streams", items(t.IG)},
+           {"secondary_audio_streams", secA},
+           {"secondary_video_streams", secV}};
+    addSpare(j, "spare", t.spare);
+    return j;
+}
+
+json playItem(const TPlayItem& p) {
+    json j{{"length", p.length},
+           {"Clip_Information_file_name", text(p.Clip_Information_file_name)},
+           {"Clip_codec_identifier", text(p.Clip_codec_identifier)},
+           {"is_multi_angle", p.is_multi_angle},
+           {"connection_condition", p.connection_condition},
+           {"ref_to_STC_id", p.ref_to_STC_id},
+           {"IN_time", p.IN_time},
+           {"OUT_time", p.OUT_time},
+           {"UO_mask_table", {p.UO_mask_table[0], p.UO_mask_table[1]}},
+           {"PlayItem_random_access_flag", p.PlayItem_random_access_flag},
+           {"still_mode", p.still_mode},
+           {"still_time", p.still_time}};
+    if (p.is_multi_angle) {
+        json angles = json::array();
+        for (const TClipRef& c : p.multi_clip.angles) angles.push_back(clipRef(c));
+        j["multi_clip"] = {{"number_of_angles", p.multi_clip.number_of_angles},
+                           {"is_different_audios", p.multi_clip.is_different_audios},
+                           {"is_seamless_angle_change", p.multi_clip.is_seamless_angle_change},
+                           {"angles", angles}};
+    }
+    j["STN_table"] = stn(p.STN_table);
+    addSpare(j, "spare", p.spare);
+    return j;
+}
+
+json subPath(const TSubPath& sp) {
+    json items = json::array();
+    for (const TSubPlayItem& s : sp.SubPlayItems) {
+        json j{{"length", s.length},
+               {"Clip_Information_file_name", text(s.Clip_Information_file_name)},
+               {"Clip_codec_identifier", text(s.Clip_codec_identifier)},
+               {"SP_connection_condition", s.SP_connection_condition},
+               {"is_multi_Clip_entries", s.is_multi_Clip_entries},
+               {"ref_to_STC_id", s.ref_to_STC_id},
+               {"SubPlayItem_IN_time", s.SubPlayItem_IN_time},
+               {"SubPlayItem_OUT_time", s.SubPlayItem_OUT_time},
+               {"sync_PlayItem_id", s.sync_PlayItem_id},
+               {"sync_start_PTS_of_PlayItem", s.sync_start_PTS_of_PlayItem}};
+        if (s.is_multi_Clip_entries) {
+            json clips = json::array();
+            for (const TClipRef& c : s.clip_entries) clips.push_back(clipRef(c));
+            j["number_of_Clip_entries"] = s.number_of_Clip_entries;
+            j["Clip_entries"] = clips;
+        }
+        addSpare(j, "spare", s.spare);
+        items.push_back(std::move(j));
+    }
+    json j{{"length", sp.length},
+           {"SubPath_type", sp.SubPath_type},
+           {"is_repeat_SubPath", sp.repeat & 1u},
+           {"repeat_word", sp.repeat},
+           {"number_of_SubPlayItems", sp.number_of_SubPlayItems},
+           {"SubPlayItems", items}};
+    addSpare(j, "spare", sp.spare);
+    return j;
+}
+
+}  // namespace
+
+json toJson(const TMPLS& m) {
+    const TAppInfoPlayList& a = m.AppInfoPlayList;
+    json app{{"length", a.length},
+             {"reserved", a.reserved},
+             {"PlayList_playback_type", a.PlayList_playback_type},
+             {"playback_count", a.playback_count},
+             {"UO_mask_table", {a.UO_mask_table[0], a.UO_mask_table[1]}},
+             {"PlayList_random_access_flag", a.PlayList_random_access_flag},
+             {"audio_mix_app_flag", a.audio_mix_app_flag},
+             {"lossless_may_bypass_mixer_flag", a.lossless_may_bypass_mixer_flag}};
+    addSpare(app, "spare", a.spare);
+
+    const TPlayList& pl = m.PlayList;
+    json items = json::array();
+    for (const TPlayItem& p : pl.PlayItems) items.push_back(playItem(p));
+    json paths = json::array();
+    for (const TSubPath& sp : pl.SubPaths) paths.push_back(subPath(sp));
+    json list{{"length", pl.length},
+              {"reserved", pl.reserved},
+              {"number_of_PlayItems", pl.number_of_PlayItems},
+              {"number_of_SubPaths", pl.number_of_SubPaths},
+              {"PlayItems", items},
+              {"SubPaths", paths}};
+    addSpare(list, "spare", pl.spare);
+
+    json marks = json::array();
+    for (const TPlayListMarkEntry& k : m.PlayListMark.marks)
+        marks.push_back({{"mark_type", k.mark_type},
+                         {"ref_to_PlayItem_id", k.ref_to_PlayItem_id},
+                         {"mark_time_stamp", k.mark_time_stamp},
+                         {"entry_ES_PID", k.entry_ES_PID},
+                         {"duration", k.duration}});
+    json markSection{{"length", m.PlayListMark.length},
+                     {"number_of_PlayList_marks", m.PlayListMark.number_of_PlayList_marks},
+                     {"PlayListMarks", marks}};
+    addSpare(markSection, "spare", m.PlayListMark.spare);
+
+    json j{{"type_indicator", text(m.type_indicator)},
+           {"version_number", text(m.version_number)},
+           {"PlayList_start_address", m.PlayList_start_address},
+           {"PlayListMark_start_address", m.PlayListMark_start_address},
+           {"ExtensionData_start_address", m.ExtensionData_start_address},
+           {"reserved", hex(m.reserved)},
+           {"AppInfoPlayList", app}};
+    addSpare(j, "spare_after_AppInfoPlayList", m.spare_after_AppInfoPlayList);
+    j["PlayList"] = list;
+    addSpare(j, "spare_after_PlayList", m.spare_after_PlayList);
+    if (m.PlayListMark_start_address != 0) j["PlayListMark"] = markSection;
+    addSpare(j, "spare_after_PlayListMark", m.spare_after_PlayListMark);
+    if (m.ExtensionData_start_address != 0) j["ExtensionData"] = toJson(m.ExtensionData);
+    return j;
+}
+
+}  // namespace navora
