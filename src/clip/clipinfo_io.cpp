@@ -23,13 +23,6 @@ constexpr std::size_t kHeaderSize = 40;
 // StreamCodingInfo length of the known coding types: the fields after the length byte.
 constexpr std::uint8_t kCodingInfoLength = 21;
 
-// A text field for messages, with unprintable bytes as hex escapes.
-std::string printable(const std::string& s) {
-    std::string out;
-    for (unsigned char c : s)
-        out += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : fmt::format("\\x{:02X}", c);
-    return out;
-}
 
 // Moves to a section's start address; it must lie past the header and inside
 // the file. A bad address is reported at its field in the header.
@@ -258,15 +251,9 @@ std::string groupThousands(std::uint64_t v, char sep) {
 TCLPI readClipInfo(std::span<const std::uint8_t> data, const std::string& name) {
     ByteReader in(data, name);
     TCLPI x;
-    x.type_indicator = in.readstring(4);
-    x.version_number = in.readstring(4);
-    if (x.type_indicator != "HDMV")
-        throw WrongTypeError(name, in.pos(),
-                             fmt::format("type indicator \"{}\" is not \"HDMV\"", printable(x.type_indicator)));
-    if (x.version_number != "0100" && x.version_number != "0200")
-        throw WrongTypeError(name, in.pos(),
-                             fmt::format("version \"{}\" is not supported (\"0100\" or \"0200\")",
-                                         printable(x.version_number)));
+    TypeAndVersion tv = readTypeAndVersion(in, "HDMV");
+    x.type_indicator = std::move(tv.type);
+    x.version_number = std::move(tv.version);
     x.SequenceInfo_start_address = in.readlword();
     x.ProgramInfo_start_address = in.readlword();
     x.CPI_start_address = in.readlword();

@@ -8,26 +8,6 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-// Texts from a file are bytes; JSON needs UTF-8. A text that is not valid
-// UTF-8 is read as Latin-1.
-std::string text(const std::string& s) {
-    try {
-        (void)json(s).dump();
-        return s;
-    } catch (const json::type_error&) {
-    }
-    std::string out;
-    for (unsigned char c : s) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 json clipInfoJson(const TClipInfo& ci) {
     json j{{"length", ci.length},
            {"clip_stream_type", ci.clip_stream_type},
@@ -38,19 +18,19 @@ json clipInfoJson(const TClipInfo& ci) {
            {"TS_type_info_block",
             {{"length", ci.TS_type_info_block_length},
              {"Validity_flags", ci.Validity_flags},
-             {"Format_identifier", text(ci.Format_identifier)}}}};
+             {"Format_identifier", jsonText(ci.Format_identifier)}}}};
     if (ci.is_ATC_delta == 1) {
         json deltas = json::array();
         for (const TATCDelta& d : ci.ATC_deltas)
             deltas.push_back({{"ATC_delta", d.ATC_delta},
-                              {"following_Clip_Information_file_name", text(d.following_Clip_Information_file_name)},
-                              {"Clip_codec_identifier", text(d.Clip_codec_identifier)}});
+                              {"following_Clip_Information_file_name", jsonText(d.following_Clip_Information_file_name)},
+                              {"Clip_codec_identifier", jsonText(d.Clip_codec_identifier)}});
         j["number_of_ATC_delta_entries"] = ci.ATC_deltas.size();
         j["ATC_delta_entries"] = deltas;
     }
     if (ci.application_type == 6) {
         json fonts = json::array();
-        for (const std::string& f : ci.font_file_names) fonts.push_back(text(f));
+        for (const std::string& f : ci.font_file_names) fonts.push_back(jsonText(f));
         j["number_of_font_files"] = ci.font_file_names.size();
         j["font_file_names"] = fonts;
     }
@@ -85,18 +65,18 @@ json streamJson(const TProgramStream& s) {
     } else if (isAudioCodingType(t)) {
         info["audio_presentation_type"] = s.audio_presentation_type;
         info["sampling_frequency"] = s.sampling_frequency;
-        info["language_code"] = text(s.language_code);
+        info["language_code"] = jsonText(s.language_code);
     } else if (isGraphicsCodingType(t)) {
-        info["language_code"] = text(s.language_code);
+        info["language_code"] = jsonText(s.language_code);
     } else if (isTextCodingType(t)) {
         info["character_code"] = s.character_code;
-        info["language_code"] = text(s.language_code);
+        info["language_code"] = jsonText(s.language_code);
     }
     if (isKnownCodingType(t))
-        info["ISRC"] = {{"country_code", text(s.country_code)},
-                        {"registrant_code", text(s.registrant_code)},
-                        {"recording_year", text(s.recording_year)},
-                        {"recording_number", text(s.recording_number)}};
+        info["ISRC"] = {{"country_code", jsonText(s.country_code)},
+                        {"registrant_code", jsonText(s.registrant_code)},
+                        {"recording_year", jsonText(s.recording_year)},
+                        {"recording_number", jsonText(s.recording_number)}};
     return {{"stream_PID", s.stream_PID}, {"StreamCodingInfo", info}};
 }
 
@@ -155,8 +135,8 @@ json cpiJson(const TCPI& cpi) {
 }  // namespace
 
 json toJson(const TCLPI& x) {
-    json j{{"type_indicator", text(x.type_indicator)},
-           {"version_number", text(x.version_number)},
+    json j{{"type_indicator", jsonText(x.type_indicator)},
+           {"version_number", jsonText(x.version_number)},
            {"SequenceInfo_start_address", x.SequenceInfo_start_address},
            {"ProgramInfo_start_address", x.ProgramInfo_start_address},
            {"CPI_start_address", x.CPI_start_address},

@@ -84,6 +84,27 @@ void ByteReader::seek(std::size_t offset) {
     pos_ = offset;
 }
 
+TypeAndVersion readTypeAndVersion(ByteReader& in, std::string_view type) {
+    TypeAndVersion tv;
+    tv.type = in.readstring(4);
+    tv.version = in.readstring(4);
+    if (tv.type != type)
+        throw WrongTypeError(in.name(), in.pos(),
+                             fmt::format("type indicator \"{}\" is not \"{}\"", printableText(tv.type), type));
+    if (tv.version != "0100" && tv.version != "0200")
+        throw WrongTypeError(in.name(), in.pos(),
+                             fmt::format("version \"{}\" is not supported (\"0100\" or \"0200\")",
+                                         printableText(tv.version)));
+    return tv;
+}
+
+std::string printableText(std::string_view s) {
+    std::string out;
+    for (unsigned char c : s)
+        out += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : fmt::format("\\x{:02X}", c);
+    return out;
+}
+
 void ByteWriter::putword(std::uint16_t v) {
     buf_.push_back(static_cast<std::uint8_t>(v >> 8));
     buf_.push_back(static_cast<std::uint8_t>(v));

@@ -49,6 +49,20 @@ private:
     std::string name_;
 };
 
+// The type indicator and version that open every database file.
+struct TypeAndVersion {
+    std::string type;
+    std::string version;
+};
+
+// Reads the 4-character type indicator and the 4-character version and
+// throws WrongTypeError (at offset 8) unless the type is `type` and the
+// version "0100" or "0200".
+TypeAndVersion readTypeAndVersion(ByteReader& in, std::string_view type);
+
+// A file's text for messages: unprintable bytes as \xHH.
+std::string printableText(std::string_view s);
+
 // Appends big-endian fields to a growable buffer.
 class ByteWriter {
 public:

@@ -13,16 +13,6 @@ constexpr std::uint32_t kIndx = 0x494E4458;     // "INDX"
 constexpr std::uint32_t kVersion1 = 0x30313030;  // "0100"
 constexpr std::uint32_t kVersion2 = 0x30323030;  // "0200"
 
-// A four-character code for messages, with unprintable bytes as hex escapes.
-std::string fourcc(std::uint32_t v) {
-    std::string s;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const auto c = static_cast<unsigned char>(v >> shift);
-        s += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : fmt::format("\\x{:02X}", c);
-    }
-    return s;
-}
-
 // First Playback and Top Menu: 12 bytes each.
 TIndexEntry readEntry(ByteReader& in) {
     TIndexEntry e;
@@ -63,14 +53,9 @@ TINDX readIndex(std::span<const std::uint8_t> data, const std::string& name,
                 std::optional<std::size_t> movieObjectCount) {
     ByteReader in(data, name);
     TINDX x;
-    x.type_indicator = in.readlword();
-    x.version = in.readlword();
-    if (x.type_indicator != kIndx)
-        throw WrongTypeError(name, in.pos(),
-                             fmt::format("type indicator \"{}\" is not \"INDX\"", fourcc(x.type_indicator)));
-    if (x.version != kVersion1 && x.version != kVersion2)
-        throw WrongTypeError(name, in.pos(),
-                             fmt::format("version \"{}\" is not supported (\"0100\" or \"0200\")", fourcc(x.version)));
+    const TypeAndVersion tv = readTypeAndVersion(in, "INDX");
+    x.type_indicator = kIndx;
+    x.version = tv.version == "0100" ? kVersion1 : kVersion2;
 
     x.indexes_start_address = in.readlword();
     x.extension_data_start_address = in.readlword();

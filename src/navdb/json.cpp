@@ -9,13 +9,28 @@ namespace {
 // Fields keep the order they have in the file.
 using json = nlohmann::ordered_json;
 
-// Texts from a file are bytes; JSON needs UTF-8. A text that is not valid
-// UTF-8 is read as Latin-1.
-std::string text(const std::string& s) {
+std::string fourcc(std::uint32_t v) {
+    std::string s;
+    for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>((v >> shift) & 0xFF);
+    return jsonText(s);
+}
+
+json entryJson(const TIndexEntry& e) {
+    json j{{"object_type", e.object_type}, {"playback_type", e.playback_type}};
+    if (e.object_type == 1 || e.mobj_id_ref == kNoObject)
+        j["mobj_id_ref"] = e.mobj_id_ref;
+    else
+        j["bdjo_file_name"] = jsonText(e.bdjo_file_name);
+    return j;
+}
+
+}  // namespace
+
+std::string jsonText(const std::string& s) {
     try {
-        (void)json(s).dump();
+        (void)nlohmann::json(s).dump();
         return s;
-    } catch (const json::type_error&) {
+    } catch (const nlohmann::json::type_error&) {
     }
     std::string out;
     for (unsigned char c : s) {
@@ -29,29 +44,12 @@ std::string text(const std::string& s) {
     return out;
 }
 
-std::string hex(const Bytes& b) {
+std::string hexText(const Bytes& b) {
     std::string s;
     s.reserve(b.size() * 2);
     for (std::uint8_t v : b) s += fmt::format("{:02X}", v);
     return s;
 }
-
-std::string fourcc(std::uint32_t v) {
-    std::string s;
-    for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>((v >> shift) & 0xFF);
-    return text(s);
-}
-
-json entryJson(const TIndexEntry& e) {
-    json j{{"object_type", e.object_type}, {"playback_type", e.playback_type}};
-    if (e.object_type == 1 || e.mobj_id_ref == kNoObject)
-        j["mobj_id_ref"] = e.mobj_id_ref;
-    else
-        j["bdjo_file_name"] = text(e.bdjo_file_name);
-    return j;
-}
-
-}  // namespace
 
 json toJson(const TExtensionData& b) {
     json entries = json::array();
@@ -77,26 +75,26 @@ json toJson(const TINDX& x) {
         if (t.object_type == 1)
             j["mobj_id_ref"] = t.mobj_id_ref;
         else
-            j["bdjo_file_name"] = text(t.bdjo_file_name);
+            j["bdjo_file_name"] = jsonText(t.bdjo_file_name);
         titles.push_back(std::move(j));
     }
     json j{{"type_indicator", fourcc(x.type_indicator)},
            {"version", fourcc(x.version)},
            {"Indexes_start_address", x.indexes_start_address},
            {"ExtensionData_start_address", x.extension_data_start_address},
-           {"reserved", hex(x.reserved)},
+           {"reserved", hexText(x.reserved)},
            {"AppInfoBDMV",
             {{"length", x.app_info_length},
              {"flags", x.app_info_flags},
-             {"content_provider_user_data", text(x.content_provider)}}},
+             {"content_provider_user_data", jsonText(x.content_provider)}}},
            {"Indexes",
             {{"length", x.indexes.length},
              {"FirstPlayback", entryJson(x.indexes.first_playback)},
              {"TopMenu", entryJson(x.indexes.top_menu)},
              {"number_of_Titles", x.indexes.titles.size()},
              {"Titles", titles}}}};
-    if (!x.spare_before_indexes.empty()) j["spare_before_Indexes"] = hex(x.spare_before_indexes);
-    if (!x.spare_after_titles.empty()) j["spare_after_Titles"] = hex(x.spare_after_titles);
+    if (!x.spare_before_indexes.empty()) j["spare_before_Indexes"] = hexText(x.spare_before_indexes);
+    if (!x.spare_after_titles.empty()) j["spare_after_Titles"] = hexText(x.spare_after_titles);
     if (x.extension_data_start_address != 0) j["ExtensionData"] = toJson(x.ext);
     return j;
 }
@@ -114,16 +112,16 @@ json toJson(const TMOBJ& m) {
                            {"number_of_navigation_commands", o.commands.size()},
                            {"navigation_commands", cmds}});
     }
-    json j{{"type_indicator", text(m.type_indicator)},
-           {"version", text(m.version)},
+    json j{{"type_indicator", jsonText(m.type_indicator)},
+           {"version", jsonText(m.version)},
            {"ExtensionData_start_address", m.extension_data_start_address},
-           {"reserved", hex(m.reserved)},
+           {"reserved", hexText(m.reserved)},
            {"MovieObjects",
             {{"length", m.mobjs.length},
              {"reserved", m.mobjs.reserved},
              {"number_of_mobjs", m.mobjs.objects.size()},
              {"MovieObject", objects}}}};
-    if (!m.spare_after_objects.empty()) j["spare_after_MovieObjects"] = hex(m.spare_after_objects);
+    if (!m.spare_after_objects.empty()) j["spare_after_MovieObjects"] = hexText(m.spare_after_objects);
     if (m.extension_data_start_address != 0) j["ExtensionData"] = toJson(m.ext);
     return j;
 }

@@ -16,4 +16,10 @@ nlohmann::ordered_json toJson(const TINDX& index);
 nlohmann::ordered_json toJson(const TMOBJ& mobj);
 nlohmann::ordered_json toJson(const TExtensionData& block);
 
+// Helpers for the dumps of every file kind:
+// a text from a file as a JSON string (UTF-8 kept, anything else read as Latin-1),
+std::string jsonText(const std::string& s);
+// bytes as upper-case hexadecimal digits.
+std::string hexText(const Bytes& b);
+
 }  // namespace navora

@@ -9,27 +9,15 @@ namespace navora {
 
 namespace {
 
-std::string printable(const std::string& s) {
-    std::string out;
-    for (unsigned char c : s)
-        out += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : fmt::format("\\x{:02X}", c);
-    return out;
-}
 
 }  // namespace
 
 TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& name, MobjReadReport* report) {
     ByteReader in(data, name);
     TMOBJ m;
-    m.type_indicator = in.readstring(4);
-    m.version = in.readstring(4);
-    if (m.type_indicator != "MOBJ")
-        throw WrongTypeError(name, in.pos(),
-                             fmt::format("type indicator \"{}\" is not \"MOBJ\"", printable(m.type_indicator)));
-    if (m.version != "0100" && m.version != "0200")
-        throw WrongTypeError(name, in.pos(),
-                             fmt::format("version \"{}\" is not supported (\"0100\" or \"0200\")",
-                                         printable(m.version)));
+    TypeAndVersion tv = readTypeAndVersion(in, "MOBJ");
+    m.type_indicator = std::move(tv.type);
+    m.version = std::move(tv.version);
     m.extension_data_start_address = in.readlword();
     m.reserved = in.readbytes(28);
     m.mobjs.length = in.readlword();

@@ -10,40 +10,13 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-// Texts from a file are bytes; JSON needs UTF-8. A text that is not valid
-// UTF-8 is read as Latin-1.
-std::string text(const std::string& s) {
-    try {
-        (void)json(s).dump();
-        return s;
-    } catch (const json::type_error&) {
-    }
-    std::string out;
-    for (unsigned char c : s) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string hex(const Bytes& b) {
-    std::string s;
-    s.reserve(b.size() * 2);
-    for (std::uint8_t v : b) s += fmt::format("{:02X}", v);
-    return s;
-}
-
 void addSpare(json& j, const char* key, const Bytes& b) {
-    if (!b.empty()) j[key] = hex(b);
+    if (!b.empty()) j[key] = hexText(b);
 }
 
 json clipRef(const TClipRef& c) {
-    return {{"Clip_Information_file_name", text(c.Clip_Information_file_name)},
-            {"Clip_codec_identifier", text(c.Clip_codec_identifier)},
+    return {{"Clip_Information_file_name", jsonText(c.Clip_Information_file_name)},
+            {"Clip_codec_identifier", jsonText(c.Clip_codec_identifier)},
             {"ref_to_STC_id", c.ref_to_STC_id}};
 }
 
@@ -83,12 +56,12 @@ json streamItem(const TStreamItem& s) {
     } else if ((c >= 0x80 && c <= 0x86) || c == 0xA1 || c == 0xA2) {
         attr["audio_presentation_type"] = a.audio_presentation_type;
         attr["sampling_frequency"] = a.sampling_frequency;
-        attr["language_code"] = text(a.language_code);
+        attr["language_code"] = jsonText(a.language_code);
     } else if (c == 0x90 || c == 0x91) {
-        attr["language_code"] = text(a.language_code);
+        attr["language_code"] = jsonText(a.language_code);
     } else if (c == 0x92) {
         attr["character_code"] = a.character_code;
-        attr["language_code"] = text(a.language_code);
+        attr["language_code"] = jsonText(a.language_code);
     }
     addSpare(attr, "spare", a.spare);
     return {{"stream_entry", entry}, {"stream_attributes", attr}};
@@ -137,8 +110,8 @@ json stn(const TSTN& t) {
 
 json playItem(const TPlayItem& p) {
     json j{{"length", p.length},
-           {"Clip_Information_file_name", text(p.Clip_Information_file_name)},
-           {"Clip_codec_identifier", text(p.Clip_codec_identifier)},
+           {"Clip_Information_file_name", jsonText(p.Clip_Information_file_name)},
+           {"Clip_codec_identifier", jsonText(p.Clip_codec_identifier)},
            {"is_multi_angle", p.is_multi_angle},
            {"connection_condition", p.connection_condition},
            {"ref_to_STC_id", p.ref_to_STC_id},
@@ -165,8 +138,8 @@ json subPath(const TSubPath& sp) {
     json items = json::array();
     for (const TSubPlayItem& s : sp.SubPlayItems) {
         json j{{"length", s.length},
-               {"Clip_Information_file_name", text(s.Clip_Information_file_name)},
-               {"Clip_codec_identifier", text(s.Clip_codec_identifier)},
+               {"Clip_Information_file_name", jsonText(s.Clip_Information_file_name)},
+               {"Clip_codec_identifier", jsonText(s.Clip_codec_identifier)},
                {"SP_connection_condition", s.SP_connection_condition},
                {"is_multi_Clip_entries", s.is_multi_Clip_entries},
                {"ref_to_STC_id", s.ref_to_STC_id},
@@ -232,12 +205,12 @@ json toJson(const TMPLS& m) {
                      {"PlayListMarks", marks}};
     addSpare(markSection, "spare", m.PlayListMark.spare);
 
-    json j{{"type_indicator", text(m.type_indicator)},
-           {"version_number", text(m.version_number)},
+    json j{{"type_indicator", jsonText(m.type_indicator)},
+           {"version_number", jsonText(m.version_number)},
            {"PlayList_start_address", m.PlayList_start_address},
            {"PlayListMark_start_address", m.PlayListMark_start_address},
            {"ExtensionData_start_address", m.ExtensionData_start_address},
-           {"reserved", hex(m.reserved)},
+           {"reserved", hexText(m.reserved)},
            {"AppInfoPlayList", app}};
     addSpare(j, "spare_after_AppInfoPlayList", m.spare_after_AppInfoPlayList);
     j["PlayList"] = list;

@@ -9,12 +9,6 @@ namespace navora {
 
 namespace {
 
-std::string printable(const std::string& s) {
-    std::string out;
-    for (unsigned char c : s)
-        out += c >= 0x20 && c < 0x7F ? std::string(1, static_cast<char>(c)) : fmt::format("\\x{:02X}", c);
-    return out;
-}
 
 bool knownEntryType(std::uint8_t type) { return type >= kStreamOfPlayItem && type <= kStreamInMuxOfSubPath; }
 
@@ -551,15 +545,9 @@ TMPLS readPlaylist(std::span<const std::uint8_t> data, const std::string& name) 
     Reader r(data, name);
     ByteReader& in = r.in;
     TMPLS m;
-    m.type_indicator = in.readstring(4);
-    m.version_number = in.readstring(4);
-    if (m.type_indicator != "MPLS")
-        throw WrongTypeError(name, in.pos(),
-                             fmt::format("type indicator \"{}\" is not \"MPLS\"", printable(m.type_indicator)));
-    if (m.version_number != "0100" && m.version_number != "0200")
-        throw WrongTypeError(name, in.pos(),
-                             fmt::format("version \"{}\" is not supported (\"0100\" or \"0200\")",
-                                         printable(m.version_number)));
+    TypeAndVersion tv = readTypeAndVersion(in, "MPLS");
+    m.type_indicator = std::move(tv.type);
+    m.version_number = std::move(tv.version);
     m.PlayList_start_address = in.readlword();
     m.PlayListMark_start_address = in.readlword();
     m.ExtensionData_start_address = in.readlword();
