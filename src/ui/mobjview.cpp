@@ -286,6 +286,7 @@ void MobjView::reset() {
     composer_->clearCommand();
     composer_->setListsEnabled(false);
     bbSaveCommands_->setEnabled(false);
+    for (QToolButton* b : {bbObins_, bbObdel_, bbNCins_, bbNCdel_}) b->setEnabled(false);
     lObjCount_->setText(QString());
     lObjExtDat_->setText(QString::fromStdString(ExtDatCap({})));
     emit objectShown(-1, false);
@@ -304,6 +305,10 @@ void MobjView::fill() {
     composer_->setListsEnabled(true);
     // The movie object grid follows whether the index was accepted.
     sgObject_->setEnabled(ws_.indexLoaded);
+    bbObins_->setEnabled(ws_.indexLoaded);
+    bbObdel_->setEnabled(ws_.indexLoaded);
+    bbNCins_->setEnabled(true);
+    bbNCdel_->setEnabled(true);
     lObjExtDat_->setText(QString::fromStdString(ExtDatCap(ws_.mobj.ext)));
     lObjCount_->setText(QString::fromStdString(BDMVlabels(ws_.index, objects.size()).objects));
 }

@@ -220,8 +220,19 @@ void BdmvViewsTest::rejectedIndexLeavesViewsDisabled() {
     QVERIFY(!o.index()->eContent()->isEnabled());
     QVERIFY(!o.index()->cbFPBon()->isEnabled());
     QVERIFY(!o.mobj()->sgObject()->isEnabled());
+    QVERIFY(!o.mobj()->bbObins()->isEnabled());
+    QVERIFY(!o.mobj()->bbObdel()->isEnabled());
     QCOMPARE(o.mobj()->selectedObject(), std::nullopt);
     QVERIFY(!o.w.execPanel()->bStart()->isEnabled());
+
+    // A refused MovieObject.bdmv leaves no button that could edit it.
+    Demo both;
+    test::writeFile(both.root() / "BDMV" / "MovieObject.bdmv", Bytes{'M', 'O', 'B', 'J', '0', '3', '0', '0'});
+    Opened refused(both.root());
+    QVERIFY(!refused.w.workspace().mobjLoaded);
+    for (QToolButton* b : {refused.mobj()->bbObins(), refused.mobj()->bbObdel(), refused.mobj()->bbNCins(),
+                           refused.mobj()->bbNCdel()})
+        QVERIFY(!b->isEnabled());
 }
 
 void BdmvViewsTest::invalidAndForbiddenRowsPainted() {
