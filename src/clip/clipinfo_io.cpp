@@ -23,7 +23,6 @@ constexpr std::size_t kHeaderSize = 40;
 // StreamCodingInfo length of the known coding types: the fields after the length byte.
 constexpr std::uint8_t kCodingInfoLength = 21;
 
-
 // Moves to a section's start address; it must lie past the header and inside
 // the file. A bad address is reported at its field in the header.
 void seekSection(ByteReader& in, std::uint32_t address, std::size_t field, const char* section) {

@@ -7,11 +7,6 @@
 
 namespace navora {
 
-namespace {
-
-
-}  // namespace
-
 TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& name, MobjReadReport* report) {
     ByteReader in(data, name);
     TMOBJ m;

@@ -9,7 +9,6 @@ namespace navora {
 
 namespace {
 
-
 bool knownEntryType(std::uint8_t type) { return type >= kStreamOfPlayItem && type <= kStreamInMuxOfSubPath; }
 
 bool isVideoCoding(std::uint8_t c) { return c == 0x02 || c == 0x1B || c == 0xEA; }
