@@ -4,6 +4,7 @@
 // entry point map and the ExtensionData() block. Shown, not edited: only the
 // source-packet count is ever written back (clipinfo_io.h).
 
+#include "core/streamcoding.h"
 #include "navdb/extdata.h"
 
 #include <cstdint>
@@ -64,12 +65,6 @@ struct TSequenceInfo {
     bool operator==(const TSequenceInfo&) const = default;
 };
 
-// Stream coding types whose StreamCodingInfo the reader decodes.
-bool isVideoCodingType(std::uint8_t type);     // 0x02, 0x1B, 0xEA
-bool isAudioCodingType(std::uint8_t type);     // 0x80-0x86, 0xA1, 0xA2
-bool isGraphicsCodingType(std::uint8_t type);  // 0x90 PG, 0x91 IG
-bool isTextCodingType(std::uint8_t type);      // 0x92
-bool isKnownCodingType(std::uint8_t type);
 
 // One elementary stream of a program sequence with its StreamCodingInfo. Only
 // the fields of its coding type are read; the others stay at their defaults.

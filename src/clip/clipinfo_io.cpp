@@ -9,14 +9,6 @@
 
 namespace navora {
 
-bool isVideoCodingType(std::uint8_t t) { return t == 0x02 || t == 0x1B || t == 0xEA; }
-bool isAudioCodingType(std::uint8_t t) { return (t >= 0x80 && t <= 0x86) || t == 0xA1 || t == 0xA2; }
-bool isGraphicsCodingType(std::uint8_t t) { return t == 0x90 || t == 0x91; }
-bool isTextCodingType(std::uint8_t t) { return t == 0x92; }
-bool isKnownCodingType(std::uint8_t t) {
-    return isVideoCodingType(t) || isAudioCodingType(t) || isGraphicsCodingType(t) || isTextCodingType(t);
-}
-
 namespace {
 
 constexpr std::size_t kHeaderSize = 40;

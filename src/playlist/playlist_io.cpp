@@ -1,5 +1,7 @@
 #include "playlist/playlist_io.h"
 
+#include "core/streamcoding.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -10,12 +12,6 @@ namespace navora {
 namespace {
 
 bool knownEntryType(std::uint8_t type) { return type >= kStreamOfPlayItem && type <= kStreamInMuxOfSubPath; }
-
-bool isVideoCoding(std::uint8_t c) { return c == 0x02 || c == 0x1B || c == 0xEA; }
-bool isAudioCoding(std::uint8_t c) { return (c >= 0x80 && c <= 0x86) || c == 0xA1 || c == 0xA2; }
-bool isGraphicsCoding(std::uint8_t c) { return c == 0x90 || c == 0x91; }
-bool isTextCoding(std::uint8_t c) { return c == 0x92; }
-bool knownCoding(std::uint8_t c) { return isVideoCoding(c) || isAudioCoding(c) || isGraphicsCoding(c) || isTextCoding(c); }
 
 // Fixed sizes of the fields after a length field.
 constexpr std::size_t kEntryFields = 9;       // stream_entry: type + 8 bytes
@@ -136,7 +132,7 @@ public:
         if (length == 0) throw FormatError(name_, start, what + ": stream_attributes length is 0");
         a.stream_coding_type = in.readbyte();
         const std::uint8_t c = a.stream_coding_type;
-        if (!knownCoding(c)) {
+        if (!isKnownCodingType(c)) {
             a.spare = in.readbytes(end - in.pos());
             return;
         }
@@ -145,17 +141,17 @@ public:
                               fmt::format("{}: stream_attributes length {} is shorter than the {} bytes of coding type "
                                           "${:02X}",
                                           what, length, kAttributeFields, c));
-        if (isVideoCoding(c)) {
+        if (isVideoCodingType(c)) {
             const std::uint8_t b = in.readbyte();
             a.video_format = b >> 4;
             a.frame_rate = b & 0x0F;
             in.skip(3);
-        } else if (isAudioCoding(c)) {
+        } else if (isAudioCodingType(c)) {
             const std::uint8_t b = in.readbyte();
             a.audio_presentation_type = b >> 4;
             a.sampling_frequency = b & 0x0F;
             a.language_code = in.readstring(3);
-        } else if (isGraphicsCoding(c)) {
+        } else if (isGraphicsCodingType(c)) {
             a.language_code = in.readstring(3);
             in.skip(1);
         } else {
@@ -408,16 +404,16 @@ void writeStreamItem(ByteWriter& out, const TStreamItem& s, const std::string& w
     const std::uint8_t c = a.stream_coding_type;
     start = openSized(out, 1, a.length);
     out.putbyte(c);
-    if (isVideoCoding(c)) {
+    if (isVideoCodingType(c)) {
         out.putbyte(static_cast<std::uint8_t>((a.video_format << 4) | (a.frame_rate & 0x0F)));
         out.putzeros(3);
-    } else if (isAudioCoding(c)) {
+    } else if (isAudioCodingType(c)) {
         out.putbyte(static_cast<std::uint8_t>((a.audio_presentation_type << 4) | (a.sampling_frequency & 0x0F)));
         out.putstring(a.language_code, 3);
-    } else if (isGraphicsCoding(c)) {
+    } else if (isGraphicsCodingType(c)) {
         out.putstring(a.language_code, 3);
         out.putzeros(1);
-    } else if (isTextCoding(c)) {
+    } else if (isTextCodingType(c)) {
         out.putbyte(a.character_code);
         out.putstring(a.language_code, 3);
     }
