@@ -1,9 +1,9 @@
 // Check-and-read of a large generated folder: 1,000 playlists and 1,000 clip
 // information files with their stream files.
 
-#include "core/demo.h"
+#include "disc/demo.h"
 #include "core/log.h"
-#include "core/workspace.h"
+#include "disc/workspace.h"
 
 #include <benchmark/benchmark.h>
 

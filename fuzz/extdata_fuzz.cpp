@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the ExtensionData reader and writes back what it read.
 #include "core/errors.h"
-#include "navdb/extdata.h"
+#include "core/extdata.h"
 
 #include <cstddef>
 #include <cstdint>

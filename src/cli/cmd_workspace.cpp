@@ -1,9 +1,9 @@
 // check FOLDER, make-demo DIR
 
 #include "cli/commands.h"
-#include "core/demo.h"
+#include "disc/demo.h"
 #include "core/filenames.h"
-#include "core/workspace.h"
+#include "disc/workspace.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -5,7 +5,7 @@
 // source-packet count is ever written back (clipinfo_io.h).
 
 #include "core/streamcoding.h"
-#include "navdb/extdata.h"
+#include "core/extdata.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "clip/json.h"
 
-#include "navdb/json.h"
+#include "core/json.h"
 
 namespace navora {
 

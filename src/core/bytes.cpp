@@ -78,6 +78,12 @@ void ByteReader::skip(std::size_t n) {
     pos_ += n;
 }
 
+void ByteReader::checkCount(std::uint64_t count, std::size_t minSize, const char* what) const {
+    if (minSize != 0 && count > remaining() / minSize)
+        fail(fmt::format("{} {} cannot fit in the {} bytes left (at least {} bytes each)", count, what, remaining(),
+                         minSize));
+}
+
 void ByteReader::seek(std::size_t offset) {
     if (offset > data_.size())
         fail(fmt::format("start address ${:08X} lies beyond the end of the file ({} bytes)", offset, data_.size()));

@@ -30,6 +30,14 @@ public:
     Bytes readbytes(std::size_t n);
     void skip(std::size_t n);
 
+    // Checks, before anything is sized from a count read from the file, that
+    // `count` records of at least `minSize` bytes each still fit in the bytes
+    // left; throws a FormatError naming `what` otherwise.
+    void checkCount(std::uint64_t count, std::size_t minSize, const char* what) const;
+    // How many whole records of minSize bytes are left (for readers that keep
+    // what a cut file really holds).
+    std::size_t fitting(std::size_t minSize) const { return minSize == 0 ? remaining() : remaining() / minSize; }
+
     std::size_t pos() const { return pos_; }
     std::size_t size() const { return data_.size(); }
     std::size_t remaining() const { return data_.size() - pos_; }

@@ -53,6 +53,31 @@ Bytes readWholeFile(const fs::path& path) {
     return data;
 }
 
+Bytes readDatabaseFile(const fs::path& path, std::uint64_t maxSize) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    if (f.fd < 0) throw IoError(sysError("open", path));
+    struct stat st {};
+    if (::fstat(f.fd, &st) != 0) throw IoError(sysError("examine", path));
+    if (!S_ISREG(st.st_mode)) throw IoError(fmt::format("Cannot read {}: not a regular file", path.string()));
+    if (static_cast<std::uint64_t>(st.st_size) > maxSize)
+        throw IoError(fmt::format("Cannot read {}: {} bytes is more than the {} bytes such a file can have",
+                                  path.string(), st.st_size, maxSize));
+    Bytes data(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::read(f.fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw IoError(sysError("read", path));
+        }
+        if (n == 0) break;  // the file shrank meanwhile: keep what is there
+        done += static_cast<std::size_t>(n);
+    }
+    data.resize(done);
+    return data;
+}
+
 void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom) {
     fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::string tmpl = (dir / ("." + path.filename().string() + ".navora-XXXXXX")).string();

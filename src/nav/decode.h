@@ -3,7 +3,7 @@
 // operand words, and the fixed tables (names, expected operand counts, valid
 // and forbidden words, player status register descriptions).
 
-#include "nav/command.h"
+#include "core/command.h"
 
 #include <cstdint>
 #include <string>

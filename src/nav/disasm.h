@@ -2,7 +2,7 @@
 // The text form of a navigation command: the five cells of a command grid row
 // and how the grid paints them.
 
-#include "nav/command.h"
+#include "core/command.h"
 #include "nav/decode.h"
 
 #include <array>

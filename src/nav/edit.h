@@ -4,7 +4,7 @@
 // state, following a command to what it names, and program list exports.
 
 #include "core/bytes.h"
-#include "nav/command.h"
+#include "core/command.h"
 #include "nav/decode.h"
 #include "navdb/movieobject.h"
 

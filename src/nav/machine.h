@@ -3,7 +3,7 @@
 // the execution of a command list at full speed or one command at a time.
 
 #include "core/log.h"
-#include "nav/command.h"
+#include "core/command.h"
 #include "nav/decode.h"
 
 #include <array>

@@ -2,7 +2,7 @@
 // index.bdmv: First Playback, Top Menu and the titles of the disc.
 
 #include "core/bytes.h"
-#include "navdb/extdata.h"
+#include "core/extdata.h"
 
 #include <cstdint>
 #include <string>

@@ -2,8 +2,8 @@
 // MovieObject.bdmv: the HDMV movie objects and their command programs.
 
 #include "core/bytes.h"
-#include "nav/command.h"
-#include "navdb/extdata.h"
+#include "core/command.h"
+#include "core/extdata.h"
 
 #include <cstdint>
 #include <string>

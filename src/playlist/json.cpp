@@ -1,6 +1,6 @@
 #include "playlist/json.h"
 
-#include "navdb/json.h"
+#include "core/json.h"
 
 #include <fmt/format.h>
 

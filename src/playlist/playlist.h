@@ -10,7 +10,7 @@
 // written back byte for byte.
 
 #include "core/bytes.h"
-#include "navdb/extdata.h"
+#include "core/extdata.h"
 
 #include <cstdint>
 #include <string>

@@ -3,7 +3,7 @@
 // disassembler writes it, painted with the colours of invalid, forbidden and
 // used-operand cells, whole-row selection and the editing keys.
 
-#include "nav/command.h"
+#include "core/command.h"
 #include "nav/decode.h"
 #include "ui/widgets.h"
 

@@ -3,7 +3,7 @@
 // selected command from its group, sub-group and option and its two
 // operands, or takes its three words in hexadecimal.
 
-#include "nav/command.h"
+#include "core/command.h"
 #include "nav/edit.h"
 
 #include <QWidget>

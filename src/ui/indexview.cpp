@@ -1,7 +1,7 @@
 #include "ui/indexview.h"
 
 #include "nav/disasm.h"
-#include "navdb/extdata.h"
+#include "core/extdata.h"
 #include "ui/widgets.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // fields of the chosen title, First Playback, Top Menu, the content provider
 // text and the ExtensionData caption.
 
-#include "core/workspace.h"
+#include "disc/workspace.h"
 #include "navdb/index_edit.h"
 
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "ui/mobjview.h"
 
 #include "nav/disasm.h"
-#include "navdb/extdata.h"
+#include "core/extdata.h"
 #include "navdb/index_edit.h"
 #include "navdb/movieobject_edit.h"
 #include "ui/commandgrid.h"

@@ -3,7 +3,7 @@
 // boxes and count label, and the command grid of the selected object with
 // its buttons, the composer and the program list export.
 
-#include "core/workspace.h"
+#include "disc/workspace.h"
 #include "nav/edit.h"
 
 #include <QWidget>

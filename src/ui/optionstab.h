@@ -3,7 +3,7 @@
 // and the file formats. The controls hold the values while the program runs;
 // load() and store() move them from and to the settings.
 
-#include "core/workspace.h"
+#include "disc/workspace.h"
 #include "ui/bdmvtab.h"
 #include "ui/settings.h"
 

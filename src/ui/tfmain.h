@@ -3,7 +3,7 @@
 // the status bar, and runs the start-up, check-and-read, save and shut-down
 // sequences.
 
-#include "core/workspace.h"
+#include "disc/workspace.h"
 #include "nav/machine.h"
 #include "ui/settings.h"
 

@@ -1,7 +1,7 @@
 // navora-cli disasm and run, on small files made here and on the corpus.
 
 #include "core/bytes.h"
-#include "nav/command.h"
+#include "core/command.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>

@@ -27,6 +27,18 @@ TempDir::~TempDir() {
 
 fs::path corpusDir() { return fs::path(NAVORA_CORPUS_DIR); }
 
+std::optional<std::string> corpusMissing(const std::string& sub) {
+    const fs::path dir = sub.empty() ? corpusDir() : corpusDir() / sub;
+    std::error_code ec;
+    if (fs::is_directory(dir, ec)) return std::nullopt;
+    return "corpus not found: " + dir.string();
+}
+
+bool corpusRequired() {
+    const char* v = std::getenv("NAVORA_REQUIRE_CORPUS");
+    return v && *v && std::string_view(v) != "0";
+}
+
 std::vector<fs::path> corpusDiscs() {
     std::vector<fs::path> out;
     std::error_code ec;

@@ -1,11 +1,11 @@
 #include "uitests.h"
 
-#include "core/demo.h"
+#include "disc/demo.h"
 #include "core/log.h"
 #include "core/logviews.h"
 #include "nav/disasm.h"
 #include "nav/edit.h"
-#include "navdb/extdata.h"
+#include "core/extdata.h"
 #include "navdb/index_edit.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_edit.h"

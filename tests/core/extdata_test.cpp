@@ -1,5 +1,5 @@
 #include "core/errors.h"
-#include "navdb/extdata.h"
+#include "core/extdata.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "core/errors.h"
 #include "core/fileio.h"
 #include "core/logviews.h"
-#include "core/workspace.h"
+#include "disc/workspace.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "navdb/extdata.h"
+#include "core/extdata.h"
 
 #include <fmt/format.h>
 

@@ -1,4 +1,4 @@
-#include "core/demo.h"
+#include "disc/demo.h"
 
 #include "core/fileio.h"
 #include "navdb/index_io.h"

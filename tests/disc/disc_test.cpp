@@ -1,9 +1,9 @@
 // Whole discs: the demo disc, and a corpus disc edited, saved and checked by
 // libbluray's bd_info.
 
-#include "core/demo.h"
+#include "disc/demo.h"
 #include "core/logviews.h"
-#include "core/workspace.h"
+#include "disc/workspace.h"
 #include "navdb/index_edit.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_edit.h"

@@ -1,6 +1,6 @@
-#include "core/demo.h"
+#include "disc/demo.h"
 #include "core/logviews.h"
-#include "core/workspace.h"
+#include "disc/workspace.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/workspace.h"
+#include "disc/workspace.h"
 
 #include "core/errors.h"
 #include "core/fileio.h"

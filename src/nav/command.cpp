@@ -1,1 +1,0 @@
-#include "nav/command.h"
