@@ -75,6 +75,11 @@ TSND readSound(std::span<const std::uint8_t> data, const std::string& name) {
     }
 
     if (s.ExtensionData_start_address != 0) {
+        if (s.ExtensionData_start_address > in.size())
+            throw FormatError(name, 12,
+                              fmt::format("ExtensionData start address ${:08X} lies beyond the end of the file ({} "
+                                          "bytes)",
+                                          s.ExtensionData_start_address, in.size()));
         in.seek(s.ExtensionData_start_address);
         const std::size_t blockStart = in.pos();
         ReadExtensionData(in, s.ext);
