@@ -1,7 +1,9 @@
 #include "bdj/bdjo_io.h"
 
+#include "bdj/bdjo_text.h"
 #include "core/bits.h"
 #include "core/errors.h"
+#include "core/fileio.h"
 
 #include <fmt/format.h>
 
@@ -249,6 +251,23 @@ TBDJO readBdjo(std::span<const std::uint8_t> data, const std::string& name) {
     const std::uint16_t pathLength = in.readword();
     b.file_access_info.directory_path = in.readstring(pathLength);
     return b;
+}
+
+std::optional<TBDJO> readBdjoFile(Log& log, const std::string& bdjoFolder, const std::string& name) {
+    log.dlog0(bdjoReadingLine(name));
+    const std::string file = name + ".bdjo";
+    std::optional<TBDJO> result;
+    try {
+        result = readBdjo(readDatabaseFile(bdjoFolder + file), file);
+    } catch (const FormatError& e) {
+        log.erlog(fmt::format("Format error {} at ${:08X}: {}", file, e.offset(), e.reason()));
+        return std::nullopt;
+    } catch (const IoError& e) {
+        log.erlog(e.what());
+        return std::nullopt;
+    }
+    log.slogR();
+    return result;
 }
 
 Bytes writeBdjo(const TBDJO& b) {

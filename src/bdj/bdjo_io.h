@@ -4,7 +4,9 @@
 
 #include "bdj/bdjo.h"
 #include "core/bytes.h"
+#include "core/log.h"
 
+#include <optional>
 #include <span>
 #include <string>
 
@@ -20,6 +22,13 @@ namespace navora {
 // inside a section, an address lies beyond its end, or a count cannot fit in
 // the bytes left.
 TBDJO readBdjo(std::span<const std::uint8_t> data, const std::string& name);
+
+// The read of the BDJO tab: logs "Reading [bl]<name>.bdjo[/bl]", reads
+// bdjoFolder + name + ".bdjo" and shows "Ready." A file that cannot be read or
+// is refused gives nothing and one error line naming the file, the offset and
+// what was found there (e.g. "Format error 00001.bdjo at $00000008: version
+// "0300" is not supported ("0100" or "0200")").
+std::optional<TBDJO> readBdjoFile(Log& log, const std::string& bdjoFolder, const std::string& name);
 
 // The file of a model, sections in header order right after one another, with
 // the addresses and section lengths recomputed, the first header address as

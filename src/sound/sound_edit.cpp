@@ -83,6 +83,11 @@ void setSoundExtensionData(TSND& snd, const TExtensionData& block) {
     layoutSound(snd);
 }
 
+bool plWav(const TSND& snd, std::size_t index, WavePlayer& player) {
+    if (index >= snd.entries.size()) return false;
+    return player.Play(mkWav(snd.entries[index]));
+}
+
 const std::array<std::string, 5>& soundGridColumns() {
     static const std::array<std::string, 5> columns{"No.", "channel", "frequency", "bits/sample", "length"};
     return columns;

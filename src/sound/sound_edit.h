@@ -5,6 +5,7 @@
 
 #include "core/extdata.h"
 #include "sound/sound.h"
+#include "sound/waveplayer.h"
 
 #include <array>
 #include <cstddef>
@@ -42,6 +43,11 @@ TSND createSound(std::span<const std::uint8_t> wav, const std::string& name);
 // block (length 0) means none and ExtensionData_start_address becomes 0;
 // otherwise the block is placed after the last sound's data.
 void setSoundExtensionData(TSND& snd, const TExtensionData& block);
+
+// Plays the entry at index (Play sound entry, button sounds): its WAV image
+// goes to the player. An index at or beyond the entry count plays nothing.
+// Returns what Play returned (false while another sound plays).
+bool plWav(const TSND& snd, std::size_t index, WavePlayer& player);
 
 // ---- Texts -------------------------------------------------------------------
 

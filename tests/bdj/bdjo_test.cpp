@@ -5,6 +5,8 @@
 #include "bdj/bdjo_io.h"
 #include "bdj/bdjo_text.h"
 #include "core/errors.h"
+#include "core/logviews.h"
+#include "support/testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -307,4 +309,32 @@ TEST(BdjoWriter, WritesWhatTheReaderReads) {
     TBDJO tooMany = f.model;
     tooMany.applications.applications[0].parameters.assign(100, "abc");
     EXPECT_THROW(writeBdjo(tooMany), std::length_error);
+}
+
+// The read of the BDJO tab: a refused object is one error line naming the
+// file and what was found; the model is not replaced.
+TEST(BdjoReader, TabReadLogsRefusals) {
+    Fixture f;
+    navora::test::TempDir dir;
+    const std::string folder = dir.path().string() + "/";
+    navora::test::writeFile(dir / "00001.bdjo", f.file);
+    Bytes wrong = f.file;
+    wrong[5] = '3';
+    navora::test::writeFile(dir / "00002.bdjo", wrong);
+
+    Log log;
+    RecordingLogView view;
+    log.setView(&view);
+    const auto good = readBdjoFile(log, folder, "00001");
+    ASSERT_TRUE(good);
+    EXPECT_EQ(*good, f.model);
+    EXPECT_EQ(view.plainLines().back(), "Reading 00001.bdjo");
+    EXPECT_FALSE(log.errorFlag);
+
+    EXPECT_FALSE(readBdjoFile(log, folder, "00002"));
+    EXPECT_TRUE(log.errorFlag);
+    EXPECT_EQ(view.plainLines().back(),
+              "ERROR: Format error 00002.bdjo at $00000008: version \"0300\" is not supported (\"0100\" or \"0200\")");
+    EXPECT_FALSE(readBdjoFile(log, folder, "00003"));
+    EXPECT_NE(view.plainLines().back().find("00003.bdjo"), std::string::npos);
 }

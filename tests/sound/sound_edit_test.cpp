@@ -156,3 +156,25 @@ TEST(SoundText, ReadoutFoundLineAndExportName) {
     EXPECT_EQ(soundFoundLine(2), " Found [b]2[/b] sound entries");
     EXPECT_EQ(soundExportName(4), "sound_004.wav");
 }
+
+TEST(SoundEdit, PlayingAnEntryHandsItsImageToThePlayer) {
+    struct FakePlayer : WavePlayer {
+        std::vector<Bytes> played;
+        bool busy = false;
+        bool Play(const Bytes& wav) override {
+            if (busy) return false;
+            played.push_back(wav);
+            return true;
+        }
+        void Stop() override {}
+        bool playing() const override { return busy; }
+    } player;
+    const TSND s = threeEntries();
+    EXPECT_FALSE(plWav(s, 3, player));
+    EXPECT_TRUE(player.played.empty());
+    EXPECT_TRUE(plWav(s, 1, player));
+    ASSERT_EQ(player.played.size(), 1u);
+    EXPECT_EQ(player.played[0], mkWav(s.entries[1]));
+    player.busy = true;
+    EXPECT_FALSE(plWav(s, 0, player));
+}
