@@ -7,6 +7,7 @@ packages=(
   libpng-dev libfmt-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libbluray-bin
+  pulseaudio sox ffmpeg
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -10,4 +10,32 @@ export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+# A private PulseAudio server with a null sink, so that the wave player tests
+# play sound for real. It lives in its own folder (socket, pid file, cookie),
+# so that runs side by side do not meet, and is stopped by its pid on exit.
+pulse_dir="$(mktemp -d)"
+stop_pulse() {
+  if [ -f "$pulse_dir/pulse/pid" ]; then
+    kill "$(cat "$pulse_dir/pulse/pid")" 2>/dev/null || true
+  fi
+  rm -rf "$pulse_dir"
+}
+trap stop_pulse EXIT
+XDG_RUNTIME_DIR="$pulse_dir" HOME="$pulse_dir" pulseaudio --daemonize=yes -n --exit-idle-time=-1 \
+  --log-target="file:$pulse_dir/pulse.log" \
+  --load="module-null-sink sink_name=navora_null" \
+  --load="module-native-protocol-unix auth-anonymous=1 socket=$pulse_dir/native" 2>>"$pulse_dir/start.log" || true
+for _ in $(seq 50); do
+  [ -S "$pulse_dir/native" ] && break
+  sleep 0.1
+done
+if [ ! -S "$pulse_dir/native" ]; then
+  echo "The PulseAudio server for the playback tests did not start:" >&2
+  cat "$pulse_dir/start.log" "$pulse_dir/pulse.log" >&2 2>/dev/null || true
+  exit 1
+fi
+export PULSE_SERVER="unix:$pulse_dir/native"
+export NAVORA_REQUIRE_AUDIO=1
+
 ctest --test-dir build-test --output-on-failure -j "$(nproc)"

@@ -1,6 +1,8 @@
 // dump FILE, roundtrip IN OUT
 
 #include "cli/commands.h"
+#include "bdj/bdjo_io.h"
+#include "bdj/json.h"
 #include "clip/clipinfo_io.h"
 #include "clip/json.h"
 #include "core/errors.h"
@@ -10,6 +12,8 @@
 #include "navdb/movieobject_io.h"
 #include "playlist/json.h"
 #include "playlist/playlist_io.h"
+#include "sound/json.h"
+#include "sound/sound_io.h"
 
 #include <fmt/format.h>
 
@@ -63,6 +67,9 @@ const FileKind kKinds[] = {
     {"MPLS", "playlist (.mpls)", [](Data d, const std::string& n) { return toJson(readPlaylist(d, n)); },
      [](Data d, const std::string& n) { return writePlaylist(readPlaylist(d, n)); }},
     {"HDMV", "clip information (.clpi)", [](Data d, const std::string& n) { return toJson(readClipInfo(d, n)); }},
+    {"BCLK", "sound.bdmv", [](Data d, const std::string& n) { return toJson(readSound(d, n)); },
+     [](Data d, const std::string& n) { return writeSound(readSound(d, n)); }},
+    {"BDJO", "BD-J object (.bdjo)", [](Data d, const std::string& n) { return toJson(readBdjo(d, n)); }},
 };
 
 const FileKind& kindOf(const Bytes& data, const std::string& name) {
@@ -91,7 +98,7 @@ void guarded(CliState& state, F body) {
 void registerNavdbCommands(CLI::App& app, CliState& state) {
     auto dumpFile = std::make_shared<std::string>();
     auto* dump = app.add_subcommand("dump", "Print the model of a database file (index.bdmv, MovieObject.bdmv, .mpls, "
-                                            ".clpi) as JSON.");
+                                            ".clpi, sound.bdmv, .bdjo) as JSON.");
     dump->add_option("FILE", *dumpFile, "The file to dump")->required();
     dump->callback([dumpFile, &state] {
         guarded(state, [&] {

@@ -10,4 +10,8 @@ namespace navora {
 // same bytes every time. Throws IoError when a file cannot be written.
 void makeDemoDisc(const std::filesystem::path& root);
 
+// Writes bdmv/AUXDATA/sound.bdmv (a mono and a stereo tone) and
+// bdmv/BDJO/00001.bdjo (the object of the demo's BD-J title).
+void writeDemoSoundAndBdj(const std::filesystem::path& bdmv);
+
 }  // namespace navora

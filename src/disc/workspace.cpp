@@ -4,11 +4,14 @@
 #include "core/fileio.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
+#include "sound/sound_edit.h"
+#include "sound/sound_io.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 
 namespace navora {
 
@@ -89,7 +92,8 @@ void Workspace::clear() {
     streams.clear();
     index = TINDX{};
     mobj = TMOBJ{};
-    indexLoaded = mobjLoaded = soundPresent = folderRead = false;
+    sound = TSND{};
+    indexLoaded = mobjLoaded = soundPresent = soundLoaded = folderRead = false;
     streamsFound = streamsMissing = 0;
     disc.clear();
 }
@@ -127,6 +131,7 @@ bool Workspace::checkAndRead(Log& log) {
     readAll(log);
 
     soundPresent = checkFolder(log, "AUXDATA") && checkFile(log, std::string("AUXDATA") + kSep + kSoundFile);
+    if (soundPresent) readSoundStep(log);
 
     disc = discName(folder);
     folderRead = true;
@@ -212,6 +217,22 @@ bool Workspace::readIndexStep(Log& log, bool& stop) {
     return indexLoaded;
 }
 
+bool Workspace::readSoundStep(Log& log) {
+    log.dlog0(std::string("Reading ") + kSoundFile);
+    try {
+        sound = readSound(readDatabaseFile(paths().sound()), kSoundFile);
+        soundLoaded = true;
+        log.log(soundFoundLine(sound.entries.size()));
+    } catch (const FormatError& e) {
+        sound = TSND{};
+        log.erlog(fmt::format("Format error {} at ${:08X}: {}", kSoundFile, e.offset(), e.reason()));
+    } catch (const IoError& e) {
+        sound = TSND{};
+        log.erlog(e.what());
+    }
+    return soundLoaded;
+}
+
 void Workspace::readAll(Log& log) {
     readMovieObjectsStep(log);
 
@@ -250,6 +271,20 @@ bool Workspace::saveMovieObjects(Log& log) {
     const std::string name = names().movieObject;
     return saveDatabaseFile(log, paths().movieObject(), name, writeMovieObjects(mobj), options,
                             paths().discBackup(name));
+}
+
+bool Workspace::saveSound(Log& log) {
+    if (!soundLoaded) return false;
+    Bytes data;
+    try {
+        data = writeSound(sound);
+    } catch (const std::length_error& e) {
+        log.erlog(e.what());
+        return false;
+    }
+    std::error_code ec;
+    fs::create_directories(folder + "AUXDATA", ec);
+    return saveDatabaseFile(log, paths().sound(), kSoundFile, data, options);
 }
 
 }  // namespace navora

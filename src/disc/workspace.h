@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "navdb/index.h"
 #include "navdb/movieobject.h"
+#include "sound/sound.h"
 
 #include <cstdint>
 #include <string>
@@ -60,9 +61,14 @@ public:
 
     TINDX index;
     TMOBJ mobj;
+    TSND sound;
     bool indexLoaded = false;
     bool mobjLoaded = false;
     bool soundPresent = false;  // AUXDATA and AUXDATA/sound.bdmv both exist
+    // sound holds a read or created sound.bdmv: its group is shown and Save
+    // writes it. A file that was refused leaves it false, so that Save cannot
+    // replace the file with an empty one.
+    bool soundLoaded = false;
     bool folderRead = false;    // the check passed and read-all ran
     std::string disc;           // disc name once a folder was read
 
@@ -81,6 +87,9 @@ public:
     // Saves index.bdmv / MovieObject.bdmv through the backup step.
     bool saveIndex(Log& log);
     bool saveMovieObjects(Log& log);
+    // Saves AUXDATA/sound.bdmv through the backup step (creating AUXDATA when
+    // a new sound.bdmv is saved the first time); nothing when no sound is held.
+    bool saveSound(Log& log);
 
     // Empties every list and model.
     void clear();
@@ -91,6 +100,7 @@ private:
     void checkStreams(Log& log);
     bool readMovieObjectsStep(Log& log);
     bool readIndexStep(Log& log, bool& stop);
+    bool readSoundStep(Log& log);
 };
 
 // Lists the files of dir whose names end with ext (any file when ext is
