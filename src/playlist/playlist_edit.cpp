@@ -332,10 +332,15 @@ void computeSizes(TMPLS& m) {
     const std::uint32_t plEnd = m.PlayList_start_address + 4 + pl.length;
     m.PlayListMark.length = static_cast<std::uint32_t>(2 + kMarkSize * m.PlayListMark.marks.size() +
                                                        m.PlayListMark.spare.size());
-    std::uint32_t ext = static_cast<std::uint32_t>(plEnd + m.spare_after_PlayList.size());
-    if (m.PlayListMark_start_address != 0 || !m.PlayListMark.marks.empty()) {
+    Bytes& room = m.spare_after_PlayList;
+    const bool marks = m.PlayListMark_start_address != 0 || !m.PlayListMark.marks.empty();
+    // A room of at most one zero byte is the padding; it follows the parity.
+    if (marks && room.size() <= 1 && std::all_of(room.begin(), room.end(), [](std::uint8_t b) { return b == 0; }))
+        room.assign(plEnd % 2, 0);
+    std::uint32_t ext = static_cast<std::uint32_t>(plEnd + room.size());
+    if (marks) {
         if (ext % 2 != 0) {
-            m.spare_after_PlayList.insert(m.spare_after_PlayList.begin(), 0);
+            room.insert(room.begin(), 0);
             ++ext;
         }
         m.PlayListMark_start_address = ext;

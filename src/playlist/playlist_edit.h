@@ -52,9 +52,11 @@ std::size_t secondaryVideoSize(const TSecVideo& s);
 
 // Sets every length field and start address from the content, for a model
 // built in code: each length counts its fields and its kept spare bytes, the
-// sections follow one another with the room kept between them, a zero padding
-// byte is put before the PlayListMark section when it would start at an odd
-// offset, and ExtensionData_start_address is 0 when the block's length is 0.
+// sections follow one another with the room kept between them, the
+// PlayListMark section starts at an even offset (a room of at most one zero
+// byte is taken as the padding byte and follows the parity; a zero byte is
+// put before any other room that would leave the offset odd), and
+// ExtensionData_start_address is 0 when the block's length is 0.
 // The ExtensionData block's own fields and the counts are left as they are.
 void computeSizes(TMPLS& playlist);
 
@@ -179,6 +181,8 @@ struct InTimeCascade {
     bool out = false;           // OUT_time moves with IN (the length stays)
     bool subPlayItems = false;  // every SubPlayItem's IN and OUT move
     bool marks = false;         // every mark's time stamp moves
+
+    bool operator==(const InTimeCascade&) const = default;
 };
 inline constexpr const char* kAskUpdateOut = "Do you want to update OUT time?";
 inline constexpr const char* kAskUpdateSubPlayItems = "Do you want to update SubPlayItems' IN/OUT times?";

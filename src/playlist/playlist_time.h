@@ -28,7 +28,7 @@ std::uint64_t timeTicks(std::uint64_t hours, std::uint64_t minutes, std::uint64_
 // A typed time "hh:mm:ss.mmm": exactly 12 characters, digits at the hour,
 // minute, second and millisecond places, a non-blank separator between them.
 // Nothing when the text breaks that rule or the time does not fit the 32-bit
-// field (above 26:30:43.495); times are not wrapped.
+// field (above 26:30:43.717); times are not wrapped.
 std::optional<std::uint32_t> parseTypedTime(std::string_view text);
 
 // OUT_time - IN_time; 0 when OUT lies before IN (the PlayItem plays nothing).
