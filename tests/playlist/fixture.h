@@ -7,6 +7,9 @@
 
 #include "playlist/playlist.h"
 #include "playlist/playlist_edit.h"
+#include "playlist/playlist_io.h"
+
+#include <gtest/gtest.h>
 
 namespace navora::test {
 
@@ -127,6 +130,17 @@ inline TMPLS richPlaylist() {
     for (int i = 0; i < 150; ++i) x.data.push_back(static_cast<std::uint8_t>(i));
     computeSizes(m);
     return m;
+}
+
+// Every length and address of an edited model must be what its content
+// gives, the marks must start at an even offset, and the file must read back
+// as the same model.
+inline void expectConsistent(const TMPLS& m) {
+    TMPLS computed = m;
+    computeSizes(computed);
+    EXPECT_EQ(computed, m) << "a length or address differs from the content";
+    EXPECT_EQ(m.PlayListMark_start_address % 2, 0u);
+    EXPECT_EQ(readPlaylist(writePlaylist(m), "edited.mpls"), m);
 }
 
 }  // namespace navora::test

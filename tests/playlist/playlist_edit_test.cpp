@@ -39,15 +39,11 @@ std::ostream& operator<<(std::ostream& os, const Sizes& s) {
               << s.marksAt << ", PlayListMark " << s.marks << ", ExtensionData at " << s.ext << "}";
 }
 
-// Every length and address of an edited model must be what its content
-// gives, and the file must read back as the same model.
 void expectConsistent(const TMPLS& m) {
+    test::expectConsistent(m);
     TMPLS computed = m;
     computeSizes(computed);
     EXPECT_EQ(sizesOf(computed), sizesOf(m));
-    EXPECT_EQ(computed, m) << "a length or address differs from the content";
-    EXPECT_EQ(m.PlayListMark_start_address % 2, 0u);
-    EXPECT_EQ(readPlaylist(writePlaylist(m), "edited.mpls"), m);
 }
 
 // The rich fixture with a second odd-sized SubPath: the PlayList ends at an
