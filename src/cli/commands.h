@@ -19,5 +19,7 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state);
 void registerNavdbCommands(CLI::App& app, CliState& state);
 // disasm, run
 void registerNavCommands(CLI::App& app, CliState& state);
+// chapters export, chapters import
+void registerPlaylistCommands(CLI::App& app, CliState& state);
 
 }  // namespace navora::cli

@@ -165,7 +165,8 @@ std::vector<std::uint64_t> parseChapters(std::string_view text, ChapterFormat fo
             const auto t = timeLine(line);
             if (!t)
                 throw ChapterError(fmt::format("Line {} of the chapter file, \"{}\", is not a time hh:mm:ss.mmm.",
-                                               i + 1, line.substr(0, 40)));
+                                               i + 1, line.substr(0, 40)),
+                                   i + 1);
             ticks.push_back(*t);
             break;
         }
@@ -219,8 +220,8 @@ ChapterPlace placeChapter(const TMPLS& m, std::uint64_t T, ChapterFormat format,
     if (beyond) t = std::min<std::int64_t>(t, std::max(p.OUT_time, p.IN_time));
     t = std::clamp<std::int64_t>(t, p.IN_time, std::numeric_limits<std::uint32_t>::max());
     if (beyond)
-        log.log(fmt::format("[re]The chapter at {} lies at or beyond the end of the playlist ({}): it is put on the "
-                            "last PlayItem, {:03}, at {}.[/re]",
+        log.log(fmt::format("[re]The chapter at {} lies at or beyond the end of the playlist ({}): it goes on the "
+                            "last PlayItem, {:03}, with the mark time {}.[/re]",
                             timeText(T), timeText(playlistDuration(m)), k, timeText(static_cast<std::uint64_t>(t))));
     return {static_cast<std::uint16_t>(k), static_cast<std::uint32_t>(t), beyond};
 }
@@ -231,7 +232,8 @@ std::size_t importChapters(TMPLS& m, std::string_view text, ChapterFormat format
     if (m.PlayList.PlayItems.empty()) throw ChapterError("The playlist has no PlayItem to put chapters on.");
     if (times.size() > 0xFFFF)
         throw ChapterError(fmt::format("The chapter file has {} lines; a playlist holds at most 65535 marks.",
-                                       times.size()));
+                                       times.size()),
+                           0x10000);
     std::vector<TPlayListMarkEntry> marks;
     marks.reserve(times.size());
     for (std::uint64_t T : times) {

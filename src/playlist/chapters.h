@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "playlist/playlist.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -30,7 +31,12 @@ std::string chapterFileName(std::string_view playlistName, ChapterFormat format)
 // format, a "Time" line that is no time, a playlist without PlayItems.
 class ChapterError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ChapterError(const std::string& what, std::size_t line = 0) : std::runtime_error(what), line_(line) {}
+    // The 1-based line of the chapter file at fault; 0 when the playlist is.
+    std::size_t line() const { return line_; }
+
+private:
+    std::size_t line_;
 };
 
 struct FrameRate {
