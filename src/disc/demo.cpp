@@ -118,6 +118,7 @@ void makeDemoDisc(const fs::path& root) {
     saveAtomic(bdmv / "MovieObject.bdmv", mobj);
     saveAtomic(bdmv / "BACKUP" / "index.bdmv", index);
     saveAtomic(bdmv / "BACKUP" / "MovieObject.bdmv", mobj);
+    writeDemoPlaylists(bdmv);
 }
 
 }  // namespace navora

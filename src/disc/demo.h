@@ -10,4 +10,13 @@ namespace navora {
 // same bytes every time. Throws IoError when a file cannot be written.
 void makeDemoDisc(const std::filesystem::path& root);
 
+// Writes the demo playlists into bdmv/PLAYLIST and bdmv/BACKUP/PLAYLIST:
+// 00000.mpls shows every view of the playlist tab (three PlayItems, one with
+// three angles; primary and secondary audio, PG, PiP PG, IG and PiP video;
+// an out-of-mux SubPath with a multi-clip SubPlayItem and an in-mux PiP
+// SubPath; entry marks and a link point; an ExtensionData block with two
+// entries), 00001.mpls is the menu the Top Menu object plays. Their clips
+// 00000-00006 and 00010-00013 are named only: the demo disc has no clips.
+void writeDemoPlaylists(const std::filesystem::path& bdmv);
+
 }  // namespace navora

@@ -65,7 +65,7 @@ Title titleOf(const TMPLS& m) {
     const TSTN& n = m.PlayList.PlayItems.at(0).STN_table;
     t.video = n.number_of_primary_video_stream_entries;
     t.audio = n.number_of_primary_audio_stream_entries;
-    t.pg = n.number_of_PG_textST_stream_entries;
+    t.pg = static_cast<int>(n.PG_textST.size());  // libbluray counts PG and PiP PG together
     t.ig = n.number_of_IG_stream_entries;
     t.secondaryVideo = n.number_of_secondary_video_stream_entries;
     t.secondaryAudio = n.number_of_secondary_audio_stream_entries;
