@@ -330,10 +330,13 @@ void computeSizes(TMPLS& m) {
     m.PlayList_start_address =
         static_cast<std::uint32_t>(44 + m.AppInfoPlayList.length + m.spare_after_AppInfoPlayList.size());
     const std::uint32_t plEnd = m.PlayList_start_address + 4 + pl.length;
-    m.PlayListMark.length = static_cast<std::uint32_t>(2 + kMarkSize * m.PlayListMark.marks.size() +
-                                                       m.PlayListMark.spare.size());
     Bytes& room = m.spare_after_PlayList;
+    // Without a PlayListMark section (address 0, no marks) the room runs on
+    // to the ExtensionData block.
     const bool marks = m.PlayListMark_start_address != 0 || !m.PlayListMark.marks.empty();
+    if (marks)
+        m.PlayListMark.length = static_cast<std::uint32_t>(2 + kMarkSize * m.PlayListMark.marks.size() +
+                                                           m.PlayListMark.spare.size());
     // A room of at most one zero byte is the padding; it follows the parity.
     if (marks && room.size() <= 1 && std::all_of(room.begin(), room.end(), [](std::uint8_t b) { return b == 0; }))
         room.assign(plEnd % 2, 0);
@@ -854,6 +857,20 @@ MarkTime setMarkTime(TPlayListMarkEntry& mark, const MarkTime& time) {
 }
 
 void setMarkType(TPlayListMarkEntry& mark, std::uint8_t type) { mark.mark_type = type; }
+
+void setPlaylistExtensionData(TMPLS& m, TExtensionData block) {
+    m.ExtensionData = std::move(block);
+    if (m.ExtensionData.length == 0) {
+        m.ExtensionData_start_address = 0;
+        return;
+    }
+    if (m.PlayListMark_start_address != 0)
+        m.ExtensionData_start_address = static_cast<std::uint32_t>(
+            m.PlayListMark_start_address + 4 + m.PlayListMark.length + m.spare_after_PlayListMark.size());
+    else
+        m.ExtensionData_start_address = static_cast<std::uint32_t>(m.PlayList_start_address + 4 + m.PlayList.length +
+                                                                   m.spare_after_PlayList.size());
+}
 
 void setMarkPlayItem(TPlayListMarkEntry& mark, std::uint16_t playItem) { mark.ref_to_PlayItem_id = playItem; }
 

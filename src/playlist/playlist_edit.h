@@ -287,4 +287,12 @@ void setMarkPlayItem(TPlayListMarkEntry& mark, std::uint16_t playItem);
 // PlayListMark section when the playlist has none).
 void replaceMarks(TMPLS& playlist, std::vector<TPlayListMarkEntry> marks);
 
+// ---- ExtensionData ----------------------------------------------------------------
+
+// Replaces the ExtensionData block (the ExtensionData editor's result). A
+// block of length 0 means none: the address becomes 0 and nothing is written.
+// Otherwise the block follows the PlayListMark section (and the room kept
+// after it): PlayListMark_start_address + 4 + its length.
+void setPlaylistExtensionData(TMPLS& playlist, TExtensionData block);
+
 }  // namespace navora

@@ -418,6 +418,7 @@ TEST(PlaylistEdit, MarkTimesClampAndMarksInsertWhereSelected) {
     bare.PlayListMark.length = 0;
     bare = readPlaylist(writePlaylist(bare), "bare.mpls");
     ASSERT_EQ(bare.PlayListMark_start_address, 0u);
+    expectConsistent(bare);
     ASSERT_EQ(insertMark(bare, std::nullopt), 0u);
     EXPECT_EQ(bare.PlayListMark.length, 16u);
     expectConsistent(bare);
@@ -446,4 +447,26 @@ TEST(PlaylistEdit, AppInfoFieldsAndUOBoxes) {
     const TMPLS back = readPlaylist(writePlaylist(m), "x.mpls");
     EXPECT_EQ(back.AppInfoPlayList, a);
     EXPECT_EQ(back.AppInfoPlayList.PlayList_playback_type, 3);
+}
+
+// The ExtensionData editor's block: placed after the marks, or gone.
+TEST(PlaylistEdit, ExtensionDataReplaced) {
+    TMPLS m = richPlaylist();
+    TExtensionData one;
+    one.length = 8 + 12 + 4;
+    one.data_block_start_address = 24;
+    one.number_of_ext_data_entries = 1;
+    one.entries = {{0xFF01, 1, 24, 4}};
+    one.data = {1, 2, 3, 4};
+    const std::uint32_t at = m.ExtensionData_start_address;
+    setPlaylistExtensionData(m, one);
+    EXPECT_EQ(m.ExtensionData_start_address, at);
+    expectConsistent(m);
+    EXPECT_EQ(writePlaylist(m).size(), at + 28u);
+    setPlaylistExtensionData(m, {});
+    EXPECT_EQ(m.ExtensionData_start_address, 0u);
+    expectConsistent(m);
+    EXPECT_EQ(writePlaylist(m).size(), at);
+    setPlaylistExtensionData(m, one);
+    EXPECT_EQ(m.ExtensionData_start_address, at);
 }
