@@ -58,7 +58,7 @@ const std::vector<std::string>& markTypeItems() {
     return v;
 }
 
-const std::vector<std::string>& playbackTypeItems() {
+const std::vector<std::string>& playlistPlaybackTypeItems() {
     static const std::vector<std::string> v = {"Sequential", "Random", "Shuffle"};
     return v;
 }

@@ -33,7 +33,7 @@ std::string markTypeName(std::uint8_t type);
 // The mark type list: "entry-mark", "link point" (index = type - 1).
 const std::vector<std::string>& markTypeItems();
 // The playback type list: "Sequential", "Random", "Shuffle" (index = type - 1).
-const std::vector<std::string>& playbackTypeItems();
+const std::vector<std::string>& playlistPlaybackTypeItems();
 
 // A coding list entry: the code it stores, its name and its hint.
 struct CodingChoice {
