@@ -4,6 +4,8 @@
 #include "core/fileio.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
+#include "playlist/playlist_io.h"
+#include "playlist/playlist_text.h"
 
 #include <fmt/format.h>
 
@@ -89,7 +91,9 @@ void Workspace::clear() {
     streams.clear();
     index = TINDX{};
     mobj = TMOBJ{};
-    indexLoaded = mobjLoaded = soundPresent = folderRead = false;
+    playlist = TMPLS{};
+    playlistName.clear();
+    indexLoaded = mobjLoaded = playlistLoaded = soundPresent = folderRead = false;
     streamsFound = streamsMissing = 0;
     disc.clear();
 }
@@ -250,6 +254,43 @@ bool Workspace::saveMovieObjects(Log& log) {
     const std::string name = names().movieObject;
     return saveDatabaseFile(log, paths().movieObject(), name, writeMovieObjects(mobj), options,
                             paths().discBackup(name));
+}
+
+bool Workspace::readPlaylistFile(Log& log, const std::string& name) {
+    const std::string file = name + names().playlistExt;
+    log.dlog0("Reading [bl]" + file + "[/bl]");
+    bool read = false;
+    try {
+        TMPLS m = readPlaylist(readDatabaseFile(paths().playlist(name)), file);
+        playlist = std::move(m);
+        playlistLoaded = true;
+        playlistName = name;
+        log.log2(playlistFoundText(playlist));
+        read = true;
+    } catch (const WrongTypeError&) {
+        log.erlog("Invalid format: " + file);
+    } catch (const FormatError& e) {
+        log.erlog(fmt::format("{} format error at ${:08X}", file, e.offset()));
+        log.log("  " + e.reason());
+    } catch (const IoError& e) {
+        log.erlog(e.what());
+    }
+    log.slogR();
+    return read;
+}
+
+bool Workspace::savePlaylist(Log& log, const std::string& name) {
+    if (!playlistLoaded) return false;
+    const std::string file = name + names().playlistExt;
+    Bytes data;
+    try {
+        data = writePlaylist(playlist);
+    } catch (const std::invalid_argument& e) {
+        log.erlog(file + " not saved: " + e.what());
+        return false;
+    }
+    return saveDatabaseFile(log, paths().playlist(name), file, data, options,
+                            paths().discBackup(std::string("PLAYLIST") + kSep + file));
 }
 
 }  // namespace navora

@@ -2,6 +2,8 @@
 // show, the files are consistent, and libbluray reads them.
 
 #include "disc/demo.h"
+#include "core/logviews.h"
+#include "disc/workspace.h"
 #include "playlist/chapters.h"
 #include "playlist/playlist_edit.h"
 #include "playlist/playlist_io.h"
@@ -75,4 +77,40 @@ TEST(DemoDisc, BdListTitlesReadsThePlaylists) {
               std::string::npos)
         << out;
     EXPECT_NE(out.find("clips:   1 (playlist: 00001.mpls)"), std::string::npos) << out;
+}
+
+// The playlist tab's read and save: the log lines, a refused file leaving the
+// model, and the save through the backup step into the file of the given name.
+TEST(WorkspacePlaylist, ReadEditSave) {
+    TempDir dir;
+    makeDemoDisc(dir.path());
+    Log log;
+    RecordingLogView view;
+    log.setView(&view);
+    Workspace ws;
+    ws.folder = (dir / "BDMV").string() + "/";
+    ws.options.saveToBackupDir = true;
+    EXPECT_FALSE(ws.savePlaylist(log, "00000")) << "nothing read yet";
+    ASSERT_TRUE(ws.readPlaylistFile(log, "00000")) << view.text();
+    EXPECT_EQ(view.plainLines().at(0), "Reading 00000.mpls");
+    EXPECT_EQ(view.plainLines().at(1), "3 PlayItem(s), 2 SubPath(s) and 6 PlayListMark(s) found.");
+
+    const fs::path bad = dir / "BDMV" / "PLAYLIST" / "00002.mpls";
+    Bytes uhd = readFile(dir / "BDMV" / "PLAYLIST" / "00001.mpls");
+    uhd[5] = '3';
+    writeFile(bad, uhd);
+    view.lines.clear();
+    EXPECT_FALSE(ws.readPlaylistFile(log, "00002"));
+    EXPECT_NE(view.text().find("ERROR: Invalid format: 00002.mpls"), std::string::npos) << view.text();
+    EXPECT_EQ(ws.playlistName, "00000");
+    EXPECT_EQ(ws.playlist.PlayList.PlayItems.size(), 3u);
+
+    ASSERT_TRUE(insertMark(ws.playlist, std::nullopt));
+    const Bytes before = readFile(dir / "BDMV" / "PLAYLIST" / "00000.mpls");
+    ASSERT_TRUE(ws.savePlaylist(log, "00000")) << view.text();
+    const Bytes saved = readFile(dir / "BDMV" / "PLAYLIST" / "00000.mpls");
+    EXPECT_EQ(saved, writePlaylist(ws.playlist));
+    EXPECT_EQ(readFile(dir / "BDMV" / "PLAYLIST" / "00000.mpls.backup"), before);
+    EXPECT_EQ(readFile(dir / "BDMV" / "BACKUP" / "PLAYLIST" / "00000.mpls"), saved);
+    EXPECT_EQ(readPlaylist(saved, "00000.mpls").PlayListMark.marks.size(), 7u);
 }
