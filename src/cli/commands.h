@@ -21,5 +21,7 @@ void registerNavdbCommands(CLI::App& app, CliState& state);
 void registerNavCommands(CLI::App& app, CliState& state);
 // sound export, sound import, sound create
 void registerSoundCommands(CLI::App& app, CliState& state);
+// chapters export, chapters import
+void registerPlaylistCommands(CLI::App& app, CliState& state);
 
 }  // namespace navora::cli

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     cli::registerNavdbCommands(app, state);
     cli::registerNavCommands(app, state);
     cli::registerSoundCommands(app, state);
+    cli::registerPlaylistCommands(app, state);
 
     try {
         app.parse(argc, argv);

@@ -5,6 +5,7 @@
 #include "clip/clipinfo.h"
 #include "core/bytes.h"
 #include "core/errors.h"
+#include "core/streamcoding.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -54,12 +55,7 @@ Bytes patchSourcePackets(std::span<const std::uint8_t> data, std::uint32_t count
 // the file no longer reads; clip is unchanged in every failure.
 void correctSourcePackets(TCLPI& clip, const std::filesystem::path& file, std::uint64_t count);
 
-// Texts of the clip tab.
-std::string codingTypeName(std::uint8_t stream_coding_type);  // "AVC", "DD+", ...; empty when unknown
-std::string videoFormatName(std::uint8_t video_format);       // "1080p", "res.", ...
-std::string frameRateName(std::uint8_t frame_rate);           // "23.976", ...
-std::string audioPresentationTypeName(std::uint8_t audio_presentation_type);  // "Stereo", ...
-std::string samplingFrequencyName(std::uint8_t sampling_frequency);           // "48 kHz", ...
+// Texts of the clip tab; the names of the stream codes are in core/streamcoding.h.
 std::string aspectRatioName(std::uint8_t aspect_ratio);       // "4:3" for 2, else "16:9"
 std::string applicationTypeName(std::uint8_t application_type);  // "Main TS for a Movie", ...; empty above 7
 // The details column of a program stream row: video format, frame rate and

@@ -1,8 +1,10 @@
 #pragma once
 // Stream coding types of playlists and clip information files, by the kind
-// of attributes they carry.
+// of attributes they carry, and the names the views show for the coded
+// stream attributes.
 
 #include <cstdint>
+#include <string>
 
 namespace navora {
 
@@ -14,5 +16,13 @@ constexpr bool isTextCodingType(std::uint8_t t) { return t == 0x92; }
 constexpr bool isKnownCodingType(std::uint8_t t) {
     return isVideoCodingType(t) || isAudioCodingType(t) || isGraphicsCodingType(t) || isTextCodingType(t);
 }
+
+// Display names of the codes (the clip tab, the playlist's stream grid and
+// its edit lists).
+std::string codingTypeName(std::uint8_t stream_coding_type);  // "AVC", "DD+", ...; empty when unknown
+std::string videoFormatName(std::uint8_t video_format);       // "1080p", "res.", ... (low 4 bits)
+std::string frameRateName(std::uint8_t frame_rate);           // "23.976", ... (low 4 bits)
+std::string audioPresentationTypeName(std::uint8_t audio_presentation_type);  // "Stereo", ... (low 4 bits)
+std::string samplingFrequencyName(std::uint8_t sampling_frequency);           // "48 kHz", ... (low 4 bits)
 
 }  // namespace navora

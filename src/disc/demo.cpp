@@ -119,6 +119,7 @@ void makeDemoDisc(const fs::path& root) {
     saveAtomic(bdmv / "BACKUP" / "index.bdmv", index);
     saveAtomic(bdmv / "BACKUP" / "MovieObject.bdmv", mobj);
     writeDemoSoundAndBdj(bdmv);
+    writeDemoPlaylists(bdmv);
 }
 
 }  // namespace navora

@@ -13,5 +13,13 @@ void makeDemoDisc(const std::filesystem::path& root);
 // Writes bdmv/AUXDATA/sound.bdmv (a mono and a stereo tone) and
 // bdmv/BDJO/00001.bdjo (the object of the demo's BD-J title).
 void writeDemoSoundAndBdj(const std::filesystem::path& bdmv);
+// Writes the demo playlists into bdmv/PLAYLIST and bdmv/BACKUP/PLAYLIST:
+// 00000.mpls shows every view of the playlist tab (three PlayItems, one with
+// three angles; primary and secondary audio, PG, PiP PG, IG and PiP video;
+// an out-of-mux SubPath with a multi-clip SubPlayItem and an in-mux PiP
+// SubPath; entry marks and a link point; an ExtensionData block with two
+// entries), 00001.mpls is the menu the Top Menu object plays. Their clips
+// 00000-00006 and 00010-00013 are named only: the demo disc has no clips.
+void writeDemoPlaylists(const std::filesystem::path& bdmv);
 
 }  // namespace navora

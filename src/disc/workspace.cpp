@@ -6,6 +6,8 @@
 #include "navdb/movieobject_io.h"
 #include "sound/sound_edit.h"
 #include "sound/sound_io.h"
+#include "playlist/playlist_io.h"
+#include "playlist/playlist_text.h"
 
 #include <fmt/format.h>
 
@@ -93,7 +95,9 @@ void Workspace::clear() {
     index = TINDX{};
     mobj = TMOBJ{};
     sound = TSND{};
-    indexLoaded = mobjLoaded = soundPresent = soundLoaded = folderRead = false;
+    playlist = TMPLS{};
+    playlistName.clear();
+    indexLoaded = mobjLoaded = playlistLoaded = soundPresent = soundLoaded = folderRead = false;
     streamsFound = streamsMissing = 0;
     disc.clear();
 }
@@ -285,6 +289,43 @@ bool Workspace::saveSound(Log& log) {
     std::error_code ec;
     fs::create_directories(folder + "AUXDATA", ec);
     return saveDatabaseFile(log, paths().sound(), kSoundFile, data, options);
+}
+
+bool Workspace::readPlaylistFile(Log& log, const std::string& name) {
+    const std::string file = name + names().playlistExt;
+    log.dlog0("Reading [bl]" + file + "[/bl]");
+    bool read = false;
+    try {
+        TMPLS m = readPlaylist(readDatabaseFile(paths().playlist(name)), file);
+        playlist = std::move(m);
+        playlistLoaded = true;
+        playlistName = name;
+        log.log2(playlistFoundText(playlist));
+        read = true;
+    } catch (const WrongTypeError&) {
+        log.erlog("Invalid format: " + file);
+    } catch (const FormatError& e) {
+        log.erlog(fmt::format("{} format error at ${:08X}", file, e.offset()));
+        log.log("  " + e.reason());
+    } catch (const IoError& e) {
+        log.erlog(e.what());
+    }
+    log.slogR();
+    return read;
+}
+
+bool Workspace::savePlaylist(Log& log, const std::string& name) {
+    if (!playlistLoaded) return false;
+    const std::string file = name + names().playlistExt;
+    Bytes data;
+    try {
+        data = writePlaylist(playlist);
+    } catch (const std::invalid_argument& e) {
+        log.erlog(file + " not saved: " + e.what());
+        return false;
+    }
+    return saveDatabaseFile(log, paths().playlist(name), file, data, options,
+                            paths().discBackup(std::string("PLAYLIST") + kSep + file));
 }
 
 }  // namespace navora

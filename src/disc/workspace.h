@@ -9,6 +9,7 @@
 #include "navdb/index.h"
 #include "navdb/movieobject.h"
 #include "sound/sound.h"
+#include "playlist/playlist.h"
 
 #include <cstdint>
 #include <string>
@@ -90,6 +91,22 @@ public:
     // Saves AUXDATA/sound.bdmv through the backup step (creating AUXDATA when
     // a new sound.bdmv is saved the first time); nothing when no sound is held.
     bool saveSound(Log& log);
+
+    // The playlist read last (the playlist tab's model) and the name it was
+    // read from (without extension).
+    TMPLS playlist;
+    bool playlistLoaded = false;
+    std::string playlistName;
+
+    // Reads PLAYLIST/<name> with the playlist extension: "Reading [bl]N[/bl]",
+    // then "[b]n[/b] PlayItem(s), ... found." and an empty line. A wrong type
+    // or version is "Invalid format: N"; a damaged file is a format error at
+    // its offset. A failed read leaves the previous model. Returns whether the
+    // playlist was read.
+    bool readPlaylistFile(Log& log, const std::string& name);
+    // Writes the model to PLAYLIST/<name> through the backup step, whatever
+    // name it was read from. Refused (false) while no playlist was read.
+    bool savePlaylist(Log& log, const std::string& name);
 
     // Empties every list and model.
     void clear();

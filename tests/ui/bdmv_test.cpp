@@ -563,12 +563,12 @@ void BdmvViewsTest::doubleClickFollowsCommands() {
     QCOMPARE(o.index()->cbTitleNo()->currentIndex(), 1);
     QCOMPARE(v->selectedObject(), std::optional<std::size_t>(3));
     QCOMPARE(o.commands()->currentRow(), 0);
-    // Play PL 0 (line 6 of object 0) turns to the playlist tab.
+    // Play PL 0 (line 6 of object 0) turns to the playlist tab; the demo disc has the playlist.
     v->setObjectSG(0);
     v->showLine(6);
     v->sgCommandsDblClick();
     QCOMPARE(o.w.pageControl()->currentIndex(), int(TfMain::TabPlaylist));
-    QCOMPARE(o.panel(1), QString(" Playlist 00000.mpls not found "));
+    QCOMPARE(o.panel(1), QString(" Playlist 00000.mpls "));
 }
 
 void BdmvViewsTest::saveProgramList_data() {
