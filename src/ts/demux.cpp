@@ -28,7 +28,7 @@ constexpr std::size_t kWindowPackets = 65536;
 constexpr std::size_t kWindowBytes = kWindowPackets * kSourcePacketBytes;
 // Reading without a mapping (pipes, file systems that cannot map): about 1 MiB per read.
 constexpr std::size_t kReadPackets = 5461;
-constexpr std::size_t kOutBufferBytes = std::size_t{1} << 20;
+constexpr std::size_t kOutBufferBytes = std::size_t{1} << 16;
 
 std::string sysError(const char* what, const fs::path& p) {
     return fmt::format("Cannot {} {}: {}", what, p.string(), std::strerror(errno));
@@ -317,17 +317,14 @@ private:
                 throw IoError(fmt::format("Cannot read {}: the file shrank from {} to {} bytes while it was read",
                                           path_.string(), size_, st.st_size));
             Mapping m;
-            m.addr = ::mmap(nullptr, len, PROT_READ, MAP_SHARED | MAP_POPULATE, in_.fd, static_cast<off_t>(off));
+            m.addr = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, in_.fd, static_cast<off_t>(off));
             if (m.addr == MAP_FAILED) {
                 if (off == 0) return streamed(feed, 0);
                 throw IoError(sysError("map", path_));
             }
             m.len = len;
-            // Let the disk read the next window while this one is examined.
-            if (off + len < whole)
-                ::posix_fadvise(in_.fd, static_cast<off_t>(off + len),
-                                static_cast<off_t>(std::min<std::uint64_t>(kWindowBytes, whole - off - len)),
-                                POSIX_FADV_WILLNEED);
+            // Pages are mapped as the scan reaches them, with read-ahead.
+            ::madvise(m.addr, len, MADV_SEQUENTIAL);
             if (!feed(static_cast<const std::uint8_t*>(m.addr), len / kSourcePacketBytes)) return false;
         }
         trailingBytes_ = size_ - whole;
