@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/fileio.h"
 #include "core/filenames.h"
+#include "core/log.h"
 #include "disc/references.h"
 #include "disc/workspace.h"
 #include "navdb/movieobject_io.h"
@@ -107,19 +108,56 @@ struct DemuxArgs {
     std::string output;
 };
 
+// The progress line of a run on a terminal (stderr), cleared before the log
+// prints its next line.
+class ProgressLine : public LogView {
+public:
+    explicit ProgressLine(LogView* inner) : inner_(inner) {}
+    void show(const Progress& p) {
+        std::fprintf(stderr, "\r%s\x1b[K", progressLine(p).c_str());
+        shown_ = true;
+    }
+    void clear() {
+        if (shown_) std::fprintf(stderr, "\r\x1b[K");
+        shown_ = false;
+    }
+    void appendLine(const MarkedLine& line) override {
+        clear();
+        if (inner_) inner_->appendLine(line);
+    }
+    void showError(const std::string& plain) override {
+        if (inner_) inner_->showError(plain);
+    }
+
+private:
+    LogView* inner_;
+    bool shown_ = false;
+};
+
 void runDemux(const DemuxArgs& a, CliState& state) {
     const std::uint16_t pid = pidFromText(a.pid);
     const SavePidChoice choice = savePidChoice(pid, DemuxOptions{a.pes, a.sup, a.mnu});
     const fs::path output = a.output.empty() ? fs::path(defaultOutputName(a.stream, pid, choice.extension))
                                              : fs::path(a.output);
     CancelToken token;
+    LogView* const view = state.log.view();
+    ProgressLine line(view);
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
-    token.progress = [terminal](const Progress& p) {
-        if (terminal) std::fprintf(stderr, "\r%s\x1b[K", progressLine(p).c_str());
+    if (terminal) state.log.setView(&line);
+    token.progress = [&](const Progress& p) {
+        if (terminal) line.show(p);
     };
     InterruptGuard guard(token);
-    const SavePidOutcome o = savePid(state.log, a.stream, output, pid, choice.form, token);
-    if (terminal && o.result.packets >= kDemuxProgressPackets) std::fprintf(stderr, "\r\x1b[K");
+    SavePidOutcome o;
+    try {
+        o = savePid(state.log, a.stream, output, pid, choice.form, token);
+    } catch (...) {
+        line.clear();
+        state.log.setView(view);
+        throw;
+    }
+    line.clear();
+    state.log.setView(view);
     if (!o.saved) state.exitCode = 1;
 }
 
