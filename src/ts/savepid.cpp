@@ -67,23 +67,58 @@ std::string savedPacketsLine(std::uint64_t savedPackets, std::chrono::millisecon
     return fmt::format("{} source packets saved. ({})", savedPackets, hmmss(elapsed));
 }
 
+namespace {
+
+// Lends the log's progress line and its Cancel button to a run whose caller
+// gave no handlers of its own, and takes them back afterwards.
+class LentHandlers {
+public:
+    LentHandlers(Log& log, CancelToken& token) : token_(token) {
+        if (!token.progress) {
+            token.progress = [&log](const Progress& p) { showProgress(log, p); };
+            progress_ = true;
+        }
+        if (!token.poll) {
+            token.poll = [&log, &token] {
+                if (log.view()) log.view()->processEvents();
+                if (log.cancelFlag) token.cancel();
+            };
+            poll_ = true;
+        }
+    }
+    ~LentHandlers() {
+        if (progress_) token_.progress = nullptr;
+        if (poll_) token_.poll = nullptr;
+    }
+    LentHandlers(const LentHandlers&) = delete;
+    LentHandlers& operator=(const LentHandlers&) = delete;
+
+private:
+    CancelToken& token_;
+    bool progress_ = false;
+    bool poll_ = false;
+};
+
+}  // namespace
+
 SavePidOutcome savePid(Log& log, const std::filesystem::path& stream, const std::filesystem::path& output,
                        std::uint16_t pid, DemuxForm form, CancelToken& token) {
+    log.cancelConfirm = true;  // from now on Cancel asks "Are you sure to stop?"
+    log.PrBarOn();
     log.log("");
     log.dlog0("Saving " + output.string() + " ...");
-    // Without a progress handler of the caller's, the log shows the progress
-    // line and bar for this run.
-    const bool ownProgress = !token.progress;
-    if (ownProgress) token.progress = [&log](const Progress& p) { showProgress(log, p); };
     SavePidOutcome o;
-    try {
-        o.result = demuxToFile(stream, output, DemuxJob{pid, form, &token, &log});
-    } catch (const IoError& e) {
-        if (ownProgress) token.progress = nullptr;
-        log.erlog(e.what());
-        return o;
+    {
+        LentHandlers lent(log, token);
+        try {
+            o.result = demuxToFile(stream, output, DemuxJob{pid, form, &token, &log});
+        } catch (const IoError& e) {
+            log.PrBarOff();
+            log.erlog(e.what());
+            return o;
+        }
     }
-    if (ownProgress) token.progress = nullptr;
+    log.PrBarOff();
     for (const std::string& line : demuxProblems(o.result)) log.log(line);
     if (o.result.cancelled) {
         log.log("Saving cancelled.");

@@ -67,12 +67,16 @@ struct SavePidOutcome {
     DemuxResult result;
 };
 
-// Runs Save PID: logs an empty line and "Saving <output> ..." (status panel
-// 0), demultiplexes the PID of stream into output (see demuxToFile), then
-// logs "Saving cancelled." or returns the status to "Ready." and logs the
-// saved-packet line; problems of the input follow as plain lines, a file
-// that cannot be read or written is reported with erlog. Progress goes to
-// token.progress when set, else to the log's progress line and bar.
+// Runs Save PID: sets the log's cancel confirmation flag and shows its
+// progress bar (clearing its cancel flag), logs an empty line and "Saving
+// <output> ..." (status panel 0), demultiplexes the PID of stream into output
+// (see demuxToFile), hides the bar, then logs "Saving cancelled." or returns
+// the status to "Ready." and logs the saved-packet line. Problems of the
+// input follow the run as plain lines; a file that cannot be read or written
+// is reported with erlog. Handlers the token lacks are lent for the run:
+// progress goes to the log's progress line and bar, and each block lets the
+// log's view process its events and turns the log's cancel flag (its Cancel
+// button) into a cancel of the token.
 SavePidOutcome savePid(Log& log, const std::filesystem::path& stream, const std::filesystem::path& output,
                        std::uint16_t pid, DemuxForm form, CancelToken& token);
 

@@ -115,3 +115,42 @@ TEST(SavePid, ProgressLineAndTimes) {
     EXPECT_EQ((Progress{0, 0, milliseconds(5)}).remaining(), milliseconds(0));
     EXPECT_EQ(pesTimeText(0xFFFFFFFF), "13:15:21.858");
 }
+
+namespace {
+
+// A window whose user clicks Cancel while the first block is processed and
+// confirms the question.
+struct ClickingView : RecordingLogView {
+    Log* log = nullptr;
+    std::vector<bool> bar;
+    void processEvents() override {
+        if (questions.empty()) log->cancelClick();
+    }
+    void progressShown(bool shown) override { bar.push_back(shown); }
+};
+
+}  // namespace
+
+TEST(SavePid, TheLogsCancelButtonStopsARunAfterItsQuestion) {
+    TempDir tmp;
+    Bytes stream;
+    for (int i = 0; i < 800; ++i) {
+        const Bytes p = packetize(0x1200, pesPacket({0xBD, 1000u * i}, ramp(30, static_cast<std::uint8_t>(i))));
+        stream.insert(stream.end(), p.begin(), p.end());
+    }
+    writeFile(tmp / "s.m2ts", stream);
+    ClickingView view;
+    Log log;
+    log.setView(&view);
+    view.log = &log;
+    log.cancelFlag = true;  // left over from an earlier operation: cleared when the bar shows
+    CancelToken token;
+    const SavePidOutcome o = savePid(log, tmp / "s.m2ts", tmp / "s.sup", 0x1200, DemuxForm::Sup, token);
+    EXPECT_TRUE(o.result.cancelled);
+    EXPECT_EQ(o.result.packets, 341u);  // the click came at the end of the first block
+    EXPECT_EQ(view.questions, (std::vector<std::string>{"Are you sure to stop?"}));
+    EXPECT_EQ(view.bar, (std::vector<bool>{true, false}));
+    EXPECT_EQ(view.plainLines().back(), "Saving cancelled.");
+    EXPECT_FALSE(fs::exists(tmp / "s.sup"));
+    EXPECT_FALSE(token.poll);
+}
