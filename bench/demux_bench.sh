@@ -70,6 +70,9 @@ declare -A elapsed cpu rss
 names=(navora cat ffmpeg)
 for ((i = 1; i <= runs; i++)); do
   for name in "${names[@]}"; do
+    # Each run writes a new file, as an export normally does: replacing an
+    # existing one costs ext4 an early write-back of the old file's successor.
+    rm -f "$work/$name.out"
     case $name in
       navora) m=$(measure "$cli" demux "$big" --pid "$pid" -o "$work/navora.out") ;;
       cat) m=$(measure sh -c 'cat "$1" >/dev/null' sh "$big") ;;

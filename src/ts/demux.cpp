@@ -7,6 +7,10 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -28,17 +32,116 @@ constexpr std::size_t kWindowPackets = 65536;
 constexpr std::size_t kWindowBytes = kWindowPackets * kSourcePacketBytes;
 // Reading without a mapping (pipes, file systems that cannot map): about 1 MiB per read.
 constexpr std::size_t kReadPackets = 5461;
-constexpr std::size_t kOutBufferBytes = std::size_t{1} << 16;
+// Output buffers: four of 256 KiB, filled by the scan and written by a thread
+// of their own.
+constexpr std::size_t kOutBufferBytes = std::size_t{1} << 18;
 
 std::string sysError(const char* what, const fs::path& p) {
     return fmt::format("Cannot {} {}: {}", what, p.string(), std::strerror(errno));
 }
 
-// Collects the output in memory, or buffers it for a file descriptor.
+// Writes filled buffers to a file on a thread of its own, so that copying
+// them into the page cache, and waiting for the disk, overlap the scan.
+class BackgroundWriter {
+public:
+    BackgroundWriter(int fd, fs::path name) : fd_(fd), name_(std::move(name)) {
+        for (auto& b : storage_) {
+            b.reset(new std::uint8_t[kOutBufferBytes]);
+            free_.push_back(b.get());
+        }
+        thread_ = std::thread([this] { run(); });
+    }
+    ~BackgroundWriter() {
+        {
+            std::lock_guard lock(mu_);
+            stop_ = true;
+        }
+        cv_.notify_all();
+        thread_.join();
+    }
+    BackgroundWriter(const BackgroundWriter&) = delete;
+    BackgroundWriter& operator=(const BackgroundWriter&) = delete;
+
+    // A buffer to fill; waits while every buffer is queued.
+    std::uint8_t* acquire() {
+        std::unique_lock lock(mu_);
+        cv_.wait(lock, [this] { return !free_.empty() || error_ != 0; });
+        throwIfFailed();
+        std::uint8_t* b = free_.front();
+        free_.pop_front();
+        return b;
+    }
+    void submit(std::uint8_t* b, std::size_t n) {
+        {
+            std::lock_guard lock(mu_);
+            full_.emplace_back(b, n);
+        }
+        cv_.notify_all();
+    }
+    // Waits until everything submitted is written.
+    void finish() {
+        std::unique_lock lock(mu_);
+        cv_.wait(lock, [this] { return (full_.empty() && !writing_) || error_ != 0; });
+        throwIfFailed();
+    }
+
+private:
+    static constexpr std::size_t kBuffers = 4;
+
+    void throwIfFailed() const {
+        if (error_ != 0)
+            throw IoError(fmt::format("Cannot write {}: {}", name_.string(), std::strerror(error_)));
+    }
+
+    void run() {
+        std::unique_lock lock(mu_);
+        for (;;) {
+            cv_.wait(lock, [this] { return stop_ || !full_.empty(); });
+            if (stop_) return;
+            const auto [b, n] = full_.front();
+            full_.pop_front();
+            writing_ = true;
+            lock.unlock();
+            int err = 0;
+            for (std::size_t done = 0; done < n;) {
+                const ssize_t w = ::write(fd_, b + done, n - done);
+                if (w < 0) {
+                    if (errno == EINTR) continue;
+                    err = errno;
+                    break;
+                }
+                done += static_cast<std::size_t>(w);
+            }
+            lock.lock();
+            writing_ = false;
+            free_.push_back(b);
+            if (err != 0) error_ = err;
+            cv_.notify_all();
+            if (err != 0) return;
+        }
+    }
+
+    const int fd_;
+    const fs::path name_;
+    std::unique_ptr<std::uint8_t[]> storage_[kBuffers];
+    std::mutex mu_;
+    std::condition_variable cv_;
+    std::deque<std::uint8_t*> free_;
+    std::deque<std::pair<std::uint8_t*, std::size_t>> full_;
+    bool writing_ = false;
+    bool stop_ = false;
+    int error_ = 0;
+    std::thread thread_;
+};
+
+// Collects the output in memory, or in buffers that a background writer
+// writes to a file.
 class ByteSink {
 public:
     explicit ByteSink(Bytes& memory) : memory_(&memory) { memory_->clear(); }
-    ByteSink(int fd, fs::path name) : fd_(fd), name_(std::move(name)), buf_(new std::uint8_t[kOutBufferBytes]) {}
+    ByteSink(int fd, const fs::path& name) : writer_(std::make_unique<BackgroundWriter>(fd, name)) {
+        buf_ = writer_->acquire();
+    }
 
     // n is at most one packet's payload or one record header.
     void put(const std::uint8_t* p, std::size_t n) {
@@ -47,31 +150,31 @@ public:
             memory_->insert(memory_->end(), p, p + n);
             return;
         }
-        if (n > kOutBufferBytes - used_) flush();
-        std::memcpy(buf_.get() + used_, p, n);
+        if (n > kOutBufferBytes - used_) {
+            writer_->submit(buf_, used_);
+            buf_ = writer_->acquire();
+            used_ = 0;
+        }
+        std::memcpy(buf_ + used_, p, n);
         used_ += n;
     }
 
+    // Writes what is buffered and waits for the writer; throws IoError when a
+    // write failed.
     void flush() {
-        std::size_t done = 0;
-        while (done < used_) {
-            const ssize_t w = ::write(fd_, buf_.get() + done, used_ - done);
-            if (w < 0) {
-                if (errno == EINTR) continue;
-                throw IoError(sysError("write", name_));
-            }
-            done += static_cast<std::size_t>(w);
-        }
+        if (!writer_) return;
+        if (used_ > 0) writer_->submit(buf_, used_);
         used_ = 0;
+        buf_ = nullptr;
+        writer_->finish();
     }
 
     std::uint64_t written() const { return written_; }
 
 private:
     Bytes* memory_ = nullptr;
-    int fd_ = -1;
-    fs::path name_;
-    std::unique_ptr<std::uint8_t[]> buf_;
+    std::unique_ptr<BackgroundWriter> writer_;
+    std::uint8_t* buf_ = nullptr;
     std::size_t used_ = 0;
     std::uint64_t written_ = 0;
 };
