@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace navora;
 using namespace navora::test;
 
@@ -378,4 +381,29 @@ TEST(DemuxFile, MenuFormIntoMemoryAndTheTemporaryMenuFile) {
     demuxMenuToTempFile(tmp / "m.m2ts", 0x1400);
     EXPECT_EQ(readFile(menuTempFile()), mnu);
     fs::remove(menuTempFile());
+}
+
+TEST(DemuxFile, AWriteThatFailsMidwayLeavesNoFile) {
+    // 3 MB of output against a file size limit of 1 MB: the background
+    // writer's failure reaches the caller, and nothing is left behind.
+    Bytes stream;
+    const Bytes p = packetize(0x1100, pesPacket({0xFD}, ramp(170)));
+    for (int i = 0; i < 18000; ++i) stream.insert(stream.end(), p.begin(), p.end());
+    TempDir tmp;
+    writeFile(tmp / "s.m2ts", stream);
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1 << 20;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        demuxToFile(tmp / "s.m2ts", tmp / "out.aus", DemuxJob{0x1100});
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_NE(std::string(e.what()).find("Cannot write "), std::string::npos) << e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 1);
 }
