@@ -5,7 +5,9 @@
 //
 // Stream files are read in memory-mapped windows of whole source packets:
 // only the 4-byte transport header of other PIDs' packets is touched, the
-// output is buffered, and memory stays flat whatever the stream size.
+// output goes through a few buffers that a writer thread writes while the
+// scan goes on, and memory stays flat whatever the stream size (the caller's
+// callbacks all run on the caller's thread).
 
 #include "core/bytes.h"
 #include "core/progress.h"
