@@ -23,5 +23,7 @@ void registerNavCommands(CLI::App& app, CliState& state);
 void registerSoundCommands(CLI::App& app, CliState& state);
 // chapters export, chapters import
 void registerPlaylistCommands(CLI::App& app, CliState& state);
+// demux, refs
+void registerClipCommands(CLI::App& app, CliState& state);
 
 }  // namespace navora::cli

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     cli::registerNavCommands(app, state);
     cli::registerSoundCommands(app, state);
     cli::registerPlaylistCommands(app, state);
+    cli::registerClipCommands(app, state);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,109 @@
+#pragma once
+// The transport stream demultiplexer: copies the packets of one PID out of a
+// clip's stream file (.m2ts) as an elementary stream, a PES stream, a SUP
+// file (Presentation Graphics) or a .mnu file (Interactive Graphics).
+//
+// Stream files are read in memory-mapped windows of whole source packets:
+// only the 4-byte transport header of other PIDs' packets is touched, the
+// output goes through a few buffers that a writer thread writes while the
+// scan goes on, and memory stays flat whatever the stream size (the caller's
+// callbacks all run on the caller's thread).
+
+#include "core/bytes.h"
+#include "core/progress.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace navora {
+
+class Log;
+
+enum class DemuxForm {
+    Elementary,  // the PES payloads only
+    Pes,         // every transport payload of the PID, PES headers included
+    Sup,         // per PES packet: a "PG" record header, then its payload
+    Menu,        // per PES packet: an "IG" record header, then its payload (.mnu)
+};
+
+// Source packets per block: the unit at whose end a run polls its token and
+// honours a cancel, and the rest of which a bad sync byte skips.
+inline constexpr std::uint64_t kDemuxBlockPackets = 341;
+// The run reports its progress whenever its packet counter is a multiple of this.
+inline constexpr std::uint64_t kDemuxProgressPackets = 32768;
+
+struct DemuxJob {
+    std::uint16_t pid = 0;
+    DemuxForm form = DemuxForm::Elementary;
+    // Cancel, per-block poll and progress; may be null.
+    CancelToken* token = nullptr;
+    // Receives one line per PES packet with a time stamp in the SUP and .mnu
+    // forms; may be null.
+    Log* log = nullptr;
+};
+
+struct DemuxResult {
+    std::uint64_t packets = 0;       // source packets examined
+    std::uint64_t savedPackets = 0;  // source packets of the PID
+    std::uint64_t bytesWritten = 0;
+    bool cancelled = false;          // the token was cancelled: the output is incomplete
+    std::chrono::milliseconds elapsed{0};
+
+    // Problems of the input. Offsets are byte offsets in the stream file; at
+    // most kMaxReportedOffsets are kept of each kind.
+    std::uint64_t badSyncBlocks = 0;           // blocks cut short by a sync byte other than 0x47
+    std::vector<std::uint64_t> badSyncOffsets;  // offset of the bad sync byte
+    std::uint64_t cutPesHeaders = 0;           // PES packets skipped: header not inside its first packet
+    std::vector<std::uint64_t> cutPesOffsets;   // offset of the source packet
+    std::uint64_t trailingBytes = 0;           // bytes after the last whole source packet (not read)
+    std::uint64_t trailingOffset = 0;
+
+    static constexpr std::size_t kMaxReportedOffsets = 8;
+};
+
+// The log lines that report a run's input problems (empty when there were none).
+std::vector<std::string> demuxProblems(const DemuxResult& r);
+
+// Demultiplexes a stream held in memory (a partial last packet included)
+// into out, which it replaces.
+DemuxResult demuxBuffer(std::span<const std::uint8_t> stream, Bytes& out, const DemuxJob& job);
+
+// Demultiplexes a stream file into out, which it replaces. Throws IoError
+// when the file cannot be opened or read.
+DemuxResult demuxToMemory(const std::filesystem::path& stream, Bytes& out, const DemuxJob& job);
+
+// Demultiplexes a stream file into the file output. The bytes go to a
+// temporary file beside output, which replaces output only when the run
+// completes: after a cancel or a failure output is as it was before (absent,
+// or the previous file). Throws IoError when a file cannot be opened, read,
+// written or renamed.
+DemuxResult demuxToFile(const std::filesystem::path& stream, const std::filesystem::path& output,
+                        const DemuxJob& job);
+
+// The temporary menu file of the menu loader: "Navora_MENU.tmp" in the
+// system's temporary folder.
+std::filesystem::path menuTempFile();
+
+// The menu loader's extraction: the IG stream of pid in the .mnu form, into
+// memory (mnu is replaced).
+DemuxResult demuxMenu(const std::filesystem::path& stream, std::uint16_t pid, Bytes& mnu, CancelToken* token = nullptr,
+                      Log* log = nullptr);
+
+// The same into menuTempFile(), which is replaced only by a complete run.
+DemuxResult demuxMenuToTempFile(const std::filesystem::path& stream, std::uint16_t pid, CancelToken* token = nullptr,
+                                Log* log = nullptr);
+
+// The per-PES log line of the SUP and .mnu forms: "000359D0, 00000000 :
+// 0:00:02.440, 0:00:00.000   18   0A1B2C3D" (PTS and DTS in hex and as times,
+// the segment type, the TP_extra_header). segmentType < 0 prints "--" (the
+// payload starts in the next packet).
+std::string pesLogLine(std::uint32_t pts, std::uint32_t dts, int segmentType, const std::uint8_t* tpExtraHeader);
+
+// A 90 kHz time as "h:mm:ss.zzz".
+std::string pesTimeText(std::uint32_t ticks90k);
+
+}  // namespace navora

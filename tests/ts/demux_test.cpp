@@ -1,0 +1,409 @@
+// The demultiplexer on small hand-built streams: the four output forms, the
+// PES start and continuation rules, the SUP time base, damaged input, cancel
+// and the file output.
+
+#include "core/errors.h"
+#include "core/logviews.h"
+#include "support/testsupport.h"
+#include "ts/demux.h"
+#include "ts/sourcepacket.h"
+#include "packets.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace navora;
+using namespace navora::test;
+
+namespace {
+
+Bytes run(const Bytes& stream, std::uint16_t pid, DemuxForm form, DemuxResult* result = nullptr,
+          CancelToken* token = nullptr, Log* log = nullptr) {
+    Bytes out;
+    const DemuxResult r = demuxBuffer(stream, out, DemuxJob{pid, form, token, log});
+    if (result) *result = r;
+    return out;
+}
+
+Bytes record(const char* magic, std::uint32_t pts, std::uint32_t dts, const Bytes& payload) {
+    const auto h = recordHeaderBytes({{magic[0], magic[1]}, pts, dts});
+    return cat({Bytes(h.begin(), h.end()), payload});
+}
+
+// Payload bytes of a PES packet as transport payloads: everything after the
+// packets of the stream that carries it.
+Bytes segment(std::uint8_t type, std::size_t length, std::uint8_t fill) {
+    return cat({Bytes{type, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)},
+                ramp(length, fill)});
+}
+
+constexpr std::uint64_t kVideoPts = 900000;  // 10 s
+
+}  // namespace
+
+TEST(Demux, FourFormsOfOneStream) {
+    // A stray continuation of the PG PID before its first PES start, the
+    // primary video's first PES (the SUP time base), three PG PES packets: one
+    // with a PTS, one with PTS and DTS over two packets, one without time
+    // stamps; packets of other PIDs and a null packet between them.
+    const Bytes stray = ramp(184, 0x40);
+    const Bytes a = segment(0x18, 3, 1), b = segment(0x15, 290, 7), c = segment(0x80, 0, 0);
+    const PesSpec pa{0xBD, kVideoPts + 219600}, pb{0xBD, kVideoPts + 450000, kVideoPts + 440000}, pc{0xBD};
+    const Bytes pesA = pesPacket(pa, a), pesB = pesPacket(pb, b), pesC = pesPacket(pc, c);
+    const Bytes stream = cat({
+        sourcePacket({0x1200}, stray),
+        packetize(0x1011, pesPacket({0xE0, kVideoPts}, ramp(500))),
+        sourcePacket({0x1100, true}, ramp(184)),
+        packetize(0x1200, pesA, 0x0A1B2C3D),
+        sourcePacket({kNullPid}, ramp(184)),
+        packetize(0x1200, pesB),
+        packetize(0x1200, pesC),
+    });
+    const struct {
+        DemuxForm form;
+        Bytes expected;
+    } cases[] = {
+        {DemuxForm::Elementary, cat({a, b, c})},
+        {DemuxForm::Pes, cat({stray, pesA, pesB, pesC})},
+        {DemuxForm::Sup, cat({record("PG", 219600, 0, a), record("PG", 450000, 440000, b),
+                              record("PG", 450000, 440000, c)})},
+        {DemuxForm::Menu, cat({record("IG", kVideoPts + 219600, 0, a),
+                               record("IG", kVideoPts + 450000, kVideoPts + 440000, b),
+                               record("IG", kVideoPts + 450000, kVideoPts + 440000, c)})},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(static_cast<int>(tc.form));
+        RecordingLogView view;
+        Log log;
+        log.setView(&view);
+        DemuxResult r;
+        EXPECT_EQ(run(stream, 0x1200, tc.form, &r, nullptr, &log), tc.expected);
+        EXPECT_EQ(r.packets, stream.size() / 192);
+        EXPECT_EQ(r.savedPackets, 5u);
+        EXPECT_FALSE(r.cancelled);
+        EXPECT_TRUE(demuxProblems(r).empty());
+        // One log line per PES packet with a time stamp, in the record forms only.
+        const auto lines = view.plainLines();
+        if (tc.form == DemuxForm::Sup) {
+            ASSERT_EQ(lines.size(), 2u);
+            EXPECT_EQ(lines[0], "000359D0, 00000000 : 0:00:02.440, 0:00:00.000   18   0A1B2C3D");
+            EXPECT_EQ(lines[1], "0006DDD0, 0006B6C0 : 0:00:05.000, 0:00:04.888   15   00000000");
+        } else if (tc.form == DemuxForm::Menu) {
+            ASSERT_EQ(lines.size(), 2u);
+            EXPECT_EQ(lines[0].substr(0, 34), "00111570, 00000000 : 0:00:12.440, ");
+        } else {
+            EXPECT_TRUE(lines.empty());
+        }
+    }
+}
+
+TEST(Demux, SupTimeBaseIsTheFirstTimedVideoPesStart) {
+    // A PG segment before any video keeps its absolute PTS; a video PES start
+    // without PTS and one of another PID do not set the base; a segment that
+    // is earlier than the base wraps in 32 bits.
+    const Bytes s = segment(0x16, 2, 9);
+    const Bytes stream = cat({
+        packetize(0x1200, pesPacket({0xBD, 1000}, s)),
+        packetize(0x1011, pesPacket({0xE0}, ramp(10))),
+        packetize(0x1B00, pesPacket({0xE0, 5000}, ramp(10))),
+        packetize(0x1011, pesPacket({0xE0, 3000, 2000}, ramp(10))),
+        packetize(0x1200, pesPacket({0xBD, 4000}, s)),
+        packetize(0x1011, pesPacket({0xE0, 9000}, ramp(10))),
+        packetize(0x1200, pesPacket({0xBD, 2999}, s)),
+        // A 33-bit PTS keeps its low 32 bits.
+        packetize(0x1200, pesPacket({0xBD, (std::uint64_t{1} << 32) + 3001}, s)),
+    });
+    EXPECT_EQ(run(stream, 0x1200, DemuxForm::Sup),
+              cat({record("PG", 1000, 0, s), record("PG", 1000, 0, s), record("PG", 0xFFFFFFFF, 0, s),
+                   record("PG", 1, 0, s)}));
+}
+
+TEST(Demux, PesPacketsSpanningPacketsWithAdaptationFields) {
+    // Payloads of 5 and 400 bytes; transport payloads shortened by adaptation
+    // fields in the first, middle and last packets; a PES header with extra
+    // stuffing bytes; an adaptation-only packet of the PID in between.
+    const Bytes p1 = ramp(5, 0x10), p2 = ramp(400, 0x20);
+    const Bytes pes1 = pesPacket({0xFD, 1234, std::nullopt, 3}, p1);
+    const Bytes pes2 = pesPacket({0xFD, 5678}, p2);
+    auto chunk = [&](std::size_t from, std::size_t n) {
+        return Bytes(pes2.begin() + static_cast<std::ptrdiff_t>(from),
+                     pes2.begin() + static_cast<std::ptrdiff_t>(from + n));
+    };
+    const std::size_t first = 150, second = 184, third = pes2.size() - first - second;
+    ASSERT_LT(third, 184u);
+    const Bytes stream = cat({
+        sourcePacket({0x1100, true}, pes1),
+        sourcePacket({0x1100, true}, chunk(0, first)),
+        sourcePacket({0x1100, false, 0, 0x47, false, 183}),  // adaptation field only
+        sourcePacket({0x1100}, chunk(first, second)),
+        sourcePacket({0x1101, true}, ramp(184)),
+        sourcePacket({0x1100}, chunk(first + second, third)),
+    });
+    EXPECT_EQ(run(stream, 0x1100, DemuxForm::Elementary), cat({p1, p2}));
+    EXPECT_EQ(run(stream, 0x1100, DemuxForm::Pes), cat({pes1, pes2}));
+}
+
+TEST(Demux, UnboundedPesPacketRunsToTheNextUnitStart) {
+    // A video PES packet with PES_packet_length 0 over four packets; a
+    // continuation whose payload happens to begin like a PES header is data;
+    // the next unit start ends it.
+    const Bytes look = cat({Bytes{0, 0, 1, 0xE0, 0, 0}, ramp(178, 0x33)});
+    const Bytes body = cat({ramp(170), look, ramp(200, 0x90)});  // look fills the second packet
+    const Bytes open = pesPacket({0xE0, 90000, std::nullopt, 0, 0}, body);
+    const Bytes next = pesPacket({0xE0, 93003}, ramp(20, 0x55));
+    const Bytes stream = cat({packetize(0x1011, open), packetize(0x1011, next)});
+    ASSERT_EQ(stream.size(), 5u * 192);
+    EXPECT_EQ(run(stream, 0x1011, DemuxForm::Elementary), cat({body, ramp(20, 0x55)}));
+}
+
+TEST(Demux, PacketsBeforeTheFirstPesStartAndHeaderlessPesAreDropped) {
+    // Continuations before any PES start; a padding PES (no optional header)
+    // over two packets: neither is part of the elementary stream. A packet
+    // whose adaptation_field_length leaves no room for a payload is ignored.
+    const Bytes data = ramp(30, 0x70);
+    const Bytes stream = cat({
+        sourcePacket({0x1100}, ramp(184)),
+        sourcePacket({0x1100}, ramp(100)),
+        packetize(0x1100, cat({Bytes{0, 0, 1, 0xBE, 0x01, 0x2C}, ramp(300, 0x11)})),
+        packetize(0x1100, pesPacket({0xFD, 3600}, data)),
+        sourcePacket({0x1100, false, 0, 0x47, true, 250}),
+    });
+    for (const DemuxForm form : {DemuxForm::Elementary, DemuxForm::Sup, DemuxForm::Menu}) {
+        SCOPED_TRACE(static_cast<int>(form));
+        const Bytes out = run(stream, 0x1100, form);
+        ASSERT_GE(out.size(), data.size());
+        EXPECT_EQ(out.size(), data.size() + (form == DemuxForm::Elementary ? 0 : 10));
+        EXPECT_TRUE(std::equal(data.begin(), data.end(), out.end() - 30));
+    }
+    // The PES form writes every transport payload of the PID.
+    DemuxResult r;
+    EXPECT_EQ(run(stream, 0x1100, DemuxForm::Pes, &r).size(), 184u + 100 + 306 + 44);
+    EXPECT_EQ(r.savedPackets, 6u);
+}
+
+TEST(Demux, DamagedInputIsReportedAndNeverReadPastAPacket) {
+    // 700 packets of PID 0x1100, each one whole PES packet of 10 bytes.
+    auto pes = [](std::size_t i) { return pesPacket({0xFD}, ramp(10, static_cast<std::uint8_t>(i))); };
+    Bytes stream;
+    for (std::size_t i = 0; i < 700; ++i) {
+        const Bytes p = sourcePacket({0x1100, true}, pes(i));
+        stream.insert(stream.end(), p.begin(), p.end());
+    }
+    stream[10 * 192 + 4] = 0x48;   // bad sync: packets 10..340 are skipped
+    stream[400 * 192 + 4] = 0x00;  // and 400..681
+    // Packet 690: a PES header whose data length reaches past the packet.
+    stream[690 * 192 + 192 - 19 + 8] = 200;
+    stream.insert(stream.end(), 100, 0x47);  // a partial last packet
+
+    DemuxResult r;
+    const Bytes out = run(stream, 0x1100, DemuxForm::Elementary, &r);
+    Bytes expected;
+    for (std::size_t i = 0; i < 700; ++i)
+        if (i < 10 || (i >= 341 && i < 400) || (i >= 682 && i != 690)) {
+            const Bytes p = ramp(10, static_cast<std::uint8_t>(i));
+            expected.insert(expected.end(), p.begin(), p.end());
+        }
+    EXPECT_EQ(out, expected);
+    EXPECT_EQ(r.packets, 11u + 60 + 18);  // a packet with a bad sync byte counts
+    EXPECT_EQ(r.badSyncBlocks, 2u);
+    EXPECT_EQ(r.badSyncOffsets, (std::vector<std::uint64_t>{10 * 192 + 4, 400 * 192 + 4}));
+    EXPECT_EQ(r.cutPesOffsets, (std::vector<std::uint64_t>{690 * 192}));
+    EXPECT_EQ(r.trailingBytes, 100u);
+    EXPECT_EQ(r.trailingOffset, 700u * 192);
+    const auto lines = demuxProblems(r);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "Bad sync byte at offset 1924 ($00000784): the rest of its block of 341 source packets "
+                        "was skipped.");
+    EXPECT_EQ(lines[2], "The PES header in the source packet at offset 132480 ($00020580) does not fit in the "
+                        "packet: its PES packet was skipped.");
+    EXPECT_EQ(lines[3], "The last 100 bytes, from offset 134400 ($00020D00), are not a whole source packet and "
+                        "were not read.");
+
+    // A file of less than one packet, and an empty one.
+    EXPECT_TRUE(run(Bytes(191, 0x47), 0x1100, DemuxForm::Pes, &r).empty());
+    EXPECT_EQ(r.trailingBytes, 191u);
+    EXPECT_TRUE(run({}, 0x1100, DemuxForm::Pes, &r).empty());
+    EXPECT_TRUE(demuxProblems(r).empty());
+}
+
+namespace {
+
+// 1,000 packets: one video packet, then PES packets of PID 0x1100 with a PTS
+// and 500 payload bytes (three packets each).
+struct CancelFixture {
+    Bytes stream;
+    std::vector<std::size_t> starts;  // packet index of each PES start
+    CancelFixture() {
+        stream = sourcePacket({0x1011}, ramp(184));
+        std::uint8_t n = 0;
+        while (stream.size() < 1000 * 192) {
+            starts.push_back(stream.size() / 192);
+            const Bytes p = packetize(0x1100, pesPacket({0xFD, 1000u + n}, ramp(500, n)));
+            ++n;
+            stream.insert(stream.end(), p.begin(), p.end());
+        }
+    }
+};
+
+}  // namespace
+
+namespace {
+
+// A log surface that cancels the run when the first line arrives.
+struct CancellingView : LogView {
+    explicit CancellingView(CancelToken& t) : token(t) {}
+    void appendLine(const MarkedLine&) override { token.cancel(); }
+    CancelToken& token;
+};
+
+}  // namespace
+
+TEST(Demux, CancelStopsAtTheNextPesStartOrBlockEnd) {
+    const CancelFixture f;
+    // Cancelled while the first PES packet is written (its log line): the
+    // next PES start (packet 4) ends the run, the PES packet is whole.
+    CancelToken token;
+    CancellingView view(token);
+    Log log;
+    log.setView(&view);
+    DemuxResult r;
+    EXPECT_EQ(run(f.stream, 0x1100, DemuxForm::Menu, &r, &token, &log), record("IG", 1000, 0, ramp(500, 0)));
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(r.packets, 5u);
+
+    // Cancelled at the end of the first block (341 packets): the run stops
+    // there, in every form, whether a PES packet is open or not.
+    int polls = 0;
+    token.reset();
+    token.poll = [&] {
+        if (++polls == 1) token.cancel();
+    };
+    ASSERT_EQ(f.starts[113], 340u);
+    for (const DemuxForm form : {DemuxForm::Elementary, DemuxForm::Pes}) {
+        polls = 0;
+        token.reset();
+        const Bytes out = run(f.stream, 0x1100, form, &r, &token);
+        EXPECT_TRUE(r.cancelled);
+        EXPECT_EQ(polls, 1);
+        EXPECT_EQ(r.packets, 341u);
+        EXPECT_EQ(r.savedPackets, 340u);
+        EXPECT_EQ(out.size(), form == DemuxForm::Pes ? 113u * 514 + 184 : 113u * 500 + 170);
+    }
+
+    // Cancelled before the run: nothing is written.
+    token.reset();
+    token.cancel();
+    EXPECT_TRUE(run(f.stream, 0x1100, DemuxForm::Sup, &r, &token).empty());
+    EXPECT_TRUE(r.cancelled);
+}
+
+TEST(DemuxFile, WindowsOfAFileGiveTheSameOutputAsMemory) {
+    // 140,000 packets: more than two mapped windows, with a bad sync byte in
+    // the block that straddles the first window boundary (packets 65,472-65,812).
+    Bytes stream;
+    stream.reserve(140000 * 192 + 50);
+    const Bytes video = sourcePacket({0x1011}, ramp(184));
+    for (std::size_t i = 0; stream.size() < 140000 * 192;) {
+        const Bytes p = i % 7 == 0 ? packetize(0x1100, pesPacket({0xFD, i * 100}, ramp(250, static_cast<std::uint8_t>(i))))
+                                   : video;
+        stream.insert(stream.end(), p.begin(), p.end());
+        i += p.size() / 192;
+    }
+    stream.resize(140000 * 192);
+    stream[65530 * 192 + 4] = 0x11;
+    stream.insert(stream.end(), 50, 0);
+    TempDir tmp;
+    writeFile(tmp / "s.m2ts", stream);
+
+    std::vector<Progress> seen;
+    CancelToken token;
+    token.progress = [&](const Progress& p) { seen.push_back(p); };
+    const DemuxJob job{0x1100, DemuxForm::Elementary, &token};
+    Bytes inMemory, viaMap;
+    const DemuxResult a = demuxBuffer(stream, inMemory, job);
+    const DemuxResult b = demuxToMemory(tmp / "s.m2ts", viaMap, job);
+    const DemuxResult c = demuxToFile(tmp / "s.m2ts", tmp / "out.aus", job);
+    EXPECT_EQ(inMemory, viaMap);
+    EXPECT_EQ(readFile(tmp / "out.aus"), inMemory);
+    for (const DemuxResult* r : {&a, &b, &c}) {
+        EXPECT_EQ(r->packets, 140000u - (65812 - 65530));  // the bad packet counts
+        EXPECT_EQ(r->badSyncOffsets, (std::vector<std::uint64_t>{65530 * 192 + 4}));
+        EXPECT_EQ(r->trailingBytes, 50u);
+        EXPECT_EQ(r->bytesWritten, inMemory.size());
+    }
+    // Progress every 32,768 packets of each run, out of the whole packets of the file.
+    ASSERT_EQ(seen.size(), 3u * 4);
+    EXPECT_EQ(seen[0].done, 32768u);
+    EXPECT_EQ(seen[3].done, 4u * 32768);
+    EXPECT_EQ(seen[3].total, 140000u);
+    EXPECT_EQ(seen[3].percent(), 93);
+}
+
+TEST(DemuxFile, CancelledOrFailedExportLeavesNoPartialOutput) {
+    const CancelFixture f;
+    TempDir tmp;
+    writeFile(tmp / "s.m2ts", f.stream);
+    writeFile(tmp / "old.aus", Bytes{1, 2, 3});
+    CancelToken token;
+    token.poll = [&] { token.cancel(); };
+    for (const char* name : {"new.aus", "old.aus"}) {
+        const DemuxResult r = demuxToFile(tmp / "s.m2ts", tmp / name, DemuxJob{0x1100, DemuxForm::Elementary, &token});
+        EXPECT_TRUE(r.cancelled);
+    }
+    EXPECT_FALSE(fs::exists(tmp / "new.aus"));
+    EXPECT_EQ(readFile(tmp / "old.aus"), (Bytes{1, 2, 3}));
+    // Failures: a missing stream, an output folder that does not exist, the
+    // stream itself as the output.
+    EXPECT_THROW(demuxToFile(tmp / "none.m2ts", tmp / "x.aus", DemuxJob{0x1100}), IoError);
+    EXPECT_THROW(demuxToFile(tmp / "s.m2ts", tmp / "no" / "x.aus", DemuxJob{0x1100}), IoError);
+    EXPECT_THROW(demuxToFile(tmp / "s.m2ts", tmp / "." / "s.m2ts", DemuxJob{0x1100}), IoError);
+    EXPECT_EQ(readFile(tmp / "s.m2ts"), f.stream);
+    // Nothing but the three files is left in the folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 2);
+    // A stream without the PID gives an empty file.
+    const DemuxResult r = demuxToFile(tmp / "s.m2ts", tmp / "empty.sup", DemuxJob{0x1200, DemuxForm::Sup});
+    EXPECT_EQ(r.savedPackets, 0u);
+    EXPECT_TRUE(fs::exists(tmp / "empty.sup"));
+    EXPECT_EQ(fs::file_size(tmp / "empty.sup"), 0u);
+}
+
+TEST(DemuxFile, MenuFormIntoMemoryAndTheTemporaryMenuFile) {
+    const Bytes seg = segment(0x18, 40, 3);
+    const Bytes stream = packetize(0x1400, pesPacket({0xBD, 90090000, 90000000}, seg));
+    TempDir tmp;
+    writeFile(tmp / "m.m2ts", stream);
+    Bytes mnu;
+    EXPECT_EQ(demuxMenu(tmp / "m.m2ts", 0x1400, mnu).savedPackets, 1u);
+    EXPECT_EQ(mnu, record("IG", 90090000, 90000000, seg));
+    EXPECT_EQ(menuTempFile().filename(), "Navora_MENU.tmp");
+    demuxMenuToTempFile(tmp / "m.m2ts", 0x1400);
+    EXPECT_EQ(readFile(menuTempFile()), mnu);
+    fs::remove(menuTempFile());
+}
+
+TEST(DemuxFile, AWriteThatFailsMidwayLeavesNoFile) {
+    // 3 MB of output against a file size limit of 1 MB: the background
+    // writer's failure reaches the caller, and nothing is left behind.
+    Bytes stream;
+    const Bytes p = packetize(0x1100, pesPacket({0xFD}, ramp(170)));
+    for (int i = 0; i < 18000; ++i) stream.insert(stream.end(), p.begin(), p.end());
+    TempDir tmp;
+    writeFile(tmp / "s.m2ts", stream);
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1 << 20;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    try {
+        demuxToFile(tmp / "s.m2ts", tmp / "out.aus", DemuxJob{0x1100});
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_NE(std::string(e.what()).find("Cannot write "), std::string::npos) << e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 1);
+}
