@@ -149,6 +149,14 @@ EditResult blankObjectCommand(TMOBJ& m, std::size_t object, std::size_t line) {
     return onObject(m, object, [&](TCommands& l) { return blankcmd(l, line); });
 }
 
+bool setObjectCommand(TMOBJ& m, std::size_t object, std::size_t line, const TCommand& c) {
+    if (object >= m.mobjs.objects.size()) return false;
+    TCommands& list = m.mobjs.objects[object].commands;
+    if (line >= list.size() || list[line] == c) return false;
+    list[line] = c;
+    return true;
+}
+
 // --- Composer ---
 
 const std::vector<std::string>& operandTypeNames() {

@@ -81,6 +81,8 @@ void setTitlePlaybackType(TTitle& t, int listIndex) { t.playback_type = static_c
 
 void setTitleBdjoName(TTitle& t, const std::string& name) { t.bdjo_file_name = name.substr(0, 5); }
 
+void setTitleObject(TTitle& t, std::uint16_t object) { t.mobj_id_ref = object; }
+
 TIndexEntry& indexEntry(TINDX& x, IndexEntryKind kind) {
     return kind == IndexEntryKind::FirstPlayback ? x.indexes.first_playback : x.indexes.top_menu;
 }
@@ -101,6 +103,12 @@ void setEntryOn(TINDX& x, IndexEntryKind kind, bool on, std::optional<std::uint1
 
 void setEntryType(TINDX& x, IndexEntryKind kind, int listIndex) {
     indexEntry(x, kind).object_type = static_cast<std::uint8_t>(listIndex + 1);
+}
+
+void setEntryObject(TINDX& x, IndexEntryKind kind, std::uint16_t object) { indexEntry(x, kind).mobj_id_ref = object; }
+
+void setEntryPlaybackType(TINDX& x, IndexEntryKind kind, std::uint8_t type) {
+    indexEntry(x, kind).playback_type = static_cast<std::uint8_t>(type & 3u);
 }
 
 void setContentProvider(TINDX& x, const std::string& text) { x.content_provider = text.substr(0, 32); }

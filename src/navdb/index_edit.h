@@ -48,6 +48,8 @@ int accessTypeListIndex(std::uint8_t accessType);
 void setTitlePlaybackType(TTitle& title, int listIndex);
 // The BD-J file name, cut to 5 characters.
 void setTitleBdjoName(TTitle& title, const std::string& name);
+// The movie object an HDMV title plays.
+void setTitleObject(TTitle& title, std::uint16_t object);
 
 // ---- First Playback and Top Menu --------------------------------------------
 
@@ -66,6 +68,10 @@ inline bool entryIsOn(const TIndexEntry& e) { return e.mobj_id_ref != kNoObject;
 void setEntryOn(TINDX& index, IndexEntryKind kind, bool on, std::optional<std::uint16_t> selectedObject);
 // The type box: object type := list index + 1.
 void setEntryType(TINDX& index, IndexEntryKind kind, int listIndex);
+// The movie object of an entry (a reference other than 0xFFFF switches it on).
+void setEntryObject(TINDX& index, IndexEntryKind kind, std::uint16_t object);
+// The playback type of an entry (0..3).
+void setEntryPlaybackType(TINDX& index, IndexEntryKind kind, std::uint8_t type);
 
 // ---- Content provider ---------------------------------------------------------
 

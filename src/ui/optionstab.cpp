@@ -54,7 +54,7 @@ void RadioGroup::setItemIndex(int index) {
 
 // ---------------------------------------------------------------------------
 
-OptionsTab::OptionsTab(QWidget* parent) : QWidget(parent) {
+OptionsTab::OptionsTab(QWidget* parent) : TabPage(parent) {
     folderChooser = [this](const QString& title, const QString& start) {
         return chooseFolderWithDialog(this, title, start);
     };

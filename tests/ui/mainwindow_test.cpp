@@ -8,6 +8,7 @@
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
 #include "ui/qtlogview.h"
+#include "ui/runcontroller.h"
 #include "ui/statustab.h"
 #include "ui/tfmain.h"
 #include "ui/widgets.h"
@@ -265,21 +266,21 @@ void MainWindowTest::readWaitsWhileAProgramRuns() {
     QVERIFY(w.optionsTab()->autoRead());
     // Object 0 becomes a GoTo to itself.
     w.workspace().mobj.mobjs.objects.at(0).commands = {TCommand{{0x20810000, 0, 0}}};
-    w.mobjView()->setObjectSG(0);
-    QVERIFY(w.execPanel()->bStart()->isEnabled());
+    w.bdmvTab()->mobjView()->setObjectSG(0);
+    QVERIFY(w.run()->execPanel()->bStart()->isEnabled());
 
     w.bdmvTab()->folderChooser = [&](const QString&, const QString&) { return QString::fromStdString(disc.string()); };
     QSignalSpy read(&w, &TfMain::workspaceRead);
     bool running = false;
     QTimer::singleShot(100, &w, [&] {
-        running = w.programRunning();
+        running = w.run()->running();
         w.bdmvTab()->bbOpenDir()->click();
         w.bCancel()->click();
     });
     QTimer::singleShot(20000, &w, [] { mainLog().cancelFlag = true; });  // a broken Cancel fails, not hangs
-    w.execPanel()->bStart()->click();
+    w.run()->execPanel()->bStart()->click();
     QVERIFY(running);
-    QVERIFY(!w.programRunning());
+    QVERIFY(!w.run()->running());
     QCOMPARE(read.count(), 0);
     QCOMPARE(w.workspace().mobj.mobjs.objects.at(0).commands.size(), std::size_t{1});
     // Once the program has ended, Read works again.

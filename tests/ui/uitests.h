@@ -74,3 +74,11 @@ private slots:
     void registerPanelStoresAndShows();
     void resetAndDumpsUseOptions();
 };
+
+class UndoTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void undoAllGivesTheReadFilesRedoAllTheEdited();
+    void typingIntoOneFieldIsOneStep();
+};
