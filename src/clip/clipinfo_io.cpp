@@ -264,13 +264,7 @@ TCLPI readClipInfo(std::span<const std::uint8_t> data, const std::string& name) 
 
     if (x.ExtensionData_start_address != 0) {
         seekSection(in, x.ExtensionData_start_address, 24, "ExtensionData");
-        const std::size_t blockStart = in.pos();
-        ReadExtensionData(in, x.ExtensionData);
-        const std::uint64_t declared = std::uint64_t{x.ExtensionData.length} + 4;
-        if (declared > in.size() - blockStart)
-            throw FormatError(name, blockStart,
-                              fmt::format("ExtensionData block cut short: {} bytes declared, {} present", declared,
-                                          in.size() - blockStart));
+        ReadWholeExtensionData(in, x.ExtensionData);
     }
     return x;
 }

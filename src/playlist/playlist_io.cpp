@@ -569,13 +569,7 @@ TMPLS readPlaylist(std::span<const std::uint8_t> data, const std::string& name) 
     }
     *room = r.seekSection(extStart, "ExtensionData",
                           m.PlayListMark_start_address != 0 ? "PlayListMark section" : "PlayList");
-    const std::size_t blockStart = in.pos();
-    ReadExtensionData(in, m.ExtensionData);
-    const std::uint64_t declared = std::uint64_t{m.ExtensionData.length} + 4;
-    if (declared > in.size() - blockStart)
-        throw FormatError(name, blockStart,
-                          fmt::format("ExtensionData block cut short: {} bytes declared, {} present", declared,
-                                      in.size() - blockStart));
+    ReadWholeExtensionData(in, m.ExtensionData);
     return m;
 }
 

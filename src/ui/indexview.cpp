@@ -60,6 +60,32 @@ void setIndex(QComboBox* box, int index) {
     box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
 }
 
+// The values the boxes list, in list order. A box shows a value by its
+// name, so that access type 1 shows as "Permitted" and values without a
+// name show no entry.
+constexpr ObjectType kObjectTypes[] = {ObjectType::HDMV, ObjectType::BDJ};
+constexpr AccessType kAccessTypes[] = {AccessType::Permitted, AccessType::Prohibited1, AccessType::Prohibited2};
+constexpr PlaybackType kPlaybackTypes[] = {PlaybackType::Movie, PlaybackType::Interactive};
+
+template <class T, std::size_t N>
+QStringList itemsOf(const T (&values)[N], std::string (*name)(T)) {
+    QStringList out;
+    for (T v : values) out << QString::fromStdString(name(v));
+    return out;
+}
+
+template <class T, std::size_t N>
+std::optional<T> valueOf(const T (&values)[N], int item) {
+    if (item < 0 || static_cast<std::size_t>(item) >= N) return std::nullopt;
+    return values[item];
+}
+
+template <class T>
+void showValue(QComboBox* box, T value, std::string (*name)(T)) {
+    const QString text = QString::fromStdString(name(value));
+    setIndex(box, text.isEmpty() ? -1 : box->findText(text));
+}
+
 QToolButton* smallButton(const QString& text, const char* name, const QString& hint, QWidget* parent) {
     auto* b = new QToolButton(parent);
     b->setText(text);
@@ -117,9 +143,9 @@ IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     cbTitlePBT_ = combo("cbTitlePBT", QStringLiteral("Title playback type"), title, 9);
     cbTitleOID_ = combo("cbTitleOID", QStringLiteral("Title object id"), title, 3);
     cbTitleFN_ = combo("cbTitleFN", QStringLiteral("BD-J object filename"), title, 5);
-    setItems(cbTitleOT_, toList(objectTypeItems()));
-    setItems(cbTitleAT_, toList(accessTypeItems()));
-    setItems(cbTitlePBT_, toList(playbackTypeItems()));
+    setItems(cbTitleOT_, itemsOf(kObjectTypes, objectTypeName));
+    setItems(cbTitleAT_, itemsOf(kAccessTypes, accessTypeName));
+    setItems(cbTitlePBT_, itemsOf(kPlaybackTypes, playbackTypeName));
     tg->addWidget(caption(QStringLiteral("No."), title), 0, 0);
     tg->addWidget(caption(QStringLiteral("object t."), title), 0, 1);
     tg->addWidget(caption(QStringLiteral("title search"), title), 0, 2);
@@ -155,8 +181,8 @@ IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     cbTMtype_ = combo("cbTMtype", QStringLiteral("Top menu object type"), entries, 3);
     cbTMObject_ = combo("cbTMObject", QStringLiteral("Top menu movie object"), entries, 2);
     cbTMFile_ = combo("cbTMFile", QStringLiteral("Top menu BD-J object file"), entries, 4);
-    for (QComboBox* c : {cbFPBtype_, cbTMtype_}) setItems(c, toList(objectTypeItems()));
-    setItems(cbFPBTitlePBtype_, toList(playbackTypeItems()));
+    for (QComboBox* c : {cbFPBtype_, cbTMtype_}) setItems(c, itemsOf(kObjectTypes, objectTypeName));
+    setItems(cbFPBTitlePBtype_, itemsOf(kPlaybackTypes, playbackTypeName));
     const int interactive = cbFPBTitlePBtype_->fontMetrics().horizontalAdvance(QStringLiteral("Interactive"));
     cbFPBTitlePBtype_->setMinimumWidth(interactive + 26);
     for (QCheckBox* c : {cbFPBon_, cbTMon_}) c->setEnabled(false);
@@ -387,7 +413,7 @@ void IndexView::enableTitleBoxes() {
     cbTitlePBT_->setEnabled(any);
     cbTitleOT_->setEnabled(any && !ws().bdjObjects.empty());
     const TTitle* t = chosenTitle();
-    const bool hdmv = t && t->object_type == 1;
+    const bool hdmv = t && t->object_type == ObjectType::HDMV;
     cbTitleOID_->setEnabled(any && t && hdmv);
     cbTitleFN_->setEnabled(any && t && !hdmv);
 }
@@ -397,12 +423,13 @@ void IndexView::showTitleFields(std::size_t i) {
     if (i >= titles.size()) return;
     const TTitle& t = titles[i];
     setIndex(cbTitleNo_, static_cast<int>(i));
-    setIndex(cbTitleOT_, t.object_type - 1);
-    setIndex(cbTitleAT_, accessTypeListIndex(t.access_type));
-    setIndex(cbTitlePBT_, t.playback_type);
-    setIndex(cbTitleOID_, t.object_type == 1 ? t.mobj_id_ref : -1);
+    const bool hdmv = t.object_type == ObjectType::HDMV;
+    showValue(cbTitleOT_, t.object_type, objectTypeName);
+    showValue(cbTitleAT_, t.access_type, accessTypeName);
+    showValue(cbTitlePBT_, t.playback_type, playbackTypeName);
+    setIndex(cbTitleOID_, hdmv ? t.mobj_id_ref : -1);
     // A name the BD-J list lacks shows no entry rather than another title's file.
-    if (t.object_type != 1) setIndex(cbTitleFN_, cbTitleFN_->findText(QString::fromStdString(t.bdjo_file_name)));
+    if (!hdmv) setIndex(cbTitleFN_, cbTitleFN_->findText(QString::fromStdString(t.bdjo_file_name)));
     enableTitleBoxes();
 }
 
@@ -421,7 +448,7 @@ void IndexView::sgTitlesClick() {
     const auto i = static_cast<std::size_t>(range->first);
     showTitleFields(i);
     const TTitle& t = titles[i];
-    if (t.object_type == 1 && ws().mobjLoaded && t.mobj_id_ref < ws().mobj.mobjs.objects.size())
+    if (t.object_type == ObjectType::HDMV && ws().mobjLoaded && t.mobj_id_ref < ws().mobj.mobjs.objects.size())
         emit showObject(t.mobj_id_ref);
 }
 
@@ -469,19 +496,22 @@ void IndexView::editTitle(const QString& name, const char* field, const std::fun
 }
 
 void IndexView::cbTitleOTChange(int index) {
-    if (index < 0) return;
-    editTitle(QStringLiteral("Change title object type"), "object", [&](TTitle& t) { setTitleObjectType(t, index); });
+    const auto type = valueOf(kObjectTypes, index);
+    if (!type) return;
+    editTitle(QStringLiteral("Change title object type"), "object", [&](TTitle& t) { setTitleObjectType(t, *type); });
 }
 
 void IndexView::cbTitleATChange(int index) {
-    if (index < 0) return;
-    editTitle(QStringLiteral("Change title search"), "access", [&](TTitle& t) { setTitleAccessType(t, index); });
+    const auto type = valueOf(kAccessTypes, index);
+    if (!type) return;
+    editTitle(QStringLiteral("Change title search"), "access", [&](TTitle& t) { setTitleAccessType(t, *type); });
 }
 
 void IndexView::cbTitlePBTChange(int index) {
-    if (index < 0) return;
+    const auto type = valueOf(kPlaybackTypes, index);
+    if (!type) return;
     editTitle(QStringLiteral("Change title playback type"), "playback",
-              [&](TTitle& t) { setTitlePlaybackType(t, index); });
+              [&](TTitle& t) { setTitlePlaybackType(t, *type); });
 }
 
 void IndexView::cbTitleOIDChange(int index) {
@@ -521,11 +551,12 @@ void IndexView::showEntry(IndexEntryKind kind) {
         const QSignalBlocker block(b.on);
         b.on->setChecked(entryIsOn(e) || pending);
     }
-    setIndex(b.type, e.object_type - 1);
-    if (b.playbackType) setIndex(b.playbackType, e.playback_type);
+    const bool hdmv = e.object_type == ObjectType::HDMV;
+    showValue(b.type, e.object_type, objectTypeName);
+    if (b.playbackType) showValue(b.playbackType, e.playback_type, playbackTypeName);
     // An entry that is off keeps the list's choice: switching it on again takes that object.
-    if (e.object_type == 1 && entryIsOn(e)) setIndex(b.object, e.mobj_id_ref);
-    if (e.object_type != 1 && !e.bdjo_file_name.empty()) {
+    if (hdmv && entryIsOn(e)) setIndex(b.object, e.mobj_id_ref);
+    if (!hdmv && !e.bdjo_file_name.empty()) {
         // The entry's own file name is in its list even when the BDJO folder lacks it.
         const QString name = QString::fromStdString(e.bdjo_file_name);
         if (b.file->findText(name) < 0) {
@@ -544,8 +575,8 @@ void IndexView::entryEnableRule(IndexEntryKind kind) {
     b.on->setEnabled(loaded_);
     b.type->setEnabled(on && b.file->count() > 0);
     if (b.playbackType) b.playbackType->setEnabled(on);
-    b.object->setEnabled(on && e.object_type == 1);
-    b.file->setEnabled(on && e.object_type != 1);
+    b.object->setEnabled(on && e.object_type == ObjectType::HDMV);
+    b.file->setEnabled(on && e.object_type != ObjectType::HDMV);
 }
 
 void IndexView::entryOnClick(IndexEntryKind kind, bool on) {
@@ -566,10 +597,11 @@ void IndexView::entryOnClick(IndexEntryKind kind, bool on) {
 }
 
 void IndexView::entryTypeChange(IndexEntryKind kind, int index) {
-    if (!loaded_ || index < 0) return;
+    const auto type = valueOf(kObjectTypes, index);
+    if (!loaded_ || !type) return;
     doc_.apply(Document::Part::Index, QStringLiteral("Change %1 type").arg(entryName(kind)),
                [&](Workspace& ws) {
-                   setEntryType(ws.index, kind, index);
+                   setEntryType(ws.index, kind, *type);
                    return true;
                },
                entryKey(kind, "type"));
@@ -584,7 +616,7 @@ void IndexView::entryObjectChange(IndexEntryKind kind, int index) {
                    return true;
                },
                entryKey(kind, "object"));
-    if (indexEntry(ws().index, kind).object_type == 1) emit showObject(index);
+    if (indexEntry(ws().index, kind).object_type == ObjectType::HDMV) emit showObject(index);
 }
 
 void IndexView::cbFPBonClick(bool on) { entryOnClick(IndexEntryKind::FirstPlayback, on); }
@@ -595,10 +627,11 @@ void IndexView::cbTMtypeChange(int index) { entryTypeChange(IndexEntryKind::TopM
 void IndexView::cbTMObjectChange(int index) { entryObjectChange(IndexEntryKind::TopMenu, index); }
 
 void IndexView::cbFPBTitlePBtypeChange(int index) {
-    if (!loaded_ || index < 0) return;
+    const auto type = valueOf(kPlaybackTypes, index);
+    if (!loaded_ || !type) return;
     doc_.apply(Document::Part::Index, QStringLiteral("Change First Playback playback type"),
                [&](Workspace& ws) {
-                   setEntryPlaybackType(ws.index, IndexEntryKind::FirstPlayback, static_cast<std::uint8_t>(index));
+                   setEntryPlaybackType(ws.index, IndexEntryKind::FirstPlayback, *type);
                    return true;
                },
                entryKey(IndexEntryKind::FirstPlayback, "playback"));

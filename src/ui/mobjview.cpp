@@ -123,7 +123,7 @@ MobjView::MobjView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), 
     auto flagBox = [&](const char* name, const QString& caption, MobjFlag flag, int row) {
         auto* box = new QComboBox(objects);
         box->setObjectName(QLatin1String(name));
-        for (const std::string& item : mobjFlagItems(flag)) box->addItem(QString::fromStdString(item));
+        for (bool set : {false, true}) box->addItem(QString::fromStdString(mobjFlagName(flag, set)));
         box->setCurrentIndex(-1);
         box->setEnabled(false);
         box->setToolTip(caption);
@@ -376,9 +376,10 @@ void MobjView::showCurrentObject(bool report) {
         return;
     }
     const Tmobject& object = ws().mobj.mobjs.objects[*o];
-    cbResume_->setCurrentIndex(object.resume_intention_flag);
-    cbMenuCall_->setCurrentIndex(object.menu_call_mask);
-    cbTitleSearch_->setCurrentIndex(object.title_search_mask);
+    // The boxes list the clear value first.
+    cbResume_->setCurrentIndex(mobjFlag(object, MobjFlag::Resume) ? 1 : 0);
+    cbMenuCall_->setCurrentIndex(mobjFlag(object, MobjFlag::MenuCall) ? 1 : 0);
+    cbTitleSearch_->setCurrentIndex(mobjFlag(object, MobjFlag::TitleSearch) ? 1 : 0);
 
     const TCommands& list = object.commands;
     const bool has = !list.empty();
@@ -453,7 +454,7 @@ void MobjView::setFlag(MobjFlag flag, int index) {
     const auto f = static_cast<int>(flag);
     doc_.apply(Document::Part::MovieObjects, QStringLiteral("Change %1").arg(QLatin1String(names[f])),
                [&](Workspace& ws) {
-                   setMobjFlag(ws.mobj.mobjs.objects[*o], flag, index);
+                   setMobjFlag(ws.mobj.mobjs.objects[*o], flag, index == 1);
                    return true;
                },
                QStringLiteral("mobj/%1/flag/%2").arg(*o).arg(f));

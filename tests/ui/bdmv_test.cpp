@@ -397,7 +397,7 @@ void BdmvViewsTest::firstPlaybackAndTopMenuOnOff() {
     // First Playback off, Top Menu on the BD-J object 00001, title 3 on a BD-J object the folder lacks.
     TINDX x = readIndex(test::readFile(bdmv / "index.bdmv"), "index.bdmv");
     x.indexes.first_playback.mobj_id_ref = kNoObject;
-    x.indexes.top_menu.object_type = 2;
+    x.indexes.top_menu.object_type = ObjectType::BDJ;
     x.indexes.top_menu.bdjo_file_name = "00001";
     x.indexes.titles[2].bdjo_file_name = "00009";
     test::writeFile(bdmv / "index.bdmv", writeIndex(x));
@@ -433,7 +433,7 @@ void BdmvViewsTest::firstPlaybackAndTopMenuOnOff() {
     // A BD-J Top Menu turned into HDMV shows the object it will be written with.
     QVERIFY(v->cbTMFile()->isEnabled());
     emit v->cbTMtype()->activated(0);
-    QCOMPARE(ix.top_menu.object_type, std::uint8_t{1});
+    QCOMPARE(ix.top_menu.object_type, ObjectType::HDMV);
     QVERIFY(v->cbTMObject()->isEnabled());
     QCOMPARE(v->cbTMObject()->currentText(), QString::number(ix.top_menu.mobj_id_ref));
 
@@ -441,6 +441,34 @@ void BdmvViewsTest::firstPlaybackAndTopMenuOnOff() {
     v->selectTitle(2);
     QCOMPARE(v->sgTitles()->cell(2, 4), QString("00009"));
     QCOMPARE(v->cbTitleFN()->currentIndex(), -1);
+}
+
+void BdmvViewsTest::titleBoxesStoreTheirValues() {
+    Demo demo;
+    const fs::path bdmv = demo.root() / "BDMV";
+    // Title 1 with access type 1, which has no entry of its own.
+    TINDX x = readIndex(test::readFile(bdmv / "index.bdmv"), "index.bdmv");
+    x.indexes.titles[0].access_type = AccessType{1};
+    test::writeFile(bdmv / "index.bdmv", writeIndex(x));
+    Opened o(demo.root());
+    IndexView* v = o.index();
+    const TTitle& t = o.w.workspace().index.indexes.titles[0];
+    v->selectTitle(0);
+    QCOMPARE(v->cbTitleAT()->currentText(), QString("Permitted"));
+    QCOMPARE(v->sgTitles()->cell(0, 2), QString("Permitted"));
+
+    // The title search box stores 2 and 3 for its two Prohibited entries, 0 for Permitted.
+    const std::pair<Qt::Key, AccessType> steps[] = {{Qt::Key_Down, AccessType::Prohibited1},
+                                                   {Qt::Key_Down, AccessType::Prohibited2},
+                                                   {Qt::Key_Home, AccessType::Permitted}};
+    for (auto [key, stored] : steps) {
+        QTest::keyClick(v->cbTitleAT(), key);
+        QVERIFY(t.access_type == stored);
+        QCOMPARE(v->sgTitles()->cell(0, 2), QString::fromStdString(accessTypeName(stored)));
+    }
+    QTest::keyClick(v->cbTitlePBT(), Qt::Key_Down);
+    QVERIFY(t.playback_type == PlaybackType::Interactive);
+    QCOMPARE(v->sgTitles()->cell(0, 3), QString("Interactive"));
 }
 
 void BdmvViewsTest::composerEditsAreSaved() {

@@ -64,6 +64,7 @@ private slots:
     void progressWhileBuildingCommands();
     void titleInsertAndDeleteByKeys();
     void firstPlaybackAndTopMenuOnOff();
+    void titleBoxesStoreTheirValues();
     void composerEditsAreSaved();
     void gridKeysEditCommands();
     void doubleClickFollowsCommands();

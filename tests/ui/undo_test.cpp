@@ -98,7 +98,7 @@ void UndoTest::undoAllGivesTheReadFilesRedoAllTheEdited() {
     clickRow(titles, 3);
     QCOMPARE(o.index()->cbTitleNo()->currentIndex(), 3);
     QTest::keyClick(o.index()->cbTitlePBT(), Qt::Key_Down);
-    QCOMPARE(o.ws().index.indexes.titles[3].playback_type, std::uint8_t{1});
+    QCOMPARE(o.ws().index.indexes.titles[3].playback_type, PlaybackType::Interactive);
     QCOMPARE(titles->cell(3, 3), QString("Interactive"));
     QCOMPARE(o.w.undoAction()->text(), QString("Undo Change title playback type"));
 
