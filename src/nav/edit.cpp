@@ -16,7 +16,8 @@ std::vector<std::size_t> updategotos(TCommands& list, std::int64_t p, std::int64
     std::vector<std::size_t> changed;
     for (std::size_t i = 0; i < list.size(); ++i) {
         TCommand& c = list[i];
-        if (c.w[0] != 0x20810000) continue;
+        // Only a GoTo with an immediate target names a line.
+        if (c.w[0] != withFlags(Opcode::GoTo, true)) continue;
         if (p == -1 || static_cast<std::int64_t>(c.w[1]) > p) {
             c.w[1] = static_cast<std::uint32_t>(static_cast<std::int64_t>(c.w[1]) + delta);
             changed.push_back(i);
@@ -169,8 +170,7 @@ namespace {
 // SetStream and SetSecondaryStream with register operands: the register
 // fields are GPR numbers, so the type list offers no PSR there.
 bool packedStreamRegisterForm(std::uint32_t w0) {
-    const std::uint32_t base = w0 & ~0x00C00000u;
-    return base == 0x51000001 || base == 0x51000006;
+    return opcodeOf(w0) == Opcode::SetStream || opcodeOf(w0) == Opcode::SetSecondaryStream;
 }
 
 }  // namespace
@@ -211,7 +211,7 @@ std::uint32_t composeOperandOn(std::uint32_t w0, int operand, bool on) {
 }
 
 OperandType composeOperandType(TCommand& c, int operand, OperandType type) {
-    const std::uint32_t flag = operand == 1 ? 0x00800000u : 0x00400000u;
+    const std::uint32_t flag = operand == 1 ? kImmediate1 : kImmediate2;
     std::uint32_t& word = c.w[operand == 1 ? 1 : 2];
     c.w[0] &= ~flag;
     if (type == OperandType::Imm) {
@@ -283,37 +283,46 @@ FollowTarget followCommand(const TCommands& list, std::size_t index, bool menuLo
     const TCommand& c = list[index];
     const std::uint32_t d = c.w[1];
     const std::uint32_t s = c.w[2];
-    switch (c.w[0]) {
-    case 0x20810000:
+    const std::uint32_t w0 = c.w[0];
+    const bool imm1 = op1Immediate(w0);
+    const bool imm2 = op2Immediate(w0);
+    // Only immediate operands name what the command leads to.
+    switch (opcodeOf(w0)) {
+    case Opcode::GoTo:
+        if (w0 != withFlags(Opcode::GoTo, true)) break;
         t.kind = FollowTarget::Kind::Line;
         t.line = d;
         break;
-    case 0x21810000:
-    case 0x21830000:
+    case Opcode::JumpTitle:
+    case Opcode::CallTitle:
+        if (!imm1 || imm2) break;
         t.kind = FollowTarget::Kind::Title;
         if (d >= 1 && d <= 999) t.title = d;
         break;
-    case 0x22000000:
-        if (index > 0 && list[index - 1].w[0] == 0x50400001 && list[index - 1].w[1] == d) {
+    case Opcode::PlayPL:
+        if (w0 == withFlags(Opcode::PlayPL, false)) {
+            // Play PL GPRn right after Move GPRn, value: the playlist is the value.
+            const TCommand* before = index > 0 ? &list[index - 1] : nullptr;
+            if (before && before->w[0] == withFlags(Opcode::Move, false, true) && before->w[1] == d) {
+                t.kind = FollowTarget::Kind::Playlist;
+                t.playlist = dec5(before->w[2]);
+            }
+        } else if (w0 == withFlags(Opcode::PlayPL, true)) {
             t.kind = FollowTarget::Kind::Playlist;
-            t.playlist = dec5(list[index - 1].w[2]);
+            t.playlist = dec5(d);
         }
         break;
-    case 0x22800000:
-    case 0x42810000:
-    case 0x42820000:
-    case 0x42C10000:
-    case 0x42C20000:
+    case Opcode::PlayPLatPI:
+    case Opcode::PlayPLatMK:
+        if (!imm1) break;
         t.kind = FollowTarget::Kind::Playlist;
         t.playlist = dec5(d);
-        if (c.w[0] == 0x42C10000) t.playItem = s;
+        if (w0 == withFlags(Opcode::PlayPLatPI, true, true)) t.playItem = s;
         break;
-    case 0x51400003:
-    case 0x51800003:
-    case 0x51C00003:
-        if (!menuLoaded) break;
-        if (op2Immediate(c.w[0]) && (s & 0x80000000u)) t.page = s & 0xFF;
-        if (op1Immediate(c.w[0]) && (d & 0x80000000u)) t.button = d & 0xFFFF;
+    case Opcode::SetButtonPage:
+        if (!menuLoaded || (!imm1 && !imm2)) break;
+        if (imm2 && (s & 0x80000000u)) t.page = s & 0xFF;
+        if (imm1 && (d & 0x80000000u)) t.button = d & 0xFFFF;
         if (t.page || t.button) t.kind = FollowTarget::Kind::ButtonPage;
         break;
     default: break;

@@ -188,74 +188,77 @@ NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
     const std::uint32_t w0 = c.w[0];
     const std::uint32_t d = getop1(c);
     const std::uint32_t s = getop2(c);
-    auto n = [](std::uint32_t v) { return std::to_string(v); };
 
-    switch (w0) {
-    case 0x20010000:
-    case 0x20810000: return {Flow::Jump, static_cast<std::int32_t>(d)};
-    case 0x00020000: return {Flow::End};
-    case 0x21000000:
-    case 0x21800000: report("Jump Object " + n(d)); return {Flow::End};
-    case 0x21010000:
-    case 0x21810000:
+    // Every word in the compare range compares, valid or not.
+    if (w0 >= kFirstCompareWord && w0 <= kLastCompareWord) {
+        bool outcome = lastCompare_;
+        switch (static_cast<CompareOption>((w0 >> 8) & 7)) {
+        case CompareOption::Previous: break;
+        case CompareOption::BC: outcome = (d & s) != 0; break;
+        case CompareOption::EQ: outcome = d == s; break;
+        case CompareOption::NE: outcome = d != s; break;
+        case CompareOption::GE: outcome = d >= s; break;
+        case CompareOption::GT: outcome = d > s; break;
+        case CompareOption::LE: outcome = d <= s; break;
+        case CompareOption::LT: outcome = d < s; break;
+        }
+        lastCompare_ = outcome;
+        return outcome ? Step{} : Step{Flow::Skip};
+    }
+    // So does every Set operation 1-15, with either immediate flag.
+    if ((w0 & ~(kImmediate1 | kImmediate2 | 0xFu)) == kSetOperations && (w0 & 0xF) != 0) {
+        execSet(c, static_cast<SetOption>(w0 & 0xF), d, s);
+        return {};
+    }
+    // The other commands run only in the words of the table.
+    if (!isValidCommand(w0)) return {};
+
+    auto n = [](std::uint32_t v) { return std::to_string(v); };
+    switch (opcodeOf(w0)) {
+    case Opcode::GoTo: return {Flow::Jump, static_cast<std::int32_t>(d)};
+    case Opcode::Break: return {Flow::End};
+    case Opcode::JumpObject: report("Jump Object " + n(d)); return {Flow::End};
+    case Opcode::JumpTitle:
         PSR_[4] = d;
         report("Jump Title " + n(d));
         return {Flow::End};
-    case 0x21020000:
-    case 0x21820000: report("Call Object " + n(d)); return {};
-    case 0x21030000:
-    case 0x21830000:
+    case Opcode::CallObject: report("Call Object " + n(d)); return {};
+    case Opcode::CallTitle:
         PSR_[4] = d;
         report("Call Title " + n(d));
         return {};
-    case 0x01040000: report("Resume"); return {};
-    case 0x22000000:
-    case 0x22800000:
+    case Opcode::Resume: report("Resume"); return {};
+    case Opcode::PlayPL:
         report("Play PL " + n(d));
         PSR_[6] = d;
         return {};
-    case 0x42010000:
-    case 0x42410000:
-    case 0x42810000:
-    case 0x42C10000:
+    case Opcode::PlayPLatPI:
         PSR_[6] = d;
         PSR_[7] = s;
         report("Play PLatPI " + n(d) + ", " + n(s));
         return {};
-    case 0x42020000:
-    case 0x42420000:
-    case 0x42820000:
-    case 0x42C20000:
+    case Opcode::PlayPLatMK:
         PSR_[6] = d;
         PSR_[5] = s;
         report("Play PLatMK " + n(d) + ", " + n(s));
         return {};
-    case 0x02030000: report("Terminate PL"); return {};
-    case 0x22040000:
-    case 0x22840000:
+    case Opcode::TerminatePL: report("Terminate PL"); return {};
+    case Opcode::LinkPI:
         report("Link PI " + n(d));
         PSR_[7] = d;
         return {};
-    case 0x22050000:
-    case 0x22850000:
+    case Opcode::LinkMK:
         report("Link MK " + n(d));
         PSR_[5] = d + 1;
         return {};
-    case 0x51000001:
-    case 0x51400001:
-    case 0x51800001:
-    case 0x51C00001:
+    case Opcode::SetStream:
         if (d & 0x80000000u) PSR_[1] = (d >> 16) & 0xFF;
         if (d & 0x8000u) PSR_[2] = (PSR_[2] & 0x0FFF0000u) + (d & 0xFFF) + (((d >> 14) & 1) << 31);
         if (s & 0x80000000u) PSR_[0] = (s >> 16) & 0xFF;
         if (s & 0x8000u) PSR_[3] = s & 0xFF;
         return {};
-    case 0x51000003:
-    case 0x51400003:
-    case 0x51800003:
-    case 0x51C00003: return execSetButtonPage(c, d, s, list);
-    case 0x31000004:
-    case 0x31800004:
+    case Opcode::SetButtonPage: return execSetButtonPage(c, d, s, list);
+    case Opcode::EnableButton:
         if (host_) {
             const int page = pageIndex(PSR_[11]);
             const int buttons = host_->buttonCount(page);
@@ -271,8 +274,7 @@ NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
             }
         }
         return {};
-    case 0x31000005:
-    case 0x31800005:
+    case Opcode::DisableButton:
         if (host_) {
             const int i = static_cast<int>(d & 0xFFFF);
             if (i < host_->buttonCount(pageIndex(PSR_[11]))) {
@@ -281,54 +283,38 @@ NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
             }
         }
         return {};
-    case 0x11000007: report("Pop up Menu Off"); return {};
-    case 0x11000008: report("Still On"); return {};
-    case 0x11000009: report("Still Off"); return {};
+    case Opcode::PopUpMenuOff: report("Pop up Menu Off"); return {};
+    case Opcode::StillOn: report("Still On"); return {};
+    case Opcode::StillOff: report("Still Off"); return {};
     default: break;
     }
-
-    if (w0 >= 0x48000100 && w0 <= 0x48C00700) {
-        bool outcome = lastCompare_;
-        switch ((w0 >> 8) & 7) {
-        case 1: outcome = (d & s) != 0; break;
-        case 2: outcome = d == s; break;
-        case 3: outcome = d != s; break;
-        case 4: outcome = d >= s; break;
-        case 5: outcome = d > s; break;
-        case 6: outcome = d <= s; break;
-        case 7: outcome = d < s; break;
-        default: break;  // option 0 keeps the last outcome
-        }
-        lastCompare_ = outcome;
-        return outcome ? Step{} : Step{Flow::Skip};
-    }
-
-    if ((w0 & ~0x00C0000Fu) == 0x50000000u && (w0 & 0xF) != 0) {
-        const std::uint32_t bit = s & 31;
-        switch (w0 & 0xF) {
-        case 1: setdst(c, s); break;
-        case 2:
-            setdst(c, s);
-            setsrc(c, d);
-            break;
-        case 3: setdst(c, d + s); break;
-        case 4: setdst(c, d - s); break;
-        case 5: setdst(c, d * s); break;
-        case 6: setdst(c, s == 0 ? 0xFFFFFFFFu : d / s); break;
-        case 7: setdst(c, s == 0 ? 0xFFFFFFFFu : d % s); break;
-        case 8: setdst(c, rnd(s)); break;
-        case 9: setdst(c, d & s); break;
-        case 10: setdst(c, d | s); break;
-        case 11: setdst(c, d ^ s); break;
-        case 12: setdst(c, d | (1u << bit)); break;
-        case 13: setdst(c, d & ~(1u << bit)); break;
-        case 14: setdst(c, d << bit); break;
-        case 15: setdst(c, d >> bit); break;
-        default: break;
-        }
-    }
-    // NOP, SetNVTimer, SetSecondaryStream and every invalid word do nothing.
+    // NOP, SetNVTimer, SetSecondaryStream and the words of no command here do nothing.
     return {};
+}
+
+void NavMachine::execSet(const TCommand& c, SetOption option, std::uint32_t d, std::uint32_t s) {
+    const std::uint32_t bit = s & 31;
+    switch (option) {
+    case SetOption::None: break;
+    case SetOption::Move: setdst(c, s); break;
+    case SetOption::Swap:
+        setdst(c, s);
+        setsrc(c, d);
+        break;
+    case SetOption::Add: setdst(c, d + s); break;
+    case SetOption::Sub: setdst(c, d - s); break;
+    case SetOption::Mul: setdst(c, d * s); break;
+    case SetOption::Div: setdst(c, s == 0 ? 0xFFFFFFFFu : d / s); break;
+    case SetOption::Mod: setdst(c, s == 0 ? 0xFFFFFFFFu : d % s); break;
+    case SetOption::Rnd: setdst(c, rnd(s)); break;
+    case SetOption::And: setdst(c, d & s); break;
+    case SetOption::Or: setdst(c, d | s); break;
+    case SetOption::Xor: setdst(c, d ^ s); break;
+    case SetOption::BitSet: setdst(c, d | (1u << bit)); break;
+    case SetOption::BitClear: setdst(c, d & ~(1u << bit)); break;
+    case SetOption::ShiftLeft: setdst(c, d << bit); break;
+    case SetOption::ShiftRight: setdst(c, d >> bit); break;
+    }
 }
 
 std::string NavMachine::traceLineText(const TCommands& list, std::size_t line, CommandContext context) {

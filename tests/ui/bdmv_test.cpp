@@ -275,6 +275,49 @@ void BdmvViewsTest::invalidAndForbiddenRowsPainted() {
     QCOMPARE(pixelsOf(img, cellRect(g, 1, ColCommandLine), green), 0);
 }
 
+void BdmvViewsTest::commandCellPaintingRules() {
+    const QString invalid = "!  ; Invalid opcode";
+    const QString forbidden = "*Still On  ; Forbidden opcode";
+    const CellState plain;
+    const CellState selected{true, false, false};
+    const QColor red(255, 0, 0), orange(255, 170, 0), blue(0, 0, 255), grey(160, 160, 164), green(0, 128, 0);
+
+    // Invalid row: every cell red, command line bold; selected: red background.
+    CellPaint p = sgCommandsDrawCell("12345678", invalid, ColOpcode, plain);
+    QCOMPARE(p.text, std::optional<QColor>(red));
+    QVERIFY(!p.bold);
+    p = sgCommandsDrawCell(invalid, invalid, ColCommandLine, plain);
+    QVERIFY(p.bold);
+    QCOMPARE(p.text, std::optional<QColor>(red));
+    QCOMPARE(p.normal, QString("! "));
+    QCOMPARE(p.italic, QString(" ; Invalid opcode"));
+    QCOMPARE(p.italicColour, std::optional<QColor>(green));
+    p = sgCommandsDrawCell(forbidden, forbidden, ColCommandLine, selected);
+    QCOMPARE(p.background, std::optional<QColor>(orange));
+    QVERIFY(!p.text.has_value());
+    QVERIFY(!p.italicColour.has_value());
+
+    // Normal rows: blue opcode, blue or grey operand words by the marker blank.
+    QCOMPARE(sgCommandsDrawCell("20810000", "GoTo 5", ColOpcode, plain).text, std::optional<QColor>(blue));
+    QCOMPARE(sgCommandsDrawCell("00000005 ", "GoTo 5", ColDestination, plain).text, std::optional<QColor>(blue));
+    QCOMPARE(sgCommandsDrawCell("00000000", "GoTo 5", ColSource, plain).text, std::optional<QColor>(grey));
+    QVERIFY(!sgCommandsDrawCell("0001", "GoTo 5", ColNo, plain).text.has_value());
+    p = sgCommandsDrawCell("00000005 ", "GoTo 5", ColDestination, selected);
+    QVERIFY(!p.text.has_value());
+    QCOMPARE(p.normal, QString("00000005"));  // trimmed
+    QVERIFY(sgCommandsDrawCell("GoTo 5", "GoTo 5", ColCommandLine, selected).bold);
+    QVERIFY(!sgCommandsDrawCell("GoTo 5", "GoTo 5", ColCommandLine, plain).bold);
+
+    // A comment in a focused or fixed cell is italic but not green.
+    p = sgCommandsDrawCell("EQ GPR3, PSR4       ;PSR4: x", "", ColCommandLine, CellState{false, true, false});
+    QCOMPARE(p.normal, QString("EQ GPR3, PSR4      "));
+    QCOMPARE(p.italic, QString(" ;PSR4: x"));
+    QVERIFY(!p.italicColour.has_value());
+    p = sgCommandsDrawCell("No.", "Command line", ColNo, CellState{false, false, true});
+    QVERIFY(p.header);
+    QVERIFY(!p.text.has_value());
+}
+
 void BdmvViewsTest::insertAndDeleteObjects() {
     Demo demo;
     Opened o(demo.root());

@@ -60,6 +60,7 @@ private slots:
     void corpusDiscsSaveUnchanged();
     void rejectedIndexLeavesViewsDisabled();
     void invalidAndForbiddenRowsPainted();
+    void commandCellPaintingRules();
     void insertAndDeleteObjects();
     void progressWhileBuildingCommands();
     void titleInsertAndDeleteByKeys();
