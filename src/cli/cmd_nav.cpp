@@ -51,17 +51,12 @@ private:
     LogView* old_;
 };
 
-// Reads the file; one that ends early is read as far as it goes, with a
-// warning, so that its blank objects are not taken for real ones.
+// Reads the file; one that ends early is read as far as it goes, with a warning.
 TMOBJ readMovieObjectFile(const std::string& path) {
     const Bytes data = readWholeFile(path);
     MobjReadReport report;
     TMOBJ m = readMovieObjects(data, path, &report);
-    if (!report.complete)
-        std::fprintf(stderr,
-                     "navora-cli: warning: %s ends early at offset %zu; %zu whole movie objects read, the rest left "
-                     "blank\n",
-                     path.c_str(), report.stoppedAt, report.wholeObjects);
+    warnShortMovieObjects(path, report);
     return m;
 }
 
