@@ -12,8 +12,6 @@ struct TCommand {
     std::array<std::uint32_t, 3> w{};  // w[0] opcode, w[1] destination, w[2] source
 
     std::uint32_t opcode() const { return w[0]; }
-    std::uint32_t dst() const { return w[1]; }
-    std::uint32_t src() const { return w[2]; }
     bool operator==(const TCommand&) const = default;
 };
 

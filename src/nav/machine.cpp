@@ -10,21 +10,6 @@ namespace navora {
 
 std::uint32_t clampCountryCode(std::uint32_t code) { return std::clamp<std::uint32_t>(code, 0x4141, 0x5A5A); }
 
-std::string countryLetters(std::uint32_t code) {
-    return {static_cast<char>((code >> 8) & 0xFF), static_cast<char>(code & 0xFF)};
-}
-
-std::string runEndText(RunEnd end) {
-    switch (end) {
-    case RunEnd::EndOfProgram: return "end of program";
-    case RunEnd::Stopped: return "stopped by a command";
-    case RunEnd::TraceStep: return "trace step";
-    case RunEnd::Cancelled: return "cancelled";
-    case RunEnd::StepLimit: return "step limit";
-    }
-    return {};
-}
-
 NavMachine::NavMachine(Log& log) : log_(log) { ResetRegs(); }
 
 void NavMachine::setTrace(bool on) {

@@ -56,8 +56,6 @@ struct ResetOptions {
 
 // The country code box clamps to "AA" .. "ZZ".
 std::uint32_t clampCountryCode(std::uint32_t code);
-// The two letters of a country code, high byte first ("US" for 0x5553).
-std::string countryLetters(std::uint32_t code);
 
 enum class RunEnd {
     EndOfProgram,  // the program line left the list
@@ -67,8 +65,6 @@ enum class RunEnd {
     StepLimit,     // the step limit was reached
 };
 
-// A text for the way a run ended ("end of program", ...).
-std::string runEndText(RunEnd end);
 
 struct RegisterRef {
     RegisterKind kind = RegisterKind::GPR;

@@ -11,7 +11,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QToolButton;
@@ -112,7 +111,6 @@ private:
     const TTitle* chosenTitle() const;
     // Applies an edit of the chosen title.
     void editTitle(const QString& name, const char* field, const std::function<void(TTitle&)>& edit);
-    QGroupBox* entryGroup(const QString& title, IndexEntryKind kind);
     const Workspace& ws() const { return doc_.model(); }
 
     Document& doc_;

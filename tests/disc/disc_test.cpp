@@ -111,6 +111,7 @@ TEST(DemoDisc, PassesTheCheckAndBdInfo) {
 // A tsMuxer disc edited through the workspace: a title and a movie object
 // inserted, both files saved, and libbluray reads the new title count.
 TEST(EditedDisc, BdInfoSeesTheInsertedTitles) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     if (!haveBdInfo()) GTEST_SKIP() << "bd_info (Debian libbluray-bin) is not on PATH";
     TempDir tmp;
     const fs::path root = copyDisc(corpusDir() / "tsmuxer" / "tsm01_avc1080p24_ac3_chap5s", tmp / "disc");

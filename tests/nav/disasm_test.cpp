@@ -19,16 +19,28 @@ struct LineCase {
 
 }  // namespace
 
-TEST(Decode, TablesAsBuilt) {
-    EXPECT_EQ(validCommandWords().size(), 125u);
+TEST(Decode, ValidAndForbiddenWords) {
+    // The table names 122 distinct words.
     EXPECT_EQ(std::set<std::uint32_t>(validCommandWords().begin(), validCommandWords().end()).size(), 122u);
-    EXPECT_EQ(forbiddenCommandWords(CommandContext::MovieObject).size(), 12u);
-    EXPECT_EQ(forbiddenCommandWords(CommandContext::Button).size(), 10u);
-    EXPECT_EQ(psrDescriptions().size(), 45u);
-    EXPECT_EQ(psrDescription(45), "");
-    // Every forbidden word is a valid one.
+    // A forbidden word is a valid one, forbidden in one context only.
+    const std::pair<std::uint32_t, CommandContext> forbidden[] = {
+        {0x11000008, CommandContext::MovieObject},  // Still On
+        {0x22850000, CommandContext::MovieObject},  // Link MK
+        {0x31800004, CommandContext::MovieObject},  // EnableButton
+        {0x22800000, CommandContext::Button},       // Play PL
+        {0x42C20000, CommandContext::Button},       // Play PL_MK
+    };
+    for (auto [w, ctx] : forbidden) {
+        EXPECT_TRUE(isValidCommand(w)) << std::hex << w;
+        EXPECT_TRUE(isForbiddenCommand(w, ctx)) << std::hex << w;
+        const auto other = ctx == CommandContext::Button ? CommandContext::MovieObject : CommandContext::Button;
+        EXPECT_FALSE(isForbiddenCommand(w, other)) << std::hex << w;
+    }
     for (auto ctx : {CommandContext::MovieObject, CommandContext::Button})
         for (std::uint32_t w : forbiddenCommandWords(ctx)) EXPECT_TRUE(isValidCommand(w)) << std::hex << w;
+    // PSR 0..44 are described, the others not.
+    EXPECT_EQ(psrDescription(44), "Back-up Register for PSR12");
+    EXPECT_EQ(psrDescription(45), "");
 
     // Range ends and words just outside them.
     for (std::uint32_t w : {0x10000005u, 0x5000000Fu, 0x5040000Fu, 0x31000011u, 0x11000009u})

@@ -49,33 +49,32 @@ protected:
 
 }  // namespace
 
-TEST_F(Machine, ResetValues) {
+TEST_F(Machine, ResetFollowsTheOptions) {
+    // The options' registers, with "real" values off and on.
     struct Case {
-        bool real;
-        int region;
-        std::uint32_t country;
+        ResetOptions options;
         std::map<int, std::uint32_t> psr;
     };
-    const std::vector<Case> cases = {
-        {false, 0, 0x5553,
-         {{0, 1}, {1, 0xFF}, {2, 0x0FFF0FFF}, {3, 1}, {4, 0xFFFF}, {5, 0xFFFF}, {6, 0}, {8, 0xFFFFFFFF},
-          {10, 0xFFFF}, {12, 0xFF}, {14, 0xFFFF}, {15, 0xAA}, {16, 0x656E67}, {18, 0x656E67}, {19, 0x5553},
-          {20, 1}, {29, 3}, {30, 0x0001F0F8}, {31, 0x00030200}, {43, 0xFFFF}, {48, 0xFFFFFFFF},
-          {50, 0xFFFFFFFF}, {61, 0xFFFF0000}, {127, 0}}},
-        {true, 2, 0x4445, {{0, 1}, {1, 1}, {2, 0x0FFF0001}, {4, 0}, {5, 1}, {19, 0x4445}, {20, 4}}},
-        {false, 1, 0x5553, {{20, 2}}},
-        {false, 7, 0x5553, {{20, 1}}},  // an unknown region index counts as "A"
+    const Case cases[] = {
+        {{false, 0, 0x5553}, {{1, 0xFF}, {2, 0x0FFF0FFF}, {4, 0xFFFF}, {5, 0xFFFF}, {19, 0x5553}, {20, 1}}},
+        {{true, 2, 0x4445}, {{1, 1}, {2, 0x0FFF0001}, {4, 0}, {5, 1}, {19, 0x4445}, {20, 4}}},
+        {{false, 1, 0x5553}, {{20, 2}}},
+        {{false, 7, 0x5553}, {{20, 1}}},  // an unknown region index counts as "A"
     };
     for (const auto& tc : cases) {
         m.setGpr(5, 9);
-        m.setOptions({tc.real, tc.region, tc.country});
+        m.setPsr(100, 9);
+        m.setOptions(tc.options);
         m.ResetRegs();
         EXPECT_EQ(m.gpr(5), 0u);
-        for (auto [n, v] : tc.psr) EXPECT_EQ(m.psr(n), v) << "PSR" << n << " real " << tc.real;
+        EXPECT_EQ(m.psr(100), 0u);
+        for (auto [n, v] : tc.psr) EXPECT_EQ(m.psr(n), v) << "PSR" << n << " real " << tc.options.realValues;
     }
+    // The language registers name English.
+    const std::uint32_t eng = ('e' << 16) | ('n' << 8) | 'g';
+    for (unsigned n : {16u, 17u, 18u}) EXPECT_EQ(m.psr(n), eng) << "PSR" << n;
     EXPECT_EQ(clampCountryCode(0x3041), 0x4141u);
     EXPECT_EQ(clampCountryCode(0x6000), 0x5A5Au);
-    EXPECT_EQ(countryLetters(0x5553), "US");
 }
 
 TEST_F(Machine, SetOptions) {

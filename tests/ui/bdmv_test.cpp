@@ -136,6 +136,7 @@ void BdmvViewsTest::init() {
 }
 
 void BdmvViewsTest::corpusDiscFillsTheViews() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     const auto discs = test::corpusDiscs();
     QVERIFY(!discs.empty());
     Opened o(discs.front());
@@ -181,6 +182,7 @@ void BdmvViewsTest::corpusDiscFillsTheViews() {
 }
 
 void BdmvViewsTest::corpusDiscsSaveUnchanged() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     // Showing every object, command and title changes nothing: a save writes the files as they were read.
     int checked = 0;
     for (const fs::path& disc : test::corpusDiscs()) {

@@ -91,7 +91,6 @@ void MainWindowTest::init() {
     s->sync();
     mainLog().cancelConfirm = false;
     mainLog().errorFlag = false;
-    QVERIFY2(!firstDisc().empty(), "the corpus has no discs");
 }
 
 void MainWindowTest::tabsInOrderWithOwnerDrawnCaptions() {
@@ -135,6 +134,7 @@ void MainWindowTest::tabsInOrderWithOwnerDrawnCaptions() {
 }
 
 void MainWindowTest::readsCorpusDiscFromTheArgument() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     const fs::path disc = firstDisc();
     setStored("AutoRead", false);  // the argument is read whatever Auto Read says
     TfMain w;
@@ -181,6 +181,7 @@ void MainWindowTest::startUpFolder_data() {
 }
 
 void MainWindowTest::startUpFolder() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     QFETCH(bool, autoRead);
     QFETCH(bool, remembered);
     QFETCH(bool, read);
@@ -203,6 +204,7 @@ void MainWindowTest::chosenFolderIsReadWithAutoRead_data() {
 }
 
 void MainWindowTest::chosenFolderIsReadWithAutoRead() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     QFETCH(bool, autoRead);
     const fs::path disc = firstDisc();
     setStored("AutoRead", autoRead);
@@ -222,6 +224,7 @@ void MainWindowTest::chosenFolderIsReadWithAutoRead() {
 }
 
 void MainWindowTest::failedCheckLeavesNoDiscInTitle() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     test::TempDir tmp;
     fs::copy(firstDisc() / "BDMV", tmp / "BDMV", fs::copy_options::recursive);
     TfMain w;
@@ -239,6 +242,7 @@ void MainWindowTest::failedCheckLeavesNoDiscInTitle() {
 }
 
 void MainWindowTest::refusedIndexKeepsSaveDisabled() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     test::TempDir tmp;
     fs::copy(firstDisc() / "BDMV", tmp / "BDMV", fs::copy_options::recursive);
     const fs::path index = tmp / "BDMV" / "index.bdmv";
@@ -260,6 +264,7 @@ void MainWindowTest::refusedIndexKeepsSaveDisabled() {
 // A folder chosen while a movie object program runs is not read under it: the
 // models the program works on stay in place until it has ended.
 void MainWindowTest::readWaitsWhileAProgramRuns() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     const fs::path disc = firstDisc();
     TfMain w;
     w.formActivate({QString::fromStdString((disc / "BDMV" / "index.bdmv").string())});
@@ -306,6 +311,7 @@ void MainWindowTest::pageChangeSetsBottomBar_data() {
 }
 
 void MainWindowTest::pageChangeSetsBottomBar() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     QFETCH(int, tab);
     QFETCH(bool, save);
     QFETCH(bool, saveEnabled);
@@ -332,6 +338,7 @@ void MainWindowTest::pageChangeSetsBottomBar() {
 }
 
 void MainWindowTest::saveOnlyOnBdmvTab() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     test::TempDir tmp;
     fs::copy(firstDisc() / "BDMV", tmp / "BDMV", fs::copy_options::recursive);
     const fs::path index = tmp / "BDMV" / "index.bdmv";
