@@ -298,24 +298,24 @@ void correctSourcePackets(TCLPI& clip, const std::filesystem::path& file, std::u
 }
 
 std::string codingTypeName(std::uint8_t t) {
-    switch (t) {
-    case 0x02: return "MPEG-2";
-    case 0x1B: return "AVC";
-    case 0xEA: return "VC1";
-    case 0x80: return "LPCM";
-    case 0x81: return "DD";
-    case 0x82: return "DTS";
-    case 0x83: return "Dolby Lossless";
-    case 0x84: return "DD+";
-    case 0x85: return "DTS-HD ex. XLL";
-    case 0x86: return "DTS-HD XLL";
-    case 0x90: return "PG";
-    case 0x91: return "IG";
-    case 0x92: return "Text";
-    case 0xA1: return "DD+";
-    case 0xA2: return "DTS-HD";
-    default: return "";
+    switch (static_cast<CodingType>(t)) {
+    case CodingType::MPEG2Video: return "MPEG-2";
+    case CodingType::AVC: return "AVC";
+    case CodingType::VC1: return "VC1";
+    case CodingType::LPCM: return "LPCM";
+    case CodingType::AC3: return "DD";
+    case CodingType::DTS: return "DTS";
+    case CodingType::TrueHD: return "Dolby Lossless";
+    case CodingType::EAC3: return "DD+";
+    case CodingType::DTSHD: return "DTS-HD ex. XLL";
+    case CodingType::DTSHDMaster: return "DTS-HD XLL";
+    case CodingType::PG: return "PG";
+    case CodingType::IG: return "IG";
+    case CodingType::TextSubtitle: return "Text";
+    case CodingType::EAC3Secondary: return "DD+";
+    case CodingType::DTSHDSecondary: return "DTS-HD";
     }
+    return "";
 }
 
 namespace {

@@ -10,10 +10,40 @@
 
 namespace navora {
 
-constexpr bool isVideoCodingType(std::uint8_t t) { return t == 0x02 || t == 0x1B || t == 0xEA; }
-constexpr bool isAudioCodingType(std::uint8_t t) { return (t >= 0x80 && t <= 0x86) || t == 0xA1 || t == 0xA2; }
-constexpr bool isGraphicsCodingType(std::uint8_t t) { return t == 0x90 || t == 0x91; }  // PG, IG
-constexpr bool isTextCodingType(std::uint8_t t) { return t == 0x92; }
+// The stream_coding_type values with a known attribute layout.
+enum class CodingType : std::uint8_t {
+    MPEG2Video = 0x02,
+    AVC = 0x1B,
+    VC1 = 0xEA,
+    LPCM = 0x80,
+    AC3 = 0x81,
+    DTS = 0x82,
+    TrueHD = 0x83,
+    EAC3 = 0x84,
+    DTSHD = 0x85,
+    DTSHDMaster = 0x86,
+    EAC3Secondary = 0xA1,
+    DTSHDSecondary = 0xA2,
+    PG = 0x90,
+    IG = 0x91,
+    TextSubtitle = 0x92,
+};
+
+constexpr bool isVideoCodingType(std::uint8_t t) {
+    const auto c = static_cast<CodingType>(t);
+    return c == CodingType::MPEG2Video || c == CodingType::AVC || c == CodingType::VC1;
+}
+constexpr bool isAudioCodingType(std::uint8_t t) {
+    const auto c = static_cast<CodingType>(t);
+    return (t >= static_cast<std::uint8_t>(CodingType::LPCM) &&
+            t <= static_cast<std::uint8_t>(CodingType::DTSHDMaster)) ||
+           c == CodingType::EAC3Secondary || c == CodingType::DTSHDSecondary;
+}
+constexpr bool isGraphicsCodingType(std::uint8_t t) {
+    const auto c = static_cast<CodingType>(t);
+    return c == CodingType::PG || c == CodingType::IG;
+}
+constexpr bool isTextCodingType(std::uint8_t t) { return static_cast<CodingType>(t) == CodingType::TextSubtitle; }
 // A coding type whose attributes the readers decode.
 constexpr bool isKnownCodingType(std::uint8_t t) {
     return isVideoCodingType(t) || isAudioCodingType(t) || isGraphicsCodingType(t) || isTextCodingType(t);

@@ -34,7 +34,11 @@ public:
     using Snapshots = std::vector<std::shared_ptr<const Snapshot>>;
 
     Step(Document& doc, Parts parts, const QString& name, QString mergeKey, Snapshots before, Snapshots after)
-        : QUndoCommand(name), doc_(doc), parts_(parts), key_(std::move(mergeKey)), before_(std::move(before)),
+        : QUndoCommand(name),
+          doc_(doc),
+          parts_(parts),
+          key_(std::move(mergeKey)),
+          before_(std::move(before)),
           after_(std::move(after)) {}
 
     // The edit has already run when the step is pushed: the first redo only records it.

@@ -39,9 +39,7 @@ void RunController::setProgressShown(bool shown) {
     if (!shown) updateControls();
 }
 
-TCommands RunController::program() const {
-    return source_ && source_->program ? source_->program() : TCommands{};
-}
+TCommands RunController::program() const { return source_ && source_->program ? source_->program() : TCommands{}; }
 
 void RunController::updateControls() {
     execPanel_->bStart()->setEnabled(!running_ && !program().empty());

@@ -25,14 +25,14 @@ struct BottomBar {
     bool save = false;  // "&Save" shown
     bool saveEnabled = false;
     QString saveHint = QStringLiteral("Save");
-    bool find = false;  // "Find"
-    bool load = false;  // "&Load"
-    bool mux = false;   // "M&ux", enabled as Save is
-    bool execute = false;         // the execution panel
-    bool buttonChooser = false;   // it chooses a button (menu) instead of a movie object
+    bool find = false;                       // "Find"
+    bool load = false;                       // "&Load"
+    bool mux = false;                        // "M&ux", enabled as Save is
+    bool execute = false;                    // the execution panel
+    bool buttonChooser = false;              // it chooses a button (menu) instead of a movie object
     const ProgramSource* program = nullptr;  // what Start runs on this tab; none: Start disabled
-    bool navigate = false;   // the navigation panel
-    bool registers = false;  // the register panel
+    bool navigate = false;                   // the navigation panel
+    bool registers = false;                  // the register panel
 };
 
 class TabPage : public QWidget {
