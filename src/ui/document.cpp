@@ -31,9 +31,7 @@ private:
 // One undoable edit: the models of its parts before and after.
 class Document::Step : public QUndoCommand {
 public:
-    using Snapshots = std::vector<std::shared_ptr<const Snapshot>>;
-
-    Step(Document& doc, Parts parts, const QString& name, QString mergeKey, Snapshots before, Snapshots after)
+    Step(Document& doc, Parts parts, const QString& name, QString mergeKey, PartStates before, PartStates after)
         : QUndoCommand(name),
           doc_(doc),
           parts_(parts),
@@ -47,45 +45,40 @@ public:
             pushed_ = false;
             return;
         }
-        put(after_);
+        doc_.restore(after_, parts_);
     }
-    void undo() override { put(before_); }
+    void undo() override { doc_.restore(before_, parts_); }
 
     int id() const override { return key_.isEmpty() ? -1 : 1; }
     bool mergeWith(const QUndoCommand* other) override {
         const auto* o = dynamic_cast<const Step*>(other);
         if (!o || o->key_ != key_ || o->parts_ != parts_) return false;
+        // A step whose result was saved stays whole, so that undo stops at the saved state.
+        for (const PartState& s : after_)
+            if (doc_.slot(s.part)->saved == s.version) return false;
         after_ = o->after_;
-        // Edits of a field that end where they began leave no step.
-        setObsolete(same(before_, after_));
-        return true;
-    }
-
-    static bool same(const Snapshots& a, const Snapshots& b) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (!a[i]->sameAs(*b[i])) return false;
+        // Edits of a field that end where they began leave no step, and the
+        // models are again what they were before it.
+        if (sameValues(before_, after_)) {
+            setObsolete(true);
+            for (const PartState& s : before_) doc_.slot(s.part)->version = s.version;
+            doc_.updateModified();
+        }
         return true;
     }
 
 private:
-    void put(const Snapshots& state) {
-        for (const auto& s : state) s->restore();
-        doc_.notify(parts_);
-    }
-
     Document& doc_;
     Parts parts_;
     QString key_;
-    Snapshots before_;
-    Snapshots after_;
+    PartStates before_;
+    PartStates after_;
     bool pushed_ = true;
 };
 
 Document::Document(QObject* parent) : QObject(parent), stack_(new QUndoStack(this)) {
     addPart(Part::Index, ws_.index);
     addPart(Part::MovieObjects, ws_.mobj);
-    connect(stack_, &QUndoStack::cleanChanged, this, [this](bool clean) { emit modifiedChanged(!clean); });
 }
 
 Document::~Document() {
@@ -98,29 +91,90 @@ void Document::addPart(Part part, Model& model) {
     parts_.push_back({part, [&model] { return std::make_unique<SnapshotOf<Model>>(model); }});
 }
 
-std::vector<std::shared_ptr<const Document::Snapshot>> Document::snapshots(Parts parts) const {
-    std::vector<std::shared_ptr<const Snapshot>> out;
-    for (const PartSlot& slot : parts_)
-        if (parts.testFlag(slot.part)) out.push_back(slot.take());
+Document::PartSlot* Document::slot(Part part) {
+    for (PartSlot& s : parts_)
+        if (s.part == part) return &s;
+    return nullptr;
+}
+
+const Document::PartSlot* Document::slot(Part part) const {
+    for (const PartSlot& s : parts_)
+        if (s.part == part) return &s;
+    return nullptr;
+}
+
+Document::PartStates Document::states(Parts parts) const {
+    PartStates out;
+    for (const PartSlot& s : parts_)
+        if (parts.testFlag(s.part)) out.push_back({s.part, s.take(), s.version});
     return out;
 }
 
+bool Document::sameValues(const PartStates& a, const PartStates& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!a[i].value->sameAs(*b[i].value)) return false;
+    return true;
+}
+
 bool Document::apply(Parts parts, const QString& name, const Edit& edit, const QString& mergeKey) {
-    auto before = snapshots(parts);
+    PartStates before = states(parts);
     if (!edit(ws_)) return false;
-    auto after = snapshots(parts);
+    PartStates after = states(parts);
     // An edit that reports a change but leaves every model as it was (a box
     // set to the value it had) is no step of the history.
-    if (Step::same(before, after)) return false;
+    if (sameValues(before, after)) return false;
+    for (PartState& s : after) s.version = slot(s.part)->version = nextVersion_++;
     stack_->push(new Step(*this, parts, name, mergeKey, std::move(before), std::move(after)));
     notify(parts);
+    updateModified();
     return true;
+}
+
+void Document::restore(const PartStates& states, Parts parts) {
+    for (const PartState& s : states) {
+        s.value->restore();
+        slot(s.part)->version = s.version;
+    }
+    notify(parts);
+    updateModified();
 }
 
 void Document::notify(Parts parts) {
     emit changed(parts);
     if (parts.testFlag(Part::Index)) emit indexChanged();
     if (parts.testFlag(Part::MovieObjects)) emit movieObjectsChanged();
+}
+
+void Document::replaced(Parts parts) {
+    stack_->clear();
+    for (PartSlot& s : parts_)
+        if (parts.testFlag(s.part)) s.version = s.saved = nextVersion_++;
+    updateModified();
+}
+
+void Document::markSaved(Parts parts) {
+    for (PartSlot& s : parts_)
+        if (parts.testFlag(s.part)) s.saved = s.version;
+    updateModified();
+}
+
+bool Document::isModified(Part part) const {
+    const PartSlot* s = slot(part);
+    return s && s->version != s->saved;
+}
+
+bool Document::isModified() const {
+    for (const PartSlot& s : parts_)
+        if (s.version != s.saved) return true;
+    return false;
+}
+
+void Document::updateModified() {
+    const bool now = isModified();
+    if (now == modified_) return;
+    modified_ = now;
+    emit modifiedChanged(now);
 }
 
 bool Document::read(const std::string& folder, Log& log) {
@@ -134,7 +188,9 @@ bool Document::read(const std::string& folder, Log& log) {
         // Readers report their own errors; anything else still ends the read cleanly.
         log.erlog(e.what());
     }
-    stack_->clear();
+    Parts all;
+    for (const PartSlot& s : parts_) all |= s.part;
+    replaced(all);
     emit reloaded();
     return passed;
 }
@@ -143,10 +199,8 @@ bool Document::saveBdmv(Log& log) {
     // Each file has its own backup step: a failure of one does not stop the next.
     const bool index = ws_.saveIndex(log);
     const bool mobj = ws_.saveMovieObjects(log);
-    if (index && mobj) stack_->setClean();
+    markSaved((index ? Parts(Part::Index) : Parts()) | (mobj ? Parts(Part::MovieObjects) : Parts()));
     return index && mobj;
 }
-
-bool Document::isModified() const { return !stack_->isClean(); }
 
 }  // namespace navora::ui

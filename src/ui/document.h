@@ -17,8 +17,10 @@
 //      back whole. Successive edits of one field pass the same merge key
 //      (e.g. "mpls/item/3/in") and become one step.
 //   3. The tab's views connect to changed() (or a per-model signal such as
-//      indexChanged()) and redraw from model(). A read that replaces a model
-//      goes through read(), which empties the history and emits reloaded().
+//      indexChanged()) and redraw from model().
+//   4. A read that replaces the model calls replaced(Part::Playlist) (its
+//      history goes, it counts as saved); a save that wrote the file calls
+//      markSaved(Part::Playlist). The title's "*" follows isModified().
 
 #include "disc/workspace.h"
 
@@ -26,6 +28,7 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -67,14 +70,20 @@ public:
     // Runs the check-and-read sequence on folder; the models are replaced
     // whole, so the history is emptied. Returns whether the check passed.
     bool read(const std::string& folder, Log& log);
-    // Saves index.bdmv and MovieObject.bdmv (each with its backup step);
-    // when both were written the document is unmodified again.
+    // Saves index.bdmv and MovieObject.bdmv (each with its backup step); a
+    // file that was written counts as saved. Returns whether both were.
     bool saveBdmv(Log& log);
 
-    QUndoStack* undoStack() const { return stack_; }
-    // True from the first edit after a read or save until the next save, and
-    // again after an undo past the save.
+    // A read replaced these models: the history is emptied and they count as saved.
+    void replaced(Parts parts);
+    // These models were written to their files as they are now.
+    void markSaved(Parts parts);
+    // True while a model differs from what was last read or saved: from the
+    // first edit until its file is saved, and again after an undo past the save.
     bool isModified() const;
+    bool isModified(Part part) const;
+
+    QUndoStack* undoStack() const { return stack_; }
 
 signals:
     // Models changed by an edit, an undo or a redo.
@@ -92,18 +101,36 @@ private:
     template <class Model>
     class SnapshotOf;
     class Step;
+    // A model's value with the version it has as that value.
+    struct PartState {
+        Part part;
+        std::shared_ptr<const Snapshot> value;
+        std::uint64_t version;
+    };
+    using PartStates = std::vector<PartState>;
     struct PartSlot {
         Part part;
         std::function<std::unique_ptr<Snapshot>()> take;
+        std::uint64_t version = 0;  // a new number for every value the model takes
+        std::uint64_t saved = 0;    // the version last read or saved
     };
 
     template <class Model>
     void addPart(Part part, Model& model);
-    std::vector<std::shared_ptr<const Snapshot>> snapshots(Parts parts) const;
+    PartSlot* slot(Part part);
+    const PartSlot* slot(Part part) const;
+    PartStates states(Parts parts) const;
+    static bool sameValues(const PartStates& a, const PartStates& b);
+    // Puts models back to states (an undo or redo) and tells the views.
+    void restore(const PartStates& states, Parts parts);
     void notify(Parts parts);
+    // Emits modifiedChanged when isModified() changed.
+    void updateModified();
 
     Workspace ws_;
     std::vector<PartSlot> parts_;
+    std::uint64_t nextVersion_ = 1;
+    bool modified_ = false;
     QUndoStack* stack_;
 };
 

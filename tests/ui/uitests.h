@@ -97,4 +97,5 @@ private slots:
     void init();
     void undoAllGivesTheReadFilesRedoAllTheEdited();
     void typingIntoOneFieldIsOneStep();
+    void savingOneFileKeepsTheOthersModified();
 };

@@ -6,6 +6,8 @@
 #include "disc/demo.h"
 #include "nav/disasm.h"
 #include "nav/edit.h"
+#include "navdb/index_edit.h"
+#include "navdb/movieobject_edit.h"
 #include "support/testsupport.h"
 #include "ui/bdmvtab.h"
 #include "ui/commandgrid.h"
@@ -21,8 +23,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QUndoStack>
 
 using namespace navora;
 using namespace navora::ui;
@@ -147,6 +151,7 @@ void UndoTest::typingIntoOneFieldIsOneStep() {
     Window o;
     const std::string provider = o.ws().index.content_provider;
     const TCommand first = o.ws().mobj.mobjs.objects[0].commands[0];
+    CommandGrid* grid = o.mobj()->sgCommands();
 
     // Typing a text is one step, however many keys it took.
     QLineEdit* content = o.index()->eContent();
@@ -156,8 +161,20 @@ void UndoTest::typingIntoOneFieldIsOneStep() {
     QCOMPARE(o.ws().index.content_provider, std::string("Edited"));
     QCOMPARE(o.w.undoAction()->text(), QString("Undo Change content provider"));
 
+    // Typing on after a save is a new step: undo stops at the saved text.
+    o.save();
+    QVERIFY(!o.marked());
+    content->setFocus();
+    content->end(false);
+    QTest::keyClicks(content, "X");
+    QVERIFY(o.marked());
+    grid->setFocus();
+    o.undo();
+    QCOMPARE(o.ws().index.content_provider, std::string("Edited"));
+    QCOMPARE(content->text(), QString("Edited"));
+    QVERIFY(!o.marked());
+
     // Two word boxes of one command in the composer: one more step.
-    CommandGrid* grid = o.mobj()->sgCommands();
     clickRow(grid, 0, ColCommandLine);
     Composer* c = o.mobj()->composer();
     for (THexEdit* box : {c->heDEH(), c->heSOH()}) {
@@ -173,10 +190,37 @@ void UndoTest::typingIntoOneFieldIsOneStep() {
     o.undo();
     QCOMPARE(o.ws().mobj.mobjs.objects[0].commands[0], first);
     QCOMPARE(grid->cell(0, ColSource), QString::fromStdString(comm2str(first, 0, CommandContext::MovieObject).source));
-    QCOMPARE(o.w.undoAction()->text(), QString("Undo Change content provider"));
+    QVERIFY(!o.marked());
     o.undo();
     QCOMPARE(o.ws().index.content_provider, provider);
     QCOMPARE(content->text(), QString::fromStdString(provider));
     QVERIFY(!o.w.undoAction()->isEnabled());
-    QVERIFY(!o.marked());
+    QVERIFY(o.marked());  // the saved file holds the edited text
+}
+
+void UndoTest::savingOneFileKeepsTheOthersModified() {
+    Document doc;
+    QSignalSpy modified(&doc, &Document::modifiedChanged);
+    doc.apply(Document::Part::Index, "Change content provider", [](Workspace& ws) {
+        setContentProvider(ws.index, "A");
+        return true;
+    });
+    doc.apply(Document::Part::MovieObjects, "Insert movie object",
+              [](Workspace& ws) { return insertMovieObject(ws.mobj, ws.index, 0).has_value(); });
+    QVERIFY(doc.isModified());
+    QCOMPARE(modified.count(), 1);
+
+    // The playlist tab's Save would write one file: the other stays modified.
+    doc.markSaved(Document::Part::Index);
+    QVERIFY(!doc.isModified(Document::Part::Index));
+    QVERIFY(doc.isModified());
+    doc.markSaved(Document::Part::MovieObjects);
+    QVERIFY(!doc.isModified());
+    QCOMPARE(modified.count(), 2);
+
+    doc.undoStack()->undo();
+    QVERIFY(doc.isModified(Document::Part::MovieObjects));
+    QVERIFY(!doc.isModified(Document::Part::Index));
+    doc.undoStack()->redo();
+    QVERIFY(!doc.isModified());
 }
