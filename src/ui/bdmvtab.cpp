@@ -23,7 +23,7 @@ QString chooseFolderWithDialog(QWidget* parent, const QString& title, const QStr
 }
 
 BdmvTab::BdmvTab(Document& doc, RunController& run, Log& log, QWidget* parent)
-    : TabPage(parent), doc_(doc), run_(run) {
+    : TabPage(parent), doc_(doc), run_(run), log_(log) {
     folderChooser = [this](const QString& title, const QString& start) {
         return chooseFolderWithDialog(this, title, start);
     };
@@ -127,6 +127,11 @@ BottomBar BdmvTab::bottomBar() const {
     b.program = &program_;
     b.registers = true;
     return b;
+}
+
+bool BdmvTab::save() {
+    doc_.saveBdmv(log_);
+    return true;
 }
 
 void BdmvTab::showFirst() {

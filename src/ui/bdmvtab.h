@@ -39,6 +39,8 @@ public:
     // Save for index.bdmv and MovieObject.bdmv; the execution panel with the
     // object chooser; the register panel.
     BottomBar bottomBar() const override;
+    // index.bdmv, then MovieObject.bdmv.
+    bool save() override;
 
     MobjView* mobjView() const { return mobjView_; }
     IndexView* indexView() const { return indexView_; }
@@ -82,6 +84,7 @@ private:
 
     Document& doc_;
     RunController& run_;
+    Log& log_;
     ProgramSource program_;
     MobjView* mobjView_ = nullptr;
     IndexView* indexView_ = nullptr;

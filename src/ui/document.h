@@ -21,6 +21,9 @@
 //   4. A read that replaces the model calls replaced(Part::Playlist) (its
 //      history goes, it counts as saved); a save that wrote the file calls
 //      markSaved(Part::Playlist). The title's "*" follows isModified().
+//   5. The tab itself is a TabPage (ui/tabpage.h): bottomBar() says what the
+//      bottom bar shows for it, save() what "&Save" writes; a tab with
+//      programs to run gives a ProgramSource to the RunController.
 
 #include "disc/workspace.h"
 

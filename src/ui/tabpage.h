@@ -44,6 +44,8 @@ public:
     virtual BottomBar bottomBar() const { return {}; }
     // The tab became the active one (after the bottom bar was set).
     virtual void activated() {}
+    // "&Save" on this tab: writes its files; false when the tab saves nothing.
+    virtual bool save() { return false; }
 
 signals:
     // What bottomBar() returns has changed.

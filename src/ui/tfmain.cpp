@@ -434,10 +434,10 @@ void TfMain::bReadBDMVClick() {
 }
 
 void TfMain::bSaveClick() {
-    if (pageControl_->currentIndex() != TabBdmv) return;
+    TabPage* tab = currentTab();
+    if (!tab) return;
     applyWorkspaceOptions();
-    doc_->saveBdmv(mainLog());
-    emit workspaceSaved();
+    if (tab->save()) emit workspaceSaved();
 }
 
 void TfMain::PageControlChange() {

@@ -97,7 +97,7 @@ public:
 public slots:
     // "&Read": the check-and-read sequence on the folder in the folder field.
     void bReadBDMVClick();
-    // "&Save": saves the files of the active tab.
+    // "&Save": the active tab saves its files.
     void bSaveClick();
     // Shows the bottom bar's controls as the active tab asks.
     void PageControlChange();
