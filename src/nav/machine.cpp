@@ -243,31 +243,8 @@ NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
         if (s & 0x8000u) PSR_[3] = s & 0xFF;
         return {};
     case Opcode::SetButtonPage: return execSetButtonPage(c, d, s, list);
-    case Opcode::EnableButton:
-        if (host_) {
-            const int page = pageIndex(PSR_[11]);
-            const int buttons = host_->buttonCount(page);
-            const int i = static_cast<int>(d & 0xFFFF);
-            if (i < buttons) {
-                if (PSR_[10] < static_cast<std::uint32_t>(buttons) &&
-                    host_->buttonGroup(page, static_cast<int>(PSR_[10])) == host_->buttonGroup(page, i)) {
-                    PSR_[10] = 0xFFFF;
-                    enabledButton_ = static_cast<std::uint16_t>(i);
-                }
-                enableInGroup(*host_, page, i);
-                host_->DrawButton(i);
-            }
-        }
-        return {};
-    case Opcode::DisableButton:
-        if (host_) {
-            const int i = static_cast<int>(d & 0xFFFF);
-            if (i < host_->buttonCount(pageIndex(PSR_[11]))) {
-                host_->setButtonEnabled(i, false);
-                host_->DelButton(i);
-            }
-        }
-        return {};
+    case Opcode::EnableButton: execEnableButton(d); return {};
+    case Opcode::DisableButton: execDisableButton(d); return {};
     case Opcode::PopUpMenuOff: report("Pop up Menu Off"); return {};
     case Opcode::StillOn: report("Still On"); return {};
     case Opcode::StillOff: report("Still Off"); return {};
@@ -275,6 +252,30 @@ NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
     }
     // NOP, SetNVTimer, SetSecondaryStream and the words of no command here do nothing.
     return {};
+}
+
+// Buttons exist only on the menu tab.
+void NavMachine::execEnableButton(std::uint32_t d) {
+    if (!host_) return;
+    const int page = pageIndex(PSR_[11]);
+    const int buttons = host_->buttonCount(page);
+    const int i = static_cast<int>(d & 0xFFFF);
+    if (i >= buttons) return;
+    if (PSR_[10] < static_cast<std::uint32_t>(buttons) &&
+        host_->buttonGroup(page, static_cast<int>(PSR_[10])) == host_->buttonGroup(page, i)) {
+        PSR_[10] = 0xFFFF;
+        enabledButton_ = static_cast<std::uint16_t>(i);
+    }
+    enableInGroup(*host_, page, i);
+    host_->DrawButton(i);
+}
+
+void NavMachine::execDisableButton(std::uint32_t d) {
+    if (!host_) return;
+    const int i = static_cast<int>(d & 0xFFFF);
+    if (i >= host_->buttonCount(pageIndex(PSR_[11]))) return;
+    host_->setButtonEnabled(i, false);
+    host_->DelButton(i);
 }
 
 void NavMachine::execSet(const TCommand& c, SetOption option, std::uint32_t d, std::uint32_t s) {

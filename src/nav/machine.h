@@ -164,6 +164,8 @@ private:
     Step exec(const TCommand& c, TCommands& list);
     Step execSetButtonPage(const TCommand& c, std::uint32_t d, std::uint32_t s, TCommands& list);
     void execSet(const TCommand& c, SetOption option, std::uint32_t d, std::uint32_t s);
+    void execEnableButton(std::uint32_t d);
+    void execDisableButton(std::uint32_t d);
     std::uint32_t packedRegisterValue(std::uint32_t w0, std::uint32_t w) const;
     std::uint32_t rnd(std::uint32_t bound);
     void report(const std::string& text);

@@ -98,7 +98,19 @@ QToolButton* smallButton(const QString& text, const char* name, const QString& h
 }  // namespace
 
 IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), doc_(doc), log_(log) {
-    // --- Titles: count label, grid, "+"/"-".
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(3);
+    l->addLayout(buildTitleGrid(), 1);
+    l->addWidget(buildTitleBoxes());
+    l->addWidget(buildEntryBoxes());
+    l->addLayout(buildContentRow());
+    connectControls();
+    reset();
+}
+
+// The title grid with its count label and "+"/"-".
+QLayout* IndexView::buildTitleGrid() {
     lTitleCount_ = new RotatedLabel(QString(), this);
     lTitleCount_->setObjectName(QStringLiteral("lTitleCount"));
     sgTitles_ = new StringGrid(this);
@@ -129,8 +141,11 @@ IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     titles->addWidget(lTitleCount_);
     titles->addWidget(sgTitles_, 1);
     titles->addLayout(titleButtons);
+    return titles;
+}
 
-    // --- The chosen title's fields.
+// The chosen title's fields.
+QWidget* IndexView::buildTitleBoxes() {
     auto* title = new QGroupBox(QStringLiteral("Title"), this);
     auto* tg = new QGridLayout(title);
     tg->setContentsMargins(4, 2, 4, 4);
@@ -161,8 +176,11 @@ IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     tg->setColumnStretch(0, 2);
     tg->setColumnStretch(1, 3);
     tg->setColumnStretch(2, 4);
+    return title;
+}
 
-    // --- First Playback and Top Menu in one table: on, type, playback type, object, file.
+// First Playback and Top Menu in one table: on, type, object, file, playback type.
+QWidget* IndexView::buildEntryBoxes() {
     auto* entries = new QGroupBox(QStringLiteral("First Playback / Top Menu"), this);
     auto* eg = new QGridLayout(entries);
     eg->setContentsMargins(4, 2, 4, 4);
@@ -203,8 +221,11 @@ IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     eg->setColumnStretch(2, 1);
     eg->setColumnStretch(3, 1);
     eg->setColumnStretch(4, 2);
+    return entries;
+}
 
-    // --- Content provider and ExtensionData caption.
+// The content provider text and the ExtensionData caption.
+QLayout* IndexView::buildContentRow() {
     eContent_ = new QLineEdit(this);
     eContent_->setObjectName(QStringLiteral("eContent"));
     eContent_->setMaxLength(kContentProviderMax);
@@ -221,15 +242,10 @@ IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     bottom->addWidget(eContent_, 1);
     bottom->addSpacing(6);
     bottom->addWidget(lIndexExtDat_);
+    return bottom;
+}
 
-    auto* l = new QVBoxLayout(this);
-    l->setContentsMargins(0, 0, 0, 0);
-    l->setSpacing(3);
-    l->addLayout(titles, 1);
-    l->addWidget(title);
-    l->addWidget(entries);
-    l->addLayout(bottom);
-
+void IndexView::connectControls() {
     connect(sgTitles_, &StringGrid::choiceChanged, this, [this] {
         const auto range = sgTitles_->selectedRange();
         if (!quietSelect_ && range && range->first != cbTitleNo_->currentIndex()) sgTitlesClick();
@@ -256,8 +272,6 @@ IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     connect(&doc_, &Document::changed, this, [this](Document::Parts parts) {
         if (parts & (Document::Part::Index | Document::Part::MovieObjects)) refresh();
     });
-
-    reset();
 }
 
 bool IndexView::eventFilter(QObject* watched, QEvent* event) {

@@ -12,6 +12,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QToolButton;
 
@@ -98,6 +99,11 @@ private:
         QComboBox* object;
         QComboBox* file;
     };
+    QLayout* buildTitleGrid();
+    QWidget* buildTitleBoxes();
+    QWidget* buildEntryBoxes();
+    QLayout* buildContentRow();
+    void connectControls();
     EntryBoxes boxes(IndexEntryKind kind) const;
     void showEntry(IndexEntryKind kind);
     void entryEnableRule(IndexEntryKind kind);

@@ -84,8 +84,26 @@ private:
 MobjView::MobjView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), doc_(doc), log_(log) {
     saveFileChooser = [this](const QString& title, const QString& start, const QStringList& filters,
                              QString* selected) { return defaultSaveFile(this, title, start, filters, selected); };
+    QWidget* objects = buildObjects();
+    objects->setMinimumHeight(70);
+    QWidget* commands = buildCommands();
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName(QStringLiteral("splitterObjects"));
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(objects);
+    splitter_->addWidget(commands);
+    splitter_->setStretchFactor(0, 2);
+    splitter_->setStretchFactor(1, 5);
 
-    // --- Movie objects: count label, grid with "+"/"-", flag boxes.
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->addWidget(splitter_);
+    connectControls();
+    reset();
+}
+
+// The movie object grid with its count label, "+"/"-" and the flag boxes.
+QWidget* MobjView::buildObjects() {
     auto* objects = new QWidget(this);
     auto* ol = new QHBoxLayout(objects);
     ol->setContentsMargins(0, 0, 0, 0);
@@ -142,8 +160,11 @@ MobjView::MobjView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), 
     ol->addWidget(sgObject_, 1);
     ol->addLayout(objButtons);
     ol->addLayout(flags);
+    return objects;
+}
 
-    // --- Commands: grid with "+"/"-", "Save program list", ExtensionData caption, composer.
+// The command grid with "+"/"-", "Save program list", the ExtensionData caption and the composer.
+QWidget* MobjView::buildCommands() {
     auto* commands = new QWidget(this);
     commands->setMinimumHeight(kCommandsPanelMinHeight);
     auto* cl = new QVBoxLayout(commands);
@@ -181,20 +202,10 @@ MobjView::MobjView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), 
     cl->addWidget(sgCommands_, 1);
     cl->addWidget(composer_);
     cl->addLayout(row);
+    return commands;
+}
 
-    splitter_ = new QSplitter(Qt::Vertical, this);
-    splitter_->setObjectName(QStringLiteral("splitterObjects"));
-    splitter_->setChildrenCollapsible(false);
-    splitter_->addWidget(objects);
-    splitter_->addWidget(commands);
-    splitter_->setStretchFactor(0, 2);
-    splitter_->setStretchFactor(1, 5);
-    objects->setMinimumHeight(70);
-
-    auto* l = new QVBoxLayout(this);
-    l->setContentsMargins(0, 0, 0, 0);
-    l->addWidget(splitter_);
-
+void MobjView::connectControls() {
     splitter_->installEventFilter(this);
     connect(sgObject_, &StringGrid::choiceChanged, this, [this] {
         const auto range = sgObject_->selectedRange();
@@ -228,8 +239,6 @@ MobjView::MobjView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), 
     connect(&doc_, &Document::aboutToRead, this, &MobjView::reset);
     connect(&doc_, &Document::reloaded, this, &MobjView::fill);
     connect(&doc_, &Document::movieObjectsChanged, this, &MobjView::refresh);
-
-    reset();
 }
 
 int MobjView::objectListHeight() const {

@@ -119,6 +119,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* buildObjects();
+    QWidget* buildCommands();
+    void connectControls();
     const Workspace& ws() const { return doc_.model(); }
     void redrawObjects(int from);
     // Shows the shown object's flags and commands; with report, the building

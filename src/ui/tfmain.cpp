@@ -94,6 +94,30 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     mainLog().afterProgressOff = [this] { PageControlChange(); };
     mainLog().traceCancelHandler = [this] { return run_->cancelTrace(); };
 
+    connectControls();
+
+    optionsTab_->load(settings_);
+    applyMachineOptions();
+    run_->resetRegisters();
+    setTitle(QString::fromStdString(mainWindowTitle("")));
+    PageControlChange();
+}
+
+TfMain::~TfMain() {
+    // The views report to the window and write into its machine: focus leaves
+    // them while both are whole, and nothing they send while they are taken
+    // down reaches the window any more.
+    if (QWidget* focus = QApplication::focusWidget(); focus && isAncestorOf(focus)) focus->clearFocus();
+    for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
+    // The log outlives the window: detach everything that points into it.
+    mainLog().afterProgressOff = nullptr;
+    mainLog().traceCancelHandler = nullptr;
+    if (mainLog().view() == logView_) mainLog().setView(nullptr);
+}
+
+Workspace& TfMain::workspace() { return doc_->workspace(); }
+
+void TfMain::connectControls() {
     connect(pageControl_, &QTabWidget::currentChanged, this, &TfMain::PageControlChange);
     for (TabPage* tab : tabs_)
         connect(tab, &TabPage::bottomBarChanged, this, [this, tab] {
@@ -124,27 +148,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
         if (!running && closePending_) QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(doc_, &Document::modifiedChanged, this, &TfMain::showTitle);
-
-    optionsTab_->load(settings_);
-    applyMachineOptions();
-    run_->resetRegisters();
-    setTitle(QString::fromStdString(mainWindowTitle("")));
-    PageControlChange();
 }
-
-TfMain::~TfMain() {
-    // The views report to the window and write into its machine: focus leaves
-    // them while both are whole, and nothing they send while they are taken
-    // down reaches the window any more.
-    if (QWidget* focus = QApplication::focusWidget(); focus && isAncestorOf(focus)) focus->clearFocus();
-    for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
-    // The log outlives the window: detach everything that points into it.
-    mainLog().afterProgressOff = nullptr;
-    mainLog().traceCancelHandler = nullptr;
-    if (mainLog().view() == logView_) mainLog().setView(nullptr);
-}
-
-Workspace& TfMain::workspace() { return doc_->workspace(); }
 
 void TfMain::buildTabs(QWidget* central) {
     Log& log = mainLog();

@@ -125,6 +125,7 @@ private:
     void buildTabs(QWidget* central);
     void buildBottomBar(QWidget* bar);
     void buildEditMenu();
+    void connectControls();
     void applyWorkspaceOptions();
     void applyGeometry();
     void applyMachineOptions();
