@@ -18,9 +18,16 @@ enum class CommandContext { MovieObject, Button };
 
 // --- Named codes of word 0 ---
 
-// The immediate flags: the operand word holds the value itself, not a register number.
-inline constexpr std::uint32_t kImmediate1 = 0x00800000;  // bit 23, operand 1
-inline constexpr std::uint32_t kImmediate2 = 0x00400000;  // bit 22, operand 2
+// The fields of word 0: operand count, group, sub-group, the immediate
+// flags (the operand word holds the value itself, not a register number),
+// and the option, whose place depends on the group.
+inline constexpr std::uint32_t kOperandCountField = 0xE0000000;  // bits 31-29
+inline constexpr std::uint32_t kGroupField = 0x18000000;         // bits 28-27
+inline constexpr std::uint32_t kSubGroupField = 0x07000000;      // bits 26-24
+inline constexpr std::uint32_t kImmediate1 = 0x00800000;         // bit 23, operand 1
+inline constexpr std::uint32_t kImmediate2 = 0x00400000;         // bit 22, operand 2
+// An operand word with this bit names a PSR, without it a GPR.
+inline constexpr std::uint32_t kPsrFlag = 0x80000000;
 
 enum class CommandGroup : unsigned { Branch = 0, Compare = 1, Set = 2 };
 enum class BranchSubGroup : unsigned { GoTo = 0, Jump = 1, Play = 2 };
@@ -97,7 +104,7 @@ inline unsigned commandOption(const TCommand& c) { return commandOption(c.w[0]);
 enum class RegisterKind { GPR, PSR };
 
 // A register operand names a PSR when bit 31 is set, else a GPR.
-inline RegisterKind registerKind(std::uint32_t w) { return (w & 0x80000000u) ? RegisterKind::PSR : RegisterKind::GPR; }
+inline RegisterKind registerKind(std::uint32_t w) { return (w & kPsrFlag) ? RegisterKind::PSR : RegisterKind::GPR; }
 inline unsigned psrNumber(std::uint32_t w) { return w & 0x7F; }
 inline unsigned gprNumber(std::uint32_t w) { return w & 0xFFF; }
 inline unsigned registerNumber(std::uint32_t w) {

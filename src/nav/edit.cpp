@@ -176,11 +176,11 @@ bool packedStreamRegisterForm(std::uint32_t w0) {
 }  // namespace
 
 std::uint32_t composeGroup(std::uint32_t w0, unsigned group) {
-    return ((group & 3u) << 27) + (w0 & 0xE0C00000u);
+    return ((group & 3u) << 27) + (w0 & (kOperandCountField | kImmediate1 | kImmediate2));
 }
 
 std::uint32_t composeSubGroup(std::uint32_t w0, unsigned subGroup) {
-    return ((subGroup & 7u) << 24) + (w0 & 0xF8C00000u);
+    return ((subGroup & 7u) << 24) + (w0 & (kOperandCountField | kGroupField | kImmediate1 | kImmediate2));
 }
 
 std::uint32_t composeOption(std::uint32_t w0, unsigned option) {
@@ -189,6 +189,7 @@ std::uint32_t composeOption(std::uint32_t w0, unsigned option) {
     if (group == 0) field = (option & 0xFu) << 16;
     if (group == 1) field = (option & 0xFu) << 8;
     if (group == 2) field = option & 0x1Fu;
+    // Everything above the widest option field (bits 19-0) is kept.
     std::uint32_t w = field + (w0 & 0xFFF00000u);
     const int expected = expectedOperandCount(group, commandSubGroup(w), commandOption(w));
     if (expected >= 1) w = composeOperandOn(w, 1, true);
@@ -207,7 +208,7 @@ std::uint32_t composeOperandOn(std::uint32_t w0, int operand, bool on) {
         if (on) op1 = true;
     }
     const std::uint32_t count = (op1 ? 1u : 0u) + (op2 ? 1u : 0u);
-    return (w0 & 0x1FFFFFFFu) | (count << 29);
+    return (w0 & ~kOperandCountField) | (count << 29);
 }
 
 OperandType composeOperandType(TCommand& c, int operand, OperandType type) {
@@ -220,9 +221,9 @@ OperandType composeOperandType(TCommand& c, int operand, OperandType type) {
     }
     if (packedStreamRegisterForm(c.w[0])) return OperandType::GPR;
     if (type == OperandType::PSR)
-        word |= 0x80000000u;
+        word |= kPsrFlag;
     else
-        word &= ~0x80000000u;
+        word &= ~kPsrFlag;
     return type;
 }
 
@@ -233,7 +234,7 @@ void composeWord(TCommand& c, int word, std::uint32_t value) {
 }
 
 void composeValue(TCommand& c, int operand, std::uint32_t value, OperandType type) {
-    c.w[operand == 1 ? 1 : 2] = type == OperandType::PSR ? (value | 0x80000000u) : value;
+    c.w[operand == 1 ? 1 : 2] = type == OperandType::PSR ? (value | kPsrFlag) : value;
 }
 
 ComposerState composerState(const TCommand& c) {
