@@ -51,17 +51,12 @@ private:
     LogView* old_;
 };
 
-// Reads the file; one that ends early is read as far as it goes, with a
-// warning, so that its blank objects are not taken for real ones.
+// Reads the file; one that ends early is read as far as it goes, with a warning.
 TMOBJ readMovieObjectFile(const std::string& path) {
     const Bytes data = readWholeFile(path);
     MobjReadReport report;
     TMOBJ m = readMovieObjects(data, path, &report);
-    if (!report.complete)
-        std::fprintf(stderr,
-                     "navora-cli: warning: %s ends early at offset %zu; %zu whole movie objects read, the rest left "
-                     "blank\n",
-                     path.c_str(), report.stoppedAt, report.wholeObjects);
+    warnShortMovieObjects(path, report);
     return m;
 }
 
@@ -210,25 +205,23 @@ void runProgram(const RunArgs& a, CliState& state) {
     log.actiDelayMs = 0;
 
     NavMachine machine(log);
-    machine.options.realValues = a.realValues;
-    machine.options.region = region;
-    machine.options.countryCode = clampCountryCode(static_cast<std::uint32_t>(*country));
+    machine.setOptions({a.realValues, region, clampCountryCode(static_cast<std::uint32_t>(*country))});
     machine.ResetRegs();
     machine.seedRandom(a.seed);
     for (const RegisterSet& s : sets) {
         if (s.kind == RegisterKind::PSR)
-            machine.PSR[s.number] = s.value;
+            machine.setPsr(s.number, s.value);
         else
-            machine.GPR[s.number] = s.value;
+            machine.setGpr(s.number, s.value);
     }
 
     if (!a.trace) {
         machine.start(list, RunLimits{a.maxSteps});
     } else {
-        machine.trace = true;
+        machine.setTrace(true);
         machine.start(list);  // shows the first line, executes nothing
         std::uint64_t steps = 0;
-        while (machine.traceInProgress) {
+        while (machine.traceInProgress()) {
             if (steps >= a.maxSteps) {
                 log.slog(fmt::format("Step limit of {} commands reached.", steps), 1);
                 break;

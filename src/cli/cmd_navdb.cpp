@@ -40,14 +40,6 @@ struct FileKind {
     Bytes (*roundtrip)(Data data, const std::string& name) = nullptr;
 };
 
-void warnShortMovieObjects(const std::string& name, const MobjReadReport& r) {
-    if (!r.complete)
-        std::fprintf(stderr,
-                     "navora-cli: warning: %s ends early at offset %zu; %zu whole movie objects read, the rest left "
-                     "blank\n",
-                     name.c_str(), r.stoppedAt, r.wholeObjects);
-}
-
 const FileKind kKinds[] = {
     {"INDX", "index.bdmv", [](Data d, const std::string& n) { return toJson(readIndex(d, n)); },
      [](Data d, const std::string& n) { return writeIndex(readIndex(d, n)); }},
@@ -94,6 +86,14 @@ void guarded(CliState& state, F body) {
 }
 
 }  // namespace
+
+void warnShortMovieObjects(const std::string& name, const MobjReadReport& r) {
+    if (!r.complete)
+        std::fprintf(stderr,
+                     "navora-cli: warning: %s ends early at offset %zu; %zu whole movie objects read, the rest left "
+                     "blank\n",
+                     name.c_str(), r.stoppedAt, r.wholeObjects);
+}
 
 void registerNavdbCommands(CLI::App& app, CliState& state) {
     auto dumpFile = std::make_shared<std::string>();

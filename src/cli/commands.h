@@ -2,6 +2,7 @@
 // Sub-commands of navora-cli. Each area registers its own.
 
 #include "core/log.h"
+#include "navdb/movieobject_io.h"
 
 #include <CLI/CLI.hpp>
 
@@ -12,6 +13,10 @@ struct CliState {
     bool colour = false;  // ANSI styles: only when stdout is a terminal
     int exitCode = 0;
 };
+
+// Warns on stderr when a MovieObject.bdmv read ended early, so that its
+// blank objects are not taken for real ones.
+void warnShortMovieObjects(const std::string& name, const MobjReadReport& report);
 
 // check, make-demo
 void registerWorkspaceCommands(CLI::App& app, CliState& state);

@@ -1,5 +1,6 @@
 #include "clip/clipinfo_io.h"
 
+#include "core/bits.h"
 #include "core/fileio.h"
 
 #include <fmt/format.h>
@@ -53,26 +54,15 @@ TProgramStream readProgramStream(ByteReader& in) {
         in.fail(fmt::format("StreamCodingInfo of PID ${:04X} (coding type ${:02X}) has length {}, {} needed",
                             s.stream_PID, t, s.length, kCodingInfoLength));
     }
-    if (isVideoCodingType(t)) {
-        const std::uint8_t b = in.readbyte();
-        s.video_format = static_cast<std::uint8_t>(b >> 4);
-        s.frame_rate = static_cast<std::uint8_t>(b & 0x0F);
-        const std::uint8_t a = in.readbyte();
-        s.aspect_ratio = static_cast<std::uint8_t>(a >> 4);
-        s.video_flag = static_cast<std::uint8_t>(a & 1u);
-        in.skip(2);
-    } else if (isAudioCodingType(t)) {
-        const std::uint8_t b = in.readbyte();
-        s.audio_presentation_type = static_cast<std::uint8_t>(b >> 4);
-        s.sampling_frequency = static_cast<std::uint8_t>(b & 0x0F);
-        s.language_code = in.readstring(3);
-    } else if (isGraphicsCodingType(t)) {
-        s.language_code = in.readstring(3);
-        in.skip(1);
-    } else {
-        s.character_code = in.readbyte();
-        s.language_code = in.readstring(3);
-    }
+    const StreamCodingFields f = readStreamCodingFields(in, t);
+    s.video_format = f.video_format;
+    s.frame_rate = f.frame_rate;
+    s.aspect_ratio = f.aspect_ratio;
+    s.video_flag = f.video_flag;
+    s.audio_presentation_type = f.audio_presentation_type;
+    s.sampling_frequency = f.sampling_frequency;
+    s.character_code = f.character_code;
+    s.language_code = f.language_code;
     readISRC(in, s);
     in.skip(4);
     // A longer StreamCodingInfo carries fields this reader does not know.
@@ -85,7 +75,9 @@ void readClipInfoSection(ByteReader& in, TClipInfo& ci) {
     in.skip(2);
     ci.clip_stream_type = in.readbyte();
     ci.application_type = in.readbyte();
-    ci.is_ATC_delta = static_cast<std::uint8_t>(in.readlword() & 1u);
+    BitReader bits(in);
+    bits.skip(31);
+    ci.is_ATC_delta = static_cast<std::uint8_t>(bits.bits(1));
     ci.TS_recording_rate = in.readlword();
     ci.number_of_source_packets = in.readlword();
     in.skip(128);
@@ -136,7 +128,8 @@ void readSequenceInfo(ByteReader& in, TSequenceInfo& si) {
 
 void readProgramInfo(ByteReader& in, TProgramInfo& pi) {
     pi.length = in.readlword();
-    pi.number_of_program_sequences = static_cast<std::uint8_t>(in.readword() & 0xFF);
+    in.skip(1);  // reserved
+    pi.number_of_program_sequences = in.readbyte();
     pi.program_sequences.resize(pi.number_of_program_sequences);
     for (TProgram_sequences& ps : pi.program_sequences) {
         ps.SPN_program_sequence_start = in.readlword();
@@ -172,10 +165,11 @@ void readCPI(ByteReader& in, TCPI& cpi) {
     cpi.stream_PID_entries.resize(cpi.number_of_stream_PID_entries);
     for (TEPStreamPID& e : cpi.stream_PID_entries) {
         e.stream_PID = in.readword();
-        const std::uint64_t w = in.read3byte() * std::uint64_t{0x1000000} + in.read3byte();
-        e.EP_stream_type = static_cast<std::uint8_t>((w >> 34) & 0x0F);
-        e.number_of_EP_coarse_entries = static_cast<std::uint16_t>((w >> 18) & 0xFFFF);
-        e.number_of_EP_fine_entries = static_cast<std::uint32_t>(w & 0x3FFFF);
+        BitReader bits(in);
+        bits.skip(10);
+        e.EP_stream_type = static_cast<std::uint8_t>(bits.bits(4));
+        e.number_of_EP_coarse_entries = static_cast<std::uint16_t>(bits.bits(16));
+        e.number_of_EP_fine_entries = bits.bits(18);
         e.EP_map_for_one_stream_PID_start_address = in.readlword();
     }
     const std::size_t tableEnd = in.pos();
@@ -204,9 +198,9 @@ void readCPI(ByteReader& in, TCPI& cpi) {
                                                e.number_of_EP_coarse_entries, e.stream_PID));
         m.coarse.resize(e.number_of_EP_coarse_entries);
         for (TEPCoarse& c : m.coarse) {
-            const std::uint32_t w = in.readlword();
-            c.ref_to_EP_fine_id = w >> 14;
-            c.PTS_EP_coarse = static_cast<std::uint16_t>(w & 0x3FFF);
+            BitReader bits(in);
+            c.ref_to_EP_fine_id = bits.bits(18);
+            c.PTS_EP_coarse = static_cast<std::uint16_t>(bits.bits(14));
             c.SPN_EP_coarse = in.readlword();
         }
         const std::uint64_t gap = m.EP_fine_table_start_address - 4 - coarseBytes;
@@ -218,11 +212,11 @@ void readCPI(ByteReader& in, TCPI& cpi) {
                                   e.stream_PID));
         m.fine.resize(e.number_of_EP_fine_entries);
         for (TEPFine& f : m.fine) {
-            const std::uint32_t w = in.readlword();
-            f.is_angle_change_point = static_cast<std::uint8_t>(w >> 31);
-            f.I_end_position_offset = static_cast<std::uint8_t>((w >> 28) & 7u);
-            f.PTS_EP_fine = static_cast<std::uint16_t>((w >> 17) & 0x7FF);
-            f.SPN_EP_fine = w & 0x1FFFF;
+            BitReader bits(in);
+            f.is_angle_change_point = static_cast<std::uint8_t>(bits.bits(1));
+            f.I_end_position_offset = static_cast<std::uint8_t>(bits.bits(3));
+            f.PTS_EP_fine = static_cast<std::uint16_t>(bits.bits(11));
+            f.SPN_EP_fine = bits.bits(17);
         }
     }
 }
@@ -264,13 +258,7 @@ TCLPI readClipInfo(std::span<const std::uint8_t> data, const std::string& name) 
 
     if (x.ExtensionData_start_address != 0) {
         seekSection(in, x.ExtensionData_start_address, 24, "ExtensionData");
-        const std::size_t blockStart = in.pos();
-        ReadExtensionData(in, x.ExtensionData);
-        const std::uint64_t declared = std::uint64_t{x.ExtensionData.length} + 4;
-        if (declared > in.size() - blockStart)
-            throw FormatError(name, blockStart,
-                              fmt::format("ExtensionData block cut short: {} bytes declared, {} present", declared,
-                                          in.size() - blockStart));
+        ReadWholeExtensionData(in, x.ExtensionData);
     }
     return x;
 }

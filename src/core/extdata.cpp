@@ -1,5 +1,7 @@
 #include "core/extdata.h"
 
+#include "core/errors.h"
+
 #include <fmt/format.h>
 
 namespace navora {
@@ -21,6 +23,16 @@ void ReadExtensionData(ByteReader& in, TExtensionData& block) {
         b.data = in.readbytes(in.remaining());
     }
     block = std::move(b);
+}
+
+void ReadWholeExtensionData(ByteReader& in, TExtensionData& block) {
+    const std::size_t start = in.pos();
+    ReadExtensionData(in, block);
+    const std::uint64_t declared = std::uint64_t{block.length} + 4;
+    const std::uint64_t present = in.size() - start;
+    if (declared > present)
+        throw FormatError(in.name(), start,
+                          fmt::format("ExtensionData block cut short: {} bytes declared, {} present", declared, present));
 }
 
 void WriteExtensionData(ByteWriter& out, const TExtensionData& block) {

@@ -34,6 +34,10 @@ struct TExtensionData {
 // then every byte up to the end of the buffer as data. The block is reset to
 // empty first. Throws FormatError when the header or table is cut short.
 void ReadExtensionData(ByteReader& in, TExtensionData& block);
+// The same for a file whose block must be whole: throws FormatError at the
+// block's start ("ExtensionData block cut short") when the file ends before
+// the bytes its length declares.
+void ReadWholeExtensionData(ByteReader& in, TExtensionData& block);
 
 // Writes the block: the length, and when it is non-zero the start address,
 // three zero bytes, the entry count, the entries and the data bytes.

@@ -1,28 +1,30 @@
 #include "core/streamcoding.h"
 
+#include "core/bits.h"
+
 #include <array>
 
 namespace navora {
 
 std::string codingTypeName(std::uint8_t t) {
-    switch (t) {
-    case 0x02: return "MPEG-2";
-    case 0x1B: return "AVC";
-    case 0xEA: return "VC1";
-    case 0x80: return "LPCM";
-    case 0x81: return "DD";
-    case 0x82: return "DTS";
-    case 0x83: return "Dolby Lossless";
-    case 0x84: return "DD+";
-    case 0x85: return "DTS-HD ex. XLL";
-    case 0x86: return "DTS-HD XLL";
-    case 0x90: return "PG";
-    case 0x91: return "IG";
-    case 0x92: return "Text";
-    case 0xA1: return "DD+";
-    case 0xA2: return "DTS-HD";
-    default: return "";
+    switch (static_cast<CodingType>(t)) {
+    case CodingType::MPEG2Video: return "MPEG-2";
+    case CodingType::AVC: return "AVC";
+    case CodingType::VC1: return "VC1";
+    case CodingType::LPCM: return "LPCM";
+    case CodingType::AC3: return "DD";
+    case CodingType::DTS: return "DTS";
+    case CodingType::TrueHD: return "Dolby Lossless";
+    case CodingType::EAC3: return "DD+";
+    case CodingType::DTSHD: return "DTS-HD ex. XLL";
+    case CodingType::DTSHDMaster: return "DTS-HD XLL";
+    case CodingType::PG: return "PG";
+    case CodingType::IG: return "IG";
+    case CodingType::TextSubtitle: return "Text";
+    case CodingType::EAC3Secondary: return "DD+";
+    case CodingType::DTSHDSecondary: return "DTS-HD";
     }
+    return "";
 }
 
 namespace {
@@ -41,5 +43,51 @@ std::string videoFormatName(std::uint8_t v) { return kVideoFormats[v & 0x0F]; }
 std::string frameRateName(std::uint8_t v) { return kFrameRates[v & 0x0F]; }
 std::string audioPresentationTypeName(std::uint8_t v) { return kPresentationTypes[v & 0x0F]; }
 std::string samplingFrequencyName(std::uint8_t v) { return kSamplingFrequencies[v & 0x0F]; }
+
+StreamCodingFields readStreamCodingFields(ByteReader& in, std::uint8_t t) {
+    StreamCodingFields f;
+    BitReader bits(in);
+    if (isVideoCodingType(t)) {
+        f.video_format = static_cast<std::uint8_t>(bits.bits(4));
+        f.frame_rate = static_cast<std::uint8_t>(bits.bits(4));
+        f.aspect_ratio = static_cast<std::uint8_t>(bits.bits(4));
+        bits.skip(3);
+        f.video_flag = static_cast<std::uint8_t>(bits.bits(1));
+        bits.skip(16);
+    } else if (isAudioCodingType(t)) {
+        f.audio_presentation_type = static_cast<std::uint8_t>(bits.bits(4));
+        f.sampling_frequency = static_cast<std::uint8_t>(bits.bits(4));
+        f.language_code = in.readstring(3);
+    } else if (isGraphicsCodingType(t)) {
+        f.language_code = in.readstring(3);
+        in.skip(1);
+    } else if (isTextCodingType(t)) {
+        f.character_code = in.readbyte();
+        f.language_code = in.readstring(3);
+    }
+    return f;
+}
+
+void writeStreamCodingFields(ByteWriter& out, std::uint8_t t, const StreamCodingFields& f) {
+    BitWriter bits(out);
+    if (isVideoCodingType(t)) {
+        bits.put(4, f.video_format);
+        bits.put(4, f.frame_rate);
+        bits.put(4, f.aspect_ratio);
+        bits.zeros(3);
+        bits.put(1, f.video_flag);
+        bits.zeros(16);
+    } else if (isAudioCodingType(t)) {
+        bits.put(4, f.audio_presentation_type);
+        bits.put(4, f.sampling_frequency);
+        out.putstring(f.language_code, 3);
+    } else if (isGraphicsCodingType(t)) {
+        out.putstring(f.language_code, 3);
+        out.putzeros(1);
+    } else if (isTextCodingType(t)) {
+        out.putbyte(f.character_code);
+        out.putstring(f.language_code, 3);
+    }
+}
 
 }  // namespace navora

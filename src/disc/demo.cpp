@@ -74,7 +74,7 @@ TMOBJ demoMovieObjects() {
     return m;
 }
 
-TTitle title(std::uint8_t objectType, std::uint8_t access, std::uint8_t playback, std::uint16_t ref,
+TTitle title(ObjectType objectType, AccessType access, PlaybackType playback, std::uint16_t ref,
              const char* bdjo = "") {
     TTitle t;
     t.object_type = objectType;
@@ -89,17 +89,18 @@ TINDX demoIndex() {
     TINDX x;
     x.content_provider = "Navora demo disc";
     auto& ix = x.indexes;
-    ix.first_playback.object_type = 1;
-    ix.first_playback.playback_type = 1;  // Interactive
+    ix.first_playback.object_type = ObjectType::HDMV;
+    ix.first_playback.playback_type = PlaybackType::Interactive;
     ix.first_playback.mobj_id_ref = 2;
-    ix.top_menu.object_type = 1;
-    ix.top_menu.playback_type = 1;
+    ix.top_menu.object_type = ObjectType::HDMV;
+    ix.top_menu.playback_type = PlaybackType::Interactive;
     ix.top_menu.mobj_id_ref = 1;
     ix.titles = {
-        title(1, 0, 0, 0),           // HDMV, Permitted, Movie, object 0
-        title(1, 2, 1, 3),           // HDMV, Prohibited1, Interactive, object 3
-        title(2, 0, 2, 0, "00001"),  // BD-J, Permitted, BD-J movie title, BDJO/00001
-        title(1, 3, 0, 4),           // HDMV, Prohibited2, Movie, object 4
+        title(ObjectType::HDMV, AccessType::Permitted, PlaybackType::Movie, 0),
+        title(ObjectType::HDMV, AccessType::Prohibited1, PlaybackType::Interactive, 3),
+        // A BD-J title of playback type 2 (a BD-J movie title) on BDJO/00001.
+        title(ObjectType::BDJ, AccessType::Permitted, PlaybackType{2}, 0, "00001"),
+        title(ObjectType::HDMV, AccessType::Prohibited2, PlaybackType::Movie, 4),
     };
     for (std::size_t i = 0; i < ix.titles.size(); ++i) ix.titles[i].title_number = static_cast<std::uint32_t>(i + 1);
     ix.length = indexesLength(ix);

@@ -6,19 +6,19 @@
 namespace navora {
 
 unsigned commandOption(std::uint32_t w0) {
-    switch (commandGroup(w0)) {
-    case 0: return branchOption(w0);
-    case 1: return compareOption(w0);
-    case 2: return setOption(w0);
-    default: return 0;
+    switch (static_cast<CommandGroup>(commandGroup(w0))) {
+    case CommandGroup::Branch: return branchOption(w0);
+    case CommandGroup::Compare: return compareOption(w0);
+    case CommandGroup::Set: return setOption(w0);
     }
+    return 0;
 }
 
 PackedKind packedKind(std::uint32_t w0) {
-    switch (w0 & ~0x00C00000u) {
-    case 0x51000001: return PackedKind::SetStream;
-    case 0x51000003: return PackedKind::SetButtonPage;
-    case 0x51000006: return PackedKind::SetSecondaryStream;
+    switch (opcodeOf(w0)) {
+    case Opcode::SetStream: return PackedKind::SetStream;
+    case Opcode::SetButtonPage: return PackedKind::SetButtonPage;
+    case Opcode::SetSecondaryStream: return PackedKind::SetSecondaryStream;
     default: return PackedKind::None;
     }
 }

@@ -16,13 +16,78 @@ namespace navora {
 // Decides which valid words are forbidden.
 enum class CommandContext { MovieObject, Button };
 
+// --- Named codes of word 0 ---
+
+// The fields of word 0: operand count, group, sub-group, the immediate
+// flags (the operand word holds the value itself, not a register number),
+// and the option, whose place depends on the group.
+inline constexpr std::uint32_t kOperandCountField = 0xE0000000;  // bits 31-29
+inline constexpr std::uint32_t kGroupField = 0x18000000;         // bits 28-27
+inline constexpr std::uint32_t kSubGroupField = 0x07000000;      // bits 26-24
+inline constexpr std::uint32_t kImmediate1 = 0x00800000;         // bit 23, operand 1
+inline constexpr std::uint32_t kImmediate2 = 0x00400000;         // bit 22, operand 2
+// An operand word with this bit names a PSR, without it a GPR.
+inline constexpr std::uint32_t kPsrFlag = 0x80000000;
+
+enum class CommandGroup : unsigned { Branch = 0, Compare = 1, Set = 2 };
+enum class BranchSubGroup : unsigned { GoTo = 0, Jump = 1, Play = 2 };
+enum class SetSubGroup : unsigned { Set = 0, SetSystem = 1 };
+// Option 0 of Compare keeps the outcome of the run's previous comparison.
+enum class CompareOption : unsigned { Previous = 0, BC, EQ, NE, GE, GT, LE, LT };
+enum class SetOption : unsigned {
+    None = 0, Move, Swap, Add, Sub, Mul, Div, Mod, Rnd, And, Or, Xor, BitSet, BitClear, ShiftLeft, ShiftRight
+};
+
+// Word 0 of each command with both immediate flags clear; a command's word is
+// one of these with the flags of its immediate operands set (withFlags()).
+enum class Opcode : std::uint32_t {
+    Nop = 0x00000000,
+    GoTo = 0x20010000,
+    Break = 0x00020000,
+    JumpObject = 0x21000000,
+    JumpTitle = 0x21010000,
+    CallObject = 0x21020000,
+    CallTitle = 0x21030000,
+    Resume = 0x01040000,
+    PlayPL = 0x22000000,
+    PlayPLatPI = 0x42010000,
+    PlayPLatMK = 0x42020000,
+    TerminatePL = 0x02030000,
+    LinkPI = 0x22040000,
+    LinkMK = 0x22050000,
+    Move = 0x50000001,
+    SetStream = 0x51000001,
+    SetNVTimer = 0x51000002,
+    SetButtonPage = 0x51000003,
+    EnableButton = 0x31000004,
+    DisableButton = 0x31000005,
+    SetSecondaryStream = 0x51000006,
+    PopUpMenuOff = 0x11000007,
+    StillOn = 0x11000008,
+    StillOff = 0x11000009,
+};
+
+// Word 0 without its immediate flags.
+constexpr Opcode opcodeOf(std::uint32_t w0) { return static_cast<Opcode>(w0 & ~(kImmediate1 | kImmediate2)); }
+// The word of an opcode whose operands 1 and 2 are immediate as given.
+constexpr std::uint32_t withFlags(Opcode op, bool immediate1, bool immediate2 = false) {
+    return static_cast<std::uint32_t>(op) | (immediate1 ? kImmediate1 : 0) | (immediate2 ? kImmediate2 : 0);
+}
+
+// The Set operations (group Set, sub-group Set, two operands) with option 0.
+inline constexpr std::uint32_t kSetOperations = 0x50000000;
+// The navigation machine compares on every word from "BC" with two register
+// operands to "LT" with two immediate operands, by the option in bits 10-8.
+inline constexpr std::uint32_t kFirstCompareWord = 0x48000100;
+inline constexpr std::uint32_t kLastCompareWord = 0x48C00700;
+
 // --- Fields of word 0 ---
 
 inline unsigned operandCount(std::uint32_t w0) { return w0 >> 29; }
 inline unsigned commandGroup(std::uint32_t w0) { return (w0 >> 27) & 3; }
 inline unsigned commandSubGroup(std::uint32_t w0) { return (w0 >> 24) & 7; }
-inline bool op1Immediate(std::uint32_t w0) { return (w0 >> 23) & 1; }
-inline bool op2Immediate(std::uint32_t w0) { return (w0 >> 22) & 1; }
+inline bool op1Immediate(std::uint32_t w0) { return (w0 & kImmediate1) != 0; }
+inline bool op2Immediate(std::uint32_t w0) { return (w0 & kImmediate2) != 0; }
 inline unsigned branchOption(std::uint32_t w0) { return (w0 >> 16) & 0xF; }
 inline unsigned compareOption(std::uint32_t w0) { return (w0 >> 8) & 0xF; }
 inline unsigned setOption(std::uint32_t w0) { return w0 & 0x1F; }
@@ -39,7 +104,7 @@ inline unsigned commandOption(const TCommand& c) { return commandOption(c.w[0]);
 enum class RegisterKind { GPR, PSR };
 
 // A register operand names a PSR when bit 31 is set, else a GPR.
-inline RegisterKind registerKind(std::uint32_t w) { return (w & 0x80000000u) ? RegisterKind::PSR : RegisterKind::GPR; }
+inline RegisterKind registerKind(std::uint32_t w) { return (w & kPsrFlag) ? RegisterKind::PSR : RegisterKind::GPR; }
 inline unsigned psrNumber(std::uint32_t w) { return w & 0x7F; }
 inline unsigned gprNumber(std::uint32_t w) { return w & 0xFFF; }
 inline unsigned registerNumber(std::uint32_t w) {

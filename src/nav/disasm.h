@@ -1,6 +1,5 @@
 #pragma once
-// The text form of a navigation command: the five cells of a command grid row
-// and how the grid paints them.
+// The text form of a navigation command: the five cells of a command grid row.
 
 #include "core/command.h"
 #include "nav/decode.h"
@@ -49,42 +48,6 @@ std::string operandText(const TCommand& c, int operand);
 
 // The program list row "0000  [OPCODE,DEST ,SRC]  line" (no line end).
 std::string programListRow(const CommandRow& row);
-
-// --- Cell painting ---
-
-struct Rgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
-};
-
-inline constexpr Rgb kRed{255, 0, 0};
-inline constexpr Rgb kOrange{255, 170, 0};
-inline constexpr Rgb kBlue{0, 0, 255};
-inline constexpr Rgb kGrey{160, 160, 164};
-inline constexpr Rgb kCommentGreen{0, 128, 0};
-
-// How one cell is painted. Colours left empty take the platform's colour for
-// the cell's state: header colours for fixed cells, selection colours for
-// selected cells, window colours otherwise.
-struct CellPaint {
-    bool header = false;               // a fixed cell: the grid's header colour
-    bool bold = false;
-    std::optional<Rgb> text;           // text colour
-    std::optional<Rgb> background;     // background when the rule sets it
-    std::string normal;                // drawn first in the normal font
-    std::string italic;                // drawn after it in italics (empty when the cell has no ";")
-    std::optional<Rgb> italicColour;   // colour of the italic part when it differs from text
-};
-
-struct CellState {
-    bool selected = false;
-    bool focused = false;
-    bool fixed = false;
-};
-
-// Paints cell text of column `column` in a row whose command line cell is
-// `commandLine`.
-CellPaint sgCommandsDrawCell(std::string_view text, std::string_view commandLine, int column, CellState state);
 
 // --- Number forms shared with the views ---
 

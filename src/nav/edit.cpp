@@ -16,7 +16,8 @@ std::vector<std::size_t> updategotos(TCommands& list, std::int64_t p, std::int64
     std::vector<std::size_t> changed;
     for (std::size_t i = 0; i < list.size(); ++i) {
         TCommand& c = list[i];
-        if (c.w[0] != 0x20810000) continue;
+        // Only a GoTo with an immediate target names a line.
+        if (c.w[0] != withFlags(Opcode::GoTo, true)) continue;
         if (p == -1 || static_cast<std::int64_t>(c.w[1]) > p) {
             c.w[1] = static_cast<std::uint32_t>(static_cast<std::int64_t>(c.w[1]) + delta);
             changed.push_back(i);
@@ -149,6 +150,14 @@ EditResult blankObjectCommand(TMOBJ& m, std::size_t object, std::size_t line) {
     return onObject(m, object, [&](TCommands& l) { return blankcmd(l, line); });
 }
 
+bool setObjectCommand(TMOBJ& m, std::size_t object, std::size_t line, const TCommand& c) {
+    if (object >= m.mobjs.objects.size()) return false;
+    TCommands& list = m.mobjs.objects[object].commands;
+    if (line >= list.size() || list[line] == c) return false;
+    list[line] = c;
+    return true;
+}
+
 // --- Composer ---
 
 const std::vector<std::string>& operandTypeNames() {
@@ -161,18 +170,17 @@ namespace {
 // SetStream and SetSecondaryStream with register operands: the register
 // fields are GPR numbers, so the type list offers no PSR there.
 bool packedStreamRegisterForm(std::uint32_t w0) {
-    const std::uint32_t base = w0 & ~0x00C00000u;
-    return base == 0x51000001 || base == 0x51000006;
+    return opcodeOf(w0) == Opcode::SetStream || opcodeOf(w0) == Opcode::SetSecondaryStream;
 }
 
 }  // namespace
 
 std::uint32_t composeGroup(std::uint32_t w0, unsigned group) {
-    return ((group & 3u) << 27) + (w0 & 0xE0C00000u);
+    return ((group & 3u) << 27) + (w0 & (kOperandCountField | kImmediate1 | kImmediate2));
 }
 
 std::uint32_t composeSubGroup(std::uint32_t w0, unsigned subGroup) {
-    return ((subGroup & 7u) << 24) + (w0 & 0xF8C00000u);
+    return ((subGroup & 7u) << 24) + (w0 & (kOperandCountField | kGroupField | kImmediate1 | kImmediate2));
 }
 
 std::uint32_t composeOption(std::uint32_t w0, unsigned option) {
@@ -181,6 +189,7 @@ std::uint32_t composeOption(std::uint32_t w0, unsigned option) {
     if (group == 0) field = (option & 0xFu) << 16;
     if (group == 1) field = (option & 0xFu) << 8;
     if (group == 2) field = option & 0x1Fu;
+    // Everything above the widest option field (bits 19-0) is kept.
     std::uint32_t w = field + (w0 & 0xFFF00000u);
     const int expected = expectedOperandCount(group, commandSubGroup(w), commandOption(w));
     if (expected >= 1) w = composeOperandOn(w, 1, true);
@@ -199,11 +208,11 @@ std::uint32_t composeOperandOn(std::uint32_t w0, int operand, bool on) {
         if (on) op1 = true;
     }
     const std::uint32_t count = (op1 ? 1u : 0u) + (op2 ? 1u : 0u);
-    return (w0 & 0x1FFFFFFFu) | (count << 29);
+    return (w0 & ~kOperandCountField) | (count << 29);
 }
 
 OperandType composeOperandType(TCommand& c, int operand, OperandType type) {
-    const std::uint32_t flag = operand == 1 ? 0x00800000u : 0x00400000u;
+    const std::uint32_t flag = operand == 1 ? kImmediate1 : kImmediate2;
     std::uint32_t& word = c.w[operand == 1 ? 1 : 2];
     c.w[0] &= ~flag;
     if (type == OperandType::Imm) {
@@ -212,9 +221,9 @@ OperandType composeOperandType(TCommand& c, int operand, OperandType type) {
     }
     if (packedStreamRegisterForm(c.w[0])) return OperandType::GPR;
     if (type == OperandType::PSR)
-        word |= 0x80000000u;
+        word |= kPsrFlag;
     else
-        word &= ~0x80000000u;
+        word &= ~kPsrFlag;
     return type;
 }
 
@@ -225,7 +234,7 @@ void composeWord(TCommand& c, int word, std::uint32_t value) {
 }
 
 void composeValue(TCommand& c, int operand, std::uint32_t value, OperandType type) {
-    c.w[operand == 1 ? 1 : 2] = type == OperandType::PSR ? (value | 0x80000000u) : value;
+    c.w[operand == 1 ? 1 : 2] = type == OperandType::PSR ? (value | kPsrFlag) : value;
 }
 
 ComposerState composerState(const TCommand& c) {
@@ -275,37 +284,46 @@ FollowTarget followCommand(const TCommands& list, std::size_t index, bool menuLo
     const TCommand& c = list[index];
     const std::uint32_t d = c.w[1];
     const std::uint32_t s = c.w[2];
-    switch (c.w[0]) {
-    case 0x20810000:
+    const std::uint32_t w0 = c.w[0];
+    const bool imm1 = op1Immediate(w0);
+    const bool imm2 = op2Immediate(w0);
+    // Only immediate operands name what the command leads to.
+    switch (opcodeOf(w0)) {
+    case Opcode::GoTo:
+        if (w0 != withFlags(Opcode::GoTo, true)) break;
         t.kind = FollowTarget::Kind::Line;
         t.line = d;
         break;
-    case 0x21810000:
-    case 0x21830000:
+    case Opcode::JumpTitle:
+    case Opcode::CallTitle:
+        if (!imm1 || imm2) break;
         t.kind = FollowTarget::Kind::Title;
         if (d >= 1 && d <= 999) t.title = d;
         break;
-    case 0x22000000:
-        if (index > 0 && list[index - 1].w[0] == 0x50400001 && list[index - 1].w[1] == d) {
+    case Opcode::PlayPL:
+        if (w0 == withFlags(Opcode::PlayPL, false)) {
+            // Play PL GPRn right after Move GPRn, value: the playlist is the value.
+            const TCommand* before = index > 0 ? &list[index - 1] : nullptr;
+            if (before && before->w[0] == withFlags(Opcode::Move, false, true) && before->w[1] == d) {
+                t.kind = FollowTarget::Kind::Playlist;
+                t.playlist = dec5(before->w[2]);
+            }
+        } else if (w0 == withFlags(Opcode::PlayPL, true)) {
             t.kind = FollowTarget::Kind::Playlist;
-            t.playlist = dec5(list[index - 1].w[2]);
+            t.playlist = dec5(d);
         }
         break;
-    case 0x22800000:
-    case 0x42810000:
-    case 0x42820000:
-    case 0x42C10000:
-    case 0x42C20000:
+    case Opcode::PlayPLatPI:
+    case Opcode::PlayPLatMK:
+        if (!imm1) break;
         t.kind = FollowTarget::Kind::Playlist;
         t.playlist = dec5(d);
-        if (c.w[0] == 0x42C10000) t.playItem = s;
+        if (w0 == withFlags(Opcode::PlayPLatPI, true, true)) t.playItem = s;
         break;
-    case 0x51400003:
-    case 0x51800003:
-    case 0x51C00003:
-        if (!menuLoaded) break;
-        if (op2Immediate(c.w[0]) && (s & 0x80000000u)) t.page = s & 0xFF;
-        if (op1Immediate(c.w[0]) && (d & 0x80000000u)) t.button = d & 0xFFFF;
+    case Opcode::SetButtonPage:
+        if (!menuLoaded || (!imm1 && !imm2)) break;
+        if (imm2 && (s & 0x80000000u)) t.page = s & 0xFF;
+        if (imm1 && (d & 0x80000000u)) t.button = d & 0xFFFF;
         if (t.page || t.button) t.kind = FollowTarget::Kind::ButtonPage;
         break;
     default: break;

@@ -64,6 +64,9 @@ EditResult pasteObjectCommands(TMOBJ& m, std::size_t object, std::size_t after, 
 EditResult cutObjectCommands(TMOBJ& m, std::size_t object, std::size_t first, std::size_t last,
                              CommandClipboard& clip);
 EditResult blankObjectCommand(TMOBJ& m, std::size_t object, std::size_t line);
+// Replaces line `line` of a movie object's program with c (the composer's
+// command). Returns whether the command changed; lines out of range change nothing.
+bool setObjectCommand(TMOBJ& m, std::size_t object, std::size_t line, const TCommand& c);
 
 // --- Composer ---
 

@@ -10,58 +10,51 @@ namespace navora {
 
 std::uint32_t clampCountryCode(std::uint32_t code) { return std::clamp<std::uint32_t>(code, 0x4141, 0x5A5A); }
 
-std::string countryLetters(std::uint32_t code) {
-    return {static_cast<char>((code >> 8) & 0xFF), static_cast<char>(code & 0xFF)};
-}
-
-std::string runEndText(RunEnd end) {
-    switch (end) {
-    case RunEnd::EndOfProgram: return "end of program";
-    case RunEnd::Stopped: return "stopped by a command";
-    case RunEnd::TraceStep: return "trace step";
-    case RunEnd::Cancelled: return "cancelled";
-    case RunEnd::StepLimit: return "step limit";
-    }
-    return {};
-}
-
 NavMachine::NavMachine(Log& log) : log_(log) { ResetRegs(); }
 
+void NavMachine::setTrace(bool on) {
+    trace_ = on;
+    if (!on && traceInProgress_) {
+        traceInProgress_ = false;
+        log_.slogR();
+    }
+}
+
 void NavMachine::ResetRegs() {
-    GPR.fill(0);
-    PSR.fill(0);
-    const bool real = options.realValues;
-    PSR[0] = 1;
-    PSR[1] = real ? 1 : 0xFF;
-    PSR[2] = real ? 0x0FFF0001 : 0x0FFF0FFF;
-    PSR[3] = 1;
-    PSR[4] = real ? 0 : 0xFFFF;
-    PSR[5] = real ? 1 : 0xFFFF;
-    PSR[8] = 0xFFFFFFFF;
-    PSR[10] = 0xFFFF;
-    PSR[12] = 0xFF;
-    PSR[14] = 0xFFFF;
-    PSR[15] = 0xAA;
-    PSR[16] = PSR[17] = PSR[18] = 0x656E67;  // "eng"
-    PSR[19] = options.countryCode;
+    GPR_.fill(0);
+    PSR_.fill(0);
+    const bool real = options_.realValues;
+    PSR_[0] = 1;
+    PSR_[1] = real ? 1 : 0xFF;
+    PSR_[2] = real ? 0x0FFF0001 : 0x0FFF0FFF;
+    PSR_[3] = 1;
+    PSR_[4] = real ? 0 : 0xFFFF;
+    PSR_[5] = real ? 1 : 0xFFFF;
+    PSR_[8] = 0xFFFFFFFF;
+    PSR_[10] = 0xFFFF;
+    PSR_[12] = 0xFF;
+    PSR_[14] = 0xFFFF;
+    PSR_[15] = 0xAA;
+    PSR_[16] = PSR_[17] = PSR_[18] = 0x656E67;  // "eng"
+    PSR_[19] = options_.countryCode;
     // A region index read from the settings is not range-checked; anything
     // but "B" and "C" counts as "A".
-    const int region = options.region >= 0 && options.region <= 2 ? options.region : 0;
-    PSR[20] = 1u << region;
-    PSR[29] = 3;
-    PSR[30] = 0x0001F0F8;
-    PSR[31] = 0x00030200;
-    PSR[43] = 0xFFFF;
-    PSR[48] = PSR[49] = PSR[50] = 0xFFFFFFFF;
-    PSR[61] = 0xFFFF0000;
+    const int region = options_.region >= 0 && options_.region <= 2 ? options_.region : 0;
+    PSR_[20] = 1u << region;
+    PSR_[29] = 3;
+    PSR_[30] = 0x0001F0F8;
+    PSR_[31] = 0x00030200;
+    PSR_[43] = 0xFFFF;
+    PSR_[48] = PSR_[49] = PSR_[50] = 0xFFFFFFFF;
+    PSR_[61] = 0xFFFF0000;
 }
 
 std::uint32_t NavMachine::packedRegisterValue(std::uint32_t w0, std::uint32_t w) const {
     switch (packedKind(w0)) {
     case PackedKind::SetStream:
-        return (w & 0x8000C000u) + ((GPR[(w >> 16) & 0xFFF] & 0xFF) << 16) + (GPR[w & 0xFFF] & 0xFFF);
-    case PackedKind::SetButtonPage: return (w & 0x80000000u) + (GPR[w & 0xFFF] & 0xFFFF);
-    case PackedKind::SetSecondaryStream: return (w & 0xC08F0000u) + (GPR[w & 0xFFF] & 0xFF);
+        return (w & 0x8000C000u) + ((GPR_[(w >> 16) & 0xFFF] & 0xFF) << 16) + (GPR_[w & 0xFFF] & 0xFFF);
+    case PackedKind::SetButtonPage: return (w & 0x80000000u) + (GPR_[w & 0xFFF] & 0xFFFF);
+    case PackedKind::SetSecondaryStream: return (w & 0xC08F0000u) + (GPR_[w & 0xFFF] & 0xFF);
     case PackedKind::None: break;
     }
     return 0;
@@ -81,36 +74,36 @@ std::uint32_t operandValue(const TCommand& c, int n, const std::array<std::uint3
 std::uint32_t NavMachine::getop1(const TCommand& c) const {
     if (operandCount(c) == 0) return 0xDEADBEEF;
     if (!op1Immediate(c.w[0]) && packedKind(c.w[0]) != PackedKind::None) return packedRegisterValue(c.w[0], c.w[1]);
-    return operandValue(c, 1, GPR, PSR);
+    return operandValue(c, 1, GPR_, PSR_);
 }
 
 std::uint32_t NavMachine::getop2(const TCommand& c) const {
     if (operandCount(c) == 0) return 0xDEADBEEF;
     if (!op2Immediate(c.w[0]) && packedKind(c.w[0]) != PackedKind::None) return packedRegisterValue(c.w[0], c.w[2]);
-    return operandValue(c, 2, GPR, PSR);
+    return operandValue(c, 2, GPR_, PSR_);
 }
 
 void NavMachine::setdst(const TCommand& c, std::uint32_t value) {
     if (operandCount(c) == 0 || op1Immediate(c.w[0])) return;
     const std::uint32_t w = c.w[1];
     if (registerKind(w) == RegisterKind::PSR)
-        PSR[psrNumber(w)] = value;
+        PSR_[psrNumber(w)] = value;
     else
-        GPR[gprNumber(w)] = value;
+        GPR_[gprNumber(w)] = value;
 }
 
 void NavMachine::setsrc(const TCommand& c, std::uint32_t value) {
     if (operandCount(c) == 0 || op2Immediate(c.w[0])) return;
     const std::uint32_t w = c.w[2];
     if (registerKind(w) == RegisterKind::PSR)
-        PSR[psrNumber(w)] = value;
+        PSR_[psrNumber(w)] = value;
     else
-        GPR[gprNumber(w)] = value;
+        GPR_[gprNumber(w)] = value;
 }
 
 std::uint32_t NavMachine::rnd(std::uint32_t bound) {
     if (bound == 0) return 0;
-    if (random) return random(bound) % bound;
+    if (random_) return random_(bound) % bound;
     return std::uniform_int_distribution<std::uint32_t>(0, bound - 1)(rng_);
 }
 
@@ -136,22 +129,22 @@ void enableInGroup(MenuHost& host, int page, int i) {
 
 NavMachine::Step NavMachine::execSetButtonPage(const TCommand& c, std::uint32_t d, std::uint32_t s,
                                                TCommands& list) {
-    if (!host) {
+    if (!host_) {
         report("SetButtonPage ");
         return {Flow::End};
     }
-    MenuHost& h = *host;
-    const std::uint32_t oldButton = PSR[10];
-    const std::uint32_t oldPage = PSR[11];
+    MenuHost& h = *host_;
+    const std::uint32_t oldButton = PSR_[10];
+    const std::uint32_t oldPage = PSR_[11];
     const bool pageFlag = s & 0x80000000u;
     const bool buttonFlag = d & 0x80000000u;
-    if (pageFlag && (s & 0xFF) < static_cast<std::uint32_t>(std::max(h.pageCount(), 0))) PSR[11] = s & 0xFF;
-    const int page = pageIndex(PSR[11]);
+    if (pageFlag && (s & 0xFF) < static_cast<std::uint32_t>(std::max(h.pageCount(), 0))) PSR_[11] = s & 0xFF;
+    const int page = pageIndex(PSR_[11]);
     const auto buttons = static_cast<std::uint32_t>(std::max(h.buttonCount(page), 0));
-    if (buttonFlag && (d & 0xFFFF) < buttons) PSR[10] = d & 0xFFFF;
-    if (PSR[11] != oldPage) h.SetButtonStates(page);
-    const bool selectedValid = PSR[10] < buttons;
-    const int selected = static_cast<int>(PSR[10]);
+    if (buttonFlag && (d & 0xFFFF) < buttons) PSR_[10] = d & 0xFFFF;
+    if (PSR_[11] != oldPage) h.SetButtonStates(page);
+    const bool selectedValid = PSR_[10] < buttons;
+    const int selected = static_cast<int>(PSR_[10]);
     if (selectedValid) enableInGroup(h, page, selected);
     if (pageFlag) {
         const int old = pageIndex(oldPage);
@@ -180,147 +173,134 @@ NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
     const std::uint32_t w0 = c.w[0];
     const std::uint32_t d = getop1(c);
     const std::uint32_t s = getop2(c);
-    auto n = [](std::uint32_t v) { return std::to_string(v); };
 
-    switch (w0) {
-    case 0x20010000:
-    case 0x20810000: return {Flow::Jump, static_cast<std::int32_t>(d)};
-    case 0x00020000: return {Flow::End};
-    case 0x21000000:
-    case 0x21800000: report("Jump Object " + n(d)); return {Flow::End};
-    case 0x21010000:
-    case 0x21810000:
-        PSR[4] = d;
-        report("Jump Title " + n(d));
-        return {Flow::End};
-    case 0x21020000:
-    case 0x21820000: report("Call Object " + n(d)); return {};
-    case 0x21030000:
-    case 0x21830000:
-        PSR[4] = d;
-        report("Call Title " + n(d));
-        return {};
-    case 0x01040000: report("Resume"); return {};
-    case 0x22000000:
-    case 0x22800000:
-        report("Play PL " + n(d));
-        PSR[6] = d;
-        return {};
-    case 0x42010000:
-    case 0x42410000:
-    case 0x42810000:
-    case 0x42C10000:
-        PSR[6] = d;
-        PSR[7] = s;
-        report("Play PLatPI " + n(d) + ", " + n(s));
-        return {};
-    case 0x42020000:
-    case 0x42420000:
-    case 0x42820000:
-    case 0x42C20000:
-        PSR[6] = d;
-        PSR[5] = s;
-        report("Play PLatMK " + n(d) + ", " + n(s));
-        return {};
-    case 0x02030000: report("Terminate PL"); return {};
-    case 0x22040000:
-    case 0x22840000:
-        report("Link PI " + n(d));
-        PSR[7] = d;
-        return {};
-    case 0x22050000:
-    case 0x22850000:
-        report("Link MK " + n(d));
-        PSR[5] = d + 1;
-        return {};
-    case 0x51000001:
-    case 0x51400001:
-    case 0x51800001:
-    case 0x51C00001:
-        if (d & 0x80000000u) PSR[1] = (d >> 16) & 0xFF;
-        if (d & 0x8000u) PSR[2] = (PSR[2] & 0x0FFF0000u) + (d & 0xFFF) + (((d >> 14) & 1) << 31);
-        if (s & 0x80000000u) PSR[0] = (s >> 16) & 0xFF;
-        if (s & 0x8000u) PSR[3] = s & 0xFF;
-        return {};
-    case 0x51000003:
-    case 0x51400003:
-    case 0x51800003:
-    case 0x51C00003: return execSetButtonPage(c, d, s, list);
-    case 0x31000004:
-    case 0x31800004:
-        if (host) {
-            const int page = pageIndex(PSR[11]);
-            const int buttons = host->buttonCount(page);
-            const int i = static_cast<int>(d & 0xFFFF);
-            if (i < buttons) {
-                if (PSR[10] < static_cast<std::uint32_t>(buttons) &&
-                    host->buttonGroup(page, static_cast<int>(PSR[10])) == host->buttonGroup(page, i)) {
-                    PSR[10] = 0xFFFF;
-                    enabledButton_ = static_cast<std::uint16_t>(i);
-                }
-                enableInGroup(*host, page, i);
-                host->DrawButton(i);
-            }
-        }
-        return {};
-    case 0x31000005:
-    case 0x31800005:
-        if (host) {
-            const int i = static_cast<int>(d & 0xFFFF);
-            if (i < host->buttonCount(pageIndex(PSR[11]))) {
-                host->setButtonEnabled(i, false);
-                host->DelButton(i);
-            }
-        }
-        return {};
-    case 0x11000007: report("Pop up Menu Off"); return {};
-    case 0x11000008: report("Still On"); return {};
-    case 0x11000009: report("Still Off"); return {};
-    default: break;
-    }
-
-    if (w0 >= 0x48000100 && w0 <= 0x48C00700) {
+    // Every word in the compare range compares, valid or not.
+    if (w0 >= kFirstCompareWord && w0 <= kLastCompareWord) {
         bool outcome = lastCompare_;
-        switch ((w0 >> 8) & 7) {
-        case 1: outcome = (d & s) != 0; break;
-        case 2: outcome = d == s; break;
-        case 3: outcome = d != s; break;
-        case 4: outcome = d >= s; break;
-        case 5: outcome = d > s; break;
-        case 6: outcome = d <= s; break;
-        case 7: outcome = d < s; break;
-        default: break;  // option 0 keeps the last outcome
+        switch (static_cast<CompareOption>((w0 >> 8) & 7)) {
+        case CompareOption::Previous: break;
+        case CompareOption::BC: outcome = (d & s) != 0; break;
+        case CompareOption::EQ: outcome = d == s; break;
+        case CompareOption::NE: outcome = d != s; break;
+        case CompareOption::GE: outcome = d >= s; break;
+        case CompareOption::GT: outcome = d > s; break;
+        case CompareOption::LE: outcome = d <= s; break;
+        case CompareOption::LT: outcome = d < s; break;
         }
         lastCompare_ = outcome;
         return outcome ? Step{} : Step{Flow::Skip};
     }
-
-    if ((w0 & ~0x00C0000Fu) == 0x50000000u && (w0 & 0xF) != 0) {
-        const std::uint32_t bit = s & 31;
-        switch (w0 & 0xF) {
-        case 1: setdst(c, s); break;
-        case 2:
-            setdst(c, s);
-            setsrc(c, d);
-            break;
-        case 3: setdst(c, d + s); break;
-        case 4: setdst(c, d - s); break;
-        case 5: setdst(c, d * s); break;
-        case 6: setdst(c, s == 0 ? 0xFFFFFFFFu : d / s); break;
-        case 7: setdst(c, s == 0 ? 0xFFFFFFFFu : d % s); break;
-        case 8: setdst(c, rnd(s)); break;
-        case 9: setdst(c, d & s); break;
-        case 10: setdst(c, d | s); break;
-        case 11: setdst(c, d ^ s); break;
-        case 12: setdst(c, d | (1u << bit)); break;
-        case 13: setdst(c, d & ~(1u << bit)); break;
-        case 14: setdst(c, d << bit); break;
-        case 15: setdst(c, d >> bit); break;
-        default: break;
-        }
+    // So does every Set operation 1-15, with either immediate flag.
+    if ((w0 & ~(kImmediate1 | kImmediate2 | 0xFu)) == kSetOperations && (w0 & 0xF) != 0) {
+        execSet(c, static_cast<SetOption>(w0 & 0xF), d, s);
+        return {};
     }
-    // NOP, SetNVTimer, SetSecondaryStream and every invalid word do nothing.
+    // The other commands run only in the words of the table.
+    if (!isValidCommand(w0)) return {};
+
+    auto n = [](std::uint32_t v) { return std::to_string(v); };
+    switch (opcodeOf(w0)) {
+    case Opcode::GoTo: return {Flow::Jump, static_cast<std::int32_t>(d)};
+    case Opcode::Break: return {Flow::End};
+    case Opcode::JumpObject: report("Jump Object " + n(d)); return {Flow::End};
+    case Opcode::JumpTitle:
+        PSR_[4] = d;
+        report("Jump Title " + n(d));
+        return {Flow::End};
+    case Opcode::CallObject: report("Call Object " + n(d)); return {};
+    case Opcode::CallTitle:
+        PSR_[4] = d;
+        report("Call Title " + n(d));
+        return {};
+    case Opcode::Resume: report("Resume"); return {};
+    case Opcode::PlayPL:
+        report("Play PL " + n(d));
+        PSR_[6] = d;
+        return {};
+    case Opcode::PlayPLatPI:
+        PSR_[6] = d;
+        PSR_[7] = s;
+        report("Play PLatPI " + n(d) + ", " + n(s));
+        return {};
+    case Opcode::PlayPLatMK:
+        PSR_[6] = d;
+        PSR_[5] = s;
+        report("Play PLatMK " + n(d) + ", " + n(s));
+        return {};
+    case Opcode::TerminatePL: report("Terminate PL"); return {};
+    case Opcode::LinkPI:
+        report("Link PI " + n(d));
+        PSR_[7] = d;
+        return {};
+    case Opcode::LinkMK:
+        report("Link MK " + n(d));
+        PSR_[5] = d + 1;
+        return {};
+    case Opcode::SetStream:
+        if (d & 0x80000000u) PSR_[1] = (d >> 16) & 0xFF;
+        if (d & 0x8000u) PSR_[2] = (PSR_[2] & 0x0FFF0000u) + (d & 0xFFF) + (((d >> 14) & 1) << 31);
+        if (s & 0x80000000u) PSR_[0] = (s >> 16) & 0xFF;
+        if (s & 0x8000u) PSR_[3] = s & 0xFF;
+        return {};
+    case Opcode::SetButtonPage: return execSetButtonPage(c, d, s, list);
+    case Opcode::EnableButton: execEnableButton(d); return {};
+    case Opcode::DisableButton: execDisableButton(d); return {};
+    case Opcode::PopUpMenuOff: report("Pop up Menu Off"); return {};
+    case Opcode::StillOn: report("Still On"); return {};
+    case Opcode::StillOff: report("Still Off"); return {};
+    default: break;
+    }
+    // NOP, SetNVTimer, SetSecondaryStream and the words of no command here do nothing.
     return {};
+}
+
+// Buttons exist only on the menu tab.
+void NavMachine::execEnableButton(std::uint32_t d) {
+    if (!host_) return;
+    const int page = pageIndex(PSR_[11]);
+    const int buttons = host_->buttonCount(page);
+    const int i = static_cast<int>(d & 0xFFFF);
+    if (i >= buttons) return;
+    if (PSR_[10] < static_cast<std::uint32_t>(buttons) &&
+        host_->buttonGroup(page, static_cast<int>(PSR_[10])) == host_->buttonGroup(page, i)) {
+        PSR_[10] = 0xFFFF;
+        enabledButton_ = static_cast<std::uint16_t>(i);
+    }
+    enableInGroup(*host_, page, i);
+    host_->DrawButton(i);
+}
+
+void NavMachine::execDisableButton(std::uint32_t d) {
+    if (!host_) return;
+    const int i = static_cast<int>(d & 0xFFFF);
+    if (i >= host_->buttonCount(pageIndex(PSR_[11]))) return;
+    host_->setButtonEnabled(i, false);
+    host_->DelButton(i);
+}
+
+void NavMachine::execSet(const TCommand& c, SetOption option, std::uint32_t d, std::uint32_t s) {
+    const std::uint32_t bit = s & 31;
+    switch (option) {
+    case SetOption::None: break;
+    case SetOption::Move: setdst(c, s); break;
+    case SetOption::Swap:
+        setdst(c, s);
+        setsrc(c, d);
+        break;
+    case SetOption::Add: setdst(c, d + s); break;
+    case SetOption::Sub: setdst(c, d - s); break;
+    case SetOption::Mul: setdst(c, d * s); break;
+    case SetOption::Div: setdst(c, s == 0 ? 0xFFFFFFFFu : d / s); break;
+    case SetOption::Mod: setdst(c, s == 0 ? 0xFFFFFFFFu : d % s); break;
+    case SetOption::Rnd: setdst(c, rnd(s)); break;
+    case SetOption::And: setdst(c, d & s); break;
+    case SetOption::Or: setdst(c, d | s); break;
+    case SetOption::Xor: setdst(c, d ^ s); break;
+    case SetOption::BitSet: setdst(c, d | (1u << bit)); break;
+    case SetOption::BitClear: setdst(c, d & ~(1u << bit)); break;
+    case SetOption::ShiftLeft: setdst(c, d << bit); break;
+    case SetOption::ShiftRight: setdst(c, d >> bit); break;
+    }
 }
 
 std::string NavMachine::traceLineText(const TCommands& list, std::size_t line, CommandContext context) {
@@ -334,14 +314,14 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
     RunResult r;
     // A traced program is one run over many Starts: the comparison outcome
     // carries over from step to step.
-    if (!(trace && traceInProgress)) lastCompare_ = false;
+    if (!(trace_ && traceInProgress_)) lastCompare_ = false;
     enabledButton_.reset();
     runningButton_.reset();
     log_.cancelFlag = false;
 
     bool stopped = false;
     bool interrupted = false;
-    std::int64_t pc = programLine;
+    std::int64_t pc = programLine_;
     while (pc >= 0 && pc < static_cast<std::int64_t>(list.size())) {
         if (LogView* v = log_.view()) v->processEvents();
         if (log_.cancelFlag) {
@@ -370,28 +350,28 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
             r.lastLine.reset();
             break;
         }
-        programLine = static_cast<std::int32_t>(std::clamp<std::int64_t>(pc, INT32_MIN, INT32_MAX));
-        if (trace) break;
+        programLine_ = static_cast<std::int32_t>(std::clamp<std::int64_t>(pc, INT32_MIN, INT32_MAX));
+        if (trace_) break;
     }
 
-    if (enabledButton_ && PSR[10] == 0xFFFF) {
-        PSR[10] = *enabledButton_;
-        if (host) host->DrawSButton();
+    if (enabledButton_ && PSR_[10] == 0xFFFF) {
+        PSR_[10] = *enabledButton_;
+        if (host_) host_->DrawSButton();
     }
     // A line below 0 is where a trace starts (nothing executed yet: line 0 is
     // next) or where a GoTo sent the program (the run has ended).
-    const bool jumpedBelowZero = programLine < 0 && r.steps > 0;
-    if (programLine < 0) programLine = 0;
+    const bool jumpedBelowZero = programLine_ < 0 && r.steps > 0;
+    if (programLine_ < 0) programLine_ = 0;
 
-    const bool inside = !jumpedBelowZero && static_cast<std::size_t>(programLine) < list.size();
-    traceInProgress = trace && inside;
-    if (!interrupted) r.end = stopped ? RunEnd::Stopped : traceInProgress ? RunEnd::TraceStep : RunEnd::EndOfProgram;
-    r.traceInProgress = traceInProgress;
+    const bool inside = !jumpedBelowZero && static_cast<std::size_t>(programLine_) < list.size();
+    traceInProgress_ = trace_ && inside;
+    if (!interrupted) r.end = stopped ? RunEnd::Stopped : traceInProgress_ ? RunEnd::TraceStep : RunEnd::EndOfProgram;
+    r.traceInProgress = traceInProgress_;
     r.runningButton = runningButton_;
 
-    log_.slog(traceInProgress ? "Running trace..." : "Ready. ", 0);
-    if (traceInProgress) {
-        const auto next = static_cast<std::size_t>(programLine);
+    log_.slog(traceInProgress_ ? "Running trace..." : "Ready. ", 0);
+    if (traceInProgress_) {
+        const auto next = static_cast<std::size_t>(programLine_);
         r.nextLine = next;
         const TCommand& c = list[next];
         if (operandCount(c) >= 1 && !op1Immediate(c.w[0]))
@@ -409,46 +389,46 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
 }
 
 RunResult NavMachine::start(const TCommands& list, RunLimits limits) {
-    if (!(trace && traceInProgress)) {
-        traceInProgress = false;
-        programLine = trace ? -1 : 0;
+    if (!(trace_ && traceInProgress_)) {
+        traceInProgress_ = false;
+        programLine_ = trace_ ? -1 : 0;
     }
     return ExecComm(list, limits);
 }
 
 RunResult NavMachine::startProgram(const TCommands& list, RunLimits limits) {
-    traceInProgress = false;
-    programLine = trace ? -1 : 0;
+    traceInProgress_ = false;
+    programLine_ = trace_ ? -1 : 0;
     return ExecComm(list, limits);
 }
 
 RunResult NavMachine::executeLine(const TCommands& list, std::size_t line) {
-    programLine = static_cast<std::int32_t>(std::min<std::size_t>(line, INT32_MAX));
+    programLine_ = static_cast<std::int32_t>(std::min<std::size_t>(line, INT32_MAX));
     return ExecComm(list);
 }
 
 bool NavMachine::cancelTrace(const TCommands& list) {
-    if (!traceInProgress) return false;
+    if (!traceInProgress_) return false;
     // 0xFFFF is past the end of every list a file can hold (its count is 16 bits).
-    programLine = static_cast<std::int32_t>(std::clamp<std::size_t>(list.size(), 0xFFFF, INT32_MAX));
+    programLine_ = static_cast<std::int32_t>(std::clamp<std::size_t>(list.size(), 0xFFFF, INT32_MAX));
     start(list);
     return true;
 }
 
 std::vector<std::string> NavMachine::psrDump() const {
     std::vector<std::string> out;
-    auto item = [this](int n) { return fmt::format("[b]PSR{}[/b]: {:08X} ({}", n, PSR[n], PSR[n]); };
+    auto item = [this](int n) { return fmt::format("[b]PSR{}[/b]: {:08X} ({}", n, PSR_[n], PSR_[n]); };
     auto described = [&](int n) {
         std::string_view d = psrDescription(static_cast<unsigned>(n));
         return item(n) + ") - " + (d == "reserved" ? std::string() : std::string(d));
     };
     for (int n = 0; n <= 20; ++n) out.push_back(described(n));
     for (int n = 21; n <= 31; ++n)
-        if (PSR[n] != 0) out.push_back(described(n));
+        if (PSR_[n] != 0) out.push_back(described(n));
     std::string line;
     int onLine = 0;
     for (int n = 32; n < kPsrCount; ++n) {
-        if (PSR[n] == 0) continue;
+        if (PSR_[n] == 0) continue;
         line += item(n) + ")   ";
         if (++onLine == 6) {
             out.push_back(line);
@@ -465,8 +445,8 @@ std::vector<std::string> NavMachine::gprDump() const {
     std::string line;
     int onLine = 0;
     for (int n = 0; n < kGprCount; ++n) {
-        if (GPR[n] == 0) continue;
-        line += fmt::format("[b]GPR{}[/b]: {:08X} ({})   ", n, GPR[n], GPR[n]);
+        if (GPR_[n] == 0) continue;
+        line += fmt::format("[b]GPR{}[/b]: {:08X} ({})   ", n, GPR_[n], GPR_[n]);
         if (++onLine == 5) {
             out.push_back(line);
             line.clear();

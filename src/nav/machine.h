@@ -56,8 +56,6 @@ struct ResetOptions {
 
 // The country code box clamps to "AA" .. "ZZ".
 std::uint32_t clampCountryCode(std::uint32_t code);
-// The two letters of a country code, high byte first ("US" for 0x5553).
-std::string countryLetters(std::uint32_t code);
 
 enum class RunEnd {
     EndOfProgram,  // the program line left the list
@@ -67,8 +65,6 @@ enum class RunEnd {
     StepLimit,     // the step limit was reached
 };
 
-// A text for the way a run ended ("end of program", ...).
-std::string runEndText(RunEnd end);
 
 struct RegisterRef {
     RegisterKind kind = RegisterKind::GPR;
@@ -95,19 +91,39 @@ class NavMachine {
 public:
     explicit NavMachine(Log& log = mainLog());
 
-    std::array<std::uint32_t, kGprCount> GPR{};
-    std::array<std::uint32_t, kPsrCount> PSR{};
+    // The registers. Numbers out of range read 0 and are not written.
+    std::uint32_t gpr(unsigned n) const { return n < kGprCount ? GPR_[n] : 0; }
+    std::uint32_t psr(unsigned n) const { return n < kPsrCount ? PSR_[n] : 0; }
+    void setGpr(unsigned n, std::uint32_t value) {
+        if (n < kGprCount) GPR_[n] = value;
+    }
+    void setPsr(unsigned n, std::uint32_t value) {
+        if (n < kPsrCount) PSR_[n] = value;
+    }
 
-    ResetOptions options;
-    bool trace = false;           // "Trace": one command per Start
-    std::int32_t programLine = 0;  // the next command to execute
-    bool traceInProgress = false;
+    // The start values of the next ResetRegs.
+    const ResetOptions& options() const { return options_; }
+    void setOptions(const ResetOptions& options) { options_ = options; }
+
+    // "Trace": one command per Start. Switching it off ends a trace in
+    // progress: the next Start begins at line 0.
+    bool trace() const { return trace_; }
+    void setTrace(bool on);
+    // A traced program waits for the next Start (Cancel ends it).
+    bool traceInProgress() const { return traceInProgress_; }
+    // Drops a trace in progress without running anything (a new folder is read).
+    void endTrace() { traceInProgress_ = false; }
+
+    // The next command to execute.
+    std::int32_t programLine() const { return programLine_; }
+    void setProgramLine(std::int32_t line) { programLine_ = line; }
 
     // The menu of the menu tab; null on the BDMV tab.
-    MenuHost* host = nullptr;
+    MenuHost* host() const { return host_; }
+    void setHost(MenuHost* host) { host_ = host; }
 
     // Source of Rnd: a number in 0 .. bound - 1 for bound > 0.
-    std::function<std::uint32_t(std::uint32_t bound)> random;
+    void setRandomSource(std::function<std::uint32_t(std::uint32_t bound)> source) { random_ = std::move(source); }
     void seedRandom(std::uint32_t seed) { rng_.seed(seed); }
 
     void ResetRegs();
@@ -147,11 +163,22 @@ private:
     };
     Step exec(const TCommand& c, TCommands& list);
     Step execSetButtonPage(const TCommand& c, std::uint32_t d, std::uint32_t s, TCommands& list);
+    void execSet(const TCommand& c, SetOption option, std::uint32_t d, std::uint32_t s);
+    void execEnableButton(std::uint32_t d);
+    void execDisableButton(std::uint32_t d);
     std::uint32_t packedRegisterValue(std::uint32_t w0, std::uint32_t w) const;
     std::uint32_t rnd(std::uint32_t bound);
     void report(const std::string& text);
-    CommandContext context() const { return host ? CommandContext::Button : CommandContext::MovieObject; }
+    CommandContext context() const { return host_ ? CommandContext::Button : CommandContext::MovieObject; }
 
+    std::array<std::uint32_t, kGprCount> GPR_{};
+    std::array<std::uint32_t, kPsrCount> PSR_{};
+    ResetOptions options_;
+    bool trace_ = false;
+    std::int32_t programLine_ = 0;
+    bool traceInProgress_ = false;
+    MenuHost* host_ = nullptr;
+    std::function<std::uint32_t(std::uint32_t bound)> random_;
     Log& log_;
     std::mt19937 rng_;
     bool lastCompare_ = false;

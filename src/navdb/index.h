@@ -13,12 +13,21 @@ namespace navora {
 constexpr std::uint16_t kNoObject = 0xFFFF;  // movie object reference "none"
 constexpr std::size_t kMaxTitles = 999;      // the reader refuses more
 
+// What a title or an entry starts: a movie object (HDMV) or a BD-J object.
+// Other values of the 2-bit field are kept as read.
+enum class ObjectType : std::uint8_t { HDMV = 1, BDJ = 2 };
+// Title Search into a title (2 bits). 1 has no name of its own: it shows as
+// "Permitted" and is kept as read.
+enum class AccessType : std::uint8_t { Permitted = 0, Prohibited1 = 2, Prohibited2 = 3 };
+// How a title or an entry plays (2 bits); other values are kept as read.
+enum class PlaybackType : std::uint8_t { Movie = 0, Interactive = 1 };
+
 // First Playback or Top Menu. The entry is on when mobj_id_ref is not
 // kNoObject. A BD-J entry has no reference in the file: the reader sets it to 0
 // (on), and the writer writes an entry that is off as HDMV with kNoObject.
 struct TIndexEntry {
-    std::uint8_t object_type = 1;    // 1 HDMV, 2 BD-J
-    std::uint8_t playback_type = 0;  // 0..3
+    ObjectType object_type = ObjectType::HDMV;
+    PlaybackType playback_type = PlaybackType::Movie;  // 0..3
     std::uint16_t mobj_id_ref = kNoObject;
     std::string bdjo_file_name;  // at most 5 characters
 
@@ -27,10 +36,10 @@ struct TIndexEntry {
 
 struct TTitle {
     std::uint32_t title_number = 0;  // 1-based position; shown, never written
-    std::uint8_t object_type = 1;    // 1 HDMV, 2 BD-J
-    std::uint8_t access_type = 0;    // 0..3
-    std::uint8_t playback_type = 0;  // 0 Movie, 1 Interactive, others kept
-    std::uint16_t mobj_id_ref = 0;   // used when object_type is 1
+    ObjectType object_type = ObjectType::HDMV;
+    AccessType access_type = AccessType::Permitted;
+    PlaybackType playback_type = PlaybackType::Movie;
+    std::uint16_t mobj_id_ref = 0;   // used when object_type is HDMV
     std::string bdjo_file_name;      // used otherwise; at most 5 characters
 
     bool operator==(const TTitle&) const = default;

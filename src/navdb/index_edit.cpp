@@ -22,9 +22,9 @@ std::optional<std::size_t> insertTitle(TINDX& x, std::size_t pos) {
     if (titles.size() >= kMaxTitles) return std::nullopt;
     pos = std::min(pos, titles.size());
     TTitle t;
-    t.object_type = 1;
-    t.access_type = 0;
-    t.playback_type = 0;
+    t.object_type = ObjectType::HDMV;
+    t.access_type = AccessType::Permitted;
+    t.playback_type = PlaybackType::Movie;
     t.mobj_id_ref = 0;
     // The new title keeps the BD-J file name of the title that held its place.
     if (pos < titles.size()) t.bdjo_file_name = titles[pos].bdjo_file_name;
@@ -53,33 +53,15 @@ void renumberTitles(TINDX& x) {
         x.indexes.titles[i].title_number = static_cast<std::uint32_t>(i + 1);
 }
 
-const std::vector<std::string>& objectTypeItems() {
-    static const std::vector<std::string> items{"HDMV", "BD-J"};
-    return items;
-}
+void setTitleObjectType(TTitle& t, ObjectType type) { t.object_type = type; }
 
-const std::vector<std::string>& accessTypeItems() {
-    static const std::vector<std::string> items{"Permitted", "Prohibited1", "Prohibited2"};
-    return items;
-}
+void setTitleAccessType(TTitle& t, AccessType type) { t.access_type = type; }
 
-const std::vector<std::string>& playbackTypeItems() {
-    static const std::vector<std::string> items{"Movie", "Interactive"};
-    return items;
-}
-
-void setTitleObjectType(TTitle& t, int listIndex) { t.object_type = static_cast<std::uint8_t>(listIndex + 1); }
-
-void setTitleAccessType(TTitle& t, int listIndex) {
-    // Access type 1 has no entry of its own: it shows as "Permitted", which stores 0.
-    t.access_type = listIndex <= 0 ? 0 : static_cast<std::uint8_t>(std::min(listIndex, 2) + 1);
-}
-
-int accessTypeListIndex(std::uint8_t accessType) { return accessType <= 1 ? 0 : std::min<int>(accessType, 3) - 1; }
-
-void setTitlePlaybackType(TTitle& t, int listIndex) { t.playback_type = static_cast<std::uint8_t>(listIndex); }
+void setTitlePlaybackType(TTitle& t, PlaybackType type) { t.playback_type = type; }
 
 void setTitleBdjoName(TTitle& t, const std::string& name) { t.bdjo_file_name = name.substr(0, 5); }
+
+void setTitleObject(TTitle& t, std::uint16_t object) { t.mobj_id_ref = object; }
 
 TIndexEntry& indexEntry(TINDX& x, IndexEntryKind kind) {
     return kind == IndexEntryKind::FirstPlayback ? x.indexes.first_playback : x.indexes.top_menu;
@@ -93,42 +75,45 @@ void setEntryOn(TINDX& x, IndexEntryKind kind, bool on, std::optional<std::uint1
     TIndexEntry& e = indexEntry(x, kind);
     if (!on)
         e.mobj_id_ref = kNoObject;
-    else if (e.object_type == 1)
+    else if (e.object_type == ObjectType::HDMV)
         e.mobj_id_ref = selectedObject.value_or(kNoObject);
     else
         e.mobj_id_ref = selectedObject.value_or(0);
 }
 
-void setEntryType(TINDX& x, IndexEntryKind kind, int listIndex) {
-    indexEntry(x, kind).object_type = static_cast<std::uint8_t>(listIndex + 1);
+void setEntryType(TINDX& x, IndexEntryKind kind, ObjectType type) { indexEntry(x, kind).object_type = type; }
+
+void setEntryObject(TINDX& x, IndexEntryKind kind, std::uint16_t object) { indexEntry(x, kind).mobj_id_ref = object; }
+
+void setEntryPlaybackType(TINDX& x, IndexEntryKind kind, PlaybackType type) {
+    indexEntry(x, kind).playback_type = type;
 }
 
 void setContentProvider(TINDX& x, const std::string& text) { x.content_provider = text.substr(0, 32); }
 
-std::string objectTypeName(std::uint8_t type) {
+std::string objectTypeName(ObjectType type) {
     switch (type) {
-    case 1:
-        return "HDMV";
-    case 2:
-        return "BD-J";
-    default:
-        return {};
+    case ObjectType::HDMV: return "HDMV";
+    case ObjectType::BDJ: return "BD-J";
     }
+    return {};
 }
 
-std::string accessTypeName(std::uint8_t type) {
-    return accessTypeItems()[static_cast<std::size_t>(accessTypeListIndex(type))];
+std::string accessTypeName(AccessType type) {
+    switch (type) {
+    case AccessType::Prohibited1: return "Prohibited1";
+    case AccessType::Prohibited2: return "Prohibited2";
+    case AccessType::Permitted: break;
+    }
+    return "Permitted";
 }
 
-std::string playbackTypeName(std::uint8_t type) {
+std::string playbackTypeName(PlaybackType type) {
     switch (type) {
-    case 0:
-        return "Movie";
-    case 1:
-        return "Interactive";
-    default:
-        return {};
+    case PlaybackType::Movie: return "Movie";
+    case PlaybackType::Interactive: return "Interactive";
     }
+    return {};
 }
 
 const std::array<std::string, 5>& titleColumns() {
@@ -138,7 +123,7 @@ const std::array<std::string, 5>& titleColumns() {
 
 std::array<std::string, 5> indline(const TTitle& t, std::optional<std::size_t> movieObjectCount) {
     std::string target;
-    if (t.object_type == 1) {
+    if (t.object_type == ObjectType::HDMV) {
         const bool invalid =
             t.mobj_id_ref == kNoObject || (movieObjectCount && t.mobj_id_ref >= *movieObjectCount);
         target = invalid ? "??" : std::to_string(t.mobj_id_ref);

@@ -33,21 +33,14 @@ std::optional<std::size_t> deleteTitles(TINDX& index, std::size_t first, std::si
 // Sets every title number to its position + 1.
 void renumberTitles(TINDX& index);
 
-// The item lists of the title boxes, in list order.
-const std::vector<std::string>& objectTypeItems();    // "HDMV", "BD-J"
-const std::vector<std::string>& accessTypeItems();    // "Permitted", "Prohibited1", "Prohibited2"
-const std::vector<std::string>& playbackTypeItems();  // "Movie", "Interactive"
-
-// Object type := list index + 1.
-void setTitleObjectType(TTitle& title, int listIndex);
-// "Permitted" (0) stores 0, "Prohibited1" (1) stores 2, "Prohibited2" (2) stores 3.
-void setTitleAccessType(TTitle& title, int listIndex);
-// The list index that shows an access type: 0 and 1 show "Permitted".
-int accessTypeListIndex(std::uint8_t accessType);
-// Playback type := list index (0 "Movie", 1 "Interactive").
-void setTitlePlaybackType(TTitle& title, int listIndex);
+void setTitleObjectType(TTitle& title, ObjectType type);
+// Access type 1, which shows as "Permitted", is replaced by whatever is set.
+void setTitleAccessType(TTitle& title, AccessType type);
+void setTitlePlaybackType(TTitle& title, PlaybackType type);
 // The BD-J file name, cut to 5 characters.
 void setTitleBdjoName(TTitle& title, const std::string& name);
+// The movie object an HDMV title plays.
+void setTitleObject(TTitle& title, std::uint16_t object);
 
 // ---- First Playback and Top Menu --------------------------------------------
 
@@ -64,8 +57,10 @@ inline bool entryIsOn(const TIndexEntry& e) { return e.mobj_id_ref != kNoObject;
 // which has no reference in the file, takes the selection or 0 so that it
 // counts as on.
 void setEntryOn(TINDX& index, IndexEntryKind kind, bool on, std::optional<std::uint16_t> selectedObject);
-// The type box: object type := list index + 1.
-void setEntryType(TINDX& index, IndexEntryKind kind, int listIndex);
+void setEntryType(TINDX& index, IndexEntryKind kind, ObjectType type);
+// The movie object of an entry (a reference other than 0xFFFF switches it on).
+void setEntryObject(TINDX& index, IndexEntryKind kind, std::uint16_t object);
+void setEntryPlaybackType(TINDX& index, IndexEntryKind kind, PlaybackType type);
 
 // ---- Content provider ---------------------------------------------------------
 
@@ -74,12 +69,12 @@ void setContentProvider(TINDX& index, const std::string& text);
 
 // ---- Display texts -------------------------------------------------------------
 
-// "HDMV" for 1, "BD-J" for 2, empty otherwise.
-std::string objectTypeName(std::uint8_t type);
+// "HDMV", "BD-J"; empty for other values.
+std::string objectTypeName(ObjectType type);
 // "Permitted" for 0 and 1, "Prohibited1" for 2, "Prohibited2" for 3.
-std::string accessTypeName(std::uint8_t type);
-// "Movie" for 0, "Interactive" for 1, empty otherwise.
-std::string playbackTypeName(std::uint8_t type);
+std::string accessTypeName(AccessType type);
+// "Movie", "Interactive"; empty for other values.
+std::string playbackTypeName(PlaybackType type);
 
 // Column headers of the title grid.
 const std::array<std::string, 5>& titleColumns();  // "No.", "object t.", "title search", "playback t.", "OID/file"

@@ -1,5 +1,7 @@
 #include "navdb/index_io.h"
 
+#include "core/bits.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -13,35 +15,75 @@ constexpr std::uint32_t kIndx = 0x494E4458;     // "INDX"
 constexpr std::uint32_t kVersion1 = 0x30313030;  // "0100"
 constexpr std::uint32_t kVersion2 = 0x30323030;  // "0200"
 
-// First Playback and Top Menu: 12 bytes each.
-TIndexEntry readEntry(ByteReader& in) {
-    TIndexEntry e;
-    e.object_type = static_cast<std::uint8_t>(in.readlword() >> 30);
-    e.playback_type = static_cast<std::uint8_t>(in.readword() >> 14);
-    if (e.object_type == 1) {
-        e.mobj_id_ref = in.readword();
+// What a title or an entry starts, at the end of its 12 bytes: for HDMV the
+// movie object reference and 32 reserved bits, otherwise the BD-J object
+// file name and 8 reserved bits.
+void readTarget(ByteReader& in, ObjectType type, std::uint16_t& mobjIdRef, std::string& bdjoFileName) {
+    if (type == ObjectType::HDMV) {
+        mobjIdRef = in.readword();
         in.skip(4);
     } else {
-        e.bdjo_file_name = in.readstring(5);
+        bdjoFileName = in.readstring(5);
         in.skip(1);
-        e.mobj_id_ref = 0;  // not stored for BD-J; an entry read from the file is on
     }
+}
+
+void writeTarget(ByteWriter& out, ObjectType type, std::uint16_t mobjIdRef, const std::string& bdjoFileName) {
+    if (type == ObjectType::HDMV) {
+        out.putword(mobjIdRef);
+        out.putzeros(4);
+    } else {
+        out.putstring(bdjoFileName, 5);
+        out.putzeros(1);
+    }
+}
+
+// FirstPlayback and TopMenu: 12 bytes each.
+TIndexEntry readEntry(ByteReader& in) {
+    TIndexEntry e;
+    BitReader bits(in);
+    e.object_type = static_cast<ObjectType>(bits.bits(2));
+    bits.skip(30);
+    e.playback_type = static_cast<PlaybackType>(bits.bits(2));
+    bits.skip(14);
+    readTarget(in, e.object_type, e.mobj_id_ref, e.bdjo_file_name);
+    // A BD-J entry stores no reference; one read from the file is on.
+    if (e.object_type != ObjectType::HDMV) e.mobj_id_ref = 0;
     return e;
 }
 
 void writeEntry(ByteWriter& out, const TIndexEntry& e) {
     // An entry that is off has no BD-J form: it is written as HDMV with no object.
-    const bool off = e.mobj_id_ref == kNoObject;
-    const std::uint32_t type = off ? 1u : e.object_type;
-    out.putlword((type & 3u) << 30);
-    out.putword(static_cast<std::uint16_t>((e.playback_type & 3u) << 14));
-    if (type == 1) {
-        out.putword(e.mobj_id_ref);
-        out.putzeros(4);
-    } else {
-        out.putstring(e.bdjo_file_name, 5);
-        out.putzeros(1);
-    }
+    const ObjectType type = e.mobj_id_ref == kNoObject ? ObjectType::HDMV : e.object_type;
+    BitWriter bits(out);
+    bits.put(2, static_cast<unsigned>(type));
+    bits.zeros(30);
+    bits.put(2, static_cast<unsigned>(e.playback_type));
+    bits.zeros(14);
+    writeTarget(out, type, e.mobj_id_ref, e.bdjo_file_name);
+}
+
+TTitle readTitle(ByteReader& in, std::size_t position) {
+    TTitle t;
+    t.title_number = static_cast<std::uint32_t>(position + 1);
+    BitReader bits(in);
+    t.object_type = static_cast<ObjectType>(bits.bits(2));
+    t.access_type = static_cast<AccessType>(bits.bits(2));
+    bits.skip(28);
+    t.playback_type = static_cast<PlaybackType>(bits.bits(2));
+    bits.skip(14);
+    readTarget(in, t.object_type, t.mobj_id_ref, t.bdjo_file_name);
+    return t;
+}
+
+void writeTitle(ByteWriter& out, const TTitle& t) {
+    BitWriter bits(out);
+    bits.put(2, static_cast<unsigned>(t.object_type));
+    bits.put(2, static_cast<unsigned>(t.access_type));
+    bits.zeros(28);
+    bits.put(2, static_cast<unsigned>(t.playback_type));
+    bits.zeros(14);
+    writeTarget(out, t.object_type, t.mobj_id_ref, t.bdjo_file_name);
 }
 
 }  // namespace
@@ -79,28 +121,15 @@ TINDX readIndex(std::span<const std::uint8_t> data, const std::string& name,
     ix.top_menu = readEntry(in);
     if (movieObjectCount) {
         for (TIndexEntry* e : {&ix.first_playback, &ix.top_menu})
-            if (e->object_type == 1 && e->mobj_id_ref != kNoObject && e->mobj_id_ref >= *movieObjectCount)
+            if (e->object_type == ObjectType::HDMV && e->mobj_id_ref != kNoObject &&
+                e->mobj_id_ref >= *movieObjectCount)
                 e->mobj_id_ref = kNoObject;
     }
 
     const std::uint16_t count = in.readword();
     if (count > kMaxTitles) throw TooManyTitlesError(name, in.pos(), count);
-    ix.titles.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        TTitle& t = ix.titles[i];
-        t.title_number = static_cast<std::uint32_t>(i + 1);
-        const std::uint32_t w = in.readlword();
-        t.object_type = static_cast<std::uint8_t>(w >> 30);
-        t.access_type = static_cast<std::uint8_t>((w >> 28) & 3u);
-        t.playback_type = static_cast<std::uint8_t>(in.readword() >> 14);
-        if (t.object_type == 1) {
-            t.mobj_id_ref = in.readword();
-            in.skip(4);
-        } else {
-            t.bdjo_file_name = in.readstring(5);
-            in.skip(1);
-        }
-    }
+    ix.titles.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) ix.titles.push_back(readTitle(in, i));
 
     // The block is read where the titles end; a start address further on
     // leaves spare bytes in between, which are kept.
@@ -113,13 +142,7 @@ TINDX readIndex(std::span<const std::uint8_t> data, const std::string& name,
         in.fail(fmt::format("ExtensionData start address ${:08X} lies beyond the end of the file ({} bytes)", extStart,
                             in.size()));
     if (extStart > in.pos()) x.spare_after_titles = in.readbytes(extStart - in.pos());
-    const std::size_t blockStart = in.pos();
-    ReadExtensionData(in, x.ext);
-    const std::uint64_t declared = std::uint64_t{x.ext.length} + 4;
-    if (declared > in.size() - blockStart)
-        throw FormatError(name, blockStart,
-                          fmt::format("ExtensionData block cut short: {} bytes declared, {} present", declared,
-                                      in.size() - blockStart));
+    ReadWholeExtensionData(in, x.ext);
     return x;
 }
 
@@ -143,17 +166,7 @@ Bytes writeIndex(const TINDX& x) {
     writeEntry(out, ix.first_playback);
     writeEntry(out, ix.top_menu);
     out.putword(static_cast<std::uint16_t>(ix.titles.size()));
-    for (const TTitle& t : ix.titles) {
-        out.putlword(((t.object_type & 3u) << 30) | ((t.access_type & 3u) << 28));
-        out.putword(static_cast<std::uint16_t>((t.playback_type & 3u) << 14));
-        if (t.object_type == 1) {
-            out.putword(t.mobj_id_ref);
-            out.putzeros(4);
-        } else {
-            out.putstring(t.bdjo_file_name, 5);
-            out.putzeros(1);
-        }
-    }
+    for (const TTitle& t : ix.titles) writeTitle(out, t);
     out.putbytes(x.spare_after_titles);
     if (x.extension_data_start_address != 0) WriteExtensionData(out, x.ext);
     return out.take();

@@ -16,8 +16,9 @@ std::string fourcc(std::uint32_t v) {
 }
 
 json entryJson(const TIndexEntry& e) {
-    json j{{"object_type", e.object_type}, {"playback_type", e.playback_type}};
-    if (e.object_type == 1 || e.mobj_id_ref == kNoObject)
+    json j{{"object_type", static_cast<unsigned>(e.object_type)},
+           {"playback_type", static_cast<unsigned>(e.playback_type)}};
+    if (e.object_type == ObjectType::HDMV || e.mobj_id_ref == kNoObject)
         j["mobj_id_ref"] = e.mobj_id_ref;
     else
         j["bdjo_file_name"] = jsonText(e.bdjo_file_name);
@@ -30,10 +31,10 @@ json toJson(const TINDX& x) {
     json titles = json::array();
     for (const TTitle& t : x.indexes.titles) {
         json j{{"title_number", t.title_number},
-               {"object_type", t.object_type},
-               {"access_type", t.access_type},
-               {"playback_type", t.playback_type}};
-        if (t.object_type == 1)
+               {"object_type", static_cast<unsigned>(t.object_type)},
+               {"access_type", static_cast<unsigned>(t.access_type)},
+               {"playback_type", static_cast<unsigned>(t.playback_type)}};
+        if (t.object_type == ObjectType::HDMV)
             j["mobj_id_ref"] = t.mobj_id_ref;
         else
             j["bdjo_file_name"] = jsonText(t.bdjo_file_name);

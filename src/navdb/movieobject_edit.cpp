@@ -45,7 +45,7 @@ std::optional<MobjDeleteResult> deleteMovieObjects(TMOBJ& m, TINDX& index, std::
             t.mobj_id_ref = t.mobj_id_ref > last ? static_cast<std::uint16_t>(t.mobj_id_ref - k) : kNoObject;
         }
         // Only an HDMV title uses its reference; a BD-J title names a file.
-        if (t.object_type == 1 && (t.mobj_id_ref == kNoObject || t.mobj_id_ref >= objects.size()))
+        if (t.object_type == ObjectType::HDMV && (t.mobj_id_ref == kNoObject || t.mobj_id_ref >= objects.size()))
             r.invalidTitles.push_back(t.title_number);
     }
     r.select = first == 0 ? 0 : first - 1;
@@ -57,30 +57,27 @@ void logInvalidReferences(Log& log, const std::vector<std::uint32_t>& titles) {
     if (!titles.empty()) log.erslog("See Status");
 }
 
-void setMobjFlag(Tmobject& o, MobjFlag flag, int listIndex) {
-    const auto v = static_cast<std::uint8_t>(listIndex != 0 ? 1 : 0);
+void setMobjFlag(Tmobject& o, MobjFlag flag, bool set) {
+    const std::uint8_t v = set ? 1 : 0;
     switch (flag) {
-    case MobjFlag::Resume:
-        o.resume_intention_flag = v;
-        break;
-    case MobjFlag::MenuCall:
-        o.menu_call_mask = v;
-        break;
-    case MobjFlag::TitleSearch:
-        o.title_search_mask = v;
-        break;
+    case MobjFlag::Resume: o.resume_intention_flag = v; break;
+    case MobjFlag::MenuCall: o.menu_call_mask = v; break;
+    case MobjFlag::TitleSearch: o.title_search_mask = v; break;
     }
 }
 
-const std::vector<std::string>& mobjFlagItems(MobjFlag flag) {
-    static const std::vector<std::string> resume{"discard", "suspend"};
-    static const std::vector<std::string> mask{"enable", "disable"};
-    return flag == MobjFlag::Resume ? resume : mask;
+bool mobjFlag(const Tmobject& o, MobjFlag flag) {
+    switch (flag) {
+    case MobjFlag::Resume: return o.resume_intention_flag != 0;
+    case MobjFlag::MenuCall: return o.menu_call_mask != 0;
+    case MobjFlag::TitleSearch: return o.title_search_mask != 0;
+    }
+    return false;
 }
 
-std::string mobjFlagName(MobjFlag flag, std::uint8_t value) {
-    const auto& items = mobjFlagItems(flag);
-    return value < items.size() ? items[value] : std::string{};
+std::string mobjFlagName(MobjFlag flag, bool set) {
+    if (flag == MobjFlag::Resume) return set ? "suspend" : "discard";
+    return set ? "disable" : "enable";
 }
 
 const std::array<std::string, 5>& objectColumns() {
@@ -89,9 +86,9 @@ const std::array<std::string, 5>& objectColumns() {
 }
 
 std::array<std::string, 5> objline(const Tmobject& o, std::size_t n) {
-    return {fmt::format("{:03d}", n), mobjFlagName(MobjFlag::Resume, o.resume_intention_flag),
-            mobjFlagName(MobjFlag::MenuCall, o.menu_call_mask),
-            mobjFlagName(MobjFlag::TitleSearch, o.title_search_mask), std::to_string(o.commands.size())};
+    return {fmt::format("{:03d}", n), mobjFlagName(MobjFlag::Resume, mobjFlag(o, MobjFlag::Resume)),
+            mobjFlagName(MobjFlag::MenuCall, mobjFlag(o, MobjFlag::MenuCall)),
+            mobjFlagName(MobjFlag::TitleSearch, mobjFlag(o, MobjFlag::TitleSearch)), std::to_string(o.commands.size())};
 }
 
 }  // namespace navora

@@ -44,13 +44,13 @@ std::optional<MobjDeleteResult> deleteMovieObjects(TMOBJ& mobj, TINDX& index, st
 // when there was any, shows "See Status" as the status bar's error message.
 void logInvalidReferences(Log& log, const std::vector<std::uint32_t>& titles);
 
-// The three flag boxes.
+// The three flags of a movie object.
 enum class MobjFlag { Resume, MenuCall, TitleSearch };
-// Stores the chosen list index (0 or 1) in the flag.
-void setMobjFlag(Tmobject& object, MobjFlag flag, int listIndex);
+// Sets (suspend, disable) or clears (discard, enable) a flag.
+void setMobjFlag(Tmobject& object, MobjFlag flag, bool set);
+bool mobjFlag(const Tmobject& object, MobjFlag flag);
 // "discard"/"suspend" for resume, "enable"/"disable" for the two masks.
-const std::vector<std::string>& mobjFlagItems(MobjFlag flag);
-std::string mobjFlagName(MobjFlag flag, std::uint8_t value);
+std::string mobjFlagName(MobjFlag flag, bool set);
 
 // Column headers of the movie object grid.
 const std::array<std::string, 5>& objectColumns();  // "No.", "resume", "menu call", "title search", "commands"

@@ -1,5 +1,7 @@
 #include "navdb/movieobject_io.h"
 
+#include "core/bits.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -25,10 +27,11 @@ TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& na
             r.complete = false;
             break;
         }
-        const std::uint16_t flags = in.readword();
-        o.resume_intention_flag = (flags >> 15) & 1;
-        o.menu_call_mask = (flags >> 14) & 1;
-        o.title_search_mask = (flags >> 13) & 1;
+        BitReader bits(in);
+        o.resume_intention_flag = static_cast<std::uint8_t>(bits.bits(1));
+        o.menu_call_mask = static_cast<std::uint8_t>(bits.bits(1));
+        o.title_search_mask = static_cast<std::uint8_t>(bits.bits(1));
+        bits.skip(13);
         const std::uint16_t count = in.readword();
         o.commands.reserve(std::min<std::size_t>(count, in.remaining() / 12));
         for (std::uint16_t i = 0; i < count; ++i) {
@@ -55,10 +58,8 @@ TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& na
         } else {
             ByteReader block = in;
             if (extStart > block.pos()) m.spare_after_objects = block.readbytes(extStart - block.pos());
-            const std::size_t blockStart = block.pos();
             try {
-                ReadExtensionData(block, m.ext);
-                if (std::uint64_t{m.ext.length} + 4 > block.size() - blockStart) r.complete = false;
+                ReadWholeExtensionData(block, m.ext);
             } catch (const FormatError&) {
                 r.complete = false;
             }
@@ -96,8 +97,11 @@ Bytes writeMovieObjects(const TMOBJ& m) {
             throw std::length_error(
                 fmt::format("MovieObject.bdmv: movie object {} has {} commands, more than the 16-bit count holds", n,
                             o.commands.size()));
-        out.putword(static_cast<std::uint16_t>(((o.resume_intention_flag & 1u) << 15) |
-                                               ((o.menu_call_mask & 1u) << 14) | ((o.title_search_mask & 1u) << 13)));
+        BitWriter bits(out);
+        bits.put(1, o.resume_intention_flag);
+        bits.put(1, o.menu_call_mask);
+        bits.put(1, o.title_search_mask);
+        bits.zeros(13);
         out.putword(static_cast<std::uint16_t>(o.commands.size()));
         for (const TCommand& c : o.commands)
             for (std::uint32_t w : c.w) out.putlword(w);

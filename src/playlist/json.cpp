@@ -1,6 +1,7 @@
 #include "playlist/json.h"
 
 #include "core/json.h"
+#include "core/streamcoding.h"
 
 #include <fmt/format.h>
 
@@ -50,16 +51,16 @@ json streamItem(const TStreamItem& s) {
     const TStreamAttributes& a = s.stream_attributes;
     const std::uint8_t c = a.stream_coding_type;
     json attr{{"length", a.length}, {"stream_coding_type", c}};
-    if (c == 0x02 || c == 0x1B || c == 0xEA) {
+    if (isVideoCodingType(c)) {
         attr["video_format"] = a.video_format;
         attr["frame_rate"] = a.frame_rate;
-    } else if ((c >= 0x80 && c <= 0x86) || c == 0xA1 || c == 0xA2) {
+    } else if (isAudioCodingType(c)) {
         attr["audio_presentation_type"] = a.audio_presentation_type;
         attr["sampling_frequency"] = a.sampling_frequency;
         attr["language_code"] = jsonText(a.language_code);
-    } else if (c == 0x90 || c == 0x91) {
+    } else if (isGraphicsCodingType(c)) {
         attr["language_code"] = jsonText(a.language_code);
-    } else if (c == 0x92) {
+    } else if (isTextCodingType(c)) {
         attr["character_code"] = a.character_code;
         attr["language_code"] = jsonText(a.language_code);
     }

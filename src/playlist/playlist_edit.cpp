@@ -779,7 +779,7 @@ std::uint32_t parseLenientHex(std::string_view text) {
 
 // ---- AppInfoPlayList ----------------------------------------------------------
 
-void setPlaybackType(TAppInfoPlayList& a, PlaybackType type) {
+void setPlaybackType(TAppInfoPlayList& a, PlaylistPlaybackType type) {
     a.PlayList_playback_type = static_cast<std::uint8_t>(type);
 }
 

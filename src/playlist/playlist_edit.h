@@ -239,10 +239,10 @@ std::uint32_t parseLenientHex(std::string_view text);
 
 // ---- AppInfoPlayList ----------------------------------------------------------
 
-enum class PlaybackType : std::uint8_t { Sequential = 1, Random = 2, Shuffle = 3 };
+enum class PlaylistPlaybackType : std::uint8_t { Sequential = 1, Random = 2, Shuffle = 3 };
 enum class AppInfoFlag { RandomAccess, AudioMix, BypassMixer };
 
-void setPlaybackType(TAppInfoPlayList& appInfo, PlaybackType type);
+void setPlaybackType(TAppInfoPlayList& appInfo, PlaylistPlaybackType type);
 void setPlaybackCount(TAppInfoPlayList& appInfo, std::uint16_t count);
 bool appInfoFlag(const TAppInfoPlayList& appInfo, AppInfoFlag flag);
 void setAppInfoFlag(TAppInfoPlayList& appInfo, AppInfoFlag flag, bool on);

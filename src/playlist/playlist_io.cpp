@@ -1,5 +1,6 @@
 #include "playlist/playlist_io.h"
 
+#include "core/bits.h"
 #include "core/streamcoding.h"
 
 #include <fmt/format.h>
@@ -82,10 +83,11 @@ public:
         a.playback_count = in.readword();
         a.UO_mask_table[0] = in.readlword();
         a.UO_mask_table[1] = in.readlword();
-        const std::uint16_t flags = in.readword();
-        a.PlayList_random_access_flag = (flags >> 15) & 1;
-        a.audio_mix_app_flag = (flags >> 14) & 1;
-        a.lossless_may_bypass_mixer_flag = (flags >> 13) & 1;
+        BitReader bits(in);
+        a.PlayList_random_access_flag = static_cast<std::uint8_t>(bits.bits(1));
+        a.audio_mix_app_flag = static_cast<std::uint8_t>(bits.bits(1));
+        a.lossless_may_bypass_mixer_flag = static_cast<std::uint8_t>(bits.bits(1));
+        bits.skip(13);
         a.spare = in.readbytes(end - in.pos());
     }
 
@@ -141,23 +143,13 @@ public:
                               fmt::format("{}: stream_attributes length {} is shorter than the {} bytes of coding type "
                                           "${:02X}",
                                           what, length, kAttributeFields, c));
-        if (isVideoCodingType(c)) {
-            const std::uint8_t b = in.readbyte();
-            a.video_format = b >> 4;
-            a.frame_rate = b & 0x0F;
-            in.skip(3);
-        } else if (isAudioCodingType(c)) {
-            const std::uint8_t b = in.readbyte();
-            a.audio_presentation_type = b >> 4;
-            a.sampling_frequency = b & 0x0F;
-            a.language_code = in.readstring(3);
-        } else if (isGraphicsCodingType(c)) {
-            a.language_code = in.readstring(3);
-            in.skip(1);
-        } else {
-            a.character_code = in.readbyte();
-            a.language_code = in.readstring(3);
-        }
+        const StreamCodingFields f = readStreamCodingFields(in, c);
+        a.video_format = f.video_format;
+        a.frame_rate = f.frame_rate;
+        a.audio_presentation_type = f.audio_presentation_type;
+        a.sampling_frequency = f.sampling_frequency;
+        a.character_code = f.character_code;
+        a.language_code = f.language_code;
         a.spare = in.readbytes(end - in.pos());
     }
 
@@ -225,24 +217,26 @@ public:
         p.length = static_cast<std::uint16_t>(length);
         p.Clip_Information_file_name = in.readstring(5);
         p.Clip_codec_identifier = in.readstring(4);
-        const std::uint16_t flags = in.readword();
-        p.is_multi_angle = (flags >> 4) & 1;
-        p.connection_condition = flags & 0x0F;
+        BitReader bits(in);
+        bits.skip(11);
+        p.is_multi_angle = static_cast<std::uint8_t>(bits.bits(1));
+        p.connection_condition = static_cast<std::uint8_t>(bits.bits(4));
         p.ref_to_STC_id = in.readbyte();
         p.IN_time = in.readlword();
         p.OUT_time = in.readlword();
         p.UO_mask_table[0] = in.readlword();
         p.UO_mask_table[1] = in.readlword();
-        p.PlayItem_random_access_flag = in.readbyte() >> 7;
+        p.PlayItem_random_access_flag = static_cast<std::uint8_t>(bits.bits(1));
+        bits.skip(7);
         p.still_mode = in.readbyte();
         p.still_time = in.readword();
         p.multi_clip = {};
         if (p.is_multi_angle) {
             Tmulti_clip& m = p.multi_clip;
             m.number_of_angles = in.readbyte();
-            const std::uint8_t b = in.readbyte();
-            m.is_different_audios = (b >> 1) & 1;
-            m.is_seamless_angle_change = b & 1;
+            bits.skip(6);
+            m.is_different_audios = static_cast<std::uint8_t>(bits.bits(1));
+            m.is_seamless_angle_change = static_cast<std::uint8_t>(bits.bits(1));
             // Entry 0 is the PlayItem's own clip; with no angles there is none.
             if (m.number_of_angles > 0) {
                 m.angles.reserve(m.number_of_angles);
@@ -261,9 +255,10 @@ public:
         s.length = static_cast<std::uint16_t>(length);
         s.Clip_Information_file_name = in.readstring(5);
         s.Clip_codec_identifier = in.readstring(4);
-        const std::uint32_t flags = in.readlword();
-        s.SP_connection_condition = static_cast<std::uint8_t>(flags >> 1);
-        s.is_multi_Clip_entries = flags & 1;
+        BitReader bits(in);
+        bits.skip(23);
+        s.SP_connection_condition = static_cast<std::uint8_t>(bits.bits(8));
+        s.is_multi_Clip_entries = static_cast<std::uint8_t>(bits.bits(1));
         s.ref_to_STC_id = in.readbyte();
         s.SubPlayItem_IN_time = in.readlword();
         s.SubPlayItem_OUT_time = in.readlword();
@@ -404,19 +399,14 @@ void writeStreamItem(ByteWriter& out, const TStreamItem& s, const std::string& w
     const std::uint8_t c = a.stream_coding_type;
     start = openSized(out, 1, a.length);
     out.putbyte(c);
-    if (isVideoCodingType(c)) {
-        out.putbyte(static_cast<std::uint8_t>((a.video_format << 4) | (a.frame_rate & 0x0F)));
-        out.putzeros(3);
-    } else if (isAudioCodingType(c)) {
-        out.putbyte(static_cast<std::uint8_t>((a.audio_presentation_type << 4) | (a.sampling_frequency & 0x0F)));
-        out.putstring(a.language_code, 3);
-    } else if (isGraphicsCodingType(c)) {
-        out.putstring(a.language_code, 3);
-        out.putzeros(1);
-    } else if (isTextCodingType(c)) {
-        out.putbyte(a.character_code);
-        out.putstring(a.language_code, 3);
-    }
+    StreamCodingFields f;
+    f.video_format = a.video_format;
+    f.frame_rate = a.frame_rate;
+    f.audio_presentation_type = a.audio_presentation_type;
+    f.sampling_frequency = a.sampling_frequency;
+    f.character_code = a.character_code;
+    f.language_code = a.language_code;
+    writeStreamCodingFields(out, c, f);
     closeSized(out, start, a.length, a.spare, what + ", stream_attributes");
 }
 
@@ -481,20 +471,26 @@ void writePlayItem(ByteWriter& out, const TPlayItem& p, std::size_t index) {
     const std::size_t start = openSized(out, 2, p.length);
     out.putstring(p.Clip_Information_file_name, 5);
     out.putstring(p.Clip_codec_identifier, 4);
-    out.putword(static_cast<std::uint16_t>(((p.is_multi_angle & 1u) << 4) | (p.connection_condition & 0x0Fu)));
+    BitWriter bits(out);
+    bits.zeros(11);
+    bits.put(1, p.is_multi_angle);
+    bits.put(4, p.connection_condition);
     out.putbyte(p.ref_to_STC_id);
     out.putlword(p.IN_time);
     out.putlword(p.OUT_time);
     out.putlword(p.UO_mask_table[0]);
     out.putlword(p.UO_mask_table[1]);
-    out.putbyte(static_cast<std::uint8_t>((p.PlayItem_random_access_flag & 1u) << 7));
+    bits.put(1, p.PlayItem_random_access_flag);
+    bits.zeros(7);
     out.putbyte(p.still_mode);
     out.putword(p.still_time);
     if (p.is_multi_angle) {
         const Tmulti_clip& m = p.multi_clip;
         expectCount(m.number_of_angles, m.angles.size(), where + ": number_of_angles");
         out.putbyte(m.number_of_angles);
-        out.putbyte(static_cast<std::uint8_t>(((m.is_different_audios & 1u) << 1) | (m.is_seamless_angle_change & 1u)));
+        bits.zeros(6);
+        bits.put(1, m.is_different_audios);
+        bits.put(1, m.is_seamless_angle_change);
         for (std::size_t i = 1; i < m.angles.size(); ++i) writeClipRef(out, m.angles[i]);
     }
     writeSTN(out, p.STN_table, where);
@@ -505,7 +501,10 @@ void writeSubPlayItem(ByteWriter& out, const TSubPlayItem& s, const std::string&
     const std::size_t start = openSized(out, 2, s.length);
     out.putstring(s.Clip_Information_file_name, 5);
     out.putstring(s.Clip_codec_identifier, 4);
-    out.putlword((std::uint32_t{s.SP_connection_condition} << 1) | (s.is_multi_Clip_entries & 1u));
+    BitWriter bits(out);
+    bits.zeros(23);
+    bits.put(8, s.SP_connection_condition);
+    bits.put(1, s.is_multi_Clip_entries);
     out.putbyte(s.ref_to_STC_id);
     out.putlword(s.SubPlayItem_IN_time);
     out.putlword(s.SubPlayItem_OUT_time);
@@ -569,13 +568,7 @@ TMPLS readPlaylist(std::span<const std::uint8_t> data, const std::string& name) 
     }
     *room = r.seekSection(extStart, "ExtensionData",
                           m.PlayListMark_start_address != 0 ? "PlayListMark section" : "PlayList");
-    const std::size_t blockStart = in.pos();
-    ReadExtensionData(in, m.ExtensionData);
-    const std::uint64_t declared = std::uint64_t{m.ExtensionData.length} + 4;
-    if (declared > in.size() - blockStart)
-        throw FormatError(name, blockStart,
-                          fmt::format("ExtensionData block cut short: {} bytes declared, {} present", declared,
-                                      in.size() - blockStart));
+    ReadWholeExtensionData(in, m.ExtensionData);
     return m;
 }
 
@@ -600,9 +593,11 @@ Bytes writePlaylist(const TMPLS& m) {
     out.putword(a.playback_count);
     out.putlword(a.UO_mask_table[0]);
     out.putlword(a.UO_mask_table[1]);
-    out.putword(static_cast<std::uint16_t>(((a.PlayList_random_access_flag & 1u) << 15) |
-                                           ((a.audio_mix_app_flag & 1u) << 14) |
-                                           ((a.lossless_may_bypass_mixer_flag & 1u) << 13)));
+    BitWriter bits(out);
+    bits.put(1, a.PlayList_random_access_flag);
+    bits.put(1, a.audio_mix_app_flag);
+    bits.put(1, a.lossless_may_bypass_mixer_flag);
+    bits.zeros(13);
     closeSized(out, start, a.length, a.spare, "AppInfoPlayList");
 
     fillTo(out, m.PlayList_start_address, m.spare_after_AppInfoPlayList, "PlayList");

@@ -53,7 +53,7 @@ void HistoryView::wheelEvent(QWheelEvent* e) {
     e->accept();
 }
 
-AboutTab::AboutTab(QWidget* parent) : QWidget(parent) {
+AboutTab::AboutTab(QWidget* parent) : TabPage(parent) {
     about_ = new QTextBrowser(this);
     about_->setObjectName(QStringLiteral("reAbout"));
     about_->setHtml(aboutHtml());

@@ -1,8 +1,9 @@
 #pragma once
 // The About tab: the program's about text and its change history.
 
+#include "ui/tabpage.h"
+
 #include <QTextBrowser>
-#include <QWidget>
 
 namespace navora::ui {
 
@@ -20,7 +21,7 @@ private:
     int pendingDelta_ = 0;
 };
 
-class AboutTab : public QWidget {
+class AboutTab : public TabPage {
     Q_OBJECT
 public:
     explicit AboutTab(QWidget* parent = nullptr);

@@ -1,6 +1,11 @@
 #include "ui/bdmvtab.h"
 
 #include "core/filenames.h"
+#include "ui/document.h"
+#include "ui/execpanel.h"
+#include "ui/indexview.h"
+#include "ui/mobjview.h"
+#include "ui/runcontroller.h"
 
 #include <QFileDialog>
 #include <QGroupBox>
@@ -17,7 +22,8 @@ QString chooseFolderWithDialog(QWidget* parent, const QString& title, const QStr
     return QFileDialog::getExistingDirectory(parent, title, start);
 }
 
-BdmvTab::BdmvTab(QWidget* parent) : QWidget(parent) {
+BdmvTab::BdmvTab(Document& doc, RunController& run, Log& log, QWidget* parent)
+    : TabPage(parent), doc_(doc), run_(run), log_(log) {
     folderChooser = [this](const QString& title, const QString& start) {
         return chooseFolderWithDialog(this, title, start);
     };
@@ -76,6 +82,76 @@ BdmvTab::BdmvTab(QWidget* parent) : QWidget(parent) {
 
     connect(bReadBDMV_, &QPushButton::clicked, this, &BdmvTab::readRequested);
     connect(bbOpenDir_, &QToolButton::clicked, this, &BdmvTab::bbOpenDirClick);
+    buildViews(log);
+}
+
+void BdmvTab::buildViews(Log& log) {
+    // The views fill themselves on a read before the tab chooses what to show.
+    mobjView_ = new MobjView(doc_, log, this);
+    mobjView_->setObjectName(QStringLiteral("mobjView"));
+    lMovieObject_->addWidget(mobjView_);
+    indexView_ = new IndexView(doc_, log, this);
+    indexView_->setObjectName(QStringLiteral("indexView"));
+    lIndex_->addWidget(indexView_);
+
+    program_.program = [this] { return mobjView_->selectedCommands(); };
+    program_.showLine = [this](int line) { mobjView_->showLine(line); };
+
+    ExecPanel* exec = run_.execPanel();
+    connect(&doc_, &Document::aboutToRead, this, [this] {
+        run_.execPanel()->setObjectCount(0);
+        run_.clear();
+    });
+    connect(&doc_, &Document::reloaded, this, &BdmvTab::showFirst);
+    connect(&doc_, &Document::movieObjectsChanged, this, &BdmvTab::updateObjectChooser);
+    connect(indexView_, &IndexView::showObject, mobjView_, &MobjView::setObjectSG);
+    connect(exec, &ExecPanel::objectChosen, mobjView_, &MobjView::setObjectSG);
+    connect(mobjView_, &MobjView::objectShown, this, [this](int object, bool) {
+        run_.execPanel()->selectObject(object);
+        run_.updateControls();
+    });
+    connect(mobjView_, &MobjView::commandRowClicked, &run_, &RunController::executeLine);
+    connect(mobjView_, &MobjView::followTitle, this, [this](int title) {
+        if (title >= 1) indexView_->selectTitle(title - 1);
+    });
+    connect(mobjView_, &MobjView::followPlaylist, this, &BdmvTab::followPlaylist);
+}
+
+BottomBar BdmvTab::bottomBar() const {
+    BottomBar b;
+    b.save = true;
+    b.saveHint = QStringLiteral("Save the bdmv files");
+    // A refused index.bdmv keeps Save disabled, as it keeps the index views and the object grid.
+    b.saveEnabled = doc_.model().indexLoaded;
+    b.execute = true;
+    b.program = &program_;
+    b.registers = true;
+    return b;
+}
+
+bool BdmvTab::save() {
+    doc_.saveBdmv(log_);
+    return true;
+}
+
+void BdmvTab::showFirst() {
+    const Workspace& ws = doc_.model();
+    updateObjectChooser();
+    run_.execPanel()->setEnabled(ws.folderRead);
+    if (ws.indexLoaded) {
+        // Title 1 first (it selects its movie object), then the first movie object.
+        indexView_->selectTitle(0);
+        mobjView_->setObjectSG(0);
+    }
+    run_.updateControls();
+}
+
+void BdmvTab::updateObjectChooser() {
+    const Workspace& ws = doc_.model();
+    run_.execPanel()->setObjectCount(ws.mobjLoaded ? static_cast<int>(ws.mobj.mobjs.objects.size()) : 0);
+    const auto o = mobjView_->selectedObject();
+    run_.execPanel()->selectObject(o ? static_cast<int>(*o) : -1);
+    run_.updateControls();
 }
 
 QString BdmvTab::folder() const { return eBDMVdir_->text(); }

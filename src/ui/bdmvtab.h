@@ -1,10 +1,11 @@
 #pragma once
-// The BDMV tab: the folder row and the groups of the disc's database files.
-// The views of movie objects, commands, titles and sounds are put into the
-// groups' layouts by their own classes.
+// The BDMV tab: the folder row and the groups of the disc's database files
+// with the movie object and index views. It lets Start run the shown movie
+// object and keeps the execution panel's object chooser with it.
+
+#include "ui/tabpage.h"
 
 #include <QString>
-#include <QWidget>
 
 #include <functional>
 
@@ -14,17 +15,35 @@ class QPushButton;
 class QToolButton;
 class QVBoxLayout;
 
+namespace navora {
+class Log;
+}
+
 namespace navora::ui {
+
+class Document;
+class IndexView;
+class MobjView;
+class RunController;
 
 // Asks the user for a folder: (title, start folder) -> chosen folder, empty when cancelled.
 using FolderChooser = std::function<QString(const QString& title, const QString& start)>;
 // The platform's folder dialog.
 QString chooseFolderWithDialog(QWidget* parent, const QString& title, const QString& start);
 
-class BdmvTab : public QWidget {
+class BdmvTab : public TabPage {
     Q_OBJECT
 public:
-    explicit BdmvTab(QWidget* parent = nullptr);
+    BdmvTab(Document& doc, RunController& run, Log& log, QWidget* parent = nullptr);
+
+    // Save for index.bdmv and MovieObject.bdmv; the execution panel with the
+    // object chooser; the register panel.
+    BottomBar bottomBar() const override;
+    // index.bdmv, then MovieObject.bdmv.
+    bool save() override;
+
+    MobjView* mobjView() const { return mobjView_; }
+    IndexView* indexView() const { return indexView_; }
 
     QLineEdit* eBDMVdir() const { return eBDMVdir_; }
     QToolButton* bbOpenDir() const { return bbOpenDir_; }
@@ -49,6 +68,8 @@ signals:
     void readRequested();
     // A folder was chosen with the browse button; the field already holds it.
     void folderChosen(const QString& folder);
+    // A Play command was followed to a playlist (name as 5 digits; play item or -1).
+    void followPlaylist(const QString& name, int playItem);
 
 public slots:
     // The browse button: asks for a folder starting at the parent of the
@@ -56,6 +77,17 @@ public slots:
     void bbOpenDirClick();
 
 private:
+    void buildViews(Log& log);
+    // After a read: title 1 (which shows its movie object), then movie object 0.
+    void showFirst();
+    void updateObjectChooser();
+
+    Document& doc_;
+    RunController& run_;
+    Log& log_;
+    ProgramSource program_;
+    MobjView* mobjView_ = nullptr;
+    IndexView* indexView_ = nullptr;
     QLineEdit* eBDMVdir_;
     QToolButton* bbOpenDir_;
     QPushButton* bReadBDMV_;

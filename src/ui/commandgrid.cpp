@@ -14,12 +14,40 @@
 
 namespace navora::ui {
 
-namespace {
+CellPaint sgCommandsDrawCell(const QString& text, const QString& commandLine, int column, CellState state) {
+    CellPaint p;
+    p.header = state.fixed;
+    const bool marked = commandLine.startsWith(QLatin1Char('!')) || commandLine.startsWith(QLatin1Char('*'));
+    if (marked) {
+        const QColor colour = commandLine.startsWith(QLatin1Char('!')) ? kInvalidRed : kForbiddenOrange;
+        p.bold = column == ColCommandLine;
+        if (state.selected && !state.fixed) {
+            p.background = colour;  // the text keeps the selection text colour
+        } else {
+            p.text = colour;
+        }
+    } else {
+        p.bold = column == ColCommandLine && state.selected;
+        if (!state.selected && !state.fixed) {
+            if (column == ColOpcode) p.text = kWordBlue;
+            if (column == ColDestination || column == ColSource)
+                p.text = text.endsWith(QLatin1Char(' ')) ? kWordBlue : kUnusedGrey;
+        }
+    }
 
-QColor toColor(const Rgb& c) { return QColor(c.r, c.g, c.b); }
-
-
-}  // namespace
+    const qsizetype semi = text.indexOf(QLatin1Char(';'));
+    if (semi < 0) {
+        p.normal = text.trimmed();
+    } else {
+        // The italic part starts one character before the ";" (the blank that
+        // separates a comment from its command).
+        const qsizetype split = semi == 0 ? 0 : semi - 1;
+        p.normal = text.left(split);
+        p.italic = text.mid(split);
+        if (!state.selected && !state.focused && !state.fixed) p.italicColour = kCommentGreen;
+    }
+    return p;
+}
 
 void paintCommandCell(QPainter* p, const QStyleOptionViewItem& option, const QString& text,
                       const QString& commandLine, int column) {
@@ -27,15 +55,14 @@ void paintCommandCell(QPainter* p, const QStyleOptionViewItem& option, const QSt
     state.selected = option.state & QStyle::State_Selected;
     state.focused = option.state & QStyle::State_HasFocus;
     state.fixed = column == ColNo;
-    const std::string cellText = text.toStdString();
-    const CellPaint paint = sgCommandsDrawCell(cellText, commandLine.toStdString(), column, state);
+    const CellPaint paint = sgCommandsDrawCell(text, commandLine, column, state);
 
     const QPalette::ColorGroup group = (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
     const QPalette& pal = option.palette;
     QColor background;
     QColor foreground;
     if (paint.background) {
-        background = toColor(*paint.background);
+        background = *paint.background;
         foreground = pal.color(group, QPalette::HighlightedText);
     } else if (paint.header) {
         background = pal.color(group, QPalette::Button);
@@ -47,7 +74,7 @@ void paintCommandCell(QPainter* p, const QStyleOptionViewItem& option, const QSt
         background = pal.color(group, QPalette::Base);
         foreground = pal.color(group, QPalette::Text);
     }
-    if (paint.text) foreground = toColor(*paint.text);
+    if (paint.text) foreground = *paint.text;
     p->fillRect(option.rect, background);
 
     QFont font = option.font;
@@ -56,16 +83,15 @@ void paintCommandCell(QPainter* p, const QStyleOptionViewItem& option, const QSt
     p->setClipRect(option.rect);
     p->setFont(font);
     p->setPen(foreground);
-    const QString normal = QString::fromStdString(paint.normal);
-    p->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, normal);
-    if (!paint.italic.empty()) {
-        const int advance = QFontMetrics(font).horizontalAdvance(normal);
+    p->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, paint.normal);
+    if (!paint.italic.isEmpty()) {
+        const int advance = QFontMetrics(font).horizontalAdvance(paint.normal);
         QFont italic = font;
         italic.setItalic(true);
         p->setFont(italic);
-        p->setPen(paint.italicColour ? toColor(*paint.italicColour) : foreground);
+        p->setPen(paint.italicColour ? *paint.italicColour : foreground);
         p->drawText(area.adjusted(advance, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                    QString::fromStdString(paint.italic));
+                    paint.italic);
     }
 }
 

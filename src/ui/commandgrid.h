@@ -7,6 +7,8 @@
 #include "nav/decode.h"
 #include "ui/widgets.h"
 
+#include <QColor>
+
 #include <functional>
 #include <optional>
 #include <utility>
@@ -16,8 +18,39 @@ class QStyleOptionViewItem;
 
 namespace navora::ui {
 
-// Paints one cell of a command grid by the disassembler's painting rules.
-// text is the cell's text, commandLine the "Command line" cell of its row.
+// The colours of command cells.
+inline const QColor kInvalidRed{255, 0, 0};
+inline const QColor kForbiddenOrange{255, 170, 0};
+inline const QColor kWordBlue{0, 0, 255};
+inline const QColor kUnusedGrey{160, 160, 164};
+inline const QColor kCommentGreen{0, 128, 0};
+
+// How one cell of a command grid is painted. Colours left empty take the
+// platform's colour for the cell's state: header colours for fixed cells,
+// selection colours for selected cells, window colours otherwise.
+struct CellPaint {
+    bool header = false;  // a fixed cell: the grid's header colour
+    bool bold = false;
+    std::optional<QColor> text;
+    std::optional<QColor> background;  // when the rule sets it
+    QString normal;                    // drawn first in the normal font
+    QString italic;                    // drawn after it in italics (empty when the cell has no ";")
+    std::optional<QColor> italicColour;  // of the italic part, when it differs from text
+};
+
+struct CellState {
+    bool selected = false;
+    bool focused = false;
+    bool fixed = false;
+};
+
+// The painting of cell text `text` of column `column` in a row whose command
+// line cell is `commandLine`: invalid ("!") rows red and forbidden ("*") rows
+// orange (their background when selected), used operand words blue, unused
+// grey, comments after ";" in green italics.
+CellPaint sgCommandsDrawCell(const QString& text, const QString& commandLine, int column, CellState state);
+
+// Paints one cell of a command grid by sgCommandsDrawCell().
 void paintCommandCell(QPainter* p, const QStyleOptionViewItem& option, const QString& text,
                       const QString& commandLine, int column);
 

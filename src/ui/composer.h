@@ -25,7 +25,6 @@ public:
     // only the three lists stay enabled, as after a read).
     void showCommand(const TCommand& c);
     void clearCommand();
-    bool hasCommand() const { return has_; }
     const TCommand& command() const { return current_; }
     // The grid hint for the shown command.
     QString gridHint() const { return hint_; }

@@ -60,6 +60,32 @@ void setIndex(QComboBox* box, int index) {
     box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
 }
 
+// The values the boxes list, in list order. A box shows a value by its
+// name, so that access type 1 shows as "Permitted" and values without a
+// name show no entry.
+constexpr ObjectType kObjectTypes[] = {ObjectType::HDMV, ObjectType::BDJ};
+constexpr AccessType kAccessTypes[] = {AccessType::Permitted, AccessType::Prohibited1, AccessType::Prohibited2};
+constexpr PlaybackType kPlaybackTypes[] = {PlaybackType::Movie, PlaybackType::Interactive};
+
+template <class T, std::size_t N>
+QStringList itemsOf(const T (&values)[N], std::string (*name)(T)) {
+    QStringList out;
+    for (T v : values) out << QString::fromStdString(name(v));
+    return out;
+}
+
+template <class T, std::size_t N>
+std::optional<T> valueOf(const T (&values)[N], int item) {
+    if (item < 0 || static_cast<std::size_t>(item) >= N) return std::nullopt;
+    return values[item];
+}
+
+template <class T>
+void showValue(QComboBox* box, T value, std::string (*name)(T)) {
+    const QString text = QString::fromStdString(name(value));
+    setIndex(box, text.isEmpty() ? -1 : box->findText(text));
+}
+
 QToolButton* smallButton(const QString& text, const char* name, const QString& hint, QWidget* parent) {
     auto* b = new QToolButton(parent);
     b->setText(text);
@@ -71,8 +97,20 @@ QToolButton* smallButton(const QString& text, const char* name, const QString& h
 
 }  // namespace
 
-IndexView::IndexView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent), ws_(ws), log_(log) {
-    // --- Titles: count label, grid, "+"/"-".
+IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), doc_(doc), log_(log) {
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(3);
+    l->addLayout(buildTitleGrid(), 1);
+    l->addWidget(buildTitleBoxes());
+    l->addWidget(buildEntryBoxes());
+    l->addLayout(buildContentRow());
+    connectControls();
+    reset();
+}
+
+// The title grid with its count label and "+"/"-".
+QLayout* IndexView::buildTitleGrid() {
     lTitleCount_ = new RotatedLabel(QString(), this);
     lTitleCount_->setObjectName(QStringLiteral("lTitleCount"));
     sgTitles_ = new StringGrid(this);
@@ -103,8 +141,11 @@ IndexView::IndexView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent)
     titles->addWidget(lTitleCount_);
     titles->addWidget(sgTitles_, 1);
     titles->addLayout(titleButtons);
+    return titles;
+}
 
-    // --- The chosen title's fields.
+// The chosen title's fields.
+QWidget* IndexView::buildTitleBoxes() {
     auto* title = new QGroupBox(QStringLiteral("Title"), this);
     auto* tg = new QGridLayout(title);
     tg->setContentsMargins(4, 2, 4, 4);
@@ -117,9 +158,9 @@ IndexView::IndexView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent)
     cbTitlePBT_ = combo("cbTitlePBT", QStringLiteral("Title playback type"), title, 9);
     cbTitleOID_ = combo("cbTitleOID", QStringLiteral("Title object id"), title, 3);
     cbTitleFN_ = combo("cbTitleFN", QStringLiteral("BD-J object filename"), title, 5);
-    setItems(cbTitleOT_, toList(objectTypeItems()));
-    setItems(cbTitleAT_, toList(accessTypeItems()));
-    setItems(cbTitlePBT_, toList(playbackTypeItems()));
+    setItems(cbTitleOT_, itemsOf(kObjectTypes, objectTypeName));
+    setItems(cbTitleAT_, itemsOf(kAccessTypes, accessTypeName));
+    setItems(cbTitlePBT_, itemsOf(kPlaybackTypes, playbackTypeName));
     tg->addWidget(caption(QStringLiteral("No."), title), 0, 0);
     tg->addWidget(caption(QStringLiteral("object t."), title), 0, 1);
     tg->addWidget(caption(QStringLiteral("title search"), title), 0, 2);
@@ -135,8 +176,11 @@ IndexView::IndexView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent)
     tg->setColumnStretch(0, 2);
     tg->setColumnStretch(1, 3);
     tg->setColumnStretch(2, 4);
+    return title;
+}
 
-    // --- First Playback and Top Menu in one table: on, type, playback type, object, file.
+// First Playback and Top Menu in one table: on, type, object, file, playback type.
+QWidget* IndexView::buildEntryBoxes() {
     auto* entries = new QGroupBox(QStringLiteral("First Playback / Top Menu"), this);
     auto* eg = new QGridLayout(entries);
     eg->setContentsMargins(4, 2, 4, 4);
@@ -155,8 +199,8 @@ IndexView::IndexView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent)
     cbTMtype_ = combo("cbTMtype", QStringLiteral("Top menu object type"), entries, 3);
     cbTMObject_ = combo("cbTMObject", QStringLiteral("Top menu movie object"), entries, 2);
     cbTMFile_ = combo("cbTMFile", QStringLiteral("Top menu BD-J object file"), entries, 4);
-    for (QComboBox* c : {cbFPBtype_, cbTMtype_}) setItems(c, toList(objectTypeItems()));
-    setItems(cbFPBTitlePBtype_, toList(playbackTypeItems()));
+    for (QComboBox* c : {cbFPBtype_, cbTMtype_}) setItems(c, itemsOf(kObjectTypes, objectTypeName));
+    setItems(cbFPBTitlePBtype_, itemsOf(kPlaybackTypes, playbackTypeName));
     const int interactive = cbFPBTitlePBtype_->fontMetrics().horizontalAdvance(QStringLiteral("Interactive"));
     cbFPBTitlePBtype_->setMinimumWidth(interactive + 26);
     for (QCheckBox* c : {cbFPBon_, cbTMon_}) c->setEnabled(false);
@@ -177,8 +221,11 @@ IndexView::IndexView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent)
     eg->setColumnStretch(2, 1);
     eg->setColumnStretch(3, 1);
     eg->setColumnStretch(4, 2);
+    return entries;
+}
 
-    // --- Content provider and ExtensionData caption.
+// The content provider text and the ExtensionData caption.
+QLayout* IndexView::buildContentRow() {
     eContent_ = new QLineEdit(this);
     eContent_->setObjectName(QStringLiteral("eContent"));
     eContent_->setMaxLength(kContentProviderMax);
@@ -195,17 +242,13 @@ IndexView::IndexView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent)
     bottom->addWidget(eContent_, 1);
     bottom->addSpacing(6);
     bottom->addWidget(lIndexExtDat_);
+    return bottom;
+}
 
-    auto* l = new QVBoxLayout(this);
-    l->setContentsMargins(0, 0, 0, 0);
-    l->setSpacing(3);
-    l->addLayout(titles, 1);
-    l->addWidget(title);
-    l->addWidget(entries);
-    l->addLayout(bottom);
-
-    connect(sgTitles_, &QTableWidget::currentCellChanged, this, [this](int r, int, int previous, int) {
-        if (!quietSelect_ && r != previous) sgTitlesClick();
+void IndexView::connectControls() {
+    connect(sgTitles_, &StringGrid::choiceChanged, this, [this] {
+        const auto range = sgTitles_->selectedRange();
+        if (!quietSelect_ && range && range->first != cbTitleNo_->currentIndex()) sgTitlesClick();
     });
     connect(bbTiins_, &QToolButton::clicked, this, &IndexView::bbTiinsClick);
     connect(bbTidel_, &QToolButton::clicked, this, &IndexView::bbTidelClick);
@@ -223,8 +266,12 @@ IndexView::IndexView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent)
     connect(cbTMtype_, &QComboBox::activated, this, &IndexView::cbTMtypeChange);
     connect(cbTMObject_, &QComboBox::activated, this, &IndexView::cbTMObjectChange);
     connect(eContent_, &QLineEdit::textEdited, this, &IndexView::eContentChange);
-
-    reset();
+    connect(&doc_, &Document::aboutToRead, this, &IndexView::reset);
+    connect(&doc_, &Document::reloaded, this, &IndexView::fill);
+    // The titles show movie object references: both files' edits redraw them.
+    connect(&doc_, &Document::changed, this, [this](Document::Parts parts) {
+        if (parts & (Document::Part::Index | Document::Part::MovieObjects)) refresh();
+    });
 }
 
 bool IndexView::eventFilter(QObject* watched, QEvent* event) {
@@ -251,17 +298,18 @@ IndexView::EntryBoxes IndexView::boxes(IndexEntryKind kind) const {
 
 std::optional<std::size_t> IndexView::selectedTitle() const {
     const int i = cbTitleNo_->currentIndex();
-    if (!loaded_ || i < 0 || static_cast<std::size_t>(i) >= ws_.index.indexes.titles.size()) return std::nullopt;
+    if (!loaded_ || i < 0 || static_cast<std::size_t>(i) >= ws().index.indexes.titles.size()) return std::nullopt;
     return static_cast<std::size_t>(i);
 }
 
-TTitle* IndexView::chosenTitle() {
+const TTitle* IndexView::chosenTitle() const {
     const auto i = selectedTitle();
-    return i ? &ws_.index.indexes.titles[*i] : nullptr;
+    return i ? &ws().index.indexes.titles[*i] : nullptr;
 }
 
 void IndexView::reset() {
     loaded_ = false;
+    pendingOn_[0] = pendingOn_[1] = false;
     quietSelect_ = true;
     sgTitles_->resetGrid();
     quietSelect_ = false;
@@ -288,59 +336,80 @@ void IndexView::reset() {
 
 void IndexView::fill() {
     reset();
-    const QStringList files = toList(ws_.bdjObjects);
+    const QStringList files = toList(ws().bdjObjects);
     for (QComboBox* c : {cbTitleFN_, cbFPBFile_, cbTMFile_}) setItems(c, files, files.isEmpty() ? -1 : 0);
     fillObjectLists();
-    if (!ws_.indexLoaded) return;
+    if (!ws().indexLoaded) return;
     loaded_ = true;
     {
         const QSignalBlocker block(eContent_);
         // The text is bytes of the file: Latin-1 keeps every byte as it is.
-        eContent_->setText(QString::fromLatin1(ws_.index.content_provider));
+        eContent_->setText(QString::fromLatin1(ws().index.content_provider));
     }
     for (QWidget* w : std::initializer_list<QWidget*>{sgTitles_, bbTiins_, bbTidel_, eContent_, cbFPBon_, cbTMon_})
         w->setEnabled(true);
     redrawTitles();
     showEntry(IndexEntryKind::FirstPlayback);
     showEntry(IndexEntryKind::TopMenu);
-    lIndexExtDat_->setText(QString::fromStdString(ExtDatCap(ws_.index.ext)));
+    lIndexExtDat_->setText(QString::fromStdString(ExtDatCap(ws().index.ext)));
     updateCountLabel();
     enableTitleBoxes();
 }
 
 void IndexView::fillObjectLists() {
     QStringList objects;
-    const std::size_t n = ws_.mobjLoaded ? ws_.mobj.mobjs.objects.size() : 0;
+    const std::size_t n = ws().mobjLoaded ? ws().mobj.mobjs.objects.size() : 0;
     for (std::size_t i = 0; i < n; ++i) objects << QString::number(i);
     for (QComboBox* c : {cbTitleOID_, cbFPBObject_, cbTMObject_}) setItems(c, objects);
 }
 
-void IndexView::objectsChanged() {
-    fillObjectLists();
+void IndexView::refresh() {
+    // The object lists are refilled only when the number of objects changed:
+    // an entry that is off keeps the choice of its list.
+    const std::size_t objects = ws().mobjLoaded ? ws().mobj.mobjs.objects.size() : 0;
+    if (static_cast<std::size_t>(cbTitleOID_->count()) != objects) fillObjectLists();
     if (!loaded_) return;
-    for (int i = 0; i < static_cast<int>(ws_.index.indexes.titles.size()); ++i) indline(i);
-    if (const auto t = selectedTitle()) showTitleFields(*t);
+    const QString content = QString::fromLatin1(ws().index.content_provider);
+    if (eContent_->text() != content) {
+        const QSignalBlocker block(eContent_);
+        eContent_->setText(content);
+    }
+    const auto range = sgTitles_->selectedRange();
+    redrawTitles();
+    const int n = sgTitles_->dataRows();
+    if (n > 0 && range) {
+        quietSelect_ = true;
+        sgTitles_->selectRange(std::min(range->first, n - 1), std::min(range->second, n - 1));
+        quietSelect_ = false;
+    }
+    if (const auto t = selectedTitle()) {
+        showTitleFields(*t);
+    } else {
+        for (QComboBox* c : {cbTitleOT_, cbTitleAT_, cbTitlePBT_, cbTitleOID_}) setIndex(c, -1);
+    }
     showEntry(IndexEntryKind::FirstPlayback);
     showEntry(IndexEntryKind::TopMenu);
+    lIndexExtDat_->setText(QString::fromStdString(ExtDatCap(ws().index.ext)));
     updateCountLabel();
+    enableTitleBoxes();
 }
 
 void IndexView::updateCountLabel() {
-    const std::size_t objects = ws_.mobjLoaded ? ws_.mobj.mobjs.objects.size() : 0;
-    lTitleCount_->setText(QString::fromStdString(BDMVlabels(ws_.index, objects).titles));
+    const std::size_t objects = ws().mobjLoaded ? ws().mobj.mobjs.objects.size() : 0;
+    lTitleCount_->setText(QString::fromStdString(BDMVlabels(ws().index, objects).titles));
 }
 
 void IndexView::indline(int i) {
-    const auto& titles = ws_.index.indexes.titles;
+    const auto& titles = ws().index.indexes.titles;
     if (i < 0 || static_cast<std::size_t>(i) >= titles.size()) return;
     const std::optional<std::size_t> objects =
-        ws_.mobjLoaded ? std::optional<std::size_t>(ws_.mobj.mobjs.objects.size()) : std::nullopt;
+        ws().mobjLoaded ? std::optional<std::size_t>(ws().mobj.mobjs.objects.size()) : std::nullopt;
     const auto cells = navora::indline(titles[static_cast<std::size_t>(i)], objects);
     for (int c = 0; c < static_cast<int>(cells.size()); ++c) sgTitles_->setCell(i, c, QString::fromStdString(cells[c]));
 }
 
 void IndexView::redrawTitles() {
-    const int n = static_cast<int>(ws_.index.indexes.titles.size());
+    const int n = static_cast<int>(ws().index.indexes.titles.size());
     quietSelect_ = true;
     sgTitles_->setDataRows(n);
     quietSelect_ = false;
@@ -352,33 +421,34 @@ void IndexView::redrawTitles() {
 }
 
 void IndexView::enableTitleBoxes() {
-    const bool any = loaded_ && !ws_.index.indexes.titles.empty();
+    const bool any = loaded_ && !ws().index.indexes.titles.empty();
     cbTitleNo_->setEnabled(any);
     cbTitleAT_->setEnabled(any);
     cbTitlePBT_->setEnabled(any);
-    cbTitleOT_->setEnabled(any && !ws_.bdjObjects.empty());
+    cbTitleOT_->setEnabled(any && !ws().bdjObjects.empty());
     const TTitle* t = chosenTitle();
-    const bool hdmv = t && t->object_type == 1;
+    const bool hdmv = t && t->object_type == ObjectType::HDMV;
     cbTitleOID_->setEnabled(any && t && hdmv);
     cbTitleFN_->setEnabled(any && t && !hdmv);
 }
 
 void IndexView::showTitleFields(std::size_t i) {
-    const auto& titles = ws_.index.indexes.titles;
+    const auto& titles = ws().index.indexes.titles;
     if (i >= titles.size()) return;
     const TTitle& t = titles[i];
     setIndex(cbTitleNo_, static_cast<int>(i));
-    setIndex(cbTitleOT_, t.object_type - 1);
-    setIndex(cbTitleAT_, accessTypeListIndex(t.access_type));
-    setIndex(cbTitlePBT_, t.playback_type);
-    setIndex(cbTitleOID_, t.object_type == 1 ? t.mobj_id_ref : -1);
+    const bool hdmv = t.object_type == ObjectType::HDMV;
+    showValue(cbTitleOT_, t.object_type, objectTypeName);
+    showValue(cbTitleAT_, t.access_type, accessTypeName);
+    showValue(cbTitlePBT_, t.playback_type, playbackTypeName);
+    setIndex(cbTitleOID_, hdmv ? t.mobj_id_ref : -1);
     // A name the BD-J list lacks shows no entry rather than another title's file.
-    if (t.object_type != 1) setIndex(cbTitleFN_, cbTitleFN_->findText(QString::fromStdString(t.bdjo_file_name)));
+    if (!hdmv) setIndex(cbTitleFN_, cbTitleFN_->findText(QString::fromStdString(t.bdjo_file_name)));
     enableTitleBoxes();
 }
 
 void IndexView::selectTitle(int i) {
-    if (!loaded_ || i < 0 || static_cast<std::size_t>(i) >= ws_.index.indexes.titles.size()) return;
+    if (!loaded_ || i < 0 || static_cast<std::size_t>(i) >= ws().index.indexes.titles.size()) return;
     quietSelect_ = true;
     sgTitles_->selectRange(i, i);
     quietSelect_ = false;
@@ -387,12 +457,12 @@ void IndexView::selectTitle(int i) {
 
 void IndexView::sgTitlesClick() {
     const auto range = sgTitles_->selectedRange();
-    const auto& titles = ws_.index.indexes.titles;
+    const auto& titles = ws().index.indexes.titles;
     if (!loaded_ || !range || static_cast<std::size_t>(range->first) >= titles.size()) return;
     const auto i = static_cast<std::size_t>(range->first);
     showTitleFields(i);
     const TTitle& t = titles[i];
-    if (t.object_type == 1 && ws_.mobjLoaded && t.mobj_id_ref < ws_.mobj.mobjs.objects.size())
+    if (t.object_type == ObjectType::HDMV && ws().mobjLoaded && t.mobj_id_ref < ws().mobj.mobjs.objects.size())
         emit showObject(t.mobj_id_ref);
 }
 
@@ -400,89 +470,107 @@ void IndexView::cbTitleNoChange(int index) { selectTitle(index); }
 
 void IndexView::bbTiinsClick() {
     if (!loaded_) return;
-    const auto& titles = ws_.index.indexes.titles;
+    const auto& titles = ws().index.indexes.titles;
     const auto range = sgTitles_->selectedRange();
     // The new title goes after the last selected one.
     const std::size_t pos = titles.empty() ? 0 : range ? static_cast<std::size_t>(range->second) + 1 : titles.size();
-    const auto inserted = insertTitle(ws_.index, pos);
+    std::optional<std::size_t> inserted;
+    doc_.apply(Document::Part::Index, QStringLiteral("Insert title"), [&](Workspace& ws) {
+        inserted = insertTitle(ws.index, pos);
+        return inserted.has_value();
+    });
     if (!inserted) {
         log_.erslog("No room for another title.");
         return;
     }
-    redrawTitles();
-    updateCountLabel();
     selectTitle(static_cast<int>(*inserted));
-    enableTitleBoxes();
 }
 
 void IndexView::bbTidelClick() {
-    if (!loaded_ || ws_.index.indexes.titles.empty()) return;
+    if (!loaded_ || ws().index.indexes.titles.empty()) return;
     const auto range = sgTitles_->selectedRange();
     if (!range) return;
-    const auto select =
-        deleteTitles(ws_.index, static_cast<std::size_t>(range->first), static_cast<std::size_t>(range->second));
-    if (!select) return;
-    redrawTitles();
-    updateCountLabel();
-    if (ws_.index.indexes.titles.empty()) {
-        setItems(cbTitleNo_, {});
-        for (QComboBox* c : {cbTitleOT_, cbTitleAT_, cbTitlePBT_, cbTitleOID_}) setIndex(c, -1);
-        enableTitleBoxes();
-        return;
-    }
-    selectTitle(static_cast<int>(*select));
+    std::optional<std::size_t> select;
+    doc_.apply(Document::Part::Index, QStringLiteral("Delete titles"), [&](Workspace& ws) {
+        select = deleteTitles(ws.index, static_cast<std::size_t>(range->first), static_cast<std::size_t>(range->second));
+        return select.has_value();
+    });
+    if (select && !ws().index.indexes.titles.empty()) selectTitle(static_cast<int>(*select));
+}
+
+void IndexView::editTitle(const QString& name, const char* field, const std::function<void(TTitle&)>& edit) {
+    const auto i = selectedTitle();
+    if (!i) return;
+    doc_.apply(Document::Part::Index, name,
+               [&](Workspace& ws) {
+                   edit(ws.index.indexes.titles[*i]);
+                   return true;
+               },
+               QStringLiteral("index/title/%1/%2").arg(*i).arg(QLatin1String(field)));
 }
 
 void IndexView::cbTitleOTChange(int index) {
-    TTitle* t = chosenTitle();
-    if (!t || index < 0) return;
-    setTitleObjectType(*t, index);
-    indline(static_cast<int>(*selectedTitle()));
-    showTitleFields(*selectedTitle());
+    const auto type = valueOf(kObjectTypes, index);
+    if (!type) return;
+    editTitle(QStringLiteral("Change title object type"), "object", [&](TTitle& t) { setTitleObjectType(t, *type); });
 }
 
 void IndexView::cbTitleATChange(int index) {
-    TTitle* t = chosenTitle();
-    if (!t || index < 0) return;
-    setTitleAccessType(*t, index);
-    indline(static_cast<int>(*selectedTitle()));
+    const auto type = valueOf(kAccessTypes, index);
+    if (!type) return;
+    editTitle(QStringLiteral("Change title search"), "access", [&](TTitle& t) { setTitleAccessType(t, *type); });
 }
 
 void IndexView::cbTitlePBTChange(int index) {
-    TTitle* t = chosenTitle();
-    if (!t || index < 0) return;
-    setTitlePlaybackType(*t, index);
-    indline(static_cast<int>(*selectedTitle()));
+    const auto type = valueOf(kPlaybackTypes, index);
+    if (!type) return;
+    editTitle(QStringLiteral("Change title playback type"), "playback",
+              [&](TTitle& t) { setTitlePlaybackType(t, *type); });
 }
 
 void IndexView::cbTitleOIDChange(int index) {
-    TTitle* t = chosenTitle();
-    if (!t || index < 0) return;
-    t->mobj_id_ref = static_cast<std::uint16_t>(index);
-    indline(static_cast<int>(*selectedTitle()));
+    if (index < 0) return;
+    editTitle(QStringLiteral("Change title object"), "mobj",
+              [&](TTitle& t) { setTitleObject(t, static_cast<std::uint16_t>(index)); });
 }
 
 void IndexView::cbTitleFNChange(int index) {
-    TTitle* t = chosenTitle();
-    if (!t || index < 0) return;
-    setTitleBdjoName(*t, cbTitleFN_->itemText(index).toStdString());
-    indline(static_cast<int>(*selectedTitle()));
+    if (index < 0) return;
+    const std::string name = cbTitleFN_->itemText(index).toStdString();
+    editTitle(QStringLiteral("Change title BD-J object"), "bdjo", [&](TTitle& t) { setTitleBdjoName(t, name); });
 }
 
 // --- First Playback and Top Menu ----------------------------------------------
 
+namespace {
+
+QString entryName(IndexEntryKind kind) {
+    return kind == IndexEntryKind::FirstPlayback ? QStringLiteral("First Playback") : QStringLiteral("Top Menu");
+}
+
+QString entryKey(IndexEntryKind kind, const char* field) {
+    return QStringLiteral("index/%1/%2")
+        .arg(kind == IndexEntryKind::FirstPlayback ? QLatin1String("fpb") : QLatin1String("tm"))
+        .arg(QLatin1String(field));
+}
+
+}  // namespace
+
 void IndexView::showEntry(IndexEntryKind kind) {
     const EntryBoxes b = boxes(kind);
-    const TIndexEntry& e = indexEntry(ws_.index, kind);
+    const TIndexEntry& e = indexEntry(ws().index, kind);
+    bool& pending = pendingOn_[kind == IndexEntryKind::FirstPlayback ? 0 : 1];
+    if (entryIsOn(e)) pending = false;
     {
         const QSignalBlocker block(b.on);
-        b.on->setChecked(entryIsOn(e));
+        b.on->setChecked(entryIsOn(e) || pending);
     }
-    setIndex(b.type, e.object_type - 1);
-    if (b.playbackType) setIndex(b.playbackType, e.playback_type);
+    const bool hdmv = e.object_type == ObjectType::HDMV;
+    showValue(b.type, e.object_type, objectTypeName);
+    if (b.playbackType) showValue(b.playbackType, e.playback_type, playbackTypeName);
     // An entry that is off keeps the list's choice: switching it on again takes that object.
-    if (e.object_type == 1 && entryIsOn(e)) setIndex(b.object, e.mobj_id_ref);
-    if (e.object_type != 1 && !e.bdjo_file_name.empty()) {
+    if (hdmv && entryIsOn(e)) setIndex(b.object, e.mobj_id_ref);
+    if (!hdmv && !e.bdjo_file_name.empty()) {
         // The entry's own file name is in its list even when the BDJO folder lacks it.
         const QString name = QString::fromStdString(e.bdjo_file_name);
         if (b.file->findText(name) < 0) {
@@ -496,46 +584,53 @@ void IndexView::showEntry(IndexEntryKind kind) {
 
 void IndexView::entryEnableRule(IndexEntryKind kind) {
     const EntryBoxes b = boxes(kind);
-    const TIndexEntry& e = indexEntry(ws_.index, kind);
+    const TIndexEntry& e = indexEntry(ws().index, kind);
     const bool on = loaded_ && b.on->isChecked();
     b.on->setEnabled(loaded_);
     b.type->setEnabled(on && b.file->count() > 0);
     if (b.playbackType) b.playbackType->setEnabled(on);
-    b.object->setEnabled(on && e.object_type == 1);
-    b.file->setEnabled(on && e.object_type != 1);
+    b.object->setEnabled(on && e.object_type == ObjectType::HDMV);
+    b.file->setEnabled(on && e.object_type != ObjectType::HDMV);
 }
 
 void IndexView::entryOnClick(IndexEntryKind kind, bool on) {
     if (!loaded_) return;
     const EntryBoxes b = boxes(kind);
     const int chosen = b.object->currentIndex();
-    setEntryOn(ws_.index, kind, on,
-               chosen >= 0 ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(chosen)) : std::nullopt);
     // The box stays as clicked: an HDMV entry switched on before an object is
     // chosen has no reference yet, and its object list must open for the choice.
-    entryEnableRule(kind);
-    updateCountLabel();
-    emit labelsChanged();
+    pendingOn_[kind == IndexEntryKind::FirstPlayback ? 0 : 1] = on;
+    const bool changed = doc_.apply(
+        Document::Part::Index, entryName(kind) + (on ? QStringLiteral(" on") : QStringLiteral(" off")),
+        [&](Workspace& ws) {
+            setEntryOn(ws.index, kind, on,
+                       chosen >= 0 ? std::optional<std::uint16_t>(static_cast<std::uint16_t>(chosen)) : std::nullopt);
+            return true;
+        });
+    if (!changed) showEntry(kind);
 }
 
 void IndexView::entryTypeChange(IndexEntryKind kind, int index) {
-    if (!loaded_ || index < 0) return;
-    setEntryType(ws_.index, kind, index);
-    // The object list shows the reference an HDMV entry is written with.
-    const TIndexEntry& e = indexEntry(ws_.index, kind);
-    if (e.object_type == 1 && entryIsOn(e)) setIndex(boxes(kind).object, e.mobj_id_ref);
-    entryEnableRule(kind);
+    const auto type = valueOf(kObjectTypes, index);
+    if (!loaded_ || !type) return;
+    doc_.apply(Document::Part::Index, QStringLiteral("Change %1 type").arg(entryName(kind)),
+               [&](Workspace& ws) {
+                   setEntryType(ws.index, kind, *type);
+                   return true;
+               },
+               entryKey(kind, "type"));
 }
 
 void IndexView::entryObjectChange(IndexEntryKind kind, int index) {
     // An entry that is off keeps the reference "none".
     if (!loaded_ || index < 0 || !boxes(kind).on->isChecked()) return;
-    TIndexEntry& e = indexEntry(ws_.index, kind);
-    e.mobj_id_ref = static_cast<std::uint16_t>(index);
-    // An entry switched on before its object was chosen counts from now on.
-    updateCountLabel();
-    emit labelsChanged();
-    if (e.object_type == 1) emit showObject(index);
+    doc_.apply(Document::Part::Index, QStringLiteral("Change %1 object").arg(entryName(kind)),
+               [&](Workspace& ws) {
+                   setEntryObject(ws.index, kind, static_cast<std::uint16_t>(index));
+                   return true;
+               },
+               entryKey(kind, "object"));
+    if (indexEntry(ws().index, kind).object_type == ObjectType::HDMV) emit showObject(index);
 }
 
 void IndexView::cbFPBonClick(bool on) { entryOnClick(IndexEntryKind::FirstPlayback, on); }
@@ -546,13 +641,25 @@ void IndexView::cbTMtypeChange(int index) { entryTypeChange(IndexEntryKind::TopM
 void IndexView::cbTMObjectChange(int index) { entryObjectChange(IndexEntryKind::TopMenu, index); }
 
 void IndexView::cbFPBTitlePBtypeChange(int index) {
-    if (!loaded_ || index < 0) return;
-    indexEntry(ws_.index, IndexEntryKind::FirstPlayback).playback_type = static_cast<std::uint8_t>(index);
+    const auto type = valueOf(kPlaybackTypes, index);
+    if (!loaded_ || !type) return;
+    doc_.apply(Document::Part::Index, QStringLiteral("Change First Playback playback type"),
+               [&](Workspace& ws) {
+                   setEntryPlaybackType(ws.index, IndexEntryKind::FirstPlayback, *type);
+                   return true;
+               },
+               entryKey(IndexEntryKind::FirstPlayback, "playback"));
 }
 
 void IndexView::eContentChange(const QString& text) {
     if (!loaded_) return;
-    setContentProvider(ws_.index, text.toLatin1().toStdString());
+    // Typing into the box is one step.
+    doc_.apply(Document::Part::Index, QStringLiteral("Change content provider"),
+               [&](Workspace& ws) {
+                   setContentProvider(ws.index, text.toLatin1().toStdString());
+                   return true;
+               },
+               QStringLiteral("index/content"));
 }
 
 }  // namespace navora::ui

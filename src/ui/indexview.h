@@ -1,17 +1,18 @@
 #pragma once
 // The index view of the BDMV tab: the title grid with its count label, the
 // fields of the chosen title, First Playback, Top Menu, the content provider
-// text and the ExtensionData caption.
+// text and the ExtensionData caption. It shows the document's index.bdmv and
+// changes it only through the document.
 
-#include "disc/workspace.h"
 #include "navdb/index_edit.h"
+#include "ui/document.h"
 
 #include <QWidget>
 
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QToolButton;
 
@@ -23,7 +24,7 @@ class StringGrid;
 class IndexView : public QWidget {
     Q_OBJECT
 public:
-    IndexView(Workspace& ws, Log& log, QWidget* parent = nullptr);
+    IndexView(Document& doc, Log& log, QWidget* parent = nullptr);
 
     StringGrid* sgTitles() const { return sgTitles_; }
     QToolButton* bbTiins() const { return bbTiins_; }
@@ -53,12 +54,12 @@ public:
 public slots:
     // Empties the views (a folder is about to be read).
     void reset();
-    // Fills the views from the workspace after a read and enables them by
+    // Fills the views from the document after a read and enables them by
     // whether the index was accepted.
     void fill();
-    // Movie objects were inserted or deleted: redraws the references and
-    // refills the object lists.
-    void objectsChanged();
+    // Redraws the views from the document after an edit, an undo or a redo
+    // of index.bdmv or MovieObject.bdmv (the references and object lists).
+    void refresh();
     // Selects title i (0-based) in the grid and shows it as a click would.
     void selectTitle(int i);
     // Redraws title i's row.
@@ -86,8 +87,6 @@ public slots:
 signals:
     // A movie object is to be selected and shown (setObjectSG).
     void showObject(int object);
-    // The count labels changed (First Playback or Top Menu on/off).
-    void labelsChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,6 +99,11 @@ private:
         QComboBox* object;
         QComboBox* file;
     };
+    QLayout* buildTitleGrid();
+    QWidget* buildTitleBoxes();
+    QWidget* buildEntryBoxes();
+    QLayout* buildContentRow();
+    void connectControls();
     EntryBoxes boxes(IndexEntryKind kind) const;
     void showEntry(IndexEntryKind kind);
     void entryEnableRule(IndexEntryKind kind);
@@ -110,13 +114,18 @@ private:
     void redrawTitles();
     void showTitleFields(std::size_t i);
     void enableTitleBoxes();
-    TTitle* chosenTitle();
-    QGroupBox* entryGroup(const QString& title, IndexEntryKind kind);
+    const TTitle* chosenTitle() const;
+    // Applies an edit of the chosen title.
+    void editTitle(const QString& name, const char* field, const std::function<void(TTitle&)>& edit);
+    const Workspace& ws() const { return doc_.model(); }
 
-    Workspace& ws_;
+    Document& doc_;
     Log& log_;
     bool loaded_ = false;
     bool quietSelect_ = false;
+    // An HDMV entry switched on before its object was chosen: its box stays
+    // on (its reference is still "none") until an object is chosen.
+    bool pendingOn_[2] = {false, false};
 
     StringGrid* sgTitles_;
     QToolButton* bbTiins_;

@@ -81,11 +81,29 @@ private:
 
 }  // namespace
 
-MobjView::MobjView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent), ws_(ws), log_(log) {
+MobjView::MobjView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), doc_(doc), log_(log) {
     saveFileChooser = [this](const QString& title, const QString& start, const QStringList& filters,
                              QString* selected) { return defaultSaveFile(this, title, start, filters, selected); };
+    QWidget* objects = buildObjects();
+    objects->setMinimumHeight(70);
+    QWidget* commands = buildCommands();
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName(QStringLiteral("splitterObjects"));
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(objects);
+    splitter_->addWidget(commands);
+    splitter_->setStretchFactor(0, 2);
+    splitter_->setStretchFactor(1, 5);
 
-    // --- Movie objects: count label, grid with "+"/"-", flag boxes.
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->addWidget(splitter_);
+    connectControls();
+    reset();
+}
+
+// The movie object grid with its count label, "+"/"-" and the flag boxes.
+QWidget* MobjView::buildObjects() {
     auto* objects = new QWidget(this);
     auto* ol = new QHBoxLayout(objects);
     ol->setContentsMargins(0, 0, 0, 0);
@@ -123,7 +141,7 @@ MobjView::MobjView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent), 
     auto flagBox = [&](const char* name, const QString& caption, MobjFlag flag, int row) {
         auto* box = new QComboBox(objects);
         box->setObjectName(QLatin1String(name));
-        for (const std::string& item : mobjFlagItems(flag)) box->addItem(QString::fromStdString(item));
+        for (bool set : {false, true}) box->addItem(QString::fromStdString(mobjFlagName(flag, set)));
         box->setCurrentIndex(-1);
         box->setEnabled(false);
         box->setToolTip(caption);
@@ -142,8 +160,11 @@ MobjView::MobjView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent), 
     ol->addWidget(sgObject_, 1);
     ol->addLayout(objButtons);
     ol->addLayout(flags);
+    return objects;
+}
 
-    // --- Commands: grid with "+"/"-", "Save program list", ExtensionData caption, composer.
+// The command grid with "+"/"-", "Save program list", the ExtensionData caption and the composer.
+QWidget* MobjView::buildCommands() {
     auto* commands = new QWidget(this);
     commands->setMinimumHeight(kCommandsPanelMinHeight);
     auto* cl = new QVBoxLayout(commands);
@@ -181,23 +202,14 @@ MobjView::MobjView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent), 
     cl->addWidget(sgCommands_, 1);
     cl->addWidget(composer_);
     cl->addLayout(row);
+    return commands;
+}
 
-    splitter_ = new QSplitter(Qt::Vertical, this);
-    splitter_->setObjectName(QStringLiteral("splitterObjects"));
-    splitter_->setChildrenCollapsible(false);
-    splitter_->addWidget(objects);
-    splitter_->addWidget(commands);
-    splitter_->setStretchFactor(0, 2);
-    splitter_->setStretchFactor(1, 5);
-    objects->setMinimumHeight(70);
-
-    auto* l = new QVBoxLayout(this);
-    l->setContentsMargins(0, 0, 0, 0);
-    l->addWidget(splitter_);
-
+void MobjView::connectControls() {
     splitter_->installEventFilter(this);
-    connect(sgObject_, &QTableWidget::currentCellChanged, this, [this](int r, int, int previous, int) {
-        if (!quietSelect_ && r != previous) sgObjectClick();
+    connect(sgObject_, &StringGrid::choiceChanged, this, [this] {
+        const auto range = sgObject_->selectedRange();
+        if (!quietSelect_ && range && range->first != shown_) sgObjectClick();
     });
     connect(bbObins_, &QToolButton::clicked, this, &MobjView::bbObinsClick);
     connect(bbObdel_, &QToolButton::clicked, this, &MobjView::bbObdelClick);
@@ -209,7 +221,7 @@ MobjView::MobjView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent), 
         if (r != previous) sgCommandsClick();
     });
     connect(sgCommands_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-        if (shownObject() && index.row() < static_cast<int>(selectedCommands().size()))
+        if (hasShownObject() && index.row() < static_cast<int>(selectedCommands().size()))
             emit commandRowClicked(index.row());
     });
     connect(sgCommands_, &QAbstractItemView::doubleClicked, this, &MobjView::sgCommandsDblClick);
@@ -224,8 +236,9 @@ MobjView::MobjView(Workspace& ws, Log& log, QWidget* parent) : QWidget(parent), 
     connect(bbSaveCommands_, &QPushButton::clicked, this, &MobjView::bbSaveCommandsClick);
     connect(composer_, &Composer::commandEdited, this, &MobjView::storeComposed);
     connect(composer_, &Composer::enterPressed, this, [this] { sgCommands_->setFocus(); });
-
-    reset();
+    connect(&doc_, &Document::aboutToRead, this, &MobjView::reset);
+    connect(&doc_, &Document::reloaded, this, &MobjView::fill);
+    connect(&doc_, &Document::movieObjectsChanged, this, &MobjView::refresh);
 }
 
 int MobjView::objectListHeight() const {
@@ -256,23 +269,19 @@ bool MobjView::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-Tmobject* MobjView::shownObject() {
-    if (shown_ < 0 || static_cast<std::size_t>(shown_) >= ws_.mobj.mobjs.objects.size()) return nullptr;
-    return &ws_.mobj.mobjs.objects[static_cast<std::size_t>(shown_)];
-}
-
 std::optional<std::size_t> MobjView::selectedObject() const {
-    if (shown_ < 0 || static_cast<std::size_t>(shown_) >= ws_.mobj.mobjs.objects.size()) return std::nullopt;
+    if (shown_ < 0 || static_cast<std::size_t>(shown_) >= ws().mobj.mobjs.objects.size()) return std::nullopt;
     return static_cast<std::size_t>(shown_);
 }
 
 const TCommands& MobjView::selectedCommands() const {
     const auto o = selectedObject();
-    return o ? ws_.mobj.mobjs.objects[*o].commands : kNoCommands;
+    return o ? ws().mobj.mobjs.objects[*o].commands : kNoCommands;
 }
 
 void MobjView::reset() {
     shown_ = -1;
+    drawn_.clear();
     quietSelect_ = true;
     sgObject_->resetGrid();
     quietSelect_ = false;
@@ -294,8 +303,8 @@ void MobjView::reset() {
 
 void MobjView::fill() {
     reset();
-    if (!ws_.mobjLoaded) return;
-    const auto& objects = ws_.mobj.mobjs.objects;
+    if (!ws().mobjLoaded) return;
+    const auto& objects = ws().mobj.mobjs.objects;
     quietSelect_ = true;
     sgObject_->setDataRows(static_cast<int>(objects.size()));
     quietSelect_ = false;
@@ -304,32 +313,51 @@ void MobjView::fill() {
     sgCommands_->setEnabled(true);
     composer_->setListsEnabled(true);
     // The movie object grid follows whether the index was accepted.
-    sgObject_->setEnabled(ws_.indexLoaded);
-    bbObins_->setEnabled(ws_.indexLoaded);
-    bbObdel_->setEnabled(ws_.indexLoaded);
+    sgObject_->setEnabled(ws().indexLoaded);
+    bbObins_->setEnabled(ws().indexLoaded);
+    bbObdel_->setEnabled(ws().indexLoaded);
     bbNCins_->setEnabled(true);
     bbNCdel_->setEnabled(true);
-    lObjExtDat_->setText(QString::fromStdString(ExtDatCap(ws_.mobj.ext)));
-    lObjCount_->setText(QString::fromStdString(BDMVlabels(ws_.index, objects.size()).objects));
+    lObjExtDat_->setText(QString::fromStdString(ExtDatCap(ws().mobj.ext)));
+    lObjCount_->setText(QString::fromStdString(BDMVlabels(ws().index, objects.size()).objects));
+}
+
+void MobjView::refresh() {
+    if (!ws().mobjLoaded) return;
+    const auto& objects = ws().mobj.mobjs.objects;
+    const int n = static_cast<int>(objects.size());
+    const auto range = sgObject_->selectedRange();
+    quietSelect_ = true;
+    sgObject_->setDataRows(n);
+    redrawObjects(0);
+    if (n > 0 && range) sgObject_->selectRange(std::min(range->first, n - 1), std::min(range->second, n - 1));
+    quietSelect_ = false;
+    enableObjectControls(n > 0);
+    lObjExtDat_->setText(QString::fromStdString(ExtDatCap(ws().mobj.ext)));
+    lObjCount_->setText(QString::fromStdString(BDMVlabels(ws().index, objects.size()).objects));
+    if (shown_ >= n) shown_ = n > 0 && range ? std::min(range->first, n - 1) : -1;
+    showCurrentObject(false);
 }
 
 void MobjView::enableObjectControls(bool on) {
     for (QComboBox* box : {cbResume_, cbMenuCall_, cbTitleSearch_}) box->setEnabled(on);
+    if (!on)
+        for (QComboBox* box : {cbResume_, cbMenuCall_, cbTitleSearch_}) box->setCurrentIndex(-1);
 }
 
 void MobjView::objline(int n) {
-    const auto& objects = ws_.mobj.mobjs.objects;
+    const auto& objects = ws().mobj.mobjs.objects;
     if (n < 0 || static_cast<std::size_t>(n) >= objects.size()) return;
     const auto cells = navora::objline(objects[static_cast<std::size_t>(n)], static_cast<std::size_t>(n));
     for (int c = 0; c < static_cast<int>(cells.size()); ++c) sgObject_->setCell(n, c, QString::fromStdString(cells[c]));
 }
 
 void MobjView::redrawObjects(int from) {
-    for (int n = std::max(from, 0); n < static_cast<int>(ws_.mobj.mobjs.objects.size()); ++n) objline(n);
+    for (int n = std::max(from, 0); n < static_cast<int>(ws().mobj.mobjs.objects.size()); ++n) objline(n);
 }
 
 void MobjView::setObjectSG(int n) {
-    if (n < 0 || static_cast<std::size_t>(n) >= ws_.mobj.mobjs.objects.size()) return;
+    if (n < 0 || static_cast<std::size_t>(n) >= ws().mobj.mobjs.objects.size()) return;
     quietSelect_ = true;
     sgObject_->selectRange(n, n, true);
     quietSelect_ = false;
@@ -338,37 +366,62 @@ void MobjView::setObjectSG(int n) {
 
 void MobjView::sgObjectClick() {
     const auto range = sgObject_->selectedRange();
-    const auto& objects = ws_.mobj.mobjs.objects;
-    if (!range || static_cast<std::size_t>(range->first) >= objects.size()) {
+    const auto& objects = ws().mobj.mobjs.objects;
+    shown_ = range && static_cast<std::size_t>(range->first) < objects.size() ? range->first : -1;
+    drawn_.clear();
+    showCurrentObject(true);
+    if (!selectedCommands().empty()) showLine(0);
+}
+
+void MobjView::showCurrentObject(bool report) {
+    const auto o = selectedObject();
+    if (!o) {
         shown_ = -1;
+        drawn_.clear();
         sgCommands_->resetGrid();
         composer_->clearCommand();
         bbSaveCommands_->setEnabled(false);
         emit objectShown(-1, false);
         return;
     }
-    shown_ = range->first;
-    const Tmobject& o = objects[static_cast<std::size_t>(shown_)];
-    cbResume_->setCurrentIndex(o.resume_intention_flag);
-    cbMenuCall_->setCurrentIndex(o.menu_call_mask);
-    cbTitleSearch_->setCurrentIndex(o.title_search_mask);
+    const Tmobject& object = ws().mobj.mobjs.objects[*o];
+    // The boxes list the clear value first.
+    cbResume_->setCurrentIndex(mobjFlag(object, MobjFlag::Resume) ? 1 : 0);
+    cbMenuCall_->setCurrentIndex(mobjFlag(object, MobjFlag::MenuCall) ? 1 : 0);
+    cbTitleSearch_->setCurrentIndex(mobjFlag(object, MobjFlag::TitleSearch) ? 1 : 0);
 
-    const bool has = !o.commands.empty();
-    if (has) {
+    const TCommands& list = object.commands;
+    const bool has = !list.empty();
+    if (has && report) {
         log_.slog("Building commands...", 0);
-        const std::size_t count = o.commands.size();
-        sgCommands_->showCommands(o.commands, [&](std::size_t i) {
+        const std::size_t count = list.size();
+        sgCommands_->showCommands(list, [&](std::size_t i) {
             if (i % 128 == 0) log_.slog(std::to_string(i + 1) + "/" + std::to_string(count), 1);
         });
-        sgCommands_->setEnabled(true);
+        drawn_ = list;
     } else {
-        sgCommands_->resetGrid();
-        composer_->clearCommand();
+        drawCommands(list);
     }
+    if (has) sgCommands_->setEnabled(true);
     bbSaveCommands_->setEnabled(has);
     emit objectShown(shown_, has);
-    log_.slogR();
-    if (has) showLine(0);
+    if (report)
+        log_.slogR();
+    else
+        sgCommandsClick();
+}
+
+void MobjView::drawCommands(const TCommands& list) {
+    if (list.empty()) {
+        sgCommands_->resetGrid();
+        composer_->clearCommand();
+    } else if (list.size() != drawn_.size()) {
+        sgCommands_->showCommands(list);
+    } else {
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (list[i] != drawn_[i]) sgCommands_->drawCommand(list[i], i);
+    }
+    drawn_ = list;
 }
 
 void MobjView::showLine(int n) {
@@ -391,55 +444,51 @@ void MobjView::sgCommandsClick() {
 }
 
 void MobjView::storeComposed(const TCommand& c) {
-    Tmobject* o = shownObject();
+    const auto o = selectedObject();
     const int line = sgCommands_->currentRow();
-    if (!o || line < 0 || static_cast<std::size_t>(line) >= o->commands.size()) return;
-    o->commands[static_cast<std::size_t>(line)] = c;
-    sgCommands_->drawCommand(c, static_cast<std::size_t>(line));
-    objline(shown_);
-    composer_->showCommand(c);
+    if (!o || line < 0 || static_cast<std::size_t>(line) >= selectedCommands().size()) return;
+    const auto at = static_cast<std::size_t>(line);
+    // Every change of one command's boxes is one step: typing through the words merges.
+    doc_.apply(Document::Part::MovieObjects, QStringLiteral("Edit command"),
+               [&](Workspace& ws) { return setObjectCommand(ws.mobj, *o, at, c); },
+               QStringLiteral("mobj/%1/command/%2").arg(*o).arg(at));
+    composer_->showCommand(selectedCommands()[at]);
     sgCommands_->setToolTip(composer_->gridHint());
 }
 
-void MobjView::cbResumeChange(int index) {
-    if (Tmobject* o = shownObject(); o && index >= 0) {
-        setMobjFlag(*o, MobjFlag::Resume, index);
-        objline(shown_);
-    }
+void MobjView::setFlag(MobjFlag flag, int index) {
+    const auto o = selectedObject();
+    if (!o || index < 0) return;
+    static const char* const names[] = {"resume", "menu call", "title search"};
+    const auto f = static_cast<int>(flag);
+    doc_.apply(Document::Part::MovieObjects, QStringLiteral("Change %1").arg(QLatin1String(names[f])),
+               [&](Workspace& ws) {
+                   setMobjFlag(ws.mobj.mobjs.objects[*o], flag, index == 1);
+                   return true;
+               },
+               QStringLiteral("mobj/%1/flag/%2").arg(*o).arg(f));
 }
 
-void MobjView::cbMenuCallChange(int index) {
-    if (Tmobject* o = shownObject(); o && index >= 0) {
-        setMobjFlag(*o, MobjFlag::MenuCall, index);
-        objline(shown_);
-    }
-}
-
-void MobjView::cbTitleSearchChange(int index) {
-    if (Tmobject* o = shownObject(); o && index >= 0) {
-        setMobjFlag(*o, MobjFlag::TitleSearch, index);
-        objline(shown_);
-    }
-}
+void MobjView::cbResumeChange(int index) { setFlag(MobjFlag::Resume, index); }
+void MobjView::cbMenuCallChange(int index) { setFlag(MobjFlag::MenuCall, index); }
+void MobjView::cbTitleSearchChange(int index) { setFlag(MobjFlag::TitleSearch, index); }
 
 void MobjView::bbObinsClick() {
-    if (!ws_.mobjLoaded) return;
-    const auto& objects = ws_.mobj.mobjs.objects;
+    if (!ws().mobjLoaded) return;
+    const auto& objects = ws().mobj.mobjs.objects;
     const auto range = sgObject_->selectedRange();
     // The new object goes after the last selected one.
     const std::size_t pos = objects.empty() ? 0 : range ? static_cast<std::size_t>(range->second) + 1 : objects.size();
-    const auto inserted = insertMovieObject(ws_.mobj, ws_.index, pos);
+    std::optional<std::size_t> inserted;
+    doc_.apply(Document::Part::MovieObjects | Document::Part::Index, QStringLiteral("Insert movie object"),
+               [&](Workspace& ws) {
+                   inserted = insertMovieObject(ws.mobj, ws.index, pos);
+                   return inserted.has_value();
+               });
     if (!inserted) {
         log_.erslog("No room for another movie object.");
         return;
     }
-    quietSelect_ = true;
-    sgObject_->setDataRows(static_cast<int>(objects.size()));
-    quietSelect_ = false;
-    redrawObjects(static_cast<int>(*inserted));
-    enableObjectControls(true);
-    lObjCount_->setText(QString::fromStdString(BDMVlabels(ws_.index, objects.size()).objects));
-    emit objectsChanged();
     quietSelect_ = true;
     sgObject_->selectRange(static_cast<int>(*inserted), static_cast<int>(*inserted));
     quietSelect_ = false;
@@ -447,24 +496,18 @@ void MobjView::bbObinsClick() {
 }
 
 void MobjView::bbObdelClick() {
-    const auto& objects = ws_.mobj.mobjs.objects;
-    if (!ws_.mobjLoaded || objects.empty()) return;
+    if (!ws().mobjLoaded || ws().mobj.mobjs.objects.empty()) return;
     const auto range = sgObject_->selectedRange();
     if (!range) return;
-    const auto result = deleteMovieObjects(ws_.mobj, ws_.index, static_cast<std::size_t>(range->first),
-                                           static_cast<std::size_t>(range->second));
+    std::optional<MobjDeleteResult> result;
+    doc_.apply(Document::Part::MovieObjects | Document::Part::Index, QStringLiteral("Delete movie objects"),
+               [&](Workspace& ws) {
+                   result = deleteMovieObjects(ws.mobj, ws.index, static_cast<std::size_t>(range->first),
+                                               static_cast<std::size_t>(range->second));
+                   return result.has_value();
+               });
     if (!result) return;
-    quietSelect_ = true;
-    sgObject_->setDataRows(static_cast<int>(objects.size()));
-    quietSelect_ = false;
-    redrawObjects(0);
-    enableObjectControls(!objects.empty());
-    if (objects.empty()) {
-        for (QComboBox* box : {cbResume_, cbMenuCall_, cbTitleSearch_}) box->setCurrentIndex(-1);
-    }
-    lObjCount_->setText(QString::fromStdString(BDMVlabels(ws_.index, objects.size()).objects));
-    emit objectsChanged();
-    if (!objects.empty()) {
+    if (!ws().mobj.mobjs.objects.empty()) {
         quietSelect_ = true;
         sgObject_->selectRange(static_cast<int>(result->select), static_cast<int>(result->select));
         quietSelect_ = false;
@@ -475,14 +518,17 @@ void MobjView::bbObdelClick() {
 
 // --- Command edits ----------------------------------------------------------
 
-void MobjView::afterCommandEdit(const EditResult& r, std::size_t object) {
+void MobjView::editCommands(const QString& name,
+                            const std::function<EditResult(TMOBJ&, std::size_t object)>& edit) {
+    const auto o = selectedObject();
+    if (!o) return;
+    EditResult r;
+    doc_.apply(Document::Part::MovieObjects, name, [&](Workspace& ws) {
+        r = edit(ws.mobj, *o);
+        return r.changed;
+    });
     if (!r.status.empty()) log_.slog(r.status, 1);
     if (!r.changed) return;
-    const TCommands& list = ws_.mobj.mobjs.objects[object].commands;
-    sgCommands_->showCommands(list);
-    objline(static_cast<int>(object));
-    bbSaveCommands_->setEnabled(!list.empty());
-    emit objectShown(static_cast<int>(object), !list.empty());
     if (r.select)
         showLine(static_cast<int>(*r.select));
     else
@@ -490,26 +536,25 @@ void MobjView::afterCommandEdit(const EditResult& r, std::size_t object) {
 }
 
 void MobjView::insertCommand() {
-    if (!shownObject()) return;
     const auto lines = sgCommands_->selectedLines();
-    const auto o = static_cast<std::size_t>(shown_);
-    afterCommandEdit(insertObjectCommands(ws_.mobj, o, lines ? static_cast<std::size_t>(lines->second) : 0,
-                                          TCommands{TCommand{}}),
-                     o);
+    const std::size_t after = lines ? static_cast<std::size_t>(lines->second) : 0;
+    editCommands(QStringLiteral("Insert command"), [&](TMOBJ& m, std::size_t o) {
+        return insertObjectCommands(m, o, after, TCommands{TCommand{}});
+    });
 }
 
 void MobjView::deleteCommands() {
     const auto lines = sgCommands_->selectedLines();
-    if (!shownObject() || !lines) return;
-    const auto o = static_cast<std::size_t>(shown_);
-    afterCommandEdit(deleteObjectCommands(ws_.mobj, o, static_cast<std::size_t>(lines->first),
-                                          static_cast<std::size_t>(lines->second)),
-                     o);
+    if (!lines) return;
+    editCommands(QStringLiteral("Delete commands"), [&](TMOBJ& m, std::size_t o) {
+        return deleteObjectCommands(m, o, static_cast<std::size_t>(lines->first),
+                                    static_cast<std::size_t>(lines->second));
+    });
 }
 
 void MobjView::copyCommands() {
     const auto lines = sgCommands_->selectedLines();
-    if (!shownObject() || !lines) return;
+    if (!hasShownObject() || !lines) return;
     const EditResult r = copycmd(selectedCommands(), static_cast<std::size_t>(lines->first),
                                  static_cast<std::size_t>(lines->second), commandClipboard());
     if (!r.status.empty()) log_.slog(r.status, 1);
@@ -517,27 +562,27 @@ void MobjView::copyCommands() {
 
 void MobjView::cutCommands() {
     const auto lines = sgCommands_->selectedLines();
-    if (!shownObject() || !lines) return;
-    const auto o = static_cast<std::size_t>(shown_);
-    afterCommandEdit(cutObjectCommands(ws_.mobj, o, static_cast<std::size_t>(lines->first),
-                                       static_cast<std::size_t>(lines->second), commandClipboard()),
-                     o);
+    if (!lines) return;
+    editCommands(QStringLiteral("Cut commands"), [&](TMOBJ& m, std::size_t o) {
+        return cutObjectCommands(m, o, static_cast<std::size_t>(lines->first),
+                                 static_cast<std::size_t>(lines->second), commandClipboard());
+    });
 }
 
 void MobjView::pasteCommands() {
-    if (!shownObject()) return;
     const auto lines = sgCommands_->selectedLines();
-    const auto o = static_cast<std::size_t>(shown_);
-    afterCommandEdit(pasteObjectCommands(ws_.mobj, o, lines ? static_cast<std::size_t>(lines->second) : 0,
-                                         commandClipboard()),
-                     o);
+    const std::size_t after = lines ? static_cast<std::size_t>(lines->second) : 0;
+    editCommands(QStringLiteral("Paste commands"), [&](TMOBJ& m, std::size_t o) {
+        return pasteObjectCommands(m, o, after, commandClipboard());
+    });
 }
 
 void MobjView::blankCommand() {
     const auto lines = sgCommands_->selectedLines();
-    if (!shownObject() || !lines) return;
-    const auto o = static_cast<std::size_t>(shown_);
-    afterCommandEdit(blankObjectCommand(ws_.mobj, o, static_cast<std::size_t>(lines->first)), o);
+    if (!lines) return;
+    editCommands(QStringLiteral("Blank command"), [&](TMOBJ& m, std::size_t o) {
+        return blankObjectCommand(m, o, static_cast<std::size_t>(lines->first));
+    });
 }
 
 void MobjView::sgCommandsDblClick() {

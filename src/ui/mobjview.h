@@ -1,10 +1,12 @@
 #pragma once
 // The movie object view of the BDMV tab: the movie object grid with its flag
 // boxes and count label, and the command grid of the selected object with
-// its buttons, the composer and the program list export.
+// its buttons, the composer and the program list export. It shows the
+// document's MovieObject.bdmv and changes it only through the document.
 
-#include "disc/workspace.h"
 #include "nav/edit.h"
+#include "navdb/movieobject_edit.h"
+#include "ui/document.h"
 
 #include <QWidget>
 
@@ -32,7 +34,7 @@ using SaveFileChooser =
 class MobjView : public QWidget {
     Q_OBJECT
 public:
-    MobjView(Workspace& ws, Log& log, QWidget* parent = nullptr);
+    MobjView(Document& doc, Log& log, QWidget* parent = nullptr);
 
     StringGrid* sgObject() const { return sgObject_; }
     QComboBox* cbResume() const { return cbResume_; }
@@ -69,8 +71,11 @@ public:
 public slots:
     // Empties the views (a folder is about to be read).
     void reset();
-    // Fills the views from the workspace after a read.
+    // Fills the views from the document after a read.
     void fill();
+    // Redraws the views from the document after an edit, an undo or a redo,
+    // keeping the selections where they are.
+    void refresh();
     // Selects movie object n, scrolls it to the top and shows it.
     void setObjectSG(int n);
     // Shows the selected object: its flags and its command list.
@@ -102,9 +107,6 @@ signals:
     // The shown object changed (or its command count did): the execution
     // panel selects it and Start follows whether it has commands.
     void objectShown(int object, bool hasCommands);
-    // Objects were inserted or deleted: title references, object lists and
-    // the count labels change.
-    void objectsChanged();
     // A click on a command row (not a programmatic selection): with trace on
     // the line runs before it is shown.
     void commandRowClicked(int line);
@@ -117,17 +119,30 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* buildObjects();
+    QWidget* buildCommands();
+    void connectControls();
+    const Workspace& ws() const { return doc_.model(); }
     void redrawObjects(int from);
-    void afterCommandEdit(const EditResult& r, std::size_t object);
+    // Shows the shown object's flags and commands; with report, the building
+    // of a long command list is shown in the status bar.
+    void showCurrentObject(bool report);
+    // Draws the command rows that differ from what the grid shows.
+    void drawCommands(const TCommands& list);
+    // Applies a command edit of the shown object, then reports its status
+    // and selects the line it names.
+    void editCommands(const QString& name, const std::function<EditResult(TMOBJ&, std::size_t object)>& edit);
     void storeComposed(const TCommand& c);
+    void setFlag(MobjFlag flag, int index);
     void enableObjectControls(bool on);
-    Tmobject* shownObject();
+    bool hasShownObject() const { return selectedObject().has_value(); }
 
-    Workspace& ws_;
+    Document& doc_;
     Log& log_;
     int shown_ = -1;
     bool quietSelect_ = false;
     int pendingListHeight_ = -1;
+    TCommands drawn_;  // the commands the grid shows
 
     QSplitter* splitter_;
     StringGrid* sgObject_;

@@ -54,7 +54,7 @@ void RadioGroup::setItemIndex(int index) {
 
 // ---------------------------------------------------------------------------
 
-OptionsTab::OptionsTab(QWidget* parent) : QWidget(parent) {
+OptionsTab::OptionsTab(QWidget* parent) : TabPage(parent) {
     folderChooser = [this](const QString& title, const QString& start) {
         return chooseFolderWithDialog(this, title, start);
     };
@@ -95,7 +95,7 @@ OptionsTab::OptionsTab(QWidget* parent) : QWidget(parent) {
 
     // Format options
     cb83names_ = new QCheckBox(QStringLiteral("Use 8.3 filenames"), gFormat);
-    cb83names_->setToolTip(QStringLiteral("If you work with multiAVCHD output check this"));
+    cb83names_->setToolTip(QStringLiteral("If you work with output that uses 8.3 file names, check this"));
     rgProgramformat_ = new RadioGroup(QStringLiteral("Program format"),
                                       {QStringLiteral("List (*.lst)"), QStringLiteral("Binary (*.bin)")}, gFormat);
     lFormat_->addWidget(cb83names_);

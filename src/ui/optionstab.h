@@ -6,8 +6,7 @@
 #include "disc/workspace.h"
 #include "ui/bdmvtab.h"
 #include "ui/settings.h"
-
-#include <QWidget>
+#include "ui/tabpage.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -41,7 +40,7 @@ private:
     QButtonGroup* group_;
 };
 
-class OptionsTab : public QWidget {
+class OptionsTab : public TabPage {
     Q_OBJECT
 public:
     static constexpr int kCountryMin = 0x4141;  // "AA"

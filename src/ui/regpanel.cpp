@@ -59,8 +59,8 @@ RegPanel::RegPanel(NavMachine& machine, QWidget* parent) : QWidget(parent), mach
 void RegPanel::showValues() {
     iePSR_->setText(QStringLiteral("%1").arg(psr_, 3, 10, QLatin1Char('0')));
     ieGPR_->setText(QStringLiteral("%1").arg(gpr_, 4, 10, QLatin1Char('0')));
-    hePSRval_->setValue(machine_.PSR[static_cast<std::size_t>(psr_)]);
-    heGPRval_->setValue(machine_.GPR[static_cast<std::size_t>(gpr_)]);
+    hePSRval_->setValue(machine_.psr(static_cast<unsigned>(psr_)));
+    heGPRval_->setValue(machine_.gpr(static_cast<unsigned>(gpr_)));
 }
 
 void RegPanel::showRegister(const RegisterRef& ref) {
@@ -87,13 +87,13 @@ void RegPanel::ieGPRExit() {
 void RegPanel::hePSRvalExit() {
     // Only a typed value is stored: a box passed through may show a value a run has changed since.
     if (!hePSRval_->isModified()) return;
-    machine_.PSR[static_cast<std::size_t>(psr_)] = hePSRval_->value();
+    machine_.setPsr(static_cast<unsigned>(psr_), hePSRval_->value());
     showValues();
 }
 
 void RegPanel::heGPRvalExit() {
     if (!heGPRval_->isModified()) return;
-    machine_.GPR[static_cast<std::size_t>(gpr_)] = heGPRval_->value();
+    machine_.setGpr(static_cast<unsigned>(gpr_), heGPRval_->value());
     showValues();
 }
 

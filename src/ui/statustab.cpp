@@ -14,7 +14,7 @@ QFont StatusTab::logFont() {
     return f;
 }
 
-StatusTab::StatusTab(QWidget* parent) : QWidget(parent) {
+StatusTab::StatusTab(QWidget* parent) : TabPage(parent) {
     reMessage_ = new QTextEdit(this);
     reMessage_->setObjectName(QStringLiteral("reMessage"));
     reMessage_->setReadOnly(true);

@@ -2,7 +2,7 @@
 // The Status tab: the message log with "Clear", and room for the register
 // buttons of the navigation machine.
 
-#include <QWidget>
+#include "ui/tabpage.h"
 
 class QHBoxLayout;
 class QPushButton;
@@ -10,10 +10,17 @@ class QTextEdit;
 
 namespace navora::ui {
 
-class StatusTab : public QWidget {
+class StatusTab : public TabPage {
     Q_OBJECT
 public:
     explicit StatusTab(QWidget* parent = nullptr);
+
+    // The register panel.
+    BottomBar bottomBar() const override {
+        BottomBar b;
+        b.registers = true;
+        return b;
+    }
 
     QTextEdit* reMessage() const { return reMessage_; }
     QPushButton* bClear() const { return bClear_; }

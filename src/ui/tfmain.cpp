@@ -4,33 +4,30 @@
 #include "core/log.h"
 #include "ui/abouttab.h"
 #include "ui/bdmvtab.h"
+#include "ui/document.h"
 #include "ui/execpanel.h"
-#include "ui/indexview.h"
 #include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
 #include "ui/qtlogview.h"
-#include "ui/regpanel.h"
+#include "ui/runcontroller.h"
 #include "ui/statustab.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <exception>
 
 namespace navora::ui {
 
@@ -49,17 +46,6 @@ QFont windowFont() {
     return f;
 }
 
-// A page whose view is not there yet: a short note in its middle.
-QWidget* notePage(const QString& note) {
-    auto* page = new QWidget;
-    auto* l = new QVBoxLayout(page);
-    auto* label = new QLabel(note, page);
-    label->setAlignment(Qt::AlignCenter);
-    label->setEnabled(false);
-    l->addWidget(label);
-    return page;
-}
-
 QFrame* panel(const QString& name, QWidget* parent) {
     auto* f = new QFrame(parent);
     f->setObjectName(name);
@@ -75,43 +61,30 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     setMinimumSize(kMinWidth, kMinHeight);
     move(kDesignedLeft, kDesignedTop);
     resize(kMinWidth, kMinHeight);
+    doc_ = new Document(this);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(2, 2, 2, 0);
     layout->setSpacing(2);
-
     pageControl_ = new PageControl(central);
-    bdmvTab_ = new BdmvTab;
-    optionsTab_ = new OptionsTab;
-    statusTab_ = new StatusTab;
-    aboutTab_ = new AboutTab;
-    pageControl_->addTab(bdmvTab_, QStringLiteral("&BDMV"));
-    pageControl_->addTab(notePage(QStringLiteral("Playlists are shown here in a later version.")),
-                         QStringLiteral("&PLAYLIST"));
-    pageControl_->addTab(notePage(QStringLiteral("Clip information is shown here in a later version.")),
-                         QStringLiteral("&CLIPINF"));
-    pageControl_->addTab(notePage(QStringLiteral("The menu editor comes in a later version.")),
-                         QStringLiteral("&Menu"));
-    pageControl_->addTab(notePage(QStringLiteral("BD-J objects are shown here in a later version.")),
-                         QStringLiteral("BD&JO"));
-    pageControl_->addTab(optionsTab_, QStringLiteral("&Options"));
-    pageControl_->addTab(statusTab_, QStringLiteral("S&tatus"));
-    pageControl_->addTab(aboutTab_, QStringLiteral("&About"));
-    layout->addWidget(pageControl_, 1);
-
     auto* bottom = new QWidget(central);
     buildBottomBar(bottom);
+    run_ = new RunController(mainLog(), pExecute_, pRegisters_, bCancel_, this);
+    buildTabs(central);
+    layout->addWidget(pageControl_, 1);
     layout->addWidget(bottom);
 
     statusBar_ = new StatusBar(central);
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
     layout->addWidget(statusBar_);
     setCentralWidget(central);
+    buildEditMenu();
 
     logView_ = new QtLogView(mainLog(), statusTab_->reMessage(), statusBar_, progressBar_, bCancel_, this);
     logView_->onProgressShown = [this](bool shown) {
         progressShown_ = shown;
+        run_->setProgressShown(shown);
         if (shown) {
             pExecute_->hide();
             pNavigate_->hide();
@@ -119,24 +92,13 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
         }
     };
     mainLog().afterProgressOff = [this] { PageControlChange(); };
+    mainLog().traceCancelHandler = [this] { return run_->cancelTrace(); };
 
-    connect(pageControl_, &QTabWidget::currentChanged, this, &TfMain::PageControlChange);
-    connect(bdmvTab_, &BdmvTab::readRequested, this, &TfMain::bReadBDMVClick);
-    connect(bdmvTab_, &BdmvTab::folderChosen, this, [this] {
-        if (optionsTab_->autoRead()) bReadBDMVClick();
-    });
-    connect(bSave_, &QPushButton::clicked, this, &TfMain::bSaveClick);
-    connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
-    connect(optionsTab_, &OptionsTab::optionsChanged, this, &TfMain::applyWorkspaceOptions);
-    connect(optionsTab_, &OptionsTab::use83Changed, this, &TfMain::cb83namesClick);
-    connect(optionsTab_, &OptionsTab::actiDelayChanged, this, [](int ms) { mainLog().actiDelayMs = ms; });
-
-    buildBdmvViews();
+    connectControls();
 
     optionsTab_->load(settings_);
     applyMachineOptions();
-    machine_.ResetRegs();
-    regPanel_->showValues();
+    run_->resetRegisters();
     setTitle(QString::fromStdString(mainWindowTitle("")));
     PageControlChange();
 }
@@ -151,6 +113,96 @@ TfMain::~TfMain() {
     mainLog().afterProgressOff = nullptr;
     mainLog().traceCancelHandler = nullptr;
     if (mainLog().view() == logView_) mainLog().setView(nullptr);
+}
+
+Workspace& TfMain::workspace() { return doc_->workspace(); }
+
+void TfMain::connectControls() {
+    connect(pageControl_, &QTabWidget::currentChanged, this, &TfMain::PageControlChange);
+    for (TabPage* tab : tabs_)
+        connect(tab, &TabPage::bottomBarChanged, this, [this, tab] {
+            if (tab == currentTab()) PageControlChange();
+        });
+    connect(bdmvTab_, &BdmvTab::readRequested, this, &TfMain::bReadBDMVClick);
+    connect(bdmvTab_, &BdmvTab::folderChosen, this, [this] {
+        if (optionsTab_->autoRead()) bReadBDMVClick();
+    });
+    connect(bdmvTab_, &BdmvTab::followPlaylist, this, &TfMain::followPlaylist);
+    connect(bSave_, &QPushButton::clicked, this, &TfMain::bSaveClick);
+    connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
+    connect(statusTab_->bPSRs(), &QPushButton::clicked, run_, &RunController::logPsrs);
+    connect(statusTab_->bGPRs(), &QPushButton::clicked, run_, &RunController::logGprs);
+    connect(statusTab_->bResetRegs(), &QPushButton::clicked, this, [this] {
+        applyMachineOptions();
+        run_->resetRegisters();
+    });
+    connect(optionsTab_, &OptionsTab::optionsChanged, this, &TfMain::applyWorkspaceOptions);
+    connect(optionsTab_, &OptionsTab::use83Changed, this, &TfMain::cb83namesClick);
+    connect(optionsTab_, &OptionsTab::actiDelayChanged, this, [](int ms) { mainLog().actiDelayMs = ms; });
+    connect(optionsTab_, &OptionsTab::countryCodeChanged, this, &TfMain::applyMachineOptions);
+    connect(optionsTab_, &OptionsTab::regionChanged, this, &TfMain::applyMachineOptions);
+    connect(optionsTab_, &OptionsTab::realPsrsChanged, this, &TfMain::applyMachineOptions);
+    connect(run_, &RunController::runningChanged, this, [this](bool running) {
+        // A running program works on the models until it ends: no folder is read under it.
+        bdmvTab_->bReadBDMV()->setEnabled(!running);
+        if (!running && closePending_) QTimer::singleShot(0, this, &QWidget::close);
+    });
+    connect(doc_, &Document::modifiedChanged, this, &TfMain::showTitle);
+}
+
+void TfMain::buildTabs(QWidget* central) {
+    Log& log = mainLog();
+    bdmvTab_ = new BdmvTab(*doc_, *run_, log, central);
+    // The tabs whose views come later already say what the bottom bar shows for them.
+    const auto ext = [this](bool playlist) {
+        const FileNameSet names = workspace().names();
+        return QString::fromStdString(playlist ? names.playlistExt : names.clipExt);
+    };
+    playlistTab_ = new PendingTab(QStringLiteral("Playlists are shown here in a later version."),
+                                  [ext](const QString& selected) {
+                                      BottomBar b;
+                                      b.save = true;
+                                      b.saveHint = QStringLiteral("Save ") + selected + ext(true);
+                                      b.find = true;
+                                      return b;
+                                  });
+    clipTab_ = new PendingTab(QStringLiteral("Clip information is shown here in a later version."),
+                              [ext](const QString& selected) {
+                                  BottomBar b;
+                                  b.save = true;
+                                  b.saveHint = QStringLiteral("Save ") + selected + ext(false);
+                                  b.find = true;
+                                  return b;
+                              });
+    auto* menuTab = new PendingTab(QStringLiteral("The menu editor comes in a later version."), [](const QString&) {
+        BottomBar b;
+        b.save = true;
+        b.saveHint = QStringLiteral("Save the IGS menu (*.mnu)");
+        b.load = true;
+        b.mux = true;
+        b.execute = true;
+        b.buttonChooser = true;
+        b.navigate = true;
+        b.registers = true;
+        return b;
+    });
+    auto* bdjoTab = new PendingTab(QStringLiteral("BD-J objects are shown here in a later version."),
+                                   [](const QString&) {
+                                       BottomBar b;
+                                       b.save = true;
+                                       return b;
+                                   });
+    optionsTab_ = new OptionsTab;
+    statusTab_ = new StatusTab;
+    aboutTab_ = new AboutTab;
+    tabs_ = {bdmvTab_, playlistTab_, clipTab_, menuTab, bdjoTab, optionsTab_, statusTab_, aboutTab_};
+    const QStringList captions = {QStringLiteral("&BDMV"),    QStringLiteral("&PLAYLIST"), QStringLiteral("&CLIPINF"),
+                                  QStringLiteral("&Menu"),    QStringLiteral("BD&JO"),     QStringLiteral("&Options"),
+                                  QStringLiteral("S&tatus"),  QStringLiteral("&About")};
+    for (std::size_t i = 0; i < tabs_.size(); ++i) pageControl_->addTab(tabs_[i], captions[static_cast<int>(i)]);
+
+    bdmvTab_->mobjView()->programFormat = [this] { return optionsTab_->programFormat(); };
+    bdmvTab_->mobjView()->outputFolder = [this] { return optionsTab_->outputFolder(); };
 }
 
 void TfMain::buildBottomBar(QWidget* bar) {
@@ -202,160 +254,38 @@ void TfMain::buildBottomBar(QWidget* bar) {
     l->addWidget(bCancel_);
 }
 
-void TfMain::buildBdmvViews() {
-    Log& log = mainLog();
-    mobjView_ = new MobjView(ws_, log, bdmvTab_);
-    mobjView_->setObjectName(QStringLiteral("mobjView"));
-    bdmvTab_->movieObjectLayout()->addWidget(mobjView_);
-    indexView_ = new IndexView(ws_, log, bdmvTab_);
-    indexView_->setObjectName(QStringLiteral("indexView"));
-    bdmvTab_->indexLayout()->addWidget(indexView_);
-    execPanel_ = new ExecPanel(pExecute_);
-    execPanel_->setEnabled(false);
-    executeLayout()->addWidget(execPanel_);
-    regPanel_ = new RegPanel(machine_, pRegisters_);
-    registersLayout()->addWidget(regPanel_);
-
-    mobjView_->programFormat = [this] { return optionsTab_->programFormat(); };
-    mobjView_->outputFolder = [this] { return optionsTab_->outputFolder(); };
-
-    connect(this, &TfMain::viewsReset, this, [this] {
-        mobjView_->reset();
-        indexView_->reset();
-        execPanel_->setObjectCount(0);
-        machine_.traceInProgress = false;
-        showRunResult(RunResult{});
-    });
-    connect(this, &TfMain::workspaceRead, this, &TfMain::onWorkspaceRead);
-    connect(mobjView_, &MobjView::objectShown, this, [this](int object, bool) {
-        execPanel_->selectObject(object);
-        updateRunControls();
-    });
-    connect(mobjView_, &MobjView::objectsChanged, this, [this] {
-        indexView_->objectsChanged();
-        execPanel_->setObjectCount(static_cast<int>(ws_.mobj.mobjs.objects.size()));
-        if (const auto o = mobjView_->selectedObject()) execPanel_->selectObject(static_cast<int>(*o));
-    });
-    connect(mobjView_, &MobjView::commandRowClicked, this, &TfMain::executeLineClick);
-    connect(mobjView_, &MobjView::followTitle, this, [this](int title) {
-        pageControl_->setCurrentIndex(TabBdmv);
-        if (title >= 1) indexView_->selectTitle(title - 1);
-    });
-    connect(mobjView_, &MobjView::followPlaylist, this, &TfMain::followPlaylist);
-    connect(indexView_, &IndexView::showObject, mobjView_, &MobjView::setObjectSG);
-    connect(execPanel_, &ExecPanel::objectChosen, mobjView_, &MobjView::setObjectSG);
-    connect(execPanel_, &ExecPanel::programLineEntered, this, [this](int line) { machine_.programLine = line; });
-    connect(execPanel_->bStart(), &QPushButton::clicked, this, &TfMain::bStartClick);
-    connect(execPanel_->cbTrace(), &QCheckBox::toggled, this, [this](bool on) {
-        machine_.trace = on;
-        // Trace off: the next Start begins at line 0, and Cancel no longer ends a trace.
-        if (!on && machine_.traceInProgress) {
-            machine_.traceInProgress = false;
-            mainLog().slogR();
-        }
-        execPanel_->setTraceInProgress(machine_.traceInProgress);
-        updateRunControls();
-    });
-    connect(statusTab_->bPSRs(), &QPushButton::clicked, this, &TfMain::bPSRsClick);
-    connect(statusTab_->bGPRs(), &QPushButton::clicked, this, &TfMain::bGPRsClick);
-    connect(statusTab_->bResetRegs(), &QPushButton::clicked, this, &TfMain::bResetRegsClick);
-    connect(optionsTab_, &OptionsTab::countryCodeChanged, this, &TfMain::applyMachineOptions);
-    connect(optionsTab_, &OptionsTab::regionChanged, this, &TfMain::applyMachineOptions);
-    connect(optionsTab_, &OptionsTab::realPsrsChanged, this, &TfMain::applyMachineOptions);
-    mainLog().traceCancelHandler = [this] { return cancelTraceClick(); };
+void TfMain::buildEditMenu() {
+    QUndoStack* stack = doc_->undoStack();
+    undoAction_ = stack->createUndoAction(this, QStringLiteral("Undo"));
+    undoAction_->setObjectName(QStringLiteral("actUndo"));
+    undoAction_->setShortcuts(QKeySequence::Undo);
+    redoAction_ = stack->createRedoAction(this, QStringLiteral("Redo"));
+    redoAction_->setObjectName(QStringLiteral("actRedo"));
+    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // No accelerator letter: every letter of "Edit" belongs to a tab or a button.
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    edit->setObjectName(QStringLiteral("mEdit"));
+    edit->addAction(undoAction_);
+    edit->addAction(redoAction_);
+    // The keys work wherever the focus is in the window, outside text boxes.
+    addAction(undoAction_);
+    addAction(redoAction_);
 }
 
 void TfMain::applyMachineOptions() {
     // The options take effect at the next reset.
-    machine_.options.realValues = optionsTab_->realPsrs();
-    machine_.options.region = std::max(optionsTab_->region(), 0);
-    machine_.options.countryCode = clampCountryCode(static_cast<std::uint32_t>(optionsTab_->countryCode()));
-}
-
-void TfMain::onWorkspaceRead() {
-    mobjView_->fill();
-    indexView_->fill();
-    execPanel_->setObjectCount(ws_.mobjLoaded ? static_cast<int>(ws_.mobj.mobjs.objects.size()) : 0);
-    execPanel_->setEnabled(ws_.folderRead);
-    if (ws_.indexLoaded) {
-        // Title 1 first (it selects its movie object), then the first movie object.
-        indexView_->selectTitle(0);
-        mobjView_->setObjectSG(0);
-    }
-    updateRunControls();
-}
-
-bool TfMain::startEnabledOnBdmv() const {
-    return !running_ && !mobjView_->selectedCommands().empty();
-}
-
-void TfMain::updateRunControls() {
-    const int tab = pageControl_->currentIndex();
-    if (tab == TabBdmv) execPanel_->bStart()->setEnabled(startEnabledOnBdmv());
-    execPanel_->cbTrace()->setEnabled(!running_);
-    execPanel_->cbObject()->setEnabled(!running_);
-    bdmvTab_->bReadBDMV()->setEnabled(!running_);
-    // Cancel belongs to the progress bar while it is shown.
-    if (!progressShown_) bCancel_->setEnabled(running_ || machine_.traceInProgress);
-}
-
-void TfMain::bStartClick() {
-    if (pageControl_->currentIndex() != TabBdmv || running_) return;
-    const auto object = mobjView_->selectedObject();
-    if (!object) return;
-    const TCommands program = mobjView_->selectedCommands();
-    if (program.empty()) return;
-    execPanel_->selectObject(static_cast<int>(*object));
-    running_ = true;
-    updateRunControls();
-    // A program at full speed lets the window process its events between
-    // commands, so Cancel (and painting) work while it runs.
-    const RunResult r = machine_.start(program);
-    running_ = false;
-    showRunResult(r);
-    if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
-}
-
-void TfMain::executeLineClick(int line) {
-    if (!machine_.trace || running_ || line < 0) return;
-    const TCommands program = mobjView_->selectedCommands();
-    if (static_cast<std::size_t>(line) >= program.size()) return;
-    running_ = true;
-    const RunResult r = machine_.executeLine(program, static_cast<std::size_t>(line));
-    running_ = false;
-    showRunResult(r);
-}
-
-void TfMain::showRunResult(const RunResult& r) {
-    execPanel_->setTraceInProgress(r.traceInProgress);
-    execPanel_->showProgramLine(machine_.programLine);
-    if (r.traceInProgress && r.nextLine) {
-        mobjView_->showLine(static_cast<int>(*r.nextLine));
-        if (r.nextDestination) regPanel_->showRegister(*r.nextDestination);
-    } else if (r.lastLine) {
-        mobjView_->showLine(static_cast<int>(*r.lastLine));
-    }
-    regPanel_->showValues();
-    updateRunControls();
-}
-
-bool TfMain::cancelTraceClick() {
-    if (!machine_.traceInProgress || running_) return false;
-    machine_.cancelTrace(mobjView_->selectedCommands());
-    execPanel_->setTraceInProgress(false);
-    execPanel_->showProgramLine(machine_.programLine);
-    regPanel_->showValues();
-    updateRunControls();
-    return true;
+    run_->setResetOptions({optionsTab_->realPsrs(), std::max(optionsTab_->region(), 0),
+                           clampCountryCode(static_cast<std::uint32_t>(optionsTab_->countryCode()))});
 }
 
 void TfMain::followPlaylist(const QString& name, int playItem) {
     Log& log = mainLog();
     pageControl_->setCurrentIndex(TabPlaylist);
-    const std::string file = name.toStdString() + ws_.names().playlistExt;
-    const bool known = std::find(ws_.playlists.begin(), ws_.playlists.end(), name.toStdString()) != ws_.playlists.end();
+    const Workspace& ws = doc_->model();
+    const std::string file = name.toStdString() + ws.names().playlistExt;
+    const bool known = std::find(ws.playlists.begin(), ws.playlists.end(), name.toStdString()) != ws.playlists.end();
     if (known) {
-        setSelectedPlaylist(name);
+        playlistTab_->setSelection(name);
         log.slog("Playlist " + file + (playItem >= 0 ? ", PlayItem " + std::to_string(playItem) : std::string()), 1);
     } else {
         log.slog("Playlist " + file + " not found", 1);
@@ -363,50 +293,25 @@ void TfMain::followPlaylist(const QString& name, int playItem) {
     emit playlistFollowed(name, playItem);
 }
 
-void TfMain::bResetRegsClick() {
-    applyMachineOptions();
-    machine_.ResetRegs();
-    regPanel_->showValues();
-}
-
-void TfMain::bPSRsClick() {
-    for (const std::string& line : machine_.psrDump()) mainLog().log(line);
-}
-
-void TfMain::bGPRsClick() {
-    for (const std::string& line : machine_.gprDump()) mainLog().log(line);
-}
-
 QWidget* TfMain::page(Tab tab) const { return pageControl_->widget(tab); }
 
-QHBoxLayout* TfMain::executeLayout() const { return static_cast<QHBoxLayout*>(pExecute_->layout()); }
 QHBoxLayout* TfMain::navigateLayout() const { return static_cast<QHBoxLayout*>(pNavigate_->layout()); }
-QHBoxLayout* TfMain::registersLayout() const { return static_cast<QHBoxLayout*>(pRegisters_->layout()); }
 
-void TfMain::setSelectedPlaylist(const QString& name) {
-    selectedPlaylist_ = name;
-    if (pageControl_->currentIndex() == TabPlaylist) PageControlChange();
-}
-
-void TfMain::setSelectedClip(const QString& name) {
-    selectedClip_ = name;
-    if (pageControl_->currentIndex() == TabClipinf) PageControlChange();
-}
-
-void TfMain::setPlaylistLoaded(bool loaded) {
-    playlistLoaded_ = loaded;
-    PageControlChange();
-}
-
-void TfMain::setMenuHasPages(bool hasPages) {
-    menuHasPages_ = hasPages;
-    PageControlChange();
+TabPage* TfMain::currentTab() const {
+    const int i = pageControl_->currentIndex();
+    return i >= 0 && static_cast<std::size_t>(i) < tabs_.size() ? tabs_[static_cast<std::size_t>(i)] : nullptr;
 }
 
 void TfMain::setTitle(const QString& title) {
+    title_ = title;
+    showTitle();
+}
+
+void TfMain::showTitle() {
+    const QString shown = title_ + (doc_->isModified() ? QStringLiteral("*") : QString());
     // The display name first: the platform appends it to a title that does not already end with it.
-    QGuiApplication::setApplicationDisplayName(title);
-    setWindowTitle(title);
+    QGuiApplication::setApplicationDisplayName(shown);
+    setWindowTitle(shown);
 }
 
 std::unique_ptr<QSettings> TfMain::openSettings() {
@@ -422,11 +327,11 @@ int TfMain::removeTemporaryFiles() {
     return removed;
 }
 
-void TfMain::applyWorkspaceOptions() { ws_.options = optionsTab_->workspaceOptions(); }
+void TfMain::applyWorkspaceOptions() { workspace().options = optionsTab_->workspaceOptions(); }
 
 void TfMain::cb83namesClick() {
     // The derived names follow the option: the workspace builds them from its options.
-    ws_.options.use83 = optionsTab_->use83();
+    workspace().options.use83 = optionsTab_->use83();
     PageControlChange();
 }
 
@@ -453,10 +358,9 @@ void TfMain::formActivate(const QStringList& arguments) {
     optionsTab_->load(settings_);
     bdmvTab_->setFolder(settings_.bdmvDir);
     applyMachineOptions();
-    machine_.ResetRegs();
-    regPanel_->showValues();
+    run_->resetRegisters();
     applyGeometry();
-    mobjView_->setObjectListHeight(settings_.objectHeight);
+    bdmvTab_->mobjView()->setObjectListHeight(settings_.objectHeight);
     for (const QString& name : wrong)
         log.log("Setting [b]" + name.toStdString() + "[/b] has a value of the wrong type; the default is used.");
 
@@ -479,7 +383,7 @@ void TfMain::formClose() {
     closed_ = true;
     optionsTab_->store(settings_);
     settings_.bdmvDir = bdmvTab_->folder();
-    if (const int height = mobjView_->objectListHeight(); height >= 0) settings_.objectHeight = height;
+    if (const int height = bdmvTab_->mobjView()->objectListHeight(); height >= 0) settings_.objectHeight = height;
     const bool maximised = isMaximized();
     settings_.windowState = maximised ? 2 : isMinimized() ? 1 : 0;
     if (!maximised) {
@@ -493,12 +397,12 @@ void TfMain::formClose() {
     auto store = openSettings();
     writeSettings(*store, settings_, versionText());
     store.reset();
-    ws_.streams.clear();
+    workspace().streams.clear();
     removeTemporaryFiles();
 }
 
 void TfMain::closeEvent(QCloseEvent* e) {
-    if (running_) {
+    if (run_->running()) {
         // A running program is stopped first; the window closes when it has ended.
         mainLog().cancelFlag = true;
         closePending_ = true;
@@ -511,107 +415,54 @@ void TfMain::closeEvent(QCloseEvent* e) {
 
 void TfMain::bReadBDMVClick() {
     // A running program works on the models until it ends: a folder chosen meanwhile is not read under it.
-    if (running_) return;
-    Log& log = mainLog();
+    if (run_->running()) return;
     QPushButton* read = bdmvTab_->bReadBDMV();
     read->setEnabled(false);
 
     applyWorkspaceOptions();
-    ws_.folder = bdmvTab_->folder().toStdString();
     emit viewsReset();
-    selectedPlaylist_.clear();
-    selectedClip_.clear();
-    playlistLoaded_ = false;
-    menuHasPages_ = false;
-    try {
-        ws_.checkAndRead(log);
-    } catch (const std::exception& e) {
-        // Readers report their own errors; anything else still ends the read cleanly.
-        log.erlog(e.what());
-    }
-    if (ws_.folderRead) bdmvTab_->setFolder(QString::fromStdString(ws_.folder));
-    if (ws_.indexLoaded) {
-        if (!ws_.playlists.empty()) selectedPlaylist_ = QString::fromStdString(ws_.playlists.front());
-        if (!ws_.clipinfos.empty()) selectedClip_ = QString::fromStdString(ws_.clipinfos.front());
-    }
+    doc_->read(bdmvTab_->folder().toStdString(), mainLog());
+    const Workspace& ws = doc_->model();
+    if (ws.folderRead) bdmvTab_->setFolder(QString::fromStdString(ws.folder));
+    const bool listed = ws.indexLoaded;
+    playlistTab_->setSelection(listed && !ws.playlists.empty() ? QString::fromStdString(ws.playlists.front())
+                                                               : QString());
+    clipTab_->setSelection(listed && !ws.clipinfos.empty() ? QString::fromStdString(ws.clipinfos.front())
+                                                           : QString());
     // A failed check leaves nothing loaded, so the title names no disc then.
-    setTitle(QString::fromStdString(mainWindowTitle(ws_.folderRead ? ws_.disc : std::string())));
-    bFind_->setEnabled(ws_.folderRead);
+    setTitle(QString::fromStdString(mainWindowTitle(ws.folderRead ? ws.disc : std::string())));
+    bFind_->setEnabled(ws.folderRead);
     emit workspaceRead();
     PageControlChange();
     read->setEnabled(true);
 }
 
 void TfMain::bSaveClick() {
-    if (pageControl_->currentIndex() != TabBdmv) return;
-    Log& log = mainLog();
+    TabPage* tab = currentTab();
+    if (!tab) return;
     applyWorkspaceOptions();
-    // Each file has its own backup step: a failure of one does not stop the next.
-    ws_.saveIndex(log);
-    ws_.saveMovieObjects(log);
-    emit workspaceSaved();
+    if (tab->save()) emit workspaceSaved();
 }
 
 void TfMain::PageControlChange() {
-    bSave_->setEnabled(false);
-    execPanel_->bStart()->setEnabled(false);
-    for (QWidget* w : {static_cast<QWidget*>(bSave_), static_cast<QWidget*>(bFind_),
-                       static_cast<QWidget*>(bLoadMenu_), static_cast<QWidget*>(bMux_),
-                       static_cast<QWidget*>(pExecute_), static_cast<QWidget*>(pNavigate_),
-                       static_cast<QWidget*>(pRegisters_)})
-        w->hide();
-    bSave_->setToolTip(QStringLiteral("Save"));
+    TabPage* tab = currentTab();
+    const BottomBar bar = tab ? tab->bottomBar() : BottomBar{};
     // While the progress bar is up it keeps the place of the panels.
-    auto showPanel = [this](QWidget* p) {
-        if (!progressShown_) p->show();
-    };
-    const FileNameSet names = ws_.names();
-    const int tab = pageControl_->currentIndex();
-    switch (tab) {
-        case TabBdmv:
-            bSave_->show();
-            bSave_->setToolTip(QStringLiteral("Save the bdmv files"));
-            // A refused index.bdmv keeps Save disabled, as it keeps the index views and the object grid.
-            bSave_->setEnabled(ws_.indexLoaded);
-            execPanel_->setMenuMode(false);
-            execPanel_->bStart()->setEnabled(startEnabledOnBdmv());
-            showPanel(pExecute_);
-            showPanel(pRegisters_);
-            break;
-        case TabPlaylist:
-            bSave_->show();
-            bSave_->setToolTip(QStringLiteral("Save ") + selectedPlaylist_ + QString::fromStdString(names.playlistExt));
-            bSave_->setEnabled(playlistLoaded_);
-            bFind_->show();
-            break;
-        case TabClipinf:
-            bSave_->show();
-            bSave_->setToolTip(QStringLiteral("Save ") + selectedClip_ + QString::fromStdString(names.clipExt));
-            bFind_->show();
-            break;
-        case TabMenu:
-            bSave_->show();
-            bSave_->setToolTip(QStringLiteral("Save the IGS menu (*.mnu)"));
-            bSave_->setEnabled(menuHasPages_);
-            bMux_->show();
-            bMux_->setEnabled(menuHasPages_);
-            bLoadMenu_->show();
-            execPanel_->setMenuMode(true);
-            execPanel_->bStart()->setEnabled(menuHasPages_ && !running_);
-            showPanel(pExecute_);
-            showPanel(pNavigate_);
-            showPanel(pRegisters_);
-            break;
-        case TabBdjo:
-            bSave_->show();
-            break;
-        case TabStatus:
-            showPanel(pRegisters_);
-            break;
-        default:
-            break;
-    }
-    emit pageLayoutApplied(tab);
+    const auto showPanel = [this](QWidget* p, bool on) { p->setVisible(on && !progressShown_); };
+    bSave_->setVisible(bar.save);
+    bSave_->setEnabled(bar.saveEnabled);
+    bSave_->setToolTip(bar.saveHint);
+    bFind_->setVisible(bar.find);
+    bLoadMenu_->setVisible(bar.load);
+    bMux_->setVisible(bar.mux);
+    bMux_->setEnabled(bar.saveEnabled);
+    run_->execPanel()->setMenuMode(bar.buttonChooser);
+    run_->setSource(bar.program);
+    showPanel(pExecute_, bar.execute);
+    showPanel(pNavigate_, bar.navigate);
+    showPanel(pRegisters_, bar.registers);
+    if (tab) tab->activated();
+    emit pageLayoutApplied(pageControl_->currentIndex());
 }
 
 }  // namespace navora::ui

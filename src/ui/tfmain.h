@@ -1,36 +1,41 @@
 #pragma once
-// The main window: owns the workspace, composes the tabs, the bottom bar and
-// the status bar, and runs the start-up, check-and-read, save and shut-down
-// sequences.
+// The main window: composes the tabs, the bottom bar, the Edit menu and the
+// status bar around the document, and runs the start-up, check-and-read,
+// save and shut-down sequences. The document owns the models, the tabs show
+// them, and the run controller runs their programs.
 
-#include "disc/workspace.h"
-#include "nav/machine.h"
 #include "ui/settings.h"
 
 #include <QMainWindow>
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
+class QAction;
 class QFrame;
 class QHBoxLayout;
 class QProgressBar;
 class QPushButton;
 class QSettings;
 
+namespace navora {
+class Workspace;
+}
+
 namespace navora::ui {
 
 class AboutTab;
 class BdmvTab;
-class ExecPanel;
-class IndexView;
-class MobjView;
-class RegPanel;
+class Document;
 class OptionsTab;
 class PageControl;
+class PendingTab;
 class QtLogView;
+class RunController;
 class StatusBar;
 class StatusTab;
+class TabPage;
 
 class TfMain : public QMainWindow {
     Q_OBJECT
@@ -40,10 +45,12 @@ public:
     explicit TfMain(QWidget* parent = nullptr);
     ~TfMain() override;
 
-    Workspace& workspace() { return ws_; }
-    const Workspace& workspace() const { return ws_; }
+    Document& document() { return *doc_; }
+    // The document's workspace.
+    Workspace& workspace();
     // The settings as read at start-up (written back at shut-down).
     const Settings& settings() const { return settings_; }
+    RunController* run() const { return run_; }
 
     // Start-up: reads the settings and applies them, sets the title, then
     // reads the folder of the one command-line argument (whatever "Auto
@@ -67,6 +74,9 @@ public:
     AboutTab* aboutTab() const { return aboutTab_; }
     StatusBar* statusBarWidget() const { return statusBar_; }
     QtLogView* logView() const { return logView_; }
+    // The Edit menu's actions; their texts name the edit they undo or redo.
+    QAction* undoAction() const { return undoAction_; }
+    QAction* redoAction() const { return redoAction_; }
 
     QPushButton* bSave() const { return bSave_; }
     QPushButton* bCancel() const { return bCancel_; }
@@ -74,64 +84,34 @@ public:
     QPushButton* bLoadMenu() const { return bLoadMenu_; }
     QPushButton* bMux() const { return bMux_; }
     QProgressBar* progressBar() const { return progressBar_; }
-    // Empty panels of the bottom bar; the execution, navigation and register
-    // views are put into their layouts.
+    // The panels of the bottom bar: execution, navigation and registers.
     QFrame* pExecute() const { return pExecute_; }
     QFrame* pNavigate() const { return pNavigate_; }
     QFrame* pRegisters() const { return pRegisters_; }
-    QHBoxLayout* executeLayout() const;
     QHBoxLayout* navigateLayout() const;
-    QHBoxLayout* registersLayout() const;
 
-    // The views of the BDMV tab and the panels of the navigation machine.
-    MobjView* mobjView() const { return mobjView_; }
-    IndexView* indexView() const { return indexView_; }
-    ExecPanel* execPanel() const { return execPanel_; }
-    RegPanel* regPanel() const { return regPanel_; }
-    // The navigation machine: the registers and the program line.
-    NavMachine& machine() { return machine_; }
-    // True while a program runs at full speed.
-    bool programRunning() const { return running_; }
-
-    // What the PLAYLIST, CLIPINF and Menu views have selected and loaded; the
-    // tab-change handler enables Save and writes its hint from these.
-    QString selectedPlaylist() const { return selectedPlaylist_; }
-    void setSelectedPlaylist(const QString& name);
-    QString selectedClip() const { return selectedClip_; }
-    void setSelectedClip(const QString& name);
-    bool playlistLoaded() const { return playlistLoaded_; }
-    void setPlaylistLoaded(bool loaded);
-    bool menuHasPages() const { return menuHasPages_; }
-    void setMenuHasPages(bool hasPages);
-
-    // Sets the window title and the application's display name.
+    // Sets the window title and the application's display name; the
+    // modified marker "*" follows the document.
     void setTitle(const QString& title);
 
 public slots:
     // "&Read": the check-and-read sequence on the folder in the folder field.
     void bReadBDMVClick();
-    // "&Save": saves the files of the active tab.
+    // "&Save": the active tab saves its files.
     void bSaveClick();
-    // Shows and enables the bottom bar's controls for the active tab.
+    // Shows the bottom bar's controls as the active tab asks.
     void PageControlChange();
     // Applies the file-name set of "Use 8.3 filenames" to the workspace.
     void cb83namesClick();
     // Empties the message log.
     void bClearClick();
-    // "Start": runs or traces the selected movie object's program.
-    void bStartClick();
-    // "Re&set Regs": resets the registers with the options and shows them.
-    void bResetRegsClick();
-    // "PS&Rs" / "&GPRs": log the register dumps.
-    void bPSRsClick();
-    void bGPRsClick();
 
 signals:
     // The views are to empty themselves: a folder is about to be read.
     void viewsReset();
-    // A check-and-read finished (whether or not the check passed); views refresh from the workspace.
+    // A check-and-read finished (whether or not the check passed).
     void workspaceRead();
-    // A save finished; views refresh from the workspace.
+    // A save finished.
     void workspaceSaved();
     // The tab-change handler ran for this tab (panels shown, Save set).
     void pageLayoutApplied(int tab);
@@ -142,38 +122,35 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    void buildTabs(QWidget* central);
     void buildBottomBar(QWidget* bar);
+    void buildEditMenu();
+    void connectControls();
     void applyWorkspaceOptions();
     void applyGeometry();
-    void buildBdmvViews();
-    void onWorkspaceRead();
     void applyMachineOptions();
-    // Shows how a run ended: the next traced line, the registers, Start and Cancel.
-    void showRunResult(const RunResult& r);
-    void updateRunControls();
-    bool startEnabledOnBdmv() const;
-    // Cancel during a trace ends the trace; false when no trace was in progress.
-    bool cancelTraceClick();
-    void executeLineClick(int line);
+    void showTitle();
     void followPlaylist(const QString& name, int playItem);
+    TabPage* currentTab() const;
 
-    Workspace ws_;
     Settings settings_;
-    NavMachine machine_;
-    bool running_ = false;
+    Document* doc_ = nullptr;
+    RunController* run_ = nullptr;
+    QString title_;
     bool closePending_ = false;
 
     PageControl* pageControl_ = nullptr;
+    std::vector<TabPage*> tabs_;  // in tab order
     BdmvTab* bdmvTab_ = nullptr;
+    PendingTab* playlistTab_ = nullptr;
+    PendingTab* clipTab_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
     AboutTab* aboutTab_ = nullptr;
-    MobjView* mobjView_ = nullptr;
-    IndexView* indexView_ = nullptr;
-    ExecPanel* execPanel_ = nullptr;
-    RegPanel* regPanel_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     QtLogView* logView_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
 
     QPushButton* bSave_ = nullptr;
     QPushButton* bCancel_ = nullptr;
@@ -185,10 +162,6 @@ private:
     QFrame* pNavigate_ = nullptr;
     QFrame* pRegisters_ = nullptr;
 
-    QString selectedPlaylist_;
-    QString selectedClip_;
-    bool playlistLoaded_ = false;
-    bool menuHasPages_ = false;
     bool progressShown_ = false;
     bool closed_ = false;
 };

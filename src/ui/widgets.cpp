@@ -252,6 +252,13 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
     horizontalHeader()->setHighlightSections(false);
     setWordWrap(false);
     resetGrid();
+    // A mouse click moves the current row first and the selection after it,
+    // keys do it the other way round: both report, and the handler reads the
+    // settled selection.
+    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
+        if (row != previous) emit choiceChanged();
+    });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &StringGrid::choiceChanged);
 }
 
 void StringGrid::setTitles(const QStringList& titles) {

@@ -147,6 +147,12 @@ public:
     std::function<QString(int row)> rowNumberText;
     CellPainter cellPainter;
 
+signals:
+    // The current row or the selection changed. Handlers compare
+    // selectedRange() with what they show: a click reports twice, once
+    // before its selection is made.
+    void choiceChanged();
+
 private:
     int dataRows_ = 0;
 };

@@ -48,8 +48,9 @@ const TProgramStream* findStream(const TCLPI& c, std::uint16_t pid) {
 }  // namespace
 
 TEST(ClipInfoCorpus, EveryFileReadsConsistentlyAndUhdFilesAreRefused) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     const auto files = corpusClips();
-    ASSERT_GE(files.size(), 30u) << "corpus not found under " << corpusDir();
+    ASSERT_GE(files.size(), 30u);
     std::size_t refused = 0;
     std::map<std::size_t, std::size_t> pidEntryCounts;  // PID entries -> files
     for (const auto& f : files) {
@@ -109,6 +110,7 @@ TEST(ClipInfoCorpus, EveryFileReadsConsistentlyAndUhdFilesAreRefused) {
 }
 
 TEST(ClipInfoCorpus, PacketCountsMatchTheIndependentReport) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     // "clip 0: 00000.m2ts pkt_count=15584 ..." lines of each disc's report.
     std::size_t checked = 0;
     for (const auto& disc : corpusDiscs()) {
@@ -129,6 +131,7 @@ TEST(ClipInfoCorpus, PacketCountsMatchTheIndependentReport) {
 }
 
 TEST(ClipInfoCorpus, StreamsMatchTheDiscReports) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     struct Stream {
         std::uint16_t pid;
         std::uint8_t type;
@@ -204,6 +207,7 @@ TEST(ClipInfoCorpus, StreamsMatchTheDiscReports) {
 }
 
 TEST(ClipInfoCorpus, CutFilesAreFormatErrorsAtTheCut) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     const fs::path f = clipFile("tsm02_avc1080p24_2aud_2pg", "00000");
     const Bytes data = readFile(f);
     // cut length -> offset of the field that no longer fits
@@ -241,6 +245,7 @@ TEST(ClipInfoCorpus, CutFilesAreFormatErrorsAtTheCut) {
 }
 
 TEST(ClipInfoCorpus, PacketCorrectionChangesOnlyTheCountAndReadsBack) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     TempDir tmp;
     const fs::path src = clipFile("tsm02_avc1080p24_2aud_2pg", "00000");
     const fs::path copy = tmp / "00000.clpi";
@@ -270,6 +275,7 @@ TEST(ClipInfoCorpus, PacketCorrectionChangesOnlyTheCountAndReadsBack) {
 }
 
 TEST(ClipInfoCorpus, PacketCorrectionRefusesWhatItCannotWriteSoundly) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     TempDir tmp;
     const Bytes original = readFile(clipFile("tsm01_avc1080p24_ac3_chap5s", "00000"));
     const fs::path copy = tmp / "00000.clpi";

@@ -6,6 +6,7 @@ using navora::test::runCli;
 namespace fs = std::filesystem;
 
 TEST(CliCheck, CorpusDiscPassesFromRootFolderOrFile) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     const auto discs = navora::test::corpusDiscs();
     ASSERT_FALSE(discs.empty());
     const fs::path root = discs.front();
@@ -29,6 +30,7 @@ TEST(CliCheck, FailedCheckExitsOne) {
 // The check is about the folder's layout: a database file that is refused
 // (the UHD "0300" disc) is an error line, but the check itself passed.
 TEST(CliCheck, EveryCorpusDiscPasses) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     for (const auto& disc : navora::test::corpusDiscs()) {
         auto r = runCli({"check", disc.string()});
         EXPECT_EQ(r.exitCode, 0) << disc << "\n" << r.out << r.err;

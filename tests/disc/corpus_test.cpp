@@ -26,7 +26,7 @@ std::size_t lineCount(const std::string& s) { return static_cast<std::size_t>(st
 template <class Roundtrip>
 void roundTripCorpus(const std::string& name, Roundtrip roundtrip) {
     const auto files = corpusFiles(name);
-    ASSERT_GE(files.size(), 20u) << "corpus not found under " << corpusDir();
+    ASSERT_GE(files.size(), 20u);
     std::size_t refused = 0;
     for (const auto& f : files) {
         SCOPED_TRACE(f.string());
@@ -49,10 +49,12 @@ void roundTripCorpus(const std::string& name, Roundtrip roundtrip) {
 }  // namespace
 
 TEST(Corpus, IndexFilesRoundTripByteForByte) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     roundTripCorpus("index.bdmv", [](const Bytes& d, const std::string& n) { return writeIndex(readIndex(d, n)); });
 }
 
 TEST(Corpus, IndexFilesRoundTripWithTheirMovieObjectCount) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     // As the workspace reads them: the entry references are checked against the objects.
     roundTripCorpus("index.bdmv", [](const Bytes& d, const std::string& n) {
         const Bytes mobj = readFile(fs::path(n).parent_path() / "MovieObject.bdmv");
@@ -64,6 +66,7 @@ TEST(Corpus, IndexFilesRoundTripWithTheirMovieObjectCount) {
 }
 
 TEST(Corpus, MovieObjectFilesRoundTripByteForByte) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     roundTripCorpus("MovieObject.bdmv", [](const Bytes& d, const std::string& n) {
         MobjReadReport report;
         const TMOBJ m = readMovieObjects(d, n, &report);
@@ -75,6 +78,7 @@ TEST(Corpus, MovieObjectFilesRoundTripByteForByte) {
 }
 
 TEST(Corpus, CliRoundTripReproducesEveryFileAndRefusesVersion0300) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     TempDir tmp;
     std::size_t files = 0;
     for (const char* name : {"index.bdmv", "MovieObject.bdmv"}) {
@@ -100,6 +104,7 @@ TEST(Corpus, CliRoundTripReproducesEveryFileAndRefusesVersion0300) {
 }
 
 TEST(Corpus, CliDumpPrintsTheModelAsJson) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     const fs::path bdmv = corpusDir() / "tsmuxer" / "tsm09_avchd_1080p25" / "BDMV";
     const fs::path index = bdmv / "index.bdmv";
     const CliResult ri = runCli({"dump", index.string()});
@@ -115,6 +120,7 @@ TEST(Corpus, CliDumpPrintsTheModelAsJson) {
 }
 
 TEST(Corpus, CliErrorsAreOneLineAndExitOne) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     TempDir tmp;
     const fs::path clpi = corpusDir() / "tsmuxer" / "tsm01_avc1080p24_ac3_chap5s" / "BDMV" / "CLIPINF" / "00000.clpi";
     Bytes cut = readFile(corpusDir() / "tsmuxer" / "tsm01_avc1080p24_ac3_chap5s" / "BDMV" / "index.bdmv");

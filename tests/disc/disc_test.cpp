@@ -83,7 +83,7 @@ TEST(DemoDisc, ReadsBackWholeAndConsistent) {
     EXPECT_EQ(BDMVlabels(x, m.mobjs.objects.size()).titles, "4 + 2 titles");
     bool bdj = false;
     for (const auto& t : x.indexes.titles) {
-        if (t.object_type == 2) bdj = !t.bdjo_file_name.empty();
+        if (t.object_type == ObjectType::BDJ) bdj = !t.bdjo_file_name.empty();
         else EXPECT_LT(t.mobj_id_ref, m.mobjs.objects.size()) << t.title_number;
     }
     EXPECT_TRUE(bdj);
@@ -111,6 +111,7 @@ TEST(DemoDisc, PassesTheCheckAndBdInfo) {
 // A tsMuxer disc edited through the workspace: a title and a movie object
 // inserted, both files saved, and libbluray reads the new title count.
 TEST(EditedDisc, BdInfoSeesTheInsertedTitles) {
+    NAVORA_NEED_CORPUS("tsmuxer");
     if (!haveBdInfo()) GTEST_SKIP() << "bd_info (Debian libbluray-bin) is not on PATH";
     TempDir tmp;
     const fs::path root = copyDisc(corpusDir() / "tsmuxer" / "tsm01_avc1080p24_ac3_chap5s", tmp / "disc");
@@ -134,7 +135,7 @@ TEST(EditedDisc, BdInfoSeesTheInsertedTitles) {
     ws.index.indexes.titles[1].mobj_id_ref = 3;
     const auto bdj = insertTitle(ws.index, 2);
     ASSERT_EQ(bdj, 2u);
-    setTitleObjectType(ws.index.indexes.titles[2], 1);
+    setTitleObjectType(ws.index.indexes.titles[2], ObjectType::BDJ);
     setTitleBdjoName(ws.index.indexes.titles[2], "00000");
     ASSERT_TRUE(ws.saveIndex(log)) << view.text();
     ASSERT_TRUE(ws.saveMovieObjects(log)) << view.text();

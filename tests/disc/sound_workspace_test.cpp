@@ -49,7 +49,7 @@ TEST(WorkspaceSound, DemoDiscHasAMonoAndAStereoSoundAndTheBdjTitlesObject) {
     EXPECT_FALSE(r.logged("ERROR"));
 
     const auto& titles = r.ws.index.indexes.titles;
-    const auto bdj = std::find_if(titles.begin(), titles.end(), [](const TTitle& t) { return t.object_type == 2; });
+    const auto bdj = std::find_if(titles.begin(), titles.end(), [](const TTitle& t) { return t.object_type == ObjectType::BDJ; });
     ASSERT_NE(bdj, titles.end());
     ASSERT_NE(std::find(r.ws.bdjObjects.begin(), r.ws.bdjObjects.end(), bdj->bdjo_file_name), r.ws.bdjObjects.end());
     const TBDJO b = readBdjo(readFile(r.ws.paths().bdjoFolder() + bdj->bdjo_file_name + ".bdjo"), "demo.bdjo");

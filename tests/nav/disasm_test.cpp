@@ -19,16 +19,28 @@ struct LineCase {
 
 }  // namespace
 
-TEST(Decode, TablesAsBuilt) {
-    EXPECT_EQ(validCommandWords().size(), 125u);
+TEST(Decode, ValidAndForbiddenWords) {
+    // The table names 122 distinct words.
     EXPECT_EQ(std::set<std::uint32_t>(validCommandWords().begin(), validCommandWords().end()).size(), 122u);
-    EXPECT_EQ(forbiddenCommandWords(CommandContext::MovieObject).size(), 12u);
-    EXPECT_EQ(forbiddenCommandWords(CommandContext::Button).size(), 10u);
-    EXPECT_EQ(psrDescriptions().size(), 45u);
-    EXPECT_EQ(psrDescription(45), "");
-    // Every forbidden word is a valid one.
+    // A forbidden word is a valid one, forbidden in one context only.
+    const std::pair<std::uint32_t, CommandContext> forbidden[] = {
+        {0x11000008, CommandContext::MovieObject},  // Still On
+        {0x22850000, CommandContext::MovieObject},  // Link MK
+        {0x31800004, CommandContext::MovieObject},  // EnableButton
+        {0x22800000, CommandContext::Button},       // Play PL
+        {0x42C20000, CommandContext::Button},       // Play PL_MK
+    };
+    for (auto [w, ctx] : forbidden) {
+        EXPECT_TRUE(isValidCommand(w)) << std::hex << w;
+        EXPECT_TRUE(isForbiddenCommand(w, ctx)) << std::hex << w;
+        const auto other = ctx == CommandContext::Button ? CommandContext::MovieObject : CommandContext::Button;
+        EXPECT_FALSE(isForbiddenCommand(w, other)) << std::hex << w;
+    }
     for (auto ctx : {CommandContext::MovieObject, CommandContext::Button})
         for (std::uint32_t w : forbiddenCommandWords(ctx)) EXPECT_TRUE(isValidCommand(w)) << std::hex << w;
+    // PSR 0..44 are described, the others not.
+    EXPECT_EQ(psrDescription(44), "Back-up Register for PSR12");
+    EXPECT_EQ(psrDescription(45), "");
 
     // Range ends and words just outside them.
     for (std::uint32_t w : {0x10000005u, 0x5000000Fu, 0x5040000Fu, 0x31000011u, 0x11000009u})
@@ -121,44 +133,3 @@ TEST(Disasm, RowCellsKindAndBeep) {
     EXPECT_FALSE(comm2str(cmd(0x02030000), 0, CommandContext::Button).beep);
 }
 
-TEST(Disasm, CellPainting) {
-    const std::string invalid = "!  ; Invalid opcode";
-    const std::string forbidden = "*Still On  ; Forbidden opcode";
-    CellState plain;
-    CellState selected{true, false, false};
-
-    // Invalid row: every cell red, command line bold; selected: red background.
-    CellPaint p = sgCommandsDrawCell("12345678", invalid, ColOpcode, plain);
-    EXPECT_EQ(p.text, kRed);
-    EXPECT_FALSE(p.bold);
-    p = sgCommandsDrawCell(invalid, invalid, ColCommandLine, plain);
-    EXPECT_TRUE(p.bold);
-    EXPECT_EQ(p.text, kRed);
-    EXPECT_EQ(p.normal, "! ");
-    EXPECT_EQ(p.italic, " ; Invalid opcode");
-    EXPECT_EQ(p.italicColour, kCommentGreen);
-    p = sgCommandsDrawCell(forbidden, forbidden, ColCommandLine, selected);
-    EXPECT_EQ(p.background, kOrange);
-    EXPECT_FALSE(p.text.has_value());
-    EXPECT_FALSE(p.italicColour.has_value());
-
-    // Normal rows: blue opcode, blue or grey operand words by the marker blank.
-    EXPECT_EQ(sgCommandsDrawCell("20810000", "GoTo 5", ColOpcode, plain).text, kBlue);
-    EXPECT_EQ(sgCommandsDrawCell("00000005 ", "GoTo 5", ColDestination, plain).text, kBlue);
-    EXPECT_EQ(sgCommandsDrawCell("00000000", "GoTo 5", ColSource, plain).text, kGrey);
-    EXPECT_FALSE(sgCommandsDrawCell("0001", "GoTo 5", ColNo, plain).text.has_value());
-    p = sgCommandsDrawCell("00000005 ", "GoTo 5", ColDestination, selected);
-    EXPECT_FALSE(p.text.has_value());
-    EXPECT_EQ(p.normal, "00000005");  // trimmed
-    EXPECT_TRUE(sgCommandsDrawCell("GoTo 5", "GoTo 5", ColCommandLine, selected).bold);
-    EXPECT_FALSE(sgCommandsDrawCell("GoTo 5", "GoTo 5", ColCommandLine, plain).bold);
-
-    // A comment in a focused or fixed cell is italic but not green.
-    p = sgCommandsDrawCell("EQ GPR3, PSR4       ;PSR4: x", "", ColCommandLine, CellState{false, true, false});
-    EXPECT_EQ(p.normal, "EQ GPR3, PSR4      ");
-    EXPECT_EQ(p.italic, " ;PSR4: x");
-    EXPECT_FALSE(p.italicColour.has_value());
-    p = sgCommandsDrawCell("No.", "Command line", ColNo, CellState{false, false, true});
-    EXPECT_TRUE(p.header);
-    EXPECT_FALSE(p.text.has_value());
-}

@@ -49,33 +49,32 @@ protected:
 
 }  // namespace
 
-TEST_F(Machine, ResetValues) {
+TEST_F(Machine, ResetFollowsTheOptions) {
+    // The options' registers, with "real" values off and on.
     struct Case {
-        bool real;
-        int region;
-        std::uint32_t country;
+        ResetOptions options;
         std::map<int, std::uint32_t> psr;
     };
-    const std::vector<Case> cases = {
-        {false, 0, 0x5553,
-         {{0, 1}, {1, 0xFF}, {2, 0x0FFF0FFF}, {3, 1}, {4, 0xFFFF}, {5, 0xFFFF}, {6, 0}, {8, 0xFFFFFFFF},
-          {10, 0xFFFF}, {12, 0xFF}, {14, 0xFFFF}, {15, 0xAA}, {16, 0x656E67}, {18, 0x656E67}, {19, 0x5553},
-          {20, 1}, {29, 3}, {30, 0x0001F0F8}, {31, 0x00030200}, {43, 0xFFFF}, {48, 0xFFFFFFFF},
-          {50, 0xFFFFFFFF}, {61, 0xFFFF0000}, {127, 0}}},
-        {true, 2, 0x4445, {{0, 1}, {1, 1}, {2, 0x0FFF0001}, {4, 0}, {5, 1}, {19, 0x4445}, {20, 4}}},
-        {false, 1, 0x5553, {{20, 2}}},
-        {false, 7, 0x5553, {{20, 1}}},  // an unknown region index counts as "A"
+    const Case cases[] = {
+        {{false, 0, 0x5553}, {{1, 0xFF}, {2, 0x0FFF0FFF}, {4, 0xFFFF}, {5, 0xFFFF}, {19, 0x5553}, {20, 1}}},
+        {{true, 2, 0x4445}, {{1, 1}, {2, 0x0FFF0001}, {4, 0}, {5, 1}, {19, 0x4445}, {20, 4}}},
+        {{false, 1, 0x5553}, {{20, 2}}},
+        {{false, 7, 0x5553}, {{20, 1}}},  // an unknown region index counts as "A"
     };
     for (const auto& tc : cases) {
-        m.GPR[5] = 9;
-        m.options = {tc.real, tc.region, tc.country};
+        m.setGpr(5, 9);
+        m.setPsr(100, 9);
+        m.setOptions(tc.options);
         m.ResetRegs();
-        EXPECT_EQ(m.GPR[5], 0u);
-        for (auto [n, v] : tc.psr) EXPECT_EQ(m.PSR[n], v) << "PSR" << n << " real " << tc.real;
+        EXPECT_EQ(m.gpr(5), 0u);
+        EXPECT_EQ(m.psr(100), 0u);
+        for (auto [n, v] : tc.psr) EXPECT_EQ(m.psr(n), v) << "PSR" << n << " real " << tc.options.realValues;
     }
+    // The language registers name English.
+    const std::uint32_t eng = ('e' << 16) | ('n' << 8) | 'g';
+    for (unsigned n : {16u, 17u, 18u}) EXPECT_EQ(m.psr(n), eng) << "PSR" << n;
     EXPECT_EQ(clampCountryCode(0x3041), 0x4141u);
     EXPECT_EQ(clampCountryCode(0x6000), 0x5A5Au);
-    EXPECT_EQ(countryLetters(0x5553), "US");
 }
 
 TEST_F(Machine, SetOptions) {
@@ -107,45 +106,45 @@ TEST_F(Machine, SetOptions) {
         {0, 5, 7, 5},                          // option 0 does nothing
     };
     for (const auto& tc : cases) {
-        m.GPR[1] = tc.d;
-        m.GPR[2] = tc.s;
+        m.setGpr(1, tc.d);
+        m.setGpr(2, tc.s);
         run({cmd(0x50000000 | tc.option, 1, 2)});
-        EXPECT_EQ(m.GPR[1], tc.expected) << "option " << tc.option << " d " << tc.d << " s " << tc.s;
-        EXPECT_EQ(m.GPR[2], tc.s);
+        EXPECT_EQ(m.gpr(1), tc.expected) << "option " << tc.option << " d " << tc.d << " s " << tc.s;
+        EXPECT_EQ(m.gpr(2), tc.s);
     }
     // Immediate source; immediate destination is never written.
-    m.GPR[1] = 1;
+    m.setGpr(1, 1);
     run({cmd(0x50400003, 1, 41), cmd(0x50C00001, 1, 99)});
-    EXPECT_EQ(m.GPR[1], 42u);
+    EXPECT_EQ(m.gpr(1), 42u);
 }
 
 TEST_F(Machine, SwapRndAndRegisters) {
-    m.GPR[1] = 7;
-    m.GPR[2] = 9;
+    m.setGpr(1, 7);
+    m.setGpr(2, 9);
     run({cmd(0x50000002, 1, 2)});
-    EXPECT_EQ(m.GPR[1], 9u);
-    EXPECT_EQ(m.GPR[2], 7u);
+    EXPECT_EQ(m.gpr(1), 9u);
+    EXPECT_EQ(m.gpr(2), 7u);
     run({cmd(0x50400002, 1, 5)});
-    EXPECT_EQ(m.GPR[1], 5u);
+    EXPECT_EQ(m.gpr(1), 5u);
     // A PSR destination and a GPR number above 4095 wrapped to 12 bits.
-    m.GPR[4095] = 3;
+    m.setGpr(4095, 3);
     run({cmd(0x50000002, kPsr | 7, 0x7FFFFFFF)});
-    EXPECT_EQ(m.PSR[7], 3u);
-    EXPECT_EQ(m.GPR[4095], 0u);  // the old PSR7
+    EXPECT_EQ(m.psr(7), 3u);
+    EXPECT_EQ(m.gpr(4095), 0u);  // the old PSR7
 
     std::vector<std::uint32_t> bounds;
-    m.random = [&](std::uint32_t bound) {
+    m.setRandomSource([&](std::uint32_t bound) {
         bounds.push_back(bound);
         return bound - 1;
-    };
+    });
     run({cmd(0x50400008, 3, 10), cmd(0x50400008, 4, 0)});
-    EXPECT_EQ(m.GPR[3], 9u);
-    EXPECT_EQ(m.GPR[4], 0u);
+    EXPECT_EQ(m.gpr(3), 9u);
+    EXPECT_EQ(m.gpr(4), 0u);
     EXPECT_EQ(bounds, std::vector<std::uint32_t>{10});  // s = 0 never asks the source
-    m.random = nullptr;
+    m.setRandomSource(nullptr);
     for (int i = 0; i < 50; ++i) {
         run({cmd(0x50400008, 3, 3)});
-        EXPECT_LT(m.GPR[3], 3u);
+        EXPECT_LT(m.gpr(3), 3u);
     }
 
     // Operand values: count 0, immediate, register.
@@ -153,7 +152,7 @@ TEST_F(Machine, SwapRndAndRegisters) {
     EXPECT_EQ(m.getop2(cmd(0x50400001, 1, 77)), 77u);
     m.setdst(cmd(0x10000001, 1), 5);  // count 0: nothing
     m.setsrc(cmd(0x50400001, 1, 2), 5);  // immediate: nothing
-    EXPECT_EQ(m.GPR[2], 7u);
+    EXPECT_EQ(m.gpr(2), 7u);
 }
 
 TEST_F(Machine, ComparesAndSkip) {
@@ -167,110 +166,115 @@ TEST_F(Machine, ComparesAndSkip) {
         {5, 0x80000000, 1, true}, {6, 1, 0xFFFFFFFF, true}, {7, 1, 1, false}, {7, 0, 0xFFFFFFFF, true},
     };
     for (const auto& tc : cases) {
-        m.GPR[1] = tc.d;
-        m.GPR[9] = 0;
+        m.setGpr(1, tc.d);
+        m.setGpr(9, 0);
         // compare; Move GPR9 := 1 (skipped when false); Add GPR9 += 2
         run({cmd(0x48400000 | (tc.option << 8), 1, tc.s), cmd(0x50400001, 9, 1), cmd(0x50400003, 9, 2)});
-        EXPECT_EQ(m.GPR[9], tc.outcome ? 3u : 2u) << "option " << tc.option << " d " << tc.d;
+        EXPECT_EQ(m.gpr(9), tc.outcome ? 3u : 2u) << "option " << tc.option << " d " << tc.d;
     }
 
     // Option 0 keeps the run's last outcome; a new run starts with false.
-    m.GPR[9] = 0;
+    m.setGpr(9, 0);
     run({cmd(0x48400200, 1, 1), cmd(0x48400000, 0, 0), cmd(0x50400001, 9, 1)});  // EQ true, then option 0
-    EXPECT_EQ(m.GPR[9], 1u);
-    m.GPR[9] = 0;
+    EXPECT_EQ(m.gpr(9), 1u);
+    m.setGpr(9, 0);
     run({cmd(0x48400000, 0, 0), cmd(0x50400001, 9, 1)});
-    EXPECT_EQ(m.GPR[9], 0u);
+    EXPECT_EQ(m.gpr(9), 0u);
 
     // A false EQ skips the GoTo after it.
-    m.GPR[9] = 0;
+    m.setGpr(9, 0);
     run({cmd(0x48400200, 1, 2), cmd(0x20810000, 3), cmd(0x50400001, 9, 5), cmd(0x00020000)});
-    EXPECT_EQ(m.GPR[9], 5u);
+    EXPECT_EQ(m.gpr(9), 5u);
 }
 
 TEST_F(Machine, BranchesPlayAndReports) {
     RunResult r = run({cmd(0x21810000, 3), cmd(0x50400001, 9, 1)});
-    EXPECT_EQ(m.PSR[4], 3u);
+    EXPECT_EQ(m.psr(4), 3u);
     EXPECT_EQ(r.end, RunEnd::Stopped);
-    EXPECT_EQ(m.GPR[9], 0u);
+    EXPECT_EQ(m.gpr(9), 0u);
     EXPECT_EQ(view.reports, std::vector<std::string>{"Jump Title 3"});
 
     view.reports.clear();
     r = run({cmd(0x21830000, 3), cmd(0x50400001, 9, 1)});
-    EXPECT_EQ(m.PSR[4], 3u);
+    EXPECT_EQ(m.psr(4), 3u);
     EXPECT_EQ(r.end, RunEnd::EndOfProgram);
-    EXPECT_EQ(m.GPR[9], 1u);
+    EXPECT_EQ(m.gpr(9), 1u);
     EXPECT_EQ(r.steps, 2u);
 
     view.reports.clear();
-    m.GPR[2] = 4;
+    m.setGpr(2, 4);
     run({cmd(0x22850000, 2), cmd(0x42C20000, 12, 2), cmd(0x42010000, 2, 0x80000004), cmd(0x22840000, 6),
          cmd(0x21020000, 2), cmd(0x01040000), cmd(0x02030000), cmd(0x11000007), cmd(0x11000008), cmd(0x11000009),
          cmd(0x21800000, 0xFFFFFFFF)});
-    EXPECT_EQ(m.PSR[5], 2u);  // Link MK 2 set it to 3, Play PL_MK mark 2 to 2
-    EXPECT_EQ(m.PSR[6], 4u);
-    EXPECT_EQ(m.PSR[7], 6u);
+    EXPECT_EQ(m.psr(5), 2u);  // Link MK 2 set it to 3, Play PL_MK mark 2 to 2
+    EXPECT_EQ(m.psr(6), 4u);
+    EXPECT_EQ(m.psr(7), 6u);
     EXPECT_EQ(view.reports, (std::vector<std::string>{"Link MK 2", "Play PLatMK 12, 2", "Play PLatPI 4, 3",
                                                       "Link PI 6", "Call Object 4", "Resume", "Terminate PL",
                                                       "Pop up Menu Off", "Still On", "Still Off",
                                                       "Jump Object 4294967295"}));
     view.reports.clear();
     run({cmd(0x22850000, 2)});
-    EXPECT_EQ(m.PSR[5], 3u);
+    EXPECT_EQ(m.psr(5), 3u);
 
     // GoTo beyond the end ends the run; a negative target too, with the line set to 0.
     r = run({cmd(0x50400001, 9, 0), cmd(0x20810000, 99), cmd(0x50400001, 9, 1)});
     EXPECT_EQ(r.end, RunEnd::EndOfProgram);
-    EXPECT_EQ(m.GPR[9], 0u);
+    EXPECT_EQ(m.gpr(9), 0u);
     r = run({cmd(0x00000000), cmd(0x20810000, 0xFFFFFFFF)});
-    EXPECT_EQ(m.programLine, 0);
+    EXPECT_EQ(m.programLine(), 0);
     EXPECT_EQ(r.steps, 2u);
     // Register GoTo.
-    m.GPR[3] = 2;
+    m.setGpr(3, 2);
     r = run({cmd(0x20010000, 3), cmd(0x50400001, 9, 7), cmd(0x00020000)});
-    EXPECT_EQ(m.GPR[9], 0u);
+    EXPECT_EQ(m.gpr(9), 0u);
     EXPECT_EQ(r.end, RunEnd::Stopped);
     EXPECT_EQ(r.lastLine, 2u);
 }
 
 TEST_F(Machine, SetStreamAndPackedRegisters) {
     // Immediate: audio 1, PG 2 displayed (bit 14), IG and angle flags clear.
-    m.PSR[2] = 0xF0000000 | 0x00050000 | 0xFFF;
+    m.setPsr(2, 0xF0000000 | 0x00050000 | 0xFFF);
     run({cmd(0x51C00001, 0x8001C002, 0x00000000)});
-    EXPECT_EQ(m.PSR[1], 1u);
-    EXPECT_EQ(m.PSR[2], 0x80050002u);
-    EXPECT_EQ(m.PSR[0], 1u);
-    EXPECT_EQ(m.PSR[3], 1u);
+    EXPECT_EQ(m.psr(1), 1u);
+    EXPECT_EQ(m.psr(2), 0x80050002u);
+    EXPECT_EQ(m.psr(0), 1u);
+    EXPECT_EQ(m.psr(3), 1u);
     run({cmd(0x51C00001, 0x00000000, 0x80038005)});
-    EXPECT_EQ(m.PSR[0], 3u);
-    EXPECT_EQ(m.PSR[3], 5u);
+    EXPECT_EQ(m.psr(0), 3u);
+    EXPECT_EQ(m.psr(3), 5u);
     // Register forms: the sub-fields name GPRs; the flags are the word's own.
-    m.GPR[3] = 0x1207;   // audio: low 8 bits
-    m.GPR[5] = 0xF00A;   // PG: low 12 bits
-    m.GPR[6] = 0x1FF;
+    m.setGpr(3, 0x1207);   // audio: low 8 bits
+    m.setGpr(5, 0xF00A);   // PG: low 12 bits
+    m.setGpr(6, 0x1FF);
     run({cmd(0x51000001, 0x8003C005, 0x00068006)});
     EXPECT_EQ(m.getop1(cmd(0x51000001, 0x8003C005, 0)), 0x8007C00Au);
-    EXPECT_EQ(m.PSR[1], 7u);
-    EXPECT_EQ(m.PSR[2], 0x8005000Au);
-    EXPECT_EQ(m.PSR[3], 0xFFu);
+    EXPECT_EQ(m.psr(1), 7u);
+    EXPECT_EQ(m.psr(2), 0x8005000Au);
+    EXPECT_EQ(m.psr(3), 0xFFu);
     EXPECT_EQ(m.getop2(cmd(0x51000003, 0, 0x80000006)), 0x800001FFu);
     EXPECT_EQ(m.getop1(cmd(0x51000006, 0xC0FF0006, 0)), 0xC08F00FFu);
     // The immediate operand of a packed word is the word itself.
     EXPECT_EQ(m.getop1(cmd(0x51800001, 0x8003C005, 0)), 0x8003C005u);
     // SetSecondaryStream and SetNVTimer change nothing.
-    auto before = m.PSR;
+    auto psrs = [&] {
+        std::vector<std::uint32_t> v;
+        for (unsigned n = 0; n < kPsrCount; ++n) v.push_back(m.psr(n));
+        return v;
+    };
+    const auto before = psrs();
     run({cmd(0x51C00006, 0xFFFFFFFF, 0xFFFFFFFF), cmd(0x51C00002, 1, 1)});
-    EXPECT_EQ(m.PSR, before);
+    EXPECT_EQ(psrs(), before);
 }
 
 TEST_F(Machine, ButtonCommandsWithoutMenu) {
-    m.GPR[9] = 0;
+    m.setGpr(9, 0);
     RunResult r = run({cmd(0x31800004, 1), cmd(0x31800005, 1), cmd(0x51C00003, 0x80000001, 0x80000000),
                        cmd(0x50400001, 9, 1)});
     EXPECT_EQ(r.end, RunEnd::Stopped);
     EXPECT_EQ(view.reports, std::vector<std::string>{"SetButtonPage "});
-    EXPECT_EQ(m.GPR[9], 0u);
-    EXPECT_EQ(m.PSR[10], 0xFFFFu);
+    EXPECT_EQ(m.gpr(9), 0u);
+    EXPECT_EQ(m.psr(10), 0xFFFFu);
 }
 
 namespace {
@@ -310,15 +314,15 @@ public:
 
 TEST_F(Machine, ButtonCommandsOnAMenu) {
     FakeMenu menu;
-    m.host = &menu;
-    m.PSR[11] = 0;
-    m.PSR[10] = 1;
+    m.setHost(&menu);
+    m.setPsr(11, 0);
+    m.setPsr(10, 1);
 
     // EnableButton of the selected button's group partner: PSR10 is parked at
     // 0xFFFF during the run and given the enabled button at its end.
     RunResult r = run({cmd(0x31800004, 0), cmd(0x50000001, 9, kPsr | 10)});
-    EXPECT_EQ(m.GPR[9], 0xFFFFu);
-    EXPECT_EQ(m.PSR[10], 0u);
+    EXPECT_EQ(m.gpr(9), 0xFFFFu);
+    EXPECT_EQ(m.psr(10), 0u);
     EXPECT_EQ(menu.enabled, (std::vector<bool>{true, false, true, true}));
     EXPECT_EQ(menu.calls, (std::vector<std::string>{"DrawButton 0", "DrawSButton"}));
 
@@ -330,12 +334,12 @@ TEST_F(Machine, ButtonCommandsOnAMenu) {
 
     // SetButtonPage to page 1 button 3: out-effects of page 0, page drawn, run ends.
     menu.calls.clear();
-    m.GPR[9] = 0;
+    m.setGpr(9, 0);
     r = run({cmd(0x51C00003, 0x80000003, 0x80000001), cmd(0x50400001, 9, 1)});
     EXPECT_EQ(r.end, RunEnd::Stopped);
-    EXPECT_EQ(m.PSR[11], 1u);
-    EXPECT_EQ(m.PSR[10], 3u);
-    EXPECT_EQ(m.GPR[9], 0u);
+    EXPECT_EQ(m.psr(11), 1u);
+    EXPECT_EQ(m.psr(10), 3u);
+    EXPECT_EQ(m.gpr(9), 0u);
     EXPECT_EQ(menu.enabled, (std::vector<bool>{true, false, false, true}));
     EXPECT_EQ(menu.calls, (std::vector<std::string>{"SetButtonStates 1", "DelPage", "DrawEffects 0",
                                                     "cbPageChange 1", "DrawPage"}));
@@ -345,8 +349,8 @@ TEST_F(Machine, ButtonCommandsOnAMenu) {
     menu.calls.clear();
     menu.programs[0] = {cmd(0x50400001, 9, 44)};
     r = run({cmd(0x51800003, 0x80000000, 0), cmd(0x50400001, 9, 1)});
-    EXPECT_EQ(m.PSR[10], 0u);
-    EXPECT_EQ(m.GPR[9], 44u);
+    EXPECT_EQ(m.psr(10), 0u);
+    EXPECT_EQ(m.gpr(9), 44u);
     EXPECT_EQ(r.runningButton, 0);
     EXPECT_EQ(r.program, menu.programs[0]);
     EXPECT_EQ(menu.calls, (std::vector<std::string>{"DrawButton 3", "DrawSButton", "chooseButton 0"}));
@@ -355,28 +359,28 @@ TEST_F(Machine, ButtonCommandsOnAMenu) {
     menu.programs.clear();
     for (const TCommand& c : {cmd(0x51C00003, 0x00000001, 0x00000000), cmd(0x51C00003, 0x80000009, 0x80000005)}) {
         run({c});
-        EXPECT_EQ(m.PSR[11], 1u);
-        EXPECT_EQ(m.PSR[10], 0u);
+        EXPECT_EQ(m.psr(11), 1u);
+        EXPECT_EQ(m.psr(10), 0u);
     }
 }
 
 TEST_F(Machine, TraceStepping) {
     const TCommands list = {cmd(0x50400001, 1, 5), cmd(0x50400003, kPsr | 4, 1), cmd(0x00020000)};
-    m.trace = true;
+    m.setTrace(true);
     RunResult r = m.start(list);
     EXPECT_EQ(r.steps, 0u);
     EXPECT_EQ(r.end, RunEnd::TraceStep);
-    EXPECT_TRUE(m.traceInProgress);
+    EXPECT_TRUE(m.traceInProgress());
     EXPECT_EQ(r.nextLine, 0u);
     EXPECT_EQ(r.nextDestination, (RegisterRef{RegisterKind::GPR, 1}));
-    EXPECT_EQ(m.GPR[1], 0u);
+    EXPECT_EQ(m.gpr(1), 0u);
     EXPECT_EQ(log.panelText[1], "Line 0000 : 50400001 00000001  00000005  : Move GPR1, 5");
     EXPECT_EQ(log.panelText[0], "Running trace...");
 
     r = m.start(list);
     EXPECT_EQ(r.steps, 1u);
-    EXPECT_EQ(m.GPR[1], 5u);
-    EXPECT_EQ(m.programLine, 1);
+    EXPECT_EQ(m.gpr(1), 5u);
+    EXPECT_EQ(m.programLine(), 1);
     EXPECT_EQ(r.nextDestination, (RegisterRef{RegisterKind::PSR, 4}));
     EXPECT_EQ(log.panelText[1], "Line 0001 : 50400003 80000004  00000001  : Add PSR4, 1       ;PSR4: Title Number "
                                 "(b15-b0) {1-999,$ffff}");
@@ -384,15 +388,15 @@ TEST_F(Machine, TraceStepping) {
     // A click on a row executes that one command.
     r = m.executeLine(list, 0);
     EXPECT_EQ(r.steps, 1u);
-    EXPECT_EQ(m.programLine, 1);
+    EXPECT_EQ(m.programLine(), 1);
 
     // Cancel ends the trace without executing and leaves the cancel flag alone;
     // with no trace in progress the click sets the flag.
     log.traceCancelHandler = [&] { return m.cancelTrace(list); };
     log.cancelClick();
     EXPECT_FALSE(log.cancelFlag);
-    EXPECT_FALSE(m.traceInProgress);
-    EXPECT_EQ(m.PSR[4], 0xFFFFu);
+    EXPECT_FALSE(m.traceInProgress());
+    EXPECT_EQ(m.psr(4), 0xFFFFu);
     EXPECT_EQ(log.panelText[0], "Ready. ");
     EXPECT_EQ(log.panelText[1], "");
     log.cancelClick();
@@ -401,13 +405,13 @@ TEST_F(Machine, TraceStepping) {
     // Stepping through to the end.
     m.start(list);
     int starts = 0;
-    while (m.traceInProgress && starts < 10) {
+    while (m.traceInProgress() && starts < 10) {
         r = m.start(list);
         ++starts;
     }
     EXPECT_EQ(starts, 3);
     EXPECT_EQ(r.end, RunEnd::Stopped);
-    EXPECT_EQ(m.PSR[4], 0x10000u);
+    EXPECT_EQ(m.psr(4), 0x10000u);
 
     // A traced GoTo to a negative line ends the trace with the line at 0.
     const TCommands back = {cmd(0x50400003, 2, 1), cmd(0x20810000, 0xFFFFFFFF)};
@@ -416,17 +420,17 @@ TEST_F(Machine, TraceStepping) {
     r = m.start(back);
     EXPECT_EQ(r.steps, 1u);
     EXPECT_EQ(r.end, RunEnd::EndOfProgram);
-    EXPECT_FALSE(m.traceInProgress);
-    EXPECT_EQ(m.programLine, 0);
+    EXPECT_FALSE(m.traceInProgress());
+    EXPECT_EQ(m.programLine(), 0);
     EXPECT_EQ(log.panelText[0], "Ready. ");
-    EXPECT_EQ(m.GPR[2], 1u);
+    EXPECT_EQ(m.gpr(2), 1u);
 
     // Trace off: the next Start runs from line 0 to the end.
-    m.trace = false;
-    m.GPR[1] = 0;
+    m.setTrace(false);
+    m.setGpr(1, 0);
     r = m.start(list);
     EXPECT_EQ(r.steps, 3u);
-    EXPECT_EQ(m.GPR[1], 5u);
+    EXPECT_EQ(m.gpr(1), 5u);
 }
 
 TEST_F(Machine, EndlessLoopEndsByCancelOrStepLimit) {
@@ -435,24 +439,24 @@ TEST_F(Machine, EndlessLoopEndsByCancelOrStepLimit) {
     RunResult r = run(loop);
     EXPECT_EQ(r.end, RunEnd::Cancelled);
     EXPECT_EQ(r.steps, 999u);
-    EXPECT_EQ(m.GPR[1], 500u);
+    EXPECT_EQ(m.gpr(1), 500u);
     EXPECT_EQ(log.panelText[1], "Cancelled.");
 
     // A new run clears the cancel flag; the step limit ends it.
     view.cancelAfter = 0;
-    m.GPR[1] = 0;
+    m.setGpr(1, 0);
     r = run(loop, RunLimits{5000});
     EXPECT_EQ(r.end, RunEnd::StepLimit);
     EXPECT_EQ(r.steps, 5000u);
-    EXPECT_EQ(m.GPR[1], 2500u);
+    EXPECT_EQ(m.gpr(1), 2500u);
     EXPECT_EQ(log.panelText[1], "Step limit of 5000 commands reached.");
 }
 
 TEST_F(Machine, RegisterDumps) {
-    m.PSR[33] = 1;
-    m.PSR[29] = 0;
-    m.PSR[21] = 0x10;
-    for (int n = 1; n <= 6; ++n) m.GPR[n * 100] = static_cast<std::uint32_t>(n);
+    m.setPsr(33, 1);
+    m.setPsr(29, 0);
+    m.setPsr(21, 0x10);
+    for (int n = 1; n <= 6; ++n) m.setGpr(n * 100, static_cast<std::uint32_t>(n));
     const auto psr = m.psrDump();
     // 21 fixed lines, PSR21, PSR30, PSR31, then PSR33 43 48 49 50 61 (six) on one line.
     ASSERT_EQ(psr.size(), 25u);

@@ -40,9 +40,9 @@ TEST(TitleInsert, IntoAnEmptyListGivesTitleOneHdmvMovieObjectZero) {
     ASSERT_EQ(x.indexes.titles.size(), 1u);
     const TTitle& t = x.indexes.titles[0];
     EXPECT_EQ(t.title_number, 1u);
-    EXPECT_EQ(t.object_type, 1);
-    EXPECT_EQ(t.access_type, 0);
-    EXPECT_EQ(t.playback_type, 0);
+    EXPECT_EQ(t.object_type, ObjectType::HDMV);
+    EXPECT_EQ(t.access_type, AccessType::Permitted);
+    EXPECT_EQ(t.playback_type, PlaybackType::Movie);
     EXPECT_EQ(t.mobj_id_ref, 0);
     EXPECT_EQ(x.indexes.length, length + 12);
     EXPECT_EQ(x.extension_data_start_address, 0u);  // no block: stays 0
@@ -104,41 +104,30 @@ TEST(TitleDelete, EdgesOfTheRange) {
     EXPECT_EQ(deleteTitles(x, 0, 0), std::nullopt);
 }
 
-TEST(TitleFields, AccessTypeBoxStoresZeroTwoThreeAndShowsOneAsPermitted) {
-    const std::pair<int, std::uint8_t> stores[] = {{0, 0}, {1, 2}, {2, 3}};
-    for (auto [item, stored] : stores) {
-        TTitle t;
-        t.access_type = 1;
-        setTitleAccessType(t, item);
-        EXPECT_EQ(t.access_type, stored) << item;
-        EXPECT_EQ(accessTypeListIndex(stored), item);
-    }
-    EXPECT_EQ(accessTypeListIndex(1), 0);
-    EXPECT_EQ(accessTypeName(1), "Permitted");
-
+TEST(TitleFields, BdjoNameIsCutToFiveCharacters) {
     TTitle t;
-    setTitleObjectType(t, 1);
-    EXPECT_EQ(t.object_type, 2);
-    setTitlePlaybackType(t, 1);
-    EXPECT_EQ(t.playback_type, 1);
     setTitleBdjoName(t, "1234567");
     EXPECT_EQ(t.bdjo_file_name, "12345");
 }
 
 TEST(TitleRow, CellsOfTheTitleGrid) {
+    constexpr auto HDMV = ObjectType::HDMV, BDJ = ObjectType::BDJ;
+    constexpr auto Permitted = AccessType::Permitted, Prohibited1 = AccessType::Prohibited1,
+                   Prohibited2 = AccessType::Prohibited2;
+    constexpr auto Movie = PlaybackType::Movie, Interactive = PlaybackType::Interactive;
     struct Case {
         TTitle title;
         std::optional<std::size_t> objects;
         std::array<std::string, 5> cells;
     };
     const Case cases[] = {
-        {{7, 1, 1, 0, 3, ""}, 5, {"007", "HDMV", "Permitted", "Movie", "3"}},
-        {{12, 1, 2, 1, 4, ""}, std::nullopt, {"012", "HDMV", "Prohibited1", "Interactive", "4"}},
-        {{1, 2, 3, 2, 0, "00042"}, 5, {"001", "BD-J", "Prohibited2", "", "00042"}},
-        {{999, 3, 0, 3, 0, "x"}, 5, {"999", "", "Permitted", "", "x"}},
-        {{2, 1, 0, 0, kNoObject, ""}, 5, {"002", "HDMV", "Permitted", "Movie", "??"}},
-        {{2, 1, 0, 0, 5, ""}, 5, {"002", "HDMV", "Permitted", "Movie", "??"}},
-        {{2, 1, 0, 0, 5, ""}, std::nullopt, {"002", "HDMV", "Permitted", "Movie", "5"}},
+        {{7, HDMV, AccessType{1}, Movie, 3, ""}, 5, {"007", "HDMV", "Permitted", "Movie", "3"}},
+        {{12, HDMV, Prohibited1, Interactive, 4, ""}, std::nullopt, {"012", "HDMV", "Prohibited1", "Interactive", "4"}},
+        {{1, BDJ, Prohibited2, PlaybackType{2}, 0, "00042"}, 5, {"001", "BD-J", "Prohibited2", "", "00042"}},
+        {{999, ObjectType{3}, Permitted, PlaybackType{3}, 0, "x"}, 5, {"999", "", "Permitted", "", "x"}},
+        {{2, HDMV, Permitted, Movie, kNoObject, ""}, 5, {"002", "HDMV", "Permitted", "Movie", "??"}},
+        {{2, HDMV, Permitted, Movie, 5, ""}, 5, {"002", "HDMV", "Permitted", "Movie", "??"}},
+        {{2, HDMV, Permitted, Movie, 5, ""}, std::nullopt, {"002", "HDMV", "Permitted", "Movie", "5"}},
     };
     for (const Case& c : cases) EXPECT_EQ(indline(c.title, c.objects), c.cells) << c.title.title_number;
     EXPECT_EQ(titleColumns()[4], "OID/file");
@@ -159,8 +148,8 @@ TEST(FirstPlaybackTopMenu, OnOffRulesAndCountLabels) {
     EXPECT_EQ(BDMVlabels(x, 4).titles, "12 titles");
 
     // A BD-J entry has no reference in the file; switched on it counts as on.
-    setEntryType(x, IndexEntryKind::TopMenu, 1);
-    EXPECT_EQ(x.indexes.top_menu.object_type, 2);
+    setEntryType(x, IndexEntryKind::TopMenu, ObjectType::BDJ);
+    EXPECT_EQ(x.indexes.top_menu.object_type, ObjectType::BDJ);
     setEntryOn(x, IndexEntryKind::TopMenu, true, std::nullopt);
     EXPECT_TRUE(entryIsOn(x.indexes.top_menu));
     EXPECT_EQ(BDMVlabels(x, 0).titles, "12 + 1 titles");

@@ -32,16 +32,16 @@ TEST(IndexRead, FieldsOfAHandLaidFileAndByteExactWriteBack) {
     EXPECT_EQ(x.content_provider, "Studio");
     EXPECT_EQ(x.indexes.length, 26u + 4 * 12);
     EXPECT_EQ(x.indexes.first_playback.mobj_id_ref, 2);
-    EXPECT_EQ(x.indexes.first_playback.playback_type, 1);
+    EXPECT_EQ(x.indexes.first_playback.playback_type, PlaybackType::Interactive);
     ASSERT_EQ(x.indexes.titles.size(), 4u);
     const TTitle& bdj = x.indexes.titles[2];
     EXPECT_EQ(bdj.title_number, 3u);
-    EXPECT_EQ(bdj.object_type, 2);
-    EXPECT_EQ(bdj.access_type, 3);
-    EXPECT_EQ(bdj.playback_type, 2);
+    EXPECT_EQ(bdj.object_type, ObjectType::BDJ);
+    EXPECT_EQ(bdj.access_type, AccessType::Prohibited2);
+    EXPECT_EQ(bdj.playback_type, PlaybackType{2});
     EXPECT_EQ(bdj.bdjo_file_name, "00007");
-    EXPECT_EQ(x.indexes.titles[1].access_type, 1);
-    EXPECT_EQ(x.indexes.titles[3].playback_type, 3);
+    EXPECT_EQ(x.indexes.titles[1].access_type, AccessType{1});
+    EXPECT_EQ(x.indexes.titles[3].playback_type, PlaybackType{3});
     EXPECT_EQ(writeIndex(x), raw);
 }
 

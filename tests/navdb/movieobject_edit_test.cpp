@@ -31,7 +31,7 @@ TINDX titlesOn(std::vector<std::uint16_t> refs) {
         x.indexes.titles.push_back(t);
     }
     TTitle bdj;
-    bdj.object_type = 2;
+    bdj.object_type = ObjectType::BDJ;
     bdj.bdjo_file_name = "00001";
     x.indexes.titles.push_back(bdj);
     renumberTitles(x);
@@ -41,7 +41,7 @@ TINDX titlesOn(std::vector<std::uint16_t> refs) {
 std::vector<std::uint16_t> refs(const TINDX& x) {
     std::vector<std::uint16_t> r;
     for (const auto& t : x.indexes.titles)
-        if (t.object_type == 1) r.push_back(t.mobj_id_ref);
+        if (t.object_type == ObjectType::HDMV) r.push_back(t.mobj_id_ref);
     return r;
 }
 

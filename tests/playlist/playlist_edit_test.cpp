@@ -427,7 +427,7 @@ TEST(PlaylistEdit, MarkTimesClampAndMarksInsertWhereSelected) {
 TEST(PlaylistEdit, AppInfoFieldsAndUOBoxes) {
     TMPLS m = richPlaylist();
     TAppInfoPlayList& a = m.AppInfoPlayList;
-    setPlaybackType(a, PlaybackType::Shuffle);
+    setPlaybackType(a, PlaylistPlaybackType::Shuffle);
     setPlaybackCount(a, 9999);
     setAppInfoFlag(a, AppInfoFlag::AudioMix, true);
     EXPECT_TRUE(appInfoFlag(a, AppInfoFlag::AudioMix));

@@ -13,6 +13,7 @@
 #include "support/testsupport.h"
 #include "ui/commandgrid.h"
 #include "ui/composer.h"
+#include "ui/document.h"
 #include "ui/execpanel.h"
 #include "ui/indexview.h"
 #include "ui/mobjview.h"
@@ -20,6 +21,7 @@
 #include "ui/pagecontrol.h"
 #include "ui/qtlogview.h"
 #include "ui/regpanel.h"
+#include "ui/runcontroller.h"
 #include "ui/statustab.h"
 #include "ui/tfmain.h"
 #include "ui/widgets.h"
@@ -55,9 +57,9 @@ struct Opened {
         w.formActivate({QString::fromStdString((disc / "BDMV" / "index.bdmv").string())});
     }
     TfMain w;
-    MobjView* mobj() const { return w.mobjView(); }
-    IndexView* index() const { return w.indexView(); }
-    CommandGrid* commands() const { return w.mobjView()->sgCommands(); }
+    MobjView* mobj() const { return w.bdmvTab()->mobjView(); }
+    IndexView* index() const { return w.bdmvTab()->indexView(); }
+    CommandGrid* commands() const { return w.bdmvTab()->mobjView()->sgCommands(); }
     const TCommands& program(std::size_t object) { return w.workspace().mobj.mobjs.objects.at(object).commands; }
     QString panel(int n) const { return w.statusBarWidget()->panelText(n); }
 };
@@ -134,6 +136,7 @@ void BdmvViewsTest::init() {
 }
 
 void BdmvViewsTest::corpusDiscFillsTheViews() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     const auto discs = test::corpusDiscs();
     QVERIFY(!discs.empty());
     Opened o(discs.front());
@@ -166,19 +169,20 @@ void BdmvViewsTest::corpusDiscFillsTheViews() {
     QCOMPARE(o.commands()->currentRow(), 0);
     QVERIFY(o.mobj()->cbResume()->isEnabled());
     QVERIFY(o.mobj()->bbSaveCommands()->isEnabled());
-    QVERIFY(o.w.execPanel()->bStart()->isEnabled());
-    QCOMPARE(o.w.execPanel()->cbObject()->count(), 3);
-    QCOMPARE(o.w.execPanel()->cbObject()->itemText(2), QString("0002"));
-    QCOMPARE(o.w.execPanel()->cbObject()->currentText(), QString("0000"));
+    QVERIFY(o.w.run()->execPanel()->bStart()->isEnabled());
+    QCOMPARE(o.w.run()->execPanel()->cbObject()->count(), 3);
+    QCOMPARE(o.w.run()->execPanel()->cbObject()->itemText(2), QString("0002"));
+    QCOMPARE(o.w.run()->execPanel()->cbObject()->currentText(), QString("0000"));
 
     // Choosing another object in the execution panel shows it.
-    emit o.w.execPanel()->cbObject()->activated(2);
+    emit o.w.run()->execPanel()->cbObject()->activated(2);
     QCOMPARE(o.mobj()->selectedObject(), std::optional<std::size_t>(2));
     QCOMPARE(o.commands()->dataRows(), static_cast<int>(o.program(2).size()));
 
 }
 
 void BdmvViewsTest::corpusDiscsSaveUnchanged() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     // Showing every object, command and title changes nothing: a save writes the files as they were read.
     int checked = 0;
     for (const fs::path& disc : test::corpusDiscs()) {
@@ -223,7 +227,7 @@ void BdmvViewsTest::rejectedIndexLeavesViewsDisabled() {
     QVERIFY(!o.mobj()->bbObins()->isEnabled());
     QVERIFY(!o.mobj()->bbObdel()->isEnabled());
     QCOMPARE(o.mobj()->selectedObject(), std::nullopt);
-    QVERIFY(!o.w.execPanel()->bStart()->isEnabled());
+    QVERIFY(!o.w.run()->execPanel()->bStart()->isEnabled());
 
     // A refused MovieObject.bdmv leaves no button that could edit it.
     Demo both;
@@ -273,6 +277,49 @@ void BdmvViewsTest::invalidAndForbiddenRowsPainted() {
     QCOMPARE(pixelsOf(img, cellRect(g, 1, ColCommandLine), green), 0);
 }
 
+void BdmvViewsTest::commandCellPaintingRules() {
+    const QString invalid = "!  ; Invalid opcode";
+    const QString forbidden = "*Still On  ; Forbidden opcode";
+    const CellState plain;
+    const CellState selected{true, false, false};
+    const QColor red(255, 0, 0), orange(255, 170, 0), blue(0, 0, 255), grey(160, 160, 164), green(0, 128, 0);
+
+    // Invalid row: every cell red, command line bold; selected: red background.
+    CellPaint p = sgCommandsDrawCell("12345678", invalid, ColOpcode, plain);
+    QCOMPARE(p.text, std::optional<QColor>(red));
+    QVERIFY(!p.bold);
+    p = sgCommandsDrawCell(invalid, invalid, ColCommandLine, plain);
+    QVERIFY(p.bold);
+    QCOMPARE(p.text, std::optional<QColor>(red));
+    QCOMPARE(p.normal, QString("! "));
+    QCOMPARE(p.italic, QString(" ; Invalid opcode"));
+    QCOMPARE(p.italicColour, std::optional<QColor>(green));
+    p = sgCommandsDrawCell(forbidden, forbidden, ColCommandLine, selected);
+    QCOMPARE(p.background, std::optional<QColor>(orange));
+    QVERIFY(!p.text.has_value());
+    QVERIFY(!p.italicColour.has_value());
+
+    // Normal rows: blue opcode, blue or grey operand words by the marker blank.
+    QCOMPARE(sgCommandsDrawCell("20810000", "GoTo 5", ColOpcode, plain).text, std::optional<QColor>(blue));
+    QCOMPARE(sgCommandsDrawCell("00000005 ", "GoTo 5", ColDestination, plain).text, std::optional<QColor>(blue));
+    QCOMPARE(sgCommandsDrawCell("00000000", "GoTo 5", ColSource, plain).text, std::optional<QColor>(grey));
+    QVERIFY(!sgCommandsDrawCell("0001", "GoTo 5", ColNo, plain).text.has_value());
+    p = sgCommandsDrawCell("00000005 ", "GoTo 5", ColDestination, selected);
+    QVERIFY(!p.text.has_value());
+    QCOMPARE(p.normal, QString("00000005"));  // trimmed
+    QVERIFY(sgCommandsDrawCell("GoTo 5", "GoTo 5", ColCommandLine, selected).bold);
+    QVERIFY(!sgCommandsDrawCell("GoTo 5", "GoTo 5", ColCommandLine, plain).bold);
+
+    // A comment in a focused or fixed cell is italic but not green.
+    p = sgCommandsDrawCell("EQ GPR3, PSR4       ;PSR4: x", "", ColCommandLine, CellState{false, true, false});
+    QCOMPARE(p.normal, QString("EQ GPR3, PSR4      "));
+    QCOMPARE(p.italic, QString(" ;PSR4: x"));
+    QVERIFY(!p.italicColour.has_value());
+    p = sgCommandsDrawCell("No.", "Command line", ColNo, CellState{false, false, true});
+    QVERIFY(p.header);
+    QVERIFY(!p.text.has_value());
+}
+
 void BdmvViewsTest::insertAndDeleteObjects() {
     Demo demo;
     Opened o(demo.root());
@@ -292,11 +339,11 @@ void BdmvViewsTest::insertAndDeleteObjects() {
     QCOMPARE(v->lObjCount()->text(), QString("6 objects"));
     QCOMPARE(o.index()->sgTitles()->cell(1, 4), QString("4"));
     QCOMPARE(o.index()->sgTitles()->cell(3, 4), QString("5"));
-    QCOMPARE(o.w.execPanel()->cbObject()->count(), 6);
+    QCOMPARE(o.w.run()->execPanel()->cbObject()->count(), 6);
     QCOMPARE(o.index()->cbTitleOID()->count(), 6);
     QCOMPARE(o.commands()->dataRows(), 0);
     QVERIFY(!v->bbSaveCommands()->isEnabled());
-    QVERIFY(!o.w.execPanel()->bStart()->isEnabled());
+    QVERIFY(!o.w.run()->execPanel()->bStart()->isEnabled());
 
     // "-" on the new object and the one after it (title 2's object): title 2 loses its object.
     v->sgObject()->selectRange(3, 4);
@@ -322,12 +369,13 @@ void BdmvViewsTest::insertAndDeleteObjects() {
     QVERIFY(!v->cbResume()->isEnabled());
     QCOMPARE(v->selectedObject(), std::nullopt);
     QCOMPARE(v->lObjCount()->text(), QString("0 objects"));
-    QCOMPARE(o.w.execPanel()->cbObject()->count(), 0);
+    QCOMPARE(o.w.run()->execPanel()->cbObject()->count(), 0);
     mainLog().errorFlag = false;
 }
 
 void BdmvViewsTest::progressWhileBuildingCommands() {
-    Workspace ws;
+    Document doc;
+    Workspace& ws = doc.workspace();
     ws.mobjLoaded = ws.indexLoaded = true;
     Tmobject big;
     big.commands.assign(300, TCommand{});
@@ -335,7 +383,7 @@ void BdmvViewsTest::progressWhileBuildingCommands() {
     Log log;
     PanelHistory view;
     log.setView(&view);
-    MobjView v(ws, log);
+    MobjView v(doc, log);
     v.fill();
     v.setObjectSG(0);
     std::vector<std::pair<int, std::string>> expected = {
@@ -394,7 +442,7 @@ void BdmvViewsTest::firstPlaybackAndTopMenuOnOff() {
     // First Playback off, Top Menu on the BD-J object 00001, title 3 on a BD-J object the folder lacks.
     TINDX x = readIndex(test::readFile(bdmv / "index.bdmv"), "index.bdmv");
     x.indexes.first_playback.mobj_id_ref = kNoObject;
-    x.indexes.top_menu.object_type = 2;
+    x.indexes.top_menu.object_type = ObjectType::BDJ;
     x.indexes.top_menu.bdjo_file_name = "00001";
     x.indexes.titles[2].bdjo_file_name = "00009";
     test::writeFile(bdmv / "index.bdmv", writeIndex(x));
@@ -430,7 +478,7 @@ void BdmvViewsTest::firstPlaybackAndTopMenuOnOff() {
     // A BD-J Top Menu turned into HDMV shows the object it will be written with.
     QVERIFY(v->cbTMFile()->isEnabled());
     emit v->cbTMtype()->activated(0);
-    QCOMPARE(ix.top_menu.object_type, std::uint8_t{1});
+    QCOMPARE(ix.top_menu.object_type, ObjectType::HDMV);
     QVERIFY(v->cbTMObject()->isEnabled());
     QCOMPARE(v->cbTMObject()->currentText(), QString::number(ix.top_menu.mobj_id_ref));
 
@@ -438,6 +486,34 @@ void BdmvViewsTest::firstPlaybackAndTopMenuOnOff() {
     v->selectTitle(2);
     QCOMPARE(v->sgTitles()->cell(2, 4), QString("00009"));
     QCOMPARE(v->cbTitleFN()->currentIndex(), -1);
+}
+
+void BdmvViewsTest::titleBoxesStoreTheirValues() {
+    Demo demo;
+    const fs::path bdmv = demo.root() / "BDMV";
+    // Title 1 with access type 1, which has no entry of its own.
+    TINDX x = readIndex(test::readFile(bdmv / "index.bdmv"), "index.bdmv");
+    x.indexes.titles[0].access_type = AccessType{1};
+    test::writeFile(bdmv / "index.bdmv", writeIndex(x));
+    Opened o(demo.root());
+    IndexView* v = o.index();
+    const TTitle& t = o.w.workspace().index.indexes.titles[0];
+    v->selectTitle(0);
+    QCOMPARE(v->cbTitleAT()->currentText(), QString("Permitted"));
+    QCOMPARE(v->sgTitles()->cell(0, 2), QString("Permitted"));
+
+    // The title search box stores 2 and 3 for its two Prohibited entries, 0 for Permitted.
+    const std::pair<Qt::Key, AccessType> steps[] = {{Qt::Key_Down, AccessType::Prohibited1},
+                                                   {Qt::Key_Down, AccessType::Prohibited2},
+                                                   {Qt::Key_Home, AccessType::Permitted}};
+    for (auto [key, stored] : steps) {
+        QTest::keyClick(v->cbTitleAT(), key);
+        QVERIFY(t.access_type == stored);
+        QCOMPARE(v->sgTitles()->cell(0, 2), QString::fromStdString(accessTypeName(stored)));
+    }
+    QTest::keyClick(v->cbTitlePBT(), Qt::Key_Down);
+    QVERIFY(t.playback_type == PlaybackType::Interactive);
+    QCOMPARE(v->sgTitles()->cell(0, 3), QString("Interactive"));
 }
 
 void BdmvViewsTest::composerEditsAreSaved() {
@@ -544,7 +620,7 @@ void BdmvViewsTest::gridKeysEditCommands() {
     QVERIFY(list.empty());
     QCOMPARE(commandClipboard().commands.size(), std::size_t{3});
     QCOMPARE(g->dataRows(), 0);
-    QVERIFY(!o.w.execPanel()->bStart()->isEnabled());
+    QVERIFY(!o.w.run()->execPanel()->bStart()->isEnabled());
     QCOMPARE(o.w.workspace().mobj.mobjs.length, movieObjectsLength(o.w.workspace().mobj.mobjs));
 }
 
@@ -610,15 +686,15 @@ void BdmvViewsTest::saveProgramList() {
 void BdmvViewsTest::traceStepsThroughProgram() {
     Demo demo;
     Opened o(demo.root(), true);
-    NavMachine& m = o.w.machine();
-    ExecPanel* e = o.w.execPanel();
+    NavMachine& m = o.w.run()->machine();
+    ExecPanel* e = o.w.run()->execPanel();
     o.mobj()->setObjectSG(0);
-    m.GPR[0] = 5;
+    m.setGpr(0, 5);
     e->cbTrace()->setChecked(true);
 
     // The first Start executes nothing and shows line 0000 as the next command.
     e->bStart()->click();
-    QCOMPARE(m.GPR[0], 5u);
+    QCOMPARE(m.gpr(0), 5u);
     const TCommands& list = o.program(0);
     const std::string line0 = NavMachine::traceLineText(list, 0, CommandContext::MovieObject);
     QCOMPARE(o.panel(1), " " + QString::fromStdString(line0) + " ");
@@ -629,18 +705,18 @@ void BdmvViewsTest::traceStepsThroughProgram() {
 
     // The next Start executes line 0 and shows line 1, whose destination GPR1 goes into the GPR box.
     e->bStart()->click();
-    QCOMPARE(m.GPR[0], 0u);
+    QCOMPARE(m.gpr(0), 0u);
     QCOMPARE(o.commands()->currentRow(), 1);
     QVERIFY(o.panel(1).startsWith(" Line 0001 : "));
-    QCOMPARE(o.w.regPanel()->ieGPR()->text(), QString("0001"));
+    QCOMPARE(o.w.run()->regPanel()->ieGPR()->text(), QString("0001"));
     QCOMPARE(e->ieProgramLine()->text(), QString("0001"));
 
     // A click on line 2 (Add GPR0, 1) executes it and shows line 3.
     const QRect r = o.commands()->visualRect(o.commands()->model()->index(2, ColCommandLine));
     QTest::mouseClick(o.commands()->viewport(), Qt::LeftButton, {}, r.center());
-    QCOMPARE(m.GPR[0], 1u);
+    QCOMPARE(m.gpr(0), 1u);
     QCOMPARE(o.commands()->currentRow(), 3);
-    QCOMPARE(o.w.regPanel()->heGPRval()->text(), QString("00000000"));
+    QCOMPARE(o.w.run()->regPanel()->heGPRval()->text(), QString("00000000"));
 
     // A line typed into the program line box is where the trace goes on: line 5 is GoTo 8.
     e->ieProgramLine()->setFocus();
@@ -648,23 +724,23 @@ void BdmvViewsTest::traceStepsThroughProgram() {
     QTest::keyClicks(e->ieProgramLine(), "5");
     QTest::keyClick(e->ieProgramLine(), Qt::Key_Return);
     QTRY_VERIFY(e->bStart()->hasFocus());
-    QCOMPARE(m.programLine, 5);
+    QCOMPARE(m.programLine(), 5);
     e->bStart()->click();
     QCOMPARE(o.commands()->currentRow(), 8);
     QVERIFY(o.panel(1).startsWith(" Line 0008 : 21810000"));
 
     // Cancel ends the trace.
     o.w.bCancel()->click();
-    QVERIFY(!m.traceInProgress);
+    QVERIFY(!m.traceInProgress());
     QVERIFY(!e->bStart()->font().bold());
     QVERIFY(!o.w.bCancel()->isEnabled());
     QVERIFY(!mainLog().cancelFlag);
 
     // Trace switched off in the middle of a trace ends it too: Cancel has nothing left to stop.
     e->bStart()->click();
-    QVERIFY(m.traceInProgress);
+    QVERIFY(m.traceInProgress());
     e->cbTrace()->setChecked(false);
-    QVERIFY(!m.traceInProgress);
+    QVERIFY(!m.traceInProgress());
     QVERIFY(!e->bStart()->font().bold());
     QVERIFY(!o.w.bCancel()->isEnabled());
 }
@@ -683,40 +759,40 @@ void BdmvViewsTest::cancelStopsEndlessProgram() {
     QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
     tick.start(10);
     QTimer::singleShot(200, &o.w, [&] {
-        sawRunning = o.w.programRunning();
+        sawRunning = o.w.run()->running();
         cancelEnabled = o.w.bCancel()->isEnabled();
-        startDisabled = !o.w.execPanel()->bStart()->isEnabled();
+        startDisabled = !o.w.run()->execPanel()->bStart()->isEnabled();
         o.w.bCancel()->click();
     });
     // A safety net so that a broken Cancel fails the test instead of hanging it.
     QTimer::singleShot(20000, &o.w, [] { mainLog().cancelFlag = true; });
     QElapsedTimer clock;
     clock.start();
-    o.w.execPanel()->bStart()->click();
+    o.w.run()->execPanel()->bStart()->click();
     QVERIFY(clock.elapsed() < 15000);
     QVERIFY(sawRunning);
     QVERIFY(cancelEnabled);
     QVERIFY(startDisabled);
     QVERIFY(ticks >= 5);  // timers kept firing while the program ran
-    QVERIFY(!o.w.programRunning());
+    QVERIFY(!o.w.run()->running());
     QCOMPARE(o.panel(1), QString(" Cancelled. "));
     QVERIFY(!o.w.bCancel()->isEnabled());
-    QVERIFY(o.w.execPanel()->bStart()->isEnabled());
+    QVERIFY(o.w.run()->execPanel()->bStart()->isEnabled());
 
     // Closing the window while the program runs stops it first and closes afterwards.
     QTimer::singleShot(100, &o.w, [&] { o.w.close(); });
     clock.restart();
-    o.w.execPanel()->bStart()->click();
+    o.w.run()->execPanel()->bStart()->click();
     QVERIFY(clock.elapsed() < 15000);
-    QVERIFY(!o.w.programRunning());
+    QVERIFY(!o.w.run()->running());
     QTRY_VERIFY(!o.w.isVisible());
 }
 
 void BdmvViewsTest::registerPanelStoresAndShows() {
     Demo demo;
     Opened o(demo.root(), true);
-    RegPanel* p = o.w.regPanel();
-    NavMachine& m = o.w.machine();
+    RegPanel* p = o.w.run()->regPanel();
+    NavMachine& m = o.w.run()->machine();
 
     auto type = [](QLineEdit* box, const QString& text) {
         box->setFocus();
@@ -730,7 +806,7 @@ void BdmvViewsTest::registerPanelStoresAndShows() {
     QCOMPARE(p->hePSRval()->text(), QString("00005553"));
     QTRY_VERIFY(p->hePSRval()->hasFocus());
     type(p->hePSRval(), "4445");
-    QCOMPARE(m.PSR[19], 0x4445u);
+    QCOMPARE(m.psr(19), 0x4445u);
     QTRY_VERIFY(p->iePSR()->hasFocus());
     QCOMPARE(p->hePSRval()->text(), QString("00004445"));
     // Out of range resets the number to 0.
@@ -740,7 +816,7 @@ void BdmvViewsTest::registerPanelStoresAndShows() {
     type(p->ieGPR(), "4095");
     QCOMPARE(p->ieGPR()->text(), QString("4095"));
     type(p->heGPRval(), "DEADBEEF");
-    QCOMPARE(m.GPR[4095], 0xDEADBEEFu);
+    QCOMPARE(m.gpr(4095), 0xDEADBEEFu);
     type(p->ieGPR(), "4096");
     QCOMPARE(p->ieGPR()->text(), QString("0000"));
 }
@@ -748,22 +824,22 @@ void BdmvViewsTest::registerPanelStoresAndShows() {
 void BdmvViewsTest::resetAndDumpsUseOptions() {
     Demo demo;
     Opened o(demo.root());
-    NavMachine& m = o.w.machine();
+    NavMachine& m = o.w.run()->machine();
     OptionsTab* opt = o.w.optionsTab();
     opt->heCountryCode()->setValue(0x4445);
     opt->heCountryCodeExit();
     opt->rgRegion()->setItemIndex(2);
     opt->cbInitPSR()->setChecked(true);
     // The options reach the registers at the next reset.
-    QCOMPARE(m.PSR[19], 0x5553u);
+    QCOMPARE(m.psr(19), 0x5553u);
     o.w.statusTab()->bResetRegs()->click();
-    QCOMPARE(m.PSR[19], 0x4445u);
-    QCOMPARE(m.PSR[20], 4u);
-    QCOMPARE(m.PSR[4], 0u);
-    QCOMPARE(m.PSR[2], 0x0FFF0001u);
-    QCOMPARE(o.w.regPanel()->hePSRval()->text(), QString("00000001"));
+    QCOMPARE(m.psr(19), 0x4445u);
+    QCOMPARE(m.psr(20), 4u);
+    QCOMPARE(m.psr(4), 0u);
+    QCOMPARE(m.psr(2), 0x0FFF0001u);
+    QCOMPARE(o.w.run()->regPanel()->hePSRval()->text(), QString("00000001"));
 
-    m.GPR[5] = 7;
+    m.setGpr(5, 7);
     const int before = static_cast<int>(logLines(o.w).size());
     o.w.statusTab()->bPSRs()->click();
     o.w.statusTab()->bGPRs()->click();

@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
         failures += QTest::qExec(&window, argc, argv);
         BdmvViewsTest bdmv;
         failures += QTest::qExec(&bdmv, argc, argv);
+        UndoTest undo;
+        failures += QTest::qExec(&undo, argc, argv);
     }
     std::error_code ec;
     fs::remove_all(scratch, ec);

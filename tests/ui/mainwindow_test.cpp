@@ -8,6 +8,7 @@
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
 #include "ui/qtlogview.h"
+#include "ui/runcontroller.h"
 #include "ui/statustab.h"
 #include "ui/tfmain.h"
 #include "ui/widgets.h"
@@ -90,7 +91,6 @@ void MainWindowTest::init() {
     s->sync();
     mainLog().cancelConfirm = false;
     mainLog().errorFlag = false;
-    QVERIFY2(!firstDisc().empty(), "the corpus has no discs");
 }
 
 void MainWindowTest::tabsInOrderWithOwnerDrawnCaptions() {
@@ -134,6 +134,7 @@ void MainWindowTest::tabsInOrderWithOwnerDrawnCaptions() {
 }
 
 void MainWindowTest::readsCorpusDiscFromTheArgument() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     const fs::path disc = firstDisc();
     setStored("AutoRead", false);  // the argument is read whatever Auto Read says
     TfMain w;
@@ -180,6 +181,7 @@ void MainWindowTest::startUpFolder_data() {
 }
 
 void MainWindowTest::startUpFolder() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     QFETCH(bool, autoRead);
     QFETCH(bool, remembered);
     QFETCH(bool, read);
@@ -202,6 +204,7 @@ void MainWindowTest::chosenFolderIsReadWithAutoRead_data() {
 }
 
 void MainWindowTest::chosenFolderIsReadWithAutoRead() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     QFETCH(bool, autoRead);
     const fs::path disc = firstDisc();
     setStored("AutoRead", autoRead);
@@ -221,6 +224,7 @@ void MainWindowTest::chosenFolderIsReadWithAutoRead() {
 }
 
 void MainWindowTest::failedCheckLeavesNoDiscInTitle() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     test::TempDir tmp;
     fs::copy(firstDisc() / "BDMV", tmp / "BDMV", fs::copy_options::recursive);
     TfMain w;
@@ -238,6 +242,7 @@ void MainWindowTest::failedCheckLeavesNoDiscInTitle() {
 }
 
 void MainWindowTest::refusedIndexKeepsSaveDisabled() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     test::TempDir tmp;
     fs::copy(firstDisc() / "BDMV", tmp / "BDMV", fs::copy_options::recursive);
     const fs::path index = tmp / "BDMV" / "index.bdmv";
@@ -259,27 +264,28 @@ void MainWindowTest::refusedIndexKeepsSaveDisabled() {
 // A folder chosen while a movie object program runs is not read under it: the
 // models the program works on stay in place until it has ended.
 void MainWindowTest::readWaitsWhileAProgramRuns() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     const fs::path disc = firstDisc();
     TfMain w;
     w.formActivate({QString::fromStdString((disc / "BDMV" / "index.bdmv").string())});
     QVERIFY(w.optionsTab()->autoRead());
     // Object 0 becomes a GoTo to itself.
     w.workspace().mobj.mobjs.objects.at(0).commands = {TCommand{{0x20810000, 0, 0}}};
-    w.mobjView()->setObjectSG(0);
-    QVERIFY(w.execPanel()->bStart()->isEnabled());
+    w.bdmvTab()->mobjView()->setObjectSG(0);
+    QVERIFY(w.run()->execPanel()->bStart()->isEnabled());
 
     w.bdmvTab()->folderChooser = [&](const QString&, const QString&) { return QString::fromStdString(disc.string()); };
     QSignalSpy read(&w, &TfMain::workspaceRead);
     bool running = false;
     QTimer::singleShot(100, &w, [&] {
-        running = w.programRunning();
+        running = w.run()->running();
         w.bdmvTab()->bbOpenDir()->click();
         w.bCancel()->click();
     });
     QTimer::singleShot(20000, &w, [] { mainLog().cancelFlag = true; });  // a broken Cancel fails, not hangs
-    w.execPanel()->bStart()->click();
+    w.run()->execPanel()->bStart()->click();
     QVERIFY(running);
-    QVERIFY(!w.programRunning());
+    QVERIFY(!w.run()->running());
     QCOMPARE(read.count(), 0);
     QCOMPARE(w.workspace().mobj.mobjs.objects.at(0).commands.size(), std::size_t{1});
     // Once the program has ended, Read works again.
@@ -305,6 +311,7 @@ void MainWindowTest::pageChangeSetsBottomBar_data() {
 }
 
 void MainWindowTest::pageChangeSetsBottomBar() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     QFETCH(int, tab);
     QFETCH(bool, save);
     QFETCH(bool, saveEnabled);
@@ -331,6 +338,7 @@ void MainWindowTest::pageChangeSetsBottomBar() {
 }
 
 void MainWindowTest::saveOnlyOnBdmvTab() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
     test::TempDir tmp;
     fs::copy(firstDisc() / "BDMV", tmp / "BDMV", fs::copy_options::recursive);
     const fs::path index = tmp / "BDMV" / "index.bdmv";

@@ -1,7 +1,21 @@
 #pragma once
 // The view tests: each class is one Qt Test case run by main.cpp.
 
+#include "support/testsupport.h"
+
 #include <QObject>
+#include <QTest>
+
+// The Qt Test form of NAVORA_NEED_CORPUS: skips the calling test with one
+// clear message when the corpus (or its sub-folder) is absent, or fails it
+// when the corpus is required.
+#define NAVORA_NEED_CORPUS_QT(...)                                                       \
+    do {                                                                                 \
+        if (const auto navoraMissing = ::navora::test::corpusMissing(__VA_ARGS__)) {     \
+            if (::navora::test::corpusRequired()) QFAIL(navoraMissing->c_str());         \
+            QSKIP(navoraMissing->c_str());                                               \
+        }                                                                                \
+    } while (0)
 
 class WidgetsTest : public QObject {
     Q_OBJECT
@@ -60,10 +74,12 @@ private slots:
     void corpusDiscsSaveUnchanged();
     void rejectedIndexLeavesViewsDisabled();
     void invalidAndForbiddenRowsPainted();
+    void commandCellPaintingRules();
     void insertAndDeleteObjects();
     void progressWhileBuildingCommands();
     void titleInsertAndDeleteByKeys();
     void firstPlaybackAndTopMenuOnOff();
+    void titleBoxesStoreTheirValues();
     void composerEditsAreSaved();
     void gridKeysEditCommands();
     void doubleClickFollowsCommands();
@@ -73,4 +89,13 @@ private slots:
     void cancelStopsEndlessProgram();
     void registerPanelStoresAndShows();
     void resetAndDumpsUseOptions();
+};
+
+class UndoTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void undoAllGivesTheReadFilesRedoAllTheEdited();
+    void typingIntoOneFieldIsOneStep();
+    void savingOneFileKeepsTheOthersModified();
 };

@@ -1,0 +1,142 @@
+#pragma once
+// The open disc as the editor's one document. It owns the disc's models (the
+// workspace), applies every edit through an engine function as one step of
+// the undo stack, and says which models changed so that every view redraws
+// itself from the model. Views never write a model and never redraw each
+// other.
+//
+// How a tab plugs in (a playlist, clip, menu, sound or BD-J tab):
+//   1. Its model is a copyable value with operator== in the Workspace (or a
+//      member of Document). Give it a flag in Part and register it once in
+//      the constructor: addPart(Part::Playlist, ws_.playlist).
+//   2. Every edit is an engine function called inside apply():
+//        doc.apply(Document::Part::Playlist, QStringLiteral("Insert PlayItem"),
+//                  [&](Workspace& ws) { return insertPlayItem(ws.playlist, at).has_value(); });
+//      The callable returns whether it changed the model. apply() keeps the
+//      named parts as they were before and after, so Undo and Redo put them
+//      back whole. Successive edits of one field pass the same merge key
+//      (e.g. "mpls/item/3/in") and become one step.
+//   3. The tab's views connect to changed() (or a per-model signal such as
+//      indexChanged()) and redraw from model().
+//   4. A read that replaces the model calls replaced(Part::Playlist) (its
+//      history goes, it counts as saved); a save that wrote the file calls
+//      markSaved(Part::Playlist). The title's "*" follows isModified().
+//   5. The tab itself is a TabPage (ui/tabpage.h): bottomBar() says what the
+//      bottom bar shows for it, save() what "&Save" writes; a tab with
+//      programs to run gives a ProgramSource to the RunController.
+
+#include "disc/workspace.h"
+
+#include <QFlags>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QUndoStack;
+
+namespace navora::ui {
+
+class Document : public QObject {
+    Q_OBJECT
+public:
+    // The models an edit may change.
+    enum class Part : unsigned {
+        Index = 1u << 0,         // index.bdmv
+        MovieObjects = 1u << 1,  // MovieObject.bdmv
+    };
+    Q_DECLARE_FLAGS(Parts, Part)
+
+    // The edit: changes the models through engine functions and returns
+    // whether anything changed.
+    using Edit = std::function<bool(Workspace&)>;
+
+    explicit Document(QObject* parent = nullptr);
+    ~Document() override;
+
+    // The models, for the views to show.
+    const Workspace& model() const { return ws_; }
+    // The workspace itself, for the read and save sequences (and tests);
+    // views change the models only through apply().
+    Workspace& workspace() { return ws_; }
+
+    // Applies an edit as one undoable step named `name` ("Insert command"):
+    // the models of `parts` are kept before and after, then changed() is
+    // emitted for them. An edit that changes nothing leaves no step and emits
+    // nothing. With a merge key, an edit right after another of the same key
+    // and parts joins its step. Returns whether the models changed.
+    bool apply(Parts parts, const QString& name, const Edit& edit, const QString& mergeKey = {});
+
+    // Runs the check-and-read sequence on folder; the models are replaced
+    // whole, so the history is emptied. Returns whether the check passed.
+    bool read(const std::string& folder, Log& log);
+    // Saves index.bdmv and MovieObject.bdmv (each with its backup step); a
+    // file that was written counts as saved. Returns whether both were.
+    bool saveBdmv(Log& log);
+
+    // A read replaced these models: the history is emptied and they count as saved.
+    void replaced(Parts parts);
+    // These models were written to their files as they are now.
+    void markSaved(Parts parts);
+    // True while a model differs from what was last read or saved: from the
+    // first edit until its file is saved, and again after an undo past the save.
+    bool isModified() const;
+    bool isModified(Part part) const;
+
+    QUndoStack* undoStack() const { return stack_; }
+
+signals:
+    // Models changed by an edit, an undo or a redo.
+    void changed(navora::ui::Document::Parts parts);
+    void indexChanged();
+    void movieObjectsChanged();
+    // A read is about to replace every model: views empty themselves.
+    void aboutToRead();
+    // A read replaced every model.
+    void reloaded();
+    void modifiedChanged(bool modified);
+
+private:
+    class Snapshot;
+    template <class Model>
+    class SnapshotOf;
+    class Step;
+    // A model's value with the version it has as that value.
+    struct PartState {
+        Part part;
+        std::shared_ptr<const Snapshot> value;
+        std::uint64_t version;
+    };
+    using PartStates = std::vector<PartState>;
+    struct PartSlot {
+        Part part;
+        std::function<std::unique_ptr<Snapshot>()> take;
+        std::uint64_t version = 0;  // a new number for every value the model takes
+        std::uint64_t saved = 0;    // the version last read or saved
+    };
+
+    template <class Model>
+    void addPart(Part part, Model& model);
+    PartSlot* slot(Part part);
+    const PartSlot* slot(Part part) const;
+    PartStates states(Parts parts) const;
+    static bool sameValues(const PartStates& a, const PartStates& b);
+    // Puts models back to states (an undo or redo) and tells the views.
+    void restore(const PartStates& states, Parts parts);
+    void notify(Parts parts);
+    // Emits modifiedChanged when isModified() changed.
+    void updateModified();
+
+    Workspace ws_;
+    std::vector<PartSlot> parts_;
+    std::uint64_t nextVersion_ = 1;
+    bool modified_ = false;
+    QUndoStack* stack_;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(Document::Parts)
+
+}  // namespace navora::ui

@@ -1,0 +1,73 @@
+#pragma once
+// A tab of the main window and what the bottom bar shows while it is active.
+// The tab-change handler asks the active tab for its BottomBar and shows
+// exactly that; a tab whose state changes what the bar shows emits
+// bottomBarChanged().
+
+#include "core/command.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace navora::ui {
+
+// The program a tab lets "Start" run, and where its lines are shown.
+struct ProgramSource {
+    // The program Start runs; an empty one keeps Start disabled.
+    std::function<TCommands()> program;
+    // Selects a line of the program in the tab's command grid.
+    std::function<void(int line)> showLine;
+};
+
+struct BottomBar {
+    bool save = false;  // "&Save" shown
+    bool saveEnabled = false;
+    QString saveHint = QStringLiteral("Save");
+    bool find = false;                       // "Find"
+    bool load = false;                       // "&Load"
+    bool mux = false;                        // "M&ux", enabled as Save is
+    bool execute = false;                    // the execution panel
+    bool buttonChooser = false;              // it chooses a button (menu) instead of a movie object
+    const ProgramSource* program = nullptr;  // what Start runs on this tab; none: Start disabled
+    bool navigate = false;                   // the navigation panel
+    bool registers = false;                  // the register panel
+};
+
+class TabPage : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+    // What the bottom bar shows while this tab is active; nothing by default.
+    virtual BottomBar bottomBar() const { return {}; }
+    // The tab became the active one (after the bottom bar was set).
+    virtual void activated() {}
+    // "&Save" on this tab: writes its files; false when the tab saves nothing.
+    virtual bool save() { return false; }
+
+signals:
+    // What bottomBar() returns has changed.
+    void bottomBarChanged();
+};
+
+// A tab whose views come in a later version: a note in its middle, and the
+// bottom bar its views will have. selection() is the name its selector
+// would show (a playlist or clip name).
+class PendingTab : public TabPage {
+    Q_OBJECT
+public:
+    using BarRule = std::function<BottomBar(const QString& selection)>;
+    PendingTab(const QString& note, BarRule rule, QWidget* parent = nullptr);
+
+    BottomBar bottomBar() const override { return rule_ ? rule_(selection_) : BottomBar{}; }
+    QString selection() const { return selection_; }
+    void setSelection(const QString& name);
+
+private:
+    BarRule rule_;
+    QString selection_;
+};
+
+}  // namespace navora::ui
