@@ -85,6 +85,7 @@ TINDX readIndex(std::span<const std::uint8_t> data, const std::string& name,
 
     const std::uint16_t count = in.readword();
     if (count > kMaxTitles) throw TooManyTitlesError(name, in.pos(), count);
+    in.checkCount(count, 12, "titles");
     ix.titles.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         TTitle& t = ix.titles[i];
