@@ -7,6 +7,7 @@ packages=(
   libpng-dev libfmt-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libbluray-bin
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do
