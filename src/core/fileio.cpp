@@ -138,10 +138,9 @@ void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const 
     fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
     removeStaleSaveFiles(dir, path.filename().string());
 
-    // Unnamed while it is written where the file system allows it; otherwise
-    // created under its final temporary name.
+    // Unnamed while it is written where the file system allows it (it is
+    // named later through /proc); otherwise created under its temporary name.
     std::string tmp;
-    // (Naming it later goes through /proc.)
     int fd = ::access("/proc/self/fd", X_OK) == 0 ? ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
     const bool unnamed = fd >= 0;
     for (int tries = 0; fd < 0 && tries < 100; ++tries) {
