@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libbluray-bin
   pulseaudio sox ffmpeg
+  clang libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do

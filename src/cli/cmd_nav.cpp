@@ -51,12 +51,17 @@ private:
     LogView* old_;
 };
 
-// Reads the file; one that ends early is read as far as it goes, with a warning.
-TMOBJ readMovieObjectFile(const std::string& path) {
-    const Bytes data = readWholeFile(path);
+// Reads the file; one that ends early is read as far as it goes, with a
+// warning that says what was kept and dropped, and the exit code for a file
+// read incomplete.
+TMOBJ readMovieObjectFile(const std::string& path, CliState& state) {
+    const Bytes data = readDatabaseFile(path);
     MobjReadReport report;
     TMOBJ m = readMovieObjects(data, path, &report);
-    warnShortMovieObjects(path, report);
+    if (!report.complete) {
+        warnCutMovieObjects(path, report);
+        state.exitCode = kExitIncomplete;
+    }
     return m;
 }
 
@@ -117,6 +122,10 @@ std::optional<RegisterSet> parseRegisterSet(const std::string& text) {
     return r;
 }
 
+// Movie objects are numbered by a 16-bit count; a run is bounded.
+constexpr std::int64_t kMaxObjectNumber = 0xFFFE;
+constexpr std::int64_t kMaxSteps = 1'000'000'000;
+
 struct DisasmArgs {
     std::string file;
     std::optional<std::size_t> object;
@@ -136,12 +145,12 @@ struct RunArgs {
 
 void runDisasm(const DisasmArgs& a, CliState& state) {
     try {
-        const TMOBJ m = readMovieObjectFile(a.file);
+        const TMOBJ m = readMovieObjectFile(a.file, state);
         const auto& objects = m.mobjs.objects;
         if (a.object && *a.object >= objects.size()) {
             std::fprintf(stderr, "navora-cli: %s: no movie object %zu (the file has %zu)\n", a.file.c_str(),
                          *a.object, objects.size());
-            state.exitCode = 1;
+            state.exitCode = kExitFailed;
             return;
         }
         for (std::size_t o = 0; o < objects.size(); ++o) {
@@ -154,7 +163,7 @@ void runDisasm(const DisasmArgs& a, CliState& state) {
         std::fflush(stdout);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = 1;
+        state.exitCode = kExitFailed;
     }
 }
 
@@ -166,7 +175,7 @@ void runProgram(const RunArgs& a, CliState& state) {
             std::fprintf(stderr,
                          "navora-cli: bad --set '%s': expected PSRn=value (n 0..127) or GPRn=value (n 0..4095)\n",
                          s.c_str());
-            state.exitCode = 2;
+            state.exitCode = kExitUsage;
             return;
         }
         sets.push_back(*r);
@@ -179,22 +188,22 @@ void runProgram(const RunArgs& a, CliState& state) {
     if (region < 0 || !country) {
         std::fprintf(stderr, "navora-cli: bad %s\n", region < 0 ? "--region: expected A, B or C"
                                                                 : "--country: expected up to 4 hexadecimal digits");
-        state.exitCode = 2;
+        state.exitCode = kExitUsage;
         return;
     }
 
     TMOBJ m;
     try {
-        m = readMovieObjectFile(a.file);
+        m = readMovieObjectFile(a.file, state);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = 1;
+        state.exitCode = kExitFailed;
         return;
     }
     if (a.object >= m.mobjs.objects.size()) {
         std::fprintf(stderr, "navora-cli: %s: no movie object %zu (the file has %zu)\n", a.file.c_str(), a.object,
                      m.mobjs.objects.size());
-        state.exitCode = 1;
+        state.exitCode = kExitFailed;
         return;
     }
     const TCommands& list = m.mobjs.objects[a.object].commands;
@@ -240,7 +249,8 @@ void registerNavCommands(CLI::App& app, CliState& state) {
     auto disasmArgs = std::make_shared<DisasmArgs>();
     auto* disasm = app.add_subcommand("disasm", "Print the programs of the movie objects as program list rows.");
     disasm->add_option("FILE", disasmArgs->file, "MovieObject.bdmv")->required();
-    disasm->add_option("--object", disasmArgs->object, "Only this movie object (from 0)");
+    disasm->add_option("--object", disasmArgs->object, "Only this movie object (from 0)")
+        ->check(CLI::Range(std::int64_t{0}, std::int64_t{kMaxObjectNumber}));
     disasm->callback([disasmArgs, &state] { runDisasm(*disasmArgs, state); });
 
     auto runArgs = std::make_shared<RunArgs>();
@@ -248,16 +258,21 @@ void registerNavCommands(CLI::App& app, CliState& state) {
         "run",
         "Run a movie object's program on the navigation machine, print each report, then the PSR and GPR dumps.\n"
         "Exit 1 when the file cannot be read (a MovieObject.bdmv of version \"0300\" is refused) or the object "
-        "does not exist; exit 2 on bad register or option syntax.");
+        "does not exist; exit 2 on bad register or option syntax or a number out of range; exit 3 when the file "
+        "ends early (what it holds is run).");
     run->add_option("FILE", runArgs->file, "MovieObject.bdmv")->required();
-    run->add_option("--object", runArgs->object, "The movie object to run (from 0)")->required();
+    run->add_option("--object", runArgs->object, "The movie object to run (from 0)")
+        ->required()
+        ->check(CLI::Range(std::int64_t{0}, std::int64_t{kMaxObjectNumber}));
     run->add_flag("--trace", runArgs->trace, "Step through the program and print each next line");
     run->add_option("--set", runArgs->sets, "Set a register after the reset: PSRn=value or GPRn=value (0x for hex)");
-    run->add_option("--max-steps", runArgs->maxSteps, "Stop after this many commands (default 1000000)");
+    run->add_option("--max-steps", runArgs->maxSteps, "Stop after this many commands (default 1000000)")
+        ->check(CLI::Range(std::int64_t{0}, std::int64_t{kMaxSteps}));
     run->add_flag("--real", runArgs->realValues, "Init PSRs with 'real' values");
     run->add_option("--region", runArgs->region, "Region code A, B or C (default A)");
     run->add_option("--country", runArgs->country, "Country code in hexadecimal (default 5553, US)");
-    run->add_option("--seed", runArgs->seed, "Seed of the Rnd command (default 1)");
+    run->add_option("--seed", runArgs->seed, "Seed of the Rnd command (default 1)")
+        ->check(CLI::Range(std::int64_t{0}, std::int64_t{0xFFFFFFFF}));
     run->callback([runArgs, &state] { runProgram(*runArgs, state); });
 }
 

@@ -32,36 +32,38 @@ using Data = std::span<const std::uint8_t>;
 
 // One file kind the command line can dump and round-trip, known by the four
 // bytes it starts with. A new kind is one more entry in kKinds; kinds that
-// Navora only reads have no roundtrip.
+// Navora only reads have no roundtrip. A reader that keeps what a cut file
+// holds clears `complete` (after its warning) when the file was cut.
 struct FileKind {
     std::string_view magic;
     std::string_view label;
-    nlohmann::ordered_json (*dump)(Data data, const std::string& name);
-    Bytes (*roundtrip)(Data data, const std::string& name) = nullptr;
+    nlohmann::ordered_json (*dump)(Data data, const std::string& name, bool& complete);
+    Bytes (*roundtrip)(Data data, const std::string& name, bool& complete) = nullptr;
 };
 
+TMOBJ readMovieObjectsWarning(Data d, const std::string& name, bool& complete) {
+    MobjReadReport r;
+    TMOBJ m = readMovieObjects(d, name, &r);
+    if (!r.complete) {
+        warnCutMovieObjects(name, r);
+        complete = false;
+    }
+    return m;
+}
+
 const FileKind kKinds[] = {
-    {"INDX", "index.bdmv", [](Data d, const std::string& n) { return toJson(readIndex(d, n)); },
-     [](Data d, const std::string& n) { return writeIndex(readIndex(d, n)); }},
+    {"INDX", "index.bdmv", [](Data d, const std::string& n, bool&) { return toJson(readIndex(d, n)); },
+     [](Data d, const std::string& n, bool&) { return writeIndex(readIndex(d, n)); }},
     {"MOBJ", "MovieObject.bdmv",
-     [](Data d, const std::string& n) {
-         MobjReadReport r;
-         auto j = toJson(readMovieObjects(d, n, &r));
-         warnShortMovieObjects(n, r);
-         return j;
-     },
-     [](Data d, const std::string& n) {
-         MobjReadReport r;
-         Bytes out = writeMovieObjects(readMovieObjects(d, n, &r));
-         warnShortMovieObjects(n, r);
-         return out;
-     }},
-    {"MPLS", "playlist (.mpls)", [](Data d, const std::string& n) { return toJson(readPlaylist(d, n)); },
-     [](Data d, const std::string& n) { return writePlaylist(readPlaylist(d, n)); }},
-    {"HDMV", "clip information (.clpi)", [](Data d, const std::string& n) { return toJson(readClipInfo(d, n)); }},
-    {"BCLK", "sound.bdmv", [](Data d, const std::string& n) { return toJson(readSound(d, n)); },
-     [](Data d, const std::string& n) { return writeSound(readSound(d, n)); }},
-    {"BDJO", "BD-J object (.bdjo)", [](Data d, const std::string& n) { return toJson(readBdjo(d, n)); }},
+     [](Data d, const std::string& n, bool& c) { return toJson(readMovieObjectsWarning(d, n, c)); },
+     [](Data d, const std::string& n, bool& c) { return writeMovieObjects(readMovieObjectsWarning(d, n, c)); }},
+    {"MPLS", "playlist (.mpls)", [](Data d, const std::string& n, bool&) { return toJson(readPlaylist(d, n)); },
+     [](Data d, const std::string& n, bool&) { return writePlaylist(readPlaylist(d, n)); }},
+    {"HDMV", "clip information (.clpi)",
+     [](Data d, const std::string& n, bool&) { return toJson(readClipInfo(d, n)); }},
+    {"BCLK", "sound.bdmv", [](Data d, const std::string& n, bool&) { return toJson(readSound(d, n)); },
+     [](Data d, const std::string& n, bool&) { return writeSound(readSound(d, n)); }},
+    {"BDJO", "BD-J object (.bdjo)", [](Data d, const std::string& n, bool&) { return toJson(readBdjo(d, n)); }},
 };
 
 const FileKind& kindOf(const Bytes& data, const std::string& name) {
@@ -81,18 +83,15 @@ void guarded(CliState& state, F body) {
         body();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = 1;
+        state.exitCode = kExitFailed;
     }
 }
 
 }  // namespace
 
-void warnShortMovieObjects(const std::string& name, const MobjReadReport& r) {
-    if (!r.complete)
-        std::fprintf(stderr,
-                     "navora-cli: warning: %s ends early at offset %zu; %zu whole movie objects read, the rest left "
-                     "blank\n",
-                     name.c_str(), r.stoppedAt, r.wholeObjects);
+void warnCutMovieObjects(const std::string& name, const MobjReadReport& r) {
+    std::fprintf(stderr, "navora-cli: warning: %s ends early at offset %zu: %s\n", name.c_str(), r.stoppedAt,
+                 cutReadSummary(r).c_str());
 }
 
 void registerNavdbCommands(CLI::App& app, CliState& state) {
@@ -102,9 +101,11 @@ void registerNavdbCommands(CLI::App& app, CliState& state) {
     dump->add_option("FILE", *dumpFile, "The file to dump")->required();
     dump->callback([dumpFile, &state] {
         guarded(state, [&] {
-            const Bytes data = readWholeFile(*dumpFile);
-            const nlohmann::ordered_json j = kindOf(data, *dumpFile).dump(data, *dumpFile);
+            const Bytes data = readDatabaseFile(*dumpFile);
+            bool complete = true;
+            const nlohmann::ordered_json j = kindOf(data, *dumpFile).dump(data, *dumpFile, complete);
             std::printf("%s\n", j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+            if (!complete) state.exitCode = kExitIncomplete;
         });
     });
 
@@ -117,11 +118,13 @@ void registerNavdbCommands(CLI::App& app, CliState& state) {
     rt->add_option("OUT", args->out, "The file to write (replaced atomically)")->required();
     rt->callback([args, &state] {
         guarded(state, [&] {
-            const Bytes data = readWholeFile(args->in);
+            const Bytes data = readDatabaseFile(args->in);
             const FileKind& kind = kindOf(data, args->in);
             if (!kind.roundtrip)
                 throw FormatError(args->in, 0, fmt::format("{} files are read, not written, by Navora", kind.label));
-            saveAtomic(args->out, kind.roundtrip(data, args->in));
+            bool complete = true;
+            saveAtomic(args->out, kind.roundtrip(data, args->in, complete));
+            if (!complete) state.exitCode = kExitIncomplete;
         });
     });
 }

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace navora::cli {
 
@@ -18,7 +20,9 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state) {
         bool use83 = false;
     };
     auto check = std::make_shared<CheckArgs>();
-    auto* checkCmd = app.add_subcommand("check", "Check and read a BDMV folder; exit 1 when the check fails.");
+    auto* checkCmd = app.add_subcommand(
+        "check", "Check and read a BDMV folder; exit 1 when the check fails, 3 when a file was refused or read "
+                 "incomplete.");
     checkCmd->add_option("FOLDER", check->folder, "A disc root, its BDMV folder, or a file inside it")
         ->required()
         ->check(CLI::ExistingPath);
@@ -27,7 +31,21 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state) {
         Workspace ws;
         ws.options.use83 = check->use83;
         ws.folder = folderFromArgument(check->folder);
-        state.exitCode = ws.checkAndRead(state.log) ? 0 : 1;
+        if (!ws.checkAndRead(state.log)) {
+            state.exitCode = kExitFailed;
+            return;
+        }
+        auto names = [](const std::vector<std::string>& files) {
+            std::string text;
+            for (const std::string& f : files) text += (text.empty() ? "" : ", ") + f;
+            return text;
+        };
+        if (!ws.refusedFiles.empty())
+            std::fprintf(stderr, "navora-cli: %s: refused %s\n", ws.folder.c_str(), names(ws.refusedFiles).c_str());
+        if (!ws.incompleteFiles.empty())
+            std::fprintf(stderr, "navora-cli: %s: read incomplete %s\n", ws.folder.c_str(),
+                         names(ws.incompleteFiles).c_str());
+        state.exitCode = ws.refusedFiles.empty() && ws.incompleteFiles.empty() ? kExitOk : kExitIncomplete;
     });
 
     auto demoDir = std::make_shared<std::string>();

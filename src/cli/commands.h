@@ -8,15 +8,31 @@
 
 namespace navora::cli {
 
+// Exit codes, listed in --help and the README.
+enum ExitCode : int {
+    kExitOk = 0,          // every file read
+    kExitFailed = 1,      // the check or the command failed
+    kExitUsage = 2,       // bad command line
+    kExitIncomplete = 3,  // the folder was read, but a file was refused or read only in part
+};
+
+// The --help text of the exit codes.
+inline constexpr const char* kExitCodesHelp =
+    "Exit codes:\n"
+    "  0  every file read\n"
+    "  1  the check failed, or the command failed\n"
+    "  2  usage error\n"
+    "  3  the folder was read, but a file was refused or read incomplete (check, roundtrip, dump, disasm, run)\n";
+
 struct CliState {
     Log& log;
     bool colour = false;  // ANSI styles: only when stdout is a terminal
     int exitCode = 0;
 };
 
-// Warns on stderr when a MovieObject.bdmv read ended early, so that its
-// blank objects are not taken for real ones.
-void warnShortMovieObjects(const std::string& name, const MobjReadReport& report);
+// The one-line warning for a MovieObject.bdmv read only in part: where it
+// ends, what was kept and what was dropped.
+void warnCutMovieObjects(const std::string& name, const MobjReadReport& report);
 
 // check, make-demo
 void registerWorkspaceCommands(CLI::App& app, CliState& state);

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     CLI::App app{"Navora command line: check, dump, round-trip and run the files of a BDMV folder."};
     app.set_version_flag("--version", std::string("navora-cli ") + NAVORA_VERSION_TEXT);
     app.require_subcommand(1);
+    app.footer(cli::kExitCodesHelp);
     cli::registerWorkspaceCommands(app, state);
     cli::registerNavdbCommands(app, state);
     cli::registerNavCommands(app, state);
@@ -36,10 +37,10 @@ int main(int argc, char** argv) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        return 2;
+        return cli::kExitUsage;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        return 1;
+        return cli::kExitFailed;
     }
     return state.exitCode;
 }

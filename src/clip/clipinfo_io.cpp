@@ -88,6 +88,7 @@ void readClipInfoSection(ByteReader& in, TClipInfo& ci) {
     if (ci.is_ATC_delta == 1) {
         in.skip(1);
         ci.number_of_ATC_delta_entries = in.readbyte();
+        in.checkCount(ci.number_of_ATC_delta_entries, 14, "ATC delta entries");
         ci.ATC_deltas.resize(ci.number_of_ATC_delta_entries);
         for (TATCDelta& d : ci.ATC_deltas) {
             d.ATC_delta = in.readlword();
@@ -99,6 +100,7 @@ void readClipInfoSection(ByteReader& in, TClipInfo& ci) {
     if (ci.application_type == 6) {
         in.skip(1);
         ci.number_of_font_files = in.readbyte();
+        in.checkCount(ci.number_of_font_files, 6, "font files");
         ci.font_file_names.resize(ci.number_of_font_files);
         for (std::string& f : ci.font_file_names) {
             f = in.readstring(5);
@@ -111,11 +113,13 @@ void readSequenceInfo(ByteReader& in, TSequenceInfo& si) {
     si.length = in.readlword();
     in.skip(1);
     si.number_of_ATC_sequences = in.readbyte();
+    in.checkCount(si.number_of_ATC_sequences, 6, "ATC sequences");
     si.ATC_sequences.resize(si.number_of_ATC_sequences);
     for (TATC_sequences& a : si.ATC_sequences) {
         a.SPN_ATC_start = in.readlword();
         a.number_of_STC_sequences = in.readbyte();
         a.offset_STC_id = in.readbyte();
+        in.checkCount(a.number_of_STC_sequences, 14, "STC sequences");
         a.STC_sequences.resize(a.number_of_STC_sequences);
         for (TSTCSequence& s : a.STC_sequences) {
             s.PCR_PID = in.readword();
@@ -130,12 +134,14 @@ void readProgramInfo(ByteReader& in, TProgramInfo& pi) {
     pi.length = in.readlword();
     in.skip(1);  // reserved
     pi.number_of_program_sequences = in.readbyte();
+    in.checkCount(pi.number_of_program_sequences, 8, "program sequences");
     pi.program_sequences.resize(pi.number_of_program_sequences);
     for (TProgram_sequences& ps : pi.program_sequences) {
         ps.SPN_program_sequence_start = in.readlword();
         ps.program_map_PID = in.readword();
         ps.number_of_streams_in_ps = in.readbyte();
         in.skip(1);  // number_of_groups
+        in.checkCount(ps.number_of_streams_in_ps, 4, "program streams");
         ps.streams.reserve(ps.number_of_streams_in_ps);
         for (std::size_t i = 0; i < ps.number_of_streams_in_ps; ++i) ps.streams.push_back(readProgramStream(in));
     }
@@ -289,7 +295,7 @@ void correctSourcePackets(TCLPI& clip, const std::filesystem::path& file, std::u
     if (count > 0xFFFFFFFFu)
         throw std::out_of_range(fmt::format("{}: {} source packets do not fit the 32-bit packet count",
                                             file.string(), count));
-    const Bytes data = readWholeFile(file);
+    const Bytes data = readDatabaseFile(file);
     // Only a file that still reads as clip information is patched.
     (void)readClipInfo(data, file.string());
     const Bytes patched = patchSourcePackets(data, static_cast<std::uint32_t>(count), file.string());

@@ -13,6 +13,7 @@ void ReadExtensionData(ByteReader& in, TExtensionData& block) {
         b.data_block_start_address = in.readlword();
         in.skip(3);  // reserved: dropped, written back as zero
         b.number_of_ext_data_entries = in.readbyte();
+        in.checkCount(b.number_of_ext_data_entries, 12, "ExtensionData entries");
         b.entries.resize(b.number_of_ext_data_entries);
         for (auto& e : b.entries) {
             e.ID1 = in.readword();

@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,15 +81,78 @@ Bytes readDatabaseFile(const fs::path& path, std::uint64_t maxSize) {
     return data;
 }
 
+namespace {
+
+// The name of the file whose save left the temporary file name, if it is one.
+std::optional<std::string_view> saveTempTarget(std::string_view name) {
+    const std::size_t marker = name.rfind(kSaveTempMarker);
+    if (marker != std::string_view::npos && marker > 0 && name.size() - marker - kSaveTempMarker.size() == 6)
+        return name.substr(0, marker);
+    // Earlier versions: ".<name>.navora-XXXXXX".
+    constexpr std::string_view kOld = ".navora-";
+    if (name.size() > 1 + kOld.size() + 6 && name.front() == '.' &&
+        name.substr(name.size() - 6 - kOld.size(), kOld.size()) == kOld)
+        return name.substr(1, name.size() - 1 - kOld.size() - 6);
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool isSaveTempName(std::string_view name) { return saveTempTarget(name).has_value(); }
+
+std::vector<fs::path> removeStaleSaveFiles(const fs::path& dir, std::string_view target) {
+    std::vector<fs::path> removed;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const auto of = saveTempTarget(name);
+        if (!of || (!target.empty() && *of != target)) continue;
+        std::error_code sec;
+        if (it->is_symlink(sec) || !it->is_regular_file(sec)) continue;
+        // A save in progress holds the lock; only a file nobody holds is a leftover.
+        Fd f{::open(it->path().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW)};
+        if (f.fd < 0 || ::flock(f.fd, LOCK_EX | LOCK_NB) != 0) continue;
+        if (::unlink(it->path().c_str()) == 0) removed.push_back(it->path());
+    }
+    return removed;
+}
+
+namespace {
+
+// A name for the temporary file of a save of target, not yet taken.
+std::string tempName(const fs::path& dir, const fs::path& target) {
+    static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::uint64_t state = static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15u ^
+                                 static_cast<std::uint64_t>(::time(nullptr));
+    std::string suffix(6, 'A');
+    for (char& ch : suffix) {
+        state = state * 6364136223846793005u + 1442695040888963407u;
+        ch = kChars[(state >> 33) % (sizeof kChars - 1)];
+    }
+    return (dir / (target.filename().string() + std::string(kSaveTempMarker) + suffix)).string();
+}
+
+}  // namespace
+
 void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom) {
     fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::string tmpl = (dir / ("." + path.filename().string() + ".navora-XXXXXX")).string();
-    int fd = ::mkstemp(tmpl.data());
+    removeStaleSaveFiles(dir, path.filename().string());
+
+    // Unnamed while it is written where the file system allows it (it is
+    // named later through /proc); otherwise created under its temporary name.
+    std::string tmp;
+    int fd = ::access("/proc/self/fd", X_OK) == 0 ? ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+    const bool unnamed = fd >= 0;
+    for (int tries = 0; fd < 0 && tries < 100; ++tries) {
+        tmp = tempName(dir, path);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) break;
+    }
     if (fd < 0) throw IoError(sysError("create a temporary file beside", path));
-    fs::path tmp = tmpl;
+    ::flock(fd, LOCK_EX);
     auto cleanup = [&](const std::string& msg) {
         ::close(fd);
-        ::unlink(tmp.c_str());
+        if (!tmp.empty()) ::unlink(tmp.c_str());
         throw IoError(msg);
     };
     std::size_t done = 0;
@@ -95,7 +161,7 @@ void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const 
         ssize_t n = ::write(fd, data.data() + done, want);
         if (n < 0) {
             if (errno == EINTR) continue;
-            cleanup(sysError("write", tmp));
+            cleanup(sysError("write a temporary file beside", path));
         }
         done += static_cast<std::size_t>(n);
         if (faultHook()) {
@@ -116,16 +182,22 @@ void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const 
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    if (::fsync(fd) != 0) cleanup(sysError("flush", tmp));
-    if (::close(fd) != 0) {
-        ::unlink(tmp.c_str());
-        throw IoError(sysError("close", tmp));
+    if (::fsync(fd) != 0) cleanup(sysError("flush a temporary file beside", path));
+    if (unnamed) {
+        // Give the written file its temporary name, still under the lock.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        for (int tries = 0; tries < 100; ++tries) {
+            tmp = tempName(dir, path);
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
+            const int err = errno;
+            tmp.clear();
+            if (err != EEXIST) break;
+        }
+        if (tmp.empty()) cleanup(sysError("name the temporary file beside", path));
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::string msg = sysError("replace", path);
-        ::unlink(tmp.c_str());
-        throw IoError(msg);
-    }
+    // Renamed before it is closed, so that the lock covers its named life.
+    if (::rename(tmp.c_str(), path.c_str()) != 0) cleanup(sysError("replace", path));
+    ::close(fd);
     // Make the rename itself durable.
     Fd dirFd{::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (dirFd.fd >= 0) ::fsync(dirFd.fd);

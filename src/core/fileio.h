@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <functional>
 #include <span>
+#include <string_view>
+#include <vector>
 
 namespace navora {
 
@@ -28,7 +30,26 @@ Bytes readDatabaseFile(const fs::path& path, std::uint64_t maxSize = kMaxDatabas
 // fails the temporary file is removed, the previous file stays as it was and
 // IoError is thrown. The new file takes the permissions of modeFrom when
 // given, else those of the file it replaces.
+//
+// The temporary file is unnamed while it is written where the file system
+// allows it (O_TMPFILE) and gets its name, <target>.navora-save-XXXXXX, only
+// for the rename; a save killed by a signal can leave such a name behind,
+// which the next save of the same file and the folder check remove. A save in
+// progress holds a lock on its temporary file, so a running save's file is
+// never taken for a leftover.
 void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom = {});
+
+// The part of a temporary file's name after the target's name.
+inline constexpr std::string_view kSaveTempMarker = ".navora-save-";
+
+// Whether a file name is that of a save's temporary file (also the hidden
+// ".<name>.navora-XXXXXX" of earlier versions).
+bool isSaveTempName(std::string_view fileName);
+
+// Removes the temporary files of interrupted saves from dir (only those of
+// the target file named target, when given), leaving any a running save holds.
+// Returns the files removed.
+std::vector<fs::path> removeStaleSaveFiles(const fs::path& dir, std::string_view target = {});
 
 // Test hook: when set, called after each chunk written to the temporary file
 // with the number of bytes written so far; throwing from it simulates a write

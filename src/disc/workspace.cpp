@@ -23,8 +23,10 @@ std::vector<std::string> listFiles(const std::string& dir, const std::string& ex
     std::vector<std::string> names;
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        // Files only: a folder, a device, a FIFO or a symbolic link that leads
+        // nowhere is no playlist, clip or object.
         std::error_code fec;
-        if (it->is_directory(fec)) continue;
+        if (!it->is_regular_file(fec)) continue;
         std::string file = it->path().filename().string();
         std::string name;
         if (ext.empty()) {
@@ -100,6 +102,9 @@ void Workspace::clear() {
     indexLoaded = mobjLoaded = playlistLoaded = soundPresent = soundLoaded = folderRead = false;
     streamsFound = streamsMissing = 0;
     disc.clear();
+    refusedFiles.clear();
+    incompleteFiles.clear();
+    mobjComplete_ = true;
 }
 
 bool Workspace::checkFolder(Log& log, const std::string& name) {
@@ -132,6 +137,7 @@ bool Workspace::checkAndRead(Log& log) {
         return false;
     }
     log.slog("", 1);
+    removeSaveLeftovers(log);
     readAll(log);
 
     soundPresent = checkFolder(log, "AUXDATA") && checkFile(log, std::string("AUXDATA") + kSep + kSoundFile);
@@ -175,18 +181,20 @@ bool Workspace::readMovieObjectsStep(Log& log) {
     const std::string name = names().movieObject;
     log.dlog0("Reading " + name);
     try {
-        Bytes data = readWholeFile(paths().movieObject());
+        Bytes data = readDatabaseFile(paths().movieObject());
         MobjReadReport report;
         mobj = readMovieObjects(data, name, &report);
         mobjLoaded = true;
         log.slog(fmt::format("{}/{}", report.stoppedAt, data.size()), 1);
         log.log(fmt::format("  Found [b]{}[/b] objects, [b]{}[/b] extended entry.", mobj.mobjs.objects.size(),
                             mobj.ext.entries.size()));
-        // A short file is still read as far as it goes; say where it ended so the
-        // blank objects at its end are not mistaken for real ones.
-        if (!report.complete)
-            log.log(fmt::format("  {} ends early at ${:08X}: [b]{}[/b] of [b]{}[/b] objects read whole.", name,
-                                report.stoppedAt, report.wholeObjects, mobj.mobjs.objects.size()));
+        // A short file is still read as far as it goes; say where it ended and
+        // what was kept and dropped.
+        if (!report.complete) {
+            mobjComplete_ = false;
+            incompleteFiles.push_back(name);
+            log.log(fmt::format("  {} ends early at ${:08X}: {}.", name, report.stoppedAt, cutReadSummary(report)));
+        }
     } catch (const WrongTypeError&) {
         log.erlog("Format error " + name);
     } catch (const FormatError& e) {
@@ -195,6 +203,7 @@ bool Workspace::readMovieObjectsStep(Log& log) {
     } catch (const IoError& e) {
         log.erlog(e.what());
     }
+    if (!mobjLoaded) refusedFiles.push_back(name);
     return mobjLoaded;
 }
 
@@ -202,9 +211,11 @@ bool Workspace::readIndexStep(Log& log, bool& stop) {
     const std::string name = names().index;
     log.dlog0("Reading " + name);
     try {
-        Bytes data = readWholeFile(paths().index());
+        Bytes data = readDatabaseFile(paths().index());
+        // References to objects a cut MovieObject.bdmv did not hold are kept as
+        // read, as when it could not be read at all.
         std::optional<std::size_t> count;
-        if (mobjLoaded) count = mobj.mobjs.objects.size();
+        if (mobjLoaded && mobjComplete_) count = mobj.mobjs.objects.size();
         index = readIndex(data, name, count);
         indexLoaded = true;
         log.log(fmt::format("  Found [b]{}[/b] titles, [b]{}[/b] extended entry.", index.indexes.titles.size(),
@@ -218,6 +229,7 @@ bool Workspace::readIndexStep(Log& log, bool& stop) {
     } catch (const IoError& e) {
         log.erlog(e.what());
     }
+    if (!indexLoaded) refusedFiles.push_back(name);
     return indexLoaded;
 }
 
@@ -235,6 +247,13 @@ bool Workspace::readSoundStep(Log& log) {
         log.erlog(e.what());
     }
     return soundLoaded;
+}
+
+void Workspace::removeSaveLeftovers(Log& log) {
+    for (const char* sub : {"", "PLAYLIST", "CLIPINF", "AUXDATA"}) {
+        for (const fs::path& f : removeStaleSaveFiles(folder + sub))
+            log.log("  Removed " + f.filename().string() + ", left by a save that did not finish.");
+    }
 }
 
 void Workspace::readAll(Log& log) {

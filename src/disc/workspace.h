@@ -73,6 +73,11 @@ public:
     bool folderRead = false;    // the check passed and read-all ran
     std::string disc;           // disc name once a folder was read
 
+    // Database files the last read refused, and those it read only in part
+    // (names as logged).
+    std::vector<std::string> refusedFiles;
+    std::vector<std::string> incompleteFiles;
+
     // Stream file check results of the last read.
     std::size_t streamsFound = 0;
     std::size_t streamsMissing = 0;
@@ -118,6 +123,10 @@ private:
     bool readMovieObjectsStep(Log& log);
     bool readIndexStep(Log& log, bool& stop);
     bool readSoundStep(Log& log);
+    // Removes the temporary files that interrupted saves left in the folder.
+    void removeSaveLeftovers(Log& log);
+
+    bool mobjComplete_ = true;
 };
 
 // Lists the files of dir whose names end with ext (any file when ext is

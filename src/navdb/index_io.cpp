@@ -128,6 +128,7 @@ TINDX readIndex(std::span<const std::uint8_t> data, const std::string& name,
 
     const std::uint16_t count = in.readword();
     if (count > kMaxTitles) throw TooManyTitlesError(name, in.pos(), count);
+    in.checkCount(count, 12, "titles");
     ix.titles.reserve(count);
     for (std::size_t i = 0; i < count; ++i) ix.titles.push_back(readTitle(in, i));
 

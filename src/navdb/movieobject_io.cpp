@@ -19,21 +19,26 @@ TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& na
     m.reserved = in.readbytes(28);
     m.mobjs.length = in.readlword();
     m.mobjs.reserved = in.readlword();
-    m.mobjs.objects.resize(in.readword());
+    const std::uint16_t declared = in.readword();
 
+    // Only the objects really in the file are kept: a count that does not fit
+    // the bytes left never sizes the array.
     MobjReadReport r;
-    for (Tmobject& o : m.mobjs.objects) {
+    r.declaredObjects = declared;
+    m.mobjs.objects.reserve(std::min<std::size_t>(declared, in.fitting(4)));
+    for (std::size_t n = 0; n < declared; ++n) {
         if (in.remaining() < 4) {
             r.complete = false;
             break;
         }
+        Tmobject& o = m.mobjs.objects.emplace_back();
         BitReader bits(in);
         o.resume_intention_flag = static_cast<std::uint8_t>(bits.bits(1));
         o.menu_call_mask = static_cast<std::uint8_t>(bits.bits(1));
         o.title_search_mask = static_cast<std::uint8_t>(bits.bits(1));
         bits.skip(13);
         const std::uint16_t count = in.readword();
-        o.commands.reserve(std::min<std::size_t>(count, in.remaining() / 12));
+        o.commands.reserve(std::min<std::size_t>(count, in.fitting(12)));
         for (std::uint16_t i = 0; i < count; ++i) {
             if (in.remaining() < 12) {
                 r.complete = false;
@@ -43,9 +48,16 @@ TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& na
             for (auto& w : c.w) w = in.readlword();
             o.commands.push_back(c);
         }
-        if (!r.complete) break;
+        if (!r.complete) {
+            // Cut inside its command list: kept with the whole commands read.
+            r.partObject = true;
+            r.partCommandsKept = o.commands.size();
+            r.partCommandsDeclared = count;
+            break;
+        }
         ++r.wholeObjects;
     }
+    const bool objectsWhole = r.complete;
 
     // The block is read where the objects end; a start address further on
     // leaves spare bytes in between, which are kept.
@@ -68,6 +80,7 @@ TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& na
     }
 
     if (!r.complete) {
+        r.extensionDataDropped = objectsWhole;
         m.spare_after_objects.clear();
         m.ext = TExtensionData{};
         m.extension_data_start_address = 0;
@@ -76,6 +89,36 @@ TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& na
     r.stoppedAt = in.pos();
     if (report) *report = r;
     return m;
+}
+
+namespace {
+
+std::string counted(std::size_t n, const char* one, const char* many) {
+    return fmt::format("{} {}", n, n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string cutReadSummary(const MobjReadReport& r) {
+    std::string kept = fmt::format("kept {} of {} whole", r.wholeObjects,
+                                   counted(r.declaredObjects, "movie object", "movie objects"));
+    std::vector<std::string> dropped;
+    if (r.partObject) {
+        const std::size_t keptCommands = r.partCommandsKept;
+        kept += fmt::format(", and object {} with {} of its {}", r.wholeObjects, keptCommands,
+                            counted(r.partCommandsDeclared, "command", "commands"));
+        dropped.push_back(fmt::format("{} of object {}",
+                                      counted(r.partCommandsDeclared - keptCommands, "command", "commands"),
+                                      r.wholeObjects));
+    }
+    const std::size_t read = r.wholeObjects + (r.partObject ? 1 : 0);
+    if (r.declaredObjects > read)
+        dropped.push_back(counted(r.declaredObjects - read, "movie object", "movie objects") + " not in the file");
+    if (r.extensionDataDropped) dropped.push_back("the ExtensionData block");
+    std::string text = kept;
+    for (std::size_t i = 0; i < dropped.size(); ++i)
+        text += (i == 0 ? "; dropped " : i + 1 == dropped.size() ? " and " : ", ") + dropped[i];
+    return text;
 }
 
 Bytes writeMovieObjects(const TMOBJ& m) {

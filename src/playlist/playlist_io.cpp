@@ -19,6 +19,18 @@ constexpr std::size_t kEntryFields = 9;       // stream_entry: type + 8 bytes
 constexpr std::size_t kAttributeFields = 5;   // stream_attributes: coding type + 4 bytes
 constexpr std::size_t kAppInfoFields = 14;
 
+// The fewest bytes a record can take, by which a count read from the file is
+// checked against the bytes left before anything is sized from it.
+constexpr std::size_t kMinStreamItem = 4;      // stream_entry and stream_attributes of one byte each
+constexpr std::size_t kMinSecAudio = kMinStreamItem + 2;  // + an empty reference block
+constexpr std::size_t kMinSecVideo = kMinStreamItem + 4;  // + two empty reference blocks
+constexpr std::size_t kClipRefSize = 10;
+constexpr std::size_t kMinSTN = 16;
+constexpr std::size_t kMinPlayItem = 2 + 32 + kMinSTN;
+constexpr std::size_t kMinSubPlayItem = 2 + 28;
+constexpr std::size_t kMinSubPath = 4 + 6;
+constexpr std::size_t kMarkSize = 14;
+
 // ---- reading --------------------------------------------------------------
 
 class Reader {
@@ -183,6 +195,7 @@ public:
         t.number_of_PiP_PG_textST_stream_entries_plus = in.readbyte();
         in.skip(5);
         auto items = [&](std::vector<TStreamItem>& v, std::size_t n, const char* kind) {
+            in.checkCount(n, kMinStreamItem, kind);
             v.resize(n);
             for (std::size_t i = 0; i < n; ++i) streamItem(v[i], fmt::format("{}, {} stream {}", where, kind, i + 1));
         };
@@ -192,12 +205,14 @@ public:
               std::size_t{t.number_of_PG_textST_stream_entries} + t.number_of_PiP_PG_textST_stream_entries_plus,
               "PG");
         items(t.IG, t.number_of_IG_stream_entries, "IG");
+        in.checkCount(t.number_of_secondary_audio_stream_entries, kMinSecAudio, "secondary audio streams");
         t.secondary_audio.resize(t.number_of_secondary_audio_stream_entries);
         for (std::size_t i = 0; i < t.secondary_audio.size(); ++i) {
             TSecAudio& s = t.secondary_audio[i];
             streamItem(s, fmt::format("{}, secondary audio stream {}", where, i + 1));
             s.primary_audio_stream_id_ref = refs(s.number_of_primary_audio_ref_entries, s.reserved);
         }
+        in.checkCount(t.number_of_secondary_video_stream_entries, kMinSecVideo, "secondary video streams");
         t.secondary_video.resize(t.number_of_secondary_video_stream_entries);
         for (std::size_t i = 0; i < t.secondary_video.size(); ++i) {
             TSecVideo& s = t.secondary_video[i];
@@ -239,6 +254,7 @@ public:
             m.is_seamless_angle_change = static_cast<std::uint8_t>(bits.bits(1));
             // Entry 0 is the PlayItem's own clip; with no angles there is none.
             if (m.number_of_angles > 0) {
+                in.checkCount(m.number_of_angles - 1u, kClipRefSize, "angles");
                 m.angles.reserve(m.number_of_angles);
                 m.angles.push_back({p.Clip_Information_file_name, p.Clip_codec_identifier, p.ref_to_STC_id});
                 for (std::size_t i = 1; i < m.number_of_angles; ++i) m.angles.push_back(clipRef());
@@ -268,6 +284,7 @@ public:
             s.number_of_Clip_entries = in.readbyte();
             s.reserved = in.readbyte();
             if (s.number_of_Clip_entries > 0) {
+                in.checkCount(s.number_of_Clip_entries - 1u, kClipRefSize, "Clip entries");
                 s.clip_entries.reserve(s.number_of_Clip_entries);
                 s.clip_entries.push_back({s.Clip_Information_file_name, s.Clip_codec_identifier, s.ref_to_STC_id});
                 for (std::size_t i = 1; i < s.number_of_Clip_entries; ++i) s.clip_entries.push_back(clipRef());
@@ -285,6 +302,7 @@ public:
         sp.repeat = in.readword();
         sp.reserved2 = in.readbyte();
         sp.number_of_SubPlayItems = in.readbyte();
+        in.checkCount(sp.number_of_SubPlayItems, kMinSubPlayItem, "SubPlayItems");
         sp.SubPlayItems.resize(sp.number_of_SubPlayItems);
         for (std::size_t i = 0; i < sp.SubPlayItems.size(); ++i)
             subPlayItem(sp.SubPlayItems[i], fmt::format("{}, SubPlayItem {}", where, i));
@@ -296,7 +314,9 @@ public:
         const std::size_t end = openSized(4, pl.length, "PlayList");
         pl.reserved = in.readword();
         pl.number_of_PlayItems = in.readword();
+        in.checkCount(pl.number_of_PlayItems, kMinPlayItem, "PlayItems");
         pl.number_of_SubPaths = in.readword();
+        in.checkCount(pl.number_of_SubPaths, kMinSubPath, "SubPaths");
         pl.PlayItems.resize(pl.number_of_PlayItems);
         for (std::size_t i = 0; i < pl.PlayItems.size(); ++i) playItem(pl.PlayItems[i], i);
         pl.SubPaths.resize(pl.number_of_SubPaths);
@@ -308,6 +328,7 @@ public:
         const std::size_t start = in.pos();
         const std::size_t end = openSized(4, pm.length, "PlayListMark");
         pm.number_of_PlayList_marks = in.readword();
+        in.checkCount(pm.number_of_PlayList_marks, kMarkSize, "PlayList marks");
         pm.marks.resize(pm.number_of_PlayList_marks);
         for (TPlayListMarkEntry& k : pm.marks) {
             k.reserved = in.readbyte();

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sys/stat.h>
+
 using navora::test::runCli;
 namespace fs = std::filesystem;
 
@@ -28,14 +31,77 @@ TEST(CliCheck, FailedCheckExitsOne) {
 }
 
 // The check is about the folder's layout: a database file that is refused
-// (the UHD "0300" disc) is an error line, but the check itself passed.
-TEST(CliCheck, EveryCorpusDiscPasses) {
+// (the UHD "0300" disc) is an error line and exit 3 with the refused files
+// named, but the check itself passed.
+TEST(CliCheck, EveryCorpusDiscReadsWholeOrNamesItsRefusedFiles) {
     NAVORA_NEED_CORPUS("tsmuxer");
     for (const auto& disc : navora::test::corpusDiscs()) {
+        const navora::Bytes index = navora::test::readFile(disc / "BDMV" / "index.bdmv");
+        const bool uhd = std::string(index.begin() + 4, index.begin() + 8) == "0300";
         auto r = runCli({"check", disc.string()});
-        EXPECT_EQ(r.exitCode, 0) << disc << "\n" << r.out << r.err;
+        EXPECT_EQ(r.exitCode, uhd ? 3 : 0) << disc << "\n" << r.out << r.err;
         EXPECT_EQ(r.out.find("Check failed."), std::string::npos) << disc;
+        if (uhd) {
+            EXPECT_NE(r.err.find("refused MovieObject.bdmv, index.bdmv"), std::string::npos) << r.err;
+        } else {
+            EXPECT_EQ(r.err, "");
+        }
     }
+}
+
+// A database file that is a device, a FIFO or an over-size sparse file is
+// refused at once (nothing blocks, nothing grows): check names it and exits 3,
+// dump exits 1 with one line.
+TEST(CliCheck, FilesThatAreNotSmallRegularFilesAreRefusedAtOnce) {
+    navora::test::TempDir dir;
+    const fs::path bdmv = dir / "BDMV";
+    fs::create_directories(bdmv / "PLAYLIST");
+    fs::create_directories(bdmv / "CLIPINF");
+    fs::create_directories(bdmv / "BACKUP");
+    using Make = void (*)(const fs::path&);
+    struct Kind {
+        const char* what;
+        const char* reason;
+        Make make;
+    };
+    const Kind kinds[] = {
+        {"/dev/zero", "not a regular file", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }},
+        {"a FIFO", "not a regular file", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }},
+        {"a sparse 3 GB file", "3221225472 bytes is more than", [](const fs::path& p) {
+             navora::test::writeFile(p, {});
+             fs::resize_file(p, 3ull << 30);
+         }},
+    };
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.what);
+        for (const char* name : {"index.bdmv", "MovieObject.bdmv", "PLAYLIST/00000.mpls"}) fs::remove(bdmv / name);
+        k.make(bdmv / "index.bdmv");
+        k.make(bdmv / "MovieObject.bdmv");
+        k.make(bdmv / "PLAYLIST" / "00000.mpls");
+        auto r = runCli({"check", bdmv.string()});
+        EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+        EXPECT_NE(r.err.find("refused MovieObject.bdmv, index.bdmv"), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find(std::string("MovieObject.bdmv: ") + k.reason), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find(std::string("index.bdmv: ") + k.reason), std::string::npos) << r.out;
+        for (const char* name : {"index.bdmv", "MovieObject.bdmv", "PLAYLIST/00000.mpls"}) {
+            auto d = runCli({"dump", (bdmv / name).string()});
+            EXPECT_EQ(d.exitCode, 1) << name;
+            EXPECT_NE(d.err.find(std::string(name) + ": " + k.reason), std::string::npos) << d.err;
+            EXPECT_EQ(std::count(d.err.begin(), d.err.end(), '\n'), 1) << d.err;
+        }
+    }
+}
+
+// A disc whose MovieObject.bdmv was cut is read, and exits 3 naming the file.
+TEST(CliCheck, ACutMovieObjectFileExitsThree) {
+    navora::test::TempDir dir;
+    ASSERT_EQ(runCli({"make-demo", dir.path().string()}).exitCode, 0);
+    const fs::path mobj = dir / "BDMV" / "MovieObject.bdmv";
+    fs::resize_file(mobj, fs::file_size(mobj) - 20);
+    auto r = runCli({"check", dir.path().string()});
+    EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+    EXPECT_NE(r.err.find("read incomplete MovieObject.bdmv"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("MovieObject.bdmv ends early at $"), std::string::npos) << r.out;
 }
 
 TEST(CliCheck, UsageErrorsExitTwoWithOneLine) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 using namespace navora;
 using navora::test::TempDir;
@@ -126,17 +127,50 @@ TEST(Workspace, DemoDiscReadsAndAShortMovieObjectFileIsReadAsFarAsItGoes) {
     CheckRun whole = check(bdmv);
     ASSERT_TRUE(whole.ok);
     ASSERT_TRUE(whole.ws.mobjLoaded && whole.ws.indexLoaded);
-    const std::size_t objects = whole.ws.mobj.mobjs.objects.size();
+    EXPECT_TRUE(whole.ws.refusedFiles.empty() && whole.ws.incompleteFiles.empty());
+    const auto& objects = whole.ws.mobj.mobjs.objects;
+    ASSERT_GE(objects.size(), 3u);
+    ASSERT_GE(objects[1].commands.size(), 2u);
     for (const auto& l : whole.lines) EXPECT_EQ(l.find("ends early"), std::string::npos) << l;
 
-    // Cut the file inside the second object's commands.
+    // Cut the file inside the second object's second command: the first object
+    // and one command of the second are kept, the rest is reported dropped.
     Bytes data = navora::test::readFile(bdmv / "MovieObject.bdmv");
-    const std::size_t firstObject = 50 + 4 + 12 * whole.ws.mobj.mobjs.objects[0].commands.size();
+    const std::size_t firstObject = 50 + 4 + 12 * objects[0].commands.size();
     data.resize(firstObject + 4 + 12 + 5);
     writeFile(bdmv / "MovieObject.bdmv", data);
     CheckRun cut = check(bdmv);
     ASSERT_TRUE(cut.ok);
-    EXPECT_EQ(cut.ws.mobj.mobjs.objects.size(), objects);
-    EXPECT_TRUE(contains(cut.lines, "  MovieObject.bdmv ends early at $" + fmt::format("{:08X}", firstObject + 16) +
-                                        ": 1 of " + std::to_string(objects) + " objects read whole."));
+    ASSERT_EQ(cut.ws.mobj.mobjs.objects.size(), 2u);
+    EXPECT_EQ(cut.ws.mobj.mobjs.objects[1].commands.size(), 1u);
+    EXPECT_EQ(cut.ws.incompleteFiles, std::vector<std::string>{"MovieObject.bdmv"});
+    const std::size_t n = objects.size(), c = objects[1].commands.size();
+    EXPECT_TRUE(contains(cut.lines, fmt::format("  MovieObject.bdmv ends early at ${:08X}: kept 1 of {} movie objects "
+                                                "whole, and object 1 with 1 of its {} commands; dropped {} commands of "
+                                                "object 1 and {} movie objects not in the file.",
+                                                firstObject + 16, n, c, c - 1, n - 2)))
+        << fmt::format("{}", fmt::join(cut.lines, "\n"));
+    // The index keeps references to objects the cut file lost.
+    EXPECT_EQ(cut.ws.index, whole.ws.index);
+}
+
+// Temporary files that interrupted saves left in the disc's folders are
+// removed by the check, each with a log line; a symbolic link in PLAYLIST
+// that leads nowhere is no playlist.
+TEST(Workspace, SaveLeftoversAreRemovedAndDanglingLinksAreNoPlaylists) {
+    TempDir dir;
+    makeDemoDisc(dir.path());
+    const fs::path bdmv = dir / "BDMV";
+    const std::size_t playlists = check(bdmv).ws.playlists.size();
+    writeFile(bdmv / "index.bdmv.navora-save-k3Jx9Q", {1});
+    writeFile(bdmv / "PLAYLIST" / "00000.mpls.navora-save-Zz0000", {1});
+    fs::create_symlink(bdmv / "PLAYLIST" / "gone.mpls", bdmv / "PLAYLIST" / "77777.mpls");
+    CheckRun r = check(bdmv);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(contains(r.lines, "  Removed index.bdmv.navora-save-k3Jx9Q, left by a save that did not finish."));
+    EXPECT_TRUE(contains(r.lines, "  Removed 00000.mpls.navora-save-Zz0000, left by a save that did not finish."));
+    EXPECT_FALSE(fs::exists(bdmv / "index.bdmv.navora-save-k3Jx9Q"));
+    EXPECT_FALSE(fs::exists(bdmv / "PLAYLIST" / "00000.mpls.navora-save-Zz0000"));
+    EXPECT_EQ(r.ws.playlists.size(), playlists);
+    EXPECT_TRUE(contains(r.lines, fmt::format("  Found {} playlists.", playlists)));
 }

@@ -137,6 +137,14 @@ TEST_F(CliNav, Errors) {
         {{"run", f, "--object", "0", "--set", "GPR1"}, 2},
         {{"run", f, "--object", "0", "--set", "GPR1=12a"}, 2},
         {{"run", f, "--object", "0", "--region", "D"}, 2},
+        // Numbers out of range are usage errors, never wrapped round.
+        {{"run", f, "--object", "-1"}, 2},
+        {{"run", f, "--object", "65535"}, 2},
+        {{"disasm", f, "--object", "-1"}, 2},
+        {{"run", f, "--object", "0", "--max-steps", "-1"}, 2},
+        {{"run", f, "--object", "0", "--max-steps", "1000000001"}, 2},
+        {{"run", f, "--object", "0", "--seed", "-5"}, 2},
+        {{"run", f, "--object", "0", "--seed", "4294967296"}, 2},
         {{"run", f, "--object", "1"}, 1},
         {{"run", (dir / "missing.bdmv").string(), "--object", "0"}, 1},
         {{"disasm", (dir / "missing.bdmv").string()}, 1},
@@ -153,18 +161,39 @@ TEST_F(CliNav, Errors) {
     }
 }
 
-TEST_F(CliNav, CutFileIsReadAsFarAsItGoesWithAWarning) {
+// A cut file is read as far as it goes: every command that reads it warns
+// once with what was kept and dropped, does its work on what is there, and
+// exits 3; an object the file no longer holds does not exist (exit 1).
+TEST_F(CliNav, CutFileIsReadAsFarAsItGoesAndExitsThree) {
     Bytes data = movieObjectFile({{cmd(0x20810000, 5), cmd(0x50400001, 1, 2)}, {cmd(0x00020000)}});
     data.resize(data.size() - 4 - 12 - 6);  // object 0 ends inside its second command; object 1 is gone
     const std::string f = write(data);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"disasm", f}, std::vector<std::string>{"run", f, "--object", "1"}}) {
-        CliResult r = runCli(args);
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        ASSERT_EQ(lines(r.err).size(), 1u) << r.err;
-        EXPECT_NE(r.err.find("ends early at offset 66; 0 whole movie objects read"), std::string::npos) << r.err;
+    const std::string out = (dir / "out.bdmv").string();
+    const std::string warning = "ends early at offset 66: kept 0 of 2 movie objects whole, and object 0 with 1 of "
+                                "its 2 commands; dropped 1 command of object 0 and 1 movie object not in the file";
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::size_t errLines;
+    };
+    const Case cases[] = {
+        {{"disasm", f}, 3, 1},
+        {{"run", f, "--object", "0"}, 3, 1},
+        {{"dump", f}, 3, 1},
+        {{"roundtrip", f, out}, 3, 1},
+        {{"run", f, "--object", "1"}, 1, 2},
+    };
+    for (const Case& c : cases) {
+        CliResult r = runCli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << r.err;
+        ASSERT_EQ(lines(r.err).size(), c.errLines) << r.err;
+        EXPECT_NE(lines(r.err)[0].find(warning), std::string::npos) << r.err;
     }
-    EXPECT_EQ(runCli({"disasm", f}).out, "; object 000\n0000  [20810000,00000005 ,00000000]  GoTo 5\n; object 001\n");
+    EXPECT_EQ(runCli({"disasm", f}).out, "; object 000\n0000  [20810000,00000005 ,00000000]  GoTo 5\n");
+    EXPECT_NE(runCli({"run", f, "--object", "1"}).err.find("no movie object 1 (the file has 1)"), std::string::npos);
+    // The written file holds what was kept: the header and object 0 with its one command.
+    EXPECT_EQ(readFile(out).size(), 50u + 4 + 12);
+    EXPECT_EQ(runCli({"disasm", out}).exitCode, 0);
 }
 
 TEST(CliNavCorpus, DisasmKnownCommands) {

@@ -86,10 +86,12 @@ TEST(MovieObjectRead, AFileCutInsideTheHeaderIsAFormatError) {
     }
 }
 
-// After the header a short file is read as far as it goes: whole commands are
-// kept, objects not reached stay blank but count, and the length is made to
-// match so that writing it back gives a file that reads back whole.
-TEST(MovieObjectRead, AFileCutAfterTheHeaderKeepsWhatIsWhole) {
+// After the header a short file is read as far as it goes and keeps only what
+// it holds: whole commands of an object cut inside its command list, no object
+// cut inside its head, none of the objects not reached; the length is made to
+// match so that writing it back gives a file that reads back whole. The
+// summary says what was kept and what was dropped.
+TEST(MovieObjectRead, AFileCutAfterTheHeaderKeepsOnlyWhatItHolds) {
     RawMobj r = threeObjects();
     r.extStart = 122;
     r.extBlock = rawExtBlock(4);  // 122..150
@@ -98,11 +100,24 @@ TEST(MovieObjectRead, AFileCutAfterTheHeaderKeepsWhatIsWhole) {
         std::size_t cut;
         std::vector<std::size_t> commands;
         std::size_t wholeObjects, stoppedAt;
+        const char* summary;
     };
     const Case cases[] = {
-        {50, {0, 0, 0}, 0, 50},   {52, {0, 0, 0}, 0, 50},   {54, {0, 0, 0}, 0, 54},   {66, {1, 0, 0}, 0, 66},
-        {77, {1, 0, 0}, 0, 66},   {78, {2, 0, 0}, 1, 78},   {82, {2, 0, 0}, 2, 82},   {100, {2, 0, 1}, 2, 98},
-        {121, {2, 0, 2}, 2, 110}, {122, {2, 0, 3}, 3, 122}, {130, {2, 0, 3}, 3, 122}, {149, {2, 0, 3}, 3, 122},
+        {50, {}, 0, 50, "kept 0 of 3 movie objects whole; dropped 3 movie objects not in the file"},
+        {52, {}, 0, 50, nullptr},
+        {54, {0}, 0, 54,
+         "kept 0 of 3 movie objects whole, and object 0 with 0 of its 2 commands; dropped 2 commands of object 0 "
+         "and 2 movie objects not in the file"},
+        {66, {1}, 0, 66, nullptr},
+        {77, {1}, 0, 66, nullptr},
+        {78, {2}, 1, 78, "kept 1 of 3 movie objects whole; dropped 2 movie objects not in the file"},
+        {82, {2, 0}, 2, 82, nullptr},
+        {100, {2, 0, 1}, 2, 98,
+         "kept 2 of 3 movie objects whole, and object 2 with 1 of its 3 commands; dropped 2 commands of object 2"},
+        {121, {2, 0, 2}, 2, 110, nullptr},
+        {122, {2, 0, 3}, 3, 122, "kept 3 of 3 movie objects whole; dropped the ExtensionData block"},
+        {130, {2, 0, 3}, 3, 122, nullptr},
+        {149, {2, 0, 3}, 3, 122, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("cut at " + std::to_string(c.cut));
@@ -110,9 +125,13 @@ TEST(MovieObjectRead, AFileCutAfterTheHeaderKeepsWhatIsWhole) {
         MobjReadReport report;
         const TMOBJ m = readMovieObjects(part, "MovieObject.bdmv", &report);
         EXPECT_FALSE(report.complete);
+        EXPECT_EQ(report.declaredObjects, 3u);
         EXPECT_EQ(report.wholeObjects, c.wholeObjects);
         EXPECT_EQ(report.stoppedAt, c.stoppedAt);
         EXPECT_EQ(commandCounts(m), c.commands);
+        if (c.summary) {
+            EXPECT_EQ(cutReadSummary(report), c.summary);
+        }
         EXPECT_EQ(m.extension_data_start_address, 0u);
         EXPECT_EQ(m.ext, TExtensionData{});
         EXPECT_EQ(m.mobjs.length, movieObjectsLength(m.mobjs));
@@ -127,6 +146,20 @@ TEST(MovieObjectRead, AFileCutAfterTheHeaderKeepsWhatIsWhole) {
     MobjReadReport whole;
     readMovieObjects(full, "MovieObject.bdmv", &whole);
     EXPECT_TRUE(whole.complete);
+}
+
+// A count of 65,535 objects in a small file is never taken at its word: the
+// objects read are the ones whose bytes are there, and writing the model back
+// gives a file no larger than the one read.
+TEST(MovieObjectRead, AHugeObjectCountInASmallFileKeepsOnlyTheRealObjects) {
+    Bytes raw = rawMobj(threeObjects());
+    raw[48] = raw[49] = 0xFF;
+    MobjReadReport report;
+    const TMOBJ m = readMovieObjects(raw, "MovieObject.bdmv", &report);
+    EXPECT_EQ(commandCounts(m), (std::vector<std::size_t>{2, 0, 3}));
+    EXPECT_LE(m.mobjs.objects.capacity(), raw.size() / 4);
+    EXPECT_EQ(cutReadSummary(report), "kept 3 of 65535 movie objects whole; dropped 65532 movie objects not in the file");
+    EXPECT_EQ(writeMovieObjects(m).size(), raw.size());
 }
 
 TEST(MovieObjectRead, SpareBytesBeforeTheBlockAreKept) {

@@ -293,6 +293,42 @@ TEST(PlaylistRead, InconsistentLengthsAndAddressesAreFormatErrors) {
     }
 }
 
+// A count is checked against the bytes left before anything is sized from
+// it: a count that cannot fit is a located error at the count, whatever it
+// would have cost to allocate.
+TEST(PlaylistRead, CountsThatCannotFitAreRefusedAtTheCount) {
+    const Laid laid = layFixture();
+    const TMPLS m = readPlaylist(laid.clean, "00000.mpls");
+    const std::size_t list = m.PlayList_start_address;
+    const std::size_t marks = m.PlayListMark_start_address;
+    const std::size_t item1 = list + 10 + 2 + m.PlayList.PlayItems[0].length;
+    struct Case {
+        std::size_t at;
+        int width;
+        std::size_t offset;  // just after the count
+        const char* reason;
+    };
+    const Case cases[] = {
+        {list + 6, 2, list + 8, "65535 PlayItems cannot fit"},
+        {list + 8, 2, list + 10, "65535 SubPaths cannot fit"},
+        {marks + 4, 2, marks + 6, "65535 PlayList marks cannot fit"},
+        // STN_table counts: checked where the stream entries begin.
+        {item1 + 2 + 32 + 4, 1, item1 + 2 + 32 + 16, "255 primary video cannot fit"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        Bytes bad = laid.clean;
+        for (int i = 0; i < c.width; ++i) bad[c.at + static_cast<std::size_t>(i)] = 0xFF;
+        try {
+            (void)readPlaylist(bad, "bad.mpls");
+            ADD_FAILURE() << "read without error";
+        } catch (const FormatError& e) {
+            EXPECT_EQ(e.offset(), c.offset) << e.what();
+            EXPECT_NE(e.reason().find(c.reason), std::string::npos) << e.what();
+        }
+    }
+}
+
 TEST(PlaylistRead, WrongTypeOrVersionIsRefused) {
     const Laid laid = layFixture();
     for (const char* head : {"MPLX0200", "MPLS0300", "MPLS0000"}) {

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang in build-fuzz/ (every engine library
+# instrumented) and runs each for SECONDS (default 60), seeded from the corpus
+# files of its kind. Prints executions, executions per second and coverage per
+# target; exits 1 when a target crashed, leaked, hung or went over its memory
+# limits (the input that did it is kept in build-fuzz/artifacts/).
+#
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
+#
+# Environment: NAVORA_CORPUS_DIR (default ../shared/corpus), NAVORA_FUZZ_BUILD
+# (default build-fuzz), NAVORA_FUZZ_RUNS (stop each target after this many
+# executions instead of after SECONDS).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:-60}
+shift || true
+build=${NAVORA_FUZZ_BUILD:-build-fuzz}
+corpus=${NAVORA_CORPUS_DIR:-../shared/corpus}
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DNAVORA_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_CXX_FLAGS="-O1" "${launcher[@]}" >/dev/null
+manifest="$build/fuzz/targets.tsv"
+targets=()
+if [ $# -gt 0 ]; then
+  targets=("$@")
+else
+  while IFS=$'\t' read -r name _; do targets+=("$name"); done <"$manifest"
+fi
+if ! cmake --build "$build" --target "${targets[@]}" >"$build/build.log" 2>&1; then
+  cat "$build/build.log" >&2
+  exit 1
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+artifacts="$build/artifacts"
+mkdir -p "$artifacts"
+[ -d "$corpus" ] || echo "fuzz.sh: no corpus at $corpus: the targets start without seeds" >&2
+
+limit=(-max_total_time="$seconds")
+[ -n "${NAVORA_FUZZ_RUNS:-}" ] && limit=(-runs="$NAVORA_FUZZ_RUNS")
+
+printf '%-18s %6s %13s %8s %9s %9s %7s  %s\n' target seeds executions exec/s coverage features corpus result
+failed=0
+for name in "${targets[@]}"; do
+  patterns=$(awk -F'\t' -v n="$name" '$1 == n { print $2 }' "$manifest")
+  seeds="$work/$name/seeds"
+  found="$work/$name/found"
+  mkdir -p "$seeds" "$found"
+  n=0
+  if [ -d "$corpus" ]; then
+    for pattern in $patterns; do
+      while IFS= read -r -d '' f; do
+        n=$((n + 1))
+        cp "$f" "$seeds/$n-$(basename "$f")"
+      done < <(find "$corpus" -type f -name "$pattern" -print0)
+    done
+  fi
+  log="$work/$name.log"
+  # Any single allocation above 16 MB is a fault: database files are capped
+  # at 16 MB and fuzz inputs are far smaller.
+  status=0
+  "$build/fuzz/$name" "${limit[@]}" -print_final_stats=1 -rss_limit_mb=2048 -malloc_limit_mb=16 -timeout=10 \
+    -artifact_prefix="$artifacts/$name-" "$found" "$seeds" >"$log" 2>&1 || status=$?
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+  last=$(grep -E '^#[0-9]+.*cov: ' "$log" | tail -1 || true)
+  cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
+  ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
+  units=$(sed -n 's/.* corp: \([0-9]*\).*/\1/p' <<<"$last")
+  result=ok
+  if [ "$status" -ne 0 ]; then
+    result="FAILED (exit $status)"
+    failed=1
+  fi
+  printf '%-18s %6s %13s %8s %9s %9s %7s  %s\n' "$name" "$n" "${execs:--}" "${rate:--}" "${cov:--}" "${ft:--}" \
+    "${units:--}" "$result"
+  if [ "$status" -ne 0 ]; then
+    grep -E 'ERROR|SUMMARY|==[0-9]+==|Test unit written|runtime error' "$log" | head -20 >&2 || tail -20 "$log" >&2
+  fi
+done
+exit "$failed"
