@@ -19,5 +19,7 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state);
 void registerNavdbCommands(CLI::App& app, CliState& state);
 // disasm, run
 void registerNavCommands(CLI::App& app, CliState& state);
+// menu dump/objects/save, mux
+void registerMenuCommands(CLI::App& app, CliState& state);
 
 }  // namespace navora::cli

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     cli::registerWorkspaceCommands(app, state);
     cli::registerNavdbCommands(app, state);
     cli::registerNavCommands(app, state);
+    cli::registerMenuCommands(app, state);
 
     try {
         app.parse(argc, argv);
