@@ -382,7 +382,12 @@ void getIGS(TIGSc& m, const std::string& name, MenuLoadReport* reportOut, Log* l
     m.page_buttons.assign(m.pages.size(), TPageButton{});
     for (std::size_t i = 0; i < m.pages.size(); ++i) {
         if (log) log->progress(static_cast<int>(80 + (i + 1) * 20 / m.pages.size()));
-        reader.readPage(m.pages[i], i);
+        try {
+            reader.readPage(m.pages[i], i);
+        } catch (const FormatError& e) {
+            throw FormatError(e.file(), e.offset(),
+                              fmt::format("page {} of {} ends early: {}", i, m.pages.size(), e.reason()));
+        }
         m.page_buttons[i] = buildButtonTable(m.pages[i]);
     }
 }
