@@ -1,6 +1,7 @@
 // The writer: round trips, segmentation at its boundaries, object delivery
 // order, time stamps, palette entries and the PES framing.
 
+#include "compare.h"
 #include "fixtures.h"
 #include "ig/load.h"
 #include "ig/objects.h"
@@ -43,28 +44,6 @@ std::vector<Segment> ofType(const std::vector<Segment>& all, IgSegmentType type)
     for (const Segment& s : all)
         if (s.type == static_cast<std::uint8_t>(type)) out.push_back(s);
     return out;
-}
-
-// Everything the stream carries of two menus is equal.
-void expectSameMenu(TIGSc a, TIGSc b) {
-    EXPECT_EQ(a.video_width, b.video_width);
-    EXPECT_EQ(a.stream_model, b.stream_model);
-    if (hasTimeOuts(a)) {
-        EXPECT_EQ(a.composition_time_out_pts, b.composition_time_out_pts);
-        EXPECT_EQ(a.selection_time_out_pts, b.selection_time_out_pts);
-    }
-    EXPECT_EQ(a.user_time_out_duration, b.user_time_out_duration);
-    EXPECT_EQ(a.in_time, b.in_time);
-    EXPECT_EQ(a.pages, b.pages);
-    EXPECT_EQ(a.page_buttons, b.page_buttons);
-    EXPECT_EQ(a.palettes, b.palettes);
-    ASSERT_EQ(a.objects.size(), b.objects.size());
-    decodeAllObjects(a);
-    decodeAllObjects(b);
-    for (std::size_t o = 0; o < a.objects.size(); ++o) {
-        ASSERT_EQ(a.objects[o].defined(), b.objects[o].defined()) << o;
-        if (a.objects[o].defined()) EXPECT_EQ(*a.objects[o].picture, *b.objects[o].picture) << o;
-    }
 }
 
 TEST(SaveIgs, RoundTripsAndSavesTwiceTheSame) {

@@ -40,13 +40,16 @@ Bytes extractMnu(std::span<const std::uint8_t> ts, std::uint16_t pid) {
         if (p[3] & 0x20) start += 1 + p[4];
         if (start > 188) continue;
         if (p[1] & 0x40) {
+            // A PES packet of unbounded length (PES_packet_length 0) ends where the next begins.
+            if (inPes && expected == 0) emit(out, pes);
             pes.clear();
             expected = 0;
             inPes = true;
         }
         if (!inPes) continue;
         pes.insert(pes.end(), p + start, p + 188);
-        if (expected == 0 && pes.size() >= 6) expected = 6 + (std::size_t{pes[4]} << 8 | pes[5]);
+        if (expected == 0 && pes.size() >= 6 && (pes[4] | pes[5]) != 0)
+            expected = 6 + (std::size_t{pes[4]} << 8 | pes[5]);
         if (expected != 0 && pes.size() >= expected) {
             pes.resize(expected);
             emit(out, pes);
@@ -55,6 +58,7 @@ Bytes extractMnu(std::span<const std::uint8_t> ts, std::uint16_t pid) {
             inPes = false;
         }
     }
+    if (inPes && expected == 0) emit(out, pes);
     return out;
 }
 
