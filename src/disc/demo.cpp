@@ -1,6 +1,7 @@
 #include "disc/demo.h"
 
 #include "core/fileio.h"
+#include "disc/demo_menu.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
 
@@ -118,6 +119,7 @@ void makeDemoDisc(const fs::path& root) {
     saveAtomic(bdmv / "MovieObject.bdmv", mobj);
     saveAtomic(bdmv / "BACKUP" / "index.bdmv", index);
     saveAtomic(bdmv / "BACKUP" / "MovieObject.bdmv", mobj);
+    writeDemoMenuClip(bdmv);
 }
 
 }  // namespace navora

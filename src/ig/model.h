@@ -42,7 +42,7 @@ enum class UserInterfaceModel : std::uint8_t { Normal = 0, PopUp = 1 };
 
 // A button or object reference that refers to nothing.
 inline constexpr std::uint16_t kNoButton = 0xFFFF;
-inline constexpr std::uint16_t kNoObject = 0xFFFF;
+inline constexpr std::uint16_t kNoObjectRef = 0xFFFF;
 // The largest object side the loader and the image import accept: above
 // every video size a menu can have, so that no file value sizes a huge picture.
 inline constexpr std::uint16_t kMaxObjectSide = 4096;

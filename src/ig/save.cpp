@@ -182,7 +182,7 @@ std::vector<std::size_t> objectOrder(TIGSc& m) {
     std::vector<std::size_t> order;
     for (TIGobject& o : m.objects) o.writer_slot = -1;
     auto place = [&](std::size_t id) {
-        if (id >= m.objects.size() || id == kNoObject) return;
+        if (id >= m.objects.size() || id == kNoObjectRef) return;
         TIGobject& o = m.objects[id];
         if (o.writer_slot >= 0 || !o.defined()) return;
         o.writer_slot = static_cast<std::int32_t>(order.size());
