@@ -430,4 +430,9 @@ std::string igTimeText(std::uint32_t ticks) {
     return fmt::format("{}:{:02}:{:02}.{:03}", s / 3600, (s / 60) % 60, s % 60, ms % 1000);
 }
 
+std::string igDurationText(std::uint32_t ticks) {
+    const std::uint32_t s = ticks / 90000;
+    return fmt::format("{}:{:02}:{:02}", s / 3600, (s / 60) % 60, s % 60);
+}
+
 }  // namespace navora

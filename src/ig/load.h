@@ -66,7 +66,9 @@ const TIGbutton* buttonById(const TIGSc& menu, std::size_t page, std::uint16_t i
 
 // "[b]1[/b] ICS, [b]20[/b] OCS, [b]1[/b] PCS found."
 std::string menuSummaryText(const TIGSc& menu);
-// A 90 kHz time as "h:mm:ss.zzz".
+// A 90 kHz time as "h:mm:ss.zzz" (the IN_time box).
 std::string igTimeText(std::uint32_t ticks90k);
+// A 90 kHz duration in whole seconds as "h:mm:ss" (the user time-out box).
+std::string igDurationText(std::uint32_t ticks90k);
 
 }  // namespace navora

@@ -36,7 +36,8 @@ Bytes objectCodedBytes(const TIGSc& m, std::size_t o) {
 RleDecodeReport rle_decode(TIGSc& m, std::size_t o) {
     if (o >= m.objects.size()) return {};
     TIGobject& obj = m.objects[o];
-    if (obj.width > kMaxObjectSide || obj.height > kMaxObjectSide) return {};
+    // A slot no ODS defined stays without a picture (and so undefined).
+    if (obj.fragments.empty() || obj.width > kMaxObjectSide || obj.height > kMaxObjectSide) return {};
     auto picture = std::make_shared<IndexedImage>(obj.width, obj.height);
     RleDecodeReport report;
     // The usual object lies in one fragment: decode it in place.

@@ -20,8 +20,8 @@ namespace navora {
 Bytes objectCodedBytes(const TIGSc& menu, std::size_t object);
 
 // Decodes object `object` into a new picture held by the object (replacing
-// any it had). Objects above kMaxObjectSide or without that index get no
-// picture and report nothing.
+// any it had). A slot without fragments (no ODS defined it), an object above
+// kMaxObjectSide or an index beyond the objects gets no picture.
 RleDecodeReport rle_decode(TIGSc& menu, std::size_t object);
 // Decodes every defined object that has no picture yet.
 void decodeAllObjects(TIGSc& menu);

@@ -68,6 +68,9 @@ TEST(LoadMnu, ObjectsPalettesAndInTime) {
     TIGSc m = loadMNU(data, "t.mnu", &report);
     EXPECT_TRUE(report.icsFound && report.endFound && report.warnings.empty());
     EXPECT_EQ(m.in_time, 1234u);
+    EXPECT_EQ(igTimeText(90090000), "0:16:41.000");
+    EXPECT_EQ(igTimeText(0xFFFFFFFF), "13:15:21.858");
+    EXPECT_EQ(igDurationText(5400000 + 89999), "0:01:00");
 
     ASSERT_EQ(m.objects.size(), 6u);
     for (std::size_t o = 2; o < 5; ++o) {

@@ -99,6 +99,11 @@ TEST(ObjectCache, ConvertsOnceAndFollowsEdits) {
     EXPECT_NE(*cache.Obj2Pic(m, 1, 0), *edited);
     EXPECT_EQ(*cache.Obj2Pic(m, 1, 0), *first);
 
+    // A slot no ODS defined has no picture and stays undefined.
+    m.objects.emplace_back();
+    EXPECT_EQ(cache.Obj2Pic(m, 6, 0), nullptr);
+    EXPECT_FALSE(m.objects[6].defined());
+
     // A new picture of the object is converted anew; no object, no picture.
     m.objects[1].picture = bandedPicture(5, 5, 7);
     EXPECT_EQ(cache.Obj2Pic(m, 1, 0)->width, 5);
