@@ -65,8 +65,12 @@ TEST(CorpusMenus, MatchTheirExpectedValues) {
         EXPECT_EQ(static_cast<int>(m.stream_model), x.streamModel);
         EXPECT_EQ(static_cast<int>(m.user_interface_model), x.uiModel);
         EXPECT_EQ(hasTimeOuts(m), x.compositionTimeOut.has_value());
-        if (x.compositionTimeOut) EXPECT_EQ(m.composition_time_out_pts, *x.compositionTimeOut);
-        if (x.selectionTimeOut) EXPECT_EQ(m.selection_time_out_pts, *x.selectionTimeOut);
+        if (x.compositionTimeOut) {
+            EXPECT_EQ(m.composition_time_out_pts, *x.compositionTimeOut);
+        }
+        if (x.selectionTimeOut) {
+            EXPECT_EQ(m.selection_time_out_pts, *x.selectionTimeOut);
+        }
         EXPECT_EQ(m.user_time_out_duration, x.userTimeOut);
         EXPECT_EQ(m.interactive_composition_data_length, x.compositionLength);
         EXPECT_EQ(m.composition_state, CompositionState::EpochStart);

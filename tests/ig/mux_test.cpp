@@ -141,7 +141,9 @@ TEST(MuxPes, PesPacketsAtThePacketBoundaries) {
             const bool adaptation = p.control == 3;
             lengths.push_back(adaptation ? p.bytes[8] : -1);
             const std::size_t start = adaptation ? 9u + p.bytes[8] : 8u;
-            if (adaptation && p.bytes[8] > 0) EXPECT_EQ(p.bytes[9], 0x00) << "adaptation flags";
+            if (adaptation && p.bytes[8] > 0) {
+                EXPECT_EQ(p.bytes[9], 0x00) << "adaptation flags";
+            }
             payload.insert(payload.end(), p.bytes + start, p.bytes + 192);
         }
         EXPECT_EQ(lengths, c.adaptationLengths) << c.total;
