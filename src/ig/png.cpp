@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace navora {
 
@@ -58,13 +59,21 @@ bool readHeader(PngReadContext* ctx, PngHeader* h) {
     return true;
 }
 
-bool readRows(PngReadContext* ctx, PngHeader* h, std::uint8_t* pixels) {
+// The picture grows row by row as rows decode, so that a small file that
+// only claims a large picture makes no large allocation. An interlaced
+// image needs the whole picture for its passes. The vector belongs to the
+// caller: a long jump out of this frame skips no destructor.
+bool readRows(PngReadContext* ctx, PngHeader* h, std::vector<std::uint8_t>* pixels) {
     if (setjmp(png_jmpbuf(ctx->png))) return false;
     h->passes = png_set_interlace_handling(ctx->png);
     png_read_update_info(ctx->png, ctx->info);
+    const std::size_t w = h->width;
+    if (h->passes > 1) pixels->assign(w * h->height, 0);
     for (int pass = 0; pass < h->passes; ++pass)
-        for (png_uint_32 y = 0; y < h->height; ++y)
-            png_read_row(ctx->png, pixels + std::size_t{y} * h->width, nullptr);
+        for (png_uint_32 y = 0; y < h->height; ++y) {
+            if (h->passes == 1) pixels->resize((std::size_t{y} + 1) * w);
+            png_read_row(ctx->png, pixels->data() + std::size_t{y} * w, nullptr);
+        }
     png_read_end(ctx->png, nullptr);
     return true;
 }
@@ -144,8 +153,9 @@ IndexedPng readIndexedPng(std::span<const std::uint8_t> data, const std::string&
         throw UnsupportedImageError();
 
     IndexedPng result;
-    result.image = IndexedImage(static_cast<std::uint16_t>(h.width), static_cast<std::uint16_t>(h.height));
-    if (!readRows(&ctx, &h, result.image.pixels.data())) throw FormatError(name, ctx.pos, ctx.error);
+    result.image.width = static_cast<std::uint16_t>(h.width);
+    result.image.height = static_cast<std::uint16_t>(h.height);
+    if (!readRows(&ctx, &h, &result.image.pixels)) throw FormatError(name, ctx.pos, ctx.error);
 
     png_colorp plte = nullptr;
     int count = 0;
