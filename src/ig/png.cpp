@@ -18,6 +18,9 @@ namespace {
 // destructible locals, so that jump skips no destructor; everything with a
 // destructor lives in their callers.
 
+// The largest ancillary chunk the reader takes into memory.
+constexpr png_alloc_size_t kMaxChunkBytes = 4u << 20;
+
 struct PngReadContext {
     png_structp png = nullptr;
     png_infop info = nullptr;
@@ -145,6 +148,11 @@ IndexedPng readIndexedPng(std::span<const std::uint8_t> data, const std::string&
     ctx.info = png_create_info_struct(ctx.png);
     if (!ctx.info) throw std::bad_alloc();
     png_set_read_fn(ctx.png, &ctx, readFromMemory);
+    // Only IHDR, PLTE, tRNS, IDAT and IEND matter here. Every other chunk is
+    // skipped unread, so that no declared chunk length (a text or a profile
+    // is otherwise taken into memory whole) sizes an allocation.
+    png_set_keep_unknown_chunks(ctx.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_chunk_malloc_max(ctx.png, kMaxChunkBytes);
 
     PngHeader h;
     if (!readHeader(&ctx, &h)) throw FormatError(name, ctx.pos, ctx.error);

@@ -106,6 +106,11 @@ TEST(ObjectPng, RefusesOtherKindsAndBrokenFiles) {
     const std::string plte = "PLTE";
     badCrc[static_cast<std::size_t>(std::search(badCrc.begin(), badCrc.end(), plte.begin(), plte.end()) - badCrc.begin()) + 6] ^= 0xFF;
 
+    // A text chunk that claims 2 GB before the image data: skipped unread, so
+    // the file is refused for its missing data, not taken into memory.
+    Bytes hugeText(palette8.begin(), palette8.begin() + 33);
+    for (std::uint8_t b : {0x78, 0x00, 0x00, 0x00, 't', 'E', 'X', 't', 'S', 'o'}) hugeText.push_back(b);
+
     ASSERT_NO_THROW(readIndexedPng(palette8, "ok.png"));
     for (const auto& [name, data] : std::vector<std::pair<const char*, Bytes>>{
              {"RGBA", simplePng(PNG_FORMAT_RGBA, 4, 2, rgba)},
@@ -116,7 +121,10 @@ TEST(ObjectPng, RefusesOtherKindsAndBrokenFiles) {
          })
         EXPECT_THROW(readIndexedPng(data, name), UnsupportedImageError) << name;
     for (const auto& [name, data] : std::vector<std::pair<const char*, Bytes>>{
-             {"no PNG", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0}}, {"cut", cut}, {"bad CRC", badCrc}})
+             {"no PNG", Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0, 0}},
+             {"cut", cut},
+             {"bad CRC", badCrc},
+             {"a 2 GB text chunk", hugeText}})
         EXPECT_THROW(readIndexedPng(data, name), FormatError) << name;
     EXPECT_STREQ(UnsupportedImageError().what(), "Not supported file format!");
 }
