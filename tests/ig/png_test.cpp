@@ -109,7 +109,8 @@ TEST(ObjectPng, RefusesOtherKindsAndBrokenFiles) {
     // A text chunk that claims 2 GB before the image data: skipped unread, so
     // the file is refused for its missing data, not taken into memory.
     Bytes hugeText(palette8.begin(), palette8.begin() + 33);
-    for (int b : {0x78, 0x00, 0x00, 0x00, 't', 'E', 'X', 't', 'S', 'o'}) hugeText.push_back(static_cast<std::uint8_t>(b));
+    const Bytes chunkStart = {0x78, 0x00, 0x00, 0x00, 't', 'E', 'X', 't', 'S', 'o'};
+    hugeText.insert(hugeText.end(), chunkStart.begin(), chunkStart.end());
 
     ASSERT_NO_THROW(readIndexedPng(palette8, "ok.png"));
     for (const auto& [name, data] : std::vector<std::pair<const char*, Bytes>>{
