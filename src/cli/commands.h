@@ -46,5 +46,7 @@ void registerSoundCommands(CLI::App& app, CliState& state);
 void registerPlaylistCommands(CLI::App& app, CliState& state);
 // demux, refs
 void registerClipCommands(CLI::App& app, CliState& state);
+// menu dump/objects/save, mux
+void registerMenuCommands(CLI::App& app, CliState& state);
 
 }  // namespace navora::cli

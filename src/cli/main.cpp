@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     cli::registerSoundCommands(app, state);
     cli::registerPlaylistCommands(app, state);
     cli::registerClipCommands(app, state);
+    cli::registerMenuCommands(app, state);
 
     try {
         app.parse(argc, argv);

@@ -1,6 +1,7 @@
 #include "disc/demo.h"
 
 #include "core/fileio.h"
+#include "disc/demo_menu.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
 
@@ -121,6 +122,7 @@ void makeDemoDisc(const fs::path& root) {
     saveAtomic(bdmv / "BACKUP" / "MovieObject.bdmv", mobj);
     writeDemoSoundAndBdj(bdmv);
     writeDemoPlaylists(bdmv);
+    writeDemoMenuClip(bdmv);
 }
 
 }  // namespace navora

@@ -1,0 +1,130 @@
+// menu dump FILE, menu objects FILE -o DIR, menu save IN OUT.mnu, mux IN.mnu -o OUT.m2ts
+
+#include "cli/commands.h"
+#include "core/errors.h"
+#include "core/fileio.h"
+#include "core/filenames.h"
+#include "ig/export.h"
+#include "ig/json.h"
+#include "ig/load.h"
+#include "ig/mux.h"
+#include "ig/objects.h"
+#include "ig/save.h"
+
+#include <fmt/format.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace navora::cli {
+
+namespace {
+
+template <class F>
+void guarded(CliState& state, F body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "navora-cli: %s\n", e.what());
+        state.exitCode = 1;
+    }
+}
+
+// A transport stream: 192-byte source packets with the sync byte at offset 4.
+bool looksLikeTransportStream(const Bytes& data) {
+    return data.size() >= kSourcePacket && data.size() % kSourcePacket == 0 && data[4] == 0x47;
+}
+
+// Loads the menu of a .mnu file; refuses, with a clear message, a file that
+// holds no menu. Soft problems of the load are printed as warnings.
+TIGSc loadMenu(const std::string& path) {
+    const Bytes data = readDatabaseFile(path, kMaxMenuFileSize);
+    if (looksLikeTransportStream(data))
+        throw FormatError(path, 0, "a transport stream; menus are read from their .mnu form");
+    if (data.size() < 2 || data[0] != 'I' || data[1] != 'G')
+        throw FormatError(path, 0, "not a menu: a .mnu file starts with the record header \"IG\"");
+    MenuLoadReport report;
+    TIGSc menu = loadMNU(data, path, &report);
+    for (const std::string& w : report.warnings)
+        std::fprintf(stderr, "navora-cli: warning: %s: %s\n", path.c_str(), w.c_str());
+    if (!report.icsFound)
+        throw FormatError(path, 0, "not a menu: no interactive composition segment (ICS) found");
+    return menu;
+}
+
+}  // namespace
+
+void registerMenuCommands(CLI::App& app, CliState& state) {
+    auto* menu = app.add_subcommand("menu", "Read, export and write Interactive Graphics menus (.mnu).");
+    menu->require_subcommand(1);
+
+    auto dumpFile = std::make_shared<std::string>();
+    auto* dump = menu->add_subcommand("dump", "Print the whole menu model as JSON.");
+    dump->add_option("FILE", *dumpFile, "The menu (.mnu)")->required();
+    dump->callback([dumpFile, &state] {
+        guarded(state, [&] {
+            const TIGSc m = loadMenu(*dumpFile);
+            const auto j = toJson(m);
+            std::printf("%s\n", j.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+        });
+    });
+
+    struct ObjectsArgs {
+        std::string in, dir;
+    };
+    auto objectsArgs = std::make_shared<ObjectsArgs>();
+    auto* objects = menu->add_subcommand(
+        "objects", "Write every object as an 8-bit palette PNG, with the palette of the page that uses it.");
+    objects->add_option("FILE", objectsArgs->in, "The menu (.mnu)")->required();
+    objects->add_option("-o,--output", objectsArgs->dir, "The folder for the images (created when missing)")
+        ->required();
+    objects->callback([objectsArgs, &state] {
+        guarded(state, [&] {
+            TIGSc m = loadMenu(objectsArgs->in);
+            const fs::path dir = objectsArgs->dir;
+            fs::create_directories(dir);
+            std::size_t written = 0;
+            for (std::size_t o = 0; o < m.objects.size(); ++o) {
+                const TIGobject& obj = m.objects[o];
+                if (!obj.defined() || obj.width == 0 || obj.height == 0) continue;
+                const std::size_t p = paletteForObject(m, o).value_or(0);
+                const std::string name = objectImageName(o, p) + ".png";
+                saveAtomic(dir / name, objectImagePng(m, o, p, mainWindowTitle("")));
+                std::printf("%s %ux%u\n", name.c_str(), unsigned{obj.width}, unsigned{obj.height});
+                ++written;
+            }
+            std::printf("%zu object images written to %s\n", written, dir.string().c_str());
+        });
+    });
+
+    struct SaveArgs {
+        std::string in, out;
+    };
+    auto saveArgs = std::make_shared<SaveArgs>();
+    auto* save = menu->add_subcommand("save", "Read a menu and write it with Navora's writer as a .mnu file.");
+    save->add_option("IN", saveArgs->in, "The menu to read (.mnu)")->required();
+    save->add_option("OUT", saveArgs->out, "The .mnu file to write (replaced atomically)")->required();
+    save->callback([saveArgs, &state] {
+        guarded(state, [&] {
+            TIGSc m = loadMenu(saveArgs->in);
+            saveAtomic(saveArgs->out, saveIGS(m, IgsForm::Mnu));
+        });
+    });
+
+    auto muxArgs = std::make_shared<SaveArgs>();
+    auto* mux = app.add_subcommand("mux", "Write a menu as a stand-alone transport stream (IG on PID 0x1400).");
+    mux->add_option("IN", muxArgs->in, "The menu to read (.mnu)")->required();
+    mux->add_option("-o,--output", muxArgs->out, "The .m2ts file to write (replaced atomically)")->required();
+    mux->callback([muxArgs, &state] {
+        guarded(state, [&] {
+            TIGSc m = loadMenu(muxArgs->in);
+            MuxReport report;
+            const Bytes ts = Mux(m, &report);
+            if (report.muxError) throw std::runtime_error("Mux error");
+            saveAtomic(muxArgs->out, ts);
+        });
+    });
+}
+
+}  // namespace navora::cli

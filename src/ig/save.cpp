@@ -1,0 +1,386 @@
+#include "ig/save.h"
+
+#include "core/bits.h"
+#include "ig/objects.h"
+#include "ig/rle.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace navora {
+
+namespace {
+
+// A count the stream holds in `bits` bits; a model beyond it cannot be written.
+void checkFits(std::size_t value, unsigned bits, const char* what) {
+    if (value >= (std::uint64_t{1} << bits))
+        throw std::invalid_argument(
+            fmt::format("{} {} do not fit the {}-bit field of the stream", value, what, bits));
+}
+
+void putEffects(ByteWriter& out, const Teffectseq& seq) {
+    if (seq.number_of_windows > seq.windows.size())
+        throw std::invalid_argument(fmt::format("{} windows in an effect sequence, at most {}",
+                                                seq.number_of_windows, seq.windows.size()));
+    out.putbyte(seq.number_of_windows);
+    for (std::size_t i = 0; i < seq.number_of_windows; ++i) {
+        const TEffWindow& w = seq.windows[i];
+        out.putbyte(w.window_id);
+        out.putword(w.window_horizontal_position);
+        out.putword(w.window_vertical_position);
+        out.putword(w.window_width);
+        out.putword(w.window_height);
+    }
+    checkFits(seq.effects.size(), 8, "effects");
+    out.putbyte(static_cast<std::uint8_t>(seq.effects.size()));
+    for (const Teffect& e : seq.effects) {
+        checkFits(e.effect_duration, 24, "ticks of effect duration");
+        out.put3byte(e.effect_duration);
+        out.putbyte(e.palette_id_ref);
+        checkFits(e.composition_objects.size(), 8, "composition objects");
+        out.putbyte(static_cast<std::uint8_t>(e.composition_objects.size()));
+        for (const TCompObject& c : e.composition_objects) {
+            out.putword(c.object_id_ref);
+            out.putbyte(c.window_id_ref);
+            BitWriter bits(out);
+            bits.flag(c.cropped());
+            bits.flag((c.flags & kForcedOn) != 0);
+            bits.zeros(6);
+            out.putword(c.composition_object_horizontal_position);
+            out.putword(c.composition_object_vertical_position);
+            if (c.cropped()) {
+                out.putword(c.cropping_horizontal_position);
+                out.putword(c.cropping_vertical_position);
+                out.putword(c.cropping_width);
+                out.putword(c.cropping_height);
+            }
+        }
+    }
+}
+
+void putStateFlags(ByteWriter& out, std::uint8_t repeat, std::uint8_t complete) {
+    BitWriter bits(out);
+    bits.flag(repeat != 0);
+    bits.flag(complete != 0);
+    bits.zeros(6);
+}
+
+void putButton(ByteWriter& out, const TIGbutton& b) {
+    out.putword(b.button_id);
+    out.putword(b.button_numeric_select_value);
+    {
+        BitWriter bits(out);
+        bits.flag(b.auto_action_flag != 0);
+        bits.zeros(7);
+    }
+    out.putword(b.button_horizontal_position);
+    out.putword(b.button_vertical_position);
+    out.putword(b.upper_button_id_ref);
+    out.putword(b.lower_button_id_ref);
+    out.putword(b.left_button_id_ref);
+    out.putword(b.right_button_id_ref);
+    out.putword(b.normal_start_object_id_ref);
+    out.putword(b.normal_end_object_id_ref);
+    putStateFlags(out, b.normal_repeat_flag, b.normal_complete_flag);
+    out.putbyte(static_cast<std::uint8_t>(b.selected_state_sound_id_ref));
+    out.putword(b.selected_start_object_id_ref);
+    out.putword(b.selected_end_object_id_ref);
+    putStateFlags(out, b.selected_repeat_flag, b.selected_complete_flag);
+    out.putbyte(static_cast<std::uint8_t>(b.activated_state_sound_id_ref));
+    out.putword(b.activated_start_object_id_ref);
+    out.putword(b.activated_end_object_id_ref);
+    checkFits(b.commands.size(), 16, "navigation commands");
+    out.putword(static_cast<std::uint16_t>(b.commands.size()));
+    for (const TCommand& c : b.commands)
+        for (const std::uint32_t w : c.w) out.putlword(w);
+}
+
+void putPage(ByteWriter& out, const TPage& page) {
+    out.putbyte(page.page_id);
+    out.putbyte(page.page_version_number);
+    out.putlword(page.UO_mask_high);
+    out.putlword(page.UO_mask_low);
+    putEffects(out, page.effects[InEffects]);
+    putEffects(out, page.effects[OutEffects]);
+    out.putbyte(page.animation_frame_rate_code);
+    out.putword(page.default_selected_button_id_ref);
+    out.putword(page.default_activated_button_id_ref);
+    out.putbyte(page.palette_id_ref);
+    checkFits(page.BOGs.size(), 8, "BOGs");
+    out.putbyte(static_cast<std::uint8_t>(page.BOGs.size()));
+    for (const TBOG& bog : page.BOGs) {
+        out.putword(bog.default_valid_button_id_ref);
+        checkFits(bog.buttons.size(), 8, "buttons");
+        out.putbyte(static_cast<std::uint8_t>(bog.buttons.size()));
+        for (const TIGbutton& b : bog.buttons) putButton(out, b);
+    }
+}
+
+// A PES time stamp field: 4-bit prefix, then the 33-bit value (bit 32 is 0)
+// in three parts, each followed by a marker bit.
+void putTimeStamp(ByteWriter& out, unsigned prefix, std::uint32_t ts) {
+    BitWriter bits(out);
+    bits.put(4, prefix);
+    bits.put(3, (std::uint64_t{ts} >> 30) & 7);
+    bits.flag(true);
+    bits.put(15, (ts >> 15) & 0x7FFF);
+    bits.flag(true);
+    bits.put(15, ts & 0x7FFF);
+    bits.flag(true);
+}
+
+// Puts one segment in its frame: a .mnu record or a PES packet.
+void frame(ByteWriter& out, IgsForm form, std::uint32_t pts, std::uint32_t dts, const Bytes& segment) {
+    if (form == IgsForm::Mnu) {
+        out.putbyte('I');
+        out.putbyte('G');
+        out.putlword(pts);
+        out.putlword(dts);
+    } else {
+        const bool withDts = dts != 0;
+        out.putlword(0x000001BD);
+        out.putword(static_cast<std::uint16_t>(segment.size() + (withDts ? 13 : 8)));
+        out.putbyte(0x84);  // data_alignment_indicator
+        out.putbyte(withDts ? 0xC0 : 0x80);
+        out.putbyte(withDts ? 10 : 5);
+        putTimeStamp(out, withDts ? 3 : 2, pts);
+        if (withDts) putTimeStamp(out, 1, dts);
+    }
+    out.putbytes(segment);
+}
+
+// Segment type and length, then the body.
+Bytes segment(IgSegmentType type, const ByteWriter& body) {
+    ByteWriter s;
+    s.putbyte(static_cast<std::uint8_t>(type));
+    s.putword(static_cast<std::uint16_t>(body.size()));
+    s.putbytes(body.bytes());
+    return s.take();
+}
+
+void putSequenceFlags(ByteWriter& out, std::uint8_t flags) {
+    BitWriter bits(out);
+    bits.flag((flags & kFirstInSequence) != 0);
+    bits.flag((flags & kLastInSequence) != 0);
+    bits.zeros(6);
+}
+
+std::uint8_t sequenceFlags(std::size_t i, std::size_t count) {
+    return static_cast<std::uint8_t>((i == 0 ? kFirstInSequence : 0) | (i + 1 == count ? kLastInSequence : 0));
+}
+
+// How many segments carry `bytes` when the first holds `first` and the others `later`.
+std::size_t segmentCount(std::size_t bytes, std::size_t first, std::size_t later) {
+    return bytes <= first ? 1 : 1 + (bytes - first + later - 1) / later;
+}
+
+}  // namespace
+
+std::vector<std::size_t> objectOrder(TIGSc& m) {
+    std::vector<std::size_t> order;
+    for (TIGobject& o : m.objects) o.writer_slot = -1;
+    auto place = [&](std::size_t id) {
+        if (id >= m.objects.size() || id == kNoObjectRef) return;
+        TIGobject& o = m.objects[id];
+        if (o.writer_slot >= 0 || !o.defined()) return;
+        o.writer_slot = static_cast<std::int32_t>(order.size());
+        order.push_back(id);
+    };
+    auto range = [&](std::uint16_t start, std::uint16_t end) {
+        const std::size_t last = std::min<std::size_t>(end, m.objects.size());
+        for (std::size_t id = start; id <= last; ++id) place(id);
+    };
+    if (!m.pages.empty()) {
+        const TPage& first = m.pages.front();
+        for (const Teffect& e : first.effects[InEffects].effects)
+            for (const TCompObject& c : e.composition_objects) place(c.object_id_ref);
+        const std::size_t tableLength = m.page_buttons.empty() ? 0 : m.page_buttons.front().slots.size();
+        auto valid = [&](const TBOG& bog) { return bog.default_valid_button_id_ref < tableLength; };
+        for (const TBOG& bog : first.BOGs)
+            if (valid(bog))
+                for (const TIGbutton& b : bog.buttons) range(b.normal_start_object_id_ref, b.normal_end_object_id_ref);
+        for (const TBOG& bog : first.BOGs)
+            if (valid(bog))
+                for (const TIGbutton& b : bog.buttons)
+                    range(b.selected_start_object_id_ref, b.selected_end_object_id_ref);
+        for (const TBOG& bog : first.BOGs)
+            if (valid(bog))
+                for (const TIGbutton& b : bog.buttons)
+                    range(b.activated_start_object_id_ref, b.activated_end_object_id_ref);
+        for (const TBOG& bog : first.BOGs)
+            if (!valid(bog))
+                for (const TIGbutton& b : bog.buttons) {
+                    range(b.normal_start_object_id_ref, b.normal_end_object_id_ref);
+                    range(b.selected_start_object_id_ref, b.selected_end_object_id_ref);
+                    range(b.activated_start_object_id_ref, b.activated_end_object_id_ref);
+                }
+    }
+    for (std::size_t id = 0; id < m.objects.size(); ++id) place(id);
+    return order;
+}
+
+Bytes pageData(const TIGSc& m) {
+    ByteWriter out;
+    for (const TPage& page : m.pages) putPage(out, page);
+    return out.take();
+}
+
+Bytes saveIGS(TIGSc& m, IgsForm form, Log* log) {
+    checkFits(m.pages.size(), 8, "pages");
+    if (m.palettes.size() > 256)
+        throw std::invalid_argument(fmt::format("{} palettes, at most 256", m.palettes.size()));
+    if (m.objects.size() > 0x10000)
+        throw std::invalid_argument(fmt::format("{} objects, at most 65,536", m.objects.size()));
+    checkFits(m.user_time_out_duration, 24, "ticks of user time-out");
+
+    // 1. Object order.
+    const std::vector<std::size_t> order = objectOrder(m);
+
+    // 2. Coding.
+    if (log) log->slog("RLE decoding/encoding", 1);
+    std::vector<Bytes> coded(m.objects.size());
+    std::uint64_t N = 0;
+    for (std::size_t o = 0; o < m.objects.size(); ++o) {
+        TIGobject& obj = m.objects[o];
+        if (obj.writer_slot < 0) continue;
+        if (!obj.picture) rle_decode(m, o);
+        if (!obj.picture) throw std::invalid_argument(fmt::format("object {} of {}x{} cannot be decoded", o,
+                                                                   obj.width, obj.height));
+        coded[o] = rleEncode(*obj.picture);
+        checkFits(coded[o].size() + 4, 24, "bytes of object data");
+        N += coded[o].size();
+    }
+
+    // 3. Page data.
+    const Bytes pages = pageData(m);
+    const std::size_t L = pages.size();
+    const std::size_t timeOuts = hasTimeOuts(m) ? kIcsTimeOutFields : 0;
+    checkFits(L + 5 + timeOuts, 24, "bytes of interactive composition");
+    m.interactive_composition_data_length = static_cast<std::uint32_t>(L + 5 + timeOuts);
+
+    const std::uint32_t T0 = m.in_time;
+    const std::uint32_t icsDts = T0 - transferTicks(N);
+    ByteWriter out;
+    Bytes resource = pages;
+
+    // 4. ICS.
+    if (log) log->slog("Writing ICS", 1);
+    const std::size_t firstHeader = kIcsFirstHeader + timeOuts;
+    const std::size_t firstCapacity = kMaxSegmentLength - firstHeader;
+    const std::size_t laterCapacity = kMaxSegmentLength - kIcsLaterHeader;
+    const std::size_t S = segmentCount(L, firstCapacity, laterCapacity);
+    m.ics_segments.clear();
+    std::size_t offset = 0;
+    for (std::size_t i = 0; i < S; ++i) {
+        const std::size_t share = std::min(L - offset, i == 0 ? firstCapacity : laterCapacity);
+        const std::uint8_t flags = sequenceFlags(i, S);
+        ByteWriter body;
+        body.putword(m.video_width);
+        body.putword(m.video_height);
+        {
+            BitWriter bits(body);
+            bits.put(4, m.frame_rate_id);
+            bits.zeros(4);
+        }
+        body.putword(m.composition_number);
+        {
+            BitWriter bits(body);
+            bits.put(2, static_cast<unsigned>(m.composition_state));
+            bits.zeros(6);
+        }
+        putSequenceFlags(body, flags);
+        if (i == 0) {
+            body.put3byte(m.interactive_composition_data_length);
+            {
+                BitWriter bits(body);
+                bits.put(1, static_cast<unsigned>(m.stream_model));
+                bits.put(1, static_cast<unsigned>(m.user_interface_model));
+                bits.zeros(6);
+            }
+            if (timeOuts) {
+                body.put5byte(m.composition_time_out_pts & 0xFFFFFFFFFFull);
+                body.put5byte(m.selection_time_out_pts & 0xFFFFFFFFFFull);
+            }
+            body.put3byte(m.user_time_out_duration);
+            body.putbyte(static_cast<std::uint8_t>(m.pages.size()));
+        }
+        body.putbytes(std::span(pages).subspan(offset, share));
+        frame(out, form, T0, icsDts, segment(IgSegmentType::ICS, body));
+        m.ics_segments.push_back({0, flags, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(share)});
+        offset += share;
+    }
+
+    // 5. PDS.
+    if (log) log->slog("Writing palettes", 1);
+    for (std::size_t p = 0; p < m.palettes.size(); ++p) {
+        TIGpalette& pal = m.palettes[p];
+        ByteWriter body;
+        body.putbyte(static_cast<std::uint8_t>(p));
+        body.putbyte(0);  // palette_version_number
+        for (std::size_t e = 0; e < 255; ++e) {
+            const TRGBA c = pal.colours[e];
+            // Entries with neither a display colour nor Y, Cr, Cb were never
+            // defined; an entry a PDS defined as transparent black is kept.
+            if (c.zero() && pal.entries[e] == TYCrCb{}) continue;
+            if (pal.entries[e].Y == 0) pal.entries[e] = rgb2ycrcb(c.R, c.G, c.B);
+            body.putbyte(static_cast<std::uint8_t>(e));
+            body.putbyte(pal.entries[e].Y);
+            body.putbyte(pal.entries[e].Cr);
+            body.putbyte(pal.entries[e].Cb);
+            body.putbyte(c.T);
+        }
+        frame(out, form, icsDts, 0, segment(IgSegmentType::PDS, body));
+    }
+
+    // 6. ODS.
+    if (log) log->slog("Writing objects", 1);
+    std::uint64_t remaining = N;  // coded bytes of this object and all after it
+    for (const std::size_t o : order) {
+        TIGobject& obj = m.objects[o];
+        const Bytes& c = coded[o];
+        const std::uint32_t pts = T0 - transferTicks(remaining - c.size());
+        const std::uint32_t dts = T0 - transferTicks(remaining);
+        remaining -= c.size();
+        const std::size_t base = resource.size();
+        resource.insert(resource.end(), c.begin(), c.end());
+        const std::size_t firstData = kMaxSegmentLength - kOdsFirstHeader;
+        const std::size_t laterData = kMaxSegmentLength - kOdsLaterHeader;
+        const std::size_t V = segmentCount(c.size(), firstData, laterData);
+        obj.fragments.clear();
+        obj.object_id = static_cast<std::uint16_t>(o);
+        obj.object_data_length = static_cast<std::uint32_t>(c.size());
+        obj.width = obj.picture->width;
+        obj.height = obj.picture->height;
+        std::size_t at = 0;
+        for (std::size_t j = 0; j < V; ++j) {
+            const std::size_t share = std::min(c.size() - at, j == 0 ? firstData : laterData);
+            const std::uint8_t flags = sequenceFlags(j, V);
+            ByteWriter body;
+            body.putword(static_cast<std::uint16_t>(o));
+            body.putbyte(0);  // object_version_number
+            putSequenceFlags(body, flags);
+            if (j == 0) {
+                body.put3byte(static_cast<std::uint32_t>(c.size() + 4));
+                body.putword(obj.width);
+                body.putword(obj.height);
+            }
+            body.putbytes(std::span(c).subspan(at, share));
+            frame(out, form, pts, dts, segment(IgSegmentType::ODS, body));
+            obj.fragments.push_back(
+                {0, flags, static_cast<std::uint32_t>(base + at), static_cast<std::uint32_t>(share)});
+            at += share;
+        }
+    }
+
+    // 7. END.
+    const std::size_t X = order.empty() ? L : coded[order.back()].size();
+    frame(out, form, T0 - transferTicks(X), 0, segment(IgSegmentType::END, ByteWriter{}));
+
+    m.resource = std::make_shared<const Bytes>(std::move(resource));
+    if (log) log->slogR();
+    return out.take();
+}
+
+}  // namespace navora
