@@ -10,6 +10,9 @@
 #include "ig/mux.h"
 #include "ig/objects.h"
 #include "ig/save.h"
+#include "ts/demux.h"
+#include "ts/programmap.h"
+#include "ts/sourcepacket.h"
 
 #include <fmt/format.h>
 
@@ -32,16 +35,36 @@ void guarded(CliState& state, F body) {
 }
 
 // A transport stream: 192-byte source packets with the sync byte at offset 4.
-bool looksLikeTransportStream(const Bytes& data) {
-    return data.size() >= kSourcePacket && data.size() % kSourcePacket == 0 && data[4] == 0x47;
+bool looksLikeTransportStream(const std::string& path) {
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (ec || size < kSourcePacketBytes || size % kSourcePacketBytes != 0) return false;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::uint8_t head[5] = {};
+    const bool read = std::fread(head, 1, sizeof head, f) == sizeof head;
+    std::fclose(f);
+    return read && head[4] == kSyncByte;
 }
 
-// Loads the menu of a .mnu file; refuses, with a clear message, a file that
-// holds no menu. Soft problems of the load are printed as warnings.
+// The .mnu form of a menu file, or of the Interactive Graphics PID of a
+// transport stream (the first PID of stream type 0x91 in its program map).
+Bytes menuRecords(const std::string& path) {
+    if (!looksLikeTransportStream(path)) return readDatabaseFile(path, kMaxMenuFileSize);
+    const auto pid = firstPidOfType(readProgramMap(fs::path(path)), kIgStreamType);
+    if (!pid) throw FormatError(path, 0, "not a menu: the transport stream has no Interactive Graphics stream (type 0x91)");
+    Bytes mnu;
+    const DemuxResult r = demuxMenu(path, *pid, mnu);
+    for (const std::string& problem : demuxProblems(r))
+        std::fprintf(stderr, "navora-cli: warning: %s: %s\n", path.c_str(), problem.c_str());
+    return mnu;
+}
+
+// Loads the menu of a .mnu file or of a transport stream's IG PID; refuses,
+// with a clear message, a file that holds no menu. Soft problems of the load
+// are printed as warnings.
 TIGSc loadMenu(const std::string& path) {
-    const Bytes data = readDatabaseFile(path, kMaxMenuFileSize);
-    if (looksLikeTransportStream(data))
-        throw FormatError(path, 0, "a transport stream; menus are read from their .mnu form");
+    const Bytes data = menuRecords(path);
     if (data.size() < 2 || data[0] != 'I' || data[1] != 'G')
         throw FormatError(path, 0, "not a menu: a .mnu file starts with the record header \"IG\"");
     MenuLoadReport report;
@@ -61,7 +84,7 @@ void registerMenuCommands(CLI::App& app, CliState& state) {
 
     auto dumpFile = std::make_shared<std::string>();
     auto* dump = menu->add_subcommand("dump", "Print the whole menu model as JSON.");
-    dump->add_option("FILE", *dumpFile, "The menu (.mnu)")->required();
+    dump->add_option("FILE", *dumpFile, "The menu (.mnu, or a transport stream with an IG stream)")->required();
     dump->callback([dumpFile, &state] {
         guarded(state, [&] {
             const TIGSc m = loadMenu(*dumpFile);
@@ -76,7 +99,7 @@ void registerMenuCommands(CLI::App& app, CliState& state) {
     auto objectsArgs = std::make_shared<ObjectsArgs>();
     auto* objects = menu->add_subcommand(
         "objects", "Write every object as an 8-bit palette PNG, with the palette of the page that uses it.");
-    objects->add_option("FILE", objectsArgs->in, "The menu (.mnu)")->required();
+    objects->add_option("FILE", objectsArgs->in, "The menu (.mnu, or a transport stream with an IG stream)")->required();
     objects->add_option("-o,--output", objectsArgs->dir, "The folder for the images (created when missing)")
         ->required();
     objects->callback([objectsArgs, &state] {
@@ -103,7 +126,7 @@ void registerMenuCommands(CLI::App& app, CliState& state) {
     };
     auto saveArgs = std::make_shared<SaveArgs>();
     auto* save = menu->add_subcommand("save", "Read a menu and write it with Navora's writer as a .mnu file.");
-    save->add_option("IN", saveArgs->in, "The menu to read (.mnu)")->required();
+    save->add_option("IN", saveArgs->in, "The menu to read (.mnu, or a transport stream with an IG stream)")->required();
     save->add_option("OUT", saveArgs->out, "The .mnu file to write (replaced atomically)")->required();
     save->callback([saveArgs, &state] {
         guarded(state, [&] {
@@ -114,7 +137,7 @@ void registerMenuCommands(CLI::App& app, CliState& state) {
 
     auto muxArgs = std::make_shared<SaveArgs>();
     auto* mux = app.add_subcommand("mux", "Write a menu as a stand-alone transport stream (IG on PID 0x1400).");
-    mux->add_option("IN", muxArgs->in, "The menu to read (.mnu)")->required();
+    mux->add_option("IN", muxArgs->in, "The menu to read (.mnu, or a transport stream with an IG stream)")->required();
     mux->add_option("-o,--output", muxArgs->out, "The .m2ts file to write (replaced atomically)")->required();
     mux->callback([muxArgs, &state] {
         guarded(state, [&] {

@@ -7,6 +7,7 @@
 #include "core/bytes.h"
 #include "core/log.h"
 #include "ig/model.h"
+#include "ts/sourcepacket.h"
 
 #include <cstdint>
 #include <span>
@@ -17,8 +18,7 @@ inline constexpr std::uint16_t kIgPid = 0x1400;
 inline constexpr std::uint16_t kPmtPid = 0x0100;
 inline constexpr std::uint16_t kSitPid = 0x001F;
 inline constexpr std::uint16_t kPcrPid = 0x1001;
-inline constexpr std::uint16_t kNullPid = 0x1FFF;
-inline constexpr std::size_t kSourcePacket = 192;
+inline constexpr std::size_t kSourcePacket = kSourcePacketBytes;
 // Arrival time stamp of the first packet and its step per packet (27 MHz:
 // 48 Mbit/s for 188-byte packets).
 inline constexpr std::uint32_t kFirstArrivalTime = 0x10000000;

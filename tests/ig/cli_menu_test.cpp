@@ -41,6 +41,10 @@ TEST(CliMenu, DumpSaveMuxAndObjects) {
     const Bytes ts = readFile(dir / "out.m2ts");
     EXPECT_EQ(ts.size() % 6144, 0u);
     EXPECT_EQ(extractMnu(ts, kIgPid), readFile(dir / "in.mnu"));
+    // The muxed stream dumps as the menu it came from: its IG PID is found in the program map.
+    const CliResult fromStream = runCli({"menu", "dump", (dir / "out.m2ts").string()});
+    ASSERT_EQ(fromStream.exitCode, 0) << fromStream.err;
+    EXPECT_EQ(fromStream.out, dump.out);
 
     const CliResult objects = runCli({"menu", "objects", (dir / "in.mnu").string(), "-o", (dir / "img").string()});
     ASSERT_EQ(objects.exitCode, 0) << objects.err;
@@ -78,6 +82,20 @@ TEST(CliMenu, FilesThatAreNoMenuExitOne) {
             EXPECT_TRUE(r.out.empty()) << file;
         }
     EXPECT_FALSE(fs::exists(dir / "x.m2ts"));
+}
+
+// A menu dumps the same from its .mnu and from the transport stream the
+// independent tool muxed it into.
+TEST(CliMenu, CorpusMenusDumpAlikeFromMnuAndStream) {
+    NAVORA_NEED_CORPUS("igs");
+    for (const auto& entry : fs::directory_iterator(corpusDir() / "igs")) {
+        const std::string name = entry.path().filename().string();
+        const CliResult mnu = runCli({"menu", "dump", (entry.path() / (name + ".mnu")).string()});
+        const CliResult ts = runCli({"menu", "dump", (entry.path() / (name + ".m2ts")).string()});
+        ASSERT_EQ(mnu.exitCode, 0) << name << ": " << mnu.err;
+        ASSERT_EQ(ts.exitCode, 0) << name << ": " << ts.err;
+        EXPECT_EQ(ts.out, mnu.out) << name;
+    }
 }
 
 }  // namespace

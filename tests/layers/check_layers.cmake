@@ -23,7 +23,7 @@ set(may_clip "core")
 set(may_sound "core")
 set(may_bdj "core")
 set(may_ts "core")
-set(may_ig "core;nav")
+set(may_ig "core;nav;ts")
 set(never_engine "disc;ui;cli")
 
 set(faults "")
