@@ -143,6 +143,7 @@ public:
     // on the BDMV tab. Without events the commands draw nothing.
     MenuHost* host() const { return host_; }
     MenuEvents& events() const { return events_ ? *events_ : noEvents_; }
+    MenuEvents* menuEvents() const { return events_; }
     void setMenu(MenuHost* host, MenuEvents* events = nullptr) {
         host_ = host;
         events_ = events;
