@@ -61,10 +61,9 @@ void fillRect(RgbaImage& pic, PixelRect r, Colour c) {
     r = clipRect(r, pic.width, pic.height);
     if (r.empty()) return;
     const std::uint32_t v = packed(c);
-    for (int y = r.y; y < r.bottom(); ++y) {
-        std::uint8_t* p = at(pic, r.x, y);
-        for (int x = 0; x < r.width; ++x, p += 4) std::memcpy(p, &v, 4);
-    }
+    std::uint8_t* first = at(pic, r.x, r.y);
+    for (int x = 0; x < r.width; ++x) std::memcpy(first + x * 4, &v, 4);
+    for (int y = r.y + 1; y < r.bottom(); ++y) std::memcpy(at(pic, r.x, y), first, static_cast<std::size_t>(r.width) * 4);
 }
 
 void copyRect(RgbaImage& dst, const RgbaImage& src, PixelRect r) {

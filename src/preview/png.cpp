@@ -39,6 +39,27 @@ RgbaImage readPngRgba(std::span<const std::uint8_t> data, const std::string& nam
     return pic;
 }
 
+namespace {
+
+Bytes writePng(const RgbaImage& picture, const std::uint8_t* pixels, png_uint_32 format) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(picture.width);
+    image.height = static_cast<png_uint_32>(picture.height);
+    image.format = format;
+    ImageGuard guard{&image};
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr))
+        throw std::runtime_error(fmt::format("PNG writer: {}", image.message));
+    Bytes out(size);
+    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels, 0, nullptr))
+        throw std::runtime_error(fmt::format("PNG writer: {}", image.message));
+    out.resize(size);
+    return out;
+}
+
+}  // namespace
+
 Bytes writePngRgb(const RgbaImage& picture) {
     Bytes rgb(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 3);
     for (std::size_t i = 0, j = 0; j < rgb.size(); i += 4, j += 3) {
@@ -46,20 +67,9 @@ Bytes writePngRgb(const RgbaImage& picture) {
         rgb[j + 1] = picture.rgba[i + 1];
         rgb[j + 2] = picture.rgba[i + 2];
     }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(picture.width);
-    image.height = static_cast<png_uint_32>(picture.height);
-    image.format = PNG_FORMAT_RGB;
-    ImageGuard guard{&image};
-    png_alloc_size_t size = 0;
-    if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr))
-        throw std::runtime_error(fmt::format("PNG writer: {}", image.message));
-    Bytes out(size);
-    if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr))
-        throw std::runtime_error(fmt::format("PNG writer: {}", image.message));
-    out.resize(size);
-    return out;
+    return writePng(picture, rgb.data(), PNG_FORMAT_RGB);
 }
+
+Bytes writePngRgba(const RgbaImage& picture) { return writePng(picture, picture.rgba.data(), PNG_FORMAT_RGBA); }
 
 }  // namespace navora

@@ -21,5 +21,7 @@ RgbaImage readPngRgba(std::span<const std::uint8_t> data, const std::string& nam
 
 // The picture as an 8-bit RGB PNG (alpha dropped).
 Bytes writePngRgb(const RgbaImage& picture);
+// The picture as an 8-bit RGBA PNG.
+Bytes writePngRgba(const RgbaImage& picture);
 
 }  // namespace navora

@@ -10,37 +10,23 @@
 
 namespace navora {
 
-RgbaImage builtInBackground(int width, int height) {
-    RgbaImage pic;
-    pic.width = std::max(width, 0);
-    pic.height = std::max(height, 0);
-    pic.rgba.assign(static_cast<std::size_t>(pic.width) * static_cast<std::size_t>(pic.height) * 4, 0);
-    // Black, from clear at the top to a third opaque at the bottom.
+RgbaImage builtInBackground(int width, int height, Colour colour) {
+    RgbaImage pic = makePicture(width, height, colour);
+    // Black over the colour, from clear at the top to 96/255 at the bottom.
     for (int y = 0; y < pic.height; ++y) {
-        const auto a = static_cast<std::uint8_t>(pic.height > 1 ? 96 * y / (pic.height - 1) : 0);
-        std::uint8_t* row = pic.rgba.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(pic.width) * 4;
-        for (int x = 0; x < pic.width; ++x) row[x * 4 + 3] = a;
+        const unsigned a = pic.height > 1 ? 96u * static_cast<unsigned>(y) / static_cast<unsigned>(pic.height - 1) : 0;
+        auto shade = [a](Colour v) { return static_cast<int>((v * (255 - a) + 127) / 255); };
+        fillRect(pic, {0, y, pic.width, 1},
+                 rgb(shade((colour >> 16) & 0xFF), shade((colour >> 8) & 0xFF), shade(colour & 0xFF)));
     }
     // A faint white frame on the title-safe area (a tenth in from each edge).
     const PixelRect safe{pic.width / 10, pic.height / 10, pic.width - 2 * (pic.width / 10),
                          pic.height - 2 * (pic.height / 10)};
-    auto put = [&](int x, int y) {
-        if (x < 0 || y < 0 || x >= pic.width || y >= pic.height) return;
-        std::uint8_t* p = pic.rgba.data() + (static_cast<std::size_t>(y) * static_cast<std::size_t>(pic.width) + static_cast<std::size_t>(x)) * 4;
-        // White at alpha 48 over what the shade holds (black at alpha p[3]).
-        const unsigned a = 48, under = p[3];
-        const unsigned outA = a + under * (255 - a) / 255;
-        p[0] = p[1] = p[2] = static_cast<std::uint8_t>(std::min(255u, 255 * a / outA));
-        p[3] = static_cast<std::uint8_t>(outA);
-    };
-    for (int x = safe.x; x < safe.right(); ++x) {
-        put(x, safe.y);
-        put(x, safe.bottom() - 1);
-    }
-    for (int y = safe.y; y < safe.bottom(); ++y) {
-        put(safe.x, y);
-        put(safe.right() - 1, y);
-    }
+    const Colour white = rgb(255, 255, 255);
+    blendRect(pic, {safe.x, safe.y, safe.width, 1}, white, 48);
+    blendRect(pic, {safe.x, safe.bottom() - 1, safe.width, 1}, white, 48);
+    blendRect(pic, {safe.x, safe.y + 1, 1, safe.height - 2}, white, 48);
+    blendRect(pic, {safe.right() - 1, safe.y + 1, 1, safe.height - 2}, white, 48);
     return pic;
 }
 
@@ -99,14 +85,15 @@ void PageRenderer::setBuiltInTransparent(bool transparent) {
 }
 
 void PageRenderer::backchange() {
-    background_ = makePicture(width_, height_, options_.colBackground);
+    if (user_ || builtInTransparent_)
+        background_ = makePicture(width_, height_, options_.colBackground);
+    else
+        background_ = builtInBackground(width_, height_, options_.colBackground);
     if (user_) {
         if (userOverColour_)
             blendPicture(background_, *user_, 0, 0);
         else
             copyPicture(background_, *user_, 0, 0);
-    } else if (!builtInTransparent_) {
-        blendPicture(background_, builtInBackground(width_, height_), 0, 0);
     }
     page_picture_ = background_;
     changed({0, 0, width_, height_});

@@ -44,9 +44,9 @@ struct TButtonState {
     bool operator==(const TButtonState&) const = default;
 };
 
-// The built-in background picture: a dark vertical shade with a faint frame
-// on the title-safe area, over which the background colour shows.
-RgbaImage builtInBackground(int width, int height);
+// The background colour under the built-in background picture: a dark
+// vertical shade and a faint frame on the title-safe area.
+RgbaImage builtInBackground(int width, int height, Colour colour);
 
 class PageRenderer {
 public:
