@@ -48,16 +48,18 @@ std::shared_ptr<const RgbaImage> PictureCache::cropped(const TIGSc& m, std::size
                                                        int top, int width, int height) {
     const auto full = picture(m, o, p);
     if (!full) return nullptr;
+    // Only the part of the rectangle inside the object has pixels.
+    left = std::max(left, 0);
+    top = std::max(top, 0);
     auto out = std::make_shared<RgbaImage>();
-    out->width = std::clamp(width, 0, int{kMaxObjectSide});
-    out->height = std::clamp(height, 0, int{kMaxObjectSide});
-    out->rgba.assign(static_cast<std::size_t>(out->width) * static_cast<std::size_t>(out->height) * 4, 0);
-    const int x0 = std::max(left, 0);
-    const int x1 = std::min(left + out->width, full->width);
-    for (int y = std::max(top, 0); y < std::min(top + out->height, full->height) && x0 < x1; ++y)
-        std::memcpy(&out->rgba[(static_cast<std::size_t>(y - top) * out->width + static_cast<std::size_t>(x0 - left)) * 4],
-                    &full->rgba[(static_cast<std::size_t>(y) * full->width + static_cast<std::size_t>(x0)) * 4],
-                    static_cast<std::size_t>(x1 - x0) * 4);
+    out->width = std::clamp(std::min(width, full->width - left), 0, full->width);
+    out->height = std::clamp(std::min(height, full->height - top), 0, full->height);
+    out->rgba.resize(static_cast<std::size_t>(out->width) * static_cast<std::size_t>(out->height) * 4);
+    for (int y = 0; y < out->height; ++y)
+        std::memcpy(&out->rgba[static_cast<std::size_t>(y) * static_cast<std::size_t>(out->width) * 4],
+                    &full->rgba[(static_cast<std::size_t>(y + top) * static_cast<std::size_t>(full->width) +
+                                 static_cast<std::size_t>(left)) * 4],
+                    static_cast<std::size_t>(out->width) * 4);
     return out;
 }
 

@@ -19,8 +19,9 @@ public:
     // for a palette the menu does not have); nullptr when o is no object, has
     // no data, or is larger than kMaxObjectSide.
     std::shared_ptr<const RgbaImage> picture(const TIGSc& menu, std::size_t o, std::size_t p);
-    // The part of that picture inside (left, top, width, height); pixels of
-    // the rectangle outside the object are transparent. nullptr as above.
+    // The part of that picture inside the rectangle (left, top, width,
+    // height), cut to the object (the rest of the rectangle has no pixels).
+    // nullptr as above.
     std::shared_ptr<const RgbaImage> cropped(const TIGSc& menu, std::size_t o, std::size_t p, int left, int top,
                                              int width, int height);
     // The object's 8-bit picture (decoded into the cache when the model has none).

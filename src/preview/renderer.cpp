@@ -343,7 +343,10 @@ void PageRenderer::drawComposition(RgbaImage& target, const Teffect& effect, con
     const int x = c.composition_object_horizontal_position;
     const int y = c.composition_object_vertical_position;
     blendPicture(target, *pic, x, y);
-    if (options_.cbButtonFrame) frameRect(target, {x, y, pic->width, pic->height}, options_.colNormalButton);
+    // The frame is on the cropping rectangle, also where it reaches past the object.
+    if (options_.cbButtonFrame)
+        frameRect(target, c.cropped() ? PixelRect{x, y, c.cropping_width, c.cropping_height} : PixelRect{x, y, pic->width, pic->height},
+                  options_.colNormalButton);
 }
 
 void PageRenderer::DrawEffects(const Teffectseq& seq) {

@@ -107,6 +107,16 @@ TEST(CliMenuPlay, PrintsWhatEachActionDid) {
     EXPECT_EQ(lines[2]["reports"], nlohmann::ordered_json::parse(R"(["Link MK 0","Pop up Menu Off"])"));
     EXPECT_EQ(lines[3]["selected"], 4);
     EXPECT_EQ(lines[4]["selected"], 1);
+
+    // togglebog: button 1 disables itself, enables button 2 of its BOG and selects it.
+    r = runCli({"menu", "play", menuFile("libblu_togglebog"), "--actions", "start,select"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    lines = jsonLines(r.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["enabled"], nlohmann::ordered_json::parse("[1,3]"));
+    EXPECT_EQ(lines[1]["enabled"], nlohmann::ordered_json::parse("[2,3]"));
+    EXPECT_EQ(lines[1]["selected"], 2);
+    EXPECT_EQ(lines[1]["psr"]["PSR1"], 2);  // SetStream: primary audio 2
 }
 
 TEST(CliMenuPlay, RefusesBadActionsAndOptions) {

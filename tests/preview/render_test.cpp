@@ -203,6 +203,19 @@ TEST_F(Render, CroppedCompositionObjectInATimedEffect) {
     view.blend(menu, 12, 0, 100, 50, 8, 4, 40, 20);
     view.frame(100, 50, 40, 20, options.colNormalButton);
     EXPECT_EQ(firstDifference(emu.renderer().effectView(), view), "");
+
+    // A cropping rectangle reaching past the object: the part inside the
+    // object is drawn, the frame is on the whole rectangle.
+    Teffect past = effect;
+    past.composition_objects = {TCompObject{12, 0, kObjectCropped, 100, 50, 50, 20, 30, 30}};
+    in.effects.push_back(past);
+    emu.renderer().clearEffectView();
+    emu.renderer().EffPreview(in, 1, 0);
+    Expected pastView(kVideoWidth, kVideoHeight, options.colObjectBackground);
+    pastView.frame(90, 40, 80, 50, options.colWindow);
+    pastView.blend(menu, 12, 0, 100, 50, 50, 20, 10, 10);
+    pastView.frame(100, 50, 30, 30, options.colNormalButton);
+    EXPECT_EQ(firstDifference(emu.renderer().effectView(), pastView), "");
 }
 
 TEST_F(Render, AnimationsOverTicks) {
@@ -403,4 +416,39 @@ TEST(ObjectView, ShowsAnObjectAPaletteOrNothing) {
     ASSERT_TRUE(chart);
     EXPECT_EQ(chart->status, "Palette: 1A (26)");
     EXPECT_EQ(chart->picture.width, kPaletteChartWidth);
+}
+
+TEST(AnimationPeriod, FrameRatesAndTheirFallback) {
+    struct Case {
+        std::uint8_t frameRateId, code;
+        int ms;
+    };
+    const Case cases[] = {
+        {1, 1, 41}, {2, 1, 41}, {3, 2, 80}, {4, 1, 33}, {6, 1, 20}, {7, 3, 50},
+        {1, 0, 0},                             // code 0 never animates
+        {0, 1, 41}, {5, 2, 83}, {15, 1, 41},  // no frame of their own: 23.976 Hz
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(animationPeriodMs(c.frameRateId, c.code), c.ms) << int{c.frameRateId} << " x " << int{c.code};
+}
+
+TEST(StatePreview, PlaysTheStateOfTheColumn) {
+    TIGSc m = testMenu();
+    m.pages[0].animation_frame_rate_code = 2;
+    TIGbutton b = *buttonById(m, 0, 2);  // normal 8..10, selected 11
+    b.normal_repeat_flag = 1;
+    const auto normalEnd = statePreview(m, 0, b, ButtonColumn::NormalEnd);
+    ASSERT_TRUE(normalEnd);
+    EXPECT_EQ(normalEnd->objects, (std::vector<std::uint16_t>{8, 9, 10}));
+    EXPECT_EQ(normalEnd->frameMs, 83);
+    EXPECT_TRUE(normalEnd->repeat);
+    EXPECT_EQ(normalEnd->finally, 10);
+    EXPECT_EQ(statePreview(m, 0, b, ButtonColumn::NormalStart)->finally, 8);
+    b.activated_start_object_id_ref = 5;
+    b.activated_end_object_id_ref = 4;  // end before start: nothing to play
+    const auto activated = statePreview(m, 0, b, ButtonColumn::ActivatedStart);
+    ASSERT_TRUE(activated);
+    EXPECT_TRUE(activated->objects.empty());
+    EXPECT_FALSE(activated->repeat);
+    EXPECT_FALSE(statePreview(m, 0, b, ButtonColumn::SelectedSound));
 }
