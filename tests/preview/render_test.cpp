@@ -299,6 +299,16 @@ TEST_F(Render, BackgroundPictures) {
     emu.renderer().clearUserBackground();
     EXPECT_EQ(pixelAt(emu.renderer().background(), 0, 0) >> 8, kBack);
 
+    // A new background colour draws the page again on it.
+    emu.drawPage();
+    options.colBackground = rgb(1, 2, 3);
+    setOptions();
+    Expected redrawn(kVideoWidth, kVideoHeight, rgb(1, 2, 3));
+    redrawn.blend(menu, 0, 0, 20, 20);
+    redrawn.blend(menu, 5, 0, 100, 20);
+    redrawn.blend(menu, 8, 0, 20, 100);
+    EXPECT_EQ(firstDifference(emu.picture(), redrawn), "");
+
     // Files that are no picture, or too large, are refused with the file's name.
     EXPECT_THROW(readPngRgba(Bytes{1, 2, 3}, "bad.png"), FormatError);
     Bytes huge = writePngRgba(makePicture(1, 1, 0));
