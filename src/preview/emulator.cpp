@@ -95,7 +95,10 @@ void MenuEmulator::menuChanged() {
 
 void MenuEmulator::setOptions(const PreviewOptions& options) {
     const bool animate = options.cbAnimate != renderer_.options().cbAnimate;
+    const bool background = options.colBackground != renderer_.options().colBackground;
     renderer_.setOptions(options);
+    // A new background colour rebuilds the background: the page is drawn again on it.
+    if (background && page() >= 0) drawPage();
     if (!animate) return;
     if (options.cbAnimate && page() >= 0)
         startTimer(animation_);

@@ -63,7 +63,10 @@ public:
     // The menu held was edited (or an edit undone): the pictures follow at
     // the next draw; a state table that no longer fits its page is rebuilt.
     void menuChanged();
-    // Switching "Animate buttons" starts or stops the animation timer while a page is selected.
+    // Switching "Animate buttons" starts or stops the animation timer while a
+    // page is selected; a new background colour redraws the page. (Toggling
+    // an overlay redraws nothing: the view calls drawPage() when its overlay
+    // switches are shown.)
     void setOptions(const PreviewOptions& options);
     const PreviewOptions& options() const { return renderer_.options(); }
     void setSounds(const TSND* sounds, WavePlayer* player) { renderer_.setSounds(sounds, player); }

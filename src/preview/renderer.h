@@ -82,7 +82,7 @@ public:
     // colour alone shows.
     void setBuiltInTransparent(bool transparent);
     // Rebuilds the background picture from the options and the user picture;
-    // the page picture becomes a copy of it.
+    // the page picture becomes a copy of it (draw the page again after it).
     void backchange();
 
     // ---- Pictures ------------------------------------------------------------------------

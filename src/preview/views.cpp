@@ -185,12 +185,29 @@ std::optional<StatePreview> statePreview(const TIGSc& m, std::size_t page, const
     default: return std::nullopt;
     }
     StatePreview p;
-    for (std::uint32_t o = start; o <= end; ++o) p.objects.push_back(static_cast<std::uint16_t>(o));
+    // Only objects the menu holds are shown: a range that runs past them (an
+    // end of 0xFFFF read from a file) would otherwise wait one frame for each
+    // of up to 65,536 missing objects, without Cancel for a state that does
+    // not repeat.
+    for (std::uint32_t o = start; o <= end && o < m.objects.size(); ++o)
+        p.objects.push_back(static_cast<std::uint16_t>(o));
     const std::uint8_t code = page < m.pages.size() ? m.pages[page].animation_frame_rate_code : 0;
     p.frameMs = animationPeriodMs(m.frame_rate_id, code);
     p.repeat = repeat;
     p.finally = atEnd ? end : start;
     return p;
+}
+
+std::optional<std::uint16_t> soundPreview(const TIGbutton& b, ButtonColumn column, std::size_t soundEntries) {
+    std::uint16_t id = 0;
+    if (column == ButtonColumn::SelectedSound)
+        id = b.selected_state_sound_id_ref;
+    else if (column == ButtonColumn::ActivatedSound)
+        id = b.activated_state_sound_id_ref;
+    else
+        return std::nullopt;
+    if (id >= soundEntries) return std::nullopt;
+    return id;
 }
 
 }  // namespace navora

@@ -89,8 +89,15 @@ struct StatePreview {
     std::optional<std::uint16_t> finally;  // the object shown at the end (the start or the end)
 };
 // The frames the button grid plays on a double click on a start or end
-// column; nothing for the other columns.
+// column; nothing for the other columns. The frames are the state's objects
+// that the menu holds (none when end < start); the view shows them one frame
+// apart, over again while `repeat` (until Cancel), then shows `finally`.
 std::optional<StatePreview> statePreview(const TIGSc& menu, std::size_t page, const TIGbutton& button,
                                          ButtonColumn column);
+
+// The sound entry the button grid plays on a double click on "s.sound" or
+// "a.sound": nothing for other columns, and nothing for no sound (0xFF) or an
+// entry beyond the soundEntries of sound.bdmv.
+std::optional<std::uint16_t> soundPreview(const TIGbutton& button, ButtonColumn column, std::size_t soundEntries);
 
 }  // namespace navora

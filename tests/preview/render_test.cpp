@@ -299,6 +299,16 @@ TEST_F(Render, BackgroundPictures) {
     emu.renderer().clearUserBackground();
     EXPECT_EQ(pixelAt(emu.renderer().background(), 0, 0) >> 8, kBack);
 
+    // A new background colour draws the page again on it.
+    emu.drawPage();
+    options.colBackground = rgb(1, 2, 3);
+    setOptions();
+    Expected redrawn(kVideoWidth, kVideoHeight, rgb(1, 2, 3));
+    redrawn.blend(menu, 0, 0, 20, 20);
+    redrawn.blend(menu, 5, 0, 100, 20);
+    redrawn.blend(menu, 8, 0, 20, 100);
+    EXPECT_EQ(firstDifference(emu.picture(), redrawn), "");
+
     // Files that are no picture, or too large, are refused with the file's name.
     EXPECT_THROW(readPngRgba(Bytes{1, 2, 3}, "bad.png"), FormatError);
     Bytes huge = writePngRgba(makePicture(1, 1, 0));
@@ -451,4 +461,34 @@ TEST(StatePreview, PlaysTheStateOfTheColumn) {
     EXPECT_TRUE(activated->objects.empty());
     EXPECT_FALSE(activated->repeat);
     EXPECT_FALSE(statePreview(m, 0, b, ButtonColumn::SelectedSound));
+
+    // A range running past the objects (end 0xFFFF from a file) plays only
+    // the objects there are, rather than waiting on 65,536 frames.
+    b.selected_start_object_id_ref = 11;
+    b.selected_end_object_id_ref = 0xFFFF;
+    const auto open = statePreview(m, 0, b, ButtonColumn::SelectedStart);
+    ASSERT_TRUE(open);
+    ASSERT_FALSE(open->objects.empty());
+    EXPECT_EQ(open->objects.front(), 11);
+    EXPECT_EQ(open->objects.back(), m.objects.size() - 1);
+    EXPECT_EQ(open->finally, 11);
+}
+
+TEST(StatePreview, SoundOfTheColumn) {
+    TIGbutton b;
+    b.selected_state_sound_id_ref = 2;
+    b.activated_state_sound_id_ref = 0xFF;
+    struct Case {
+        ButtonColumn column;
+        std::size_t entries;
+        std::optional<std::uint16_t> plays;
+    };
+    const Case cases[] = {
+        {ButtonColumn::SelectedSound, 3, 2},
+        {ButtonColumn::SelectedSound, 2, std::nullopt},     // beyond the entries of sound.bdmv
+        {ButtonColumn::ActivatedSound, 3, std::nullopt},    // no sound
+        {ButtonColumn::SelectedStart, 3, std::nullopt},     // not a sound column
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(soundPreview(b, c.column, c.entries), c.plays) << static_cast<int>(c.column) << " " << c.entries;
 }
