@@ -228,16 +228,6 @@ void runRefs(const RefsArgs& a, CliState& state) {
     }
 }
 
-template <class F>
-void guarded(CliState& state, F body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = 1;
-    }
-}
-
 }  // namespace
 
 void registerClipCommands(CLI::App& app, CliState& state) {

@@ -25,16 +25,6 @@ namespace navora::cli {
 
 namespace {
 
-template <class F>
-void guarded(CliState& state, F body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = 1;
-    }
-}
-
 // A transport stream: 192-byte source packets with the sync byte at offset 4.
 bool looksLikeTransportStream(const std::string& path) {
     std::error_code ec;

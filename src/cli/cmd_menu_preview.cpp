@@ -232,19 +232,6 @@ void addCommon(CLI::App* cmd, PreviewArgs& a) {
                     "ShowButtonAnimation=1, colBackground=#000080 or a Windows colour value)");
 }
 
-template <class F>
-void guarded(CliState& state, F body) {
-    try {
-        body();
-    } catch (const CLI::ValidationError& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = kExitUsage;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = kExitFailed;
-    }
-}
-
 }  // namespace
 
 void registerMenuPreviewCommands(CLI::App& menu, CliState& state) {

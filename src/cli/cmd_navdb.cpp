@@ -76,17 +76,6 @@ const FileKind& kindOf(const Bytes& data, const std::string& name) {
     throw FormatError(name, 0, "not a file kind navora-cli reads; known kinds: " + known);
 }
 
-// Runs one command body; any failure becomes one line on stderr and exit 1.
-template <class F>
-void guarded(CliState& state, F body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = kExitFailed;
-    }
-}
-
 }  // namespace
 
 void warnCutMovieObjects(const std::string& name, const MobjReadReport& r) {

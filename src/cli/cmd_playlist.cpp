@@ -26,16 +26,6 @@ TMPLS loadPlaylist(const std::string& path) {
 
 // Runs a command body: a refused file or a failed read or write is one line
 // on stderr and exit 1.
-template <class F>
-void guarded(CliState& state, F body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = 1;
-    }
-}
-
 // While the chapter lines go to stdout, the log goes to stderr.
 class LogToStderr {
 public:

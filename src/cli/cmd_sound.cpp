@@ -18,16 +18,6 @@ namespace navora::cli {
 
 namespace {
 
-template <class F>
-void guarded(CliState& state, F body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
-        state.exitCode = 1;
-    }
-}
-
 TSND readSoundFile(const std::string& path) { return readSound(readDatabaseFile(path), path); }
 
 // A WAV file is small; anything larger than a sound.bdmv can hold is refused

@@ -7,6 +7,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
+#include <exception>
+
 namespace navora::cli {
 
 // Exit codes, listed in --help and the README.
@@ -30,6 +33,21 @@ struct CliState {
     bool colour = false;  // ANSI styles: only when stdout is a terminal
     int exitCode = 0;
 };
+
+// Runs one command body; any failure becomes one line on stderr and exit 1
+// (exit 2 for a value the body found out of range).
+template <class F>
+void guarded(CliState& state, F body) {
+    try {
+        body();
+    } catch (const CLI::ValidationError& e) {
+        std::fprintf(stderr, "navora-cli: %s\n", e.what());
+        state.exitCode = kExitUsage;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "navora-cli: %s\n", e.what());
+        state.exitCode = kExitFailed;
+    }
+}
 
 // The one-line warning for a MovieObject.bdmv read only in part: where it
 // ends, what was kept and what was dropped.
