@@ -295,7 +295,9 @@ void BdjoTab::showObject() {
     showGrid(sgAccPLs_, playlists, gridEnabled(playlists));
     const TextGrid apps = applicationsGrid(b);
     detailsOf_ = -1;
-    showGrid(sgAppManage_, apps, gridEnabled(apps, true));
+    // Enabled whenever it has rows, one application too: a disabled grid cannot be
+    // scrolled to the columns beyond its width (the class name is the last one).
+    showGrid(sgAppManage_, apps, gridEnabled(apps));
     if (!apps.rows.empty()) sgAppManage_->selectRange(0, 0);
     sgAppManageClick();
 }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -74,6 +75,10 @@ SoundView::SoundView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
         return QString::fromStdString(soundGridRow(TSoundEntry{}, static_cast<std::size_t>(row))[0]);
     };
     sgSounds_->installEventFilter(this);
+    sgSounds_->horizontalHeader()->setStretchLastSection(true);
+    // A few button sounds are all a disc has: the grid shows five rows and leaves the height to the titles.
+    sgSounds_->setMaximumHeight(sgSounds_->horizontalHeader()->sizeHint().height() +
+                                5 * sgSounds_->verticalHeader()->defaultSectionSize() + 2 * sgSounds_->frameWidth() + 2);
 
     bbSoundPlay_ = iconButton(QStyle::SP_MediaPlay, "bbSoundPlay", QStringLiteral("Play sound entry"), this);
     bbSaveSound_ = iconButton(QStyle::SP_DialogSaveButton, "bbSaveSound", QStringLiteral("Save sound entry"), this);
@@ -150,8 +155,12 @@ void SoundView::refresh() {
         const auto cells = soundGridRow(entries[static_cast<std::size_t>(r)], static_cast<std::size_t>(r));
         for (int c = 0; c < static_cast<int>(cells.size()); ++c) sgSounds_->setCell(r, c, QString::fromStdString(cells[c]));
     }
-    if (n > 0) sgSounds_->selectRange(kept ? std::min(kept->first, n - 1) : 0, kept ? std::min(kept->first, n - 1) : 0);
+    if (n > 0) {
+        const int row = kept ? std::min(kept->first, n - 1) : 0;
+        sgSounds_->selectRange(row, row);
+    }
     quiet_ = false;
+    sgSounds_->resizeColumnsToContents();
 
     sgSounds_->setEnabled(loaded);
     bbSoundPlay_->setEnabled(n > 0);
