@@ -88,6 +88,7 @@ BdjoTab::BdjoTab(Document& doc, Log& log, QWidget* parent) : TabPage(parent), do
     lRefused_->setObjectName(QStringLiteral("lBdjoRefused"));
     lRefused_->setStyleSheet(QStringLiteral("QLabel { color: #d00000; font-weight: bold; }"));
     lRefused_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lRefused_->setWordWrap(true);
     lRefused_->hide();
     row->addWidget(label);
     row->addWidget(cbBDJO_);

@@ -62,6 +62,8 @@ SoundView::SoundView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     lRefused_ = new QLabel(this);
     lRefused_->setObjectName(QStringLiteral("lSoundRefused"));
     lRefused_->setWordWrap(true);
+    lRefused_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lRefused_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lRefused_->setStyleSheet(QStringLiteral("QLabel { color: #d00000; font-weight: bold; }"));
     lRefused_->hide();
 
@@ -76,9 +78,14 @@ SoundView::SoundView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     };
     sgSounds_->installEventFilter(this);
     sgSounds_->horizontalHeader()->setStretchLastSection(true);
-    // A few button sounds are all a disc has: the grid shows five rows and leaves the height to the titles.
-    sgSounds_->setMaximumHeight(sgSounds_->horizontalHeader()->sizeHint().height() +
-                                5 * sgSounds_->verticalHeader()->defaultSectionSize() + 2 * sgSounds_->frameWidth() + 2);
+    // A few button sounds are all a disc has: the grid shows two to five rows
+    // and leaves the height to the titles below it.
+    const auto rowsHigh = [this](int rows) {
+        return sgSounds_->horizontalHeader()->sizeHint().height() +
+               rows * sgSounds_->verticalHeader()->defaultSectionSize() + 2 * sgSounds_->frameWidth() + 2;
+    };
+    sgSounds_->setMinimumHeight(rowsHigh(2));
+    sgSounds_->setMaximumHeight(rowsHigh(5));
 
     bbSoundPlay_ = iconButton(QStyle::SP_MediaPlay, "bbSoundPlay", QStringLiteral("Play sound entry"), this);
     bbSaveSound_ = iconButton(QStyle::SP_DialogSaveButton, "bbSaveSound", QStringLiteral("Save sound entry"), this);
@@ -90,23 +97,35 @@ SoundView::SoundView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     bEditSndExtDat_->setToolTip(QStringLiteral("Edit the ExtensionData() of sound.bdmv"));
     bEditSndExtDat_->setEnabled(false);
 
+    // The buttons stand beside the grid, so that the group takes little height.
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(4);
+    buttons->addWidget(bbSoundPlay_);
+    buttons->addWidget(bbSaveSound_);
+    buttons->addStretch(1);
+    auto* side = new QVBoxLayout;
+    side->setSpacing(3);
+    side->addLayout(buttons);
+    side->addStretch(1);
+    side->addWidget(lSNDExtDat_);
+    side->addWidget(bEditSndExtDat_, 0, Qt::AlignLeft);
     auto* row = new QHBoxLayout;
-    row->setSpacing(4);
-    row->addWidget(bbSoundPlay_);
-    row->addWidget(bbSaveSound_);
-    row->addStretch(1);
-    row->addWidget(lSNDExtDat_);
-    row->addWidget(bEditSndExtDat_);
+    row->setSpacing(6);
+    row->addWidget(sgSounds_, 1);
+    row->addLayout(side);
     auto* l = new QVBoxLayout(this);
     l->setContentsMargins(0, 0, 0, 0);
     l->setSpacing(3);
     l->addWidget(lRefused_);
-    l->addWidget(sgSounds_, 1);
-    l->addLayout(row);
+    l->addLayout(row, 1);
 
     connect(sgSounds_, &StringGrid::choiceChanged, this, [this] {
         const auto e = selectedEntry();
         if (!quiet_ && (e ? static_cast<int>(*e) : -1) != readoutRow_) showReadout();
+    });
+    // A click shows the readout also on the row already selected.
+    connect(sgSounds_, &QAbstractItemView::pressed, this, [this] {
+        if (!quiet_) showReadout();
     });
     connect(bbSoundPlay_, &QToolButton::clicked, this, &SoundView::bbSoundPlayClick);
     connect(bbSaveSound_, &QToolButton::clicked, this, &SoundView::bbSaveSoundClick);
@@ -168,10 +187,13 @@ void SoundView::refresh() {
     bEditSndExtDat_->setEnabled(loaded);
     lSNDExtDat_->setText(QString::fromStdString(ExtDatCap(loaded ? w.sound.ext : TExtensionData{})));
     const bool refused = !loaded && w.folderRead && w.soundPresent;
-    lRefused_->setText(refused ? QStringLiteral("Not read, nothing is shown or saved: ") +
+    lRefused_->setText(refused ? QStringLiteral("Not read, not saved: ") +
                                      QString::fromStdString(w.soundRefusal)
                                : QString());
     lRefused_->setVisible(refused);
+    // A refused file shows only why: no empty grid that could pass for a file without sounds.
+    for (QWidget* w : std::initializer_list<QWidget*>{sgSounds_, bbSoundPlay_, bbSaveSound_, lSNDExtDat_, bEditSndExtDat_})
+        w->setVisible(!refused);
     emit stateChanged();
 }
 

@@ -393,7 +393,7 @@ void SoundBdjoTest::refusedSoundIsShownAndKept() {
              qPrintable(o.sound()->lRefused()->text()));
     QVERIFY(o.log().filter("ERROR").join('\n').contains("Format error sound.bdmv"));
     QCOMPARE(o.sounds()->dataRows(), 0);
-    QVERIFY(!o.sounds()->isEnabled());
+    QVERIFY(!o.sounds()->isEnabled() && o.sounds()->isHidden());
     QVERIFY(!o.sound()->bbSoundPlay()->isEnabled());
     QVERIFY(!o.sound()->bEditSndExtDat()->isEnabled());
     // It is never replaced unread: neither Create nor Save touches it.
