@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <initializer_list>
 #include <stdexcept>
 
 namespace navora::ui {
@@ -192,8 +193,9 @@ void SoundView::refresh() {
                                : QString());
     lRefused_->setVisible(refused);
     // A refused file shows only why: no empty grid that could pass for a file without sounds.
-    for (QWidget* w : std::initializer_list<QWidget*>{sgSounds_, bbSoundPlay_, bbSaveSound_, lSNDExtDat_, bEditSndExtDat_})
-        w->setVisible(!refused);
+    for (QWidget* part : std::initializer_list<QWidget*>{sgSounds_, bbSoundPlay_, bbSaveSound_, lSNDExtDat_,
+                                                         bEditSndExtDat_})
+        part->setVisible(!refused);
     emit stateChanged();
 }
 
@@ -311,6 +313,9 @@ bool SoundView::bCreateSoundClick() {
         });
     } catch (const WavFormatError& e) {
         log_.erlog(wav->second + ": " + e.reason());
+        return false;
+    } catch (const std::length_error& e) {
+        log_.erlog(e.what());
         return false;
     }
     sgSounds_->selectRange(0, 0);
