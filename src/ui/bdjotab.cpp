@@ -192,8 +192,9 @@ QWidget* BdjoTab::buildApplications() {
         column->addWidget(grid, 1);
         details->addLayout(column, grid == sgProfiles_ ? 2 : 3);
     }
-    l->addWidget(sgAppManage_, 3);
-    l->addLayout(details, 2);
+    // A disc has a few applications, each with a few names and parameters: even shares.
+    l->addWidget(sgAppManage_, 1);
+    l->addLayout(details, 1);
     return g;
 }
 

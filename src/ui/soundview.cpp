@@ -180,7 +180,17 @@ void SoundView::refresh() {
         sgSounds_->selectRange(row, row);
     }
     quiet_ = false;
+    // Five narrow columns: the grid asks for the width to show them all, so
+    // that no scroll bar hides the length beside the buttons. The last column
+    // is measured unstretched, then fills what is left.
+    QHeaderView* header = sgSounds_->horizontalHeader();
+    header->setStretchLastSection(false);
     sgSounds_->resizeColumnsToContents();
+    int width = 2 * sgSounds_->frameWidth();
+    if (sgSounds_->verticalHeader()->isVisible()) width += sgSounds_->verticalHeader()->width();
+    for (int c = 0; c < sgSounds_->columnCount(); ++c) width += header->sectionSize(c);
+    header->setStretchLastSection(true);
+    sgSounds_->setMinimumWidth(width);
 
     sgSounds_->setEnabled(loaded);
     bbSoundPlay_->setEnabled(n > 0);

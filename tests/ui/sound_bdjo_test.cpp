@@ -373,8 +373,25 @@ void SoundBdjoTest::createSoundAndEditItsExtensionData() {
     o.save();
     TSND expected = createSound(wav, "blip.wav");
     setSoundExtensionData(expected, block);
-    QCOMPARE(test::readFile(o.bdmv() / "AUXDATA" / "sound.bdmv"), writeSound(expected));
+    const fs::path soundFile = o.bdmv() / "AUXDATA" / "sound.bdmv";
+    QCOMPARE(test::readFile(soundFile), writeSound(expected));
     QVERIFY(!o.marked());
+
+    // Deleting the only entry leaves an empty grid with nothing to play or export and
+    // clears the readout; the group stays and Save writes a file without entries.
+    clickRow(o.sounds(), 0);
+    QVERIFY(!o.panel(1).trimmed().isEmpty());
+    QTest::keyClick(o.sounds(), Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(o.sounds()->dataRows(), 0);
+    QVERIFY(!o.sound()->bbSoundPlay()->isEnabled() && !o.sound()->bbSaveSound()->isEnabled());
+    QVERIFY(o.panel(1).trimmed().isEmpty());
+    QVERIFY(!o.w.bdmvTab()->soundGroup()->isHidden());
+    QTest::mouseClick(o.sound()->bbSoundPlay(), Qt::LeftButton);
+    QVERIFY(o.player.played.empty());
+    o.save();
+    QVERIFY(deleteSound(expected, 0));
+    QCOMPARE(test::readFile(soundFile), writeSound(expected));
+    QCOMPARE(readSound(test::readFile(soundFile), "sound.bdmv"), expected);
 }
 
 void SoundBdjoTest::refusedSoundIsShownAndKept() {
