@@ -70,8 +70,9 @@ BdmvTab::BdmvTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     auto* rightSide = new QWidget(this);
     auto* right = new QVBoxLayout(rightSide);
     right->setContentsMargins(0, 0, 0, 0);
-    right->addWidget(gSound_, 1);
-    right->addWidget(gIndex_, 2);
+    // The sound group is as high as its few rows; the titles take the rest.
+    right->addWidget(gSound_, 0);
+    right->addWidget(gIndex_, 1);
     for (QWidget* w : {left, rightSide}) {
         QSizePolicy p(QSizePolicy::Ignored, QSizePolicy::Preferred);
         p.setHorizontalStretch(w == left ? 21 : 19);

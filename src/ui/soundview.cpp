@@ -79,14 +79,6 @@ SoundView::SoundView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     };
     sgSounds_->installEventFilter(this);
     sgSounds_->horizontalHeader()->setStretchLastSection(true);
-    // A few button sounds are all a disc has: the grid shows two to five rows
-    // and leaves the height to the titles below it.
-    const auto rowsHigh = [this](int rows) {
-        return sgSounds_->horizontalHeader()->sizeHint().height() +
-               rows * sgSounds_->verticalHeader()->defaultSectionSize() + 2 * sgSounds_->frameWidth() + 2;
-    };
-    sgSounds_->setMinimumHeight(rowsHigh(2));
-    sgSounds_->setMaximumHeight(rowsHigh(5));
 
     bbSoundPlay_ = iconButton(QStyle::SP_MediaPlay, "bbSoundPlay", QStringLiteral("Play sound entry"), this);
     bbSaveSound_ = iconButton(QStyle::SP_DialogSaveButton, "bbSaveSound", QStringLiteral("Save sound entry"), this);
@@ -191,6 +183,11 @@ void SoundView::refresh() {
     for (int c = 0; c < sgSounds_->columnCount(); ++c) width += header->sectionSize(c);
     header->setStretchLastSection(true);
     sgSounds_->setMinimumWidth(width);
+    // A few button sounds are all a disc has: the grid is as high as its rows
+    // (two to five, more scroll) and leaves the height to the titles below it.
+    const int rows = std::clamp(n, 2, 5);
+    sgSounds_->setFixedHeight(header->sizeHint().height() + rows * sgSounds_->verticalHeader()->defaultSectionSize() +
+                              2 * sgSounds_->frameWidth() + 2);
 
     sgSounds_->setEnabled(loaded);
     bbSoundPlay_->setEnabled(n > 0);
