@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPalette>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -86,7 +87,10 @@ BdjoTab::BdjoTab(Document& doc, Log& log, QWidget* parent) : TabPage(parent), do
     bReadBDJO_->setObjectName(QStringLiteral("bReadBDJO"));
     lRefused_ = new QLabel(this);
     lRefused_->setObjectName(QStringLiteral("lBdjoRefused"));
-    lRefused_->setStyleSheet(QStringLiteral("QLabel { color: #d00000; font-weight: bold; }"));
+    // Red that reads on a light and on a dark window.
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    lRefused_->setStyleSheet(dark ? QStringLiteral("QLabel { color: #ff7b7b; font-weight: bold; }")
+                          : QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
     lRefused_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lRefused_->setWordWrap(true);
     lRefused_->hide();

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPalette>
 #include <QLocale>
 #include <QPushButton>
 #include <QStyle>
@@ -65,7 +66,10 @@ SoundView::SoundView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     lRefused_->setWordWrap(true);
     lRefused_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lRefused_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lRefused_->setStyleSheet(QStringLiteral("QLabel { color: #d00000; font-weight: bold; }"));
+    // Red that reads on a light and on a dark window.
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
+    lRefused_->setStyleSheet(dark ? QStringLiteral("QLabel { color: #ff7b7b; font-weight: bold; }")
+                          : QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
     lRefused_->hide();
 
     sgSounds_ = new StringGrid(this);
