@@ -100,6 +100,7 @@ void Workspace::clear() {
     playlist = TMPLS{};
     playlistName.clear();
     indexLoaded = mobjLoaded = playlistLoaded = soundPresent = soundLoaded = folderRead = false;
+    soundRefusal.clear();
     streamsFound = streamsMissing = 0;
     disc.clear();
     refusedFiles.clear();
@@ -241,11 +242,14 @@ bool Workspace::readSoundStep(Log& log) {
         log.log(soundFoundLine(sound.entries.size()));
     } catch (const FormatError& e) {
         sound = TSND{};
-        log.erlog(fmt::format("Format error {} at ${:08X}: {}", kSoundFile, e.offset(), e.reason()));
+        soundRefusal = fmt::format("Format error {} at ${:08X}: {}", kSoundFile, e.offset(), e.reason());
+        log.erlog(soundRefusal);
     } catch (const IoError& e) {
         sound = TSND{};
-        log.erlog(e.what());
+        soundRefusal = e.what();
+        log.erlog(soundRefusal);
     }
+    if (!soundLoaded) refusedFiles.push_back(kSoundFile);
     return soundLoaded;
 }
 

@@ -70,6 +70,8 @@ public:
     // writes it. A file that was refused leaves it false, so that Save cannot
     // replace the file with an empty one.
     bool soundLoaded = false;
+    // Why a sound.bdmv that is present was refused (the logged error); empty otherwise.
+    std::string soundRefusal;
     bool folderRead = false;    // the check passed and read-all ran
     std::string disc;           // disc name once a folder was read
 

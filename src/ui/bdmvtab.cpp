@@ -6,6 +6,7 @@
 #include "ui/indexview.h"
 #include "ui/mobjview.h"
 #include "ui/runcontroller.h"
+#include "ui/soundview.h"
 
 #include <QFileDialog>
 #include <QGroupBox>
@@ -69,8 +70,9 @@ BdmvTab::BdmvTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     auto* rightSide = new QWidget(this);
     auto* right = new QVBoxLayout(rightSide);
     right->setContentsMargins(0, 0, 0, 0);
-    right->addWidget(gSound_, 1);
-    right->addWidget(gIndex_, 2);
+    // The sound group is as high as its few rows; the titles take the rest.
+    right->addWidget(gSound_, 0);
+    right->addWidget(gIndex_, 1);
     for (QWidget* w : {left, rightSide}) {
         QSizePolicy p(QSizePolicy::Ignored, QSizePolicy::Preferred);
         p.setHorizontalStretch(w == left ? 21 : 19);
@@ -93,6 +95,11 @@ void BdmvTab::buildViews(Log& log) {
     indexView_ = new IndexView(doc_, log, this);
     indexView_->setObjectName(QStringLiteral("indexView"));
     lIndex_->addWidget(indexView_);
+    // The sound group is shown while the disc holds a sound.bdmv (read, created or refused).
+    soundView_ = new SoundView(doc_, log, this);
+    soundView_->setObjectName(QStringLiteral("soundView"));
+    lSound_->addWidget(soundView_);
+    connect(soundView_, &SoundView::stateChanged, this, [this] { gSound_->setVisible(soundView_->wanted()); });
 
     program_.program = [this] { return mobjView_->selectedCommands(); };
     program_.showLine = [this](int line) { mobjView_->showLine(line); };

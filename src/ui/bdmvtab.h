@@ -25,6 +25,7 @@ class Document;
 class IndexView;
 class MobjView;
 class RunController;
+class SoundView;
 
 // Asks the user for a folder: (title, start folder) -> chosen folder, empty when cancelled.
 using FolderChooser = std::function<QString(const QString& title, const QString& start)>;
@@ -39,11 +40,12 @@ public:
     // Save for index.bdmv and MovieObject.bdmv; the execution panel with the
     // object chooser; the register panel.
     BottomBar bottomBar() const override;
-    // index.bdmv, then MovieObject.bdmv.
+    // index.bdmv, then MovieObject.bdmv, then sound.bdmv when its group is shown.
     bool save() override;
 
     MobjView* mobjView() const { return mobjView_; }
     IndexView* indexView() const { return indexView_; }
+    SoundView* soundView() const { return soundView_; }
 
     QLineEdit* eBDMVdir() const { return eBDMVdir_; }
     QToolButton* bbOpenDir() const { return bbOpenDir_; }
@@ -88,6 +90,7 @@ private:
     ProgramSource program_;
     MobjView* mobjView_ = nullptr;
     IndexView* indexView_ = nullptr;
+    SoundView* soundView_ = nullptr;
     QLineEdit* eBDMVdir_;
     QToolButton* bbOpenDir_;
     QPushButton* bReadBDMV_;

@@ -3,6 +3,10 @@
 #include <QUndoCommand>
 #include <QUndoStack>
 
+#include "bdj/bdjo_io.h"
+
+#include <tuple>
+
 namespace navora::ui {
 
 // A model's value at one moment, able to put itself back.
@@ -13,19 +17,21 @@ public:
     virtual bool sameAs(const Snapshot& other) const = 0;
 };
 
-template <class Model>
+template <class... Models>
 class Document::SnapshotOf : public Document::Snapshot {
 public:
-    explicit SnapshotOf(Model& model) : model_(&model), value_(model) {}
-    void restore() const override { *model_ = value_; }
+    explicit SnapshotOf(Models&... models) : models_(&models...), values_(models...) {}
+    void restore() const override {
+        std::apply([this](Models*... m) { std::tie(*m...) = values_; }, models_);
+    }
     bool sameAs(const Snapshot& other) const override {
         const auto* o = dynamic_cast<const SnapshotOf*>(&other);
-        return o && o->model_ == model_ && o->value_ == value_;
+        return o && o->models_ == models_ && o->values_ == values_;
     }
 
 private:
-    Model* model_;
-    Model value_;
+    std::tuple<Models*...> models_;
+    std::tuple<Models...> values_;
 };
 
 // One undoable edit: the models of its parts before and after.
@@ -79,6 +85,9 @@ private:
 Document::Document(QObject* parent) : QObject(parent), stack_(new QUndoStack(this)) {
     addPart(Part::Index, ws_.index);
     addPart(Part::MovieObjects, ws_.mobj);
+    // Creating a sound.bdmv gives the disc one: undo takes both back.
+    addPart(Part::Sound, ws_.sound, ws_.soundLoaded);
+    addPart(Part::BdjObject, bdjo_);
 }
 
 Document::~Document() {
@@ -86,9 +95,9 @@ Document::~Document() {
     stack_->clear();
 }
 
-template <class Model>
-void Document::addPart(Part part, Model& model) {
-    parts_.push_back({part, [&model] { return std::make_unique<SnapshotOf<Model>>(model); }});
+template <class... Models>
+void Document::addPart(Part part, Models&... models) {
+    parts_.push_back({part, [&models...] { return std::make_unique<SnapshotOf<Models...>>(models...); }});
 }
 
 Document::PartSlot* Document::slot(Part part) {
@@ -144,6 +153,8 @@ void Document::notify(Parts parts) {
     emit changed(parts);
     if (parts.testFlag(Part::Index)) emit indexChanged();
     if (parts.testFlag(Part::MovieObjects)) emit movieObjectsChanged();
+    if (parts.testFlag(Part::Sound)) emit soundChanged();
+    if (parts.testFlag(Part::BdjObject)) emit bdjObjectChanged();
 }
 
 void Document::replaced(Parts parts) {
@@ -181,6 +192,7 @@ bool Document::read(const std::string& folder, Log& log) {
     stack_->clear();
     emit aboutToRead();
     ws_.folder = folder;
+    bdjo_ = {};
     bool passed = false;
     try {
         passed = ws_.checkAndRead(log);
@@ -192,6 +204,7 @@ bool Document::read(const std::string& folder, Log& log) {
     for (const PartSlot& s : parts_) all |= s.part;
     replaced(all);
     emit reloaded();
+    emit bdjObjectChanged();
     return passed;
 }
 
@@ -199,8 +212,24 @@ bool Document::saveBdmv(Log& log) {
     // Each file has its own backup step: a failure of one does not stop the next.
     const bool index = ws_.saveIndex(log);
     const bool mobj = ws_.saveMovieObjects(log);
-    markSaved((index ? Parts(Part::Index) : Parts()) | (mobj ? Parts(Part::MovieObjects) : Parts()));
-    return index && mobj;
+    // sound.bdmv third, when the disc holds one (read or created).
+    const bool hasSound = ws_.soundLoaded;
+    const bool sound = hasSound && ws_.saveSound(log);
+    markSaved((index ? Parts(Part::Index) : Parts()) | (mobj ? Parts(Part::MovieObjects) : Parts()) |
+              (sound ? Parts(Part::Sound) : Parts()));
+    return index && mobj && (sound || !hasSound);
+}
+
+bool Document::readBdjObject(const std::string& name, Log& log) {
+    BdjObjectState next;
+    next.name = name;
+    next.object = readBdjoFile(log, ws_.paths().bdjoFolder(), name);
+    // A refused file was reported by erlog, which leaves its message in status panel 1.
+    if (!next.object) next.refusal = log.panelText[1];
+    // Read-only: no edit ever changes it, so it never counts as modified.
+    bdjo_ = std::move(next);
+    emit bdjObjectChanged();
+    return bdjo_.object.has_value();
 }
 
 }  // namespace navora::ui

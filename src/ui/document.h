@@ -25,6 +25,7 @@
 //      bottom bar shows for it, save() what "&Save" writes; a tab with
 //      programs to run gives a ProgramSource to the RunController.
 
+#include "bdj/bdjo.h"
 #include "disc/workspace.h"
 
 #include <QFlags>
@@ -34,11 +35,23 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QUndoStack;
 
 namespace navora::ui {
+
+// The BD-J object the BDJO tab shows. It is read on request and never edited,
+// so it has no history of its own.
+struct BdjObjectState {
+    std::string name;             // the object last read or refused, without ".bdjo"
+    std::optional<TBDJO> object;  // none: nothing read yet, or the file was refused
+    std::string refusal;          // why the file was refused (the logged error)
+
+    bool operator==(const BdjObjectState&) const = default;
+};
 
 class Document : public QObject {
     Q_OBJECT
@@ -47,6 +60,8 @@ public:
     enum class Part : unsigned {
         Index = 1u << 0,         // index.bdmv
         MovieObjects = 1u << 1,  // MovieObject.bdmv
+        Sound = 1u << 8,         // AUXDATA/sound.bdmv, with whether the disc holds one
+        BdjObject = 1u << 9,     // the BD-J object shown (read-only)
     };
     Q_DECLARE_FLAGS(Parts, Part)
 
@@ -73,9 +88,18 @@ public:
     // Runs the check-and-read sequence on folder; the models are replaced
     // whole, so the history is emptied. Returns whether the check passed.
     bool read(const std::string& folder, Log& log);
-    // Saves index.bdmv and MovieObject.bdmv (each with its backup step); a
-    // file that was written counts as saved. Returns whether both were.
+    // Saves index.bdmv, MovieObject.bdmv and then sound.bdmv when the disc
+    // holds one (each with its backup step); a file that was written counts
+    // as saved. Returns whether every file was.
     bool saveBdmv(Log& log);
+
+    // The BD-J object shown on the BDMV tab's neighbour, the BDJO tab.
+    const BdjObjectState& bdjObject() const { return bdjo_; }
+    // Reads BDJO/<name>.bdjo of the folder into bdjObject() and emits
+    // bdjObjectChanged(). A refused or unreadable file leaves no object and
+    // its error (also logged, naming the file) as the refusal. Returns
+    // whether the object was read.
+    bool readBdjObject(const std::string& name, Log& log);
 
     // A read replaced these models: the history is emptied and they count as saved.
     void replaced(Parts parts);
@@ -93,6 +117,9 @@ signals:
     void changed(navora::ui::Document::Parts parts);
     void indexChanged();
     void movieObjectsChanged();
+    void soundChanged();
+    // Another BD-J object was read (or refused), or a folder read emptied it.
+    void bdjObjectChanged();
     // A read is about to replace every model: views empty themselves.
     void aboutToRead();
     // A read replaced every model.
@@ -101,7 +128,7 @@ signals:
 
 private:
     class Snapshot;
-    template <class Model>
+    template <class... Models>
     class SnapshotOf;
     class Step;
     // A model's value with the version it has as that value.
@@ -118,8 +145,9 @@ private:
         std::uint64_t saved = 0;    // the version last read or saved
     };
 
-    template <class Model>
-    void addPart(Part part, Model& model);
+    // Registers the models that make up one part; they are kept and put back together.
+    template <class... Models>
+    void addPart(Part part, Models&... models);
     PartSlot* slot(Part part);
     const PartSlot* slot(Part part) const;
     PartStates states(Parts parts) const;
@@ -131,6 +159,7 @@ private:
     void updateModified();
 
     Workspace ws_;
+    BdjObjectState bdjo_;
     std::vector<PartSlot> parts_;
     std::uint64_t nextVersion_ = 1;
     bool modified_ = false;

@@ -250,6 +250,14 @@ void IndexView::connectControls() {
         const auto range = sgTitles_->selectedRange();
         if (!quietSelect_ && range && range->first != cbTitleNo_->currentIndex()) sgTitlesClick();
     });
+    connect(sgTitles_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& at) {
+        // The click before it has shown the title; a BD-J title opens its object.
+        const TTitle* t = chosenTitle();
+        if (!t || at.row() != cbTitleNo_->currentIndex() || t->object_type == ObjectType::HDMV) return;
+        const QString name = cbTitleFN_->currentIndex() >= 0 ? cbTitleFN_->currentText()
+                                                             : QString::fromStdString(t->bdjo_file_name);
+        emit bdjoRequested(name);
+    });
     connect(bbTiins_, &QToolButton::clicked, this, &IndexView::bbTiinsClick);
     connect(bbTidel_, &QToolButton::clicked, this, &IndexView::bbTidelClick);
     connect(cbTitleNo_, &QComboBox::activated, this, &IndexView::cbTitleNoChange);

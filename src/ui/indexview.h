@@ -87,6 +87,8 @@ public slots:
 signals:
     // A movie object is to be selected and shown (setObjectSG).
     void showObject(int object);
+    // A BD-J title was double-clicked: its BD-J object (the name its file list shows) is to be opened.
+    void bdjoRequested(const QString& name);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

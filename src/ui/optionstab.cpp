@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -141,8 +142,17 @@ OptionsTab::OptionsTab(QWidget* parent) : TabPage(parent) {
     row->addWidget(gOptions, 1);
     row->addWidget(gFormat, 1);
     row->addWidget(gMenu, 1);
+    // Creating files: enabled by what the disc holds.
+    bCreateSound_ = new QPushButton(QStringLiteral("Create sound.bdmv"), this);
+    bCreateSound_->setObjectName(QStringLiteral("bCreateSound"));
+    bCreateSound_->setToolTip(QStringLiteral("A new sound.bdmv from one WAV file (48 kHz, 16 bit, PCM)"));
+    bCreateSound_->setEnabled(false);
+    auto* create = new QHBoxLayout;
+    create->addWidget(bCreateSound_);
+    create->addStretch(1);
     auto* outer = new QVBoxLayout(this);
     outer->addLayout(row);
+    outer->addLayout(create);
     outer->addStretch(1);
 
     // Handlers

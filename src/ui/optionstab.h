@@ -14,6 +14,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
 class QVBoxLayout;
 
@@ -81,6 +82,8 @@ public:
     QLabel* lCountry() const { return lCountry_; }
     TIntEdit* ieActiDelay() const { return ieActiDelay_; }
     RadioGroup* rgProgramformat() const { return rgProgramformat_; }
+    // "Create sound.bdmv": the window runs it on the BDMV tab.
+    QPushButton* bCreateSound() const { return bCreateSound_; }
     // Layouts of the three groups, for the options later views add.
     QVBoxLayout* optionsLayout() const { return lOptions_; }
     QVBoxLayout* formatLayout() const { return lFormat_; }
@@ -126,6 +129,7 @@ private:
     QLabel* lCountry_;
     TIntEdit* ieActiDelay_;
     RadioGroup* rgProgramformat_;
+    QPushButton* bCreateSound_;
     QVBoxLayout* lOptions_;
     QVBoxLayout* lFormat_;
     QVBoxLayout* lMenu_;

@@ -3,15 +3,19 @@
 #include "core/filenames.h"
 #include "core/log.h"
 #include "ui/abouttab.h"
+#include "ui/bdjotab.h"
 #include "ui/bdmvtab.h"
 #include "ui/document.h"
 #include "ui/execpanel.h"
+#include "ui/indexview.h"
 #include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
 #include "ui/qtlogview.h"
 #include "ui/runcontroller.h"
+#include "ui/soundview.h"
 #include "ui/statustab.h"
+#include "ui/waveplayer_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -62,6 +66,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     move(kDesignedLeft, kDesignedTop);
     resize(kMinWidth, kMinHeight);
     doc_ = new Document(this);
+    wavePlayer_ = new QtWavePlayer(this);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -148,6 +153,35 @@ void TfMain::connectControls() {
         if (!running && closePending_) QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(doc_, &Document::modifiedChanged, this, &TfMain::showTitle);
+    connectSoundAndBdjo();
+}
+
+void TfMain::connectSoundAndBdjo() {
+    SoundView* sound = bdmvTab_->soundView();
+    sound->setPlayer(wavePlayer_);
+    QPushButton* create = optionsTab_->bCreateSound();
+    connect(sound, &SoundView::stateChanged, create, [create, sound] { create->setEnabled(sound->canCreate()); });
+    connect(create, &QPushButton::clicked, this, [this, sound] {
+        pageControl_->setCurrentIndex(TabBdmv);
+        sound->bCreateSoundClick();
+    });
+    connect(bdmvTab_->indexView(), &IndexView::bdjoRequested, this, &TfMain::openBdjObject);
+    connect(bdjoTab_, &BdjoTab::playlistRequested, this, [this](const QString& name) {
+        const auto& lists = doc_->model().playlists;
+        if (std::find(lists.begin(), lists.end(), name.toStdString()) != lists.end()) followPlaylist(name, -1);
+    });
+}
+
+void TfMain::openBdjObject(const QString& name) {
+    if (!bdjoTab_->openObject(name)) {
+        mainLog().slog("BD-J object " + name.toStdString() + ".bdjo not found", 1);
+        return;
+    }
+    // Entering the tab reads it; on the tab already, the tab change handler runs again.
+    if (pageControl_->currentIndex() == TabBdjo)
+        PageControlChange();
+    else
+        pageControl_->setCurrentIndex(TabBdjo);
 }
 
 void TfMain::buildTabs(QWidget* central) {
@@ -186,16 +220,11 @@ void TfMain::buildTabs(QWidget* central) {
         b.registers = true;
         return b;
     });
-    auto* bdjoTab = new PendingTab(QStringLiteral("BD-J objects are shown here in a later version."),
-                                   [](const QString&) {
-                                       BottomBar b;
-                                       b.save = true;
-                                       return b;
-                                   });
+    bdjoTab_ = new BdjoTab(*doc_, log);
     optionsTab_ = new OptionsTab;
     statusTab_ = new StatusTab;
     aboutTab_ = new AboutTab;
-    tabs_ = {bdmvTab_, playlistTab_, clipTab_, menuTab, bdjoTab, optionsTab_, statusTab_, aboutTab_};
+    tabs_ = {bdmvTab_, playlistTab_, clipTab_, menuTab, bdjoTab_, optionsTab_, statusTab_, aboutTab_};
     const QStringList captions = {QStringLiteral("&BDMV"),    QStringLiteral("&PLAYLIST"), QStringLiteral("&CLIPINF"),
                                   QStringLiteral("&Menu"),    QStringLiteral("BD&JO"),     QStringLiteral("&Options"),
                                   QStringLiteral("S&tatus"),  QStringLiteral("&About")};

@@ -26,12 +26,14 @@ class Workspace;
 namespace navora::ui {
 
 class AboutTab;
+class BdjoTab;
 class BdmvTab;
 class Document;
 class OptionsTab;
 class PageControl;
 class PendingTab;
 class QtLogView;
+class QtWavePlayer;
 class RunController;
 class StatusBar;
 class StatusTab;
@@ -51,6 +53,8 @@ public:
     // The settings as read at start-up (written back at shut-down).
     const Settings& settings() const { return settings_; }
     RunController* run() const { return run_; }
+    // The one wave player, created at start-up (sound entries, button sounds).
+    QtWavePlayer* wavePlayer() const { return wavePlayer_; }
 
     // Start-up: reads the settings and applies them, sets the title, then
     // reads the folder of the one command-line argument (whatever "Auto
@@ -69,6 +73,7 @@ public:
     PageControl* pageControl() const { return pageControl_; }
     QWidget* page(Tab tab) const;
     BdmvTab* bdmvTab() const { return bdmvTab_; }
+    BdjoTab* bdjoTab() const { return bdjoTab_; }
     OptionsTab* optionsTab() const { return optionsTab_; }
     StatusTab* statusTab() const { return statusTab_; }
     AboutTab* aboutTab() const { return aboutTab_; }
@@ -131,11 +136,15 @@ private:
     void applyMachineOptions();
     void showTitle();
     void followPlaylist(const QString& name, int playItem);
+    // The index grid's double-click on a BD-J title: the BDJO tab reads its object.
+    void openBdjObject(const QString& name);
+    void connectSoundAndBdjo();
     TabPage* currentTab() const;
 
     Settings settings_;
     Document* doc_ = nullptr;
     RunController* run_ = nullptr;
+    QtWavePlayer* wavePlayer_ = nullptr;
     QString title_;
     bool closePending_ = false;
 
@@ -144,6 +153,7 @@ private:
     BdmvTab* bdmvTab_ = nullptr;
     PendingTab* playlistTab_ = nullptr;
     PendingTab* clipTab_ = nullptr;
+    BdjoTab* bdjoTab_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
     AboutTab* aboutTab_ = nullptr;

@@ -74,6 +74,9 @@ TEST(WorkspaceSound, RefusedFileIsReportedAndNeverOverwritten) {
     EXPECT_TRUE(r.ws.soundPresent);
     EXPECT_FALSE(r.ws.soundLoaded);
     EXPECT_TRUE(r.logged("Format error sound.bdmv at $00000008: version \"0300\" is not supported")) << r.view.text();
+    // The views show why, and the command line counts it as refused.
+    EXPECT_EQ(r.ws.soundRefusal.rfind("Format error sound.bdmv at $00000008: version \"0300\"", 0), 0u) << r.ws.soundRefusal;
+    EXPECT_EQ(r.ws.refusedFiles, std::vector<std::string>{"sound.bdmv"});
     EXPECT_TRUE(r.ws.indexLoaded);
     EXPECT_FALSE(r.ws.saveSound(r.log));
     EXPECT_EQ(readFile(sound), data);

@@ -99,3 +99,19 @@ private slots:
     void typingIntoOneFieldIsOneStep();
     void savingOneFileKeepsTheOthersModified();
 };
+
+class SoundBdjoTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void importDeleteUndoAndSave();
+    void playAndExportTheClickedEntry();
+    void rejectedWavChangesNothing_data();
+    void rejectedWavChangesNothing();
+    void createSoundAndEditItsExtensionData();
+    void refusedSoundIsShownAndKept();
+    void bdjoTabShowsObjectsAndOpensPlaylists();
+    void refusedBdjoEmptiesTheTab();
+    void titleDoubleClickOpensBdjObject_data();
+    void titleDoubleClickOpensBdjObject();
+};
