@@ -79,6 +79,7 @@ private:
 Document::Document(QObject* parent) : QObject(parent), stack_(new QUndoStack(this)) {
     addPart(Part::Index, ws_.index);
     addPart(Part::MovieObjects, ws_.mobj);
+    addPart(Part::Playlist, ws_.playlist);
 }
 
 Document::~Document() {

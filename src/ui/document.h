@@ -47,6 +47,7 @@ public:
     enum class Part : unsigned {
         Index = 1u << 0,         // index.bdmv
         MovieObjects = 1u << 1,  // MovieObject.bdmv
+        Playlist = 1u << 2,      // the playlist read last (Workspace::playlist)
     };
     Q_DECLARE_FLAGS(Parts, Part)
 

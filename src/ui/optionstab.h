@@ -64,6 +64,7 @@ public:
     int countryCode() const;
     int actiDelay() const;
     int programFormat() const;  // -1 when no format is selected
+    int chapterFormat() const;  // 0 "PTS", 1 "Frame", 2 "Time"; -1 when none is selected
     // The workspace's options as the controls set them. No backup mode
     // selected (a stored index out of range) backs up as "Only first".
     WorkspaceOptions workspaceOptions() const;
@@ -81,6 +82,7 @@ public:
     QLabel* lCountry() const { return lCountry_; }
     TIntEdit* ieActiDelay() const { return ieActiDelay_; }
     RadioGroup* rgProgramformat() const { return rgProgramformat_; }
+    RadioGroup* rgChapterFormat() const { return rgChapterFormat_; }
     // Layouts of the three groups, for the options later views add.
     QVBoxLayout* optionsLayout() const { return lOptions_; }
     QVBoxLayout* formatLayout() const { return lFormat_; }
@@ -126,6 +128,7 @@ private:
     QLabel* lCountry_;
     TIntEdit* ieActiDelay_;
     RadioGroup* rgProgramformat_;
+    RadioGroup* rgChapterFormat_;
     QVBoxLayout* lOptions_;
     QVBoxLayout* lFormat_;
     QVBoxLayout* lMenu_;

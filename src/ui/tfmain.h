@@ -31,6 +31,7 @@ class Document;
 class OptionsTab;
 class PageControl;
 class PendingTab;
+class PlaylistTab;
 class QtLogView;
 class RunController;
 class StatusBar;
@@ -69,6 +70,7 @@ public:
     PageControl* pageControl() const { return pageControl_; }
     QWidget* page(Tab tab) const;
     BdmvTab* bdmvTab() const { return bdmvTab_; }
+    PlaylistTab* playlistTab() const { return playlistTab_; }
     OptionsTab* optionsTab() const { return optionsTab_; }
     StatusTab* statusTab() const { return statusTab_; }
     AboutTab* aboutTab() const { return aboutTab_; }
@@ -142,7 +144,7 @@ private:
     PageControl* pageControl_ = nullptr;
     std::vector<TabPage*> tabs_;  // in tab order
     BdmvTab* bdmvTab_ = nullptr;
-    PendingTab* playlistTab_ = nullptr;
+    PlaylistTab* playlistTab_ = nullptr;
     PendingTab* clipTab_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
@@ -163,6 +165,10 @@ private:
     QFrame* pRegisters_ = nullptr;
 
     bool progressShown_ = false;
+    // The active tab's activated() is running: a bottom bar change it causes
+    // is applied when it returns.
+    bool activating_ = false;
+    bool barAgain_ = false;
     bool closed_ = false;
 };
 
