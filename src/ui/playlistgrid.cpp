@@ -115,6 +115,12 @@ void EditGrid::updateEditFlags() {
         }
 }
 
+bool EditGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    // A click on the current cell opens its editor at once, as a click on any other cell does.
+    if (trigger == QAbstractItemView::SelectedClicked) trigger = QAbstractItemView::DoubleClicked;
+    return StringGrid::edit(index, trigger, event);
+}
+
 void EditGrid::contextMenuEvent(QContextMenuEvent* e) {
     menu_->popup(e->globalPos());
     e->accept();

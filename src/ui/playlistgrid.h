@@ -50,6 +50,8 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
+    using StringGrid::edit;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
     QVector<QString> masks_;
