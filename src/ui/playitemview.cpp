@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -113,7 +114,11 @@ QWidget* PlayItemView::buildItems() {
         for (int c = 0; c < 9; ++c) sgPLitem_->setColumnWidth(c, fit(widths[c]));
     }
     sgPLitem_->horizontalHeader()->setStretchLastSection(true);
-    l->addWidget(sgPLitem_, 1);
+    // The angles of a multi-angle PlayItem stand beside the PlayItems.
+    auto* grids = new QHBoxLayout;
+    grids->setSpacing(2);
+    grids->addWidget(sgPLitem_, 1);
+    l->addLayout(grids, 1);
 
     anglePanel_ = new QWidget(w);
     auto* al = new QHBoxLayout(anglePanel_);
@@ -129,15 +134,18 @@ QWidget* PlayItemView::buildItems() {
     sgPIangles_->horizontalHeader()->setStretchLastSection(true);
     {
         const QFontMetrics fm(sgPIangles_->font());
-        sgPIangles_->setColumnWidth(0, fm.horizontalAdvance(QStringLiteral("00")) + 10);
-        sgPIangles_->setColumnWidth(1, fm.horizontalAdvance(QStringLiteral("00000")) + 10);
-        sgPIangles_->setColumnWidth(2, fm.horizontalAdvance(QStringLiteral("M2TS")) + 10);
-        sgPIangles_->setFixedHeight(sgPIangles_->horizontalHeader()->sizeHint().height() +
-                                    3 * sgPIangles_->verticalHeader()->defaultSectionSize() + 4);
+        const auto fit = [&](const char* text) { return fm.horizontalAdvance(QLatin1String(text)) + 10; };
+        const char* widths[] = {"00", "00000", "M2TS", "STC"};
+        int total = 0;
+        for (int c = 0; c < 4; ++c) {
+            sgPIangles_->setColumnWidth(c, fit(widths[c]));
+            total += fit(widths[c]);
+        }
+        sgPIangles_->setFixedWidth(total + 4 + sgPIangles_->verticalScrollBar()->sizeHint().width());
     }
     al->addWidget(angleLabel);
-    al->addWidget(sgPIangles_, 1);
-    l->addWidget(anglePanel_);
+    al->addWidget(sgPIangles_);
+    grids->addWidget(anglePanel_);
     return w;
 }
 

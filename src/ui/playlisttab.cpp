@@ -147,10 +147,7 @@ void PlaylistTab::connectViews() {
     connect(timeline_, &PlaylistTimeline::playItemClicked, playItems_, &PlayItemView::selectPlayItem);
     connect(timeline_, &PlaylistTimeline::markClicked, marks_, &MarkView::selectMark);
 
-    connect(&doc_, &Document::aboutToRead, this, [this] {
-        failed_.clear();
-        showAll();
-    });
+    connect(&doc_, &Document::aboutToRead, this, [this] { failed_.clear(); });
     connect(&doc_, &Document::reloaded, this, [this] {
         fillSelector();
         showAll();

@@ -369,6 +369,18 @@ void PlaylistViewsTest::demoDiscFillsEveryView() {
     QVERIFY(o.tab()->appInfo()->uoBox(21)->isChecked());  // UO10
     QVERIFY(!o.tab()->appInfo()->uoBox(19)->isChecked());
     QCOMPARE(o.tab()->appInfo()->uoBox(20)->toolTip(), QString("UO11: Select button and activate"));
+
+    // "Edit" asks for the ExtensionData editor; its result is one undoable edit.
+    QSignalSpy editRequested(o.tab(), &PlaylistTab::extensionDataEditRequested);
+    clickButton(o.tab()->bbExtDat());
+    QCOMPARE(editRequested.count(), 1);
+    TMPLS expected = m;
+    setPlaylistExtensionData(expected, TExtensionData{});
+    o.tab()->applyExtensionData(TExtensionData{});
+    QVERIFY(o.model() == expected);
+    QCOMPARE(o.tab()->lMExtDat()->text(), QString::fromStdString(ExtDatCap({})));
+    o.w.undoAction()->trigger();
+    QCOMPARE(o.model(), readModel(demo.playlist()));
 }
 
 void PlaylistViewsTest::editsByClicksAndKeysUndoRedoAndSave_data() {
