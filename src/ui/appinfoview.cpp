@@ -106,12 +106,13 @@ AppInfoView::AppInfoView(Document& doc, QWidget* parent)
     });
     connect(ieAIpbc_, &QLineEdit::textEdited, this, [this] {
         const auto v = static_cast<std::uint16_t>(std::clamp<std::int64_t>(ieAIpbc_->value(), 0, 0xFFFF));
-        doc_.apply(kPart, QStringLiteral("Change playback count"),
-                   [&](Workspace& ws) {
-                       setPlaybackCount(ws.playlist.AppInfoPlayList, v);
-                       return true;
-                   },
-                   QStringLiteral("mpls/appinfo/count"));
+        doc_.apply(
+            kPart, QStringLiteral("Change playback count"),
+            [&](Workspace& ws) {
+                setPlaybackCount(ws.playlist.AppInfoPlayList, v);
+                return true;
+            },
+            QStringLiteral("mpls/appinfo/count"));
     });
     const std::pair<QCheckBox*, AppInfoFlag> flags[] = {
         {cbAIRA_, AppInfoFlag::RandomAccess}, {cbAIAM_, AppInfoFlag::AudioMix}, {cbAIBM_, AppInfoFlag::BypassMixer}};
@@ -143,12 +144,13 @@ bool AppInfoView::loaded() const { return doc_.model().playlistLoaded; }
 void AppInfoView::storeWord(int word) {
     const std::uint32_t value = (word == 0 ? heAIUO_ : heAIUO2_)->value();
     // Only the word typed into is stored: the other keeps every bit it has.
-    doc_.apply(kPart, QStringLiteral("Change UO mask"),
-               [&](Workspace& ws) {
-                   setUOWord(ws.playlist.AppInfoPlayList.UO_mask_table, word, value);
-                   return true;
-               },
-               QStringLiteral("mpls/appinfo/uo%1").arg(word));
+    doc_.apply(
+        kPart, QStringLiteral("Change UO mask"),
+        [&](Workspace& ws) {
+            setUOWord(ws.playlist.AppInfoPlayList.UO_mask_table, word, value);
+            return true;
+        },
+        QStringLiteral("mpls/appinfo/uo%1").arg(word));
     refresh();
 }
 
@@ -164,7 +166,8 @@ void AppInfoView::refresh() {
         return;
     }
     // A type outside the list shows no entry.
-    setIndex(cbAIpbt_, a.PlayList_playback_type >= 1 && a.PlayList_playback_type <= 3 ? a.PlayList_playback_type - 1 : -1);
+    setIndex(cbAIpbt_,
+             a.PlayList_playback_type >= 1 && a.PlayList_playback_type <= 3 ? a.PlayList_playback_type - 1 : -1);
     showText(ieAIpbc_, QString::number(a.playback_count));
     cbAIRA_->setChecked(appInfoFlag(a, AppInfoFlag::RandomAccess));
     cbAIAM_->setChecked(appInfoFlag(a, AppInfoFlag::AudioMix));

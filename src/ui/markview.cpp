@@ -146,10 +146,14 @@ void MarkView::connectControls() {
             e->setModified(false);
             showEditors();
         });
-    const std::pair<QWidget*, QWidget*> chain[] = {
-        {iePLMPI_, iePLMhour_}, {iePLMhour_, iePLMmin_}, {iePLMmin_, iePLMsec_}, {iePLMsec_, iePLMms_}, {iePLMms_, cmPLMtype_}};
+    const std::pair<QWidget*, QWidget*> chain[] = {{iePLMPI_, iePLMhour_},
+                                                   {iePLMhour_, iePLMmin_},
+                                                   {iePLMmin_, iePLMsec_},
+                                                   {iePLMsec_, iePLMms_},
+                                                   {iePLMms_, cmPLMtype_}};
     for (const auto& [from, to] : chain)
-        connect(static_cast<QLineEdit*>(from), &QLineEdit::returnPressed, to, [to] { to->setFocus(Qt::TabFocusReason); });
+        connect(static_cast<QLineEdit*>(from), &QLineEdit::returnPressed, to,
+                [to] { to->setFocus(Qt::TabFocusReason); });
 }
 
 bool MarkView::eventFilter(QObject* watched, QEvent* event) {
@@ -208,8 +212,8 @@ void MarkView::reset() {
     quiet_ = true;
     sgPlayListMark_->resetGrid();
     quiet_ = false;
-    for (QWidget* w : std::initializer_list<QWidget*>{sgPlayListMark_, bbPLMins_, bbPLMdel_, editors_, bbLoadChap_,
-                                                      bbSaveChap_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{sgPlayListMark_, bbPLMins_, bbPLMdel_, editors_, bbLoadChap_, bbSaveChap_})
         w->setEnabled(false);
     setIndex(cmPLMtype_, -1);
     for (TIntEdit* e : {iePLMPI_, iePLMhour_, iePLMmin_, iePLMsec_, iePLMms_}) showText(e, QString());
@@ -300,12 +304,13 @@ void MarkView::showEditors() {
 void MarkView::editMark(const QString& name, const char* field, const std::function<void(TPlayListMarkEntry&)>& edit) {
     const auto m = selectedMark();
     if (!m) return;
-    doc_.apply(kPart, name,
-               [&](Workspace& ws) {
-                   edit(ws.playlist.PlayListMark.marks.at(*m));
-                   return true;
-               },
-               QStringLiteral("mpls/mark/%1/%2").arg(*m).arg(QLatin1String(field)));
+    doc_.apply(
+        kPart, name,
+        [&](Workspace& ws) {
+            edit(ws.playlist.PlayListMark.marks.at(*m));
+            return true;
+        },
+        QStringLiteral("mpls/mark/%1/%2").arg(*m).arg(QLatin1String(field)));
 }
 
 void MarkView::storeTime() {

@@ -85,9 +85,7 @@ PlayItemView::PlayItemView(Document& doc, Log& log, QWidget* parent) : QWidget(p
     reset();
 }
 
-void PlayItemView::addAboveItems(QWidget* w) {
-    static_cast<QVBoxLayout*>(itemsColumn_->layout())->insertWidget(0, w);
-}
+void PlayItemView::addAboveItems(QWidget* w) { static_cast<QVBoxLayout*>(itemsColumn_->layout())->insertWidget(0, w); }
 
 QWidget* PlayItemView::buildItems() {
     auto* w = new QWidget(this);
@@ -109,7 +107,7 @@ QWidget* PlayItemView::buildItems() {
     {
         const QFontMetrics fm(sgPLitem_->font());
         const auto fit = [&](const char* text) { return fm.horizontalAdvance(QLatin1String(text)) + 10; };
-        const char* widths[] = {"000", "00000", "M2TS", "00:00:00.000", "00:00:00.000", "00:00:00.000",
+        const char* widths[] = {"000",      "00000",    "M2TS", "00:00:00.000", "00:00:00.000", "00:00:00.000",
                                 "DDDDDDDD", "DDDDDDDD", "An"};
         for (int c = 0; c < 9; ++c) sgPLitem_->setColumnWidth(c, fit(widths[c]));
     }
@@ -284,7 +282,8 @@ void PlayItemView::connectControls() {
     connect(sgPIangles_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         const TPlayItem* p = item();
         if (p && index.row() >= 0 && static_cast<std::size_t>(index.row()) < p->multi_clip.angles.size())
-            emit clipRequested(qs(p->multi_clip.angles[static_cast<std::size_t>(index.row())].Clip_Information_file_name));
+            emit clipRequested(
+                qs(p->multi_clip.angles[static_cast<std::size_t>(index.row())].Clip_Information_file_name));
     });
     connect(sgSTN_, &QTableWidget::currentCellChanged, this, [this](int r, int c) {
         if (!quiet_ && loaded() && r >= 0 && c >= 0 && c < static_cast<int>(kStreamKindCount))
@@ -298,7 +297,9 @@ void PlayItemView::connectControls() {
     connect(bbDelSTN_, &QToolButton::clicked, this, &PlayItemView::bbDelSTNClick);
 
     connect(coEntryType_, &QComboBox::activated, this, [this](int i) {
-        if (i >= 0) storeField(StreamField::EntryType, static_cast<std::uint32_t>(i), QStringLiteral("Change stream entry type"), "type");
+        if (i >= 0)
+            storeField(StreamField::EntryType, static_cast<std::uint32_t>(i),
+                       QStringLiteral("Change stream entry type"), "type");
     });
     // The id and PID fields store their value when they are left; Enter leaves them.
     const auto onLeave = [this](QLineEdit* e, StreamField field, const QString& name, const char* key,
@@ -338,7 +339,8 @@ void PlayItemView::connectControls() {
     };
     indexList(coResol_, StreamField::VideoFormat, QStringLiteral("Change video format"), "format");
     indexList(coFrmRate_, StreamField::FrameRate, QStringLiteral("Change frame rate"), "rate");
-    indexList(coAuType_, StreamField::PresentationType, QStringLiteral("Change audio presentation type"), "presentation");
+    indexList(coAuType_, StreamField::PresentationType, QStringLiteral("Change audio presentation type"),
+              "presentation");
     indexList(coFreq_, StreamField::SamplingFrequency, QStringLiteral("Change sampling frequency"), "frequency");
     connect(coLang_, &QComboBox::activated, this, [this](int i) {
         if (i < 0 || static_cast<std::size_t>(i) >= languageItems().size()) return;
@@ -393,6 +395,8 @@ void PlayItemView::reset() {
     sgStreamEntry_->resetGrid();
     sgSTN_->setDataRows(1);
     for (int c = 0; c < 7; ++c) sgSTN_->setCell(0, c, QString());
+    // The grid has no row-number column: its first column is a count like the others.
+    if (QTableWidgetItem* first = sgSTN_->item(0, 0)) first->setBackground(QBrush());
     quiet_ = false;
     anglePanel_->hide();
     for (QWidget* w : std::initializer_list<QWidget*>{sgPLitem_, sgSTN_, sgStreamEntry_, bbInsSTN_, bbDelSTN_})
@@ -469,7 +473,8 @@ void PlayItemView::showItem() {
     quiet_ = true;
     sgPIangles_->setDataRows(static_cast<int>(angles.size()));
     for (int r = 0; r < static_cast<int>(angles.size()); ++r)
-        for (int c = 0; c < 4; ++c) sgPIangles_->setCell(r, c, qs(angles[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
+        for (int c = 0; c < 4; ++c)
+            sgPIangles_->setCell(r, c, qs(angles[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
     quiet_ = false;
     anglePanel_->setVisible(p && p->is_multi_angle && !angles.empty());
 
@@ -577,9 +582,14 @@ void PlayItemView::editStream(const QString& name, const char* field, const std:
     if (!row) return;
     const auto i = static_cast<std::size_t>(item_);
     const StreamKind kind = kind_;
-    doc_.apply(pl::kPart, name,
-               [&](Workspace& ws) { return edit(streamAt(ws.playlist.PlayList.PlayItems.at(i).STN_table, kind, *row)); },
-               QStringLiteral("mpls/item/%1/stream/%2/%3/%4").arg(i).arg(static_cast<int>(kind)).arg(*row).arg(QLatin1String(field)));
+    doc_.apply(
+        pl::kPart, name,
+        [&](Workspace& ws) { return edit(streamAt(ws.playlist.PlayList.PlayItems.at(i).STN_table, kind, *row)); },
+        QStringLiteral("mpls/item/%1/stream/%2/%3/%4")
+            .arg(i)
+            .arg(static_cast<int>(kind))
+            .arg(*row)
+            .arg(QLatin1String(field)));
 }
 
 void PlayItemView::storeField(StreamField field, std::uint32_t value, const QString& name, const char* key) {
@@ -627,12 +637,12 @@ void PlayItemView::cellTyped(int row, int column, const QString& text) {
     const auto col = static_cast<PlayItemColumn>(column);
     QString name;
     switch (col) {
-        case PlayItemColumn::File: name = QStringLiteral("Change clip name"); break;
-        case PlayItemColumn::In: name = QStringLiteral("Change IN time"); break;
-        case PlayItemColumn::Out: name = QStringLiteral("Change OUT time"); break;
-        case PlayItemColumn::UO1:
-        case PlayItemColumn::UO2: name = QStringLiteral("Change PlayItem UO mask"); break;
-        default: return;
+    case PlayItemColumn::File: name = QStringLiteral("Change clip name"); break;
+    case PlayItemColumn::In: name = QStringLiteral("Change IN time"); break;
+    case PlayItemColumn::Out: name = QStringLiteral("Change OUT time"); break;
+    case PlayItemColumn::UO1:
+    case PlayItemColumn::UO2: name = QStringLiteral("Change PlayItem UO mask"); break;
+    default: return;
     }
     InTimeCascade cascade;
     if (col == PlayItemColumn::In) {

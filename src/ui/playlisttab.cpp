@@ -104,7 +104,6 @@ void PlaylistTab::buildLayout() {
 
     playItems_ = new PlayItemView(doc_, log_, this);
     timeline_ = new PlaylistTimeline(this);
-    timeline_->setToolTip(QString());
     playItems_->addAboveItems(timeline_);
     subPaths_ = new SubPathView(doc_, log_, this);
     marks_ = new MarkView(doc_, log_, this);
@@ -158,9 +157,7 @@ void PlaylistTab::connectViews() {
     });
 }
 
-QString PlaylistTab::playlistFile(const QString& name) const {
-    return name + qs(doc_.model().names().playlistExt);
-}
+QString PlaylistTab::playlistFile(const QString& name) const { return name + qs(doc_.model().names().playlistExt); }
 
 QString PlaylistTab::selection() const { return cbPlaylist_->currentText(); }
 
@@ -231,7 +228,8 @@ void PlaylistTab::showAll() {
     subPaths_->fill();
     marks_->fill();
     timeline_->setPlaylist(ws.playlistLoaded ? &ws.playlist : nullptr);
-    lMExtDat_->setText(QString::fromStdString(ExtDatCap(ws.playlistLoaded ? ws.playlist.ExtensionData : TExtensionData{})));
+    lMExtDat_->setText(
+        QString::fromStdString(ExtDatCap(ws.playlistLoaded ? ws.playlist.ExtensionData : TExtensionData{})));
     bbExtDat_->setEnabled(ws.playlistLoaded);
     const auto item = playItems_->selectedItem();
     timeline_->setSelectedItem(item ? static_cast<int>(*item) : -1);
@@ -244,7 +242,8 @@ void PlaylistTab::refreshAll() {
     subPaths_->refresh();
     marks_->refresh();
     timeline_->setPlaylist(ws.playlistLoaded ? &ws.playlist : nullptr);
-    lMExtDat_->setText(QString::fromStdString(ExtDatCap(ws.playlistLoaded ? ws.playlist.ExtensionData : TExtensionData{})));
+    lMExtDat_->setText(
+        QString::fromStdString(ExtDatCap(ws.playlistLoaded ? ws.playlist.ExtensionData : TExtensionData{})));
 }
 
 bool PlaylistTab::save() {
@@ -320,7 +319,8 @@ void PlaylistTab::bbLoadChapClick() {
         return;
     }
     if (f.size() > kMaxChapterFile) {
-        log_.erlog((shown + QStringLiteral(" is too large for a chapter file; the marks are unchanged.")).toStdString());
+        log_.erlog(
+            (shown + QStringLiteral(" is too large for a chapter file; the marks are unchanged.")).toStdString());
         return;
     }
     const QByteArray bytes = f.readAll();
@@ -332,7 +332,8 @@ void PlaylistTab::bbLoadChapClick() {
             return n > 0;
         });
     } catch (const ChapterError& e) {
-        const QString where = e.line() ? QStringLiteral("%1, line %2").arg(shown).arg(e.line()) : playlistFile(selection());
+        const QString where =
+            e.line() ? QStringLiteral("%1, line %2").arg(shown).arg(e.line()) : playlistFile(selection());
         log_.erlog((where + QStringLiteral(": ") + QString::fromStdString(e.what())).toStdString());
         return;
     }
@@ -354,9 +355,9 @@ void PlaylistTab::bbSaveChapClick() {
         return;
     }
     const QString proposed = chapterStart(qs(chapterFileName(selection().toStdString(), format)));
-    QString path =
-        saveFileChooser ? saveFileChooser(QStringLiteral("Save chapter file"), proposed, QStringLiteral("Text (*.txt)"))
-                        : QString();
+    QString path = saveFileChooser
+                       ? saveFileChooser(QStringLiteral("Save chapter file"), proposed, QStringLiteral("Text (*.txt)"))
+                       : QString();
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".txt");
     try {

@@ -78,9 +78,9 @@ public:
     std::array<int, 3> groupHeights() const;
 
     // Options and dialogs the tab uses; tests replace them.
-    std::function<bool()> autoRead;              // "Auto Read"
-    std::function<int()> chapterFormat;          // "Chapter format": 0 PTS, 1 Frame, 2 Time
-    std::function<QString()> workFolder;         // the output folder of the options
+    std::function<bool()> autoRead;       // "Auto Read"
+    std::function<int()> chapterFormat;   // "Chapter format": 0 PTS, 1 Frame, 2 Time
+    std::function<QString()> workFolder;  // the output folder of the options
     // A Yes/No question; Yes is true.
     std::function<bool(const QString& question)> ask;
     // (title, proposed path, filter) -> the chosen path, empty when cancelled.

@@ -16,8 +16,8 @@ namespace navora::ui {
 namespace {
 
 constexpr int kMargin = 2;
-constexpr int kTickBand = 11;    // the band above the blocks where the tick heads sit
-constexpr int kTickReach = 4;    // a click this close to a tick hits it
+constexpr int kTickBand = 11;  // the band above the blocks where the tick heads sit
+constexpr int kTickReach = 4;  // a click this close to a tick hits it
 constexpr int kDanglingBox = 16;
 
 QColor mix(const QColor& a, const QColor& b, double t) {
@@ -73,12 +73,11 @@ void PlaylistTimeline::setPlaylist(const TMPLS* playlist) {
             const TimelineItem& t = timeline_.items[i];
             const QString no = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
             itemNames_.push_back(no + QLatin1Char(' ') + QString::fromStdString(p.Clip_Information_file_name));
-            QString tip = QStringLiteral("PlayItem %1: %2\nIN %3  OUT %4\nlength %5  (at %6 in the playlist)")
-                              .arg(no, QString::fromStdString(p.Clip_Information_file_name),
-                                   QString::fromStdString(timeText(p.IN_time)),
-                                   QString::fromStdString(timeText(p.OUT_time)),
-                                   QString::fromStdString(timeText(t.duration)),
-                                   QString::fromStdString(timeText(t.start)));
+            QString tip =
+                QStringLiteral("PlayItem %1: %2\nIN %3  OUT %4\nlength %5  (at %6 in the playlist)")
+                    .arg(no, QString::fromStdString(p.Clip_Information_file_name),
+                         QString::fromStdString(timeText(p.IN_time)), QString::fromStdString(timeText(p.OUT_time)),
+                         QString::fromStdString(timeText(t.duration)), QString::fromStdString(timeText(t.start)));
             if (p.is_multi_angle && !p.multi_clip.angles.empty()) {
                 tip += QStringLiteral("\n%1 angles:").arg(p.multi_clip.angles.size());
                 for (const TClipRef& a : p.multi_clip.angles)
@@ -121,11 +120,10 @@ void PlaylistTimeline::setSelectedMarks(int first, int last) {
 }
 
 QRect PlaylistTimeline::danglingRect() const {
-    const bool any = std::any_of(timeline_.marks.begin(), timeline_.marks.end(),
-                                 [](const TimelineMark& m) { return !m.at; });
+    const bool any =
+        std::any_of(timeline_.marks.begin(), timeline_.marks.end(), [](const TimelineMark& m) { return !m.at; });
     if (!any) return {};
-    return {width() - kMargin - kDanglingBox, kMargin + kTickBand, kDanglingBox,
-            height() - 2 * kMargin - kTickBand};
+    return {width() - kMargin - kDanglingBox, kMargin + kTickBand, kDanglingBox, height() - 2 * kMargin - kTickBand};
 }
 
 QRect PlaylistTimeline::blockArea() const {

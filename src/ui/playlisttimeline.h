@@ -11,8 +11,8 @@
 #include <QWidget>
 
 #include <optional>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace navora::ui {
 

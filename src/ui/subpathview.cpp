@@ -85,11 +85,14 @@ SubPathView::SubPathView(Document& doc, Log& log, QWidget* parent) : QWidget(par
     sgSubPlayItem_->setTitles(toList(subPlayItemColumns()));
     sgSubPlayItem_->horizontalHeaderItem(0)->setText(QString());
     const QString time = QStringLiteral("99:99:99.999");
-    const std::pair<SubPlayItemColumn, QString> masks[] = {
-        {SubPlayItemColumn::File, QStringLiteral("99999")}, {SubPlayItemColumn::Conn, QStringLiteral("9")},
-        {SubPlayItemColumn::Multi, QStringLiteral(">A")},   {SubPlayItemColumn::STC, QStringLiteral("999")},
-        {SubPlayItemColumn::In, time},                      {SubPlayItemColumn::Out, time},
-        {SubPlayItemColumn::SyncPI, QStringLiteral("999")}, {SubPlayItemColumn::SyncPTS, time}};
+    const std::pair<SubPlayItemColumn, QString> masks[] = {{SubPlayItemColumn::File, QStringLiteral("99999")},
+                                                           {SubPlayItemColumn::Conn, QStringLiteral("9")},
+                                                           {SubPlayItemColumn::Multi, QStringLiteral(">A")},
+                                                           {SubPlayItemColumn::STC, QStringLiteral("999")},
+                                                           {SubPlayItemColumn::In, time},
+                                                           {SubPlayItemColumn::Out, time},
+                                                           {SubPlayItemColumn::SyncPI, QStringLiteral("999")},
+                                                           {SubPlayItemColumn::SyncPTS, time}};
     for (const auto& [column, mask] : masks) sgSubPlayItem_->setColumnMask(static_cast<int>(column), mask);
     {
         const QFontMetrics fm(sgSubPlayItem_->font());
@@ -171,9 +174,8 @@ void SubPathView::connectControls() {
     connect(cbSPrepeat_, &QComboBox::activated, this, [this](int repeat) {
         const auto sp = selectedSubPath();
         if (!sp || repeat < 0) return;
-        doc_.apply(kPart, QStringLiteral("Change SubPath repeat"), [&](Workspace& ws) {
-            return setSubPathRepeat(ws.playlist.PlayList.SubPaths.at(*sp), repeat == 1);
-        });
+        doc_.apply(kPart, QStringLiteral("Change SubPath repeat"),
+                   [&](Workspace& ws) { return setSubPathRepeat(ws.playlist.PlayList.SubPaths.at(*sp), repeat == 1); });
         showSubPath();
     });
 }
@@ -220,8 +222,8 @@ void SubPathView::reset() {
     clipPanel_->hide();
     setIndex(cbSubPathType_, -1);
     setIndex(cbSPrepeat_, -1);
-    for (QWidget* w : std::initializer_list<QWidget*>{sgSubPath_, sgSubPlayItem_, cbSubPathType_, cbSPrepeat_,
-                                                      bbSPins_, bbSPdel_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{sgSubPath_, sgSubPlayItem_, cbSubPathType_, cbSPrepeat_, bbSPins_, bbSPdel_})
         w->setEnabled(false);
 }
 
@@ -331,7 +333,8 @@ void SubPathView::showSubPlayItem() {
     quiet_ = true;
     sgAngles_->setDataRows(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r)
-        for (int c = 0; c < 4; ++c) sgAngles_->setCell(r, c, qs(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
+        for (int c = 0; c < 4; ++c)
+            sgAngles_->setCell(r, c, qs(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]));
     quiet_ = false;
     // Shown only while the SubPlayItem has clip entries.
     clipPanel_->setVisible(sp && it &&
@@ -375,15 +378,15 @@ void SubPathView::cellTyped(int row, int column, const QString& text) {
     const auto col = static_cast<SubPlayItemColumn>(column);
     QString name;
     switch (col) {
-        case SubPlayItemColumn::File: name = QStringLiteral("Change SubPlayItem clip name"); break;
-        case SubPlayItemColumn::Conn: name = QStringLiteral("Change SubPlayItem connection"); break;
-        case SubPlayItemColumn::Multi: name = QStringLiteral("Change SubPlayItem multi-clip"); break;
-        case SubPlayItemColumn::STC: name = QStringLiteral("Change SubPlayItem STC id"); break;
-        case SubPlayItemColumn::In: name = QStringLiteral("Change SubPlayItem IN time"); break;
-        case SubPlayItemColumn::Out: name = QStringLiteral("Change SubPlayItem OUT time"); break;
-        case SubPlayItemColumn::SyncPI: name = QStringLiteral("Change sync PlayItem"); break;
-        case SubPlayItemColumn::SyncPTS: name = QStringLiteral("Change sync PTS"); break;
-        default: return;
+    case SubPlayItemColumn::File: name = QStringLiteral("Change SubPlayItem clip name"); break;
+    case SubPlayItemColumn::Conn: name = QStringLiteral("Change SubPlayItem connection"); break;
+    case SubPlayItemColumn::Multi: name = QStringLiteral("Change SubPlayItem multi-clip"); break;
+    case SubPlayItemColumn::STC: name = QStringLiteral("Change SubPlayItem STC id"); break;
+    case SubPlayItemColumn::In: name = QStringLiteral("Change SubPlayItem IN time"); break;
+    case SubPlayItemColumn::Out: name = QStringLiteral("Change SubPlayItem OUT time"); break;
+    case SubPlayItemColumn::SyncPI: name = QStringLiteral("Change sync PlayItem"); break;
+    case SubPlayItemColumn::SyncPTS: name = QStringLiteral("Change sync PTS"); break;
+    default: return;
     }
     const std::string typed = text.toStdString();
     const auto r = static_cast<std::size_t>(row);

@@ -253,13 +253,17 @@ const std::vector<EditCase>& editCases() {
              clickCell(o.marks()->sgPlayListMark(), 1, 1);
              typeIntoField(o.marks()->iePLMsec(), "30");
          },
-         [](TMPLS& m) { setMarkTime(m.PlayListMark.marks[1], {0, 10, 30, 0}); }},
+         [](TMPLS& m) {
+             setMarkTime(m.PlayListMark.marks[1], {0, 10, 30, 0});
+         }},
         {"mark hours clamped while typed",
          [](PlOpened& o) {
              clickCell(o.marks()->sgPlayListMark(), 4, 1);
              typeIntoField(o.marks()->iePLMhour(), "30");
          },
-         [](TMPLS& m) { setMarkTime(m.PlayListMark.marks[4], {25, 10, 10, 0}); }},
+         [](TMPLS& m) {
+             setMarkTime(m.PlayListMark.marks[4], {25, 10, 10, 0});
+         }},
         {"mark type and PlayItem",
          [](PlOpened& o) {
              clickCell(o.marks()->sgPlayListMark(), 0, 1);
@@ -270,8 +274,7 @@ const std::vector<EditCase>& editCases() {
              setMarkType(m.PlayListMark.marks[0], kLinkPoint);
              setMarkPlayItem(m.PlayListMark.marks[0], 2);
          }},
-        {"UO box checked",
-         [](PlOpened& o) { clickCheckBox(o.tab()->appInfo()->uoBox(2)); },
+        {"UO box checked", [](PlOpened& o) { clickCheckBox(o.tab()->appInfo()->uoBox(2)); },
          [](TMPLS& m) { m.AppInfoPlayList.UO_mask_table[0] |= 1u << 29; }},
         {"second UO word typed keeps bit 30",
          [](PlOpened& o) { typeIntoField(o.tab()->appInfo()->heAIUO2(), "FFFFFFFF"); },
@@ -318,7 +321,8 @@ void PlaylistViewsTest::demoDiscFillsEveryView() {
     QCOMPARE(items->dataRows(), 3);
     for (int r = 0; r < 3; ++r) {
         const auto cells = playItemRow(m.PlayList.PlayItems[static_cast<std::size_t>(r)], static_cast<std::size_t>(r));
-        for (int c = 0; c < 9; ++c) QCOMPARE(items->cell(r, c), QString::fromStdString(cells[static_cast<std::size_t>(c)]));
+        for (int c = 0; c < 9; ++c)
+            QCOMPARE(items->cell(r, c), QString::fromStdString(cells[static_cast<std::size_t>(c)]));
     }
     QCOMPARE(o.items()->sgSTN()->cell(0, 1), QString("2"));
     QVERIFY(!o.items()->sgPIangles()->isVisibleTo(&o.w));
@@ -385,8 +389,7 @@ void PlaylistViewsTest::demoDiscFillsEveryView() {
 
 void PlaylistViewsTest::editsByClicksAndKeysUndoRedoAndSave_data() {
     QTest::addColumn<int>("edit");
-    for (std::size_t i = 0; i < editCases().size(); ++i)
-        QTest::newRow(editCases()[i].name) << static_cast<int>(i);
+    for (std::size_t i = 0; i < editCases().size(); ++i) QTest::newRow(editCases()[i].name) << static_cast<int>(i);
 }
 
 void PlaylistViewsTest::editsByClicksAndKeysUndoRedoAndSave() {
@@ -478,8 +481,8 @@ void PlaylistViewsTest::chaptersLoadAsOneStepAndSave() {
 
     // Three chapters (PTS): 0, 30 s (the start of PlayItem 1) and 55 s (5 s into PlayItem 2).
     const fs::path chapters = files / "chapters.txt";
-    test::writeFile(chapters, Bytes{'0', '\n', '1', '3', '5', '0', '0', '0', '0', '\n',
-                                    '2', '4', '7', '5', '0', '0', '0', '\n'});
+    test::writeFile(chapters,
+                    Bytes{'0', '\n', '1', '3', '5', '0', '0', '0', '0', '\n', '2', '4', '7', '5', '0', '0', '0', '\n'});
     answer = QString::fromStdString(chapters.string());
     clickButton(o.marks()->bbLoadChap());
     QCOMPARE(proposed.value(0), QString("Open chapter file"));
@@ -544,7 +547,8 @@ void PlaylistViewsTest::corpusBlankPlaylistShowsAndSavesUnchanged() {
         QCOMPARE(o.marks()->sgPlayListMark()->dataRows(), static_cast<int>(m.PlayListMark.marks.size()));
         if (m.PlayList.PlayItems.empty()) {
             // No PlayItem, one mark on PlayItem 0xFFFF: shown as it is, and marked as dangling on the strip.
-            QCOMPARE(o.marks()->sgPlayListMark()->cell(0, 2), QString::fromStdString(markRow(m.PlayListMark.marks[0], 0)[2]));
+            QCOMPARE(o.marks()->sgPlayListMark()->cell(0, 2),
+                     QString::fromStdString(markRow(m.PlayListMark.marks[0], 0)[2]));
             QVERIFY(!o.tab()->timeline()->markRect(0).isNull());
             QVERIFY(!o.items()->bbInsSTN()->isEnabled());
             QVERIFY(!o.subPaths()->bbSPins()->isEnabled());
@@ -624,7 +628,8 @@ void PlaylistViewsTest::timelineReadsInLightAndDarkPalettes() {
         for (int m : {1, 3}) {
             const QRect r = strip->markRect(m);
             const QColor head = img.pixelColor(r.center().x(), r.top() + 3);
-            QVERIFY2(contrast(head, base) >= 3.0, qPrintable(QString("mark %1 contrast %2").arg(m).arg(contrast(head, base))));
+            QVERIFY2(contrast(head, base) >= 3.0,
+                     qPrintable(QString("mark %1 contrast %2").arg(m).arg(contrast(head, base))));
         }
         // The unselected blocks are told from the strip and from each other; labels are readable.
         const QColor b1 = img.pixelColor(strip->itemRect(1).right() - 3, strip->itemRect(1).bottom() - 3);
@@ -737,7 +742,8 @@ void PlaylistViewsTest::readsNeverDropUnsavedEdits() {
     // Following a Play command from the BDMV tab opens that playlist at its PlayItem.
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(o.ws().playlistName, std::string("00001"));
-    test::writeFile(demo.playlist("00000"), test::readFile(demo.root() / "BDMV" / "BACKUP" / "PLAYLIST" / "00000.mpls"));
+    test::writeFile(demo.playlist("00000"),
+                    test::readFile(demo.root() / "BDMV" / "BACKUP" / "PLAYLIST" / "00000.mpls"));
     o.clickTab(TfMain::TabBdmv);
     emit o.w.bdmvTab()->followPlaylist("00000", 2);
     QCOMPARE(o.w.pageControl()->currentIndex(), int(TfMain::TabPlaylist));
