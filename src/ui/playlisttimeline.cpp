@@ -19,6 +19,7 @@ constexpr int kMargin = 2;
 constexpr int kTickBand = 11;  // the band above the blocks where the tick heads sit
 constexpr int kTickReach = 4;  // a click this close to a tick hits it
 constexpr int kDanglingBox = 16;
+constexpr int kSide = 6;  // room at both ends for a whole tick head at the first or last time
 
 QColor mix(const QColor& a, const QColor& b, double t) {
     return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
@@ -123,11 +124,12 @@ QRect PlaylistTimeline::danglingRect() const {
     const bool any =
         std::any_of(timeline_.marks.begin(), timeline_.marks.end(), [](const TimelineMark& m) { return !m.at; });
     if (!any) return {};
-    return {width() - kMargin - kDanglingBox, kMargin + kTickBand, kDanglingBox, height() - 2 * kMargin - kTickBand};
+    return {width() - kMargin - kSide - kDanglingBox, kMargin + kTickBand, kDanglingBox,
+            height() - 2 * kMargin - kTickBand};
 }
 
 QRect PlaylistTimeline::blockArea() const {
-    QRect r = rect().adjusted(kMargin, kMargin + kTickBand, -kMargin, -kMargin);
+    QRect r = rect().adjusted(kMargin + kSide, kMargin + kTickBand, -kMargin - kSide, -kMargin);
     if (!danglingRect().isNull()) r.setRight(r.right() - kDanglingBox - 3);
     return r;
 }
@@ -250,14 +252,16 @@ void PlaylistTimeline::paintEvent(QPaintEvent*) {
         p.setPen(QPen(colour, selected ? 3 : 1));
         p.drawLine(x, ticks.bottom(), x, blocks.bottom());
         QPainterPath head;
-        const int w = selected ? 5 : 4;
+        const int w = selected ? 6 : 4;
         head.moveTo(x - w, ticks.top() + 1);
         head.lineTo(x + w, ticks.top() + 1);
         head.lineTo(x, ticks.bottom());
         head.closeSubpath();
         p.setRenderHint(QPainter::Antialiasing, true);
-        p.fillPath(head, selected ? c.selected : colour);
-        p.setPen(QPen(selected ? c.text : colour, 1));
+        // A selected mark keeps its kind's colour (the highlight may be the
+        // link-point blue) and is told by its size and a text-coloured rim.
+        p.fillPath(head, colour);
+        p.setPen(QPen(selected ? c.text : colour, selected ? 1.5 : 1.0));
         p.drawPath(head);
         p.setRenderHint(QPainter::Antialiasing, false);
     }
