@@ -129,7 +129,11 @@ void TfMain::connectControls() {
         if (optionsTab_->autoRead()) bReadBDMVClick();
     });
     connect(bdmvTab_, &BdmvTab::followPlaylist, this, &TfMain::followPlaylist);
-    connect(playlistTab_, &PlaylistTab::clipRequested, this, [this] { pageControl_->setCurrentIndex(TabClipinf); });
+    // A clip named on the PLAYLIST tab is chosen in the clip list before its tab comes up.
+    connect(playlistTab_, &PlaylistTab::clipRequested, this, [this](const QString& clip) {
+        clipTab_->setSelection(clip);
+        pageControl_->setCurrentIndex(TabClipinf);
+    });
     connect(bSave_, &QPushButton::clicked, this, &TfMain::bSaveClick);
     connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
     connect(statusTab_->bPSRs(), &QPushButton::clicked, run_, &RunController::logPsrs);

@@ -579,6 +579,8 @@ void PlaylistViewsTest::timelineClicksSelectInTheGrids() {
     const int w0 = strip->itemRect(0).width();
     const int w2 = strip->itemRect(2).width();
     QVERIFY(std::abs(w0 - 3 * w2) <= 3);
+    // The mark at the very start is clickable and drawn whole: its tick stays inside the strip.
+    QVERIFY(strip->rect().contains(strip->markRect(0)));
 
     QTest::mouseClick(strip, Qt::LeftButton, {}, strip->itemRect(1).center() + QPoint(0, 4));
     QCOMPARE(o.items()->selectedItem(), std::optional<std::size_t>(1));
@@ -650,6 +652,7 @@ void PlaylistViewsTest::doubleClickOnAClipAsksForTheClipTab() {
     QCOMPARE(asked.count(), 1);
     QCOMPARE(asked.takeFirst().front().toString(), QString("00004"));
     QCOMPARE(o.w.pageControl()->currentIndex(), int(TfMain::TabClipinf));
+    QCOMPARE(o.w.bSave()->toolTip(), QString("Save 00004.clpi"));
     o.enterTab();
     // An angle, a SubPlayItem and a clip entry name theirs.
     clickCell(o.items()->sgPLitem(), 1, 1);
