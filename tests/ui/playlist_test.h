@@ -13,6 +13,7 @@ private slots:
     void inTimeQuestionsAreAskedOneByOne();
     void chaptersLoadAsOneStepAndSave();
     void corpusBlankPlaylistShowsAndSavesUnchanged();
+    void everyCorpusPlaylistShowsAndSavesUnchanged();
     void timelineClicksSelectInTheGrids();
     void timelineReadsInLightAndDarkPalettes();
     void doubleClickOnAClipAsksForTheClipTab();
