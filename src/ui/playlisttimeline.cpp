@@ -227,13 +227,19 @@ void PlaylistTimeline::paintEvent(QPaintEvent*) {
             p.setPen(QPen(ink, 1));
             p.drawRect(r.adjusted(1, 1, -2, -2));
         }
-        // The label in the top band of the block, as far as it fits.
-        const int band = angles > 1 ? std::max(r.height() / angles, fm.height()) : r.height();
-        const QRect label(r.left() + 3, r.top(), r.width() - 6, band);
+        // The label at the top of the block, as far as it fits; over stacked
+        // angles it sits on a patch of the block's colour so no band line
+        // runs through the text.
+        const int labelHeight = angles > 1 ? std::min(r.height(), fm.height() + 2) : r.height();
+        const QRect label(r.left() + 3, r.top(), r.width() - 6, labelHeight);
         QString text = i < itemNames_.size() ? itemNames_[i] : QString();
         if (angles > 1) text += QStringLiteral(" (%1 angles)").arg(angles);
         if (fm.horizontalAdvance(text) > label.width()) text = text.left(3);
         if (fm.horizontalAdvance(text) <= label.width()) {
+            if (angles > 1)
+                p.fillRect(QRect(label.left() - 1, label.top() + (selected ? 2 : 1), fm.horizontalAdvance(text) + 2,
+                                 label.height() - (selected ? 2 : 1)),
+                           fill);
             p.setPen(ink);
             p.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, text);
         }
