@@ -88,6 +88,7 @@ Document::Document(QObject* parent) : QObject(parent), stack_(new QUndoStack(thi
     // Creating a sound.bdmv gives the disc one: undo takes both back.
     addPart(Part::Sound, ws_.sound, ws_.soundLoaded);
     addPart(Part::BdjObject, bdjo_);
+    addPart(Part::Playlist, ws_.playlist);
 }
 
 Document::~Document() {

@@ -62,6 +62,7 @@ public:
         MovieObjects = 1u << 1,  // MovieObject.bdmv
         Sound = 1u << 8,         // AUXDATA/sound.bdmv, with whether the disc holds one
         BdjObject = 1u << 9,     // the BD-J object shown (read-only)
+        Playlist = 1u << 2,      // the playlist read last (Workspace::playlist)
     };
     Q_DECLARE_FLAGS(Parts, Part)
 

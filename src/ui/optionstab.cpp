@@ -99,8 +99,12 @@ OptionsTab::OptionsTab(QWidget* parent) : TabPage(parent) {
     cb83names_->setToolTip(QStringLiteral("If you work with output that uses 8.3 file names, check this"));
     rgProgramformat_ = new RadioGroup(QStringLiteral("Program format"),
                                       {QStringLiteral("List (*.lst)"), QStringLiteral("Binary (*.bin)")}, gFormat);
+    rgChapterFormat_ = new RadioGroup(QStringLiteral("Chapter format"),
+                                      {QStringLiteral("PTS"), QStringLiteral("Frame"), QStringLiteral("Time")}, gFormat);
+    rgChapterFormat_->setObjectName(QStringLiteral("rgChapterFormat"));
     lFormat_->addWidget(cb83names_);
     lFormat_->addWidget(rgProgramformat_);
+    lFormat_->addWidget(rgChapterFormat_);
 
     // Menu options: the navigation machine's start values and timing.
     cbInitPSR_ = new QCheckBox(QStringLiteral("Init PSRs with 'real' values"), gMenu);
@@ -204,7 +208,7 @@ void OptionsTab::bbWorkdirClick() {
 
 void OptionsTab::load(const Settings& s) {
     const QSignalBlocker b1(cbOAutoRead_), b2(cbOBackup_), b3(rgOBackup_), b4(cbOSaveBACKUP_), b5(cb83names_),
-        b6(cbInitPSR_), b7(rgRegion_), b8(rgProgramformat_), b9(ieActiDelay_);
+        b6(cbInitPSR_), b7(rgRegion_), b8(rgProgramformat_), b9(ieActiDelay_), b10(rgChapterFormat_);
     cbOAutoRead_->setChecked(s.autoRead);
     cbOBackup_->setChecked(s.backup);
     rgOBackup_->setItemIndex(s.backupMode);
@@ -213,6 +217,7 @@ void OptionsTab::load(const Settings& s) {
     cbInitPSR_->setChecked(s.realPSRs);
     rgRegion_->setItemIndex(s.region);
     rgProgramformat_->setItemIndex(s.programFormat);
+    rgChapterFormat_->setItemIndex(s.chapterFormat);
     ieActiDelay_->setValue(s.actiDelay);
     // A stored code is shown as read; it is clamped when the field is next left.
     heCountryCode_->setValue(static_cast<std::uint32_t>(s.countryCode));
@@ -238,6 +243,7 @@ void OptionsTab::store(Settings& s) const {
     s.realPSRs = realPsrs();
     if (region() >= 0) s.region = region();
     if (programFormat() >= 0) s.programFormat = programFormat();
+    if (chapterFormat() >= 0) s.chapterFormat = chapterFormat();
     s.actiDelay = actiDelay();
     s.countryCode = countryCode();
 }
@@ -253,6 +259,7 @@ int OptionsTab::region() const { return rgRegion_->itemIndex(); }
 int OptionsTab::countryCode() const { return static_cast<int>(heCountryCode_->value()); }
 int OptionsTab::actiDelay() const { return static_cast<int>(std::clamp<std::int64_t>(ieActiDelay_->value(), 0, 1 << 30)); }
 int OptionsTab::programFormat() const { return rgProgramformat_->itemIndex(); }
+int OptionsTab::chapterFormat() const { return rgChapterFormat_->itemIndex(); }
 
 WorkspaceOptions OptionsTab::workspaceOptions() const {
     WorkspaceOptions o;

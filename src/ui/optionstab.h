@@ -65,6 +65,7 @@ public:
     int countryCode() const;
     int actiDelay() const;
     int programFormat() const;  // -1 when no format is selected
+    int chapterFormat() const;  // 0 "PTS", 1 "Frame", 2 "Time"; -1 when none is selected
     // The workspace's options as the controls set them. No backup mode
     // selected (a stored index out of range) backs up as "Only first".
     WorkspaceOptions workspaceOptions() const;
@@ -84,6 +85,7 @@ public:
     RadioGroup* rgProgramformat() const { return rgProgramformat_; }
     // "Create sound.bdmv": the window runs it on the BDMV tab.
     QPushButton* bCreateSound() const { return bCreateSound_; }
+    RadioGroup* rgChapterFormat() const { return rgChapterFormat_; }
     // Layouts of the three groups, for the options later views add.
     QVBoxLayout* optionsLayout() const { return lOptions_; }
     QVBoxLayout* formatLayout() const { return lFormat_; }
@@ -130,6 +132,7 @@ private:
     TIntEdit* ieActiDelay_;
     RadioGroup* rgProgramformat_;
     QPushButton* bCreateSound_;
+    RadioGroup* rgChapterFormat_;
     QVBoxLayout* lOptions_;
     QVBoxLayout* lFormat_;
     QVBoxLayout* lMenu_;

@@ -11,6 +11,7 @@
 #include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
+#include "ui/playlisttab.h"
 #include "ui/qtlogview.h"
 #include "ui/runcontroller.h"
 #include "ui/soundview.h"
@@ -133,6 +134,11 @@ void TfMain::connectControls() {
         if (optionsTab_->autoRead()) bReadBDMVClick();
     });
     connect(bdmvTab_, &BdmvTab::followPlaylist, this, &TfMain::followPlaylist);
+    // A clip named on the PLAYLIST tab is chosen in the clip list before its tab comes up.
+    connect(playlistTab_, &PlaylistTab::clipRequested, this, [this](const QString& clip) {
+        clipTab_->setSelection(clip);
+        pageControl_->setCurrentIndex(TabClipinf);
+    });
     connect(bSave_, &QPushButton::clicked, this, &TfMain::bSaveClick);
     connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
     connect(statusTab_->bPSRs(), &QPushButton::clicked, run_, &RunController::logPsrs);
@@ -192,14 +198,7 @@ void TfMain::buildTabs(QWidget* central) {
         const FileNameSet names = workspace().names();
         return QString::fromStdString(playlist ? names.playlistExt : names.clipExt);
     };
-    playlistTab_ = new PendingTab(QStringLiteral("Playlists are shown here in a later version."),
-                                  [ext](const QString& selected) {
-                                      BottomBar b;
-                                      b.save = true;
-                                      b.saveHint = QStringLiteral("Save ") + selected + ext(true);
-                                      b.find = true;
-                                      return b;
-                                  });
+    playlistTab_ = new PlaylistTab(*doc_, log, central);
     clipTab_ = new PendingTab(QStringLiteral("Clip information is shown here in a later version."),
                               [ext](const QString& selected) {
                                   BottomBar b;
@@ -232,6 +231,9 @@ void TfMain::buildTabs(QWidget* central) {
 
     bdmvTab_->mobjView()->programFormat = [this] { return optionsTab_->programFormat(); };
     bdmvTab_->mobjView()->outputFolder = [this] { return optionsTab_->outputFolder(); };
+    playlistTab_->autoRead = [this] { return optionsTab_->autoRead(); };
+    playlistTab_->chapterFormat = [this] { return optionsTab_->chapterFormat(); };
+    playlistTab_->workFolder = [this] { return optionsTab_->outputFolder(); };
 }
 
 void TfMain::buildBottomBar(QWidget* bar) {
@@ -309,12 +311,14 @@ void TfMain::applyMachineOptions() {
 
 void TfMain::followPlaylist(const QString& name, int playItem) {
     Log& log = mainLog();
-    pageControl_->setCurrentIndex(TabPlaylist);
     const Workspace& ws = doc_->model();
     const std::string file = name.toStdString() + ws.names().playlistExt;
     const bool known = std::find(ws.playlists.begin(), ws.playlists.end(), name.toStdString()) != ws.playlists.end();
+    // The playlist is chosen before the tab turns, so that entering it reads that one.
+    if (known) playlistTab_->setSelection(name);
+    pageControl_->setCurrentIndex(TabPlaylist);
     if (known) {
-        playlistTab_->setSelection(name);
+        playlistTab_->openPlaylist(name, playItem);
         log.slog("Playlist " + file + (playItem >= 0 ? ", PlayItem " + std::to_string(playItem) : std::string()), 1);
     } else {
         log.slog("Playlist " + file + " not found", 1);
@@ -390,6 +394,7 @@ void TfMain::formActivate(const QStringList& arguments) {
     run_->resetRegisters();
     applyGeometry();
     bdmvTab_->mobjView()->setObjectListHeight(settings_.objectHeight);
+    playlistTab_->setGroupHeights(settings_.playListHeight, settings_.subPathHeight, settings_.playListMarkHeight);
     for (const QString& name : wrong)
         log.log("Setting [b]" + name.toStdString() + "[/b] has a value of the wrong type; the default is used.");
 
@@ -413,6 +418,11 @@ void TfMain::formClose() {
     optionsTab_->store(settings_);
     settings_.bdmvDir = bdmvTab_->folder();
     if (const int height = bdmvTab_->mobjView()->objectListHeight(); height >= 0) settings_.objectHeight = height;
+    if (const auto h = playlistTab_->groupHeights(); h[0] > 0 && h[1] > 0 && h[2] > 0) {
+        settings_.playListHeight = h[0];
+        settings_.subPathHeight = h[1];
+        settings_.playListMarkHeight = h[2];
+    }
     const bool maximised = isMaximized();
     settings_.windowState = maximised ? 2 : isMinimized() ? 1 : 0;
     if (!maximised) {
@@ -454,8 +464,6 @@ void TfMain::bReadBDMVClick() {
     const Workspace& ws = doc_->model();
     if (ws.folderRead) bdmvTab_->setFolder(QString::fromStdString(ws.folder));
     const bool listed = ws.indexLoaded;
-    playlistTab_->setSelection(listed && !ws.playlists.empty() ? QString::fromStdString(ws.playlists.front())
-                                                               : QString());
     clipTab_->setSelection(listed && !ws.clipinfos.empty() ? QString::fromStdString(ws.clipinfos.front())
                                                            : QString());
     // A failed check leaves nothing loaded, so the title names no disc then.
@@ -474,6 +482,10 @@ void TfMain::bSaveClick() {
 }
 
 void TfMain::PageControlChange() {
+    if (activating_) {
+        barAgain_ = true;
+        return;
+    }
     TabPage* tab = currentTab();
     const BottomBar bar = tab ? tab->bottomBar() : BottomBar{};
     // While the progress bar is up it keeps the place of the panels.
@@ -490,7 +502,23 @@ void TfMain::PageControlChange() {
     showPanel(pExecute_, bar.execute);
     showPanel(pNavigate_, bar.navigate);
     showPanel(pRegisters_, bar.registers);
-    if (tab) tab->activated();
+    if (tab) {
+        // A tab that reads on entry changes what its bar shows: that is applied once it is done.
+        activating_ = true;
+        barAgain_ = false;
+        tab->activated();
+        activating_ = false;
+        if (barAgain_ && tab != currentTab()) {
+            PageControlChange();
+            return;
+        }
+        if (barAgain_) {
+            const BottomBar now = tab->bottomBar();
+            bSave_->setEnabled(now.saveEnabled);
+            bSave_->setToolTip(now.saveHint);
+            bMux_->setEnabled(now.saveEnabled);
+        }
+    }
     emit pageLayoutApplied(pageControl_->currentIndex());
 }
 

@@ -32,6 +32,7 @@ class Document;
 class OptionsTab;
 class PageControl;
 class PendingTab;
+class PlaylistTab;
 class QtLogView;
 class QtWavePlayer;
 class RunController;
@@ -74,6 +75,7 @@ public:
     QWidget* page(Tab tab) const;
     BdmvTab* bdmvTab() const { return bdmvTab_; }
     BdjoTab* bdjoTab() const { return bdjoTab_; }
+    PlaylistTab* playlistTab() const { return playlistTab_; }
     OptionsTab* optionsTab() const { return optionsTab_; }
     StatusTab* statusTab() const { return statusTab_; }
     AboutTab* aboutTab() const { return aboutTab_; }
@@ -151,7 +153,7 @@ private:
     PageControl* pageControl_ = nullptr;
     std::vector<TabPage*> tabs_;  // in tab order
     BdmvTab* bdmvTab_ = nullptr;
-    PendingTab* playlistTab_ = nullptr;
+    PlaylistTab* playlistTab_ = nullptr;
     PendingTab* clipTab_ = nullptr;
     BdjoTab* bdjoTab_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
@@ -173,6 +175,10 @@ private:
     QFrame* pRegisters_ = nullptr;
 
     bool progressShown_ = false;
+    // The active tab's activated() is running: a bottom bar change it causes
+    // is applied when it returns.
+    bool activating_ = false;
+    bool barAgain_ = false;
     bool closed_ = false;
 };
 

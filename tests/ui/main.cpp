@@ -2,6 +2,7 @@
 // the temporary folder moved into a scratch folder, so that no run touches
 // the user's own settings or temporary files.
 
+#include "playlist_test.h"
 #include "uitests.h"
 
 #include <QApplication>
@@ -45,6 +46,8 @@ int main(int argc, char** argv) {
         failures += QTest::qExec(&undo, argc, argv);
         SoundBdjoTest soundBdjo;
         failures += QTest::qExec(&soundBdjo, argc, argv);
+        PlaylistViewsTest playlist;
+        failures += QTest::qExec(&playlist, argc, argv);
     }
     std::error_code ec;
     fs::remove_all(scratch, ec);

@@ -301,7 +301,8 @@ void MainWindowTest::pageChangeSetsBottomBar_data() {
     QTest::addColumn<QString>("others");  // shown among Find, Load, Mux: "f", "l", "m"
     QTest::addColumn<QString>("panels");  // shown among execute, navigate, registers: "e", "n", "r"
     QTest::newRow("BDMV") << 0 << true << true << "Save the bdmv files" << "" << "er";
-    QTest::newRow("PLAYLIST") << 1 << true << false << "Save 00000.mpls" << "f" << "";
+    // Entering the PLAYLIST tab with Auto Read on reads the playlist: Save is enabled.
+    QTest::newRow("PLAYLIST") << 1 << true << true << "Save 00000.mpls" << "f" << "";
     QTest::newRow("CLIPINF") << 2 << true << false << "Save 00000.clpi" << "f" << "";
     QTest::newRow("Menu") << 3 << true << false << "Save the IGS menu (*.mnu)" << "lm" << "enr";
     QTest::newRow("BDJO") << 4 << true << false << "Save" << "" << "";
@@ -351,7 +352,8 @@ void MainWindowTest::saveOnlyOnBdmvTab() {
     QVERIFY(w.workspace().indexLoaded);
     QSignalSpy saved(&w, &TfMain::workspaceSaved);
     QTextEdit* log = w.statusTab()->reMessage();
-    for (int tab = 1; tab < w.pageControl()->count(); ++tab) {
+    // The PLAYLIST tab saves its playlist (tests/ui/playlist_test.cpp); the others after it save nothing.
+    for (int tab = TfMain::TabClipinf; tab < w.pageControl()->count(); ++tab) {
         w.pageControl()->setCurrentIndex(tab);
         w.bSaveClick();
     }

@@ -1,0 +1,22 @@
+#pragma once
+// The PLAYLIST tab's views, driven by clicks and keys.
+
+#include <QObject>
+
+class PlaylistViewsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void demoDiscFillsEveryView();
+    void editsByClicksAndKeysUndoRedoAndSave_data();
+    void editsByClicksAndKeysUndoRedoAndSave();
+    void inTimeQuestionsAreAskedOneByOne();
+    void chaptersLoadAsOneStepAndSave();
+    void corpusBlankPlaylistShowsAndSavesUnchanged();
+    void everyCorpusPlaylistShowsAndSavesUnchanged();
+    void timelineClicksSelectInTheGrids();
+    void timelineReadsInLightAndDarkPalettes();
+    void doubleClickOnAClipAsksForTheClipTab();
+    void readsNeverDropUnsavedEdits();
+    void chapterFormatOptionIsKept();
+};
