@@ -98,8 +98,17 @@ OptionsTab::OptionsTab(QWidget* parent) : TabPage(parent) {
     cb83names_->setToolTip(QStringLiteral("If you work with output that uses 8.3 file names, check this"));
     rgProgramformat_ = new RadioGroup(QStringLiteral("Program format"),
                                       {QStringLiteral("List (*.lst)"), QStringLiteral("Binary (*.bin)")}, gFormat);
+    cbSavePES_ = new QCheckBox(QStringLiteral("Save PES stream (not elementary)"), gFormat);
+    cbSavePES_->setObjectName(QStringLiteral("cbSavePES"));
+    cbSaveSUP_ = new QCheckBox(QStringLiteral("Save SUP if PG stream"), gFormat);
+    cbSaveSUP_->setObjectName(QStringLiteral("cbSaveSUP"));
+    cbSaveIG_ = new QCheckBox(QStringLiteral("Save MNU if IG stream"), gFormat);
+    cbSaveIG_->setObjectName(QStringLiteral("cbSaveIG"));
     lFormat_->addWidget(cb83names_);
     lFormat_->addWidget(rgProgramformat_);
+    lFormat_->addWidget(cbSavePES_);
+    lFormat_->addWidget(cbSaveSUP_);
+    lFormat_->addWidget(cbSaveIG_);
 
     // Menu options: the navigation machine's start values and timing.
     cbInitPSR_ = new QCheckBox(QStringLiteral("Init PSRs with 'real' values"), gMenu);
@@ -204,6 +213,9 @@ void OptionsTab::load(const Settings& s) {
     rgRegion_->setItemIndex(s.region);
     rgProgramformat_->setItemIndex(s.programFormat);
     ieActiDelay_->setValue(s.actiDelay);
+    cbSavePES_->setChecked(s.savePES);
+    cbSaveSUP_->setChecked(s.saveSUP);
+    cbSaveIG_->setChecked(s.saveMNU);
     // A stored code is shown as read; it is clamped when the field is next left.
     heCountryCode_->setValue(static_cast<std::uint32_t>(s.countryCode));
     lCountry_->setText(countryLetters(static_cast<int>(heCountryCode_->value())));
@@ -230,6 +242,10 @@ void OptionsTab::store(Settings& s) const {
     if (programFormat() >= 0) s.programFormat = programFormat();
     s.actiDelay = actiDelay();
     s.countryCode = countryCode();
+    const DemuxOptions demux = demuxOptions();
+    s.savePES = demux.savePES;
+    s.saveSUP = demux.saveSUP;
+    s.saveMNU = demux.saveMNU;
 }
 
 bool OptionsTab::autoRead() const { return cbOAutoRead_->isChecked(); }
@@ -243,6 +259,9 @@ int OptionsTab::region() const { return rgRegion_->itemIndex(); }
 int OptionsTab::countryCode() const { return static_cast<int>(heCountryCode_->value()); }
 int OptionsTab::actiDelay() const { return static_cast<int>(std::clamp<std::int64_t>(ieActiDelay_->value(), 0, 1 << 30)); }
 int OptionsTab::programFormat() const { return rgProgramformat_->itemIndex(); }
+DemuxOptions OptionsTab::demuxOptions() const {
+    return {cbSavePES_->isChecked(), cbSaveSUP_->isChecked(), cbSaveIG_->isChecked()};
+}
 
 WorkspaceOptions OptionsTab::workspaceOptions() const {
     WorkspaceOptions o;

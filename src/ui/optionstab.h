@@ -4,6 +4,7 @@
 // load() and store() move them from and to the settings.
 
 #include "disc/workspace.h"
+#include "ts/savepid.h"
 #include "ui/bdmvtab.h"
 #include "ui/settings.h"
 #include "ui/tabpage.h"
@@ -64,6 +65,8 @@ public:
     int countryCode() const;
     int actiDelay() const;
     int programFormat() const;  // -1 when no format is selected
+    // The three switches of Save PID.
+    DemuxOptions demuxOptions() const;
     // The workspace's options as the controls set them. No backup mode
     // selected (a stored index out of range) backs up as "Only first".
     WorkspaceOptions workspaceOptions() const;
@@ -81,6 +84,9 @@ public:
     QLabel* lCountry() const { return lCountry_; }
     TIntEdit* ieActiDelay() const { return ieActiDelay_; }
     RadioGroup* rgProgramformat() const { return rgProgramformat_; }
+    QCheckBox* cbSavePES() const { return cbSavePES_; }
+    QCheckBox* cbSaveSUP() const { return cbSaveSUP_; }
+    QCheckBox* cbSaveIG() const { return cbSaveIG_; }
     // Layouts of the three groups, for the options later views add.
     QVBoxLayout* optionsLayout() const { return lOptions_; }
     QVBoxLayout* formatLayout() const { return lFormat_; }
@@ -126,6 +132,9 @@ private:
     QLabel* lCountry_;
     TIntEdit* ieActiDelay_;
     RadioGroup* rgProgramformat_;
+    QCheckBox* cbSavePES_;
+    QCheckBox* cbSaveSUP_;
+    QCheckBox* cbSaveIG_;
     QVBoxLayout* lOptions_;
     QVBoxLayout* lFormat_;
     QVBoxLayout* lMenu_;

@@ -1,15 +1,18 @@
 #include "ui/tfmain.h"
 
+#include "core/extdata.h"
 #include "core/filenames.h"
 #include "core/log.h"
 #include "ui/abouttab.h"
 #include "ui/bdmvtab.h"
+#include "ui/cliptab.h"
 #include "ui/document.h"
 #include "ui/execpanel.h"
 #include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
 #include "ui/qtlogview.h"
+#include "ui/reffinder.h"
 #include "ui/runcontroller.h"
 #include "ui/statustab.h"
 
@@ -148,6 +151,26 @@ void TfMain::connectControls() {
         if (!running && closePending_) QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(doc_, &Document::modifiedChanged, this, &TfMain::showTitle);
+    connectClipTab();
+}
+
+void TfMain::connectClipTab() {
+    connect(bFind_, &QPushButton::clicked, this, &TfMain::bFindClick);
+    connect(finder_, &ReferenceFinder::logRequested, this, [this] { pageControl_->setCurrentIndex(TabStatus); });
+    connect(clipTab_, &ClipTab::playItemRequested, this, &TfMain::followPlaylist);
+    connect(clipTab_, &ClipTab::busyChanged, this, [this](bool busy) {
+        // An export ends before the window it reports to closes.
+        if (!busy && closePending_) QTimer::singleShot(0, this, &QWidget::close);
+    });
+    // The Menu tab loads the file; until it is there, the log says where it is.
+    connect(clipTab_, &ClipTab::menuFileReady, this, [](const QString& path) {
+        mainLog().log("Menu stream extracted to [bl]" + path.toStdString() + "[/bl]");
+    });
+    // The ExtensionData dialog shows the clip's block; until it is there, the log does.
+    connect(clipTab_, &ClipTab::extensionDataEditRequested, this, [this] {
+        mainLog().log(clipTab_->extensionDataTitle().toStdString() + ": " +
+                      ExtDatCap(clipTab_->extensionData()));
+    });
 }
 
 void TfMain::buildTabs(QWidget* central) {
@@ -166,14 +189,8 @@ void TfMain::buildTabs(QWidget* central) {
                                       b.find = true;
                                       return b;
                                   });
-    clipTab_ = new PendingTab(QStringLiteral("Clip information is shown here in a later version."),
-                              [ext](const QString& selected) {
-                                  BottomBar b;
-                                  b.save = true;
-                                  b.saveHint = QStringLiteral("Save ") + selected + ext(false);
-                                  b.find = true;
-                                  return b;
-                              });
+    finder_ = new ReferenceFinder(*doc_, log, this);
+    clipTab_ = new ClipTab(*doc_, *finder_, log, central);
     auto* menuTab = new PendingTab(QStringLiteral("The menu editor comes in a later version."), [](const QString&) {
         BottomBar b;
         b.save = true;
@@ -203,6 +220,8 @@ void TfMain::buildTabs(QWidget* central) {
 
     bdmvTab_->mobjView()->programFormat = [this] { return optionsTab_->programFormat(); };
     bdmvTab_->mobjView()->outputFolder = [this] { return optionsTab_->outputFolder(); };
+    clipTab_->demuxOptions = [this] { return optionsTab_->demuxOptions(); };
+    clipTab_->outputFolder = [this] { return optionsTab_->outputFolder(); };
 }
 
 void TfMain::buildBottomBar(QWidget* bar) {
@@ -337,6 +356,13 @@ void TfMain::cb83namesClick() {
 
 void TfMain::bClearClick() { logView_->clear(); }
 
+void TfMain::bFindClick() {
+    if (currentTab() == clipTab_)
+        clipTab_->findReferences();
+    else if (currentTab() == playlistTab_)
+        finder_->findPlaylistPlayers(playlistTab_->selection());
+}
+
 void TfMain::applyGeometry() {
     move(settings_.left, settings_.top);
     resize(std::max(settings_.width, kMinWidth), std::max(settings_.height, kMinHeight));
@@ -402,7 +428,7 @@ void TfMain::formClose() {
 }
 
 void TfMain::closeEvent(QCloseEvent* e) {
-    if (run_->running()) {
+    if (run_->running() || clipTab_->busy()) {
         // A running program is stopped first; the window closes when it has ended.
         mainLog().cancelFlag = true;
         closePending_ = true;
@@ -427,8 +453,6 @@ void TfMain::bReadBDMVClick() {
     const bool listed = ws.indexLoaded;
     playlistTab_->setSelection(listed && !ws.playlists.empty() ? QString::fromStdString(ws.playlists.front())
                                                                : QString());
-    clipTab_->setSelection(listed && !ws.clipinfos.empty() ? QString::fromStdString(ws.clipinfos.front())
-                                                           : QString());
     // A failed check leaves nothing loaded, so the title names no disc then.
     setTitle(QString::fromStdString(mainWindowTitle(ws.folderRead ? ws.disc : std::string())));
     bFind_->setEnabled(ws.folderRead);

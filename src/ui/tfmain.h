@@ -27,11 +27,13 @@ namespace navora::ui {
 
 class AboutTab;
 class BdmvTab;
+class ClipTab;
 class Document;
 class OptionsTab;
 class PageControl;
 class PendingTab;
 class QtLogView;
+class ReferenceFinder;
 class RunController;
 class StatusBar;
 class StatusTab;
@@ -69,6 +71,9 @@ public:
     PageControl* pageControl() const { return pageControl_; }
     QWidget* page(Tab tab) const;
     BdmvTab* bdmvTab() const { return bdmvTab_; }
+    ClipTab* clipTab() const { return clipTab_; }
+    // The bottom bar's Find of the PLAYLIST and CLIPINF tabs.
+    ReferenceFinder* referenceFinder() const { return finder_; }
     OptionsTab* optionsTab() const { return optionsTab_; }
     StatusTab* statusTab() const { return statusTab_; }
     AboutTab* aboutTab() const { return aboutTab_; }
@@ -105,6 +110,8 @@ public slots:
     void cb83namesClick();
     // Empties the message log.
     void bClearClick();
+    // "Find": the search of the active tab (PLAYLIST or CLIPINF).
+    void bFindClick();
 
 signals:
     // The views are to empty themselves: a folder is about to be read.
@@ -126,6 +133,7 @@ private:
     void buildBottomBar(QWidget* bar);
     void buildEditMenu();
     void connectControls();
+    void connectClipTab();
     void applyWorkspaceOptions();
     void applyGeometry();
     void applyMachineOptions();
@@ -143,7 +151,8 @@ private:
     std::vector<TabPage*> tabs_;  // in tab order
     BdmvTab* bdmvTab_ = nullptr;
     PendingTab* playlistTab_ = nullptr;
-    PendingTab* clipTab_ = nullptr;
+    ClipTab* clipTab_ = nullptr;
+    ReferenceFinder* finder_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
     AboutTab* aboutTab_ = nullptr;
