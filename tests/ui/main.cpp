@@ -2,6 +2,7 @@
 // the temporary folder moved into a scratch folder, so that no run touches
 // the user's own settings or temporary files.
 
+#include "cliptab_test.h"
 #include "uitests.h"
 
 #include <QApplication>
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
         failures += QTest::qExec(&bdmv, argc, argv);
         UndoTest undo;
         failures += QTest::qExec(&undo, argc, argv);
+        ClipTabTest clipTab;
+        failures += QTest::qExec(&clipTab, argc, argv);
     }
     std::error_code ec;
     fs::remove_all(scratch, ec);
