@@ -5,6 +5,7 @@
 #include "cliptab_test.h"
 
 #include "core/bytes.h"
+#include "core/extdata.h"
 #include "core/log.h"
 #include "disc/demo.h"
 #include "support/testsupport.h"
@@ -393,6 +394,20 @@ void ClipTabTest::handMadeClipShowsEveryPanel() {
     QCOMPARE(rowsOf(t->sgCI()), (QStringList{"1011|MPEG-2|1080i, 29.97, 16:9", "1200|PG|deu"}));
     QCOMPARE(numbersOf(t->sgCI()), (QStringList{"1", "2"}));
     QCOMPARE(t->lCIExtdat()->text(), QString("1 entry, 30 bytes"));
+    // "Edit" hands the block to the ExtensionData dialog; the block it gives
+    // back stays in the model (clip information is never written).
+    QSignalSpy edit(t, &ClipTab::extensionDataEditRequested);
+    click(t->bCIExtDat());
+    QCOMPARE(edit.count(), 1);
+    QCOMPARE(t->extensionDataTitle(), QString("00091.clpi ExtensionData edit"));
+    const TExtensionData block = t->extensionData();
+    const std::uint32_t address = t->clip().ExtensionData_start_address;
+    t->setExtensionData(TExtensionData{});
+    QCOMPARE(t->lCIExtdat()->text(), QString("no ExtensionData()"));
+    QCOMPARE(t->clip().ExtensionData_start_address, 0u);
+    t->setExtensionData(block);
+    QCOMPARE(t->lCIExtdat()->text(), QString("1 entry, 30 bytes"));
+    QCOMPARE(t->clip().ExtensionData_start_address, address);  // ClipMark start + 4 + its length 0
 
     // The STC view follows the ATC sequence clicked, starting with the last one.
     QCOMPARE(rowsOf(t->sgSequence()), (QStringList{"00000000|1|0", "00000100|2|1"}));
