@@ -429,7 +429,7 @@ void TfMain::formClose() {
 
 void TfMain::closeEvent(QCloseEvent* e) {
     if (run_->running() || clipTab_->busy()) {
-        // A running program is stopped first; the window closes when it has ended.
+        // A running program or export is stopped first; the window closes when it has ended.
         mainLog().cancelFlag = true;
         closePending_ = true;
         e->ignore();
