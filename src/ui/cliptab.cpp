@@ -110,7 +110,6 @@ void ClipTab::buildControls() {
     outer->addLayout(top);
 
     // Three columns: what the clip is and holds, its sequences and users,
-    // and its entry points.
     // and its entry points, in equal widths whatever the grids would ask for
     // (a grid wider than its column scrolls).
     auto* columns = new QHBoxLayout;

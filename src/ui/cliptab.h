@@ -115,7 +115,8 @@ public slots:
     // "-> M&enu": extracts the IG stream of the selected row into the
     // temporary menu file.
     void bLoadToMenuClick();
-    // The bottom bar's Find on this tab: which playlists use each clip.
+    // The bottom bar's Find on this tab: which playlists use each clip;
+    // then the clip is read again when "Auto Read" is on.
     void findReferences();
 
 signals:

@@ -123,8 +123,14 @@ void ClipTab::bSavePESClick() {
     setBusy(true);
     CancelToken token;
     // The run lends itself the log's Cancel button and progress bar, and lets
-    // the window handle its events once per block of packets.
-    savePid(log_, shownStream(), std::filesystem::path(output.toStdString()), pid, choice.form, token);
+    // the window handle its events once per block of packets. It reports the
+    // failures of its files itself; anything else still ends the run cleanly.
+    try {
+        savePid(log_, shownStream(), std::filesystem::path(output.toStdString()), pid, choice.form, token);
+    } catch (const std::exception& e) {
+        log_.PrBarOff();
+        log_.erlog(e.what());
+    }
     setBusy(false);
 }
 
@@ -167,6 +173,9 @@ void ClipTab::programRowDoubleClicked(int row) {
 void ClipTab::findReferences() {
     if (busy_) return;
     finder_.findClipUses();
+    // As after a change of the selection: the clip is read again with "Auto
+    // Read" on, and its uses are shown.
+    cbClipinfChange();
 }
 
 void ClipTab::openReference(int row) {

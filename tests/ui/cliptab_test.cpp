@@ -580,6 +580,29 @@ void ClipTabTest::savePidEqualsCommandLine() {
     QCOMPARE(countLines(win.w, "Reading 00000.clpi"), reads);
 }
 
+void ClipTabTest::failedSaveIsReported() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
+    test::TempDir tmp;
+    const fs::path missing = tmp / "gone";
+    Window win(corpusDisc("tsm02_avc1080p24_2aud_2pg"));
+    win.w.optionsTab()->eWorkDir()->setText(QString::fromStdString(missing.string()));
+    ClipTab* t = win.tab();
+    clickTab(win.w, TfMain::TabClipinf);
+    clickRow(t->sgCI(), 1);
+    click(t->bSavePES());
+    // The output cannot be created: an error names it, and nothing claims a save.
+    const QStringList lines = logLines(win.w);
+    QVERIFY(!lines.filter(QRegularExpression(QStringLiteral("^ERROR: .*gone"))).isEmpty());
+    QVERIFY(savedPackets(lines.join('\n')).isEmpty());
+    QVERIFY(!fs::exists(missing));
+    QVERIFY(filesIn(tmp.path()).empty());
+    // The window is ready for another try.
+    QVERIFY(!win.w.progressBar()->isVisible());
+    QVERIFY(!win.w.bCancel()->isEnabled());
+    QVERIFY(t->bSavePES()->isEnabled());
+    QVERIFY(!t->busy());
+}
+
 void ClipTabTest::cancelAsksAndLeavesNoFile_data() {
     QTest::addColumn<bool>("yes");
     QTest::newRow("stop: Yes") << true;
@@ -714,9 +737,14 @@ void ClipTabTest::findFillsReferencedBy() {
     QVERIFY(!t->sgCIRef()->isEnabled());
     QCOMPARE(t->sgCIRef()->dataRows(), 0);
     QVERIFY(win.w.bFind()->isEnabled());
+    const int reads = countLines(win.w, "Reading 00000.clpi");
     click(win.w.bFind());
-    // Every playlist was read for it; the tab stays where it is.
-    QVERIFY(logLines(win.w).contains("Reading 00000.mpls"));
+    // Every playlist was read for it, then the selected clip again ("Auto
+    // Read" is on); the tab stays where it is.
+    const QStringList lines = logLines(win.w);
+    QVERIFY(lines.contains("Reading 00000.mpls"));
+    QCOMPARE(countLines(win.w, "Reading 00000.clpi"), reads + 1);
+    QVERIFY(lines.lastIndexOf("Reading 00000.clpi") > lines.lastIndexOf("Reading 00000.mpls"));
     QCOMPARE(win.w.pageControl()->currentIndex(), int(TfMain::TabClipinf));
     chooseClip(t, clip);
     QVERIFY(t->sgCIRef()->isEnabled());

@@ -20,6 +20,7 @@ private slots:
     void packetCountCorrection();
     void savePidEqualsCommandLine_data();
     void savePidEqualsCommandLine();
+    void failedSaveIsReported();
     void cancelAsksAndLeavesNoFile_data();
     void cancelAsksAndLeavesNoFile();
     void closingDuringExportCancelsIt();
