@@ -424,6 +424,9 @@ void ClipTabTest::handMadeClipShowsEveryPanel() {
     QCOMPARE(rowsOf(t->sgEPcoarse()), QStringList{"00000|0155|00000100"});
     QCOMPARE(rowsOf(t->sgEPfine()), (QStringList{"n|1|011A|05678", "n|7|07FF|1FFFF"}));
     QCOMPARE(numbersOf(t->sgEPfine()), (QStringList{"00000", "00001"}));
+    // The arrow keys move the choice as a click does.
+    QTest::keyClick(t->sgEPmap(), Qt::Key_Down);
+    QCOMPARE(rowsOf(t->sgEPcoarse()), QStringList{"00003|002A|00000200"});
 
     // A clip without an ExtensionData block after one with it: the empty block's caption, no panels.
     chooseClip(t, 0);
