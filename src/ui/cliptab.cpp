@@ -323,6 +323,18 @@ void ClipTab::hideEvent(QHideEvent* e) {
 
 QString ClipTab::selectedClip() const { return cbClipinf_->currentIndex() >= 0 ? cbClipinf_->currentText() : QString(); }
 
+bool ClipTab::selectClip(const QString& name) {
+    const int index = cbClipinf_->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0 || !cbClipinf_->isEnabled()) return false;
+    {
+        const QSignalBlocker block(cbClipinf_);
+        cbClipinf_->setCurrentIndex(index);
+    }
+    emit bottomBarChanged();
+    fillReferences();
+    return true;
+}
+
 QString ClipTab::extensionDataTitle() const {
     return shown_ + qs(doc_.model().names().clipExt) + QStringLiteral(" ExtensionData edit");
 }

@@ -52,6 +52,10 @@ public:
 
     // The clip selected in the clip list; empty when none.
     QString selectedClip() const;
+    // Selects clip `name` (exact) in the clip list without reading it, as the
+    // views that jump to a clip do before they show this tab; false when the
+    // list has no such clip.
+    bool selectClip(const QString& name);
     // The clip the views show (the last one read); empty when none.
     QString shownClip() const { return shown_; }
     bool clipShown() const { return !shown_.isEmpty(); }

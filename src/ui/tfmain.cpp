@@ -312,6 +312,18 @@ void TfMain::followPlaylist(const QString& name, int playItem) {
     emit playlistFollowed(name, playItem);
 }
 
+void TfMain::followClip(const QString& name) {
+    const Workspace& ws = doc_->model();
+    if (!clipTab_->selectClip(name)) {
+        mainLog().slog("Clip " + name.toStdString() + ws.names().clipExt + " not found", 1);
+        return;
+    }
+    const bool entering = currentTab() != clipTab_;
+    pageControl_->setCurrentIndex(TabClipinf);
+    // Entering the tab has read the clip when "Auto Read" is on.
+    if (!entering || !ws.options.autoRead) clipTab_->bReadCIClick();
+}
+
 QWidget* TfMain::page(Tab tab) const { return pageControl_->widget(tab); }
 
 QHBoxLayout* TfMain::navigateLayout() const { return static_cast<QHBoxLayout*>(pNavigate_->layout()); }

@@ -112,6 +112,10 @@ public slots:
     void bClearClick();
     // "Find": the search of the active tab (PLAYLIST or CLIPINF).
     void bFindClick();
+    // Shows clip `name` (5 digits) on the CLIPINF tab and reads it once,
+    // whether or not "Auto Read" reads it on the tab's entry. A name the
+    // clip list lacks is reported on the status line; nothing is read.
+    void followClip(const QString& name);
 
 signals:
     // The views are to empty themselves: a folder is about to be read.

@@ -469,6 +469,39 @@ void ClipTabTest::autoReadFollowsTheOption() {
     QCOMPARE(countLines(win.w, "Reading 00001.clpi"), autoRead ? 3 : 1);
 }
 
+void ClipTabTest::followClipReadsOnce_data() {
+    QTest::addColumn<bool>("autoRead");
+    QTest::addColumn<int>("from");  // the tab shown before the jump
+    QTest::newRow("Auto Read, from BDMV") << true << int(TfMain::TabBdmv);
+    QTest::newRow("Auto Read, from CLIPINF") << true << int(TfMain::TabClipinf);
+    QTest::newRow("no Auto Read, from BDMV") << false << int(TfMain::TabBdmv);
+    QTest::newRow("no Auto Read, from CLIPINF") << false << int(TfMain::TabClipinf);
+}
+
+void ClipTabTest::followClipReadsOnce() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
+    QFETCH(bool, autoRead);
+    QFETCH(int, from);
+    TfMain::openSettings()->setValue("AutoRead", autoRead);
+    Window win(corpusDisc("tsm04_split_4clips"));
+    ClipTab* t = win.tab();
+    clickTab(win.w, from);
+    win.w.followClip("00002");
+    QCOMPARE(win.w.pageControl()->currentIndex(), int(TfMain::TabClipinf));
+    QCOMPARE(t->cbClipinf()->currentText(), QString("00002"));
+    QCOMPARE(t->shownClip(), QString("00002"));
+    QCOMPARE(countLines(win.w, "Reading 00002.clpi"), 1);
+    QCOMPARE(win.w.bSave()->toolTip(), QString("Save 00002.clpi"));
+
+    // A clip the list lacks leaves the selection and the views as they were.
+    const QStringList before = logLines(win.w);
+    win.w.followClip("00009");
+    QCOMPARE(t->cbClipinf()->currentText(), QString("00002"));
+    QCOMPARE(t->shownClip(), QString("00002"));
+    QCOMPARE(logLines(win.w), before);
+    QCOMPARE(win.w.statusBarWidget()->panelText(1), QString(" Clip 00009.clpi not found "));
+}
+
 void ClipTabTest::missingStreamFile() {
     NAVORA_NEED_CORPUS_QT("tsmuxer");
     test::TempDir tmp;

@@ -15,6 +15,8 @@ private slots:
     void handMadeClipShowsEveryPanel();
     void autoReadFollowsTheOption_data();
     void autoReadFollowsTheOption();
+    void followClipReadsOnce_data();
+    void followClipReadsOnce();
     void missingStreamFile();
     void packetCountCorrection_data();
     void packetCountCorrection();
