@@ -102,9 +102,18 @@ OptionsTab::OptionsTab(QWidget* parent) : TabPage(parent) {
     rgChapterFormat_ = new RadioGroup(QStringLiteral("Chapter format"),
                                       {QStringLiteral("PTS"), QStringLiteral("Frame"), QStringLiteral("Time")}, gFormat);
     rgChapterFormat_->setObjectName(QStringLiteral("rgChapterFormat"));
+    cbSavePES_ = new QCheckBox(QStringLiteral("Save PES stream (not elementary)"), gFormat);
+    cbSavePES_->setObjectName(QStringLiteral("cbSavePES"));
+    cbSaveSUP_ = new QCheckBox(QStringLiteral("Save SUP if PG stream"), gFormat);
+    cbSaveSUP_->setObjectName(QStringLiteral("cbSaveSUP"));
+    cbSaveIG_ = new QCheckBox(QStringLiteral("Save MNU if IG stream"), gFormat);
+    cbSaveIG_->setObjectName(QStringLiteral("cbSaveIG"));
     lFormat_->addWidget(cb83names_);
     lFormat_->addWidget(rgProgramformat_);
     lFormat_->addWidget(rgChapterFormat_);
+    lFormat_->addWidget(cbSavePES_);
+    lFormat_->addWidget(cbSaveSUP_);
+    lFormat_->addWidget(cbSaveIG_);
 
     // Menu options: the navigation machine's start values and timing.
     cbInitPSR_ = new QCheckBox(QStringLiteral("Init PSRs with 'real' values"), gMenu);
@@ -219,6 +228,9 @@ void OptionsTab::load(const Settings& s) {
     rgProgramformat_->setItemIndex(s.programFormat);
     rgChapterFormat_->setItemIndex(s.chapterFormat);
     ieActiDelay_->setValue(s.actiDelay);
+    cbSavePES_->setChecked(s.savePES);
+    cbSaveSUP_->setChecked(s.saveSUP);
+    cbSaveIG_->setChecked(s.saveMNU);
     // A stored code is shown as read; it is clamped when the field is next left.
     heCountryCode_->setValue(static_cast<std::uint32_t>(s.countryCode));
     lCountry_->setText(countryLetters(static_cast<int>(heCountryCode_->value())));
@@ -246,6 +258,10 @@ void OptionsTab::store(Settings& s) const {
     if (chapterFormat() >= 0) s.chapterFormat = chapterFormat();
     s.actiDelay = actiDelay();
     s.countryCode = countryCode();
+    const DemuxOptions demux = demuxOptions();
+    s.savePES = demux.savePES;
+    s.saveSUP = demux.saveSUP;
+    s.saveMNU = demux.saveMNU;
 }
 
 bool OptionsTab::autoRead() const { return cbOAutoRead_->isChecked(); }
@@ -260,6 +276,9 @@ int OptionsTab::countryCode() const { return static_cast<int>(heCountryCode_->va
 int OptionsTab::actiDelay() const { return static_cast<int>(std::clamp<std::int64_t>(ieActiDelay_->value(), 0, 1 << 30)); }
 int OptionsTab::programFormat() const { return rgProgramformat_->itemIndex(); }
 int OptionsTab::chapterFormat() const { return rgChapterFormat_->itemIndex(); }
+DemuxOptions OptionsTab::demuxOptions() const {
+    return {cbSavePES_->isChecked(), cbSaveSUP_->isChecked(), cbSaveIG_->isChecked()};
+}
 
 WorkspaceOptions OptionsTab::workspaceOptions() const {
     WorkspaceOptions o;

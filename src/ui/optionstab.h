@@ -4,6 +4,7 @@
 // load() and store() move them from and to the settings.
 
 #include "disc/workspace.h"
+#include "ts/savepid.h"
 #include "ui/bdmvtab.h"
 #include "ui/settings.h"
 #include "ui/tabpage.h"
@@ -66,6 +67,8 @@ public:
     int actiDelay() const;
     int programFormat() const;  // -1 when no format is selected
     int chapterFormat() const;  // 0 "PTS", 1 "Frame", 2 "Time"; -1 when none is selected
+    // The three switches of Save PID.
+    DemuxOptions demuxOptions() const;
     // The workspace's options as the controls set them. No backup mode
     // selected (a stored index out of range) backs up as "Only first".
     WorkspaceOptions workspaceOptions() const;
@@ -86,6 +89,9 @@ public:
     // "Create sound.bdmv": the window runs it on the BDMV tab.
     QPushButton* bCreateSound() const { return bCreateSound_; }
     RadioGroup* rgChapterFormat() const { return rgChapterFormat_; }
+    QCheckBox* cbSavePES() const { return cbSavePES_; }
+    QCheckBox* cbSaveSUP() const { return cbSaveSUP_; }
+    QCheckBox* cbSaveIG() const { return cbSaveIG_; }
     // Layouts of the three groups, for the options later views add.
     QVBoxLayout* optionsLayout() const { return lOptions_; }
     QVBoxLayout* formatLayout() const { return lFormat_; }
@@ -133,6 +139,9 @@ private:
     RadioGroup* rgProgramformat_;
     QPushButton* bCreateSound_;
     RadioGroup* rgChapterFormat_;
+    QCheckBox* cbSavePES_;
+    QCheckBox* cbSaveSUP_;
+    QCheckBox* cbSaveIG_;
     QVBoxLayout* lOptions_;
     QVBoxLayout* lFormat_;
     QVBoxLayout* lMenu_;

@@ -173,6 +173,7 @@ void QtLogView::progressPosition(int percent) {
 }
 
 bool QtLogView::confirm(const std::string& question) {
+    if (this->question) return this->question(QString::fromStdString(question));
     return QMessageBox::question(dialogParent_, QApplication::applicationDisplayName(),
                                  QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::No) == QMessageBox::Yes;

@@ -85,6 +85,9 @@ public:
     // Called after the progress bar is shown or hidden, so the window can
     // hide the panels the bar takes the place of.
     std::function<void(bool shown)> onProgressShown;
+    // Answers confirm() instead of the Yes/No dialog when set (tests answer
+    // the Cancel button's "Are you sure to stop?" this way).
+    std::function<bool(const QString& question)> question;
 
 private:
     Log& log_;

@@ -1,10 +1,12 @@
 #include "ui/tfmain.h"
 
+#include "core/extdata.h"
 #include "core/filenames.h"
 #include "core/log.h"
 #include "ui/abouttab.h"
 #include "ui/bdjotab.h"
 #include "ui/bdmvtab.h"
+#include "ui/cliptab.h"
 #include "ui/document.h"
 #include "ui/execpanel.h"
 #include "ui/indexview.h"
@@ -13,6 +15,7 @@
 #include "ui/pagecontrol.h"
 #include "ui/playlisttab.h"
 #include "ui/qtlogview.h"
+#include "ui/reffinder.h"
 #include "ui/runcontroller.h"
 #include "ui/soundview.h"
 #include "ui/statustab.h"
@@ -135,10 +138,7 @@ void TfMain::connectControls() {
     });
     connect(bdmvTab_, &BdmvTab::followPlaylist, this, &TfMain::followPlaylist);
     // A clip named on the PLAYLIST tab is chosen in the clip list before its tab comes up.
-    connect(playlistTab_, &PlaylistTab::clipRequested, this, [this](const QString& clip) {
-        clipTab_->setSelection(clip);
-        pageControl_->setCurrentIndex(TabClipinf);
-    });
+    connect(playlistTab_, &PlaylistTab::clipRequested, this, &TfMain::followClip);
     connect(bSave_, &QPushButton::clicked, this, &TfMain::bSaveClick);
     connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
     connect(statusTab_->bPSRs(), &QPushButton::clicked, run_, &RunController::logPsrs);
@@ -160,6 +160,7 @@ void TfMain::connectControls() {
     });
     connect(doc_, &Document::modifiedChanged, this, &TfMain::showTitle);
     connectSoundAndBdjo();
+    connectClipTab();
 }
 
 void TfMain::connectSoundAndBdjo() {
@@ -190,23 +191,31 @@ void TfMain::openBdjObject(const QString& name) {
         pageControl_->setCurrentIndex(TabBdjo);
 }
 
+void TfMain::connectClipTab() {
+    connect(bFind_, &QPushButton::clicked, this, &TfMain::bFindClick);
+    connect(finder_, &ReferenceFinder::logRequested, this, [this] { pageControl_->setCurrentIndex(TabStatus); });
+    connect(clipTab_, &ClipTab::playItemRequested, this, &TfMain::followPlaylist);
+    connect(clipTab_, &ClipTab::busyChanged, this, [this](bool busy) {
+        // An export ends before the window it reports to closes.
+        if (!busy && closePending_) QTimer::singleShot(0, this, &QWidget::close);
+    });
+    // The Menu tab loads the file; until it is there, the log says where it is.
+    connect(clipTab_, &ClipTab::menuFileReady, this, [](const QString& path) {
+        mainLog().log("Menu stream extracted to [bl]" + path.toStdString() + "[/bl]");
+    });
+    // The ExtensionData dialog shows the clip's block; until it is there, the log does.
+    connect(clipTab_, &ClipTab::extensionDataEditRequested, this, [this] {
+        mainLog().log(clipTab_->extensionDataTitle().toStdString() + ": " +
+                      ExtDatCap(clipTab_->extensionData()));
+    });
+}
+
 void TfMain::buildTabs(QWidget* central) {
     Log& log = mainLog();
     bdmvTab_ = new BdmvTab(*doc_, *run_, log, central);
-    // The tabs whose views come later already say what the bottom bar shows for them.
-    const auto ext = [this](bool playlist) {
-        const FileNameSet names = workspace().names();
-        return QString::fromStdString(playlist ? names.playlistExt : names.clipExt);
-    };
     playlistTab_ = new PlaylistTab(*doc_, log, central);
-    clipTab_ = new PendingTab(QStringLiteral("Clip information is shown here in a later version."),
-                              [ext](const QString& selected) {
-                                  BottomBar b;
-                                  b.save = true;
-                                  b.saveHint = QStringLiteral("Save ") + selected + ext(false);
-                                  b.find = true;
-                                  return b;
-                              });
+    finder_ = new ReferenceFinder(*doc_, log, this);
+    clipTab_ = new ClipTab(*doc_, *finder_, log, central);
     auto* menuTab = new PendingTab(QStringLiteral("The menu editor comes in a later version."), [](const QString&) {
         BottomBar b;
         b.save = true;
@@ -234,6 +243,8 @@ void TfMain::buildTabs(QWidget* central) {
     playlistTab_->autoRead = [this] { return optionsTab_->autoRead(); };
     playlistTab_->chapterFormat = [this] { return optionsTab_->chapterFormat(); };
     playlistTab_->workFolder = [this] { return optionsTab_->outputFolder(); };
+    clipTab_->demuxOptions = [this] { return optionsTab_->demuxOptions(); };
+    clipTab_->outputFolder = [this] { return optionsTab_->outputFolder(); };
 }
 
 void TfMain::buildBottomBar(QWidget* bar) {
@@ -326,6 +337,18 @@ void TfMain::followPlaylist(const QString& name, int playItem) {
     emit playlistFollowed(name, playItem);
 }
 
+void TfMain::followClip(const QString& name) {
+    const Workspace& ws = doc_->model();
+    if (!clipTab_->selectClip(name)) {
+        mainLog().slog("Clip " + name.toStdString() + ws.names().clipExt + " not found", 1);
+        return;
+    }
+    const bool entering = currentTab() != clipTab_;
+    pageControl_->setCurrentIndex(TabClipinf);
+    // Entering the tab has read the clip when "Auto Read" is on.
+    if (!entering || !ws.options.autoRead) clipTab_->bReadCIClick();
+}
+
 QWidget* TfMain::page(Tab tab) const { return pageControl_->widget(tab); }
 
 QHBoxLayout* TfMain::navigateLayout() const { return static_cast<QHBoxLayout*>(pNavigate_->layout()); }
@@ -369,6 +392,13 @@ void TfMain::cb83namesClick() {
 }
 
 void TfMain::bClearClick() { logView_->clear(); }
+
+void TfMain::bFindClick() {
+    if (currentTab() == clipTab_)
+        clipTab_->findReferences();
+    else if (currentTab() == playlistTab_)
+        finder_->findPlaylistPlayers(playlistTab_->selection());
+}
 
 void TfMain::applyGeometry() {
     move(settings_.left, settings_.top);
@@ -441,8 +471,8 @@ void TfMain::formClose() {
 }
 
 void TfMain::closeEvent(QCloseEvent* e) {
-    if (run_->running()) {
-        // A running program is stopped first; the window closes when it has ended.
+    if (run_->running() || clipTab_->busy()) {
+        // A running program or export is stopped first; the window closes when it has ended.
         mainLog().cancelFlag = true;
         closePending_ = true;
         e->ignore();
@@ -464,8 +494,6 @@ void TfMain::bReadBDMVClick() {
     const Workspace& ws = doc_->model();
     if (ws.folderRead) bdmvTab_->setFolder(QString::fromStdString(ws.folder));
     const bool listed = ws.indexLoaded;
-    clipTab_->setSelection(listed && !ws.clipinfos.empty() ? QString::fromStdString(ws.clipinfos.front())
-                                                           : QString());
     // A failed check leaves nothing loaded, so the title names no disc then.
     setTitle(QString::fromStdString(mainWindowTitle(ws.folderRead ? ws.disc : std::string())));
     bFind_->setEnabled(ws.folderRead);

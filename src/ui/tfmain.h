@@ -28,6 +28,7 @@ namespace navora::ui {
 class AboutTab;
 class BdjoTab;
 class BdmvTab;
+class ClipTab;
 class Document;
 class OptionsTab;
 class PageControl;
@@ -35,6 +36,7 @@ class PendingTab;
 class PlaylistTab;
 class QtLogView;
 class QtWavePlayer;
+class ReferenceFinder;
 class RunController;
 class StatusBar;
 class StatusTab;
@@ -76,6 +78,9 @@ public:
     BdmvTab* bdmvTab() const { return bdmvTab_; }
     BdjoTab* bdjoTab() const { return bdjoTab_; }
     PlaylistTab* playlistTab() const { return playlistTab_; }
+    ClipTab* clipTab() const { return clipTab_; }
+    // The bottom bar's Find of the PLAYLIST and CLIPINF tabs.
+    ReferenceFinder* referenceFinder() const { return finder_; }
     OptionsTab* optionsTab() const { return optionsTab_; }
     StatusTab* statusTab() const { return statusTab_; }
     AboutTab* aboutTab() const { return aboutTab_; }
@@ -112,6 +117,12 @@ public slots:
     void cb83namesClick();
     // Empties the message log.
     void bClearClick();
+    // "Find": the search of the active tab (PLAYLIST or CLIPINF).
+    void bFindClick();
+    // Shows clip `name` (5 digits) on the CLIPINF tab and reads it once,
+    // whether or not "Auto Read" reads it on the tab's entry. A name the
+    // clip list lacks is reported on the status line; nothing is read.
+    void followClip(const QString& name);
 
 signals:
     // The views are to empty themselves: a folder is about to be read.
@@ -133,6 +144,7 @@ private:
     void buildBottomBar(QWidget* bar);
     void buildEditMenu();
     void connectControls();
+    void connectClipTab();
     void applyWorkspaceOptions();
     void applyGeometry();
     void applyMachineOptions();
@@ -156,6 +168,9 @@ private:
     PlaylistTab* playlistTab_ = nullptr;
     PendingTab* clipTab_ = nullptr;
     BdjoTab* bdjoTab_ = nullptr;
+    PendingTab* playlistTab_ = nullptr;
+    ClipTab* clipTab_ = nullptr;
+    ReferenceFinder* finder_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
     AboutTab* aboutTab_ = nullptr;

@@ -3,6 +3,7 @@
 // the user's own settings or temporary files.
 
 #include "playlist_test.h"
+#include "cliptab_test.h"
 #include "uitests.h"
 
 #include <QApplication>
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
         failures += QTest::qExec(&soundBdjo, argc, argv);
         PlaylistViewsTest playlist;
         failures += QTest::qExec(&playlist, argc, argv);
+        ClipTabTest clipTab;
+        failures += QTest::qExec(&clipTab, argc, argv);
     }
     std::error_code ec;
     fs::remove_all(scratch, ec);
