@@ -166,10 +166,8 @@ private:
     std::vector<TabPage*> tabs_;  // in tab order
     BdmvTab* bdmvTab_ = nullptr;
     PlaylistTab* playlistTab_ = nullptr;
-    PendingTab* clipTab_ = nullptr;
-    BdjoTab* bdjoTab_ = nullptr;
-    PendingTab* playlistTab_ = nullptr;
     ClipTab* clipTab_ = nullptr;
+    BdjoTab* bdjoTab_ = nullptr;
     ReferenceFinder* finder_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
