@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLayout;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
 
 namespace navora::ui {
@@ -47,6 +48,8 @@ public:
     QComboBox* cbTMFile() const { return cbTMFile_; }
     QLineEdit* eContent() const { return eContent_; }
     QLabel* lIndexExtDat() const { return lIndexExtDat_; }
+    // "Edit" beside the ExtensionData caption (bIndExDatEditClick).
+    QPushButton* bIndExDatEdit() const { return bIndExDatEdit_; }
 
     // The title shown in the boxes (0-based); none when there is no title.
     std::optional<std::size_t> selectedTitle() const;
@@ -87,6 +90,8 @@ public slots:
 signals:
     // A movie object is to be selected and shown (setObjectSG).
     void showObject(int object);
+    // "Edit" beside the ExtensionData caption was clicked.
+    void extensionDataEditRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -148,6 +153,7 @@ private:
     QComboBox* cbTMFile_ = nullptr;
     QLineEdit* eContent_;
     QLabel* lIndexExtDat_;
+    QPushButton* bIndExDatEdit_;
 };
 
 }  // namespace navora::ui

@@ -5,7 +5,11 @@
 #include "ui/abouttab.h"
 #include "ui/bdmvtab.h"
 #include "ui/document.h"
+#include "navdb/index_edit.h"
+#include "navdb/movieobject_edit.h"
 #include "ui/execpanel.h"
+#include "ui/extdat.h"
+#include "ui/indexview.h"
 #include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
@@ -80,6 +84,8 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(statusBar_);
     setCentralWidget(central);
     buildEditMenu();
+    extDat_ = new TfExtDat(this);
+    extDat_->workFolder = [this] { return optionsTab_->outputFolder(); };
 
     logView_ = new QtLogView(mainLog(), statusTab_->reMessage(), statusBar_, progressBar_, bCancel_, this);
     logView_->onProgressShown = [this](bool shown) {
@@ -128,6 +134,8 @@ void TfMain::connectControls() {
         if (optionsTab_->autoRead()) bReadBDMVClick();
     });
     connect(bdmvTab_, &BdmvTab::followPlaylist, this, &TfMain::followPlaylist);
+    connect(bdmvTab_->indexView(), &IndexView::extensionDataEditRequested, this, &TfMain::bIndExDatEditClick);
+    connect(bdmvTab_->mobjView(), &MobjView::extensionDataEditRequested, this, &TfMain::bObjExtDatEditClick);
     connect(bSave_, &QPushButton::clicked, this, &TfMain::bSaveClick);
     connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
     connect(statusTab_->bPSRs(), &QPushButton::clicked, run_, &RunController::logPsrs);
@@ -336,6 +344,20 @@ void TfMain::cb83namesClick() {
 }
 
 void TfMain::bClearClick() { logView_->clear(); }
+
+void TfMain::bIndExDatEditClick() {
+    if (!doc_->model().indexLoaded) return;
+    editExtensionData(*extDat_, *doc_, Document::Part::Index,
+                      extDatTitle(QString::fromStdString(workspace().names().index)), doc_->model().index.ext,
+                      [](Workspace& ws, TExtensionData b) { setIndexExtensionData(ws.index, std::move(b)); });
+}
+
+void TfMain::bObjExtDatEditClick() {
+    if (!doc_->model().mobjLoaded) return;
+    editExtensionData(*extDat_, *doc_, Document::Part::MovieObjects,
+                      extDatTitle(QString::fromStdString(workspace().names().movieObject)), doc_->model().mobj.ext,
+                      [](Workspace& ws, TExtensionData b) { setMovieObjectExtensionData(ws.mobj, std::move(b)); });
+}
 
 void TfMain::applyGeometry() {
     move(settings_.left, settings_.top);

@@ -36,6 +36,7 @@ class RunController;
 class StatusBar;
 class StatusTab;
 class TabPage;
+class TfExtDat;
 
 class TfMain : public QMainWindow {
     Q_OBJECT
@@ -73,6 +74,8 @@ public:
     StatusTab* statusTab() const { return statusTab_; }
     AboutTab* aboutTab() const { return aboutTab_; }
     StatusBar* statusBarWidget() const { return statusBar_; }
+    // The ExtensionData editor, created once with the window and used by every host.
+    TfExtDat* extDatDialog() const { return extDat_; }
     QtLogView* logView() const { return logView_; }
     // The Edit menu's actions; their texts name the edit they undo or redo.
     QAction* undoAction() const { return undoAction_; }
@@ -105,6 +108,9 @@ public slots:
     void cb83namesClick();
     // Empties the message log.
     void bClearClick();
+    // "Edit" beside the ExtensionData captions of index.bdmv and MovieObject.bdmv.
+    void bIndExDatEditClick();
+    void bObjExtDatEditClick();
 
 signals:
     // The views are to empty themselves: a folder is about to be read.
@@ -147,6 +153,7 @@ private:
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
     AboutTab* aboutTab_ = nullptr;
+    TfExtDat* extDat_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     QtLogView* logView_ = nullptr;
     QAction* undoAction_ = nullptr;

@@ -31,19 +31,18 @@ int main(int argc, char** argv) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString((scratch / "config").string()));
 
+    // NAVORA_UITEST=ClassName runs that test class only (its functions as the arguments say).
+    const QByteArray only = qgetenv("NAVORA_UITEST");
     int failures = 0;
-    {
-        WidgetsTest widgets;
-        failures += QTest::qExec(&widgets, argc, argv);
-        SettingsTest settings;
-        failures += QTest::qExec(&settings, argc, argv);
-        MainWindowTest window;
-        failures += QTest::qExec(&window, argc, argv);
-        BdmvViewsTest bdmv;
-        failures += QTest::qExec(&bdmv, argc, argv);
-        UndoTest undo;
-        failures += QTest::qExec(&undo, argc, argv);
-    }
+    const auto run = [&](QObject&& test) {
+        if (only.isEmpty() || only == test.metaObject()->className()) failures += QTest::qExec(&test, argc, argv);
+    };
+    run(WidgetsTest());
+    run(SettingsTest());
+    run(MainWindowTest());
+    run(BdmvViewsTest());
+    run(UndoTest());
+    run(ExtDatTest());
     std::error_code ec;
     fs::remove_all(scratch, ec);
     return failures == 0 ? 0 : 1;

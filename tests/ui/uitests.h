@@ -99,3 +99,14 @@ private slots:
     void typingIntoOneFieldIsOneStep();
     void savingOneFileKeepsTheOthersModified();
 };
+
+class ExtDatTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void loadThenOkStoresTheBlockByTheHostsRule_data();
+    void loadThenOkStoresTheBlockByTheHostsRule();
+    void cancelAfterDeleteLeavesTheHost();
+    void entryGridTypedIdAndDataView();
+    void brokenExdKeepsTheWorkingCopy();
+};
