@@ -48,5 +48,7 @@ void registerPlaylistCommands(CLI::App& app, CliState& state);
 void registerClipCommands(CLI::App& app, CliState& state);
 // menu dump/objects/save, mux
 void registerMenuCommands(CLI::App& app, CliState& state);
+// exd
+void registerExdCommands(CLI::App& app, CliState& state);
 
 }  // namespace navora::cli
