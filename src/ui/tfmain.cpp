@@ -3,6 +3,7 @@
 #include "core/filenames.h"
 #include "core/log.h"
 #include "ui/abouttab.h"
+#include "ui/association.h"
 #include "ui/bdmvtab.h"
 #include "ui/document.h"
 #include "navdb/index_edit.h"
@@ -102,7 +103,9 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
 
     connectControls();
 
-    optionsTab_->load(settings_);
+    bindSettings();
+    binder_.load(settings_);
+    optionsTab_->runHandlers();
     applyMachineOptions();
     run_->resetRegisters();
     setTitle(QString::fromStdString(mainWindowTitle("")));
@@ -150,6 +153,9 @@ void TfMain::connectControls() {
     connect(optionsTab_, &OptionsTab::countryCodeChanged, this, &TfMain::applyMachineOptions);
     connect(optionsTab_, &OptionsTab::regionChanged, this, &TfMain::applyMachineOptions);
     connect(optionsTab_, &OptionsTab::realPsrsChanged, this, &TfMain::applyMachineOptions);
+    connect(optionsTab_, &OptionsTab::associateRequested, this, &TfMain::associate);
+    connect(optionsTab_, &OptionsTab::resetRequested, this, &TfMain::resetOptions);
+    optionsTab_->bdmvFolder = [this] { return bdmvTab_->folder(); };
     connect(run_, &RunController::runningChanged, this, [this](bool running) {
         // A running program works on the models until it ends: no folder is read under it.
         bdmvTab_->bReadBDMV()->setEnabled(!running);
@@ -322,9 +328,37 @@ void TfMain::showTitle() {
     setWindowTitle(shown);
 }
 
-std::unique_ptr<QSettings> TfMain::openSettings() {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QLatin1String(kSettingsOrganisation), QLatin1String(kSettingsApplication));
+std::unique_ptr<QSettings> TfMain::openSettings() { return openSettingsStore(); }
+
+void TfMain::bindSettings() {
+    // Every control that shows a value of the settings table. The window
+    // geometry, the BDMV folder and the panel heights are taken from the
+    // window and its views in formActivate() and formClose().
+    optionsTab_->bindSettings(binder_);
+    // Values whose controls come with other tabs keep the value read until
+    // their control is bound here:
+    //   "ChapterFormat" (rgChapterFormat, PLAYLIST tab),
+    //   "SavePES", "SaveSUP", "SaveMNU" (cbSavePES, cbSaveSUP, cbSaveIG, CLIPINF tab),
+    //   "PlayListHeight", "SubPathHeight", "PlayListMarkHeight" (PLAYLIST tab panels),
+    // and the Menu tab's nine view switches are tied to their twins on the
+    // Options tab with optionsTab_->bindMenuSwitch(MenuSwitch::..., cbButtonId).
+}
+
+void TfMain::associate() {
+    Log& log = mainLog();
+    const AssociationReport r = associateBdmv(QApplication::applicationFilePath());
+    if (!r.error.isEmpty()) {
+        log.erlog("File association of .bdmv: " + r.error.toStdString());
+        return;
+    }
+    if (!r.written.isEmpty()) log.log("File association of .bdmv with Navora registered.");
+}
+
+void TfMain::resetOptions() {
+    binder_.load(Settings{});
+    optionsTab_->runHandlers();
+    applyMachineOptions();
+    mainLog().log("Every option was set back to its default value.");
 }
 
 int TfMain::removeTemporaryFiles() {
@@ -377,7 +411,8 @@ void TfMain::formActivate(const QStringList& arguments) {
     auto store = openSettings();
     const QStringList wrong = readSettings(*store, settings_, versionText());
     store.reset();
-    optionsTab_->load(settings_);
+    binder_.load(settings_);
+    optionsTab_->runHandlers();
     bdmvTab_->setFolder(settings_.bdmvDir);
     applyMachineOptions();
     run_->resetRegisters();
@@ -385,6 +420,7 @@ void TfMain::formActivate(const QStringList& arguments) {
     bdmvTab_->mobjView()->setObjectListHeight(settings_.objectHeight);
     for (const QString& name : wrong)
         log.log("Setting [b]" + name.toStdString() + "[/b] has a value of the wrong type; the default is used.");
+    if (settings_.associate) associate();
 
     cb83namesClick();
     log.slogR();
@@ -403,7 +439,7 @@ void TfMain::formActivate(const QStringList& arguments) {
 void TfMain::formClose() {
     if (closed_) return;
     closed_ = true;
-    optionsTab_->store(settings_);
+    binder_.store(settings_);
     settings_.bdmvDir = bdmvTab_->folder();
     if (const int height = bdmvTab_->mobjView()->objectListHeight(); height >= 0) settings_.objectHeight = height;
     const bool maximised = isMaximized();

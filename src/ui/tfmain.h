@@ -51,6 +51,8 @@ public:
     Workspace& workspace();
     // The settings as read at start-up (written back at shut-down).
     const Settings& settings() const { return settings_; }
+    // The controls bound to the settings (see bindSettings()).
+    const SettingsBinder& settingsBinder() const { return binder_; }
     RunController* run() const { return run_; }
 
     // Start-up: reads the settings and applies them, sets the title, then
@@ -61,7 +63,7 @@ public:
     // Shut-down: writes the settings and deletes the temporary files.
     void formClose();
 
-    // The store the settings live in.
+    // The store the settings live in (openSettingsStore()).
     static std::unique_ptr<QSettings> openSettings();
     // Deletes every file named "Navora_*" in the system's temporary folder;
     // returns how many were deleted.
@@ -132,6 +134,11 @@ private:
     void buildBottomBar(QWidget* bar);
     void buildEditMenu();
     void connectControls();
+    void bindSettings();
+    // Registers the .bdmv file association and logs what it did.
+    void associate();
+    // "Reset to defaults": every bound control shows its default.
+    void resetOptions();
     void applyWorkspaceOptions();
     void applyGeometry();
     void applyMachineOptions();
@@ -140,6 +147,7 @@ private:
     TabPage* currentTab() const;
 
     Settings settings_;
+    SettingsBinder binder_;
     Document* doc_ = nullptr;
     RunController* run_ = nullptr;
     QString title_;
