@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     run(BdmvViewsTest());
     run(UndoTest());
     run(ExtDatTest());
+    run(OptionsTest());
     std::error_code ec;
     fs::remove_all(scratch, ec);
     return failures == 0 ? 0 : 1;

@@ -110,3 +110,20 @@ private slots:
     void entryGridTypedIdAndDataView();
     void brokenExdKeepsTheWorkingCopy();
 };
+
+class OptionsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void firstRunShowsDefaultsAndWritesReadableIni();
+    void everyValueComesBackThroughTheControls();
+    void everyValueIsBoundOrNamedAsBoundElsewhere();
+    void menuSwitchTwinsMirror();
+    void resetToDefaultsAsksThenShowsDefaults();
+    void backgroundPictureDialogStartsWhereItShould_data();
+    void backgroundPictureDialogStartsWhereItShould();
+    void associationWritesTheUsersFiles();
+    void defaultApplicationLine_data();
+    void defaultApplicationLine();
+    void wrongTypeIsReportedOnceInTheLog();
+};
