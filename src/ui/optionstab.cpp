@@ -230,7 +230,6 @@ QWidget* OptionsTab::buildMenu() {
     delayRow->addWidget(ieActiDelay_);
     delayRow->addWidget(delayLabel, 1);
     auto* machine = new QVBoxLayout;
-    machine->addWidget(cbInitPSR_);
     machine->addWidget(rgRegion_);
     machine->addLayout(country);
     machine->addLayout(delayRow);
@@ -243,6 +242,9 @@ QWidget* OptionsTab::buildMenu() {
     auto* below = new QVBoxLayout;
     below->addWidget(cbForcedBeep_);
     below->addWidget(cbPreLoad_);
+    // Under the columns rather than above the region: the window's narrowest
+    // width leaves the machine column no room for its caption.
+    below->addWidget(cbInitPSR_);
     below->addWidget(cbBackground_);
     below->addLayout(picRow);
     grid->addLayout(below, 1, 0, 1, 3);

@@ -328,6 +328,8 @@ void ColourBox::showValue() {
     }
     button_->setIcon(QIcon(swatch));
     button_->setIconSize(swatch.size());
+    // The whole caption, never elided.
+    button_->setMinimumWidth(button_->sizeHint().width());
     button_->setToolTip(caption_ + QStringLiteral(": ") + colour().name().toUpper());
 }
 
