@@ -6,6 +6,8 @@
 #include "clip/clipinfo_io.h"
 #include "clip/json.h"
 #include "core/errors.h"
+#include "core/extdata.h"
+#include "core/json.h"
 #include "core/fileio.h"
 #include "navdb/index_io.h"
 #include "navdb/json.h"
@@ -18,6 +20,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <cstdio>
 #include <memory>
 #include <span>
@@ -66,14 +70,28 @@ const FileKind kKinds[] = {
     {"BDJO", "BD-J object (.bdjo)", [](Data d, const std::string& n, bool&) { return toJson(readBdjo(d, n)); }},
 };
 
+// .exd files hold one ExtensionData block and have no magic: they are known by their extension.
+const FileKind kExdKind = {
+    "", "ExtensionData (.exd)",
+    [](Data d, const std::string& n, bool&) { return nlohmann::ordered_json(toJson(readExd(d, n))); },
+    [](Data d, const std::string& n, bool&) { return writeExd(readExd(d, n)); }};
+
+bool isExd(const std::string& name) {
+    const std::string ext = std::filesystem::path(name).extension().string();
+    return ext.size() == 4 && std::equal(ext.begin(), ext.end(), ".exd", [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
 const FileKind& kindOf(const Bytes& data, const std::string& name) {
+    if (isExd(name)) return kExdKind;
     for (const FileKind& k : kKinds)
         if (data.size() >= k.magic.size() && std::equal(k.magic.begin(), k.magic.end(), data.begin()))
             return k;
     std::string known;
     for (const FileKind& k : kKinds)
         known += fmt::format("{}\"{}\" ({})", known.empty() ? "" : ", ", k.magic, k.label);
-    throw FormatError(name, 0, "not a file kind navora-cli reads; known kinds: " + known);
+    throw FormatError(name, 0, "not a file kind navora-cli reads; known kinds: " + known + ", and .exd files by name");
 }
 
 }  // namespace
@@ -85,7 +103,7 @@ void warnCutMovieObjects(const std::string& name, const MobjReadReport& r) {
 
 void registerNavdbCommands(CLI::App& app, CliState& state) {
     auto dumpFile = std::make_shared<std::string>();
-    auto* dump = app.add_subcommand("dump", "Print the model of a database file (index.bdmv, MovieObject.bdmv, .mpls, "
+    auto* dump = app.add_subcommand("dump", "Print the model of a database file (index.bdmv, MovieObject.bdmv, .mpls, .exd, "
                                             ".clpi, sound.bdmv, .bdjo) as JSON.");
     dump->add_option("FILE", *dumpFile, "The file to dump")->required();
     dump->callback([dumpFile, &state] {

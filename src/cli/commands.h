@@ -74,5 +74,7 @@ void registerMenuPreviewCommands(CLI::App& menu, CliState& state);
 // stream; throws FormatError for a file that holds no menu. Soft problems of
 // the load are printed as warnings.
 TIGSc loadMenuFile(const std::string& path);
+// exd
+void registerExdCommands(CLI::App& app, CliState& state);
 
 }  // namespace navora::cli

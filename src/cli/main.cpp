@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     cli::registerPlaylistCommands(app, state);
     cli::registerClipCommands(app, state);
     cli::registerMenuCommands(app, state);
+    cli::registerExdCommands(app, state);
 
     try {
         app.parse(argc, argv);

@@ -6,7 +6,9 @@
 #include "core/bytes.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace navora {
@@ -58,5 +60,75 @@ enum class ExtDataHost { Index, MovieObject, Playlist, ClipInfo, Sound };
 //   Sound:       sectionStart (the offset at which the writer places the block)
 std::uint32_t extDataStartAddress(ExtDataHost host, const TExtensionData& block, std::uint32_t sectionStart,
                                   std::uint32_t sectionLength);
+
+// ---- The ExtensionData editor ---------------------------------------------------
+
+// The editor's summary: length + 4, " bytes, ", the entry count and "entry"
+// or "entries" ("186 bytes, 2 entries", "44 bytes, 1 entry", "44 bytes, 0
+// entry" for length 40 without entries); "None" for length 0.
+std::string extDatProp(const TExtensionData& block);
+
+// One row of the entry view: number (3 digits from 000), ID1 and ID2 (4
+// hexadecimal digits), start and length (8 hexadecimal digits).
+struct ExtDataEntryRow {
+    std::string number, id1, id2, start, length;
+};
+std::vector<ExtDataEntryRow> extDataEntryRows(const TExtensionData& block);
+
+// Stores a typed ID1: the text's hexadecimal digits in either case, every
+// other character skipped ("a1b" -> 0x0A1B, "g1" -> 1); more than four digits
+// keep the last four. Returns false (and changes nothing) for an entry that
+// does not exist.
+bool setExtDataEntryID1(TExtensionData& block, std::size_t entry, std::string_view text);
+
+// The part of a hex dump line a run of characters shows.
+enum class DumpRunKind {
+    Address,  // drawn in blue
+    Hex,      // the normal text colour
+    Chars,    // red
+    Note,     // a line saying the entry runs past the block's data
+};
+// Characters [begin, end) of a line's text, counted in characters (code
+// points), not bytes of the UTF-8 text.
+struct DumpRun {
+    DumpRunKind kind;
+    std::size_t begin;
+    std::size_t end;
+    bool operator==(const DumpRun&) const = default;
+};
+struct DumpLine {
+    std::string text;  // UTF-8
+    std::vector<DumpRun> runs;
+};
+
+// The bytes of an entry: from index ext_data_start_address -
+// data_block_start_address of the data array, ext_data_length of them, cut
+// to what the data array holds (empty when the index lies outside it).
+std::span<const std::uint8_t> extDataEntryBytes(const TExtensionData& block, std::size_t entry);
+
+// The data view of an entry: 32 bytes a line, each line one blank, the
+// address (ext_data_start_address + 32 per line, at least 4 hexadecimal
+// digits), for each of the 32 positions a blank and two hexadecimal digits
+// (three blanks past the end), one blank, and the bytes as characters. A byte
+// below 0x20 or DEL shows as "."; bytes from 0x80 show as their Windows-1252
+// characters ("." where that code page has none). An entry that runs past the
+// data array ends with a Note line saying how many of its bytes were shown.
+// No lines for an entry that does not exist.
+std::vector<DumpLine> extDataDump(const TExtensionData& block, std::size_t entry);
+
+// ---- .exd files: one ExtensionData block as it stands in a BDMV file ------------
+
+// Reads an .exd file's bytes from its first byte. Throws FormatError when the
+// file is shorter than its block's length says, or when the length is too
+// small for the block's own header and entries. An empty block (length 0) is
+// read as such. Bytes after the block are kept as data, as a host's reader
+// keeps them.
+TExtensionData readExd(std::span<const std::uint8_t> data, const std::string& name);
+
+// The .exd image of a block: length, data_block_start_address, three zero
+// bytes, the entry count, the entries, and the first length - 8 - 12 x n data
+// bytes (n the entry count; as many as the data array holds when it holds
+// fewer). An empty block is its four zero length bytes.
+Bytes writeExd(const TExtensionData& block);
 
 }  // namespace navora

@@ -91,6 +91,13 @@ void setEntryPlaybackType(TINDX& x, IndexEntryKind kind, PlaybackType type) {
 
 void setContentProvider(TINDX& x, const std::string& text) { x.content_provider = text.substr(0, 32); }
 
+void setIndexExtensionData(TINDX& x, TExtensionData block) {
+    x.ext = block.length == 0 ? TExtensionData{} : std::move(block);
+    // The length the writer gives the section: the titles and the bytes kept after them.
+    const auto written = static_cast<std::uint32_t>(indexesLength(x.indexes) + x.spare_after_titles.size());
+    x.extension_data_start_address = extDataStartAddress(ExtDataHost::Index, x.ext, x.indexes_start_address, written);
+}
+
 std::string objectTypeName(ObjectType type) {
     switch (type) {
     case ObjectType::HDMV: return "HDMV";

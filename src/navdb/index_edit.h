@@ -67,6 +67,13 @@ void setEntryPlaybackType(TINDX& index, IndexEntryKind kind, PlaybackType type);
 // Replaces the content provider text, cut to 32 characters.
 void setContentProvider(TINDX& index, const std::string& text);
 
+// Replaces the ExtensionData block (the ExtensionData editor's OK). A block of
+// length 0 means none: the start address becomes 0 and no block is written.
+// Otherwise the start address is where the writer places the block, after the
+// titles and the bytes kept after them: Indexes start address + 4 + Indexes
+// length for every file whose Indexes length covers the bytes before its block.
+void setIndexExtensionData(TINDX& index, TExtensionData block);
+
 // ---- Display texts -------------------------------------------------------------
 
 // "HDMV", "BD-J"; empty for other values.

@@ -91,4 +91,11 @@ std::array<std::string, 5> objline(const Tmobject& o, std::size_t n) {
             mobjFlagName(MobjFlag::TitleSearch, mobjFlag(o, MobjFlag::TitleSearch)), std::to_string(o.commands.size())};
 }
 
+void setMovieObjectExtensionData(TMOBJ& m, TExtensionData block) {
+    m.ext = block.length == 0 ? TExtensionData{} : std::move(block);
+    // The length the writer gives the section: the objects and the bytes kept after them.
+    const auto written = static_cast<std::uint32_t>(movieObjectsLength(m.mobjs) + m.spare_after_objects.size());
+    m.extension_data_start_address = extDataStartAddress(ExtDataHost::MovieObject, m.ext, 0, written);
+}
+
 }  // namespace navora

@@ -27,6 +27,13 @@ constexpr std::size_t kMaxMovieObjects = 0xFFFF;
 // object's position, or nothing when the file holds the most objects it can.
 std::optional<std::size_t> insertMovieObject(TMOBJ& mobj, TINDX& index, std::size_t pos);
 
+// Replaces the ExtensionData block (the ExtensionData editor's OK). A block of
+// length 0 means none: the start address becomes 0 and no block is written.
+// Otherwise the start address is where the writer places the block, after the
+// movie objects and the bytes kept after them: 44 + MovieObjects length for
+// every file whose MovieObjects length covers the bytes before its block.
+void setMovieObjectExtensionData(TMOBJ& mobj, TExtensionData block);
+
 struct MobjDeleteResult {
     // Numbers of the HDMV titles whose reference no longer names an object,
     // in title order; the caller reports them (logInvalidReferences).

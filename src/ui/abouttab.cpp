@@ -33,6 +33,11 @@ QString historyHtml() {
         "<li>Options and window position kept between runs.</li>"
         "<li>Folder check and reading of index.bdmv and MovieObject.bdmv; saving with backups.</li>"
         "<li>8.3 file names for discs written with short names.</li>"
+        "<li>ExtensionData editor for index.bdmv and MovieObject.bdmv: entries with their ID1, hex dump, "
+        "Delete, Load and Save of .exd files; every change undoable.</li>"
+        "<li>Every option kept in a readable INI file in the XDG configuration folder; Reset to defaults.</li>"
+        "<li>Association of .bdmv files with Navora on the desktop.</li>"
+        "<li>Installable with cmake --install or as a Debian package.</li>"
         "</ul>");
 }
 

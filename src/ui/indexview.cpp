@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -236,12 +237,18 @@ QLayout* IndexView::buildContentRow() {
     lIndexExtDat_ = new QLabel(QString::fromStdString(ExtDatCap({})), this);
     lIndexExtDat_->setObjectName(QStringLiteral("lIndexExtDat"));
     lIndexExtDat_->setToolTip(QStringLiteral("ExtensionData() of index.bdmv"));
+    bIndExDatEdit_ = new QPushButton(QStringLiteral("Edit"), this);
+    bIndExDatEdit_->setObjectName(QStringLiteral("bIndExDatEdit"));
+    bIndExDatEdit_->setToolTip(QStringLiteral("Edit the ExtensionData() of index.bdmv"));
+    bIndExDatEdit_->setEnabled(false);
+    connect(bIndExDatEdit_, &QPushButton::clicked, this, &IndexView::extensionDataEditRequested);
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(4);
     bottom->addWidget(contentLabel);
     bottom->addWidget(eContent_, 1);
     bottom->addSpacing(6);
     bottom->addWidget(lIndexExtDat_);
+    bottom->addWidget(bIndExDatEdit_);
     return bottom;
 }
 
@@ -321,7 +328,8 @@ void IndexView::reset() {
     quietSelect_ = true;
     sgTitles_->resetGrid();
     quietSelect_ = false;
-    for (QWidget* w : std::initializer_list<QWidget*>{sgTitles_, bbTiins_, bbTidel_, eContent_, cbFPBon_, cbTMon_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{sgTitles_, bbTiins_, bbTidel_, eContent_, cbFPBon_, cbTMon_, bIndExDatEdit_})
         w->setEnabled(false);
     for (QComboBox* c : {cbTitleNo_, cbTitleOID_, cbTitleFN_, cbFPBObject_, cbFPBFile_, cbTMObject_, cbTMFile_})
         setItems(c, {});
@@ -340,6 +348,7 @@ void IndexView::reset() {
     }
     lTitleCount_->setText(QString());
     lIndexExtDat_->setText(QString::fromStdString(ExtDatCap({})));
+    bIndExDatEdit_->setEnabled(false);
 }
 
 void IndexView::fill() {
@@ -354,7 +363,8 @@ void IndexView::fill() {
         // The text is bytes of the file: Latin-1 keeps every byte as it is.
         eContent_->setText(QString::fromLatin1(ws().index.content_provider));
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{sgTitles_, bbTiins_, bbTidel_, eContent_, cbFPBon_, cbTMon_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{sgTitles_, bbTiins_, bbTidel_, eContent_, cbFPBon_, cbTMon_, bIndExDatEdit_})
         w->setEnabled(true);
     redrawTitles();
     showEntry(IndexEntryKind::FirstPlayback);

@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLayout;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
 
 namespace navora::ui {
@@ -47,6 +48,8 @@ public:
     QComboBox* cbTMFile() const { return cbTMFile_; }
     QLineEdit* eContent() const { return eContent_; }
     QLabel* lIndexExtDat() const { return lIndexExtDat_; }
+    // "Edit" beside the ExtensionData caption (bIndExDatEditClick).
+    QPushButton* bIndExDatEdit() const { return bIndExDatEdit_; }
 
     // The title shown in the boxes (0-based); none when there is no title.
     std::optional<std::size_t> selectedTitle() const;
@@ -89,6 +92,8 @@ signals:
     void showObject(int object);
     // A BD-J title was double-clicked: its BD-J object (the name its file list shows) is to be opened.
     void bdjoRequested(const QString& name);
+    // "Edit" beside the ExtensionData caption was clicked.
+    void extensionDataEditRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -150,6 +155,7 @@ private:
     QComboBox* cbTMFile_ = nullptr;
     QLineEdit* eContent_;
     QLabel* lIndexExtDat_;
+    QPushButton* bIndExDatEdit_;
 };
 
 }  // namespace navora::ui

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 namespace navora::ui {
 
@@ -64,18 +65,20 @@ QString defaultSaveFile(QWidget* parent, const QString& title, const QString& st
 // Shows or hides a widget by the width of the panel it watches.
 class WidthRule : public QObject {
 public:
-    WidthRule(QWidget* panel, QWidget* shown, int minWidth) : QObject(panel), shown_(shown), min_(minWidth) {
+    WidthRule(QWidget* panel, std::initializer_list<QWidget*> shown, int minWidth)
+        : QObject(panel), shown_(shown), min_(minWidth) {
         panel->installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::Resize) shown_->setVisible(static_cast<QWidget*>(watched)->width() > min_);
+        if (e->type() == QEvent::Resize)
+            for (QWidget* w : shown_) w->setVisible(static_cast<QWidget*>(watched)->width() > min_);
         return false;
     }
 
 private:
-    QWidget* shown_;
+    std::vector<QWidget*> shown_;
     int min_;
 };
 
@@ -188,12 +191,18 @@ QWidget* MobjView::buildCommands() {
     lObjExtDat_ = new QLabel(QString::fromStdString(ExtDatCap({})), commands);
     lObjExtDat_->setObjectName(QStringLiteral("lObjExtDat"));
     lObjExtDat_->setToolTip(QStringLiteral("ExtensionData() of MovieObject.bdmv"));
+    bObjExtDatEdit_ = new QPushButton(QStringLiteral("Edit"), commands);
+    bObjExtDatEdit_->setObjectName(QStringLiteral("bObjExtDatEdit"));
+    bObjExtDatEdit_->setToolTip(QStringLiteral("Edit the ExtensionData() of MovieObject.bdmv"));
+    bObjExtDatEdit_->setEnabled(false);
+    connect(bObjExtDatEdit_, &QPushButton::clicked, this, &MobjView::extensionDataEditRequested);
     row->addWidget(bbNCins_);
     row->addWidget(bbNCdel_);
     row->addWidget(bbSaveCommands_);
     row->addStretch(1);
     row->addWidget(lObjExtDat_);
-    new WidthRule(commands, lObjExtDat_, kExtDatMinPanelWidth);
+    row->addWidget(bObjExtDatEdit_);
+    new WidthRule(commands, {lObjExtDat_, bObjExtDatEdit_}, kExtDatMinPanelWidth);
 
     composer_ = new Composer(commands);
     composer_->setObjectName(QStringLiteral("composer"));
@@ -298,6 +307,7 @@ void MobjView::reset() {
     for (QToolButton* b : {bbObins_, bbObdel_, bbNCins_, bbNCdel_}) b->setEnabled(false);
     lObjCount_->setText(QString());
     lObjExtDat_->setText(QString::fromStdString(ExtDatCap({})));
+    bObjExtDatEdit_->setEnabled(false);
     emit objectShown(-1, false);
 }
 
@@ -318,6 +328,7 @@ void MobjView::fill() {
     bbObdel_->setEnabled(ws().indexLoaded);
     bbNCins_->setEnabled(true);
     bbNCdel_->setEnabled(true);
+    bObjExtDatEdit_->setEnabled(true);
     lObjExtDat_->setText(QString::fromStdString(ExtDatCap(ws().mobj.ext)));
     lObjCount_->setText(QString::fromStdString(BDMVlabels(ws().index, objects.size()).objects));
 }

@@ -44,6 +44,8 @@ public:
     QToolButton* bbObdel() const { return bbObdel_; }
     RotatedLabel* lObjCount() const { return lObjCount_; }
     QLabel* lObjExtDat() const { return lObjExtDat_; }
+    // "Edit" beside the ExtensionData caption (bObjExtDatEditClick); shown with the caption.
+    QPushButton* bObjExtDatEdit() const { return bObjExtDatEdit_; }
     CommandGrid* sgCommands() const { return sgCommands_; }
     QToolButton* bbNCins() const { return bbNCins_; }
     QToolButton* bbNCdel() const { return bbNCdel_; }
@@ -114,6 +116,8 @@ signals:
     void followTitle(int title);
     // A Play command was followed to a playlist.
     void followPlaylist(const QString& name, int playItem);
+    // "Edit" beside the ExtensionData caption was clicked.
+    void extensionDataEditRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -153,6 +157,7 @@ private:
     QToolButton* bbObdel_;
     RotatedLabel* lObjCount_;
     QLabel* lObjExtDat_;
+    QPushButton* bObjExtDatEdit_;
     CommandGrid* sgCommands_;
     QToolButton* bbNCins_;
     QToolButton* bbNCdel_;

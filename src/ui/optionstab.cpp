@@ -2,17 +2,18 @@
 
 #include "ui/widgets.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
 #include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -20,155 +21,256 @@
 
 namespace navora::ui {
 
-RadioGroup::RadioGroup(const QString& title, const QStringList& items, QWidget* parent)
-    : QWidget(parent), box_(new QGroupBox(title, this)), group_(new QButtonGroup(this)) {
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(box_);
-    auto* inner = new QVBoxLayout(box_);
-    inner->setContentsMargins(6, 2, 6, 4);
-    inner->setSpacing(2);
-    for (int i = 0; i < items.size(); ++i) {
-        auto* b = new QRadioButton(items[i], box_);
-        group_->addButton(b, i);
-        inner->addWidget(b);
-    }
-    connect(group_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
-        if (on) emit itemIndexChanged(id);
-    });
+namespace {
+
+struct SwitchSpec {
+    const char* twinName;
+    const char* caption;
+    bool Settings::*value;
+};
+
+// The twins in the order of MenuSwitch, with the value the Menu-tab switch stores.
+const SwitchSpec kSwitches[kMenuSwitches] = {
+    {"cbButtonIdO", "Button ID (hex)", &Settings::buttonId},
+    {"cbObjectIdO", "Object ID (hex)", &Settings::objectId},
+    {"cbButtonFrameO", "Button frame", &Settings::buttonFrame},
+    {"cbWindowFrameO", "Window frame", &Settings::windowFrame},
+    {"cbInEffectO", "Show InEffects", &Settings::showInEffects},
+    {"cbOutEffectO", "Show OutEffects", &Settings::showOutEffects},
+    {"cbAnimateO", "Animate buttons", &Settings::showButtonAnimation},
+    {"cbPlaySoundO", "Play sound", &Settings::playSound},
+    {"cbFullScreenO", "Full screen view", &Settings::showFullScreen},
+};
+
+struct ColourSpec {
+    const char* name;
+    const char* caption;
+    std::uint32_t Settings::*value;
+};
+
+const ColourSpec kColours[kMenuColours] = {
+    {"colBackground", "Menu background", &Settings::colBackground},
+    {"colObjectBackground", "Object background", &Settings::colObjectBackground},
+    {"colSelectedButton", "Selected button", &Settings::colSelectedButton},
+    {"colSelectedFrame", "Selected frame", &Settings::colSelectedFrame},
+    {"colNormalButton", "Normal button", &Settings::colNormalButton},
+    {"colNormalFrame", "Normal frame", &Settings::colNormalFrame},
+    {"colInvalidButton", "Invalid button", &Settings::colInvalidButton},
+    {"colInvalidFrame", "Invalid Frame", &Settings::colInvalidFrame},
+    {"colWindow", "Window frame", &Settings::colWindow},
+};
+
+QCheckBox* checkBox(const QString& caption, const char* name, QWidget* parent) {
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(QLatin1String(name));
+    return c;
 }
 
-int RadioGroup::itemIndex() const { return group_->checkedId(); }
-
-QAbstractButton* RadioGroup::item(int index) const { return group_->button(index); }
-
-void RadioGroup::setItemIndex(int index) {
-    if (QAbstractButton* b = group_->button(index)) {
-        b->setChecked(true);
-        return;
-    }
-    // No such item: nothing is selected.
-    group_->setExclusive(false);
-    for (QAbstractButton* b : group_->buttons()) b->setChecked(false);
-    group_->setExclusive(true);
+QGroupBox* group(const QString& title, QWidget* parent, QVBoxLayout** layout) {
+    auto* g = new QGroupBox(title, parent);
+    *layout = new QVBoxLayout(g);
+    (*layout)->setSpacing(3);
+    return g;
 }
 
-// ---------------------------------------------------------------------------
+QString choosePicture(QWidget* parent, const QString& title, const QString& start, const QStringList& filters) {
+    QFileDialog dialog(parent, title, start);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.back());
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}
+
+}  // namespace
 
 OptionsTab::OptionsTab(QWidget* parent) : TabPage(parent) {
     folderChooser = [this](const QString& title, const QString& start) {
         return chooseFolderWithDialog(this, title, start);
     };
-
-    auto makeGroup = [this](const QString& title, QVBoxLayout** layout) {
-        auto* g = new QGroupBox(title, this);
-        *layout = new QVBoxLayout(g);
-        (*layout)->setSpacing(4);
-        return g;
+    pictureChooser = [this](const QString& title, const QString& start, const QStringList& filters) {
+        return choosePicture(this, title, start, filters);
     };
-    QGroupBox* gOptions = makeGroup(QStringLiteral("Options"), &lOptions_);
-    QGroupBox* gFormat = makeGroup(QStringLiteral("Format options"), &lFormat_);
-    QGroupBox* gMenu = makeGroup(QStringLiteral("Menu options"), &lMenu_);
-
-    // Options
-    cbOAutoRead_ = new QCheckBox(QStringLiteral("Auto Read"), gOptions);
-    cbOBackup_ = new QCheckBox(QStringLiteral("Create backup files"), gOptions);
-    rgOBackup_ = new RadioGroup(QStringLiteral("Backup mode"),
-                                {QStringLiteral("Only first"), QStringLiteral("Overwrite"),
-                                 QStringLiteral("Stop if exists")},
-                                gOptions);
-    cbOSaveBACKUP_ = new QCheckBox(QStringLiteral("Save to BACKUP dir"), gOptions);
-    auto* workLabel = new QLabel(QStringLiteral("Output folder"), gOptions);
-    eWorkDir_ = new QLineEdit(gOptions);
-    workLabel->setBuddy(eWorkDir_);
-    bbWorkdir_ = new QToolButton(gOptions);
-    bbWorkdir_->setText(QStringLiteral("..."));
-    bbWorkdir_->setToolTip(QStringLiteral("Select a directory"));
-    auto* workRow = new QHBoxLayout;
-    workRow->addWidget(eWorkDir_, 1);
-    workRow->addWidget(bbWorkdir_);
-    lOptions_->addWidget(cbOAutoRead_);
-    lOptions_->addWidget(cbOBackup_);
-    lOptions_->addWidget(rgOBackup_);
-    lOptions_->addWidget(cbOSaveBACKUP_);
-    lOptions_->addWidget(workLabel);
-    lOptions_->addLayout(workRow);
-
-    // Format options
-    cb83names_ = new QCheckBox(QStringLiteral("Use 8.3 filenames"), gFormat);
-    cb83names_->setToolTip(QStringLiteral("If you work with output that uses 8.3 file names, check this"));
-    rgProgramformat_ = new RadioGroup(QStringLiteral("Program format"),
-                                      {QStringLiteral("List (*.lst)"), QStringLiteral("Binary (*.bin)")}, gFormat);
-    rgChapterFormat_ = new RadioGroup(QStringLiteral("Chapter format"),
-                                      {QStringLiteral("PTS"), QStringLiteral("Frame"), QStringLiteral("Time")}, gFormat);
-    rgChapterFormat_->setObjectName(QStringLiteral("rgChapterFormat"));
-    cbSavePES_ = new QCheckBox(QStringLiteral("Save PES stream (not elementary)"), gFormat);
-    cbSavePES_->setObjectName(QStringLiteral("cbSavePES"));
-    cbSaveSUP_ = new QCheckBox(QStringLiteral("Save SUP if PG stream"), gFormat);
-    cbSaveSUP_->setObjectName(QStringLiteral("cbSaveSUP"));
-    cbSaveIG_ = new QCheckBox(QStringLiteral("Save MNU if IG stream"), gFormat);
-    cbSaveIG_->setObjectName(QStringLiteral("cbSaveIG"));
-    lFormat_->addWidget(cb83names_);
-    lFormat_->addWidget(rgProgramformat_);
-    lFormat_->addWidget(rgChapterFormat_);
-    lFormat_->addWidget(cbSavePES_);
-    lFormat_->addWidget(cbSaveSUP_);
-    lFormat_->addWidget(cbSaveIG_);
-
-    // Menu options: the navigation machine's start values and timing.
-    cbInitPSR_ = new QCheckBox(QStringLiteral("Init PSRs with 'real' values"), gMenu);
-    rgRegion_ = new RadioGroup(QStringLiteral("Region code"),
-                               {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}, gMenu);
-    heCountryCode_ = new THexEdit(4, gMenu);
-    heCountryCode_->setObjectName(QStringLiteral("heCountryCode"));
-    heCountryCode_->setMaximumWidth(heCountryCode_->fontMetrics().horizontalAdvance(QStringLiteral("WWWWW")) + 8);
-    lCountry_ = new QLabel(gMenu);
-    lCountry_->setMinimumWidth(lCountry_->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 4);
-    auto* countryLabel = new QLabel(QStringLiteral("Country\ncode"), gMenu);
-    countryLabel->setBuddy(heCountryCode_);
-    ieActiDelay_ = new TIntEdit(gMenu);
-    ieActiDelay_->setMaximumWidth(ieActiDelay_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 8);
-    auto* delayLabel = new QLabel(QStringLiteral("Activate comm. show delay (ms)"), gMenu);
-    delayLabel->setBuddy(ieActiDelay_);
-
-    auto* navRow = new QHBoxLayout;
-    navRow->addWidget(rgRegion_);
-    auto* country = new QHBoxLayout;
-    country->addWidget(countryLabel);
-    country->addWidget(heCountryCode_);
-    country->addWidget(lCountry_);
-    auto* countryBox = new QVBoxLayout;
-    countryBox->addStretch(1);
-    countryBox->addLayout(country);
-    navRow->addLayout(countryBox);
-    navRow->addStretch(1);
-    auto* delayRow = new QHBoxLayout;
-    delayRow->addWidget(ieActiDelay_);
-    delayRow->addWidget(delayLabel, 1);
-    lMenu_->addWidget(cbInitPSR_);
-    lMenu_->addLayout(navRow);
-    lMenu_->addLayout(delayRow);
-
-    for (QVBoxLayout* l : {lOptions_, lFormat_, lMenu_}) l->addStretch(1);
+    confirm = [this](const QString& question) {
+        return QMessageBox::question(this, QStringLiteral("Navora"), question) == QMessageBox::Yes;
+    };
 
     auto* row = new QHBoxLayout;
-    row->addWidget(gOptions, 1);
-    row->addWidget(gFormat, 1);
-    row->addWidget(gMenu, 1);
+    row->addWidget(buildOptions(), 2);
+    row->addWidget(buildFormat(), 2);
+    row->addWidget(buildMenu(), 7);
+
+    bResetDefaults_ = new QPushButton(QStringLiteral("Reset to &defaults"), this);
+    bResetDefaults_->setObjectName(QStringLiteral("bResetDefaults"));
+    bResetDefaults_->setToolTip(QStringLiteral("Set every option back to its default value"));
     // Creating files: enabled by what the disc holds.
     bCreateSound_ = new QPushButton(QStringLiteral("Create sound.bdmv"), this);
     bCreateSound_->setObjectName(QStringLiteral("bCreateSound"));
     bCreateSound_->setToolTip(QStringLiteral("A new sound.bdmv from one WAV file (48 kHz, 16 bit, PCM)"));
     bCreateSound_->setEnabled(false);
-    auto* create = new QHBoxLayout;
-    create->addWidget(bCreateSound_);
-    create->addStretch(1);
-    auto* outer = new QVBoxLayout(this);
-    outer->addLayout(row);
-    outer->addLayout(create);
-    outer->addStretch(1);
+    lActions_ = new QHBoxLayout;
+    lActions_->addWidget(bCreateSound_);
+    lActions_->addWidget(bResetDefaults_);
+    lActions_->addStretch(1);
 
-    // Handlers
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->addLayout(row);
+    outer->addLayout(lActions_);
+    outer->addStretch(1);
+    connectControls();
+    cbOBackupClick();
+}
+
+QWidget* OptionsTab::buildOptions() {
+    QGroupBox* g = group(QStringLiteral("Options"), this, &lOptions_);
+    cbOAutoRead_ = checkBox(QStringLiteral("Auto Read"), "cbOAutoRead", g);
+    cbOBackup_ = checkBox(QStringLiteral("Create backup files"), "cbOBackup", g);
+    rgOBackup_ = new RadioGroup(QStringLiteral("Backup mode"),
+                                {QStringLiteral("Only first"), QStringLiteral("Overwrite"),
+                                 QStringLiteral("Stop if exists")},
+                                g);
+    rgOBackup_->setObjectName(QStringLiteral("rgOBackup"));
+    cbOSaveBACKUP_ = checkBox(QStringLiteral("Save to BACKUP dir"), "cbOSaveBACKUP", g);
+    cbAssoc_ = checkBox(QStringLiteral("Associate Navora to .bdmv file extension"), "cbAssoc", g);
+    cbAssoc_->setToolTip(QStringLiteral("Open .bdmv files with Navora from the file manager"));
+    auto* workLabel = new QLabel(QStringLiteral("Output folder"), g);
+    eWorkDir_ = new QLineEdit(g);
+    eWorkDir_->setObjectName(QStringLiteral("eWorkDir"));
+    workLabel->setBuddy(eWorkDir_);
+    bbWorkdir_ = new QToolButton(g);
+    bbWorkdir_->setObjectName(QStringLiteral("bbWorkdir"));
+    bbWorkdir_->setText(QStringLiteral("..."));
+    bbWorkdir_->setToolTip(QStringLiteral("Select a directory"));
+    auto* workRow = new QHBoxLayout;
+    workRow->addWidget(eWorkDir_, 1);
+    workRow->addWidget(bbWorkdir_);
+    for (QWidget* w : std::initializer_list<QWidget*>{cbOAutoRead_, cbOBackup_, rgOBackup_, cbOSaveBACKUP_, cbAssoc_})
+        lOptions_->addWidget(w);
+    lOptions_->addSpacing(6);
+    lOptions_->addWidget(workLabel);
+    lOptions_->addLayout(workRow);
+    lOptions_->addStretch(1);
+    return g;
+}
+
+QWidget* OptionsTab::buildFormat() {
+    QGroupBox* g = group(QStringLiteral("Format options"), this, &lFormat_);
+    cb83names_ = checkBox(QStringLiteral("Use 8.3 filenames"), "cb83names", g);
+    cb83names_->setToolTip(QStringLiteral("If you work with output that uses 8.3 file names, check this"));
+    rgProgramformat_ = new RadioGroup(QStringLiteral("Program format"),
+                                      {QStringLiteral("List (*.lst)"), QStringLiteral("Binary (*.bin)")}, g);
+    rgProgramformat_->setObjectName(QStringLiteral("rgProgramformat"));
+    rgChapterFormat_ = new RadioGroup(QStringLiteral("Chapter format"),
+                                      {QStringLiteral("PTS"), QStringLiteral("Frame"), QStringLiteral("Time")}, g);
+    rgChapterFormat_->setObjectName(QStringLiteral("rgChapterFormat"));
+    // The three switches of Save PID on the CLIPINF tab.
+    cbSavePES_ = checkBox(QStringLiteral("Save PES stream (not elementary)"), "cbSavePES", g);
+    cbSaveSUP_ = checkBox(QStringLiteral("Save SUP if PG stream"), "cbSaveSUP", g);
+    cbSaveIG_ = checkBox(QStringLiteral("Save MNU if IG stream"), "cbSaveIG", g);
+    for (QWidget* w : std::initializer_list<QWidget*>{cb83names_, rgProgramformat_, rgChapterFormat_, cbSavePES_,
+                                                      cbSaveSUP_, cbSaveIG_})
+        lFormat_->addWidget(w);
+    lFormat_->addStretch(1);
+    return g;
+}
+
+QWidget* OptionsTab::buildMenu() {
+    QGroupBox* g = group(QStringLiteral("Menu options"), this, &lMenu_);
+
+    // The menu view: the twins of the Menu tab's switches, preloading and the background picture.
+    QVBoxLayout* lView = nullptr;
+    QGroupBox* gView = group(QStringLiteral("Menu view"), g, &lView);
+    for (int i = 0; i < kMenuSwitches; ++i) {
+        twins_[static_cast<std::size_t>(i)] = checkBox(QLatin1String(kSwitches[i].caption), kSwitches[i].twinName, gView);
+        lView->addWidget(twins_[static_cast<std::size_t>(i)]);
+    }
+    lView->addStretch(1);
+
+    QVBoxLayout* lColours = nullptr;
+    QGroupBox* gColours = group(QStringLiteral("Colours"), g, &lColours);
+    lColours->setSpacing(0);
+    for (int i = 0; i < kMenuColours; ++i) {
+        auto* box = new ColourBox(QLatin1String(kColours[i].caption), gColours);
+        box->setObjectName(QLatin1String(kColours[i].name));
+        colours_[static_cast<std::size_t>(i)] = box;
+        lColours->addWidget(box);
+    }
+    lColours->addStretch(1);
+
+    cbForcedBeep_ = checkBox(QStringLiteral("Forced beep on invalid command"), "cbForcedBeep", g);
+    cbPreLoad_ = checkBox(QStringLiteral("Preload all bitmap of the page"), "cbPreLoad", g);
+    cbBackground_ = checkBox(QStringLiteral("Background picture"), "cbBackground", g);
+    cbBackground_->setToolTip(QStringLiteral("Show the background picture file behind the menu"));
+    eBackPic_ = new TumEdit(g);
+    eBackPic_->setObjectName(QStringLiteral("eBackPic"));
+    eBackPic_->setDisabledColor(palette().color(QPalette::Button));
+    eBackPic_->setEnabled(false);
+    bbBackPic_ = new QToolButton(g);
+    bbBackPic_->setObjectName(QStringLiteral("bbBackPic"));
+    bbBackPic_->setText(QStringLiteral("..."));
+    bbBackPic_->setToolTip(QStringLiteral("Select a background picture"));
+    auto* picRow = new QHBoxLayout;
+    picRow->addWidget(eBackPic_, 1);
+    picRow->addWidget(bbBackPic_);
+
+    // The navigation machine's start values and timing.
+    cbInitPSR_ = checkBox(QStringLiteral("Init PSRs with 'real' values"), "cbInitPSR", g);
+    rgRegion_ = new RadioGroup(QStringLiteral("Region code"),
+                               {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}, g);
+    rgRegion_->setObjectName(QStringLiteral("rgRegion"));
+    heCountryCode_ = new THexEdit(4, g);
+    heCountryCode_->setObjectName(QStringLiteral("heCountryCode"));
+    heCountryCode_->setMaximumWidth(heCountryCode_->fontMetrics().horizontalAdvance(QStringLiteral("WWWWW")) + 8);
+    lCountry_ = new QLabel(g);
+    lCountry_->setObjectName(QStringLiteral("lCountry"));
+    lCountry_->setMinimumWidth(lCountry_->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 4);
+    auto* countryLabel = new QLabel(QStringLiteral("Country\ncode"), g);
+    countryLabel->setBuddy(heCountryCode_);
+    ieActiDelay_ = new TIntEdit(g);
+    ieActiDelay_->setObjectName(QStringLiteral("ieActiDelay"));
+    ieActiDelay_->setMaximumWidth(ieActiDelay_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 8);
+    auto* delayLabel = new QLabel(QStringLiteral("Activate comm.\nshow delay (ms)"), g);
+    delayLabel->setBuddy(ieActiDelay_);
+
+    auto* country = new QHBoxLayout;
+    country->addWidget(countryLabel);
+    country->addWidget(heCountryCode_);
+    country->addWidget(lCountry_);
+    country->addStretch(1);
+    auto* delayRow = new QHBoxLayout;
+    delayRow->addWidget(ieActiDelay_);
+    delayRow->addWidget(delayLabel, 1);
+    auto* machine = new QVBoxLayout;
+    machine->addWidget(rgRegion_);
+    machine->addLayout(country);
+    machine->addLayout(delayRow);
+    machine->addStretch(1);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(gView, 0, 0);
+    grid->addWidget(gColours, 0, 1);
+    grid->addLayout(machine, 0, 2);
+    auto* below = new QVBoxLayout;
+    below->addWidget(cbForcedBeep_);
+    below->addWidget(cbPreLoad_);
+    // Under the columns rather than above the region: the window's narrowest
+    // width leaves the machine column no room for its caption.
+    below->addWidget(cbInitPSR_);
+    below->addWidget(cbBackground_);
+    below->addLayout(picRow);
+    grid->addLayout(below, 1, 0, 1, 3);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+    lMenu_->addLayout(grid);
+    lMenu_->addStretch(1);
+    return g;
+}
+
+void OptionsTab::connectControls() {
     connect(cbOAutoRead_, &QCheckBox::toggled, this, &OptionsTab::optionsChanged);
     connect(cbOBackup_, &QCheckBox::toggled, this, [this] {
         cbOBackupClick();
@@ -180,15 +282,78 @@ OptionsTab::OptionsTab(QWidget* parent) : TabPage(parent) {
         emit use83Changed(on);
         emit optionsChanged();
     });
+    // Only a click asks for the association; unchecking removes nothing.
+    connect(cbAssoc_, &QCheckBox::clicked, this, [this](bool on) {
+        if (on) emit associateRequested();
+    });
     connect(eWorkDir_, &QLineEdit::textChanged, this, &OptionsTab::optionsChanged);
     connect(bbWorkdir_, &QToolButton::clicked, this, &OptionsTab::bbWorkdirClick);
+    connect(bbBackPic_, &QToolButton::clicked, this, &OptionsTab::bbBackPicClick);
+    connect(cbBackground_, &QCheckBox::toggled, this, &OptionsTab::backgroundChanged);
+    connect(cbPreLoad_, &QCheckBox::toggled, this, &OptionsTab::preLoadChanged);
     connect(cbInitPSR_, &QCheckBox::toggled, this, &OptionsTab::realPsrsChanged);
     connect(rgRegion_, &RadioGroup::itemIndexChanged, this, &OptionsTab::regionChanged);
     connect(rgProgramformat_, &RadioGroup::itemIndexChanged, this, &OptionsTab::programFormatChanged);
     connect(ieActiDelay_, &QLineEdit::textChanged, this, [this] { emit actiDelayChanged(actiDelay()); });
+    for (int i = 0; i < kMenuSwitches; ++i)
+        connect(twins_[static_cast<std::size_t>(i)], &QCheckBox::toggled, this,
+                [this, i](bool on) { emit menuSwitchChanged(static_cast<MenuSwitch>(i), on); });
+    for (int i = 0; i < kMenuColours; ++i)
+        connect(colours_[static_cast<std::size_t>(i)], &ColourBox::valueChanged, this,
+                [this, i](std::uint32_t v) { emit menuColourChanged(static_cast<MenuColour>(i), v); });
+    connect(bResetDefaults_, &QPushButton::clicked, this, &OptionsTab::bResetDefaultsClick);
     // Enter moves the focus out of the country code, which clamps it.
     connect(heCountryCode_, &QLineEdit::returnPressed, this, [this] { focusNextChild(); });
     heCountryCode_->installEventFilter(this);
+}
+
+void OptionsTab::bindSettings(SettingsBinder& b) {
+    b.bind(cbOAutoRead_, &Settings::autoRead);
+    b.bind(cbOBackup_, &Settings::backup);
+    b.bind(cbOSaveBACKUP_, &Settings::saveBackup);
+    b.bind(rgOBackup_, &Settings::backupMode);
+    b.bind(rgRegion_, &Settings::region);
+    b.bind(rgProgramformat_, &Settings::programFormat);
+    b.bind(rgChapterFormat_, &Settings::chapterFormat);
+    b.bind(cbSavePES_, &Settings::savePES);
+    b.bind(cbSaveSUP_, &Settings::saveSUP);
+    b.bind(cbSaveIG_, &Settings::saveMNU);
+    b.bind(cbForcedBeep_, &Settings::forcedBeep);
+    b.bind(cbPreLoad_, &Settings::preLoad);
+    b.bind(cbBackground_, &Settings::background);
+    b.bind(eBackPic_, &Settings::backgroundPic);
+    b.bind(cbInitPSR_, &Settings::realPSRs);
+    b.bind(cbAssoc_, &Settings::associate);
+    b.bind(cb83names_, &Settings::names83);
+    // The stored value is the Menu-tab switch's, which its twin mirrors.
+    for (int i = 0; i < kMenuSwitches; ++i) b.bind(twins_[static_cast<std::size_t>(i)], kSwitches[i].value);
+    for (int i = 0; i < kMenuColours; ++i) b.bind(colours_[static_cast<std::size_t>(i)], kColours[i].value);
+    b.bind(ieActiDelay_, &Settings::actiDelay);
+    b.bind(heCountryCode_, &Settings::countryCode);
+}
+
+void OptionsTab::runHandlers() {
+    // A stored country code is shown as read; it is clamped when the field is next left.
+    lCountry_->setText(countryLetters(static_cast<int>(heCountryCode_->value())));
+    cbOBackupClick();
+    emit use83Changed(use83());
+    emit actiDelayChanged(actiDelay());
+    emit realPsrsChanged(realPsrs());
+    emit regionChanged(region());
+    emit programFormatChanged(programFormat());
+    emit countryCodeChanged(countryCode());
+    emit backgroundChanged(background());
+    emit preLoadChanged(preLoad());
+    for (int i = 0; i < kMenuSwitches; ++i) emit menuSwitchChanged(static_cast<MenuSwitch>(i), twins_[static_cast<std::size_t>(i)]->isChecked());
+    emit optionsChanged();
+}
+
+void OptionsTab::bindMenuSwitch(MenuSwitch which, QAbstractButton* menuTabSwitch) {
+    QCheckBox* twin = menuSwitchTwin(which);
+    menuTabSwitch->setChecked(twin->isChecked());
+    // setChecked sends toggled only on a change, so the pair settles after one round.
+    connect(menuTabSwitch, &QAbstractButton::toggled, twin, &QCheckBox::setChecked);
+    connect(twin, &QCheckBox::toggled, menuTabSwitch, &QAbstractButton::setChecked);
 }
 
 bool OptionsTab::eventFilter(QObject* watched, QEvent* event) {
@@ -215,53 +380,23 @@ void OptionsTab::bbWorkdirClick() {
     if (!chosen.isEmpty()) eWorkDir_->setText(chosen);
 }
 
-void OptionsTab::load(const Settings& s) {
-    const QSignalBlocker b1(cbOAutoRead_), b2(cbOBackup_), b3(rgOBackup_), b4(cbOSaveBACKUP_), b5(cb83names_),
-        b6(cbInitPSR_), b7(rgRegion_), b8(rgProgramformat_), b9(ieActiDelay_), b10(rgChapterFormat_);
-    cbOAutoRead_->setChecked(s.autoRead);
-    cbOBackup_->setChecked(s.backup);
-    rgOBackup_->setItemIndex(s.backupMode);
-    cbOSaveBACKUP_->setChecked(s.saveBackup);
-    cb83names_->setChecked(s.names83);
-    cbInitPSR_->setChecked(s.realPSRs);
-    rgRegion_->setItemIndex(s.region);
-    rgProgramformat_->setItemIndex(s.programFormat);
-    rgChapterFormat_->setItemIndex(s.chapterFormat);
-    ieActiDelay_->setValue(s.actiDelay);
-    cbSavePES_->setChecked(s.savePES);
-    cbSaveSUP_->setChecked(s.saveSUP);
-    cbSaveIG_->setChecked(s.saveMNU);
-    // A stored code is shown as read; it is clamped when the field is next left.
-    heCountryCode_->setValue(static_cast<std::uint32_t>(s.countryCode));
-    lCountry_->setText(countryLetters(static_cast<int>(heCountryCode_->value())));
-
-    // The handlers run once so that everything that follows an option sees the read values.
-    cbOBackupClick();
-    emit use83Changed(use83());
-    emit actiDelayChanged(actiDelay());
-    emit realPsrsChanged(realPsrs());
-    emit regionChanged(region());
-    emit programFormatChanged(programFormat());
-    emit countryCodeChanged(countryCode());
-    emit optionsChanged();
+void OptionsTab::bbBackPicClick() {
+    // The BDMV folder, else the output folder when set, else the current picture's folder.
+    QString start = bdmvFolder ? bdmvFolder() : QString();
+    if (!outputFolder().isEmpty()) start = outputFolder();
+    if (!backgroundPicture().isEmpty()) start = QFileInfo(backgroundPicture()).absolutePath();
+    const QString chosen =
+        pictureChooser ? pictureChooser(QStringLiteral("Select a background picture"), start,
+                                        {QStringLiteral("BMP (*.bmp)"), QStringLiteral("PNG (*.png)")})
+                       : QString();
+    if (chosen.isEmpty()) return;
+    eBackPic_->setText(chosen);
+    emit backgroundPictureChanged(chosen);
 }
 
-void OptionsTab::store(Settings& s) const {
-    s.autoRead = autoRead();
-    s.backup = backup();
-    if (backupMode() >= 0) s.backupMode = backupMode();
-    s.saveBackup = saveToBackupDir();
-    s.names83 = use83();
-    s.realPSRs = realPsrs();
-    if (region() >= 0) s.region = region();
-    if (programFormat() >= 0) s.programFormat = programFormat();
-    if (chapterFormat() >= 0) s.chapterFormat = chapterFormat();
-    s.actiDelay = actiDelay();
-    s.countryCode = countryCode();
-    const DemuxOptions demux = demuxOptions();
-    s.savePES = demux.savePES;
-    s.saveSUP = demux.saveSUP;
-    s.saveMNU = demux.saveMNU;
+void OptionsTab::bResetDefaultsClick() {
+    if (confirm && !confirm(QStringLiteral("Set every option back to its default value?"))) return;
+    emit resetRequested();
 }
 
 bool OptionsTab::autoRead() const { return cbOAutoRead_->isChecked(); }
@@ -269,6 +404,7 @@ bool OptionsTab::backup() const { return cbOBackup_->isChecked(); }
 int OptionsTab::backupMode() const { return rgOBackup_->itemIndex(); }
 bool OptionsTab::saveToBackupDir() const { return cbOSaveBACKUP_->isChecked(); }
 bool OptionsTab::use83() const { return cb83names_->isChecked(); }
+bool OptionsTab::associate() const { return cbAssoc_->isChecked(); }
 QString OptionsTab::outputFolder() const { return eWorkDir_->text(); }
 bool OptionsTab::realPsrs() const { return cbInitPSR_->isChecked(); }
 int OptionsTab::region() const { return rgRegion_->itemIndex(); }
@@ -279,6 +415,12 @@ int OptionsTab::chapterFormat() const { return rgChapterFormat_->itemIndex(); }
 DemuxOptions OptionsTab::demuxOptions() const {
     return {cbSavePES_->isChecked(), cbSaveSUP_->isChecked(), cbSaveIG_->isChecked()};
 }
+bool OptionsTab::forcedBeep() const { return cbForcedBeep_->isChecked(); }
+bool OptionsTab::preLoad() const { return cbPreLoad_->isChecked(); }
+bool OptionsTab::background() const { return cbBackground_->isChecked(); }
+QString OptionsTab::backgroundPicture() const { return eBackPic_->text(); }
+bool OptionsTab::menuSwitch(MenuSwitch which) const { return menuSwitchTwin(which)->isChecked(); }
+std::uint32_t OptionsTab::menuColour(MenuColour which) const { return colourBox(which)->value(); }
 
 WorkspaceOptions OptionsTab::workspaceOptions() const {
     WorkspaceOptions o;

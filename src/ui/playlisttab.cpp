@@ -280,13 +280,22 @@ void PlaylistTab::applyExtensionData(const TExtensionData& block) {
 }
 
 void PlaylistTab::setGroupHeights(int playList, int subPath, int marks) {
-    splitter_->setSizes({std::max(playList, kMinPlayList), std::max(subPath, kMinSubPath), std::max(marks, kMinMarks)});
+    requestedHeights_ = {std::max(playList, kMinPlayList), std::max(subPath, kMinSubPath), std::max(marks, kMinMarks)};
+    splitter_->setSizes({requestedHeights_[0], requestedHeights_[1], requestedHeights_[2]});
 }
 
 std::array<int, 3> PlaylistTab::groupHeights() const {
+    // Until the tab was first shown the splitter has no real sizes: the heights
+    // asked for stand.
+    if (!shownOnce_) return requestedHeights_;
     const QList<int> s = splitter_->sizes();
     if (s.size() != 3) return {0, 0, 0};
     return {s[0], s[1], s[2]};
+}
+
+void PlaylistTab::showEvent(QShowEvent* e) {
+    shownOnce_ = true;
+    TabPage::showEvent(e);
 }
 
 QString PlaylistTab::chapterStart(const QString& fileName) const {

@@ -100,7 +100,12 @@ signals:
     // The ExtensionData "Edit" button was clicked.
     void extensionDataEditRequested();
 
+protected:
+    void showEvent(QShowEvent* e) override;
+
 private:
+    std::array<int, 3> requestedHeights_{0, 0, 0};  // by setGroupHeights
+    bool shownOnce_ = false;
     void buildLayout();
     void connectViews();
     // Reads the selected playlist; with ask, a playlist with unsaved edits is

@@ -1,5 +1,11 @@
 #include "ui/settings.h"
 
+#include "ui/widgets.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+
+#include <algorithm>
 #include <limits>
 
 namespace navora::ui {
@@ -143,6 +149,85 @@ void writeSettings(QSettings& store, const Settings& s, const QString& versionTe
     });
     store.setValue(QStringLiteral("Version"), versionText);
     store.sync();
+}
+
+std::unique_ptr<QSettings> openSettingsStore() {
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                       QLatin1String(kSettingsOrganisation), QLatin1String(kSettingsApplication));
+}
+
+template <class T>
+QString settingsValueName(T Settings::*member) {
+    // The value whose member lies where this one does.
+    Settings s;
+    const void* wanted = &(s.*member);
+    QString found;
+    forEachValue(s, [&](const char* name, auto& m) {
+        if (static_cast<const void*>(&m) == wanted) found = QLatin1String(name);
+    });
+    return found;
+}
+
+template QString settingsValueName(bool Settings::*);
+template QString settingsValueName(int Settings::*);
+template QString settingsValueName(QString Settings::*);
+template QString settingsValueName(std::uint32_t Settings::*);
+
+template <class T>
+void SettingsBinder::add(T Settings::*value, std::function<void(const Settings&)> load,
+                         std::function<void(Settings&)> store) {
+    bindings_.push_back({settingsValueName(value), std::move(load), std::move(store)});
+}
+
+void SettingsBinder::bind(QAbstractButton* box, bool Settings::*value) {
+    add(value, [box, value](const Settings& s) { box->setChecked(s.*value); },
+        [box, value](Settings& s) { s.*value = box->isChecked(); });
+}
+
+void SettingsBinder::bind(RadioGroup* group, int Settings::*value) {
+    add(value, [group, value](const Settings& s) { group->setItemIndex(s.*value); },
+        [group, value](Settings& s) {
+            if (group->itemIndex() >= 0) s.*value = group->itemIndex();
+        });
+}
+
+void SettingsBinder::bind(QLineEdit* field, QString Settings::*value) {
+    add(value, [field, value](const Settings& s) { field->setText(s.*value); },
+        [field, value](Settings& s) { s.*value = field->text(); });
+}
+
+void SettingsBinder::bind(TIntEdit* field, int Settings::*value) {
+    add(value, [field, value](const Settings& s) { field->setValue(s.*value); },
+        [field, value](Settings& s) {
+            s.*value = static_cast<int>(std::clamp<std::int64_t>(field->value(), std::numeric_limits<int>::min(),
+                                                                 std::numeric_limits<int>::max()));
+        });
+}
+
+void SettingsBinder::bind(THexEdit* field, int Settings::*value) {
+    add(value, [field, value](const Settings& s) { field->setValue(static_cast<std::uint32_t>(s.*value)); },
+        [field, value](Settings& s) { s.*value = static_cast<int>(field->value()); });
+}
+
+void SettingsBinder::bind(ColourBox* box, std::uint32_t Settings::*value) {
+    add(value, [box, value](const Settings& s) { box->setValue(s.*value); },
+        [box, value](Settings& s) { s.*value = box->value(); });
+}
+
+void SettingsBinder::load(const Settings& s) const {
+    for (const Binding& b : bindings_) b.load(s);
+}
+
+void SettingsBinder::store(Settings& s) const {
+    for (const Binding& b : bindings_) b.store(s);
+}
+
+QStringList SettingsBinder::boundValues() const {
+    QStringList out;
+    for (const QString& name : settingsValueNames())
+        for (const Binding& b : bindings_)
+            if (b.name == name && !out.contains(name)) out << name;
+    return out;
 }
 
 QStringList settingsValueNames() {

@@ -1,6 +1,17 @@
 #pragma once
 // The values kept in the per-user settings store between runs, with their
-// defaults, and reading and writing them.
+// defaults, reading and writing them, and the binding of the controls that
+// show them.
+//
+// The store is a readable INI file in the user's configuration folder:
+// $XDG_CONFIG_HOME/Varkeld Software/Navora.ini (~/.config/... by default),
+// one "Name=value" line per value under [General].
+//
+// How a tab's control gets its setting: TfMain::bindSettings() binds it once,
+//   binder.bind(playlistTab->rgChapterFormat(), &Settings::chapterFormat);
+// The control then shows the value read at start-up (its change handlers run
+// as for a click when the value differs from what it showed), "Reset to
+// defaults" sets it back, and the value it holds at exit is written.
 
 #include <QColor>
 #include <QSettings>
@@ -8,8 +19,19 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAbstractButton;
+class QLineEdit;
 
 namespace navora::ui {
+
+class ColourBox;
+class RadioGroup;
+class THexEdit;
+class TIntEdit;
 
 // Colours are stored as Windows colour values: lowest byte red, then green, then blue.
 constexpr std::uint32_t winColour(int r, int g, int b) {
@@ -97,5 +119,42 @@ void writeSettings(QSettings& store, const Settings& s, const QString& versionTe
 
 // Every value name in the store, in order (without "Version").
 QStringList settingsValueNames();
+
+// The store: QSettings on the INI file of organisation "Varkeld Software",
+// application "Navora", in the user's configuration folder.
+std::unique_ptr<QSettings> openSettingsStore();
+
+// The name of the value a member holds ("AutoRead" for &Settings::autoRead).
+template <class T>
+QString settingsValueName(T Settings::*member);
+
+// Ties controls to the values they show. load() shows the values, store()
+// copies what the controls hold back into the settings.
+class SettingsBinder {
+public:
+    void bind(QAbstractButton* box, bool Settings::*value);
+    // The item index; with no item selected store() keeps the value it had.
+    void bind(RadioGroup* group, int Settings::*value);
+    void bind(QLineEdit* field, QString Settings::*value);
+    void bind(TIntEdit* field, int Settings::*value);
+    // A hexadecimal field (the country code).
+    void bind(THexEdit* field, int Settings::*value);
+    void bind(ColourBox* box, std::uint32_t Settings::*value);
+
+    void load(const Settings& s) const;
+    void store(Settings& s) const;
+    // The names of the bound values, in the order of the store's table.
+    QStringList boundValues() const;
+
+private:
+    struct Binding {
+        QString name;
+        std::function<void(const Settings&)> load;
+        std::function<void(Settings&)> store;
+    };
+    template <class T>
+    void add(T Settings::*value, std::function<void(const Settings&)> load, std::function<void(Settings&)> store);
+    std::vector<Binding> bindings_;
+};
 
 }  // namespace navora::ui

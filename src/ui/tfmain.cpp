@@ -3,12 +3,18 @@
 #include "core/extdata.h"
 #include "core/filenames.h"
 #include "core/log.h"
+#include "navdb/index_edit.h"
+#include "navdb/movieobject_edit.h"
+#include "playlist/playlist_edit.h"
+#include "sound/sound_edit.h"
 #include "ui/abouttab.h"
+#include "ui/association.h"
 #include "ui/bdjotab.h"
 #include "ui/bdmvtab.h"
 #include "ui/cliptab.h"
 #include "ui/document.h"
 #include "ui/execpanel.h"
+#include "ui/extdat.h"
 #include "ui/indexview.h"
 #include "ui/mobjview.h"
 #include "ui/optionstab.h"
@@ -89,6 +95,8 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     layout->addWidget(statusBar_);
     setCentralWidget(central);
     buildEditMenu();
+    extDat_ = new TfExtDat(this);
+    extDat_->workFolder = [this] { return optionsTab_->outputFolder(); };
 
     logView_ = new QtLogView(mainLog(), statusTab_->reMessage(), statusBar_, progressBar_, bCancel_, this);
     logView_->onProgressShown = [this](bool shown) {
@@ -105,7 +113,9 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
 
     connectControls();
 
-    optionsTab_->load(settings_);
+    bindSettings();
+    binder_.load(settings_);
+    optionsTab_->runHandlers();
     applyMachineOptions();
     run_->resetRegisters();
     setTitle(QString::fromStdString(mainWindowTitle("")));
@@ -139,6 +149,22 @@ void TfMain::connectControls() {
     connect(bdmvTab_, &BdmvTab::followPlaylist, this, &TfMain::followPlaylist);
     // A clip named on the PLAYLIST tab is chosen in the clip list before its tab comes up.
     connect(playlistTab_, &PlaylistTab::clipRequested, this, &TfMain::followClip);
+    connect(bdmvTab_->indexView(), &IndexView::extensionDataEditRequested, this, &TfMain::bIndExDatEditClick);
+    connect(bdmvTab_->mobjView(), &MobjView::extensionDataEditRequested, this, &TfMain::bObjExtDatEditClick);
+    connect(playlistTab_, &PlaylistTab::extensionDataEditRequested, this, [this] {
+        const Workspace& ws = doc_->model();
+        if (!ws.playlistLoaded) return;
+        editExtensionData(*extDat_, *doc_, Document::Part::Playlist,
+                          extDatTitle(QString::fromStdString(ws.playlistName + ws.names().playlistExt)),
+                          ws.playlist.ExtensionData,
+                          [](Workspace& w, TExtensionData b) { setPlaylistExtensionData(w.playlist, std::move(b)); });
+    });
+    connect(bdmvTab_->soundView(), &SoundView::extensionDataEditRequested, this, [this] {
+        const Workspace& ws = doc_->model();
+        if (!ws.soundLoaded) return;
+        editExtensionData(*extDat_, *doc_, Document::Part::Sound, extDatTitle(QString::fromLatin1(kSoundFile)),
+                          ws.sound.ext, [](Workspace& w, TExtensionData b) { setSoundExtensionData(w.sound, b); });
+    });
     connect(bSave_, &QPushButton::clicked, this, &TfMain::bSaveClick);
     connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
     connect(statusTab_->bPSRs(), &QPushButton::clicked, run_, &RunController::logPsrs);
@@ -153,6 +179,9 @@ void TfMain::connectControls() {
     connect(optionsTab_, &OptionsTab::countryCodeChanged, this, &TfMain::applyMachineOptions);
     connect(optionsTab_, &OptionsTab::regionChanged, this, &TfMain::applyMachineOptions);
     connect(optionsTab_, &OptionsTab::realPsrsChanged, this, &TfMain::applyMachineOptions);
+    connect(optionsTab_, &OptionsTab::associateRequested, this, &TfMain::associate);
+    connect(optionsTab_, &OptionsTab::resetRequested, this, &TfMain::resetOptions);
+    optionsTab_->bdmvFolder = [this] { return bdmvTab_->folder(); };
     connect(run_, &RunController::runningChanged, this, [this](bool running) {
         // A running program works on the models until it ends: no folder is read under it.
         bdmvTab_->bReadBDMV()->setEnabled(!running);
@@ -203,10 +232,10 @@ void TfMain::connectClipTab() {
     connect(clipTab_, &ClipTab::menuFileReady, this, [](const QString& path) {
         mainLog().log("Menu stream extracted to [bl]" + path.toStdString() + "[/bl]");
     });
-    // The ExtensionData dialog shows the clip's block; until it is there, the log does.
+    // The clip is the tab's own copy until its Save: the edited block goes back to the tab.
     connect(clipTab_, &ClipTab::extensionDataEditRequested, this, [this] {
-        mainLog().log(clipTab_->extensionDataTitle().toStdString() + ": " +
-                      ExtDatCap(clipTab_->extensionData()));
+        if (const auto edited = extDat_->edit(clipTab_->extensionDataTitle(), clipTab_->extensionData()))
+            clipTab_->setExtensionData(*edited);
     });
 }
 
@@ -370,9 +399,32 @@ void TfMain::showTitle() {
     setWindowTitle(shown);
 }
 
-std::unique_ptr<QSettings> TfMain::openSettings() {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QLatin1String(kSettingsOrganisation), QLatin1String(kSettingsApplication));
+std::unique_ptr<QSettings> TfMain::openSettings() { return openSettingsStore(); }
+
+void TfMain::bindSettings() {
+    // Every control that shows a value of the settings table. The window
+    // geometry, the BDMV folder and the panel heights are taken from the
+    // window and its views in formActivate() and formClose().
+    optionsTab_->bindSettings(binder_);
+    // The Menu tab's nine view switches are tied to their twins on the
+    // Options tab with optionsTab_->bindMenuSwitch(MenuSwitch::..., cbButtonId).
+}
+
+void TfMain::associate() {
+    Log& log = mainLog();
+    const AssociationReport r = associateBdmv(QApplication::applicationFilePath());
+    if (!r.error.isEmpty()) {
+        log.erlog("File association of .bdmv: " + r.error.toStdString());
+        return;
+    }
+    if (!r.written.isEmpty()) log.log("File association of .bdmv with Navora registered.");
+}
+
+void TfMain::resetOptions() {
+    binder_.load(Settings{});
+    optionsTab_->runHandlers();
+    applyMachineOptions();
+    mainLog().log("Every option was set back to its default value.");
 }
 
 int TfMain::removeTemporaryFiles() {
@@ -400,6 +452,20 @@ void TfMain::bFindClick() {
         finder_->findPlaylistPlayers(playlistTab_->selection());
 }
 
+void TfMain::bIndExDatEditClick() {
+    if (!doc_->model().indexLoaded) return;
+    editExtensionData(*extDat_, *doc_, Document::Part::Index,
+                      extDatTitle(QString::fromStdString(workspace().names().index)), doc_->model().index.ext,
+                      [](Workspace& ws, TExtensionData b) { setIndexExtensionData(ws.index, std::move(b)); });
+}
+
+void TfMain::bObjExtDatEditClick() {
+    if (!doc_->model().mobjLoaded) return;
+    editExtensionData(*extDat_, *doc_, Document::Part::MovieObjects,
+                      extDatTitle(QString::fromStdString(workspace().names().movieObject)), doc_->model().mobj.ext,
+                      [](Workspace& ws, TExtensionData b) { setMovieObjectExtensionData(ws.mobj, std::move(b)); });
+}
+
 void TfMain::applyGeometry() {
     move(settings_.left, settings_.top);
     resize(std::max(settings_.width, kMinWidth), std::max(settings_.height, kMinHeight));
@@ -418,7 +484,8 @@ void TfMain::formActivate(const QStringList& arguments) {
     auto store = openSettings();
     const QStringList wrong = readSettings(*store, settings_, versionText());
     store.reset();
-    optionsTab_->load(settings_);
+    binder_.load(settings_);
+    optionsTab_->runHandlers();
     bdmvTab_->setFolder(settings_.bdmvDir);
     applyMachineOptions();
     run_->resetRegisters();
@@ -427,6 +494,7 @@ void TfMain::formActivate(const QStringList& arguments) {
     playlistTab_->setGroupHeights(settings_.playListHeight, settings_.subPathHeight, settings_.playListMarkHeight);
     for (const QString& name : wrong)
         log.log("Setting [b]" + name.toStdString() + "[/b] has a value of the wrong type; the default is used.");
+    if (settings_.associate) associate();
 
     cb83namesClick();
     log.slogR();
@@ -445,7 +513,7 @@ void TfMain::formActivate(const QStringList& arguments) {
 void TfMain::formClose() {
     if (closed_) return;
     closed_ = true;
-    optionsTab_->store(settings_);
+    binder_.store(settings_);
     settings_.bdmvDir = bdmvTab_->folder();
     if (const int height = bdmvTab_->mobjView()->objectListHeight(); height >= 0) settings_.objectHeight = height;
     if (const auto h = playlistTab_->groupHeights(); h[0] > 0 && h[1] > 0 && h[2] > 0) {

@@ -41,6 +41,7 @@ class RunController;
 class StatusBar;
 class StatusTab;
 class TabPage;
+class TfExtDat;
 
 class TfMain : public QMainWindow {
     Q_OBJECT
@@ -55,6 +56,8 @@ public:
     Workspace& workspace();
     // The settings as read at start-up (written back at shut-down).
     const Settings& settings() const { return settings_; }
+    // The controls bound to the settings (see bindSettings()).
+    const SettingsBinder& settingsBinder() const { return binder_; }
     RunController* run() const { return run_; }
     // The one wave player, created at start-up (sound entries, button sounds).
     QtWavePlayer* wavePlayer() const { return wavePlayer_; }
@@ -67,7 +70,7 @@ public:
     // Shut-down: writes the settings and deletes the temporary files.
     void formClose();
 
-    // The store the settings live in.
+    // The store the settings live in (openSettingsStore()).
     static std::unique_ptr<QSettings> openSettings();
     // Deletes every file named "Navora_*" in the system's temporary folder;
     // returns how many were deleted.
@@ -85,6 +88,8 @@ public:
     StatusTab* statusTab() const { return statusTab_; }
     AboutTab* aboutTab() const { return aboutTab_; }
     StatusBar* statusBarWidget() const { return statusBar_; }
+    // The ExtensionData editor, created once with the window and used by every host.
+    TfExtDat* extDatDialog() const { return extDat_; }
     QtLogView* logView() const { return logView_; }
     // The Edit menu's actions; their texts name the edit they undo or redo.
     QAction* undoAction() const { return undoAction_; }
@@ -123,6 +128,9 @@ public slots:
     // whether or not "Auto Read" reads it on the tab's entry. A name the
     // clip list lacks is reported on the status line; nothing is read.
     void followClip(const QString& name);
+    // "Edit" beside the ExtensionData captions of index.bdmv and MovieObject.bdmv.
+    void bIndExDatEditClick();
+    void bObjExtDatEditClick();
 
 signals:
     // The views are to empty themselves: a folder is about to be read.
@@ -145,6 +153,11 @@ private:
     void buildEditMenu();
     void connectControls();
     void connectClipTab();
+    void bindSettings();
+    // Registers the .bdmv file association and logs what it did.
+    void associate();
+    // "Reset to defaults": every bound control shows its default.
+    void resetOptions();
     void applyWorkspaceOptions();
     void applyGeometry();
     void applyMachineOptions();
@@ -156,6 +169,7 @@ private:
     TabPage* currentTab() const;
 
     Settings settings_;
+    SettingsBinder binder_;
     Document* doc_ = nullptr;
     RunController* run_ = nullptr;
     QtWavePlayer* wavePlayer_ = nullptr;
@@ -172,6 +186,7 @@ private:
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
     AboutTab* aboutTab_ = nullptr;
+    TfExtDat* extDat_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     QtLogView* logView_ = nullptr;
     QAction* undoAction_ = nullptr;

@@ -1,6 +1,15 @@
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QButtonGroup>
+#include <QColorDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QVBoxLayout>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
@@ -215,6 +224,113 @@ void RotatedLabel::paintEvent(QPaintEvent*) {
     p.translate(width(), 0);
     p.rotate(90);
     p.drawText(QRect(0, 0, height(), width()), Qt::AlignLeft | Qt::AlignVCenter, text_);
+}
+
+// ---------------------------------------------------------------------------
+
+RadioGroup::RadioGroup(const QString& title, const QStringList& items, QWidget* parent)
+    : QWidget(parent), box_(new QGroupBox(title, this)), group_(new QButtonGroup(this)) {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(box_);
+    auto* inner = new QVBoxLayout(box_);
+    inner->setContentsMargins(6, 2, 6, 4);
+    inner->setSpacing(2);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i], box_);
+        group_->addButton(b, i);
+        inner->addWidget(b);
+    }
+    connect(group_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on) emit itemIndexChanged(id);
+    });
+}
+
+int RadioGroup::itemIndex() const { return group_->checkedId(); }
+
+QAbstractButton* RadioGroup::item(int index) const { return group_->button(index); }
+
+void RadioGroup::setItemIndex(int index) {
+    if (QAbstractButton* b = group_->button(index)) {
+        b->setChecked(true);
+        return;
+    }
+    // No such item: nothing is selected.
+    group_->setExclusive(false);
+    for (QAbstractButton* b : group_->buttons()) b->setChecked(false);
+    group_->setExclusive(true);
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// The palette colour of a Windows system colour (its index in the low byte).
+QColor systemColour(std::uint32_t v, const QPalette& p) {
+    switch (v & 0xFF) {
+        case 1: case 2: case 3: return p.color(QPalette::Highlight);     // desktop, captions
+        case 5: return p.color(QPalette::Base);                          // window
+        case 8: return p.color(QPalette::Text);                          // window text
+        case 13: return p.color(QPalette::Highlight);                    // highlight
+        case 14: return p.color(QPalette::HighlightedText);
+        case 16: return p.color(QPalette::Dark);                         // button shadow
+        case 18: return p.color(QPalette::ButtonText);
+        case 20: return p.color(QPalette::Light);                        // button highlight
+        default: return p.color(QPalette::Button);                       // button face and the rest
+    }
+}
+
+}  // namespace
+
+ColourBox::ColourBox(const QString& caption, QWidget* parent) : QWidget(parent), caption_(caption) {
+    auto* b = new QToolButton(this);
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->setText(caption);
+    b->setAutoRaise(true);
+    button_ = b;
+    auto* l = new QHBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->addWidget(b);
+    l->addStretch(1);
+    chooser = [this](const QString& title, const QColor& current) {
+        return QColorDialog::getColor(current, this, title);
+    };
+    connect(b, &QToolButton::clicked, this, [this] {
+        const QColor c = chooser ? chooser(caption_, colour()) : QColor();
+        if (!c.isValid()) return;
+        value_ = static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8) |
+                 (static_cast<std::uint32_t>(c.blue()) << 16);
+        showValue();
+        emit valueChanged(value_);
+    });
+    showValue();
+}
+
+void ColourBox::setValue(std::uint32_t value) {
+    value_ = value;
+    showValue();
+}
+
+QColor ColourBox::colour() const {
+    if (value_ & 0xFF000000u) return systemColour(value_, palette());
+    return QColor(static_cast<int>(value_ & 0xFF), static_cast<int>((value_ >> 8) & 0xFF),
+                  static_cast<int>((value_ >> 16) & 0xFF));
+}
+
+void ColourBox::showValue() {
+    const int side = fontMetrics().height();
+    QPixmap swatch(side * 2, side);
+    swatch.fill(colour());
+    {
+        QPainter p(&swatch);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
+    }
+    button_->setIcon(QIcon(swatch));
+    button_->setIconSize(swatch.size());
+    // The whole caption, never elided.
+    button_->setMinimumWidth(button_->sizeHint().width());
+    button_->setToolTip(caption_ + QStringLiteral(": ") + colour().name().toUpper());
 }
 
 // ---------------------------------------------------------------------------

@@ -3,9 +3,14 @@
 // disabled colour, a label drawn reading downwards, and a string grid.
 
 #include <QLineEdit>
+#include <QStringList>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QWidget>
+
+class QAbstractButton;
+class QButtonGroup;
+class QGroupBox;
 
 #include <cstdint>
 #include <functional>
@@ -113,6 +118,53 @@ protected:
 
 private:
     QString text_;
+};
+
+// A titled group of radio buttons; an index outside the items selects none.
+class RadioGroup : public QWidget {
+    Q_OBJECT
+public:
+    RadioGroup(const QString& title, const QStringList& items, QWidget* parent = nullptr);
+    int itemIndex() const;  // -1 when no item is selected
+    void setItemIndex(int index);
+    QGroupBox* box() const { return box_; }
+    QAbstractButton* item(int index) const;
+
+signals:
+    void itemIndexChanged(int index);
+
+private:
+    QGroupBox* box_;
+    QButtonGroup* group_;
+};
+
+// A colour box: a swatch with a caption; a click asks for a new colour.
+// The value is a Windows colour value (lowest byte red, then green, then
+// blue; system colours have the top byte set and are shown in the palette's
+// matching colour).
+class ColourBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit ColourBox(const QString& caption, QWidget* parent = nullptr);
+    std::uint32_t value() const { return value_; }
+    void setValue(std::uint32_t value);
+    // The colour shown for the value.
+    QColor colour() const;
+    QAbstractButton* button() const { return button_; }
+
+    // Asks for a colour: (dialog title, current colour) -> the chosen colour,
+    // invalid when cancelled. The platform's colour dialog by default.
+    std::function<QColor(const QString& title, const QColor& current)> chooser;
+
+signals:
+    // The user chose a colour (not sent by setValue).
+    void valueChanged(std::uint32_t value);
+
+private:
+    void showValue();
+    QAbstractButton* button_;
+    QString caption_;
+    std::uint32_t value_ = 0;
 };
 
 // A grid with a title row, a row-number column 0, whole-row selection and

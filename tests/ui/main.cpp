@@ -21,37 +21,34 @@ int main(int argc, char** argv) {
     std::random_device rd;
     const fs::path scratch = fs::temp_directory_path() / ("navora-uitest-" + std::to_string(rd()));
     fs::create_directories(scratch / "config");
+    fs::create_directories(scratch / "data");
     fs::create_directories(scratch / "tmp");
     fs::create_directories(scratch / "runtime");
     fs::permissions(scratch / "runtime", fs::perms::owner_all);
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((scratch / "config").string()));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((scratch / "data").string()));
     qputenv("TMPDIR", QByteArray::fromStdString((scratch / "tmp").string()));
     qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((scratch / "runtime").string()));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString((scratch / "config").string()));
 
+    // NAVORA_UITEST=ClassName runs that test class only (its functions as the arguments say).
+    const QByteArray only = qgetenv("NAVORA_UITEST");
     int failures = 0;
-    {
-        WidgetsTest widgets;
-        failures += QTest::qExec(&widgets, argc, argv);
-        SettingsTest settings;
-        failures += QTest::qExec(&settings, argc, argv);
-        MainWindowTest window;
-        failures += QTest::qExec(&window, argc, argv);
-        BdmvViewsTest bdmv;
-        failures += QTest::qExec(&bdmv, argc, argv);
-        UndoTest undo;
-        failures += QTest::qExec(&undo, argc, argv);
-        SoundBdjoTest soundBdjo;
-        failures += QTest::qExec(&soundBdjo, argc, argv);
-        PlaylistViewsTest playlist;
-        failures += QTest::qExec(&playlist, argc, argv);
-        ClipTabTest clipTab;
-        failures += QTest::qExec(&clipTab, argc, argv);
-    }
+    const auto run = [&](QObject&& test) {
+        if (only.isEmpty() || only == test.metaObject()->className()) failures += QTest::qExec(&test, argc, argv);
+    };
+    run(WidgetsTest());
+    run(SettingsTest());
+    run(MainWindowTest());
+    run(BdmvViewsTest());
+    run(UndoTest());
+    run(SoundBdjoTest());
+    run(PlaylistViewsTest());
+    run(ClipTabTest());
+    run(ExtDatTest());
+    run(OptionsTest());
     std::error_code ec;
     fs::remove_all(scratch, ec);
     return failures == 0 ? 0 : 1;

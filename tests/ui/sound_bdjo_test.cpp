@@ -8,6 +8,7 @@
 #include "bdj/bdjo_io.h"
 #include "bdj/bdjo_text.h"
 #include "core/extdata.h"
+#include "core/fileio.h"
 #include "core/log.h"
 #include "disc/demo.h"
 #include "sound/sound_edit.h"
@@ -17,6 +18,7 @@
 #include "ui/bdjotab.h"
 #include "ui/bdmvtab.h"
 #include "ui/document.h"
+#include "ui/extdat.h"
 #include "ui/indexview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
@@ -39,6 +41,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace navora;
@@ -356,18 +359,31 @@ void SoundBdjoTest::createSoundAndEditItsExtensionData() {
     QVERIFY(!o.w.bdmvTab()->soundGroup()->isHidden());
     QCOMPARE(o.sounds()->dataRows(), 1);
 
-    // "Edit" asks for the editor; its result goes through the document.
-    QSignalSpy asked(o.sound(), &SoundView::extensionDataEditRequested);
-    QTest::mouseClick(o.sound()->bEditSndExtDat(), Qt::LeftButton);
-    QCOMPARE(asked.count(), 1);
+    // "Edit" opens the editor; a block loaded there and taken with OK goes
+    // through the document.
     TExtensionData block;
     block.length = 24;
     block.data_block_start_address = 24;
     block.number_of_ext_data_entries = 1;
     block.entries.push_back({1, 2, 24, 4});
     block.data = {0xDE, 0xAD, 0xBE, 0xEF};
-    o.sound()->setExtensionData(block);
+    const fs::path exd = o.tmp.path() / "block.exd";
+    saveAtomic(exd, writeExd(block));
+    TfExtDat* dialog = o.w.extDatDialog();
+    dialog->openFileChooser = [&](const QString&, const QString&, const QString&) {
+        return QString::fromStdString(exd.string());
+    };
+    QString shownTitle;
+    QTimer::singleShot(0, dialog, [&] {
+        shownTitle = dialog->windowTitle();
+        QTest::mouseClick(dialog->bbLoadExtDat(), Qt::LeftButton);
+        QTest::mouseClick(dialog->bOK(), Qt::LeftButton);
+        if (dialog->isVisible()) dialog->reject();
+    });
+    QTest::mouseClick(o.sound()->bEditSndExtDat(), Qt::LeftButton);
+    QCOMPARE(shownTitle, QString("sound.bdmv ExtensionData edit"));
     QCOMPARE(o.sound()->lSNDExtDat()->text(), QString::fromStdString(ExtDatCap(block)));
+    QCOMPARE(o.w.undoAction()->text(), QString("Undo Edit ExtensionData"));
 
     // The first save makes AUXDATA and writes the new file.
     o.save();

@@ -115,3 +115,31 @@ private slots:
     void titleDoubleClickOpensBdjObject_data();
     void titleDoubleClickOpensBdjObject();
 };
+
+class ExtDatTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void loadThenOkStoresTheBlockByTheHostsRule_data();
+    void loadThenOkStoresTheBlockByTheHostsRule();
+    void cancelAfterDeleteLeavesTheHost();
+    void entryGridTypedIdAndDataView();
+    void brokenExdKeepsTheWorkingCopy();
+};
+
+class OptionsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void firstRunShowsDefaultsAndWritesReadableIni();
+    void everyValueComesBackThroughTheControls();
+    void everyValueIsBoundOrNamedAsBoundElsewhere();
+    void menuSwitchTwinsMirror();
+    void resetToDefaultsAsksThenShowsDefaults();
+    void backgroundPictureDialogStartsWhereItShould_data();
+    void backgroundPictureDialogStartsWhereItShould();
+    void associationWritesTheUsersFiles();
+    void defaultApplicationLine_data();
+    void defaultApplicationLine();
+    void wrongTypeIsReportedOnceInTheLog();
+};

@@ -1,0 +1,275 @@
+// The ExtensionData editor as its hosts open it: the "Edit" button of
+// index.bdmv and MovieObject.bdmv, the dialog's buttons and entry grid, OK
+// and Cancel, then Save and Undo.
+
+#include "uitests.h"
+
+#include "core/fileio.h"
+#include "core/log.h"
+#include "disc/demo.h"
+#include "navdb/index_io.h"
+#include "navdb/movieobject_io.h"
+#include "support/testsupport.h"
+#include "ui/bdmvtab.h"
+#include "ui/extdat.h"
+#include "ui/indexview.h"
+#include "ui/mobjview.h"
+#include "ui/tfmain.h"
+#include "ui/widgets.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+#include <QUndoStack>
+
+#include <functional>
+
+using namespace navora;
+using namespace navora::ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A block with two entries: 40 bytes at 0x24 and 6 bytes at 0x4C.
+TExtensionData twoEntries() {
+    TExtensionData b;
+    b.data_block_start_address = 0x24;
+    b.number_of_ext_data_entries = 2;
+    b.entries = {{0x1000, 0x0001, 0x24, 40}, {0x2000, 0x0002, 0x4C, 6}};
+    for (int i = 0; i < 40; ++i) b.data.push_back(static_cast<std::uint8_t>('A' + i % 26));
+    for (char c : std::string("Navora")) b.data.push_back(static_cast<std::uint8_t>(c));
+    b.length = static_cast<std::uint32_t>(8 + 12 * 2 + b.data.size());
+    return b;
+}
+
+// Makes w the active window, as a click on it (or the window manager, when
+// a dialog closes) would; the offscreen platform does not do it by itself.
+void activate(QWidget* w) {
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    if (!QTest::qWaitForWindowActive(w)) qWarning("window not active");
+}
+
+struct Window {
+    Window() {
+        makeDemoDisc(tmp.path());
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
+        activate(&w);
+        w.formActivate({QString::fromStdString((bdmv() / "index.bdmv").string())});
+        exd = tmp.path() / "block.exd";
+        saveAtomic(exd, writeExd(twoEntries()));
+        TfExtDat* d = dialog();
+        d->openFileChooser = [this](const QString& title, const QString&, const QString& filter) {
+            chooserTitles << title + " | " + filter;
+            return QString::fromStdString(exd.string());
+        };
+        d->saveFileChooser = [this](const QString& title, const QString&, const QString& filter) {
+            chooserTitles << title + " | " + filter;
+            return QString::fromStdString((tmp.path() / "saved.exd").string());
+        };
+        d->errorMessage = [this](const QString& text) { errors << text; };
+    }
+    fs::path bdmv() const { return tmp.path() / "BDMV"; }
+    TfExtDat* dialog() const { return w.extDatDialog(); }
+    bool marked() const { return w.windowTitle().endsWith('*'); }
+
+    // Clicks a host's "Edit" and, once the dialog is up, runs inDialog in it.
+    void editWith(QPushButton* edit, const std::function<void(TfExtDat*)>& inDialog) {
+        bool ran = false;
+        QTimer::singleShot(0, dialog(), [&] {
+            if (!dialog()->isVisible()) {
+                QTest::qFail("the dialog is not shown", __FILE__, __LINE__);
+            } else {
+                activate(dialog());
+                shownTitle = dialog()->windowTitle();
+                inDialog(dialog());
+            }
+            ran = true;
+            // Whatever happened, the modal loop ends.
+            if (dialog()->isVisible()) dialog()->reject();
+        });
+        QVERIFY(edit->isEnabled());
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QVERIFY(ran);
+        QVERIFY(!dialog()->isVisible());
+        activate(&w);
+    }
+
+    test::TempDir tmp;
+    TfMain w;
+    fs::path exd;
+    QString shownTitle;
+    QStringList chooserTitles;
+    QStringList errors;
+};
+
+void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+
+void clickCell(StringGrid* grid, int row, int column) {
+    const QRect r = grid->visualRect(grid->model()->index(row, column));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+}  // namespace
+
+void ExtDatTest::init() {
+    auto s = TfMain::openSettings();
+    s->clear();
+    s->sync();
+    mainLog().errorFlag = false;
+}
+
+void ExtDatTest::loadThenOkStoresTheBlockByTheHostsRule_data() {
+    QTest::addColumn<bool>("index");
+    QTest::newRow("index.bdmv") << true;
+    QTest::newRow("MovieObject.bdmv") << false;
+}
+
+void ExtDatTest::loadThenOkStoresTheBlockByTheHostsRule() {
+    QFETCH(bool, index);
+    Window f;
+    const fs::path file = f.bdmv() / (index ? "index.bdmv" : "MovieObject.bdmv");
+    const Bytes original = test::readFile(file);
+    QPushButton* edit = index ? f.w.bdmvTab()->indexView()->bIndExDatEdit()
+                              : f.w.bdmvTab()->mobjView()->bObjExtDatEdit();
+    QLabel* caption = index ? f.w.bdmvTab()->indexView()->lIndexExtDat() : f.w.bdmvTab()->mobjView()->lObjExtDat();
+    QCOMPARE(caption->text(), QString("no ExtensionData()"));
+
+    f.editWith(edit, [&](TfExtDat* d) {
+        QCOMPARE(d->lExtDatprop()->text(), QString("None"));
+        QVERIFY(!d->bbSaveExtDat()->isEnabled());
+        click(d->bbLoadExtDat());
+        QCOMPARE(d->lExtDatprop()->text(), QString("82 bytes, 2 entries"));
+        QCOMPARE(d->sgExtDatEntry()->cell(1, 3), QString("0000004C"));
+        click(d->bOK());
+    });
+    QCOMPARE(f.shownTitle, index ? QString("index.bdmv ExtensionData edit")
+                                 : QString("MovieObject.bdmv ExtensionData edit"));
+    QCOMPARE(f.chooserTitles, QStringList{"Load ExtensionData() | ExtensionData (*.exd)"});
+    QCOMPARE(caption->text(), QString("2 entries, 82 bytes"));
+    QVERIFY(f.marked());
+
+    const Workspace& ws = f.w.workspace();
+    if (index) {
+        QCOMPARE(ws.index.ext, twoEntries());
+        QCOMPARE(ws.index.extension_data_start_address, ws.index.indexes_start_address + 4 + ws.index.indexes.length);
+    } else {
+        QCOMPARE(ws.mobj.ext, twoEntries());
+        QCOMPARE(ws.mobj.extension_data_start_address, 44 + ws.mobj.mobjs.length);
+    }
+    click(f.w.bSave());
+    const Bytes saved = test::readFile(file);
+    const TExtensionData back = index ? readIndex(saved, "index.bdmv").ext
+                                      : readMovieObjects(saved, "MovieObject.bdmv").ext;
+    QCOMPARE(back, twoEntries());
+
+    // Undo gives the file as it was read.
+    QTest::keyClick(&f.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(caption->text(), QString("no ExtensionData()"));
+    QVERIFY(f.marked());
+    click(f.w.bSave());
+    QCOMPARE(test::readFile(file), original);
+}
+
+void ExtDatTest::cancelAfterDeleteLeavesTheHost() {
+    Window f;
+    QPushButton* edit = f.w.bdmvTab()->indexView()->bIndExDatEdit();
+    // A block to delete: loaded and accepted first.
+    f.editWith(edit, [](TfExtDat* d) {
+        click(d->bbLoadExtDat());
+        click(d->bOK());
+    });
+    const TINDX before = f.w.workspace().index;
+    const int steps = f.w.document().undoStack()->count();
+
+    f.editWith(edit, [](TfExtDat* d) {
+        QCOMPARE(d->sgExtDatEntry()->dataRows(), 2);
+        click(d->bbDelExtDat());
+        QCOMPARE(d->lExtDatprop()->text(), QString("None"));
+        QCOMPARE(d->sgExtDatEntry()->dataRows(), 0);
+        QVERIFY(!d->bbDelExtDat()->isEnabled());
+        QVERIFY(!d->bbSaveExtDat()->isEnabled());
+        QVERIFY(d->reData()->toPlainText().isEmpty());
+        click(d->bCancel());
+    });
+    QCOMPARE(f.w.workspace().index, before);
+    QCOMPARE(f.w.document().undoStack()->count(), steps);
+    QCOMPARE(f.w.bdmvTab()->indexView()->lIndexExtDat()->text(), QString("2 entries, 82 bytes"));
+
+    // Delete then OK: no block, and the start address 0.
+    f.editWith(edit, [](TfExtDat* d) {
+        click(d->bbDelExtDat());
+        click(d->bOK());
+    });
+    QCOMPARE(f.w.workspace().index.extension_data_start_address, 0u);
+    QCOMPARE(f.w.workspace().index.ext, TExtensionData{});
+}
+
+void ExtDatTest::entryGridTypedIdAndDataView() {
+    Window f;
+    QPushButton* edit = f.w.bdmvTab()->mobjView()->bObjExtDatEdit();
+    f.editWith(edit, [&](TfExtDat* d) {
+        click(d->bbLoadExtDat());
+        StringGrid* grid = d->sgExtDatEntry();
+        QTextEdit* data = d->reData();
+        // The first entry is shown: 40 bytes in two lines, the address in blue, the characters in red.
+        QCOMPARE(data->document()->blockCount(), 2);
+        const QTextBlock first = data->document()->firstBlock();
+        QVERIFY(first.text().startsWith(" 0024 41 42 43"));
+        QVERIFY(first.text().endsWith(" ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF"));
+        QTextCursor at(first);
+        at.setPosition(first.position() + 2);
+        QCOMPARE(at.charFormat().foreground().color(), QColor(0, 0, 255));
+        at.setPosition(first.position() + first.length() - 2);
+        QCOMPARE(at.charFormat().foreground().color(), QColor(255, 0, 0));
+
+        // A click on the second entry shows its six bytes.
+        clickCell(grid, 1, 2);
+        QCOMPARE(data->toPlainText(), QString(" 004C 4E 61 76 6F 72 61") + QString(26 * 3, ' ') + " Navora");
+
+        // ID1 takes typed text, read as hexadecimal.
+        clickCell(grid, 0, 1);
+        for (QChar c : QString("a1g")) {
+            // The keys reach the dialog's focus widget: the grid, then its cell editor.
+            QTest::keyClick(d->focusWidget() ? d->focusWidget() : grid, c.toLatin1());
+        }
+        QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+        // The editor hands its text over once the event loop runs.
+        QTRY_COMPARE(grid->cell(0, 1), QString("00A1"));
+        QCOMPARE(d->block().entries[0].ID1, 0x00A1);
+        QCOMPARE(d->block().entries[0].ID2, 0x0001);
+
+        click(d->bbSaveExtDat());
+        click(d->bOK());
+    });
+    QCOMPARE(f.chooserTitles.last(), QString("Save ExtensionData() | ExtensionData (*.exd)"));
+    TExtensionData expected = twoEntries();
+    expected.entries[0].ID1 = 0x00A1;
+    QCOMPARE(test::readFile(f.tmp.path() / "saved.exd"), writeExd(expected));
+    QCOMPARE(f.w.workspace().mobj.ext, expected);
+    QVERIFY(f.errors.isEmpty());
+}
+
+void ExtDatTest::brokenExdKeepsTheWorkingCopy() {
+    Window f;
+    Bytes cut = writeExd(twoEntries());
+    cut.resize(50);
+    saveAtomic(f.exd, cut);
+    f.editWith(f.w.bdmvTab()->indexView()->bIndExDatEdit(), [](TfExtDat* d) {
+        click(d->bbLoadExtDat());
+        QCOMPARE(d->lExtDatprop()->text(), QString("None"));
+        click(d->bOK());
+    });
+    QCOMPARE(f.errors.size(), 1);
+    QVERIFY2(f.errors.front().contains("block.exd") && f.errors.front().contains("cut short"),
+             qPrintable(f.errors.front()));
+    QCOMPARE(f.w.workspace().index.ext, TExtensionData{});
+    QCOMPARE(f.w.document().undoStack()->count(), 0);
+}
