@@ -217,9 +217,7 @@ void MobjView::connectControls() {
     connect(cbMenuCall_, &QComboBox::activated, this, &MobjView::cbMenuCallChange);
     connect(cbTitleSearch_, &QComboBox::activated, this, &MobjView::cbTitleSearchChange);
 
-    connect(sgCommands_, &QTableWidget::currentCellChanged, this, [this](int r, int, int previous, int) {
-        if (r != previous) sgCommandsClick();
-    });
+    connect(sgCommands_, &StringGrid::choiceChanged, this, &MobjView::sgCommandsClick);
     connect(sgCommands_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (hasShownObject() && index.row() < static_cast<int>(selectedCommands().size()))
             emit commandRowClicked(index.row());

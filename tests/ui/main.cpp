@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
         failures += QTest::qExec(&bdmv, argc, argv);
         UndoTest undo;
         failures += QTest::qExec(&undo, argc, argv);
+        GridClickTest gridClick;
+        failures += QTest::qExec(&gridClick, argc, argv);
     }
     std::error_code ec;
     fs::remove_all(scratch, ec);

@@ -99,3 +99,13 @@ private slots:
     void typingIntoOneFieldIsOneStep();
     void savingOneFileKeepsTheOthersModified();
 };
+
+class GridClickTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void choiceIsReportedOnceSettled();
+    void clickedMovieObjectIsEdited();
+    void clickedCommandIsEdited();
+    void clickedTitleIsEdited();
+};
