@@ -83,6 +83,10 @@ struct RunResult {
     TCommands program;                    // the list that ran last (a button's list after an auto action)
 };
 
+// A run at full speed shows "N commands executed" in status panel 1 after
+// every this many commands.
+inline constexpr std::uint64_t kRunReportEvery = 16384;
+
 struct RunLimits {
     std::optional<std::uint64_t> maxSteps;  // stop after this many commands
 };
