@@ -104,6 +104,7 @@ void Workspace::clear() {
     disc.clear();
     refusedFiles.clear();
     incompleteFiles.clear();
+    incompleteNotes.clear();
     mobjComplete_ = true;
 }
 
@@ -193,7 +194,8 @@ bool Workspace::readMovieObjectsStep(Log& log) {
         if (!report.complete) {
             mobjComplete_ = false;
             incompleteFiles.push_back(name);
-            log.log(fmt::format("  {} ends early at ${:08X}: {}.", name, report.stoppedAt, cutReadSummary(report)));
+            incompleteNotes[name] = fmt::format("ends early at ${:08X}: {}", report.stoppedAt, cutReadSummary(report));
+            log.log("  " + name + " " + incompleteNotes[name] + ".");
         }
     } catch (const WrongTypeError&) {
         log.erlog("Format error " + name);
@@ -292,8 +294,13 @@ bool Workspace::saveIndex(Log& log) {
 bool Workspace::saveMovieObjects(Log& log) {
     if (!mobjLoaded) return false;
     const std::string name = names().movieObject;
-    return saveDatabaseFile(log, paths().movieObject(), name, writeMovieObjects(mobj), options,
-                            paths().discBackup(name));
+    if (!saveDatabaseFile(log, paths().movieObject(), name, writeMovieObjects(mobj), options,
+                          paths().discBackup(name)))
+        return false;
+    // The file on disc is whole again.
+    std::erase(incompleteFiles, name);
+    incompleteNotes.erase(name);
+    return true;
 }
 
 bool Workspace::saveSound(Log& log) {
