@@ -1,5 +1,6 @@
 #include "ui/qtlogview.h"
 
+#include "ui/colours.h"
 #include "ui/widgets.h"
 
 #include <QAbstractButton>
@@ -100,14 +101,14 @@ QtLogView::~QtLogView() {
     if (log_.view() == this) log_.setView(nullptr);
 }
 
-QTextCharFormat QtLogView::formatOf(const TextStyle& style, const QColor& windowText) {
+QTextCharFormat QtLogView::formatOf(const TextStyle& style, const QColor& windowText, const QColor& background) {
     QTextCharFormat f;
     f.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
     f.setFontItalic(style.italic);
     f.setFontUnderline(style.underline);
     if (style.pointSize > 0) f.setFontPointSize(style.pointSize);
     if (style.colour == TextStyle::Colour::Rgb)
-        f.setForeground(QColor::fromRgb(static_cast<QRgb>(0xFF000000u | style.rgb)));
+        f.setForeground(readableOn(QColor::fromRgb(static_cast<QRgb>(0xFF000000u | style.rgb)), background));
     else if (style.colour == TextStyle::Colour::WindowText)
         f.setForeground(windowText);
     return f;
@@ -127,13 +128,14 @@ void QtLogView::appendLine(const MarkedLine& line) {
         return static_cast<int>(QString::fromUtf8(line.plain.data() + from, static_cast<qsizetype>(n)).size());
     };
     const QColor windowText = messages_->palette().color(QPalette::WindowText);
+    const QColor base = messages_->palette().color(QPalette::Base);
     for (const StyledRun& run : line.runs) {
         const int s = start + units(0, run.start);
         const int n = units(run.start, run.length);
         if (n <= 0) continue;
         c.setPosition(s);
         c.setPosition(s + n, QTextCursor::KeepAnchor);
-        c.setCharFormat(formatOf(run.style, windowText));
+        c.setCharFormat(formatOf(run.style, windowText, base));
     }
 
     QTextCursor end(messages_->document());

@@ -79,8 +79,10 @@ public:
     void clear();
 
     // The character format of a run: regular unless the style says otherwise;
-    // default colour and size unless it names them.
-    static QTextCharFormat formatOf(const TextStyle& style, const QColor& windowText);
+    // default colour and size unless it names them. A named colour keeps its
+    // contrast against the log's background (ui/colours.h).
+    static QTextCharFormat formatOf(const TextStyle& style, const QColor& windowText,
+                                    const QColor& background = Qt::white);
 
     // Called after the progress bar is shown or hidden, so the window can
     // hide the panels the bar takes the place of.
