@@ -5,6 +5,7 @@
 #include "ui/execpanel.h"
 #include "ui/indexview.h"
 #include "ui/mobjview.h"
+#include "ui/prompts.h"
 #include "ui/runcontroller.h"
 
 #include <QFileDialog>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace navora::ui {
 
@@ -81,6 +84,7 @@ BdmvTab::BdmvTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     outer->addLayout(groups, 1);
 
     connect(bReadBDMV_, &QPushButton::clicked, this, &BdmvTab::readRequested);
+    connect(eBDMVdir_, &QLineEdit::returnPressed, this, &BdmvTab::readRequested);
     connect(bbOpenDir_, &QToolButton::clicked, this, &BdmvTab::bbOpenDirClick);
     buildViews(log);
 }
@@ -103,6 +107,7 @@ void BdmvTab::buildViews(Log& log) {
         run_.clear();
     });
     connect(&doc_, &Document::reloaded, this, &BdmvTab::showFirst);
+    connect(&doc_, &Document::reloaded, this, &BdmvTab::updateCaptions);
     connect(&doc_, &Document::movieObjectsChanged, this, &BdmvTab::updateObjectChooser);
     connect(indexView_, &IndexView::showObject, mobjView_, &MobjView::setObjectSG);
     connect(exec, &ExecPanel::objectChosen, mobjView_, &MobjView::setObjectSG);
@@ -130,8 +135,57 @@ BottomBar BdmvTab::bottomBar() const {
 }
 
 bool BdmvTab::save() {
-    doc_.saveBdmv(log_);
+    saveFiles();
     return true;
+}
+
+bool BdmvTab::saveModified() {
+    if (!doc_.isModified(Document::Part::Index) && !doc_.isModified(Document::Part::MovieObjects)) return true;
+    return saveFiles();
+}
+
+bool BdmvTab::saveFiles() {
+    const Workspace& ws = doc_.model();
+    const std::string mobj = ws.names().movieObject;
+    if (const auto cut = ws.incompleteNotes.find(mobj); ws.mobjLoaded && cut != ws.incompleteNotes.end()) {
+        if (!askSaveCutFile(window(), QString::fromStdString(mobj), QString::fromStdString(cut->second))) {
+            log_.dlog("Nothing saved: " + mobj + " was read only in part.");
+            return false;
+        }
+    }
+    log_.resetErrorLines();
+    const std::vector<std::string> written = doc_.saveBdmv(log_);
+    updateCaptions();
+    // What was written, unless an error line says what was not.
+    if (log_.errorLines == 0 && !written.empty()) {
+        std::string names;
+        for (std::size_t i = 0; i < written.size(); ++i)
+            names += (i == 0 ? "" : i + 1 == written.size() ? " and " : ", ") + written[i];
+        log_.slog(names + " saved.", 1);
+    }
+    return log_.errorLines == 0 && !doc_.isModified(Document::Part::Index) &&
+           !doc_.isModified(Document::Part::MovieObjects);
+}
+
+void BdmvTab::updateCaptions() {
+    const Workspace& ws = doc_.model();
+    const FileNameSet names = ws.names();
+    // The caption stays short (the group's width must not grow); the tooltip has the whole note.
+    const auto mark = [&ws](QGroupBox* group, const QString& caption, const std::string& file) {
+        QString text = caption;
+        QString tip;
+        if (std::find(ws.refusedFiles.begin(), ws.refusedFiles.end(), file) != ws.refusedFiles.end()) {
+            text += QStringLiteral(" \u2014 refused");
+            tip = QString::fromStdString(file) + QStringLiteral(" was refused: see the Status tab.");
+        } else if (const auto cut = ws.incompleteNotes.find(file); cut != ws.incompleteNotes.end()) {
+            text += QStringLiteral(" \u2014 read incomplete");
+            tip = QString::fromStdString(file + " " + cut->second + ".");
+        }
+        group->setTitle(text);
+        group->setToolTip(tip);
+    };
+    mark(gMovieObject_, QStringLiteral("MovieObject.bdmv"), names.movieObject);
+    mark(gIndex_, QStringLiteral("index.bdmv"), names.index);
 }
 
 void BdmvTab::showFirst() {

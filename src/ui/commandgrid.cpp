@@ -110,6 +110,10 @@ CommandGrid::CommandGrid(QWidget* parent) : StringGrid(parent) {
     for (int c : {ColOpcode, ColDestination, ColSource})
         setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("DDDDDDDD")) + 10);
     fitCommandLineColumn();
+    // The Edit menu does what the keys do.
+    cutAction = [this] { emit cutKey(); };
+    copyAction = [this] { emit copyKey(); };
+    pasteAction = [this] { emit pasteKey(); };
     cellPainter = [this](QPainter* p, const QStyleOptionViewItem& option, int row, int column) {
         paintCommandCell(p, option, cell(row, column), cell(row, ColCommandLine), column);
         return true;
@@ -146,7 +150,7 @@ void CommandGrid::keyPressEvent(QKeyEvent* e) {
     } else if (mods == Qt::ControlModifier && key == Qt::Key_X) {
         emit cutKey();
     } else if (mods == Qt::ControlModifier && key == Qt::Key_A) {
-        if (dataRows() > 0) selectLines(0, dataRows() - 1);
+        selectAllRows();
     } else if (mods == Qt::ShiftModifier && key == Qt::Key_Delete) {
         emit deleteKey();
     } else if (mods == Qt::ShiftModifier && key == Qt::Key_N) {

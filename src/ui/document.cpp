@@ -195,12 +195,15 @@ bool Document::read(const std::string& folder, Log& log) {
     return passed;
 }
 
-bool Document::saveBdmv(Log& log) {
+std::vector<std::string> Document::saveBdmv(Log& log, Parts parts) {
     // Each file has its own backup step: a failure of one does not stop the next.
-    const bool index = ws_.saveIndex(log);
-    const bool mobj = ws_.saveMovieObjects(log);
+    const bool index = parts.testFlag(Part::Index) && ws_.saveIndex(log);
+    const bool mobj = parts.testFlag(Part::MovieObjects) && ws_.saveMovieObjects(log);
     markSaved((index ? Parts(Part::Index) : Parts()) | (mobj ? Parts(Part::MovieObjects) : Parts()));
-    return index && mobj;
+    std::vector<std::string> written;
+    if (index) written.push_back(ws_.names().index);
+    if (mobj) written.push_back(ws_.names().movieObject);
+    return written;
 }
 
 }  // namespace navora::ui

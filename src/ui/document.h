@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QUndoStack;
@@ -73,9 +74,10 @@ public:
     // Runs the check-and-read sequence on folder; the models are replaced
     // whole, so the history is emptied. Returns whether the check passed.
     bool read(const std::string& folder, Log& log);
-    // Saves index.bdmv and MovieObject.bdmv (each with its backup step); a
-    // file that was written counts as saved. Returns whether both were.
-    bool saveBdmv(Log& log);
+    // Saves index.bdmv and MovieObject.bdmv, those of parts, each with its
+    // backup step; a file that was written counts as saved. Returns the
+    // names of the files written.
+    std::vector<std::string> saveBdmv(Log& log, Parts parts = Parts(Part::Index) | Part::MovieObjects);
 
     // A read replaced these models: the history is emptied and they count as saved.
     void replaced(Parts parts);

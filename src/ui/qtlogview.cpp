@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -29,6 +30,16 @@ QSize StatusBar::sizeHint() const {
     return {kPanel0Width + kPanel1Width, QFontMetrics(bold).height() + 10};
 }
 
+QSize StatusBar::minimumSizeHint() const {
+    // Panel 1 is elided to the width there is: the bar never widens the window.
+    return {kErrorWidth + 40, sizeHint().height()};
+}
+
+void StatusBar::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) emit clicked();
+    QWidget::mousePressEvent(e);
+}
+
 QRect StatusBar::panelRect(int panel) const {
     const int w0 = width_[0];
     if (panel == 0) return {0, 1, w0, height() - 2};
@@ -47,6 +58,7 @@ void StatusBar::setPanel(int panel, const QString& display, const QString& plain
     panel &= 1;
     setBold(false);
     error_ = false;
+    unsetCursor();
     text_[panel] = display;
     width_[panel] = QFontMetrics(font()).horizontalAdvance(display + QLatin1Char('m'));
     if (panel == 1) setToolTip(plain);
@@ -56,6 +68,7 @@ void StatusBar::setPanel(int panel, const QString& display, const QString& plain
 void StatusBar::showError(const QString& plain) {
     setBold(true);
     error_ = true;
+    setCursor(Qt::PointingHandCursor);
     width_[0] = kErrorWidth;
     text_[1] = QLatin1Char(' ') + plain;
     setToolTip(plain);
@@ -76,7 +89,8 @@ void StatusBar::paintEvent(QPaintEvent*) {
         }
         qDrawShadePanel(&p, r, palette(), true, 1);
         p.setPen(palette().color(QPalette::WindowText));
-        const QRect inner = r.adjusted(2, 1, -2, -1);
+        QRect inner = r.adjusted(2, 1, -2, -1);
+        inner.setRight(std::min(inner.right(), width() - 3));  // elided where the bar ends
         p.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter,
                    p.fontMetrics().elidedText(text_[i], Qt::ElideRight, inner.width()));
     }

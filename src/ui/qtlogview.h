@@ -42,10 +42,15 @@ public:
     QRect panelRect(int panel) const;
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize minimumSizeHint() const override;
+
+signals:
+    // A click on the bar: the window shows the Status tab, where the whole log is.
+    void clicked();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
     void setBold(bool bold);

@@ -376,6 +376,23 @@ std::optional<std::pair<int, int>> StringGrid::selectedRange() const {
     return std::make_pair(first, last);
 }
 
+QString StringGrid::selectedRowsText() const {
+    const auto range = selectedRange();
+    if (!range) return {};
+    QString text;
+    for (int r = range->first; r <= range->second; ++r) {
+        QStringList cells;
+        for (int c = 0; c < columnCount(); ++c) cells << cell(r, c).trimmed();
+        text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+void StringGrid::selectAllRows() {
+    if (dataRows_ == 0 || selectionMode() == SingleSelection || selectionMode() == NoSelection) return;
+    selectRange(0, dataRows_ - 1);
+}
+
 void StringGrid::selectRange(int first, int last, bool atTop) {
     Settling s(this);
     if (dataRows_ == 0) {

@@ -165,6 +165,18 @@ public:
     std::function<QString(int row)> rowNumberText;
     CellPainter cellPainter;
 
+    // The Edit menu while this grid has the focus (ui/menubar.h). Copy puts
+    // selectedRowsText() on the clipboard unless copyAction says otherwise;
+    // Cut and Paste are offered only where they are set; Select all selects
+    // every row of a grid that selects more than one.
+    std::function<void()> cutAction;
+    std::function<void()> copyAction;
+    std::function<void()> pasteAction;
+    // The selected data rows as text: cells joined by tabs, rows ended by "\n".
+    QString selectedRowsText() const;
+    // Selects every data row (nothing in a single-row grid).
+    void selectAllRows();
+
 signals:
     // The user's choice changed: the current row or the selected rows differ
     // from what was last reported. Reported once the input event (click,
