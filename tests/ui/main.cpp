@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
         failures += QTest::qExec(&undo, argc, argv);
         GridClickTest gridClick;
         failures += QTest::qExec(&gridClick, argc, argv);
+        FirstUserTest firstUser;
+        failures += QTest::qExec(&firstUser, argc, argv);
     }
     std::error_code ec;
     fs::remove_all(scratch, ec);

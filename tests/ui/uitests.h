@@ -109,3 +109,20 @@ private slots:
     void clickedCommandIsEdited();
     void clickedTitleIsEdited();
 };
+
+class FirstUserTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void failedReadsShowInTheStatusBar_data();
+    void failedReadsShowInTheStatusBar();
+    void cutMovieObjectIsSavedOnlyWhenAgreed();
+    void folderBoxReadsWhatIsTyped();
+    void unsavedEditsAreAskedAbout_data();
+    void unsavedEditsAreAskedAbout();
+    void menuKeysOpenReadSaveAndQuit();
+    void commandsMoveThroughTheSystemClipboard();
+    void darkPaletteKeepsTextReadable();
+    void windowFitsASmallScreen();
+    void longRunShowsCommandsExecuted();
+};
