@@ -23,6 +23,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -64,6 +65,7 @@ QFrame* panel(const QString& name, QWidget* parent) {
 
 TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     setFont(windowFont());
+    setWindowIcon(QIcon(QStringLiteral(":/navora/navora.png")));
     setAcceptDrops(true);
     applyMinimumSize();
     move(kDesignedLeft, kDesignedTop);

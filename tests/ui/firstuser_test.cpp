@@ -481,3 +481,10 @@ void FirstUserTest::longRunShowsCommandsExecuted() {
     QVERIFY2(shown.contains(" commands executed"), qPrintable(shown));
     QVERIFY(!o.w.run()->running());
 }
+
+// The window has the application's icon.
+void FirstUserTest::windowHasTheIcon() {
+    TfMain w;
+    QVERIFY(!w.windowIcon().isNull());
+    QVERIFY(!w.windowIcon().pixmap(32, 32).isNull());
+}

@@ -125,4 +125,5 @@ private slots:
     void darkPaletteKeepsTextReadable();
     void windowFitsASmallScreen();
     void longRunShowsCommandsExecuted();
+    void windowHasTheIcon();
 };
