@@ -387,6 +387,19 @@ void FirstUserTest::commandsMoveThroughTheSystemClipboard() {
         QCOMPARE(b.panel1().trimmed(), QString("2 command(s) pasted"));
         QVERIFY(b.marked());
     }
+
+    // The Edit menu acts on the grid with the focus: Select all, then Cut.
+    a.w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&a.w));
+    grid->setFocus();
+    const std::size_t all = source.size();
+    a.w.mainMenu()->editAction(MainMenu::EditItem::SelectAll)->trigger();
+    QCOMPARE(grid->selectedRange(), std::make_optional(std::make_pair(0, int(all) - 1)));
+    const TCommands before = source;
+    a.w.mainMenu()->editAction(MainMenu::EditItem::Cut)->trigger();
+    QCOMPARE(commandsFromMimeData(QApplication::clipboard()->mimeData()).commands, before);
+    QVERIFY(a.ws().mobj.mobjs.objects[0].commands.size() < all);
+    QVERIFY(a.marked());
 }
 
 // With a dark palette the texts that carry a colour stay readable: the hex
