@@ -350,15 +350,32 @@ QSize TfMain::designedMinimumSize() const {
     // At 200 % a 1920 x 1080 screen is 960 x 540 and the designed least size
     // does not fit: the window may then be as small as the screen.
     QSize least(kMinWidth, kMinHeight);
-    if (const QScreen* s = screen()) least = least.boundedTo(s->availableSize());
+    // The frame the window manager adds is known once the window is shown.
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+    if (const QScreen* s = screen()) least = least.boundedTo(s->availableSize() - frame);
     return least;
 }
 
 void TfMain::applyMinimumSize() { setMinimumSize(designedMinimumSize()); }
 
+void TfMain::fitOnScreen() {
+    const QScreen* s = screen();
+    if (!s || isMaximized() || isFullScreen() || isMinimized()) return;
+    const QRect room = s->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (room.contains(frame)) return;
+    // As much of the window as the screen holds, the title bar always: the
+    // size stays (the least size fits the screen, so the user can shrink it).
+    const int left = std::clamp(frame.left(), room.left(), std::max(room.left(), room.right() + 1 - frame.width()));
+    const int top = std::clamp(frame.top(), room.top(), std::max(room.top(), room.bottom() + 1 - frame.height()));
+    move(left, top);
+}
+
 void TfMain::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     applyMinimumSize();
+    // A stored or designed place may lie off a smaller (or more scaled) screen.
+    fitOnScreen();
     if (QWindow* w = windowHandle(); w && !property("navoraScreenWatch").toBool()) {
         setProperty("navoraScreenWatch", true);
         connect(w, &QWindow::screenChanged, this, &TfMain::applyMinimumSize);
@@ -373,6 +390,7 @@ void TfMain::applyGeometry() {
         setWindowState(Qt::WindowMaximized);
     else if (settings_.windowState == 1)
         setWindowState(Qt::WindowMinimized);
+    if (isVisible()) fitOnScreen();
 }
 
 void TfMain::formActivate(const QStringList& arguments) {

@@ -153,6 +153,8 @@ private:
     void showReadOutcome();
     void rememberFolder(const QString& folder);
     void applyMinimumSize();
+    // Moves the window onto the screen's available area, as far as it fits.
+    void fitOnScreen();
     void connectControls();
     void applyWorkspaceOptions();
     void applyGeometry();
