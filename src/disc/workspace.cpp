@@ -197,8 +197,10 @@ bool Workspace::readMovieObjectsStep(Log& log) {
             incompleteNotes[name] = fmt::format("ends early at ${:08X}: {}", report.stoppedAt, cutReadSummary(report));
             log.log("  " + name + " " + incompleteNotes[name] + ".");
         }
-    } catch (const WrongTypeError&) {
+    } catch (const WrongTypeError& e) {
+        // The Status tab says why: a version this editor does not read, or another file's type.
         log.erlog("Format error " + name);
+        log.log("  " + e.reason());
     } catch (const FormatError& e) {
         log.erlog("Format error " + name);
         log.log("  " + std::string(e.what()));
@@ -227,7 +229,7 @@ bool Workspace::readIndexStep(Log& log, bool& stop) {
         stop = true;
     } catch (const FormatError& e) {
         log.erlog(fmt::format("{} format error at ${:08X}", name, e.offset()));
-        if (!dynamic_cast<const WrongTypeError*>(&e)) log.log("  " + e.reason());
+        log.log("  " + e.reason());
     } catch (const IoError& e) {
         log.erlog(e.what());
     }

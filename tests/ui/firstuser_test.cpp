@@ -170,6 +170,10 @@ void FirstUserTest::failedReadsShowInTheStatusBar() {
 
     QTest::mouseClick(o.w.statusBarWidget(), Qt::LeftButton, {}, o.w.statusBarWidget()->panelRect(1).center());
     QCOMPARE(o.w.pageControl()->currentIndex(), int(TfMain::TabStatus));
+    // The Status tab says why.
+    const QString log = o.w.statusTab()->reMessage()->toPlainText();
+    QVERIFY2(log.contains(damage == 0 ? "version \"0300\" is not supported" : "MovieObject.bdmv ends early at $"),
+             qPrintable(log));
 
     // The next whole read clears the indicator and the caption.
     makeDemoDisc(o.tmp.path());
