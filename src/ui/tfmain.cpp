@@ -364,8 +364,11 @@ void TfMain::fitOnScreen() {
     const QRect room = s->availableGeometry();
     const QRect frame = frameGeometry();
     if (room.contains(frame)) return;
-    // As much of the window as the screen holds, the title bar always: the
-    // size stays (the least size fits the screen, so the user can shrink it).
+    // A window larger than the screen (a size stored on a larger screen, or
+    // the designed size at 200 %) shrinks to it; then it moves onto it.
+    const QSize extra = frame.size() - size();
+    const QSize fitting = size().boundedTo(room.size() - extra);
+    if (fitting != size()) resize(fitting);
     const int left = std::clamp(frame.left(), room.left(), std::max(room.left(), room.right() + 1 - frame.width()));
     const int top = std::clamp(frame.top(), room.top(), std::max(room.top(), room.bottom() + 1 - frame.height()));
     move(left, top);

@@ -153,7 +153,7 @@ private:
     void showReadOutcome();
     void rememberFolder(const QString& folder);
     void applyMinimumSize();
-    // Moves the window onto the screen's available area, as far as it fits.
+    // Shrinks the window to the screen's available area when it is larger, and moves it onto it.
     void fitOnScreen();
     void connectControls();
     void applyWorkspaceOptions();
