@@ -38,6 +38,8 @@ BdmvTab::BdmvTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     auto* label = new QLabel(QStringLiteral("BDMV folder:"), this);
     eBDMVdir_ = new QLineEdit(this);
     eBDMVdir_->setObjectName(QStringLiteral("eBDMVdir"));
+    // A folder dropped on the box is read by the window, as anywhere else on it.
+    eBDMVdir_->setAcceptDrops(false);
     label->setBuddy(eBDMVdir_);
     bbOpenDir_ = new QToolButton(this);
     bbOpenDir_->setObjectName(QStringLiteral("bbOpenDir"));

@@ -262,12 +262,14 @@ void FirstUserTest::unsavedEditsAreAskedAbout() {
             case 3: {
                 QMimeData data;
                 data.setUrls({QUrl::fromLocalFile(QString::fromStdString((o.bdmv() / "index.bdmv").string()))});
-                const QPoint at = o.w.rect().center();
+                // Onto the folder box: the window takes it, the box does not insert the path.
+                QLineEdit* box = o.w.bdmvTab()->eBDMVdir();
+                const QPoint at = box->rect().center();
                 QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-                QApplication::sendEvent(&o.w, &enter);
+                QApplication::sendEvent(box, &enter);
                 QVERIFY(enter.isAccepted());
                 QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
-                QApplication::sendEvent(&o.w, &drop);
+                QApplication::sendEvent(box, &drop);
                 QVERIFY(drop.isAccepted());
                 break;
             }
