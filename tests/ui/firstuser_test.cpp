@@ -509,3 +509,16 @@ void FirstUserTest::windowHasTheIcon() {
     QVERIFY(!w.windowIcon().isNull());
     QVERIFY(!w.windowIcon().pixmap(32, 32).isNull());
 }
+
+// Open Recent keeps the last ten folders, the latest first, each once.
+void FirstUserTest::recentFoldersKeepTheLastTen() {
+    QStringList folders;
+    for (int i = 0; i < 12; ++i) folders = RecentFolders::with(folders, QString("/d%1/BDMV/").arg(i));
+    QCOMPARE(folders.size(), RecentFolders::kCount);
+    QCOMPARE(folders.front(), QString("/d11/BDMV/"));
+    QCOMPARE(folders.back(), QString("/d2/BDMV/"));
+    folders = RecentFolders::with(folders, "/d5/BDMV/");
+    QCOMPARE(folders.size(), RecentFolders::kCount);
+    QCOMPARE(folders.front(), QString("/d5/BDMV/"));
+    QCOMPARE(folders.count("/d5/BDMV/"), 1);
+}

@@ -126,4 +126,5 @@ private slots:
     void windowFitsASmallScreen();
     void longRunShowsCommandsExecuted();
     void windowHasTheIcon();
+    void recentFoldersKeepTheLastTen();
 };
