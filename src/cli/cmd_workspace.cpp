@@ -28,9 +28,15 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state) {
         ->check(CLI::ExistingPath);
     checkCmd->add_flag("--83", check->use83, "Use 8.3 filenames");
     checkCmd->callback([check, &state] {
+        const BdmvLocation where = locateBdmvFolder(check->folder);
+        if (!where.error.empty()) {
+            state.log.erlog(where.error);
+            state.exitCode = kExitFailed;
+            return;
+        }
         Workspace ws;
         ws.options.use83 = check->use83;
-        ws.folder = folderFromArgument(check->folder);
+        ws.folder = where.folder;
         if (!ws.checkAndRead(state.log)) {
             state.exitCode = kExitFailed;
             return;

@@ -39,6 +39,31 @@ std::string folderFromArgument(const std::string& argument) {
     return s;
 }
 
+BdmvLocation locateBdmvFolder(const std::string& path) {
+    if (path.empty()) return {{}, "No folder given."};
+    std::error_code ec;
+    fs::path p(path);
+    const auto status = fs::status(p, ec);
+    if (!fs::exists(status)) return {{}, "No such file or folder: " + path};
+    fs::path dir = fs::is_directory(status) ? p : p.parent_path();
+    dir = fs::absolute(dir, ec).lexically_normal();
+    if (dir.has_relative_path() && !dir.has_filename()) dir = dir.parent_path();  // no trailing separator
+    const auto ending = [](fs::path d) {
+        std::string s = d.string();
+        if (s.empty() || s.back() != kSep) s += kSep;
+        return BdmvLocation{s, {}};
+    };
+    const auto holds = [&ec](const fs::path& d, const char* name) { return fs::exists(d / name, ec); };
+    const bool isBdmv = holds(dir, "index.bdmv") || holds(dir, "MovieObject.bdmv") || holds(dir, "INDEX.BDM") ||
+                        holds(dir, "MOVIEOBJ.BDM") || fs::is_directory(dir / "PLAYLIST", ec) ||
+                        fs::is_directory(dir / "CLIPINF", ec);
+    if (isBdmv) return ending(dir);
+    if (fs::is_directory(dir / "BDMV", ec)) return ending(dir / "BDMV");
+    for (fs::path d = dir; d.has_relative_path(); d = d.parent_path())
+        if (d.filename() == "BDMV") return ending(d);
+    return {{}, "No BDMV folder in " + path};
+}
+
 namespace {
 
 // The mount table writes blanks and other special characters as \ooo.

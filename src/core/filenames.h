@@ -50,6 +50,20 @@ std::string chosenFolderToBdmv(std::string chosen);
 // (a directory holding a "BDMV" folder but no index file) names its BDMV folder.
 std::string folderFromArgument(const std::string& argument);
 
+// Where a path typed into the folder box, dropped on the window or opened
+// leads: the BDMV folder to read, or why there is none.
+struct BdmvLocation {
+    std::string folder;  // the BDMV folder, ending with a separator; empty when there is none
+    std::string error;   // "No BDMV folder in <path>", "No such file or folder: <path>", "No folder given."
+};
+
+// A BDMV folder (one that holds index.bdmv, MovieObject.bdmv, their 8.3
+// names, PLAYLIST or CLIPINF, or one named "BDMV") is taken as it is; a disc
+// root (a folder that holds a "BDMV" folder) leads to that folder; a file is
+// taken for its folder; a folder inside a BDMV folder (PLAYLIST, STREAM, ...)
+// leads to the nearest enclosing folder named "BDMV".
+BdmvLocation locateBdmvFolder(const std::string& path);
+
 // The label of the filesystem mounted at dir, when dir is a mount point and
 // its device has a label; empty otherwise.
 std::string volumeLabelAt(const std::filesystem::path& dir);

@@ -49,6 +49,7 @@ void Log::slogw(std::string_view text, int panel) {
 
 void Log::erlog(std::string_view message) {
     log("[re]ERROR:[/re] [b]" + std::string(message) + "[/b]");
+    if (errorLines++ == 0) firstErrorLine = markupPlainText(message);
     erslog(message);
     errorFlag = true;
     if (view_) view_->beep();

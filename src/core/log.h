@@ -60,6 +60,16 @@ public:
     // Called by PrBarOff so the window can re-apply the active tab's layout.
     std::function<void()> afterProgressOff;
 
+    // Error lines written since resetErrorLines(): how many, and the plain
+    // text of the first. Unlike errorFlag, which every save clears, these
+    // say what went wrong during one whole operation (a folder read).
+    int errorLines = 0;
+    std::string firstErrorLine;
+    void resetErrorLines() {
+        errorLines = 0;
+        firstErrorLine.clear();
+    }
+
     bool errorFlag = false;
     bool cancelFlag = false;
     bool cancelConfirm = false;

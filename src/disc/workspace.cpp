@@ -105,6 +105,7 @@ void Workspace::clear() {
     disc.clear();
     refusedFiles.clear();
     incompleteFiles.clear();
+    incompleteNotes.clear();
     mobjComplete_ = true;
 }
 
@@ -194,10 +195,13 @@ bool Workspace::readMovieObjectsStep(Log& log) {
         if (!report.complete) {
             mobjComplete_ = false;
             incompleteFiles.push_back(name);
-            log.log(fmt::format("  {} ends early at ${:08X}: {}.", name, report.stoppedAt, cutReadSummary(report)));
+            incompleteNotes[name] = fmt::format("ends early at ${:08X}: {}", report.stoppedAt, cutReadSummary(report));
+            log.log("  " + name + " " + incompleteNotes[name] + ".");
         }
-    } catch (const WrongTypeError&) {
+    } catch (const WrongTypeError& e) {
+        // The Status tab says why: a version this editor does not read, or another file's type.
         log.erlog("Format error " + name);
+        log.log("  " + e.reason());
     } catch (const FormatError& e) {
         log.erlog("Format error " + name);
         log.log("  " + std::string(e.what()));
@@ -226,7 +230,7 @@ bool Workspace::readIndexStep(Log& log, bool& stop) {
         stop = true;
     } catch (const FormatError& e) {
         log.erlog(fmt::format("{} format error at ${:08X}", name, e.offset()));
-        if (!dynamic_cast<const WrongTypeError*>(&e)) log.log("  " + e.reason());
+        log.log("  " + e.reason());
     } catch (const IoError& e) {
         log.erlog(e.what());
     }
@@ -296,8 +300,13 @@ bool Workspace::saveIndex(Log& log) {
 bool Workspace::saveMovieObjects(Log& log) {
     if (!mobjLoaded) return false;
     const std::string name = names().movieObject;
-    return saveDatabaseFile(log, paths().movieObject(), name, writeMovieObjects(mobj), options,
-                            paths().discBackup(name));
+    if (!saveDatabaseFile(log, paths().movieObject(), name, writeMovieObjects(mobj), options,
+                          paths().discBackup(name)))
+        return false;
+    // The file on disc is whole again.
+    std::erase(incompleteFiles, name);
+    incompleteNotes.erase(name);
+    return true;
 }
 
 bool Workspace::saveSound(Log& log) {

@@ -12,6 +12,7 @@
 #include "playlist/playlist.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,10 @@ public:
     // (names as logged).
     std::vector<std::string> refusedFiles;
     std::vector<std::string> incompleteFiles;
+    // For each file read in part, where it ends and what the read kept and
+    // dropped ("ends early at $0000012C: kept 2 of 3 whole movie objects; ...").
+    // A save that writes the file whole takes it off both lists.
+    std::map<std::string, std::string> incompleteNotes;
 
     // Stream file check results of the last read.
     std::size_t streamsFound = 0;

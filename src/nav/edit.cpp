@@ -349,6 +349,87 @@ std::string programListText(const TCommands& list) {
     return out;
 }
 
+std::string programListRows(const TCommands& list) {
+    std::string out;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        out += programListRow(comm2str(list[i], i, CommandContext::MovieObject));
+        out += '\n';
+    }
+    return out;
+}
+
+namespace {
+
+std::string_view trimmed(std::string_view s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+std::optional<std::uint32_t> hexWord(std::string_view s) {
+    s = trimmed(s);
+    if (s.empty() || s.size() > 8) return std::nullopt;
+    std::uint32_t v = 0;
+    for (char c : s) {
+        const int d = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+        if (d < 0) return std::nullopt;
+        v = (v << 4) | static_cast<std::uint32_t>(d);
+    }
+    return v;
+}
+
+// The three words between the first "[" and the "]" after it.
+std::optional<TCommand> commandOfRow(std::string_view line) {
+    const std::size_t open = line.find('[');
+    if (open == std::string_view::npos) return std::nullopt;
+    const std::size_t close = line.find(']', open);
+    if (close == std::string_view::npos) return std::nullopt;
+    std::string_view inside = line.substr(open + 1, close - open - 1);
+    TCommand c;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t comma = inside.find(',');
+        if ((i < 2) != (comma != std::string_view::npos)) return std::nullopt;
+        const auto w = hexWord(inside.substr(0, comma));
+        if (!w) return std::nullopt;
+        c.w[static_cast<std::size_t>(i)] = *w;
+        inside = i < 2 ? inside.substr(comma + 1) : std::string_view{};
+    }
+    return c;
+}
+
+}  // namespace
+
+ProgramListParse parseProgramList(std::string_view text) {
+    ProgramListParse r;
+    std::size_t number = 0;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = trimmed(text.substr(0, end));
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        ++number;
+        if (line.empty() || line.front() == ';') continue;
+        const auto c = commandOfRow(line);
+        if (!c) {
+            r.badLine = number;
+            r.error = "line " + std::to_string(number) + " is not a command: " + std::string(line.substr(0, 80));
+            r.commands.clear();
+            return r;
+        }
+        if (r.commands.size() == kMaxCommands) {
+            r.badLine = number;
+            r.error = "more than " + std::to_string(kMaxCommands) + " commands";
+            r.commands.clear();
+            return r;
+        }
+        r.commands.push_back(*c);
+    }
+    return r;
+}
+
 Bytes programListBinary(const TCommands& list) {
     ByteWriter w;
     for (const TCommand& c : list)

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace navora {
@@ -141,6 +142,23 @@ std::string programListText(const TCommands& list);
 Bytes programListBinary(const TCommands& list);
 // "program_" + the object number as 3 digits + ".lst" or ".bin".
 std::string programListFileName(std::size_t object, ProgramFormat format);
+// The program list rows alone, one per command with "\n" after each: the
+// text a copy puts on the clipboard.
+std::string programListRows(const TCommands& list);
+
+// Commands read back from program list text: a saved .lst or rows copied
+// from a command grid. Blank lines and lines starting with ";" are skipped;
+// every other line holds "[" opcode "," destination "," source "]" (the
+// first brackets of the line), each word one to eight hexadecimal digits
+// with blanks around them. A line that does not, or more than kMaxCommands
+// commands, make the whole text fail: badLine (from 1) and error say where.
+struct ProgramListParse {
+    TCommands commands;
+    std::size_t badLine = 0;  // 0: every line was read
+    std::string error;
+};
+ProgramListParse parseProgramList(std::string_view text);
+
 // Writes the program list atomically. Throws IoError.
 void saveProgramList(const std::filesystem::path& path, const TCommands& list, ProgramFormat format);
 

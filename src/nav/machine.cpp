@@ -342,6 +342,8 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
         ++r.steps;
         if (r.lists.empty()) r.lists.push_back({});
         ++r.lists.back().lines;
+        // A long run says how far it has come, so that it does not look hung.
+        if (r.steps % kRunReportEvery == 0) log_.slog(fmt::format("{} commands executed", r.steps), 1);
         r.lastLine = static_cast<std::size_t>(pc);
         switch (st.flow) {
         case Flow::Next: pc += 1; break;

@@ -104,6 +104,10 @@ struct RunResult {
     std::vector<ListRun> lists;           // the lists that ran, in order (empty when nothing was executed)
 };
 
+// A run at full speed shows "N commands executed" in status panel 1 after
+// every this many commands.
+inline constexpr std::uint64_t kRunReportEvery = 16384;
+
 struct RunLimits {
     std::optional<std::uint64_t> maxSteps;  // stop after this many commands
 };

@@ -5,6 +5,7 @@
 #include "ui/execpanel.h"
 #include "ui/indexview.h"
 #include "ui/mobjview.h"
+#include "ui/prompts.h"
 #include "ui/runcontroller.h"
 #include "ui/soundview.h"
 
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace navora::ui {
 
@@ -36,6 +39,8 @@ BdmvTab::BdmvTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     auto* label = new QLabel(QStringLiteral("BDMV folder:"), this);
     eBDMVdir_ = new QLineEdit(this);
     eBDMVdir_->setObjectName(QStringLiteral("eBDMVdir"));
+    // A folder dropped on the box is read by the window, as anywhere else on it.
+    eBDMVdir_->setAcceptDrops(false);
     label->setBuddy(eBDMVdir_);
     bbOpenDir_ = new QToolButton(this);
     bbOpenDir_->setObjectName(QStringLiteral("bbOpenDir"));
@@ -83,6 +88,7 @@ BdmvTab::BdmvTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     outer->addLayout(groups, 1);
 
     connect(bReadBDMV_, &QPushButton::clicked, this, &BdmvTab::readRequested);
+    connect(eBDMVdir_, &QLineEdit::returnPressed, this, &BdmvTab::readRequested);
     connect(bbOpenDir_, &QToolButton::clicked, this, &BdmvTab::bbOpenDirClick);
     buildViews(log);
 }
@@ -110,6 +116,7 @@ void BdmvTab::buildViews(Log& log) {
         run_.clear();
     });
     connect(&doc_, &Document::reloaded, this, &BdmvTab::showFirst);
+    connect(&doc_, &Document::reloaded, this, &BdmvTab::updateCaptions);
     connect(&doc_, &Document::movieObjectsChanged, this, &BdmvTab::updateObjectChooser);
     connect(indexView_, &IndexView::showObject, mobjView_, &MobjView::setObjectSG);
     connect(exec, &ExecPanel::objectChosen, mobjView_, &MobjView::setObjectSG);
@@ -136,9 +143,63 @@ BottomBar BdmvTab::bottomBar() const {
     return b;
 }
 
+namespace {
+// What the tab's Save writes.
+const Document::Parts kParts = Document::Parts(Document::Part::Index) | Document::Part::MovieObjects |
+                               Document::Part::Sound;
+}  // namespace
+
 bool BdmvTab::save() {
-    doc_.saveBdmv(log_);
+    saveFiles();
     return true;
+}
+
+bool BdmvTab::saveModified() {
+    if (!doc_.isModified(kParts)) return true;
+    return saveFiles();
+}
+
+bool BdmvTab::saveFiles() {
+    const Workspace& ws = doc_.model();
+    const std::string mobj = ws.names().movieObject;
+    if (const auto cut = ws.incompleteNotes.find(mobj); ws.mobjLoaded && cut != ws.incompleteNotes.end()) {
+        if (!askSaveCutFile(window(), QString::fromStdString(mobj), QString::fromStdString(cut->second))) {
+            log_.dlog("Nothing saved: " + mobj + " was read only in part.");
+            return false;
+        }
+    }
+    log_.resetErrorLines();
+    const std::vector<std::string> written = doc_.saveBdmv(log_);
+    updateCaptions();
+    // What was written, unless an error line says what was not.
+    if (log_.errorLines == 0 && !written.empty()) {
+        std::string names;
+        for (std::size_t i = 0; i < written.size(); ++i)
+            names += (i == 0 ? "" : i + 1 == written.size() ? " and " : ", ") + written[i];
+        log_.slog(names + " saved.", 1);
+    }
+    return log_.errorLines == 0 && !doc_.isModified(kParts);
+}
+
+void BdmvTab::updateCaptions() {
+    const Workspace& ws = doc_.model();
+    const FileNameSet names = ws.names();
+    // The caption stays short (the group's width must not grow); the tooltip has the whole note.
+    const auto mark = [&ws](QGroupBox* group, const QString& caption, const std::string& file) {
+        QString text = caption;
+        QString tip;
+        if (std::find(ws.refusedFiles.begin(), ws.refusedFiles.end(), file) != ws.refusedFiles.end()) {
+            text += QStringLiteral(" \u2014 refused");
+            tip = QString::fromStdString(file) + QStringLiteral(" was refused: see the Status tab.");
+        } else if (const auto cut = ws.incompleteNotes.find(file); cut != ws.incompleteNotes.end()) {
+            text += QStringLiteral(" \u2014 read incomplete");
+            tip = QString::fromStdString(file + " " + cut->second + ".");
+        }
+        group->setTitle(text);
+        group->setToolTip(tip);
+    };
+    mark(gMovieObject_, QStringLiteral("MovieObject.bdmv"), names.movieObject);
+    mark(gIndex_, QStringLiteral("index.bdmv"), names.index);
 }
 
 void BdmvTab::showFirst() {

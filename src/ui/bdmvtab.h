@@ -40,8 +40,13 @@ public:
     // Save for index.bdmv and MovieObject.bdmv; the execution panel with the
     // object chooser; the register panel.
     BottomBar bottomBar() const override;
-    // index.bdmv, then MovieObject.bdmv, then sound.bdmv when its group is shown.
+    // index.bdmv, then MovieObject.bdmv, then sound.bdmv when the disc holds
+    // one; a MovieObject.bdmv read only in part is written only after the
+    // user agreed to drop its cut part. The status bar then says which files
+    // were written.
     bool save() override;
+    // Saves the files when any of them holds unsaved edits.
+    bool saveModified() override;
 
     MobjView* mobjView() const { return mobjView_; }
     IndexView* indexView() const { return indexView_; }
@@ -66,7 +71,7 @@ public:
     FolderChooser folderChooser;
 
 signals:
-    // "&Read" was clicked.
+    // "&Read" was clicked, or Enter pressed in the folder field.
     void readRequested();
     // A folder was chosen with the browse button; the field already holds it.
     void folderChosen(const QString& folder);
@@ -83,6 +88,10 @@ private:
     // After a read: title 1 (which shows its movie object), then movie object 0.
     void showFirst();
     void updateObjectChooser();
+    // The group captions say when their file was refused or read only in part.
+    void updateCaptions();
+    // Writes the files; false when the user cancelled or a file was not written.
+    bool saveFiles();
 
     Document& doc_;
     RunController& run_;

@@ -1,6 +1,7 @@
 #include "ui/commandgrid.h"
 
 #include "nav/disasm.h"
+#include "ui/colours.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -74,7 +75,8 @@ void paintCommandCell(QPainter* p, const QStyleOptionViewItem& option, const QSt
         background = pal.color(group, QPalette::Base);
         foreground = pal.color(group, QPalette::Text);
     }
-    if (paint.text) foreground = *paint.text;
+    // The meaning colours keep their contrast on a dark palette too.
+    if (paint.text) foreground = readableOn(*paint.text, background);
     p->fillRect(option.rect, background);
 
     QFont font = option.font;
@@ -89,7 +91,7 @@ void paintCommandCell(QPainter* p, const QStyleOptionViewItem& option, const QSt
         QFont italic = font;
         italic.setItalic(true);
         p->setFont(italic);
-        p->setPen(paint.italicColour ? *paint.italicColour : foreground);
+        p->setPen(paint.italicColour ? readableOn(*paint.italicColour, background) : foreground);
         p->drawText(area.adjusted(advance, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                     paint.italic);
     }
@@ -108,6 +110,10 @@ CommandGrid::CommandGrid(QWidget* parent) : StringGrid(parent) {
     for (int c : {ColOpcode, ColDestination, ColSource})
         setColumnWidth(c, fm.horizontalAdvance(QStringLiteral("DDDDDDDD")) + 10);
     fitCommandLineColumn();
+    // The Edit menu does what the keys do.
+    cutAction = [this] { emit cutKey(); };
+    copyAction = [this] { emit copyKey(); };
+    pasteAction = [this] { emit pasteKey(); };
     cellPainter = [this](QPainter* p, const QStyleOptionViewItem& option, int row, int column) {
         paintCommandCell(p, option, cell(row, column), cell(row, ColCommandLine), column);
         return true;
@@ -144,7 +150,7 @@ void CommandGrid::keyPressEvent(QKeyEvent* e) {
     } else if (mods == Qt::ControlModifier && key == Qt::Key_X) {
         emit cutKey();
     } else if (mods == Qt::ControlModifier && key == Qt::Key_A) {
-        if (dataRows() > 0) selectLines(0, dataRows() - 1);
+        selectAllRows();
     } else if (mods == Qt::ShiftModifier && key == Qt::Key_Delete) {
         emit deleteKey();
     } else if (mods == Qt::ShiftModifier && key == Qt::Key_N) {

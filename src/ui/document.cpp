@@ -171,9 +171,10 @@ void Document::markSaved(Parts parts) {
     updateModified();
 }
 
-bool Document::isModified(Part part) const {
-    const PartSlot* s = slot(part);
-    return s && s->version != s->saved;
+bool Document::isModified(Parts parts) const {
+    for (const PartSlot& s : parts_)
+        if (parts.testFlag(s.part) && s.version != s.saved) return true;
+    return false;
 }
 
 bool Document::isModified() const {
@@ -209,16 +210,19 @@ bool Document::read(const std::string& folder, Log& log) {
     return passed;
 }
 
-bool Document::saveBdmv(Log& log) {
+std::vector<std::string> Document::saveBdmv(Log& log, Parts parts) {
     // Each file has its own backup step: a failure of one does not stop the next.
-    const bool index = ws_.saveIndex(log);
-    const bool mobj = ws_.saveMovieObjects(log);
+    const bool index = parts.testFlag(Part::Index) && ws_.saveIndex(log);
+    const bool mobj = parts.testFlag(Part::MovieObjects) && ws_.saveMovieObjects(log);
     // sound.bdmv third, when the disc holds one (read or created).
-    const bool hasSound = ws_.soundLoaded;
-    const bool sound = hasSound && ws_.saveSound(log);
+    const bool sound = parts.testFlag(Part::Sound) && ws_.soundLoaded && ws_.saveSound(log);
     markSaved((index ? Parts(Part::Index) : Parts()) | (mobj ? Parts(Part::MovieObjects) : Parts()) |
               (sound ? Parts(Part::Sound) : Parts()));
-    return index && mobj && (sound || !hasSound);
+    std::vector<std::string> written;
+    if (index) written.push_back(ws_.names().index);
+    if (mobj) written.push_back(ws_.names().movieObject);
+    if (sound) written.push_back(kSoundFile);
+    return written;
 }
 
 bool Document::readBdjObject(const std::string& name, Log& log) {

@@ -89,10 +89,11 @@ public:
     // Runs the check-and-read sequence on folder; the models are replaced
     // whole, so the history is emptied. Returns whether the check passed.
     bool read(const std::string& folder, Log& log);
-    // Saves index.bdmv, MovieObject.bdmv and then sound.bdmv when the disc
-    // holds one (each with its backup step); a file that was written counts
-    // as saved. Returns whether every file was.
-    bool saveBdmv(Log& log);
+    // Saves the files of parts among index.bdmv, MovieObject.bdmv and then
+    // sound.bdmv when the disc holds one, each with its backup step; a file
+    // that was written counts as saved. Returns the names of the files written.
+    std::vector<std::string> saveBdmv(Log& log,
+                                      Parts parts = Parts(Part::Index) | Part::MovieObjects | Part::Sound);
 
     // The BD-J object shown on the BDMV tab's neighbour, the BDJO tab.
     const BdjObjectState& bdjObject() const { return bdjo_; }
@@ -109,7 +110,8 @@ public:
     // True while a model differs from what was last read or saved: from the
     // first edit until its file is saved, and again after an undo past the save.
     bool isModified() const;
-    bool isModified(Part part) const;
+    // Whether any of parts holds unsaved edits.
+    bool isModified(Parts parts) const;
 
     QUndoStack* undoStack() const { return stack_; }
 

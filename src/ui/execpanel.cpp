@@ -68,7 +68,11 @@ void ExecPanel::selectObject(int object) {
 }
 
 void ExecPanel::showProgramLine(int line) {
-    ieProgramLine_->setText(QStringLiteral("%1").arg(std::max(line, 0), 4, 10, QLatin1Char('0')));
+    // A line past every program (where a cancelled trace leaves it) is no line: the box stays empty.
+    if (line > kMaxProgramLine)
+        ieProgramLine_->clear();
+    else
+        ieProgramLine_->setText(QStringLiteral("%1").arg(std::max(line, 0), 4, 10, QLatin1Char('0')));
     ieProgramLine_->setModified(false);
 }
 

@@ -29,7 +29,10 @@ public:
     void setObjectCount(int count);
     // Selects an object in the chooser without reporting it.
     void selectObject(int object);
-    // Shows the program line with 4 digits.
+    // The last line the 4-digit box can show.
+    static constexpr int kMaxProgramLine = 9999;
+    // Shows the program line with 4 digits; a line above kMaxProgramLine
+    // (past the end of every program) leaves the box empty.
     void showProgramLine(int line);
     // The BDMV tab shows the object chooser, the menu tab the button chooser.
     void setMenuMode(bool menu);

@@ -4,6 +4,7 @@
 #include "core/extdata.h"
 #include "navdb/index_edit.h"
 #include "navdb/movieobject_edit.h"
+#include "ui/clipboard.h"
 #include "ui/commandgrid.h"
 #include "ui/composer.h"
 #include "ui/widgets.h"
@@ -226,9 +227,7 @@ void MobjView::connectControls() {
     connect(cbMenuCall_, &QComboBox::activated, this, &MobjView::cbMenuCallChange);
     connect(cbTitleSearch_, &QComboBox::activated, this, &MobjView::cbTitleSearchChange);
 
-    connect(sgCommands_, &QTableWidget::currentCellChanged, this, [this](int r, int, int previous, int) {
-        if (r != previous) sgCommandsClick();
-    });
+    connect(sgCommands_, &StringGrid::choiceChanged, this, &MobjView::sgCommandsClick);
     connect(sgCommands_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (hasShownObject() && index.row() < static_cast<int>(selectedCommands().size()))
             emit commandRowClicked(index.row());
@@ -568,24 +567,42 @@ void MobjView::copyCommands() {
     if (!hasShownObject() || !lines) return;
     const EditResult r = copycmd(selectedCommands(), static_cast<std::size_t>(lines->first),
                                  static_cast<std::size_t>(lines->second), commandClipboard());
+    putCommandsOnClipboard(commandClipboard().commands);
     if (!r.status.empty()) log_.slog(r.status, 1);
 }
 
 void MobjView::cutCommands() {
     const auto lines = sgCommands_->selectedLines();
     if (!lines) return;
+    bool cut = false;
     editCommands(QStringLiteral("Cut commands"), [&](TMOBJ& m, std::size_t o) {
-        return cutObjectCommands(m, o, static_cast<std::size_t>(lines->first),
-                                 static_cast<std::size_t>(lines->second), commandClipboard());
+        EditResult r = cutObjectCommands(m, o, static_cast<std::size_t>(lines->first),
+                                         static_cast<std::size_t>(lines->second), commandClipboard());
+        cut = r.changed;
+        return r;
     });
+    if (cut) putCommandsOnClipboard(commandClipboard().commands);
 }
 
 void MobjView::pasteCommands() {
+    if (!hasShownObject()) return;
+    // The system clipboard first: commands copied in another window or text from an editor.
+    if (const QString refused = takeCommandsFromClipboard(); !refused.isEmpty()) {
+        log_.erslog(refused.toStdString());
+        return;
+    }
     const auto lines = sgCommands_->selectedLines();
     const std::size_t after = lines ? static_cast<std::size_t>(lines->second) : 0;
+    const std::size_t count = commandClipboard().commands.size();
+    const std::size_t before = selectedCommands().size();
     editCommands(QStringLiteral("Paste commands"), [&](TMOBJ& m, std::size_t o) {
         return pasteObjectCommands(m, o, after, commandClipboard());
     });
+    if (selectedCommands().size() == before + count && count > 0)
+        log_.slog(pastedStatus(count).toStdString(), 1);
+    else if (count > 0)
+        log_.erslog("No room for " + std::to_string(count) + " more commands: a program holds " +
+                    std::to_string(kMaxCommands) + " at most.");
 }
 
 void MobjView::blankCommand() {
@@ -625,13 +642,21 @@ void MobjView::bbSaveCommandsClick() {
     const QStringList filters = {QStringLiteral("List (*.lst)"), QStringLiteral("Binary (*.bin)")};
     QString selected = filters[format == ProgramFormat::Binary ? 1 : 0];
     const QString name = QString::fromStdString(programListFileName(*o, format));
-    const QString folder = outputFolder ? outputFolder() : QString();
+    // The output folder when it is set, else the folder used last, else the
+    // disc's folder (the one that holds BDMV): never the process's working folder.
+    QString folder = outputFolder ? outputFolder() : QString();
+    if (folder.isEmpty()) folder = lastListFolder_;
+    if (folder.isEmpty() && !ws().folder.empty()) {
+        QDir disc(QString::fromStdString(ws().folder));
+        folder = disc.cdUp() ? disc.absolutePath() : QString::fromStdString(ws().folder);
+    }
     const QString start = folder.isEmpty() ? name : QDir(folder).filePath(name);
     QString path = saveFileChooser ? saveFileChooser(QStringLiteral("Save program list"), start, filters, &selected)
                                    : QString();
     if (path.isEmpty()) return;
     const auto chosen = selected == filters[1] ? ProgramFormat::Binary : ProgramFormat::List;
     if (QFileInfo(path).suffix().isEmpty()) path += chosen == ProgramFormat::Binary ? ".bin" : ".lst";
+    lastListFolder_ = QFileInfo(path).absolutePath();
     try {
         saveProgramList(path.toStdString(), selectedCommands(), chosen);
         log_.dlog(QFileInfo(path).fileName().toStdString() + " saved.");

@@ -147,6 +147,7 @@ private:
     bool quietSelect_ = false;
     int pendingListHeight_ = -1;
     TCommands drawn_;  // the commands the grid shows
+    QString lastListFolder_;  // where the last program list was saved
 
     QSplitter* splitter_;
     StringGrid* sgObject_;

@@ -1,5 +1,7 @@
 #include "ui/pagecontrol.h"
 
+#include "ui/colours.h"
+
 #include <QPainter>
 #include <QStyleOptionTab>
 #include <QStylePainter>
@@ -67,7 +69,7 @@ void TabBar::paintEvent(QPaintEvent*) {
         const int textWidth = fm.horizontalAdvance(caption);
         const int x = tab.left() + (tab.width() - textWidth) / 2;
         const int y = tab.top() + 4;
-        const QColor text(active ? kActiveText : kInactiveText);
+        const QColor text = readableOn(QColor(active ? kActiveText : kInactiveText), face);
         p.setPen(text);
         p.drawText(QRect(x, y, textWidth + 1, fm.height()), Qt::AlignLeft | Qt::AlignTop, caption);
 

@@ -2,6 +2,7 @@
 // The main window's tab row, drawn by the window itself: bold captions in
 // dark blue on the active tab and slate on the others, the accelerator letter
 // underlined on inactive tabs, and an orange strip across the active tab.
+// The caption colours keep their contrast on a dark button face.
 
 #include <QTabBar>
 #include <QTabWidget>

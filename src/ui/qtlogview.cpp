@@ -1,10 +1,12 @@
 #include "ui/qtlogview.h"
 
+#include "ui/colours.h"
 #include "ui/widgets.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -28,6 +30,16 @@ QSize StatusBar::sizeHint() const {
     return {kPanel0Width + kPanel1Width, QFontMetrics(bold).height() + 10};
 }
 
+QSize StatusBar::minimumSizeHint() const {
+    // Panel 1 is elided to the width there is: the bar never widens the window.
+    return {kErrorWidth + 40, sizeHint().height()};
+}
+
+void StatusBar::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) emit clicked();
+    QWidget::mousePressEvent(e);
+}
+
 QRect StatusBar::panelRect(int panel) const {
     const int w0 = width_[0];
     if (panel == 0) return {0, 1, w0, height() - 2};
@@ -46,6 +58,7 @@ void StatusBar::setPanel(int panel, const QString& display, const QString& plain
     panel &= 1;
     setBold(false);
     error_ = false;
+    unsetCursor();
     text_[panel] = display;
     width_[panel] = QFontMetrics(font()).horizontalAdvance(display + QLatin1Char('m'));
     if (panel == 1) setToolTip(plain);
@@ -55,6 +68,7 @@ void StatusBar::setPanel(int panel, const QString& display, const QString& plain
 void StatusBar::showError(const QString& plain) {
     setBold(true);
     error_ = true;
+    setCursor(Qt::PointingHandCursor);
     width_[0] = kErrorWidth;
     text_[1] = QLatin1Char(' ') + plain;
     setToolTip(plain);
@@ -75,7 +89,8 @@ void StatusBar::paintEvent(QPaintEvent*) {
         }
         qDrawShadePanel(&p, r, palette(), true, 1);
         p.setPen(palette().color(QPalette::WindowText));
-        const QRect inner = r.adjusted(2, 1, -2, -1);
+        QRect inner = r.adjusted(2, 1, -2, -1);
+        inner.setRight(std::min(inner.right(), width() - 3));  // elided where the bar ends
         p.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter,
                    p.fontMetrics().elidedText(text_[i], Qt::ElideRight, inner.width()));
     }
@@ -100,14 +115,14 @@ QtLogView::~QtLogView() {
     if (log_.view() == this) log_.setView(nullptr);
 }
 
-QTextCharFormat QtLogView::formatOf(const TextStyle& style, const QColor& windowText) {
+QTextCharFormat QtLogView::formatOf(const TextStyle& style, const QColor& windowText, const QColor& background) {
     QTextCharFormat f;
     f.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
     f.setFontItalic(style.italic);
     f.setFontUnderline(style.underline);
     if (style.pointSize > 0) f.setFontPointSize(style.pointSize);
     if (style.colour == TextStyle::Colour::Rgb)
-        f.setForeground(QColor::fromRgb(static_cast<QRgb>(0xFF000000u | style.rgb)));
+        f.setForeground(readableOn(QColor::fromRgb(static_cast<QRgb>(0xFF000000u | style.rgb)), background));
     else if (style.colour == TextStyle::Colour::WindowText)
         f.setForeground(windowText);
     return f;
@@ -127,13 +142,14 @@ void QtLogView::appendLine(const MarkedLine& line) {
         return static_cast<int>(QString::fromUtf8(line.plain.data() + from, static_cast<qsizetype>(n)).size());
     };
     const QColor windowText = messages_->palette().color(QPalette::WindowText);
+    const QColor base = messages_->palette().color(QPalette::Base);
     for (const StyledRun& run : line.runs) {
         const int s = start + units(0, run.start);
         const int n = units(run.start, run.length);
         if (n <= 0) continue;
         c.setPosition(s);
         c.setPosition(s + n, QTextCursor::KeepAnchor);
-        c.setCharFormat(formatOf(run.style, windowText));
+        c.setCharFormat(formatOf(run.style, windowText, base));
     }
 
     QTextCursor end(messages_->document());

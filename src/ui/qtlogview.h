@@ -42,10 +42,15 @@ public:
     QRect panelRect(int panel) const;
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize minimumSizeHint() const override;
+
+signals:
+    // A click on the bar: the window shows the Status tab, where the whole log is.
+    void clicked();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
 
 private:
     void setBold(bool bold);
@@ -79,8 +84,10 @@ public:
     void clear();
 
     // The character format of a run: regular unless the style says otherwise;
-    // default colour and size unless it names them.
-    static QTextCharFormat formatOf(const TextStyle& style, const QColor& windowText);
+    // default colour and size unless it names them. A named colour keeps its
+    // contrast against the log's background (ui/colours.h).
+    static QTextCharFormat formatOf(const TextStyle& style, const QColor& windowText,
+                                    const QColor& background = Qt::white);
 
     // Called after the progress bar is shown or hidden, so the window can
     // hide the panels the bar takes the place of.

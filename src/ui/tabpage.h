@@ -46,6 +46,10 @@ public:
     virtual void activated() {}
     // "&Save" on this tab: writes its files; false when the tab saves nothing.
     virtual bool save() { return false; }
+    // Before the window closes or reads another folder, after the user chose
+    // to save: writes this tab's files that hold unsaved edits. False when
+    // one of them was not written (the window then stays as it is).
+    virtual bool saveModified() { return true; }
 
 signals:
     // What bottomBar() returns has changed.

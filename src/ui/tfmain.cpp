@@ -16,10 +16,12 @@
 #include "ui/execpanel.h"
 #include "ui/extdat.h"
 #include "ui/indexview.h"
+#include "ui/menubar.h"
 #include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
 #include "ui/playlisttab.h"
+#include "ui/prompts.h"
 #include "ui/qtlogview.h"
 #include "ui/reffinder.h"
 #include "ui/runcontroller.h"
@@ -30,16 +32,21 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QMenuBar>
+#include <QIcon>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTimer>
-#include <QUndoStack>
+#include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -72,9 +79,11 @@ QFrame* panel(const QString& name, QWidget* parent) {
 
 TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     setFont(windowFont());
-    setMinimumSize(kMinWidth, kMinHeight);
+    setWindowIcon(QIcon(QStringLiteral(":/navora/navora.png")));
+    setAcceptDrops(true);
+    applyMinimumSize();
     move(kDesignedLeft, kDesignedTop);
-    resize(kMinWidth, kMinHeight);
+    resize(designedMinimumSize());
     doc_ = new Document(this);
     wavePlayer_ = new QtWavePlayer(this);
 
@@ -94,9 +103,9 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     statusBar_->setObjectName(QStringLiteral("StatusBar"));
     layout->addWidget(statusBar_);
     setCentralWidget(central);
-    buildEditMenu();
     extDat_ = new TfExtDat(this);
     extDat_->workFolder = [this] { return optionsTab_->outputFolder(); };
+    buildMenu();
 
     logView_ = new QtLogView(mainLog(), statusTab_->reMessage(), statusBar_, progressBar_, bCancel_, this);
     logView_->onProgressShown = [this](bool shown) {
@@ -188,6 +197,7 @@ void TfMain::connectControls() {
         if (!running && closePending_) QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(doc_, &Document::modifiedChanged, this, &TfMain::showTitle);
+    connect(statusBar_, &StatusBar::clicked, this, [this] { pageControl_->setCurrentIndex(TabStatus); });
     connectSoundAndBdjo();
     connectClipTab();
 }
@@ -325,23 +335,22 @@ void TfMain::buildBottomBar(QWidget* bar) {
     l->addWidget(bCancel_);
 }
 
-void TfMain::buildEditMenu() {
-    QUndoStack* stack = doc_->undoStack();
-    undoAction_ = stack->createUndoAction(this, QStringLiteral("Undo"));
-    undoAction_->setObjectName(QStringLiteral("actUndo"));
-    undoAction_->setShortcuts(QKeySequence::Undo);
-    redoAction_ = stack->createRedoAction(this, QStringLiteral("Redo"));
-    redoAction_->setObjectName(QStringLiteral("actRedo"));
-    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    // No accelerator letter: every letter of "Edit" belongs to a tab or a button.
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
-    edit->setObjectName(QStringLiteral("mEdit"));
-    edit->addAction(undoAction_);
-    edit->addAction(redoAction_);
-    // The keys work wherever the focus is in the window, outside text boxes.
-    addAction(undoAction_);
-    addAction(redoAction_);
+void TfMain::buildMenu() {
+    menu_ = new MainMenu(this, doc_->undoStack());
+    connect(menu_, &MainMenu::openFolderRequested, this, &TfMain::openFolderDialog);
+    connect(menu_, &MainMenu::recentFolderChosen, this, &TfMain::openFolder);
+    connect(menu_, &MainMenu::readAgainRequested, this, &TfMain::bReadBDMVClick);
+    connect(menu_, &MainMenu::saveRequested, this, [this] {
+        // As the button: only where the button is there to click.
+        if (bSave_->isVisible() && bSave_->isEnabled()) bSaveClick();
+    });
+    connect(menu_, &MainMenu::quitRequested, this, &QWidget::close);
+    connect(menu_, &MainMenu::aboutRequested, this, [this] { pageControl_->setCurrentIndex(TabAbout); });
 }
+
+QAction* TfMain::undoAction() const { return menu_->undo(); }
+
+QAction* TfMain::redoAction() const { return menu_->redo(); }
 
 void TfMain::applyMachineOptions() {
     // The options take effect at the next reset.
@@ -466,13 +475,54 @@ void TfMain::bObjExtDatEditClick() {
                       [](Workspace& ws, TExtensionData b) { setMovieObjectExtensionData(ws.mobj, std::move(b)); });
 }
 
+QSize TfMain::designedMinimumSize() const {
+    // At 200 % a 1920 x 1080 screen is 960 x 540 and the designed least size
+    // does not fit: the window may then be as small as the screen.
+    QSize least(kMinWidth, kMinHeight);
+    // The frame the window manager adds is known once the window is shown.
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize(0, 0);
+    if (const QScreen* s = screen()) least = least.boundedTo(s->availableSize() - frame);
+    return least;
+}
+
+void TfMain::applyMinimumSize() { setMinimumSize(designedMinimumSize()); }
+
+void TfMain::fitOnScreen() {
+    const QScreen* s = screen();
+    if (!s || isMaximized() || isFullScreen() || isMinimized()) return;
+    const QRect room = s->availableGeometry();
+    const QRect frame = frameGeometry();
+    if (room.contains(frame)) return;
+    // A window larger than the screen (a size stored on a larger screen, or
+    // the designed size at 200 %) shrinks to it; then it moves onto it.
+    const QSize extra = frame.size() - size();
+    const QSize fitting = size().boundedTo(room.size() - extra);
+    if (fitting != size()) resize(fitting);
+    const int left = std::clamp(frame.left(), room.left(), std::max(room.left(), room.right() + 1 - frame.width()));
+    const int top = std::clamp(frame.top(), room.top(), std::max(room.top(), room.bottom() + 1 - frame.height()));
+    move(left, top);
+}
+
+void TfMain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    applyMinimumSize();
+    // A stored or designed place may lie off a smaller (or more scaled) screen.
+    fitOnScreen();
+    if (QWindow* w = windowHandle(); w && !property("navoraScreenWatch").toBool()) {
+        setProperty("navoraScreenWatch", true);
+        connect(w, &QWindow::screenChanged, this, &TfMain::applyMinimumSize);
+    }
+}
+
 void TfMain::applyGeometry() {
+    const QSize least = designedMinimumSize();
     move(settings_.left, settings_.top);
-    resize(std::max(settings_.width, kMinWidth), std::max(settings_.height, kMinHeight));
+    resize(std::max(settings_.width, least.width()), std::max(settings_.height, least.height()));
     if (settings_.windowState == 2)
         setWindowState(Qt::WindowMaximized);
     else if (settings_.windowState == 1)
         setWindowState(Qt::WindowMinimized);
+    if (isVisible()) fitOnScreen();
 }
 
 void TfMain::formActivate(const QStringList& arguments) {
@@ -495,6 +545,10 @@ void TfMain::formActivate(const QStringList& arguments) {
     for (const QString& name : wrong)
         log.log("Setting [b]" + name.toStdString() + "[/b] has a value of the wrong type; the default is used.");
     if (settings_.associate) associate();
+    {
+        auto recent = openSettings();
+        menu_->setRecentFolders(RecentFolders::load(*recent));
+    }
 
     cb83namesClick();
     log.slogR();
@@ -546,21 +600,96 @@ void TfMain::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
+    if (!closed_ && !maybeSave()) {
+        e->ignore();
+        return;
+    }
     formClose();
     e->accept();
+}
+
+bool TfMain::maybeSave() {
+    if (!doc_->isModified()) return true;
+    const Workspace& ws = doc_->model();
+    switch (askSaveChanges(this, ws.disc.empty() ? QStringLiteral("the disc") : QString::fromStdString(ws.disc))) {
+        case SaveAnswer::Discard: return true;
+        case SaveAnswer::Cancel: return false;
+        case SaveAnswer::Save: break;
+    }
+    applyWorkspaceOptions();
+    for (TabPage* tab : tabs_)
+        if (!tab->saveModified()) return false;
+    emit workspaceSaved();
+    // An edit no tab wrote stays unsaved: nothing goes on that would lose it.
+    return !doc_->isModified();
 }
 
 void TfMain::bReadBDMVClick() {
     // A running program works on the models until it ends: a folder chosen meanwhile is not read under it.
     if (run_->running()) return;
+    openFolder(bdmvTab_->folder().trimmed());
+}
+
+void TfMain::openFolderDialog() {
+    if (run_->running()) return;
+    // Start in the folder that holds the BDMV folder, as the browse button does.
+    QString start = QString::fromStdString(doc_->model().folder);
+    if (start.isEmpty()) start = bdmvTab_->folder();
+    start.chop(5);
+    const QString chosen =
+        bdmvTab_->folderChooser ? bdmvTab_->folderChooser(QStringLiteral("Open folder"), start) : QString();
+    if (!chosen.isEmpty()) openFolder(chosen);
+}
+
+bool TfMain::openFolder(const QString& path) {
+    if (run_->running()) return false;
+    const BdmvLocation where = locateBdmvFolder(path.toStdString());
+    if (!where.error.empty()) {
+        // Nothing is read: the disc that is open stays open.
+        mainLog().erlog(where.error);
+        return false;
+    }
+    if (!maybeSave()) return false;
+    readFolder(QString::fromStdString(where.folder));
+    return true;
+}
+
+void TfMain::rememberFolder(const QString& folder) {
+    menu_->setRecentFolders(RecentFolders::with(menu_->recentFolders(), folder));
+    auto store = openSettings();
+    RecentFolders::store(*store, menu_->recentFolders());
+}
+
+void TfMain::showReadOutcome() {
+    Log& log = mainLog();
+    const Workspace& ws = doc_->model();
+    std::string shown;
+    if (log.errorLines > 0) {
+        shown = log.firstErrorLine;
+        if (log.errorLines > 1) shown += " (and " + std::to_string(log.errorLines - 1) + " more: see Status)";
+    } else if (!ws.incompleteFiles.empty()) {
+        const std::string& file = ws.incompleteFiles.front();
+        const auto note = ws.incompleteNotes.find(file);
+        shown = file + " read incomplete" + (note != ws.incompleteNotes.end() ? ": " + note->second : std::string());
+    }
+    if (!shown.empty()) log.erslog(shown);
+}
+
+void TfMain::readFolder(const QString& folder) {
     QPushButton* read = bdmvTab_->bReadBDMV();
     read->setEnabled(false);
+    bdmvTab_->setFolder(folder);
 
     applyWorkspaceOptions();
     emit viewsReset();
-    doc_->read(bdmvTab_->folder().toStdString(), mainLog());
+    mainLog().resetErrorLines();
+    doc_->read(folder.toStdString(), mainLog());
     const Workspace& ws = doc_->model();
-    if (ws.folderRead) bdmvTab_->setFolder(QString::fromStdString(ws.folder));
+    if (ws.folderRead) {
+        bdmvTab_->setFolder(QString::fromStdString(ws.folder));
+        rememberFolder(QString::fromStdString(ws.folder));
+    }
+    showReadOutcome();
     const bool listed = ws.indexLoaded;
     // A failed check leaves nothing loaded, so the title names no disc then.
     setTitle(QString::fromStdString(mainWindowTitle(ws.folderRead ? ws.disc : std::string())));
@@ -575,6 +704,23 @@ void TfMain::bSaveClick() {
     if (!tab) return;
     applyWorkspaceOptions();
     if (tab->save()) emit workspaceSaved();
+}
+
+void TfMain::dragEnterEvent(QDragEnterEvent* e) {
+    const QMimeData* data = e->mimeData();
+    if (!data || !data->hasUrls() || data->urls().isEmpty() || !data->urls().front().isLocalFile()) return;
+    // Only what leads to a disc is taken: anything else is refused at the pointer.
+    if (locateBdmvFolder(data->urls().front().toLocalFile().toStdString()).error.empty())
+        e->acceptProposedAction();
+}
+
+void TfMain::dropEvent(QDropEvent* e) {
+    const QMimeData* data = e->mimeData();
+    if (!data || !data->hasUrls() || data->urls().isEmpty() || !data->urls().front().isLocalFile()) return;
+    const QString path = data->urls().front().toLocalFile();
+    e->acceptProposedAction();
+    // Read after the drop has ended: the question about unsaved edits must not hold the drag source.
+    QTimer::singleShot(0, this, [this, path] { openFolder(path); });
 }
 
 void TfMain::PageControlChange() {

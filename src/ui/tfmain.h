@@ -1,8 +1,10 @@
 #pragma once
-// The main window: composes the tabs, the bottom bar, the Edit menu and the
+// The main window: composes the tabs, the bottom bar, the menu bar and the
 // status bar around the document, and runs the start-up, check-and-read,
 // save and shut-down sequences. The document owns the models, the tabs show
-// them, and the run controller runs their programs.
+// them, and the run controller runs their programs. Before a read or a close
+// replaces unsaved edits, the window asks whether to save them; a folder
+// dropped on it is read like one opened.
 
 #include "ui/settings.h"
 
@@ -29,6 +31,7 @@ class AboutTab;
 class BdjoTab;
 class BdmvTab;
 class ClipTab;
+class MainMenu;
 class Document;
 class OptionsTab;
 class PageControl;
@@ -91,9 +94,10 @@ public:
     // The ExtensionData editor, created once with the window and used by every host.
     TfExtDat* extDatDialog() const { return extDat_; }
     QtLogView* logView() const { return logView_; }
+    MainMenu* mainMenu() const { return menu_; }
     // The Edit menu's actions; their texts name the edit they undo or redo.
-    QAction* undoAction() const { return undoAction_; }
-    QAction* redoAction() const { return redoAction_; }
+    QAction* undoAction() const;
+    QAction* redoAction() const;
 
     QPushButton* bSave() const { return bSave_; }
     QPushButton* bCancel() const { return bCancel_; }
@@ -111,9 +115,23 @@ public:
     // modified marker "*" follows the document.
     void setTitle(const QString& title);
 
+    // The designed least size of the window, less where the screen is smaller.
+    QSize designedMinimumSize() const;
+
 public slots:
-    // "&Read": the check-and-read sequence on the folder in the folder field.
+    // "&Read" (and Enter in the folder field, F5): the check-and-read
+    // sequence on the folder in the folder field, which may also name the
+    // disc root or anything inside the BDMV folder. Unsaved edits are asked
+    // about first.
     void bReadBDMVClick();
+    // File > Open folder...: a folder chooser, then openFolder().
+    void openFolderDialog();
+    // Reads the disc that path leads to (as the folder field does); false
+    // when nothing was read.
+    bool openFolder(const QString& path);
+    // When the document holds unsaved edits: "Save changes to DISC?". True
+    // when the caller may go on (saved, or discarded, or nothing to save).
+    bool maybeSave();
     // "&Save": the active tab saves its files.
     void bSaveClick();
     // Shows the bottom bar's controls as the active tab asks.
@@ -146,11 +164,23 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void buildTabs(QWidget* central);
     void buildBottomBar(QWidget* bar);
-    void buildEditMenu();
+    void buildMenu();
+    // Reads the BDMV folder path (already located) after the question.
+    void readFolder(const QString& folder);
+    // After a read: the status bar shows the first error line, or the first
+    // file read only in part, with the red indicator.
+    void showReadOutcome();
+    void rememberFolder(const QString& folder);
+    void applyMinimumSize();
+    // Shrinks the window to the screen's available area when it is larger, and moves it onto it.
+    void fitOnScreen();
     void connectControls();
     void connectClipTab();
     void bindSettings();
@@ -189,8 +219,7 @@ private:
     TfExtDat* extDat_ = nullptr;
     StatusBar* statusBar_ = nullptr;
     QtLogView* logView_ = nullptr;
-    QAction* undoAction_ = nullptr;
-    QAction* redoAction_ = nullptr;
+    MainMenu* menu_ = nullptr;
 
     QPushButton* bSave_ = nullptr;
     QPushButton* bCancel_ = nullptr;

@@ -357,6 +357,19 @@ private:
 
 }  // namespace
 
+class StringGrid::Settling {
+public:
+    explicit Settling(StringGrid* grid) : grid_(grid) { ++grid_->settling_; }
+    ~Settling() {
+        if (--grid_->settling_ == 0) grid_->reportChoice();
+    }
+    Settling(const Settling&) = delete;
+    Settling& operator=(const Settling&) = delete;
+
+private:
+    StringGrid* grid_;
+};
+
 StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
     rowNumberText = [](int row) { return QString::number(row); };
     setItemDelegate(new GridDelegate(this));
@@ -369,27 +382,71 @@ StringGrid::StringGrid(QWidget* parent) : QTableWidget(parent) {
     setWordWrap(false);
     resetGrid();
     // A mouse click moves the current row first and the selection after it,
-    // keys do it the other way round: both report, and the handler reads the
-    // settled selection.
-    connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
-        if (row != previous) emit choiceChanged();
-    });
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &StringGrid::choiceChanged);
+    // keys do it the other way round. Inside an event or a change of our own
+    // the steps are held back and the settled choice is reported at its end;
+    // a change from elsewhere reports at once.
+    const auto changed = [this] {
+        if (settling_ == 0) reportChoice();
+    };
+    connect(this, &QTableWidget::currentCellChanged, this, changed);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, changed);
+}
+
+void StringGrid::reportChoice() {
+    const int row = currentRow();
+    const auto range = selectedRange();
+    if (row == reportedRow_ && range == reportedRange_) return;
+    reportedRow_ = row;
+    reportedRange_ = range;
+    emit choiceChanged();
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* e) {
+    Settling s(this);
+    QTableWidget::mousePressEvent(e);
+}
+
+void StringGrid::mouseMoveEvent(QMouseEvent* e) {
+    Settling s(this);
+    QTableWidget::mouseMoveEvent(e);
+}
+
+void StringGrid::mouseReleaseEvent(QMouseEvent* e) {
+    Settling s(this);
+    QTableWidget::mouseReleaseEvent(e);
+}
+
+void StringGrid::mouseDoubleClickEvent(QMouseEvent* e) {
+    Settling s(this);
+    QTableWidget::mouseDoubleClickEvent(e);
+}
+
+void StringGrid::keyPressEvent(QKeyEvent* e) {
+    Settling s(this);
+    QTableWidget::keyPressEvent(e);
+}
+
+void StringGrid::focusInEvent(QFocusEvent* e) {
+    Settling s(this);
+    QTableWidget::focusInEvent(e);
 }
 
 void StringGrid::setTitles(const QStringList& titles) {
+    Settling s(this);
     setColumnCount(static_cast<int>(titles.size()));
     setHorizontalHeaderLabels(titles);
     setDataRows(dataRows_);
 }
 
 void StringGrid::resetGrid() {
+    Settling s(this);
     clearContents();
     setRowCount(1);
     dataRows_ = 0;
 }
 
 void StringGrid::setDataRows(int n) {
+    Settling s(this);
     if (n <= 0) {
         resetGrid();
         return;
@@ -435,7 +492,25 @@ std::optional<std::pair<int, int>> StringGrid::selectedRange() const {
     return std::make_pair(first, last);
 }
 
+QString StringGrid::selectedRowsText() const {
+    const auto range = selectedRange();
+    if (!range) return {};
+    QString text;
+    for (int r = range->first; r <= range->second; ++r) {
+        QStringList cells;
+        for (int c = 0; c < columnCount(); ++c) cells << cell(r, c).trimmed();
+        text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+void StringGrid::selectAllRows() {
+    if (dataRows_ == 0 || selectionMode() == SingleSelection || selectionMode() == NoSelection) return;
+    selectRange(0, dataRows_ - 1);
+}
+
 void StringGrid::selectRange(int first, int last, bool atTop) {
+    Settling s(this);
     if (dataRows_ == 0) {
         clearSelection();
         return;

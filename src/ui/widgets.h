@@ -169,6 +169,24 @@ private:
 
 // A grid with a title row, a row-number column 0, whole-row selection and
 // read-only cells. An empty grid shows the titles and one empty row.
+//
+// A grid that drives another view (the movie objects drive the flags and the
+// command list, a title its boxes, a command the composer) follows the user's
+// choice through choiceChanged() and nothing else:
+//
+//     connect(grid, &StringGrid::choiceChanged, this, [this] {
+//         const auto rows = grid->selectedRange();   // or grid->currentRow()
+//         if (!quiet_ && rows && rows->first != shown_) show(rows->first);
+//     });
+//
+// choiceChanged() comes once the click, drag or key has been handled whole,
+// so the current row and the selection both name the row the user chose. The
+// item view's own signals (currentCellChanged, clicked, the selection model's
+// selectionChanged) come while a click is half done: a mouse press moves the
+// current row before it selects, keys select before they move the current
+// row, and a view reading the selection then shows the row chosen before.
+// Edits of the shown row must use what the view shows, never re-read the
+// grid at edit time.
 class StringGrid : public QTableWidget {
     Q_OBJECT
 public:
@@ -199,14 +217,44 @@ public:
     std::function<QString(int row)> rowNumberText;
     CellPainter cellPainter;
 
+    // The Edit menu while this grid has the focus (ui/menubar.h). Copy puts
+    // selectedRowsText() on the clipboard unless copyAction says otherwise;
+    // Cut and Paste are offered only where they are set; Select all selects
+    // every row of a grid that selects more than one.
+    std::function<void()> cutAction;
+    std::function<void()> copyAction;
+    std::function<void()> pasteAction;
+    // The selected data rows as text: cells joined by tabs, rows ended by "\n".
+    QString selectedRowsText() const;
+    // Selects every data row (nothing in a single-row grid).
+    void selectAllRows();
+
 signals:
-    // The current row or the selection changed. Handlers compare
-    // selectedRange() with what they show: a click reports twice, once
-    // before its selection is made.
+    // The user's choice changed: the current row or the selected rows differ
+    // from what was last reported. Reported once the input event (click,
+    // drag, key) or the programmatic change (selectRange, setDataRows) is
+    // done, never half way; see the class comment.
     void choiceChanged();
 
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+
 private:
+    // Holds choiceChanged() back while the view moves the current row and the
+    // selection in steps; the last one to go reports the settled choice.
+    class Settling;
+    friend class Settling;
+    void reportChoice();
+
     int dataRows_ = 0;
+    int settling_ = 0;
+    int reportedRow_ = -1;
+    std::optional<std::pair<int, int>> reportedRange_;
 };
 
 }  // namespace navora::ui

@@ -53,3 +53,46 @@ TEST(FileNames, CommandLineArgumentNamesItsFolder) {
     EXPECT_EQ(folderFromArgument((dir / "DISC" / "BDMV").string()), bdmv);
     EXPECT_EQ(folderFromArgument((dir / "DISC").string()), bdmv);
 }
+
+// What the folder box, a drop and Open folder read: a disc root, its BDMV
+// folder, anything inside it; nothing else.
+TEST(FileNames, LocateBdmvFolder) {
+    navora::test::TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directories(dir / "DISC" / "BDMV" / "PLAYLIST");
+    fs::create_directories(dir / "DISC" / "BDMV" / "JAR" / "00000");
+    navora::test::writeFile(dir / "DISC" / "BDMV" / "PLAYLIST" / "00000.mpls", {});
+    navora::test::writeFile(dir / "DISC" / "BDMV" / "JAR" / "00000" / "a.class", {});
+    fs::create_directories(dir / "OLD" / "bdmv" / "CLIPINF");  // lower case, but a BDMV folder by its contents
+    fs::create_directories(dir / "EMPTY");
+    navora::test::writeFile(dir / "EMPTY" / "notes.txt", {});
+    const std::string disc = (dir / "DISC" / "BDMV").string() + "/";
+    const std::string P = dir.path().string();
+    const std::pair<std::string, std::string> found[] = {
+        {P + "/DISC", disc},
+        {P + "/DISC/", disc},
+        {P + "/DISC/BDMV", disc},
+        {P + "/DISC/BDMV/", disc},
+        {P + "/DISC/BDMV/PLAYLIST", disc},
+        {P + "/DISC/BDMV/PLAYLIST/00000.mpls", disc},
+        {P + "/DISC/BDMV/JAR/00000/a.class", disc},
+        {P + "/DISC/./BDMV/../BDMV", disc},
+        {P + "/OLD/bdmv", P + "/OLD/bdmv/"},
+    };
+    for (const auto& [in, out] : found) {
+        const BdmvLocation l = locateBdmvFolder(in);
+        EXPECT_EQ(l.folder, out) << in;
+        EXPECT_EQ(l.error, "") << in;
+    }
+    const std::pair<std::string, std::string> refused[] = {
+        {P + "/EMPTY", "No BDMV folder in " + P + "/EMPTY"},
+        {P + "/EMPTY/notes.txt", "No BDMV folder in " + P + "/EMPTY/notes.txt"},
+        {P + "/MISSING", "No such file or folder: " + P + "/MISSING"},
+        {"", "No folder given."},
+    };
+    for (const auto& [in, error] : refused) {
+        const BdmvLocation l = locateBdmvFolder(in);
+        EXPECT_EQ(l.folder, "") << in;
+        EXPECT_EQ(l.error, error) << in;
+    }
+}

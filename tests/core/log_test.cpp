@@ -25,6 +25,14 @@ TEST_F(LogTest, ErlogWritesRedErrorAndBoldMessageAndSetsTheFlag) {
     // A second error keeps the indicator and the flag; slog removes the indicator only.
     log.erlog("again");
     EXPECT_TRUE(log.errorFlag);
+    // The error lines are counted, the first kept in plain text; erslog writes no line.
+    log.erslog("See Status");
+    EXPECT_EQ(log.errorLines, 2);
+    EXPECT_EQ(log.firstErrorLine, "Cannot create backup file.");
+    log.resetErrorLines();
+    log.erlog("[b]Check failed.[/b]");
+    EXPECT_EQ(log.errorLines, 1);
+    EXPECT_EQ(log.firstErrorLine, "Check failed.");
     log.slog("abc", 1);
     EXPECT_FALSE(view.error);
     EXPECT_EQ(view.panels[1], " abc ");

@@ -28,6 +28,12 @@ TEST(CliCheck, FailedCheckExitsOne) {
     auto r = runCli({"check", (dir / "BDMV").string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("ERROR: Check failed."), std::string::npos);
+    // A folder that is no disc at all says so, instead of listing what a BDMV folder lacks.
+    fs::create_directories(dir / "photos");
+    r = runCli({"check", (dir / "photos").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("ERROR: No BDMV folder in " + (dir / "photos").string()), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("missing"), std::string::npos) << r.out;
 }
 
 // The check is about the folder's layout: a database file that is refused
@@ -102,6 +108,14 @@ TEST(CliCheck, ACutMovieObjectFileExitsThree) {
     EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
     EXPECT_NE(r.err.find("read incomplete MovieObject.bdmv"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("MovieObject.bdmv ends early at $"), std::string::npos) << r.out;
+    // The commands that read the file alone say the same by their exit code.
+    const std::vector<std::vector<std::string>> alone = {
+        {"dump", mobj.string()}, {"disasm", mobj.string()}, {"roundtrip", mobj.string(), (dir / "out.bdmv").string()}};
+    for (const auto& args : alone) {
+        auto a = runCli(args);
+        EXPECT_EQ(a.exitCode, 3) << args[0] << "\n" << a.err;
+        EXPECT_NE(a.err.find("ends early"), std::string::npos) << args[0] << "\n" << a.err;
+    }
 }
 
 TEST(CliCheck, UsageErrorsExitTwoWithOneLine) {
@@ -114,5 +128,9 @@ TEST(CliCheck, UsageErrorsExitTwoWithOneLine) {
     auto v = runCli({"--version"});
     EXPECT_EQ(v.exitCode, 0);
     EXPECT_NE(v.out.find("0.30b"), std::string::npos);
-    EXPECT_EQ(runCli({"--help"}).exitCode, 0);
+    auto help = runCli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    for (const char* line : {"Exit codes:", "0  every file read", "1  the check failed", "2  usage error",
+                             "3  the folder was read, but a file was refused or read incomplete"})
+        EXPECT_NE(help.out.find(line), std::string::npos) << line << "\n" << help.out;
 }

@@ -152,6 +152,16 @@ TEST(Workspace, DemoDiscReadsAndAShortMovieObjectFileIsReadAsFarAsItGoes) {
         << fmt::format("{}", fmt::join(cut.lines, "\n"));
     // The index keeps references to objects the cut file lost.
     EXPECT_EQ(cut.ws.index, whole.ws.index);
+    EXPECT_TRUE(cut.ws.incompleteNotes.at("MovieObject.bdmv")
+                    .starts_with(fmt::format("ends early at ${:08X}: kept 1 of {} movie objects whole", firstObject + 16, n)));
+    // Saving writes what was kept: the file is whole again and no longer listed.
+    Log log;
+    ASSERT_TRUE(cut.ws.saveMovieObjects(log));
+    EXPECT_TRUE(cut.ws.incompleteFiles.empty());
+    EXPECT_TRUE(cut.ws.incompleteNotes.empty());
+    CheckRun again = check(bdmv);
+    EXPECT_TRUE(again.ws.incompleteFiles.empty());
+    EXPECT_EQ(again.ws.mobj.mobjs.objects, cut.ws.mobj.mobjs.objects);
 }
 
 // Temporary files that interrupted saves left in the disc's folders are

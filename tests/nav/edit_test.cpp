@@ -175,6 +175,41 @@ TEST(CommandEdit, ProgramListExport) {
     EXPECT_EQ(test::readFile(dir / "p.lst").size(), programListText(l).size());
 }
 
+// Copied rows and saved lists read back word for word; anything else is
+// refused whole, naming the line.
+TEST(CommandEdit, ProgramListReadBack) {
+    // An invalid opcode, a forbidden one, a PSR comment with a language code in brackets.
+    const TCommands l = program({{1, cmd(0xFFFFFFFF, 1, 2)}, {2, cmd(0x22000000, 5)},
+                                 {3, cmd(0x50000001, 1, 0x80000010)}, {4, goTo(3)}});
+    EXPECT_EQ(parseProgramList(programListText(l)).commands, l);
+    EXPECT_EQ(parseProgramList(programListRows(l)).commands, l);
+    const ProgramListParse hand = parseProgramList("\n  [50400001, a ,  0000001F]  anything\r\n;[00000000,0,0]\n");
+    EXPECT_EQ(hand.badLine, 0u);
+    EXPECT_EQ(hand.commands, (TCommands{cmd(0x50400001, 0xA, 0x1F)}));
+    EXPECT_TRUE(parseProgramList("").commands.empty());
+
+    const std::pair<std::string, std::size_t> bad[] = {
+        {"[50400001,0,0]\nMove GPR0, 0\n", 2},   // a line without words
+        {"[50400001,0]\n", 1},                   // two words
+        {"[50400001,0,0,0]\n", 1},               // four
+        {"[504000011,0,0]\n", 1},                // nine digits
+        {"[5040000G,0,0]\n", 1},                 // not hexadecimal
+        {"[50400001,,0]\n", 1},                  // an empty word
+        {"[50400001,0,0\n", 1},                  // no closing bracket
+    };
+    for (const auto& [text, line] : bad) {
+        const ProgramListParse r = parseProgramList(text);
+        EXPECT_EQ(r.badLine, line) << text;
+        EXPECT_TRUE(r.commands.empty()) << text;
+        EXPECT_NE(r.error.find("line " + std::to_string(line) + " is not a command"), std::string::npos) << r.error;
+    }
+    std::string many;
+    for (std::size_t i = 0; i <= kMaxCommands; ++i) many += "[0,0,0]\n";
+    const ProgramListParse r = parseProgramList(many);
+    EXPECT_EQ(r.badLine, kMaxCommands + 1);
+    EXPECT_TRUE(r.commands.empty());
+}
+
 TEST(Composer, WordTransformations) {
     // Group "Compare" keeps count and immediate flags, clears sub-group and option.
     std::uint32_t w = composeGroup(0x21810000, 1);

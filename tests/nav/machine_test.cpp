@@ -474,6 +474,15 @@ TEST_F(Machine, EndlessLoopEndsByCancelOrStepLimit) {
     EXPECT_EQ(r.steps, 5000u);
     EXPECT_EQ(m.gpr(1), 2500u);
     EXPECT_EQ(log.panelText[1], "Step limit of 5000 commands reached.");
+
+    // A long run reports its count as it goes.
+    view.reports.clear();
+    r = run(loop, RunLimits{2 * kRunReportEvery + 5});
+    const auto n = [](std::uint64_t v) { return std::to_string(v); };
+    EXPECT_EQ(view.reports, (std::vector<std::string>{n(kRunReportEvery) + " commands executed",
+                                                      n(2 * kRunReportEvery) + " commands executed",
+                                                      "Step limit of " + n(2 * kRunReportEvery + 5) +
+                                                          " commands reached."}));
 }
 
 TEST_F(Machine, RegisterDumps) {

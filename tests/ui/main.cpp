@@ -49,6 +49,8 @@ int main(int argc, char** argv) {
     run(ClipTabTest());
     run(ExtDatTest());
     run(OptionsTest());
+    run(GridClickTest());
+    run(FirstUserTest());
     std::error_code ec;
     fs::remove_all(scratch, ec);
     return failures == 0 ? 0 : 1;

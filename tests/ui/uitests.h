@@ -143,3 +143,32 @@ private slots:
     void defaultApplicationLine();
     void wrongTypeIsReportedOnceInTheLog();
 };
+
+class GridClickTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void choiceIsReportedOnceSettled();
+    void clickedMovieObjectIsEdited();
+    void clickedCommandIsEdited();
+    void clickedTitleIsEdited();
+};
+
+class FirstUserTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void failedReadsShowInTheStatusBar_data();
+    void failedReadsShowInTheStatusBar();
+    void cutMovieObjectIsSavedOnlyWhenAgreed();
+    void folderBoxReadsWhatIsTyped();
+    void unsavedEditsAreAskedAbout_data();
+    void unsavedEditsAreAskedAbout();
+    void menuKeysOpenReadSaveAndQuit();
+    void commandsMoveThroughTheSystemClipboard();
+    void darkPaletteKeepsTextReadable();
+    void windowFitsASmallScreen();
+    void longRunShowsCommandsExecuted();
+    void windowHasTheIcon();
+    void recentFoldersKeepTheLastTen();
+};
