@@ -79,6 +79,7 @@ private:
 Document::Document(QObject* parent) : QObject(parent), stack_(new QUndoStack(this)) {
     addPart(Part::Index, ws_.index);
     addPart(Part::MovieObjects, ws_.mobj);
+    addPart(Part::Menu, ws_.menu);
 }
 
 Document::~Document() {
@@ -144,6 +145,7 @@ void Document::notify(Parts parts) {
     emit changed(parts);
     if (parts.testFlag(Part::Index)) emit indexChanged();
     if (parts.testFlag(Part::MovieObjects)) emit movieObjectsChanged();
+    if (parts.testFlag(Part::Menu)) emit menuChanged();
 }
 
 void Document::replaced(Parts parts) {
@@ -188,8 +190,10 @@ bool Document::read(const std::string& folder, Log& log) {
         // Readers report their own errors; anything else still ends the read cleanly.
         log.erlog(e.what());
     }
+    // The menu is not read with the folder: it keeps its modified state.
     Parts all;
-    for (const PartSlot& s : parts_) all |= s.part;
+    for (const PartSlot& s : parts_)
+        if (s.part != Part::Menu) all |= s.part;
     replaced(all);
     emit reloaded();
     return passed;

@@ -47,6 +47,7 @@ public:
     enum class Part : unsigned {
         Index = 1u << 0,         // index.bdmv
         MovieObjects = 1u << 1,  // MovieObject.bdmv
+        Menu = 1u << 8,          // the IG menu of the Menu tab (not read with the folder)
     };
     Q_DECLARE_FLAGS(Parts, Part)
 
@@ -93,6 +94,7 @@ signals:
     void changed(navora::ui::Document::Parts parts);
     void indexChanged();
     void movieObjectsChanged();
+    void menuChanged();
     // A read is about to replace every model: views empty themselves.
     void aboutToRead();
     // A read replaced every model.

@@ -6,6 +6,8 @@
 #include "ui/bdmvtab.h"
 #include "ui/document.h"
 #include "ui/execpanel.h"
+#include "ui/menutab.h"
+#include "ui/menuobjects.h"
 #include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
@@ -129,6 +131,9 @@ void TfMain::connectControls() {
     });
     connect(bdmvTab_, &BdmvTab::followPlaylist, this, &TfMain::followPlaylist);
     connect(bSave_, &QPushButton::clicked, this, &TfMain::bSaveClick);
+    connect(bLoadMenu_, &QPushButton::clicked, menuTab_, &MenuTab::bLoadMenuClick);
+    connect(bMux_, &QPushButton::clicked, menuTab_, &MenuTab::bMuxClick);
+    connect(menuTab_, &MenuTab::menuLoaded, this, [this] { pageControl_->setCurrentIndex(TabMenu); });
     connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
     connect(statusTab_->bPSRs(), &QPushButton::clicked, run_, &RunController::logPsrs);
     connect(statusTab_->bGPRs(), &QPushButton::clicked, run_, &RunController::logGprs);
@@ -174,18 +179,9 @@ void TfMain::buildTabs(QWidget* central) {
                                   b.find = true;
                                   return b;
                               });
-    auto* menuTab = new PendingTab(QStringLiteral("The menu editor comes in a later version."), [](const QString&) {
-        BottomBar b;
-        b.save = true;
-        b.saveHint = QStringLiteral("Save the IGS menu (*.mnu)");
-        b.load = true;
-        b.mux = true;
-        b.execute = true;
-        b.buttonChooser = true;
-        b.navigate = true;
-        b.registers = true;
-        return b;
-    });
+    menuTab_ = new MenuTab(*doc_, *run_, log, central);
+    menuTab_->dialogs.workFolder = [this] { return optionsTab_->outputFolder(); };
+    menuTab_->objectsView()->objectBackground = [this] { return colourFromWin(settings_.colObjectBackground); };
     auto* bdjoTab = new PendingTab(QStringLiteral("BD-J objects are shown here in a later version."),
                                    [](const QString&) {
                                        BottomBar b;
@@ -195,7 +191,7 @@ void TfMain::buildTabs(QWidget* central) {
     optionsTab_ = new OptionsTab;
     statusTab_ = new StatusTab;
     aboutTab_ = new AboutTab;
-    tabs_ = {bdmvTab_, playlistTab_, clipTab_, menuTab, bdjoTab, optionsTab_, statusTab_, aboutTab_};
+    tabs_ = {bdmvTab_, playlistTab_, clipTab_, menuTab_, bdjoTab, optionsTab_, statusTab_, aboutTab_};
     const QStringList captions = {QStringLiteral("&BDMV"),    QStringLiteral("&PLAYLIST"), QStringLiteral("&CLIPINF"),
                                   QStringLiteral("&Menu"),    QStringLiteral("BD&JO"),     QStringLiteral("&Options"),
                                   QStringLiteral("S&tatus"),  QStringLiteral("&About")};

@@ -28,6 +28,7 @@ namespace navora::ui {
 class AboutTab;
 class BdmvTab;
 class Document;
+class MenuTab;
 class OptionsTab;
 class PageControl;
 class PendingTab;
@@ -69,6 +70,7 @@ public:
     PageControl* pageControl() const { return pageControl_; }
     QWidget* page(Tab tab) const;
     BdmvTab* bdmvTab() const { return bdmvTab_; }
+    MenuTab* menuTab() const { return menuTab_; }
     OptionsTab* optionsTab() const { return optionsTab_; }
     StatusTab* statusTab() const { return statusTab_; }
     AboutTab* aboutTab() const { return aboutTab_; }
@@ -144,6 +146,7 @@ private:
     BdmvTab* bdmvTab_ = nullptr;
     PendingTab* playlistTab_ = nullptr;
     PendingTab* clipTab_ = nullptr;
+    MenuTab* menuTab_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
     AboutTab* aboutTab_ = nullptr;

@@ -1,0 +1,339 @@
+#include "ui/menupages.h"
+
+#include "ig/model.h"
+#include "ui/widgets.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace navora::ui {
+
+namespace {
+
+QString hex(std::size_t v, int digits) {
+    return QStringLiteral("%1").arg(static_cast<qulonglong>(v), digits, 16, QLatin1Char('0')).toUpper();
+}
+
+QString yesNo(std::uint8_t flag) { return flag == 1 ? QStringLiteral("Yes") : QStringLiteral("No"); }
+
+// A title above a grid.
+QWidget* titled(const QString& title, QWidget* grid, QWidget* parent) {
+    auto* w = new QWidget(parent);
+    auto* l = new QVBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(1);
+    auto* label = new QLabel(title, w);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    l->addWidget(label);
+    l->addWidget(grid, 1);
+    return w;
+}
+
+std::size_t buttonCount(const TPage& page) {
+    std::size_t n = 0;
+    for (const TBOG& bog : page.BOGs) n += bog.buttons.size();
+    return n;
+}
+
+// The cells of one page row after its number.
+QStringList pageCells(const TPage& p) {
+    const auto& in = p.effects[InEffects];
+    const auto& out = p.effects[OutEffects];
+    return {QString::number(p.page_id),
+            QString::number(p.page_version_number),
+            hex(p.palette_id_ref, 2),
+            QString::number(p.BOGs.size()),
+            QString::number(buttonCount(p)),
+            hex(p.default_selected_button_id_ref, 4),
+            hex(p.default_activated_button_id_ref, 4),
+            QString::number(p.animation_frame_rate_code),
+            hex(p.UO_mask_high, 8) + hex(p.UO_mask_low, 8),
+            QString::number(in.number_of_windows),
+            QString::number(in.effects.size()),
+            QString::number(out.number_of_windows),
+            QString::number(out.effects.size())};
+}
+
+// The cells of one button row after its id, in the columns of buttonTitles().
+QStringList buttonCells(const TIGbutton& b) {
+    return {hex(b.button_numeric_select_value, 4),
+            yesNo(b.auto_action_flag),
+            QString::number(b.button_horizontal_position),
+            QString::number(b.button_vertical_position),
+            hex(b.upper_button_id_ref, 4),
+            hex(b.lower_button_id_ref, 4),
+            hex(b.left_button_id_ref, 4),
+            hex(b.right_button_id_ref, 4),
+            hex(b.normal_start_object_id_ref, 4),
+            hex(b.normal_end_object_id_ref, 4),
+            yesNo(b.normal_repeat_flag),
+            hex(b.selected_state_sound_id_ref, 2),
+            hex(b.selected_start_object_id_ref, 4),
+            hex(b.selected_end_object_id_ref, 4),
+            yesNo(b.selected_repeat_flag),
+            hex(b.activated_state_sound_id_ref, 2),
+            hex(b.activated_start_object_id_ref, 4),
+            hex(b.activated_end_object_id_ref, 4),
+            QString::number(b.commands.size())};
+}
+
+constexpr int kNormalStartColumn = 10;
+
+}  // namespace
+
+const QStringList& MenuPagesView::bogRowTitles() {
+    static const QStringList titles = {QStringLiteral(" id"), QStringLiteral(" default valid button"),
+                                       QStringLiteral(" number of buttons")};
+    return titles;
+}
+
+const QStringList& MenuPagesView::buttonTitles() {
+    static const QStringList titles = {
+        QStringLiteral("id"),      QStringLiteral("value"),    QStringLiteral("a.act."),  QStringLiteral("X"),
+        QStringLiteral("Y"),       QStringLiteral("upper"),    QStringLiteral("lower"),   QStringLiteral("left"),
+        QStringLiteral("right"),   QStringLiteral("n.start"),  QStringLiteral("n.end"),   QStringLiteral("n.repeat"),
+        QStringLiteral("s.sound"), QStringLiteral("s.start"),  QStringLiteral("s.end"),   QStringLiteral("s.repeat"),
+        QStringLiteral("a.sound"), QStringLiteral("a.start"),  QStringLiteral("a.end"),   QStringLiteral("comm.")};
+    return titles;
+}
+
+MenuPagesView::MenuPagesView(Document& doc, QWidget* parent) : QWidget(parent), doc_(doc) {
+    buildGrids();
+    auto* top = new QSplitter(Qt::Horizontal, this);
+    top->setChildrenCollapsible(false);
+    top->addWidget(titled(QStringLiteral("Pages"), sgPages_, top));
+    top->addWidget(titled(QStringLiteral("Button Overlap Groups"), sgBOG_, top));
+    top->setStretchFactor(0, 3);
+    top->setStretchFactor(1, 2);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->setObjectName(QStringLiteral("splitterPages"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(top);
+    split->addWidget(titled(QStringLiteral("Buttons"), sgButtons_, split));
+    split->setStretchFactor(0, 2);
+    split->setStretchFactor(1, 3);
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(2, 2, 2, 2);
+    l->addWidget(split);
+
+    connect(sgPages_, &StringGrid::choiceChanged, this, &MenuPagesView::pagesClicked);
+    connect(sgBOG_, &QTableWidget::currentCellChanged, this, &MenuPagesView::bogClicked);
+    connect(sgBOG_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MenuPagesView::bogClicked);
+    connect(sgButtons_, &StringGrid::choiceChanged, this, &MenuPagesView::buttonsClicked);
+    reset();
+}
+
+void MenuPagesView::buildGrids() {
+    sgPages_ = new StringGrid(this);
+    sgPages_->setObjectName(QStringLiteral("sgPages"));
+    sgPages_->setToolTip(QStringLiteral("Pages"));
+    sgPages_->setTitles({QStringLiteral(" page"), QStringLiteral("id"), QStringLiteral("version"),
+                         QStringLiteral("palette"), QStringLiteral("BOGs"), QStringLiteral("buttons"),
+                         QStringLiteral("def. sel."), QStringLiteral("def. act."), QStringLiteral("anim."),
+                         QStringLiteral("UO mask"), QStringLiteral("in win."), QStringLiteral("in eff."),
+                         QStringLiteral("out win."), QStringLiteral("out eff.")});
+    sgPages_->resizeColumnsToContents();
+    sgPages_->setColumnWidth(9, sgPages_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000")) + 10);
+
+    sgBOG_ = new QTableWidget(this);
+    sgBOG_->setObjectName(QStringLiteral("sgBOG"));
+    sgBOG_->setToolTip(QStringLiteral("Button Overlap Group"));
+    sgBOG_->setSelectionBehavior(QAbstractItemView::SelectColumns);
+    sgBOG_->setSelectionMode(QAbstractItemView::SingleSelection);
+    sgBOG_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sgBOG_->horizontalHeader()->hide();
+    sgBOG_->verticalHeader()->hide();
+    sgBOG_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    sgBOG_->setWordWrap(false);
+    sgBOG_->setRowCount(static_cast<int>(bogRowTitles().size()));
+
+    sgButtons_ = new StringGrid(this);
+    sgButtons_->setObjectName(QStringLiteral("sgButtons"));
+    sgButtons_->setToolTip(QStringLiteral("Buttons"));
+    sgButtons_->rowNumberText = [this](int row) {
+        if (page_ < 0 || bog_ < 0) return QString();
+        const auto& buttons = menu().pages[static_cast<std::size_t>(page_)].BOGs[static_cast<std::size_t>(bog_)].buttons;
+        const auto r = static_cast<std::size_t>(row);
+        return r < buttons.size() ? hex(buttons[r].button_id, 4) : QString();
+    };
+    sgButtons_->setTitles(buttonTitles());
+    sgButtons_->resizeColumnsToContents();
+}
+
+const TIGSc& MenuPagesView::menu() const { return doc_.model().menu.igs; }
+
+std::optional<int> MenuPagesView::selectedPage() const { return page_ >= 0 ? std::optional<int>(page_) : std::nullopt; }
+std::optional<int> MenuPagesView::selectedBog() const { return bog_ >= 0 ? std::optional<int>(bog_) : std::nullopt; }
+std::optional<int> MenuPagesView::selectedButton() const {
+    return button_ >= 0 ? std::optional<int>(button_) : std::nullopt;
+}
+
+void MenuPagesView::reset() {
+    quiet_ = true;
+    page_ = bog_ = button_ = -1;
+    sgPages_->resetGrid();
+    drawBogs(-1);
+    sgButtons_->resetGrid();
+    const bool on = doc_.model().menu.loaded;
+    sgPages_->setEnabled(on);
+    sgBOG_->setEnabled(on);
+    sgButtons_->setEnabled(on);
+    quiet_ = false;
+}
+
+void MenuPagesView::drawPages() {
+    const auto& pages = menu().pages;
+    sgPages_->setDataRows(static_cast<int>(pages.size()));
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const QStringList cells = pageCells(pages[i]);
+        for (int c = 0; c < cells.size(); ++c) sgPages_->setCell(static_cast<int>(i), c + 1, cells[c]);
+    }
+}
+
+void MenuPagesView::drawBogs(int page) {
+    const auto& pages = menu().pages;
+    const std::vector<TBOG> none;
+    const auto& bogs = page >= 0 && static_cast<std::size_t>(page) < pages.size()
+                           ? pages[static_cast<std::size_t>(page)].BOGs
+                           : none;
+    // Without BOGs the grid keeps one empty column beside its titles.
+    const int columns = 1 + std::max<int>(1, static_cast<int>(bogs.size()));
+    sgBOG_->clearContents();
+    sgBOG_->setColumnCount(columns);
+    const auto put = [this](int row, int column, const QString& text, bool title) {
+        auto* it = new QTableWidgetItem(text);
+        it->setFlags(title ? Qt::ItemIsEnabled : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        if (title) it->setBackground(palette().color(QPalette::Button));
+        sgBOG_->setItem(row, column, it);
+    };
+    for (int r = 0; r < bogRowTitles().size(); ++r) put(r, 0, bogRowTitles()[r], true);
+    for (std::size_t j = 0; j < bogs.size(); ++j) {
+        const int c = static_cast<int>(j) + 1;
+        put(0, c, QString::number(j), false);
+        put(1, c, hex(bogs[j].default_valid_button_id_ref, 4), false);
+        put(2, c, QString::number(bogs[j].buttons.size()), false);
+    }
+    sgBOG_->resizeColumnToContents(0);
+    for (int c = 1; c < columns; ++c) sgBOG_->setColumnWidth(c, 48);
+}
+
+void MenuPagesView::drawButtons(int page, int bog) {
+    const auto& pages = menu().pages;
+    if (page < 0 || static_cast<std::size_t>(page) >= pages.size() || bog < 0 ||
+        static_cast<std::size_t>(bog) >= pages[static_cast<std::size_t>(page)].BOGs.size()) {
+        sgButtons_->resetGrid();
+        return;
+    }
+    const auto& buttons = pages[static_cast<std::size_t>(page)].BOGs[static_cast<std::size_t>(bog)].buttons;
+    sgButtons_->setDataRows(static_cast<int>(buttons.size()));
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const QStringList cells = buttonCells(buttons[i]);
+        for (int c = 0; c < cells.size(); ++c) sgButtons_->setCell(static_cast<int>(i), c + 1, cells[c]);
+    }
+}
+
+void MenuPagesView::fill() {
+    reset();
+    drawPages();
+    if (!menu().pages.empty()) showPage(0);
+}
+
+void MenuPagesView::refresh() {
+    const auto& pages = menu().pages;
+    if (!doc_.model().menu.loaded) {
+        reset();
+        return;
+    }
+    const int page = std::min(std::max(page_, 0), static_cast<int>(pages.size()) - 1);
+    const int bog = bog_;
+    const int button = button_;
+    quiet_ = true;
+    drawPages();
+    quiet_ = false;
+    if (page < 0) {
+        page_ = bog_ = button_ = -1;
+        drawBogs(-1);
+        sgButtons_->resetGrid();
+        return;
+    }
+    // Redraw the same choices where they still exist.
+    page_ = -1;
+    showPage(page);
+    const auto& bogs = pages[static_cast<std::size_t>(page)].BOGs;
+    if (bog > 0 && static_cast<std::size_t>(bog) < bogs.size()) showBog(bog);
+    if (button > 0 && button < sgButtons_->dataRows()) sgButtons_->selectRange(button, button);
+}
+
+void MenuPagesView::showPage(int page) {
+    const auto& pages = menu().pages;
+    if (page < 0 || static_cast<std::size_t>(page) >= pages.size()) return;
+    quiet_ = true;
+    sgPages_->selectRange(page, page);
+    quiet_ = false;
+    if (page == page_) return;
+    page_ = page;
+    bog_ = button_ = -1;
+    drawBogs(page);
+    emit pageChosen(page);
+    if (!pages[static_cast<std::size_t>(page)].BOGs.empty())
+        showBog(0);
+    else
+        sgButtons_->resetGrid();
+}
+
+void MenuPagesView::selectBogColumn(int bog) {
+    quiet_ = true;
+    sgBOG_->setCurrentCell(0, bog + 1, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Columns);
+    quiet_ = false;
+}
+
+void MenuPagesView::showBog(int bog) {
+    if (page_ < 0) return;
+    const auto& bogs = menu().pages[static_cast<std::size_t>(page_)].BOGs;
+    if (bog < 0 || static_cast<std::size_t>(bog) >= bogs.size()) return;
+    selectBogColumn(bog);
+    bog_ = bog;
+    button_ = -1;
+    drawButtons(page_, bog);
+    emit bogChosen(page_, bog);
+    if (sgButtons_->dataRows() > 0) {
+        // The first button is chosen, on its normal start object.
+        quiet_ = true;
+        sgButtons_->setCurrentCell(0, kNormalStartColumn);
+        quiet_ = false;
+        button_ = 0;
+        emit buttonChosen(page_, bog_, 0);
+    }
+}
+
+void MenuPagesView::pagesClicked() {
+    if (quiet_) return;
+    const auto r = sgPages_->selectedRange();
+    if (!r || r->first == page_) return;
+    showPage(r->first);
+}
+
+void MenuPagesView::bogClicked() {
+    if (quiet_ || page_ < 0) return;
+    const int column = sgBOG_->currentColumn();
+    const auto selected = sgBOG_->selectionModel()->selectedColumns();
+    // The settled choice: the selected column, else the current one.
+    const int chosen = selected.isEmpty() ? column : selected.front().column();
+    if (chosen < 1 || chosen - 1 == bog_) return;
+    showBog(chosen - 1);
+}
+
+void MenuPagesView::buttonsClicked() {
+    if (quiet_ || page_ < 0 || bog_ < 0) return;
+    const auto r = sgButtons_->selectedRange();
+    if (!r || r->first == button_) return;
+    button_ = r->first;
+    emit buttonChosen(page_, bog_, button_);
+}
+
+}  // namespace navora::ui

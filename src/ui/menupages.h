@@ -1,0 +1,82 @@
+#pragma once
+// The Pages sub-tab of the Menu tab: the pages of the menu in a grid, the
+// button overlap groups of the chosen page (one column per BOG) and the
+// buttons of the chosen BOG. Read-only: it lists what the menu holds and
+// reports which page, BOG and button the user chose, so that the views that
+// draw or run them can follow.
+
+#include "ui/document.h"
+
+#include <QWidget>
+
+#include <optional>
+
+class QTableWidget;
+
+namespace navora {
+struct TIGSc;
+}
+
+namespace navora::ui {
+
+class StringGrid;
+
+class MenuPagesView : public QWidget {
+    Q_OBJECT
+public:
+    MenuPagesView(Document& doc, QWidget* parent = nullptr);
+
+    StringGrid* sgPages() const { return sgPages_; }
+    // One column per BOG after the column of row titles.
+    QTableWidget* sgBOG() const { return sgBOG_; }
+    StringGrid* sgButtons() const { return sgButtons_; }
+
+    // The chosen page, BOG of that page and button (its index in the BOG).
+    std::optional<int> selectedPage() const;
+    std::optional<int> selectedBog() const;
+    std::optional<int> selectedButton() const;
+
+    // Row titles of the BOG grid and column titles of the button grid.
+    static const QStringList& bogRowTitles();
+    static const QStringList& buttonTitles();
+
+public slots:
+    // Empties the grids (no menu).
+    void reset();
+    // After a load: lists the pages and shows the first one.
+    void fill();
+    // After an edit, an undo or a redo: redraws, keeping the choices.
+    void refresh();
+    // Chooses page `page`: its row is selected and its BOGs listed, the first one chosen.
+    void showPage(int page);
+    // Chooses BOG `bog` of the chosen page: its column is selected and its buttons listed.
+    void showBog(int bog);
+
+signals:
+    void pageChosen(int page);
+    void bogChosen(int page, int bog);
+    void buttonChosen(int page, int bog, int button);
+
+private:
+    const TIGSc& menu() const;
+    void buildGrids();
+    void drawPages();
+    void drawBogs(int page);
+    void drawButtons(int page, int bog);
+    void pagesClicked();
+    void bogClicked();
+    void buttonsClicked();
+    void selectBogColumn(int bog);
+
+    Document& doc_;
+    bool quiet_ = false;
+    int page_ = -1;
+    int bog_ = -1;
+    int button_ = -1;
+
+    StringGrid* sgPages_;
+    QTableWidget* sgBOG_;
+    StringGrid* sgButtons_;
+};
+
+}  // namespace navora::ui

@@ -1,0 +1,125 @@
+#pragma once
+// The Menu tab: the Interactive Graphics menu held in the document. Its
+// header shows the stream information (video size, frame rate, user
+// time-out, IN_time), the page selector and the object and palette
+// selectors; below it the sub-tabs show the pages with their BOGs and
+// buttons ("Pages") and the objects and palettes ("Objects"). "&Load" reads
+// a .mnu file, loadMenuFile() one that "-> M&enu" extracted from a clip,
+// "&Save" writes the menu as .mnu and "M&ux" as a transport stream.
+//
+// The chosen page, BOG and button are reported by signals, and the object
+// pictures come from one cache that every view of the menu shares.
+
+#include "ig/objects.h"
+#include "ui/menudialogs.h"
+#include "ui/tabpage.h"
+
+#include <QString>
+
+#include <string>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QTabWidget;
+
+namespace navora {
+class Log;
+struct TIGSc;
+}  // namespace navora
+
+namespace navora::ui {
+
+class Document;
+class MenuObjectsView;
+class MenuPagesView;
+class RunController;
+
+class MenuTab : public TabPage {
+    Q_OBJECT
+public:
+    // The sub-tabs in their order.
+    enum SubTab { SubPages = 0, SubObjects };
+
+    MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent = nullptr);
+
+    // Save and "M&ux" for a menu with pages, "&Load", the execution panel
+    // with the button chooser, the navigation and register panels.
+    BottomBar bottomBar() const override;
+    // The page selector takes the focus.
+    void activated() override;
+    // "&Save": writes the menu as a .mnu file chosen by the user.
+    bool save() override;
+
+    QGroupBox* gInfo() const { return gInfo_; }
+    QComboBox* cbVideoSize() const { return cbVideoSize_; }
+    QComboBox* cbFrameRate() const { return cbFrameRate_; }
+    QLineEdit* eUserTimeout() const { return eUserTimeout_; }
+    QLineEdit* eInTime() const { return eInTime_; }
+    QGroupBox* gPage() const { return gPage_; }
+    QComboBox* cbPage() const { return cbPage_; }
+    QLabel* lPageCount() const { return lPageCount_; }
+    QGroupBox* gObjPal() const { return gObjPal_; }
+    QTabWidget* subTabs() const { return subTabs_; }
+    MenuPagesView* pagesView() const { return pages_; }
+    MenuObjectsView* objectsView() const { return objects_; }
+    // The display pictures of (object, palette) pairs, shared by the menu's views.
+    TObjectCache& objectCache() { return cache_; }
+
+    // Whether a menu is held that Save and Mux can write (it has a page).
+    bool canWrite() const;
+
+    // The dialogs (tests answer them) and the working folder they start in.
+    MenuDialogs dialogs;
+
+public slots:
+    // "&Load": asks for a .mnu file and loads it.
+    void bLoadMenuClick();
+    // Loads a menu file (the .mnu form): the entry point of "-> M&enu" once
+    // the clip's IG stream was extracted. A file that cannot be read leaves
+    // the menu held before.
+    void loadMenuFile(const QString& path);
+    // "M&ux": asks for a transport stream file and writes the menu into it.
+    void bMuxClick();
+    // The page selector chose page index.
+    void cbPageChange(int index);
+
+signals:
+    // A menu was loaded: the window shows this tab.
+    void menuLoaded();
+    // The page, BOG and button chosen in the Pages sub-tab (indices in the model).
+    void pageChosen(int page);
+    void bogChosen(int page, int bog);
+    void buttonChosen(int page, int bog, int button);
+
+private:
+    QWidget* buildHeader();
+    const TIGSc& menu() const;
+    // Fills every view after a load.
+    void MenuOn();
+    // Redraws after an edit, an undo or a redo.
+    void refresh();
+    void showInfo();
+    void fillPageSelector();
+
+    Document& doc_;
+    RunController& run_;
+    Log& log_;
+    TObjectCache cache_;
+
+    QGroupBox* gInfo_;
+    QComboBox* cbVideoSize_;
+    QComboBox* cbFrameRate_;
+    QLineEdit* eUserTimeout_;
+    QLineEdit* eInTime_;
+    QGroupBox* gPage_;
+    QComboBox* cbPage_;
+    QLabel* lPageCount_;
+    QGroupBox* gObjPal_;
+    QTabWidget* subTabs_;
+    MenuPagesView* pages_;
+    MenuObjectsView* objects_;
+};
+
+}  // namespace navora::ui
