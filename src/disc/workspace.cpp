@@ -2,7 +2,7 @@
 
 #include "core/errors.h"
 #include "core/fileio.h"
-#include "ig/compare.h"
+#include "ig/samemenu.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
 #include "sound/sound_edit.h"

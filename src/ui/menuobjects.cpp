@@ -7,6 +7,7 @@
 #include "ig/export.h"
 #include "ig/objects.h"
 #include "ig/png.h"
+#include "ig/rle.h"
 #include "ui/menudialogs.h"
 #include "ui/menuimage.h"
 #include "ui/widgets.h"
@@ -147,6 +148,7 @@ MenuObjectsView::MenuObjectsView(Document& doc, Log& log, TObjectCache& cache, M
     grids->addWidget(sgPalettes_);
     grids->setStretchFactor(0, 3);
     grids->setStretchFactor(1, 2);
+    grids->setMinimumWidth(320);
 
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->setObjectName(QStringLiteral("splitterObjects"));
@@ -485,12 +487,15 @@ void MenuObjectsView::pictureDoubleClicked(QPoint at) {
         QStringLiteral("Palette %1, entry %2").arg(hex(p, 2), hex(static_cast<std::size_t>(*entry), 2)),
         QColor(old.R, old.G, old.B, old.T));
     if (!chosen.isValid()) return;
-    const TRGBA colour{static_cast<std::uint8_t>(chosen.red()), static_cast<std::uint8_t>(chosen.green()),
-                       static_cast<std::uint8_t>(chosen.blue()), static_cast<std::uint8_t>(chosen.alpha())};
+    // The entry keeps the chosen colour as the stream carries it (Y, Cr, Cb), and
+    // shows what those give back, so that the view shows what a save writes.
+    const TYCrCb value = rgb2ycrcb(static_cast<std::uint8_t>(chosen.red()), static_cast<std::uint8_t>(chosen.green()),
+                                   static_cast<std::uint8_t>(chosen.blue()));
+    const auto T = static_cast<std::uint8_t>(chosen.alpha());
     const auto e = static_cast<std::uint8_t>(*entry);
     doc_.apply(Document::Part::Menu, QStringLiteral("Change palette entry"), [&](Workspace& ws) {
         if (p >= ws.menu.igs.palettes.size()) return false;
-        setPaletteEntryRgb(ws.menu.igs.palettes[p], e, colour);
+        setPaletteEntryYCrCb(ws.menu.igs.palettes[p], e, value, T);
         return true;
     });
     pictureHovered(at);

@@ -84,6 +84,16 @@ QStringList buttonCells(const TIGbutton& b) {
 
 constexpr int kNormalStartColumn = 10;
 
+// Each column wide enough for its title and for a cell like sample.
+void sizeColumns(QTableWidget* grid, const QString& sample) {
+    const QFontMetrics fm(grid->font());
+    for (int c = 0; c < grid->columnCount(); ++c) {
+        const QTableWidgetItem* title = grid->horizontalHeaderItem(c);
+        const int text = title ? fm.horizontalAdvance(title->text()) : 0;
+        grid->setColumnWidth(c, std::max(text, fm.horizontalAdvance(sample)) + 14);
+    }
+}
+
 }  // namespace
 
 const QStringList& MenuPagesView::bogRowTitles() {
@@ -137,8 +147,8 @@ void MenuPagesView::buildGrids() {
                          QStringLiteral("def. sel."), QStringLiteral("def. act."), QStringLiteral("anim."),
                          QStringLiteral("UO mask"), QStringLiteral("in win."), QStringLiteral("in eff."),
                          QStringLiteral("out win."), QStringLiteral("out eff.")});
-    sgPages_->resizeColumnsToContents();
-    sgPages_->setColumnWidth(9, sgPages_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000")) + 10);
+    sizeColumns(sgPages_, QStringLiteral("0000"));
+    sgPages_->setColumnWidth(9, sgPages_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000000000")) + 14);
 
     sgBOG_ = new QTableWidget(this);
     sgBOG_->setObjectName(QStringLiteral("sgBOG"));
@@ -162,7 +172,7 @@ void MenuPagesView::buildGrids() {
         return r < buttons.size() ? hex(buttons[r].button_id, 4) : QString();
     };
     sgButtons_->setTitles(buttonTitles());
-    sgButtons_->resizeColumnsToContents();
+    sizeColumns(sgButtons_, QStringLiteral("0000"));
 }
 
 const TIGSc& MenuPagesView::menu() const { return doc_.model().menu.igs; }

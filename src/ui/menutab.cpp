@@ -1,5 +1,6 @@
 #include "ui/menutab.h"
 
+#include "core/errors.h"
 #include "core/fileio.h"
 #include "core/filenames.h"
 #include "core/log.h"
@@ -272,7 +273,11 @@ void MenuTab::loadMenuFile(const QString& path) {
     MenuLoadReport report;
     TIGSc loaded;
     try {
-        loaded = loadMNUFile(path.toStdString(), &report, &log_);
+        const Bytes data = readDatabaseFile(path.toStdString(), kMaxMenuFileSize);
+        // A file that does not even start with a record header is no menu: it replaces nothing.
+        if (data.size() < 2 || data[0] != 'I' || data[1] != 'G')
+            throw FormatError(path.toStdString(), 0, "not a menu: a .mnu file starts with the record header \"IG\"");
+        loaded = loadMNU(data, path.toStdString(), &report, &log_);
     } catch (const std::exception& e) {
         // Nothing is taken from a file that cannot be read: the menu held before stays.
         log_.erlog(e.what());

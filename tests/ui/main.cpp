@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
         failures += QTest::qExec(&bdmv, argc, argv);
         UndoTest undo;
         failures += QTest::qExec(&undo, argc, argv);
+        MenuViewsTest menu;
+        failures += QTest::qExec(&menu, argc, argv);
     }
     std::error_code ec;
     fs::remove_all(scratch, ec);

@@ -99,3 +99,18 @@ private slots:
     void typingIntoOneFieldIsOneStep();
     void savingOneFileKeepsTheOthersModified();
 };
+
+class MenuViewsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void corpusMenusFillTheViews();
+    void objectRowShowsObjectWithItsPalette();
+    void paletteEntryChangeIsUndoable();
+    void importObjectImage_data();
+    void importObjectImage();
+    void unsupportedImagesChangeNothing();
+    void saveReloadAndMuxEveryCorpusMenu();
+    void failedLoadKeepsTheMenu();
+    void menuFileFromAClipShowsTheMenuTab();
+};

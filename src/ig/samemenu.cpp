@@ -1,4 +1,4 @@
-#include "ig/compare.h"
+#include "ig/samemenu.h"
 
 #include "ig/objects.h"
 
