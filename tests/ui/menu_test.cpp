@@ -5,7 +5,9 @@
 #include "uitests.h"
 
 #include "core/log.h"
+#include "core/filenames.h"
 #include "ig/edit.h"
+#include "ig/export.h"
 #include "ig/load.h"
 #include "ig/objects.h"
 #include "ig/png.h"
@@ -384,7 +386,13 @@ void MenuViewsTest::importObjectImage() {
         asked = t;
         return QString::fromStdString((tmp / "object.png").string());
     };
-    QTest::mouseClick(o.objects()->bbLoadIGObj(), Qt::LeftButton);
+    if (replaceObject && replacePalette) {
+        // Insert on the object grid starts the same import.
+        o.objects()->sgObjects()->setFocus();
+        QTest::keyClick(o.objects()->sgObjects(), Qt::Key_Insert);
+    } else {
+        QTest::mouseClick(o.objects()->bbLoadIGObj(), Qt::LeftButton);
+    }
     QCOMPARE(asked, title);
 
     // The model is what the engine's import makes of the same file and choices.
@@ -413,6 +421,55 @@ void MenuViewsTest::importObjectImage() {
     QVERIFY(sameMenu(o.menu(), loadMNUFile(source)));
     QCOMPARE(o.objects()->sgObjects()->dataRows(), int(o.menu().objects.size()));
     QVERIFY(o.marked());
+}
+
+void MenuViewsTest::exportsWriteTheChosenFormat() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    test::TempDir tmp;
+    const fs::path source = corpusMenu("libblu_pages3");
+    MenuWindow o;
+    o.load(source);
+    o.showSubTab(MenuTab::SubObjects);
+    clickCell(o.objects()->sgObjects(), 3, 1);
+    clickCell(o.objects()->sgPalettes(), 1, 1);
+    TIGSc engine = loadMNUFile(source);
+    QString proposed;
+    QString chosenName;
+    QString chosenFilter;
+    o.tab()->dialogs.saveFile = [&](const QString&, const QString& start, const QStringList& filters,
+                                    QString* selected) {
+        proposed = start;
+        if (selected && !chosenFilter.isEmpty()) *selected = filters.filter(chosenFilter).front();
+        return QString::fromStdString((tmp / chosenName.toStdString()).string());
+    };
+
+    chosenName = QStringLiteral("object.png");
+    QTest::mouseClick(o.objects()->bbSaveIGObj(), Qt::LeftButton);
+    QCOMPARE(proposed, QStringLiteral("IGobject_0003_pal_01.png"));
+    QCOMPARE(test::readFile(tmp / "object.png"),
+             objectImagePng(engine, 3, 1, mainWindowTitle("")));
+
+    // The extension says the format, in any case; a name without a known one takes the chosen filter's.
+    struct Case {
+        const char* name;
+        const char* filter;
+        const char* written;
+        bool act;
+    };
+    for (const Case& c : {Case{"p.pxml", "pxml", "p.pxml", false}, Case{"p.act", "pxml", "p.act", true},
+                          Case{"P.PXML", "act", "P.PXML", false}, Case{"p.txt", "act", "p.txt", true},
+                          Case{"plain", "act", "plain.act", true}}) {
+        chosenName = QLatin1String(c.name);
+        chosenFilter = QLatin1String(c.filter);
+        QTest::mouseClick(o.objects()->bbSavePale(), Qt::LeftButton);
+        QCOMPARE(proposed, QStringLiteral("palette_001"));
+        const Bytes expected = c.act ? paletteToAct(engine.palettes[1])
+                                     : [&] {
+                                           const std::string text = paletteToPxml(engine.palettes[1]);
+                                           return Bytes(text.begin(), text.end());
+                                       }();
+        QVERIFY2(test::readFile(tmp / c.written) == expected, c.name);
+    }
 }
 
 void MenuViewsTest::unsupportedImagesChangeNothing() {

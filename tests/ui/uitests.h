@@ -109,6 +109,7 @@ private slots:
     void paletteEntryChangeIsUndoable();
     void importObjectImage_data();
     void importObjectImage();
+    void exportsWriteTheChosenFormat();
     void unsupportedImagesChangeNothing();
     void saveReloadAndMuxEveryCorpusMenu();
     void failedLoadKeepsTheMenu();
