@@ -127,19 +127,25 @@ MenuObjectsView::MenuObjectsView(Document& doc, Log& log, TObjectCache& cache, M
     cbPalOnly_ = new QCheckBox(QStringLiteral("View palette only"), this);
     cbPalOnly_->setObjectName(QStringLiteral("cbPalOnly"));
 
-    auto* tools = new QHBoxLayout;
-    tools->setSpacing(4);
-    tools->addWidget(bbLoadIGObj_);
-    tools->addWidget(cbReplaceObject_);
-    tools->addWidget(cbReplacePalette_);
-    tools->addStretch(1);
-    tools->addWidget(bbSaveIGObj_);
-    tools->addWidget(bbSavePale_);
+    // The import with its two choices on one line, the exports on the other.
+    auto* import = new QHBoxLayout;
+    import->setSpacing(6);
+    import->addWidget(bbLoadIGObj_);
+    import->addWidget(cbReplaceObject_);
+    import->addWidget(cbReplacePalette_);
+    import->addStretch(1);
+    auto* exports = new QHBoxLayout;
+    exports->setSpacing(6);
+    exports->addWidget(bbSaveIGObj_);
+    exports->addWidget(bbSavePale_);
+    exports->addStretch(1);
 
     auto* right = new QWidget(this);
     auto* rl = new QVBoxLayout(right);
     rl->setContentsMargins(0, 0, 0, 0);
-    rl->addLayout(tools);
+    rl->setSpacing(2);
+    rl->addLayout(import);
+    rl->addLayout(exports);
     rl->addWidget(pictureArea_, 1);
 
     auto* grids = new QSplitter(Qt::Vertical, this);
@@ -258,6 +264,15 @@ void MenuObjectsView::drawPaletteRows() {
     }
 }
 
+void MenuObjectsView::redrawLists() {
+    // Rows that go move the grids' current rows: that is no choice of the user's.
+    quiet_ = true;
+    drawObjectRows();
+    drawPaletteRows();
+    fillSelectors();
+    quiet_ = false;
+}
+
 void MenuObjectsView::fillSelectors() {
     const TIGSc& m = menu();
     QStringList objects;
@@ -316,9 +331,7 @@ void MenuObjectsView::selectQuietly(std::optional<std::size_t> o, std::optional<
 void MenuObjectsView::fill() {
     shownObject_.reset();
     shownPalette_.reset();
-    drawObjectRows();
-    drawPaletteRows();
-    fillSelectors();
+    redrawLists();
     enableControls();
     clearReplaceChoices();
     const TIGSc& m = menu();
@@ -339,9 +352,7 @@ void MenuObjectsView::refresh() {
     };
     const auto o = clamp(shownObject_ ? shownObject_ : selectedObject(), m.objects.size());
     const auto p = clamp(shownPalette_ ? shownPalette_ : selectedPalette(), m.palettes.size());
-    drawObjectRows();
-    drawPaletteRows();
-    fillSelectors();
+    redrawLists();
     enableControls();
     selectQuietly(o, p);
     showSelected(false);

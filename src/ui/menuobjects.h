@@ -132,6 +132,7 @@ private:
     void drawObjectRows();
     void drawPaletteRows();
     void fillSelectors();
+    void redrawLists();
     void enableControls();
     void clearReplaceChoices();
     // Selects object o and palette p in the grids and selectors without reporting it.

@@ -206,6 +206,9 @@ void MenuPagesView::drawPages() {
 }
 
 void MenuPagesView::drawBogs(int page) {
+    // Columns that go move the current cell: that is no choice of the user's.
+    const QSignalBlocker block(sgBOG_);
+    const QSignalBlocker blockSelection(sgBOG_->selectionModel());
     const auto& pages = menu().pages;
     const std::vector<TBOG> none;
     const auto& bogs = page >= 0 && static_cast<std::size_t>(page) < pages.size()
@@ -233,6 +236,13 @@ void MenuPagesView::drawBogs(int page) {
 }
 
 void MenuPagesView::drawButtons(int page, int bog) {
+    const bool wasQuiet = quiet_;
+    quiet_ = true;
+    drawButtonRows(page, bog);
+    quiet_ = wasQuiet;
+}
+
+void MenuPagesView::drawButtonRows(int page, int bog) {
     const auto& pages = menu().pages;
     if (page < 0 || static_cast<std::size_t>(page) >= pages.size() || bog < 0 ||
         static_cast<std::size_t>(bog) >= pages[static_cast<std::size_t>(page)].BOGs.size()) {

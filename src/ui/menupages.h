@@ -63,6 +63,7 @@ private:
     void drawPages();
     void drawBogs(int page);
     void drawButtons(int page, int bog);
+    void drawButtonRows(int page, int bog);
     void pagesClicked();
     void bogClicked();
     void buttonsClicked();

@@ -201,9 +201,12 @@ void MenuViewsTest::corpusMenusFillTheViews() {
             const TPage& page = m.pages[std::size_t(p)];
             if (p != o.pages()->selectedPage()) {
                 pageSpy.clear();
+                bogSpy.clear();
                 clickCell(pageGrid, p, 1);
                 QCOMPARE(pageSpy.size(), 1);
                 QCOMPARE(pageSpy.front().front().toInt(), p);
+                // The page's first BOG is chosen with it, once.
+                QCOMPARE(bogSpy.size(), page.BOGs.empty() ? 0 : 1);
             }
             QCOMPARE(pageGrid->currentRow(), p);
             QCOMPARE(o.tab()->cbPage()->currentIndex(), p);
