@@ -71,8 +71,9 @@ public:
     // and parts joins its step. Returns whether the models changed.
     bool apply(Parts parts, const QString& name, const Edit& edit, const QString& mergeKey = {});
 
-    // Runs the check-and-read sequence on folder; the models are replaced
-    // whole, so the history is emptied. Returns whether the check passed.
+    // Runs the check-and-read sequence on folder; the folder's models are
+    // replaced whole, so the history is emptied. The menu is not the
+    // folder's: it stays, modified or not. Returns whether the check passed.
     bool read(const std::string& folder, Log& log);
     // Saves index.bdmv and MovieObject.bdmv (each with its backup step); a
     // file that was written counts as saved. Returns whether both were.
