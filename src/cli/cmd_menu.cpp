@@ -1,4 +1,5 @@
 // menu dump FILE, menu objects FILE -o DIR, menu save IN OUT.mnu, mux IN.mnu -o OUT.m2ts
+// (menu render and menu play: cmd_menu_preview.cpp)
 
 #include "cli/commands.h"
 #include "core/errors.h"
@@ -60,10 +61,9 @@ Bytes menuRecords(const std::string& path) {
     return mnu;
 }
 
-// Loads the menu of a .mnu file or of a transport stream's IG PID; refuses,
-// with a clear message, a file that holds no menu. Soft problems of the load
-// are printed as warnings.
-TIGSc loadMenu(const std::string& path) {
+}  // namespace
+
+TIGSc loadMenuFile(const std::string& path) {
     const Bytes data = menuRecords(path);
     if (data.size() < 2 || data[0] != 'I' || data[1] != 'G')
         throw FormatError(path, 0, "not a menu: a .mnu file starts with the record header \"IG\"");
@@ -75,6 +75,10 @@ TIGSc loadMenu(const std::string& path) {
         throw FormatError(path, 0, "not a menu: no interactive composition segment (ICS) found");
     return menu;
 }
+
+namespace {
+
+TIGSc loadMenu(const std::string& path) { return loadMenuFile(path); }
 
 }  // namespace
 
@@ -134,6 +138,8 @@ void registerMenuCommands(CLI::App& app, CliState& state) {
             saveAtomic(saveArgs->out, saveIGS(m, IgsForm::Mnu));
         });
     });
+
+    registerMenuPreviewCommands(*menu, state);
 
     auto muxArgs = std::make_shared<SaveArgs>();
     auto* mux = app.add_subcommand("mux", "Write a menu as a stand-alone transport stream (IG on PID 0x1400).");

@@ -2,6 +2,7 @@
 // Sub-commands of navora-cli. Each area registers its own.
 
 #include "core/log.h"
+#include "ig/model.h"
 #include "navdb/movieobject_io.h"
 
 #include <CLI/CLI.hpp>
@@ -46,7 +47,14 @@ void registerSoundCommands(CLI::App& app, CliState& state);
 void registerPlaylistCommands(CLI::App& app, CliState& state);
 // demux, refs
 void registerClipCommands(CLI::App& app, CliState& state);
-// menu dump/objects/save, mux
+// menu dump/objects/save/render/play, mux
 void registerMenuCommands(CLI::App& app, CliState& state);
+// menu render, menu play: registered inside the "menu" command.
+void registerMenuPreviewCommands(CLI::App& menu, CliState& state);
+
+// The menu of a .mnu file, or of the Interactive Graphics PID of a transport
+// stream; throws FormatError for a file that holds no menu. Soft problems of
+// the load are printed as warnings.
+TIGSc loadMenuFile(const std::string& path);
 
 }  // namespace navora::cli

@@ -107,7 +107,10 @@ std::uint32_t NavMachine::rnd(std::uint32_t bound) {
     return std::uniform_int_distribution<std::uint32_t>(0, bound - 1)(rng_);
 }
 
-void NavMachine::report(const std::string& text) { log_.slogw(text, 1); }
+void NavMachine::report(const std::string& text) {
+    if (onReport) onReport(text);
+    log_.slogw(text, 1);
+}
 
 namespace {
 
@@ -134,6 +137,7 @@ NavMachine::Step NavMachine::execSetButtonPage(const TCommand& c, std::uint32_t 
         return {Flow::End};
     }
     MenuHost& h = *host_;
+    MenuEvents& ev = events();
     const std::uint32_t oldButton = PSR_[10];
     const std::uint32_t oldPage = PSR_[11];
     const bool pageFlag = s & 0x80000000u;
@@ -148,21 +152,21 @@ NavMachine::Step NavMachine::execSetButtonPage(const TCommand& c, std::uint32_t 
     if (selectedValid) enableInGroup(h, page, selected);
     if (pageFlag) {
         const int old = pageIndex(oldPage);
-        if (!(c.w[2] & 0x40000000u) && h.outEffectsOn() && h.hasOutEffects(old)) {
-            h.DelPage();
-            h.DrawEffects(old);
+        if (!(c.w[2] & 0x40000000u) && ev.outEffectsOn() && h.hasOutEffects(old)) {
+            ev.DelPage();
+            ev.DrawEffects(old);
         }
-        h.cbPageChange(page);
-        h.DrawPage();
+        ev.cbPageChange(page);
+        ev.DrawPage();
     }
     if (buttonFlag && !pageFlag) {
         if (oldButton < buttons && h.buttonGroup(page, static_cast<int>(oldButton)) != h.buttonGroup(page, selected))
-            h.DrawButton(static_cast<int>(oldButton));
-        h.DrawSButton();
+            ev.DrawButton(static_cast<int>(oldButton));
+        ev.DrawSButton();
     }
     if (selectedValid && h.autoAction(page, selected)) {
         list = h.buttonCommands(page, selected);
-        h.chooseButton(selected);
+        ev.chooseButton(selected);
         runningButton_ = selected;
         return {Flow::Continue};
     }
@@ -267,7 +271,7 @@ void NavMachine::execEnableButton(std::uint32_t d) {
         enabledButton_ = static_cast<std::uint16_t>(i);
     }
     enableInGroup(*host_, page, i);
-    host_->DrawButton(i);
+    events().DrawButton(i);
 }
 
 void NavMachine::execDisableButton(std::uint32_t d) {
@@ -275,7 +279,7 @@ void NavMachine::execDisableButton(std::uint32_t d) {
     const int i = static_cast<int>(d & 0xFFFF);
     if (i >= host_->buttonCount(pageIndex(PSR_[11]))) return;
     host_->setButtonEnabled(i, false);
-    host_->DelButton(i);
+    events().DelButton(i);
 }
 
 void NavMachine::execSet(const TCommand& c, SetOption option, std::uint32_t d, std::uint32_t s) {
@@ -336,6 +340,8 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
         }
         const Step st = exec(list[static_cast<std::size_t>(pc)], list);
         ++r.steps;
+        if (r.lists.empty()) r.lists.push_back({});
+        ++r.lists.back().lines;
         r.lastLine = static_cast<std::size_t>(pc);
         switch (st.flow) {
         case Flow::Next: pc += 1; break;
@@ -348,6 +354,7 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
         case Flow::Continue:
             pc = 0;
             r.lastLine.reset();
+            r.lists.push_back({runningButton_, 0});
             break;
         }
         programLine_ = static_cast<std::int32_t>(std::clamp<std::int64_t>(pc, INT32_MIN, INT32_MAX));
@@ -356,7 +363,7 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
 
     if (enabledButton_ && PSR_[10] == 0xFFFF) {
         PSR_[10] = *enabledButton_;
-        if (host_) host_->DrawSButton();
+        if (host_) events().DrawSButton();
     }
     // A line below 0 is where a trace starts (nothing executed yet: line 0 is
     // next) or where a GoTo sent the program (the run has ended).

@@ -16,36 +16,48 @@
 
 namespace navora {
 
-// What the button commands need from the menu being emulated. Buttons are
-// addressed by id, a slot of the page's button state table; every query
-// answers "none" (0, false, -1, empty) for pages and ids out of range.
+// The menu the button commands act on, as the menu emulator keeps it: the
+// model queries of the loaded menu and the button state table of the current
+// page. Buttons are addressed by id, a slot of a page's button table; every
+// query answers "none" (0, false, -1, empty) for pages and ids out of range.
 class MenuHost {
 public:
     virtual ~MenuHost() = default;
 
-    virtual int pageCount() = 0;
+    virtual int pageCount() const = 0;
     // Button id slots of a page.
-    virtual int buttonCount(int page) = 0;
+    virtual int buttonCount(int page) const = 0;
     // The button overlap group of a button of a page; -1 when none.
-    virtual int buttonGroup(int page, int id) = 0;
-    virtual bool autoAction(int page, int id) = 0;
-    virtual TCommands buttonCommands(int page, int id) = 0;
-    // The enabled flags of the current page's button state table.
-    virtual bool buttonEnabled(int id) = 0;
-    virtual void setButtonEnabled(int id, bool enabled) = 0;
-    // "Show OutEffects" and whether a page has out-effects.
-    virtual bool outEffectsOn() = 0;
-    virtual bool hasOutEffects(int page) = 0;
+    virtual int buttonGroup(int page, int id) const = 0;
+    virtual bool autoAction(int page, int id) const = 0;
+    virtual TCommands buttonCommands(int page, int id) const = 0;
+    // Whether a page has out-effects.
+    virtual bool hasOutEffects(int page) const = 0;
 
+    // The enabled flags of the current page's button state table.
+    virtual bool buttonEnabled(int id) const = 0;
+    virtual void setButtonEnabled(int id, bool enabled) = 0;
+    // Rebuilds the button state table for a page.
     virtual void SetButtonStates(int page) = 0;
-    virtual void DrawButton(int id) = 0;
-    virtual void DelButton(int id) = 0;
-    virtual void DrawSButton() = 0;  // draws the selected button (PSR10)
-    virtual void DrawPage() = 0;
-    virtual void DelPage() = 0;
-    virtual void DrawEffects(int page) = 0;  // plays the out-effects of a page
-    virtual void cbPageChange(int page) = 0;  // chooses the page in the page list
-    virtual void chooseButton(int id) = 0;    // makes the button the chosen one of the button list
+};
+
+// What the button commands show: the drawing orders and the page and button
+// lists. Every one does nothing by default, so that a menu can run headless;
+// the emulator draws, and tells the views what changed.
+class MenuEvents {
+public:
+    virtual ~MenuEvents() = default;
+
+    // "Show OutEffects".
+    virtual bool outEffectsOn() const { return false; }
+    virtual void DrawButton(int /*id*/) {}
+    virtual void DelButton(int /*id*/) {}
+    virtual void DrawSButton() {}  // draws the selected button (PSR10)
+    virtual void DrawPage() {}
+    virtual void DelPage() {}
+    virtual void DrawEffects(int /*page*/) {}   // plays the out-effects of a page
+    virtual void cbPageChange(int /*page*/) {}  // chooses the page in the page list
+    virtual void chooseButton(int /*id*/) {}    // makes the button the chosen one of the button list
 };
 
 struct ResetOptions {
@@ -72,6 +84,14 @@ struct RegisterRef {
     bool operator==(const RegisterRef&) const = default;
 };
 
+// One command list of a run: a run starts with the list it was given and
+// continues with an auto-action button's list after SetButtonPage.
+struct ListRun {
+    std::optional<int> button;  // the auto-action button; empty for the list the run was given
+    std::uint64_t lines = 0;    // commands executed from this list
+    bool operator==(const ListRun&) const = default;
+};
+
 struct RunResult {
     RunEnd end = RunEnd::EndOfProgram;
     std::uint64_t steps = 0;              // commands executed by this run
@@ -81,6 +101,7 @@ struct RunResult {
     std::optional<RegisterRef> nextDestination;  // trace: the register of the next command's destination
     std::optional<int> runningButton;     // menu: the button whose program ran last, after an auto action
     TCommands program;                    // the list that ran last (a button's list after an auto action)
+    std::vector<ListRun> lists;           // the lists that ran, in order (empty when nothing was executed)
 };
 
 struct RunLimits {
@@ -118,9 +139,19 @@ public:
     std::int32_t programLine() const { return programLine_; }
     void setProgramLine(std::int32_t line) { programLine_ = line; }
 
-    // The menu of the menu tab; null on the BDMV tab.
+    // The menu of the menu tab and what its commands show; the host is null
+    // on the BDMV tab. Without events the commands draw nothing.
     MenuHost* host() const { return host_; }
-    void setHost(MenuHost* host) { host_ = host; }
+    MenuEvents& events() const { return events_ ? *events_ : noEvents_; }
+    MenuEvents* menuEvents() const { return events_; }
+    void setMenu(MenuHost* host, MenuEvents* events = nullptr) {
+        host_ = host;
+        events_ = events;
+    }
+
+    // Called with the text of every report (jump, play and call commands),
+    // besides status panel 1.
+    std::function<void(const std::string&)> onReport;
 
     // Source of Rnd: a number in 0 .. bound - 1 for bound > 0.
     void setRandomSource(std::function<std::uint32_t(std::uint32_t bound)> source) { random_ = std::move(source); }
@@ -178,6 +209,8 @@ private:
     std::int32_t programLine_ = 0;
     bool traceInProgress_ = false;
     MenuHost* host_ = nullptr;
+    MenuEvents* events_ = nullptr;
+    static inline MenuEvents noEvents_;
     std::function<std::uint32_t(std::uint32_t bound)> random_;
     Log& log_;
     std::mt19937 rng_;

@@ -24,6 +24,7 @@ set(may_sound "core")
 set(may_bdj "core")
 set(may_ts "core")
 set(may_ig "core;nav;ts")
+set(may_preview "core;nav;ig;sound")
 set(never_engine "disc;ui;cli")
 
 set(faults "")

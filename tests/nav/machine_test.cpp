@@ -280,7 +280,8 @@ TEST_F(Machine, ButtonCommandsWithoutMenu) {
 namespace {
 
 // A menu of pages with buttons; button b of every page is in group b / 2.
-class FakeMenu : public MenuHost {
+// It records the drawing and list events the commands send.
+class FakeMenu : public MenuHost, public MenuEvents {
 public:
     int pages = 2;
     int buttons = 4;
@@ -288,18 +289,22 @@ public:
     std::map<int, TCommands> programs;  // auto-action buttons of page 1
     std::vector<std::string> calls;
 
-    int pageCount() override { return pages; }
-    int buttonCount(int page) override { return page >= 0 && page < pages ? buttons : 0; }
-    int buttonGroup(int page, int id) override {
+    int pageCount() const override { return pages; }
+    int buttonCount(int page) const override { return page >= 0 && page < pages ? buttons : 0; }
+    int buttonGroup(int page, int id) const override {
         return page >= 0 && page < pages && id >= 0 && id < buttons ? id / 2 : -1;
     }
-    bool autoAction(int page, int id) override { return page == 1 && programs.count(id); }
-    TCommands buttonCommands(int, int id) override { return programs[id]; }
-    bool buttonEnabled(int id) override { return enabled.at(static_cast<std::size_t>(id)); }
+    bool autoAction(int page, int id) const override { return page == 1 && programs.count(id); }
+    TCommands buttonCommands(int, int id) const override {
+        const auto it = programs.find(id);
+        return it == programs.end() ? TCommands{} : it->second;
+    }
+    bool buttonEnabled(int id) const override { return enabled.at(static_cast<std::size_t>(id)); }
     void setButtonEnabled(int id, bool on) override { enabled.at(static_cast<std::size_t>(id)) = on; }
-    bool outEffectsOn() override { return true; }
-    bool hasOutEffects(int page) override { return page == 0; }
+    bool hasOutEffects(int page) const override { return page == 0; }
     void SetButtonStates(int page) override { calls.push_back("SetButtonStates " + std::to_string(page)); }
+
+    bool outEffectsOn() const override { return true; }
     void DrawButton(int id) override { calls.push_back("DrawButton " + std::to_string(id)); }
     void DelButton(int id) override { calls.push_back("DelButton " + std::to_string(id)); }
     void DrawSButton() override { calls.push_back("DrawSButton"); }
@@ -314,7 +319,7 @@ public:
 
 TEST_F(Machine, ButtonCommandsOnAMenu) {
     FakeMenu menu;
-    m.setHost(&menu);
+    m.setMenu(&menu, &menu);
     m.setPsr(11, 0);
     m.setPsr(10, 1);
 
@@ -353,6 +358,7 @@ TEST_F(Machine, ButtonCommandsOnAMenu) {
     EXPECT_EQ(m.gpr(9), 44u);
     EXPECT_EQ(r.runningButton, 0);
     EXPECT_EQ(r.program, menu.programs[0]);
+    EXPECT_EQ(r.lists, (std::vector<ListRun>{{std::nullopt, 1}, {0, 1}}));
     EXPECT_EQ(menu.calls, (std::vector<std::string>{"DrawButton 3", "DrawSButton", "chooseButton 0"}));
 
     // Page and button flags clear, or out of range: nothing changes.
@@ -362,6 +368,24 @@ TEST_F(Machine, ButtonCommandsOnAMenu) {
         EXPECT_EQ(m.psr(11), 1u);
         EXPECT_EQ(m.psr(10), 0u);
     }
+}
+
+TEST_F(Machine, ButtonCommandsOnAHeadlessMenu) {
+    // A host without events: the commands change the state table and the
+    // registers, nothing is drawn, and the reports reach the observer.
+    FakeMenu menu;
+    m.setMenu(&menu);
+    std::vector<std::string> reports;
+    m.onReport = [&](const std::string& text) { reports.push_back(text); };
+    m.setPsr(11, 0);
+    m.setPsr(10, 0);
+    run({cmd(0x31800005, 3), cmd(0x51800003, 0x80000002, 0), cmd(0x21820000, 7)});
+    EXPECT_EQ(menu.enabled, (std::vector<bool>{true, true, true, false}));
+    EXPECT_EQ(m.psr(10), 2u);
+    EXPECT_TRUE(menu.calls.empty());
+    EXPECT_EQ(reports, std::vector<std::string>{});  // SetButtonPage ended the run before Call Object
+    run({cmd(0x21820000, 7)});
+    EXPECT_EQ(reports, std::vector<std::string>{"Call Object 7"});
 }
 
 TEST_F(Machine, TraceStepping) {
