@@ -1,7 +1,12 @@
 #include "ui/menupages.h"
 
 #include "ig/model.h"
+#include "ig/structure.h"
+#include "ui/commandgrid.h"
+#include "ui/composer.h"
 #include "ui/widgets.h"
+
+#include <QMenu>
 
 #include <QHeaderView>
 #include <QLabel>
@@ -125,8 +130,15 @@ MenuPagesView::MenuPagesView(Document& doc, QWidget* parent) : QWidget(parent), 
     split->setChildrenCollapsible(false);
     split->addWidget(top);
     split->addWidget(titled(QStringLiteral("Buttons"), sgButtons_, split));
+    auto* commands = new QWidget(split);
+    auto* cl = new QVBoxLayout(commands);
+    cl->setContentsMargins(0, 0, 0, 0);
+    cl->addWidget(titled(QStringLiteral("Button commands"), sgCommands_, commands), 1);
+    cl->addWidget(composer_);
+    split->addWidget(commands);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
+    split->setStretchFactor(2, 2);
     auto* l = new QVBoxLayout(this);
     l->setContentsMargins(2, 2, 2, 2);
     l->addWidget(split);
@@ -135,6 +147,53 @@ MenuPagesView::MenuPagesView(Document& doc, QWidget* parent) : QWidget(parent), 
     connect(sgBOG_, &QTableWidget::currentCellChanged, this, &MenuPagesView::bogClicked);
     connect(sgBOG_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MenuPagesView::bogClicked);
     connect(sgButtons_, &StringGrid::choiceChanged, this, &MenuPagesView::buttonsClicked);
+    connect(sgBOG_, &QTableWidget::itemChanged, this, &MenuPagesView::bogItemChanged);
+    connect(sgButtons_, &QTableWidget::itemChanged, this, &MenuPagesView::buttonItemChanged);
+    connect(this, &MenuPagesView::buttonChosen, this, &MenuPagesView::showCommands);
+    connect(sgCommands_, &QTableWidget::currentCellChanged, this, [this](int r) {
+        const TIGbutton* b = chosenButton();
+        if (b && r >= 0 && static_cast<std::size_t>(r) < b->commands.size())
+            composer_->showCommand(b->commands[static_cast<std::size_t>(r)]);
+        else
+            composer_->clearCommand();
+    });
+    connect(sgCommands_, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { emit commandRowClicked(index.row()); });
+    connect(composer_, &Composer::commandEdited, this, [this](const TCommand& c) {
+        const int line = sgCommands_->currentRow();
+        editCommands(
+            QStringLiteral("Edit command"),
+            [&](TCommands& list) {
+                if (line < 0 || static_cast<std::size_t>(line) >= list.size()) return false;
+                list[static_cast<std::size_t>(line)] = c;
+                return true;
+            },
+            QStringLiteral("menu/%1/%2/%3/command/%4").arg(page_).arg(bog_).arg(button_).arg(line));
+    });
+    connect(composer_, &Composer::enterPressed, this, [this] { sgCommands_->setFocus(); });
+    connect(sgCommands_, &CommandGrid::insertKey, this, [this] {
+        const auto lines = sgCommands_->selectedLines();
+        editCommands(QStringLiteral("Insert command"), [&](TCommands& list) {
+            const std::size_t at = lines ? std::min(list.size(), static_cast<std::size_t>(lines->second) + 1) : 0;
+            list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), TCommand{});
+            return true;
+        });
+    });
+    connect(sgCommands_, &CommandGrid::deleteKey, this, [this] {
+        const auto lines = sgCommands_->selectedLines();
+        if (!lines) return;
+        editCommands(QStringLiteral("Delete commands"), [&](TCommands& list) {
+            const auto first = static_cast<std::size_t>(lines->first), last = static_cast<std::size_t>(lines->second);
+            if (first >= list.size()) return false;
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(first),
+                       list.begin() + static_cast<std::ptrdiff_t>(std::min(last + 1, list.size())));
+            return true;
+        });
+    });
+    for (QTableWidget* g : {static_cast<QTableWidget*>(sgBOG_), static_cast<QTableWidget*>(sgButtons_)}) {
+        g->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(g, &QWidget::customContextMenuRequested, this, [this, g](const QPoint& at) { editMenu(g, at); });
+    }
     reset();
 }
 
@@ -173,6 +232,131 @@ void MenuPagesView::buildGrids() {
     };
     sgButtons_->setTitles(buttonTitles());
     sizeColumns(sgButtons_, QStringLiteral("0000"));
+    sgButtons_->setToolTip(QStringLiteral("Buttons (Click to show object, Double click to animate)"));
+    sgButtons_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    sgCommands_ = new CommandGrid(this);
+    sgCommands_->setObjectName(QStringLiteral("sgButtonCommands"));
+    sgCommands_->setContext(CommandContext::Button);
+    composer_ = new Composer(this);
+    composer_->setListsEnabled(true);
+}
+
+const TIGbutton* MenuPagesView::chosenButton() const {
+    const auto& pages = menu().pages;
+    if (page_ < 0 || bog_ < 0 || button_ < 0 || static_cast<std::size_t>(page_) >= pages.size()) return nullptr;
+    const auto& bogs = pages[static_cast<std::size_t>(page_)].BOGs;
+    if (static_cast<std::size_t>(bog_) >= bogs.size()) return nullptr;
+    const auto& buttons = bogs[static_cast<std::size_t>(bog_)].buttons;
+    return static_cast<std::size_t>(button_) < buttons.size() ? &buttons[static_cast<std::size_t>(button_)] : nullptr;
+}
+
+void MenuPagesView::editCommands(const QString& name, const std::function<bool(TCommands&)>& edit,
+                                 const QString& mergeKey) {
+    const TIGbutton* b = chosenButton();
+    if (!b) return;
+    TCommands list = b->commands;
+    if (!edit(list)) return;
+    const auto page = static_cast<std::size_t>(page_), bog = static_cast<std::size_t>(bog_),
+               index = static_cast<std::size_t>(button_);
+    const int line = sgCommands_->currentRow();
+    doc_.apply(Document::Part::Menu, name,
+               [&](Workspace& ws) { return setButtonCommands(ws.menu.igs, page, bog, index, list); }, mergeKey);
+    // The grid shows the list as it is now, on the line that was edited.
+    const TIGbutton* now = chosenButton();
+    if (!now) return;
+    sgCommands_->showCommands(now->commands);
+    if (!now->commands.empty()) {
+        const int at = std::clamp(line < 0 ? 0 : line, 0, static_cast<int>(now->commands.size()) - 1);
+        sgCommands_->selectLine(at);
+        composer_->showCommand(now->commands[static_cast<std::size_t>(at)]);
+    }
+}
+
+void MenuPagesView::editMenu(QWidget* grid, const QPoint& at) {
+    QMenu menu(grid);
+    QAction* edit = menu.addAction(QStringLiteral("Edit mode"));
+    QAction* read = menu.addAction(QStringLiteral("Read only"));
+    edit->setCheckable(true);
+    read->setCheckable(true);
+    edit->setChecked(editMode_);
+    read->setChecked(!editMode_);
+    QAction* chosen = menu.exec(static_cast<QAbstractScrollArea*>(grid)->viewport()->mapToGlobal(at));
+    if (chosen) setEditMode(chosen == edit);
+}
+
+void MenuPagesView::setEditMode(bool on) {
+    editMode_ = on;
+    const auto triggers = on ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                   QAbstractItemView::AnyKeyPressed
+                             : QAbstractItemView::NoEditTriggers;
+    sgBOG_->setEditTriggers(triggers);
+    sgButtons_->setEditTriggers(triggers);
+    quiet_ = true;
+    drawBogs(page_);
+    if (bog_ >= 0) selectBogColumn(bog_);
+    drawButtonRows(page_, bog_);
+    if (button_ >= 0) sgButtons_->selectRange(button_, button_);
+    quiet_ = false;
+}
+
+void MenuPagesView::showCommands() {
+    composer_->clearCommand();
+    const auto& pages = menu().pages;
+    if (page_ < 0 || bog_ < 0 || button_ < 0 || static_cast<std::size_t>(page_) >= pages.size()) {
+        sgCommands_->showCommands({});
+        return;
+    }
+    const auto& bogs = pages[static_cast<std::size_t>(page_)].BOGs;
+    if (static_cast<std::size_t>(bog_) >= bogs.size() ||
+        static_cast<std::size_t>(button_) >= bogs[static_cast<std::size_t>(bog_)].buttons.size()) {
+        sgCommands_->showCommands({});
+        return;
+    }
+    sgCommands_->showCommands(bogs[static_cast<std::size_t>(bog_)].buttons[static_cast<std::size_t>(button_)].commands);
+    if (!bogs[static_cast<std::size_t>(bog_)].buttons[static_cast<std::size_t>(button_)].commands.empty())
+        sgCommands_->selectLine(0);
+}
+
+void MenuPagesView::bogItemChanged(QTableWidgetItem* item) {
+    if (quiet_ || !editMode_ || page_ < 0 || item->row() != 1 || item->column() < 1) return;
+    const std::size_t page = static_cast<std::size_t>(page_);
+    const std::size_t bog = static_cast<std::size_t>(item->column() - 1);
+    bool ok = false;
+    const unsigned value = item->text().trimmed().toUInt(&ok, 16);
+    if (ok)
+        doc_.apply(Document::Part::Menu, QStringLiteral("Default valid button"),
+                   [=](Workspace& ws) { return setDefaultValidButton(ws.menu.igs, page, bog, value); });
+    // A refused value shows the stored one again.
+    const QSignalBlocker block(sgBOG_);
+    drawBogs(page_);
+    if (bog_ >= 0) selectBogColumn(bog_);
+    emit bogEdited(page_);
+}
+
+void MenuPagesView::buttonItemChanged(QTableWidgetItem* item) {
+    if (quiet_ || !editMode_ || page_ < 0 || bog_ < 0) return;
+    const int column = item->column();
+    if (column < 1 || column > 18) return;
+    const std::size_t page = static_cast<std::size_t>(page_), bog = static_cast<std::size_t>(bog_),
+                      index = static_cast<std::size_t>(item->row());
+    const std::string text = item->text().trimmed().toUpper().toStdString();
+    const std::size_t sounds = soundEntries ? soundEntries() : 0;
+    // A flag column takes its first letter, as its one-letter mask does.
+    const auto col = static_cast<ButtonColumn>(column);
+    const bool flag = col == ButtonColumn::AutoAction || col == ButtonColumn::NormalRepeat ||
+                      col == ButtonColumn::SelectedRepeat;
+    const std::string typed = flag ? text.substr(0, 1) : text;
+    const bool changed =
+        !typed.empty() && doc_.apply(Document::Part::Menu, QStringLiteral("Edit button"), [=](Workspace& ws) {
+            return setButtonCell(ws.menu.igs, page, bog, index, col, typed, sounds);
+        });
+    if (!changed) {
+        // Nothing stored: the cell shows the stored value again.
+        quiet_ = true;
+        drawButtonRows(page_, bog_);
+        quiet_ = false;
+    }
 }
 
 const TIGSc& MenuPagesView::menu() const { return doc_.model().menu.igs; }
@@ -229,6 +413,7 @@ void MenuPagesView::drawBogs(int page) {
         const int c = static_cast<int>(j) + 1;
         put(0, c, QString::number(j), false);
         put(1, c, hex(bogs[j].default_valid_button_id_ref, 4), false);
+        if (editMode_) sgBOG_->item(1, c)->setFlags(sgBOG_->item(1, c)->flags() | Qt::ItemIsEditable);
         put(2, c, QString::number(bogs[j].buttons.size()), false);
     }
     sgBOG_->resizeColumnToContents(0);
@@ -253,7 +438,13 @@ void MenuPagesView::drawButtonRows(int page, int bog) {
     sgButtons_->setDataRows(static_cast<int>(buttons.size()));
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         const QStringList cells = buttonCells(buttons[i]);
-        for (int c = 0; c < cells.size(); ++c) sgButtons_->setCell(static_cast<int>(i), c + 1, cells[c]);
+        for (int c = 0; c < cells.size(); ++c) {
+            sgButtons_->setCell(static_cast<int>(i), c + 1, cells[c]);
+            // Columns "value" to "a.end" take typed input in edit mode.
+            if (editMode_ && c + 1 <= 18)
+                if (QTableWidgetItem* it = sgButtons_->item(static_cast<int>(i), c + 1))
+                    it->setFlags(it->flags() | Qt::ItemIsEditable);
+        }
     }
 }
 

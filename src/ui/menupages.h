@@ -1,17 +1,22 @@
 #pragma once
 // The Pages sub-tab of the Menu tab: the pages of the menu in a grid, the
 // button overlap groups of the chosen page (one column per BOG) and the
-// buttons of the chosen BOG. Read-only: it lists what the menu holds and
+// buttons of the chosen BOG with the commands of the chosen button. It
 // reports which page, BOG and button the user chose, so that the views that
-// draw or run them can follow.
+// draw or run them can follow. The right-click menu of the BOG and button
+// grids switches their "Edit mode": then typing into " default valid
+// button" or a button cell edits the menu through the document (a refused
+// value reverts to the stored one).
 
 #include "ui/document.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QTableWidget;
+class QTableWidgetItem;
 
 namespace navora {
 struct TIGSc;
@@ -19,6 +24,8 @@ struct TIGSc;
 
 namespace navora::ui {
 
+class CommandGrid;
+class Composer;
 class StringGrid;
 
 class MenuPagesView : public QWidget {
@@ -30,6 +37,16 @@ public:
     // One column per BOG after the column of row titles.
     QTableWidget* sgBOG() const { return sgBOG_; }
     StringGrid* sgButtons() const { return sgButtons_; }
+    // The navigation commands of the chosen button.
+    CommandGrid* sgButtonCommands() const { return sgCommands_; }
+    // Edits the chosen command in place (the word boxes and lists).
+    Composer* composer() const { return composer_; }
+
+    // Typed input in the BOG and button grids ("Edit mode") or none ("Read only").
+    bool editMode() const { return editMode_; }
+    void setEditMode(bool on);
+    // The number of sound entries a button may name (sound.bdmv).
+    std::function<std::size_t()> soundEntries;
 
     // The chosen page, BOG of that page and button (its index in the BOG).
     std::optional<int> selectedPage() const;
@@ -56,8 +73,19 @@ signals:
     void pageChosen(int page);
     void bogChosen(int page, int bog);
     void buttonChosen(int page, int bog, int button);
+    // A BOG's default valid button was typed: the page's button states are rebuilt.
+    void bogEdited(int page);
+    // A click on a command row (with trace on the line runs).
+    void commandRowClicked(int line);
 
 private:
+    void bogItemChanged(QTableWidgetItem* item);
+    void buttonItemChanged(QTableWidgetItem* item);
+    void showCommands();
+    const TIGbutton* chosenButton() const;
+    // Replaces the chosen button's commands by edit(commands) as one step.
+    void editCommands(const QString& name, const std::function<bool(TCommands&)>& edit, const QString& mergeKey = {});
+    void editMenu(QWidget* grid, const QPoint& at);
     const TIGSc& menu() const;
     void buildGrids();
     void drawPages();
@@ -71,6 +99,7 @@ private:
 
     Document& doc_;
     bool quiet_ = false;
+    bool editMode_ = false;
     int page_ = -1;
     int bog_ = -1;
     int button_ = -1;
@@ -78,6 +107,8 @@ private:
     StringGrid* sgPages_;
     QTableWidget* sgBOG_;
     StringGrid* sgButtons_;
+    CommandGrid* sgCommands_;
+    Composer* composer_;
 };
 
 }  // namespace navora::ui

@@ -8,8 +8,16 @@
 #include "ig/mux.h"
 #include "ig/save.h"
 #include "ui/document.h"
+#include "ig/structure.h"
+#include "ui/commandgrid.h"
+#include "ui/execpanel.h"
+#include "ui/menueffects.h"
 #include "ui/menuobjects.h"
 #include "ui/menupages.h"
+#include "ui/menupageview.h"
+#include "ui/menupreview.h"
+#include "ui/menuswitches.h"
+#include "ui/regpanel.h"
 #include "ui/runcontroller.h"
 
 #include <QComboBox>
@@ -22,6 +30,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace navora::ui {
@@ -86,36 +95,197 @@ QLineEdit* displayBox(const char* name, const QString& hint, const QString& samp
 
 MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     : TabPage(parent), dialogs(MenuDialogs::standard(this)), doc_(doc), run_(run), log_(log) {
+    preview_ = new MenuPreview(run_.machine(), log_, this);
+    switches_ = new MenuSwitches(this);
     pages_ = new MenuPagesView(doc_, this);
     objects_ = new MenuObjectsView(doc_, log_, cache_, dialogs, this);
     objects_->softwareName = [this] {
         const Workspace& ws = doc_.model();
         return mainWindowTitle(ws.folderRead ? ws.disc : std::string());
     };
+    effects_ = new MenuEffectsView(doc_, *preview_, this);
+    pageView_ = new MenuPageView(*preview_, this);
+    pageView_->active = [this] { return preview_->emulator().page() >= 0; };
     QWidget* header = buildHeader();
 
     subTabs_ = new QTabWidget(this);
     subTabs_->setObjectName(QStringLiteral("tsMenu"));
-    subTabs_->addTab(pages_, QStringLiteral("Pages"));
+    subTabs_->addTab(pages_, QStringLiteral("BOGs"));
+    subTabs_->addTab(effects_, QStringLiteral("Effects"));
     subTabs_->addTab(objects_, QStringLiteral("Objects"));
+    subTabs_->addTab(pageView_, QStringLiteral("Page view"));
+
+    auto* switchRow = new QWidget(this);
+    auto* sl = new QHBoxLayout(switchRow);
+    sl->setContentsMargins(0, 0, 0, 0);
+    sl->addWidget(switches_->overlayGroup());
+    sl->addWidget(switches_->effectGroup());
+    sl->addStretch(1);
 
     auto* l = new QVBoxLayout(this);
     l->setContentsMargins(2, 2, 2, 2);
     l->setSpacing(2);
     l->addWidget(header);
     l->addWidget(subTabs_, 1);
+    l->addWidget(switchRow);
 
     connect(cbPage_, &QComboBox::activated, this, &MenuTab::cbPageChange);
     connect(pages_, &MenuPagesView::pageChosen, this, [this](int page) {
-        const QSignalBlocker block(cbPage_);
-        cbPage_->setCurrentIndex(page);
+        {
+            const QSignalBlocker block(cbPage_);
+            cbPage_->setCurrentIndex(page);
+        }
+        if (preview_->emulator().page() != page) preview_->emulator().selectPage(page);
         emit pageChosen(page);
     });
     connect(pages_, &MenuPagesView::bogChosen, this, &MenuTab::bogChosen);
+    connect(pages_, &MenuPagesView::bogEdited, this, [this] {
+        preview_->emulator().refreshButtonStates();
+        preview_->emulator().drawPage();
+    });
+    pages_->soundEntries = [this] {
+        const Workspace& ws = doc_.model();
+        return ws.soundLoaded ? ws.sound.entries.size() : std::size_t{0};
+    };
+    // Sounds play from the sound.bdmv held with the folder.
+    preview_->emulator().setSounds(&doc_.model().sound, nullptr);
     connect(pages_, &MenuPagesView::buttonChosen, this, &MenuTab::buttonChosen);
     connect(&doc_, &Document::menuChanged, this, &MenuTab::refresh);
+    connect(subTabs_, &QTabWidget::currentChanged, this, &MenuTab::subTabChanged);
+
+    // The emulator's page, button states and chosen button drive the selectors.
+    connect(preview_, &MenuPreview::pageShown, this, [this](int page) {
+        {
+            const QSignalBlocker block(cbPage_);
+            cbPage_->setCurrentIndex(page);
+        }
+        if (page >= 0 && pages_->selectedPage() != page) pages_->showPage(page);
+        effects_->showPage(page);
+        navigationEnabled(page >= 0);
+    });
+    QComboBox* cbButton = run_.execPanel()->cbButton();
+    connect(preview_, &MenuPreview::buttonStatesRebuilt, this, [this, cbButton] {
+        const QSignalBlocker block(cbButton);
+        cbButton->clear();
+        const auto n = preview_->renderer().states().size();
+        for (std::size_t i = 0; i < n; ++i)
+            cbButton->addItem(QStringLiteral("%1").arg(i, 4, 16, QLatin1Char('0')).toUpper());
+        cbButton->setCurrentIndex(n > 0 ? 0 : -1);
+    });
+    connect(preview_, &MenuPreview::buttonSelected, this, [cbButton](int id) {
+        const QSignalBlocker block(cbButton);
+        cbButton->setCurrentIndex(id);
+    });
+    connect(cbButton, &QComboBox::activated, this, [this](int id) { preview_->emulator().setChosenButton(id); });
+    connect(preview_, &MenuPreview::programFinished, this,
+            [this](int, const RunResult& r) { lastRun_ = r; });
+
+    connect(switches_, &MenuSwitches::switched, this, [this](MenuSwitches::Switch which, bool) {
+        applySwitches();
+        const bool overlay = which <= MenuSwitches::WindowFrame;
+        // An overlay shows at once on the page drawn.
+        if (overlay && switches_->overlayGroup()->isVisible() && preview_->emulator().page() >= 0) {
+            preview_->emulator().drawPage();
+            effects_->refresh();
+        }
+    });
+
+    program_.program = [this] {
+        const int p = preview_->emulator().page();
+        return p >= 0 ? preview_->emulator().buttonCommands(p, preview_->emulator().chosenButton()) : TCommands{};
+    };
+    program_.showLine = [this](int line) {
+        CommandGrid* grid = pages_->sgButtonCommands();
+        if (line >= 0 && line < grid->dataRows()) grid->selectLine(line);
+    };
+    connect(pages_, &MenuPagesView::commandRowClicked, &run_, &RunController::executeLine);
+    program_.startable = [this] { return canWrite() && preview_->emulator().page() >= 0; };
+    program_.run = [this] { return runStart(); };
+    program_.executeLine = [this](std::size_t line) {
+        const RunResult r = preview_->emulator().executeLine(line);
+        afterAction();
+        return r;
+    };
+
+    applySwitches();
+    subTabChanged(subTabs_->currentIndex());
+    navigationEnabled(false);
     refresh();
 }
+
+void MenuTab::buildNavigationPanel(QWidget* panel) {
+    const char* names[5] = {"bNavUp", "bNavDown", "bNavLeft", "bNavRight", "bNavSel"};
+    const QString captions[5] = {QStringLiteral("&U"), QStringLiteral("&D"), QStringLiteral("&L"),
+                                 QStringLiteral("&R"), QStringLiteral("S&el")};
+    auto* l = panel->layout() ? panel->layout() : new QHBoxLayout(panel);
+    for (int i = 0; i < 5; ++i) {
+        auto* b = new QPushButton(captions[i], panel);
+        b->setObjectName(QLatin1String(names[i]));
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(captions[i]) + 24);
+        b->setFocusPolicy(Qt::NoFocus);
+        l->addWidget(b);
+        bNav_[static_cast<std::size_t>(i)] = b;
+        connect(b, &QPushButton::clicked, this, [this, i] {
+            MenuEmulator& e = preview_->emulator();
+            if (i < 4)
+                e.key(static_cast<NavKey>(i));
+            else
+                e.activate();
+            afterAction();
+        });
+    }
+    navigationEnabled(preview_->emulator().page() >= 0);
+}
+
+void MenuTab::navigationEnabled(bool on) {
+    for (QPushButton* b : bNav_)
+        if (b) b->setEnabled(on);
+}
+
+void MenuTab::afterAction() {
+    preview_->syncTimers();
+    run_.regPanel()->showValues();
+    run_.execPanel()->showProgramLine(run_.machine().programLine());
+    run_.updateControls();
+}
+
+std::optional<RunResult> MenuTab::runStart() {
+    lastRun_.reset();
+    preview_->emulator().start();
+    preview_->syncTimers();
+    std::optional<RunResult> r = lastRun_;
+    return r;
+}
+
+void MenuTab::setColours(const PreviewOptions& colours) {
+    const PreviewOptions before = preview_->emulator().options();
+    colours_ = colours;
+    applySwitches();
+    const PreviewOptions& now = preview_->emulator().options();
+    if (now.colBackground != before.colBackground) {
+        preview_->renderer().backchange();
+        if (preview_->emulator().page() >= 0 && doc_.model().menu.loaded) preview_->emulator().drawPage();
+    }
+    const Colour c = now.colBackground;
+    pageView_->setAreaColour(QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+}
+
+void MenuTab::applySwitches() {
+    PreviewOptions o = switches_->applied(colours_);
+    o.cbPalOnly = preview_->emulator().options().cbPalOnly;
+    preview_->emulator().setOptions(o);
+    pageView_->setFit(o.cbFullScreen);
+}
+
+void MenuTab::subTabChanged(int index) {
+    switches_->overlayGroup()->setVisible(index == SubEffects || index == SubPageView);
+    switches_->effectGroup()->setVisible(index == SubPageView);
+    if (index != SubPageView) preview_->emulator().stopAnimationTimer();
+    if (index == SubPageView) pageView_->setFit(switches_->on(MenuSwitches::FullScreen));
+    preview_->syncTimers();
+}
+
+void MenuTab::deactivated() { preview_->emulator().stopAnimationTimer(); }
 
 QWidget* MenuTab::buildHeader() {
     auto* header = new QWidget(this);
@@ -191,6 +361,7 @@ BottomBar MenuTab::bottomBar() const {
     b.buttonChooser = true;
     b.navigate = true;
     b.registers = true;
+    b.program = &program_;
     return b;
 }
 
@@ -242,23 +413,45 @@ void MenuTab::fillPageSelector() {
 
 void MenuTab::MenuOn() {
     run_.resetRegisters();
+    preview_->emulator().setMenu(&menu());
     objects_->fill();
     pages_->fill();
     fillPageSelector();
     showInfo();
+    if (!menu().pages.empty()) preview_->emulator().selectPage(0);
     emit menuLoaded();
     emit bottomBarChanged();
 }
 
 void MenuTab::refresh() {
+    // The emulator holds the model by address: it follows every edit, undo and redo.
+    if (doc_.model().menu.loaded) {
+        if (preview_->emulator().renderer().menu() != &menu()) preview_->emulator().setMenu(&menu());
+        preview_->emulator().menuChanged();
+    }
     objects_->refresh();
     pages_->refresh();
+    effects_->refresh();
     fillPageSelector();
     showInfo();
     emit bottomBarChanged();
 }
 
-void MenuTab::cbPageChange(int index) { pages_->showPage(index); }
+void MenuTab::cbPageChange(int index) {
+    pages_->showPage(index);
+    if (preview_->emulator().page() != index) preview_->emulator().selectPage(index);
+}
+
+void MenuTab::bCreateMenuClick() {
+    WorkspaceMenu& held = doc_.workspace().menu;
+    const TIGSc previous = held.loaded ? held.igs : TIGSc{};
+    held.igs = newMenu(previous);
+    held.loaded = true;
+    cache_.clear();
+    doc_.replaced(Document::Part::Menu);
+    MenuOn();
+    log_.slogR();
+}
 
 void MenuTab::bLoadMenuClick() {
     if (!dialogs.openFile) return;

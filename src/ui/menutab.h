@@ -9,19 +9,28 @@
 //
 // The chosen page, BOG and button are reported by signals, and the object
 // pictures come from one cache that every view of the menu shares.
+//
+// The "Page view" sub-tab runs the menu: the page picture of the menu
+// emulator, the navigation panel ("&U", "&D", "&L", "&R", "S&el"), Start
+// and Trace of the execution panel with its button selector, the mouse on
+// the picture, and the overlay and effect switches.
 
 #include "ig/objects.h"
 #include "ui/menudialogs.h"
+#include "preview/options.h"
 #include "ui/tabpage.h"
 
 #include <QString>
 
+#include <array>
+#include <optional>
 #include <string>
 
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTabWidget;
 
 namespace navora {
@@ -33,14 +42,18 @@ namespace navora::ui {
 
 class Document;
 class MenuObjectsView;
+class MenuEffectsView;
+class MenuPageView;
 class MenuPagesView;
+class MenuPreview;
+class MenuSwitches;
 class RunController;
 
 class MenuTab : public TabPage {
     Q_OBJECT
 public:
     // The sub-tabs in their order.
-    enum SubTab { SubPages = 0, SubObjects };
+    enum SubTab { SubBOGs = 0, SubEffects, SubObjects, SubPageView };
 
     MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent = nullptr);
 
@@ -64,6 +77,22 @@ public:
     QTabWidget* subTabs() const { return subTabs_; }
     MenuPagesView* pagesView() const { return pages_; }
     MenuObjectsView* objectsView() const { return objects_; }
+    MenuEffectsView* effectsView() const { return effects_; }
+    MenuPageView* pageView() const { return pageView_; }
+    MenuPreview& preview() const { return *preview_; }
+    MenuSwitches* switches() const { return switches_; }
+    // The navigation panel's keys (made by buildNavigationPanel()).
+    QPushButton* bNavUp() const { return bNav_[0]; }
+    QPushButton* bNavDown() const { return bNav_[1]; }
+    QPushButton* bNavLeft() const { return bNav_[2]; }
+    QPushButton* bNavRight() const { return bNav_[3]; }
+    QPushButton* bNavSel() const { return bNav_[4]; }
+    // Puts the navigation keys into the bottom bar's navigation panel.
+    void buildNavigationPanel(QWidget* panel);
+    // The colours and the background switch of the Options tab.
+    void setColours(const PreviewOptions& colours);
+    // Another main tab was chosen: the animation stops.
+    void deactivated();
     // The display pictures of (object, palette) pairs, shared by the menu's views.
     TObjectCache& objectCache() { return cache_; }
 
@@ -84,6 +113,8 @@ public slots:
     void bMuxClick();
     // The page selector chose page index.
     void cbPageChange(int index);
+    // "Create Menu": a new menu with one page, one BOG and one button.
+    void bCreateMenuClick();
 
 signals:
     // A menu was loaded: the window shows this tab.
@@ -102,6 +133,12 @@ private:
     void refresh();
     void showInfo();
     void fillPageSelector();
+    void subTabChanged(int index);
+    void applySwitches();
+    void navigationEnabled(bool on);
+    // After an action of the emulator: the registers and the controls follow.
+    void afterAction();
+    std::optional<RunResult> runStart();
 
     Document& doc_;
     RunController& run_;
@@ -120,6 +157,14 @@ private:
     QTabWidget* subTabs_;
     MenuPagesView* pages_;
     MenuObjectsView* objects_;
+    MenuEffectsView* effects_;
+    MenuPreview* preview_;
+    MenuPageView* pageView_;
+    MenuSwitches* switches_;
+    std::array<QPushButton*, 5> bNav_{};
+    ProgramSource program_;
+    PreviewOptions colours_;
+    std::optional<RunResult> lastRun_;
 };
 
 }  // namespace navora::ui

@@ -6,6 +6,7 @@
 #include "ui/bdmvtab.h"
 #include "ui/document.h"
 #include "ui/execpanel.h"
+#include "ui/menuswitches.h"
 #include "ui/menutab.h"
 #include "ui/menuobjects.h"
 #include "ui/mobjview.h"
@@ -16,6 +17,8 @@
 #include "ui/statustab.h"
 
 #include <QApplication>
+#include <QGroupBox>
+#include <QGridLayout>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
@@ -99,6 +102,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     connectControls();
 
     optionsTab_->load(settings_);
+    loadMenuOptions();
     applyMachineOptions();
     run_->resetRegisters();
     setTitle(QString::fromStdString(mainWindowTitle("")));
@@ -182,6 +186,7 @@ void TfMain::buildTabs(QWidget* central) {
     menuTab_ = new MenuTab(*doc_, *run_, log, central);
     menuTab_->dialogs.workFolder = [this] { return optionsTab_->outputFolder(); };
     menuTab_->objectsView()->objectBackground = [this] { return colourFromWin(settings_.colObjectBackground); };
+    menuTab_->buildNavigationPanel(pNavigate_);
     auto* bdjoTab = new PendingTab(QStringLiteral("BD-J objects are shown here in a later version."),
                                    [](const QString&) {
                                        BottomBar b;
@@ -189,6 +194,15 @@ void TfMain::buildTabs(QWidget* central) {
                                        return b;
                                    });
     optionsTab_ = new OptionsTab;
+    {
+        // The Menu tab's switch twins and "Create Menu" stand on the Options tab.
+        QGroupBox* twins = menuTab_->switches()->optionsGroup();
+        auto* create = new QPushButton(QStringLiteral("Create Menu"), twins);
+        create->setObjectName(QStringLiteral("bCreateMenu"));
+        static_cast<QGridLayout*>(twins->layout())->addWidget(create, 5, 0);
+        connect(create, &QPushButton::clicked, menuTab_, &MenuTab::bCreateMenuClick);
+        if (auto* l = qobject_cast<QVBoxLayout*>(optionsTab_->layout())) l->insertWidget(1, twins);
+    }
     statusTab_ = new StatusTab;
     aboutTab_ = new AboutTab;
     tabs_ = {bdmvTab_, playlistTab_, clipTab_, menuTab_, bdjoTab, optionsTab_, statusTab_, aboutTab_};
@@ -352,6 +366,7 @@ void TfMain::formActivate(const QStringList& arguments) {
     const QStringList wrong = readSettings(*store, settings_, versionText());
     store.reset();
     optionsTab_->load(settings_);
+    loadMenuOptions();
     bdmvTab_->setFolder(settings_.bdmvDir);
     applyMachineOptions();
     run_->resetRegisters();
@@ -378,6 +393,7 @@ void TfMain::formClose() {
     if (closed_) return;
     closed_ = true;
     optionsTab_->store(settings_);
+    menuTab_->switches()->store(settings_);
     settings_.bdmvDir = bdmvTab_->folder();
     if (const int height = bdmvTab_->mobjView()->objectListHeight(); height >= 0) settings_.objectHeight = height;
     const bool maximised = isMaximized();
@@ -440,8 +456,14 @@ void TfMain::bSaveClick() {
     if (tab->save()) emit workspaceSaved();
 }
 
+void TfMain::loadMenuOptions() {
+    menuTab_->switches()->load(settings_);
+    menuTab_->setColours(previewColours(settings_));
+}
+
 void TfMain::PageControlChange() {
     TabPage* tab = currentTab();
+    if (tab != menuTab_) menuTab_->deactivated();
     const BottomBar bar = tab ? tab->bottomBar() : BottomBar{};
     // While the progress bar is up it keeps the place of the panels.
     const auto showPanel = [this](QWidget* p, bool on) { p->setVisible(on && !progressShown_); };

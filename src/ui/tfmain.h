@@ -131,6 +131,8 @@ private:
     void applyWorkspaceOptions();
     void applyGeometry();
     void applyMachineOptions();
+    // The Menu tab's switches and colours from the settings.
+    void loadMenuOptions();
     void showTitle();
     void followPlaylist(const QString& name, int playItem);
     TabPage* currentTab() const;

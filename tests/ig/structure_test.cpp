@@ -93,8 +93,8 @@ TEST(MenuStructure, NewMenuHoldsOnePageWithTheTemplateButton) {
     EXPECT_EQ(templateButton().button_id, 0);
     EXPECT_EQ(templateButton().normal_start_object_id_ref, kNoObjectRef);
     ASSERT_EQ(m.page_buttons.size(), 1u);
-    EXPECT_EQ(m.page_buttons[0].slots.size(), 1u);
-    EXPECT_EQ(m.page_buttons[0].slots[0].button_id, 0);
+    EXPECT_EQ(m.page_buttons[0].byId.size(), 1u);
+    EXPECT_EQ(m.page_buttons[0].byId[0].button_id, 0);
 
     // Saved, it is an ICS and an END: no palette, no object.
     const Bytes mnu = saveIGS(m, IgsForm::Mnu);

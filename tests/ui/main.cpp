@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
         failures += QTest::qExec(&undo, argc, argv);
         MenuViewsTest menu;
         failures += QTest::qExec(&menu, argc, argv);
+        MenuPreviewTest preview;
+        failures += QTest::qExec(&preview, argc, argv);
     }
     std::error_code ec;
     fs::remove_all(scratch, ec);

@@ -115,3 +115,13 @@ private slots:
     void failedLoadKeepsTheMenu();
     void menuFileFromAClipShowsTheMenuTab();
 };
+
+class MenuPreviewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void pageViewRunsTheMenu();
+    void buttonGridEditIsUndoableAndSaved();
+    void bogDefaultValidButtonEdit();
+    void createMenuAndMirroredSwitches();
+};

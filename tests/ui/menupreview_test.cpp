@@ -1,0 +1,283 @@
+// The Menu tab's second half as a user meets it: the Page view running a
+// corpus menu through Start, the navigation keys and mouse clicks on the
+// picture; edits typed into the BOG and button grids (undo, save); the
+// Effects sub-tab; "Create Menu"; the mirrored switches and their settings.
+
+#include "uitests.h"
+
+#include "core/fileio.h"
+#include "ig/load.h"
+#include "ig/structure.h"
+#include "nav/machine.h"
+#include "support/testsupport.h"
+#include "ui/execpanel.h"
+#include "ui/menueffects.h"
+#include "ui/menupages.h"
+#include "ui/menupageview.h"
+#include "ui/menupreview.h"
+#include "ui/menuswitches.h"
+#include "ui/menutab.h"
+#include "ui/pagecontrol.h"
+#include "ui/runcontroller.h"
+#include "ui/tfmain.h"
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+using namespace navora;
+using namespace navora::ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path corpusMenu(const std::string& name) { return test::corpusDir() / "igs" / name / (name + ".mnu"); }
+
+struct PreviewWindow {
+    PreviewWindow() {
+        w.resize(1100, 800);
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
+        w.activateWindow();
+        if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+        w.formActivate({});
+        QTest::keyClick(&w, Qt::Key_M, Qt::AltModifier);
+    }
+    MenuTab* tab() const { return w.menuTab(); }
+    const TIGSc& menu() { return w.workspace().menu.igs; }
+    NavMachine& machine() { return w.run()->machine(); }
+    void load(const fs::path& path) {
+        tab()->dialogs.openFile = [path](const QString&, const QString&, const QStringList&) {
+            return QString::fromStdString(path.string());
+        };
+        QTest::mouseClick(w.bLoadMenu(), Qt::LeftButton);
+    }
+    void saveTo(const fs::path& path) {
+        tab()->dialogs.saveFile = [path](const QString&, const QString&, const QStringList&, QString*) {
+            return QString::fromStdString(path.string());
+        };
+        QTest::mouseClick(w.bSave(), Qt::LeftButton);
+    }
+    void showSubTab(int index) {
+        QTabBar* bar = tab()->subTabs()->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+        QCOMPARE(tab()->subTabs()->currentIndex(), index);
+    }
+    // The canvas position of a page position.
+    QPoint onCanvas(int x, int y) const {
+        const QRect shown = tab()->pageView()->shownRect();
+        const RgbaImage& pic = tab()->preview().emulator().picture();
+        return {shown.x() + (x * shown.width() + pic.width - 1) / pic.width,
+                shown.y() + (y * shown.height() + pic.height - 1) / pic.height};
+    }
+    bool marked() const { return w.windowTitle().endsWith('*'); }
+
+    TfMain w;
+};
+
+void clickCell(QTableWidget* grid, int row, int column, Qt::MouseButton button = Qt::LeftButton) {
+    const QModelIndex index = grid->model()->index(row, column);
+    grid->scrollTo(index);
+    QTest::mouseClick(grid->viewport(), button, {}, grid->visualRect(index).center());
+}
+
+// Right-clicks the grid and chooses `caption` in the menu that opens.
+void chooseInContextMenu(QTableWidget* grid, const QString& caption) {
+    bool chosen = false;
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions())
+            if (a->text() == caption) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                chosen = true;
+            }
+    });
+    const QRect cell = grid->visualRect(grid->model()->index(0, 1));
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, cell.center());
+    QTRY_VERIFY(chosen);
+}
+
+const TIGbutton& buttonOf(const TIGSc& m, std::size_t page, std::uint16_t id) {
+    const TIGbutton* b = buttonById(m, page, id);
+    if (!b) throw std::runtime_error("no such button");
+    return *b;
+}
+
+}  // namespace
+
+void MenuPreviewTest::init() {
+    auto s = TfMain::openSettings();
+    s->clear();
+    s->sync();
+}
+
+// Start draws the page with its default selection; "&D" moves it; a click on
+// the picture where button 2 stands activates button 2 (its commands set
+// GPR100), in fit mode as in 1:1.
+void MenuPreviewTest::pageViewRunsTheMenu() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    for (const bool fit : {false, true}) {
+        PreviewWindow o;
+        o.load(corpusMenu("libblu_vert3"));
+        o.showSubTab(MenuTab::SubPageView);
+        QVERIFY(o.tab()->switches()->effectGroup()->isVisible());
+        QVERIFY(o.tab()->switches()->overlayGroup()->isVisible());
+        if (fit) {
+            QCheckBox* full = o.tab()->switches()->box(MenuSwitches::FullScreen);
+            QTest::mouseClick(full, Qt::LeftButton, {}, QPoint(6, full->height() / 2));
+            QVERIFY(o.tab()->pageView()->fit());
+        }
+        QPushButton* start = o.w.run()->execPanel()->bStart();
+        QVERIFY(start->isEnabled());
+        QTest::mouseClick(start, Qt::LeftButton);
+        QCOMPARE(o.machine().psr(10), 0u);
+        QCOMPARE(o.machine().psr(11), 0u);
+        // The selected button's selected state stands on the picture.
+        const TIGbutton& b0 = buttonOf(o.menu(), 0, 0);
+        const RgbaImage& pic = o.tab()->preview().emulator().picture();
+        QCOMPARE(pic.width, 1920);
+        const RgbaImage& bg = o.tab()->preview().renderer().background();
+        const std::size_t at = (static_cast<std::size_t>(b0.button_vertical_position + 4) * 1920 +
+                                static_cast<std::size_t>(b0.button_horizontal_position + 4)) * 4;
+        const std::size_t cx = at;
+        bool differs = false;
+        for (int i = 0; i < 4 && !differs; ++i) differs = pic.rgba[cx + static_cast<std::size_t>(i)] != bg.rgba[cx + static_cast<std::size_t>(i)];
+        QVERIFY2(differs, "the selected button is not drawn");
+
+        QTest::keyClick(&o.w, Qt::Key_D, Qt::AltModifier);
+        QCOMPARE(o.machine().psr(10), 1u);
+        QCOMPARE(o.w.run()->execPanel()->cbButton()->count(), 3);
+
+        // Button 2 becomes selected by hovering onto it, then a click activates it.
+        const TIGbutton& b2 = buttonOf(o.menu(), 0, 2);
+        const TIGobject& obj = o.menu().objects[b2.selected_start_object_id_ref];
+        const int x = b2.button_horizontal_position + obj.width / 2;
+        const int y = b2.button_vertical_position + obj.height / 2;
+        QWidget* canvas = o.tab()->pageView()->canvas();
+        o.tab()->pageView()->ensureVisible(x, y, 50, 50);
+        QTest::mouseMove(canvas, o.onCanvas(x, y));
+        QTRY_COMPARE(o.machine().psr(10), 2u);
+        QCOMPARE(canvas->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(o.machine().gpr(100), 0u);
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, o.onCanvas(x, y));
+        QCOMPARE(o.machine().gpr(100), 1u);
+        QCOMPARE(o.w.run()->execPanel()->cbButton()->currentIndex(), 2);
+    }
+}
+
+// In edit mode a value typed into the button grid lands on the clicked button
+// through the document: the title is marked, undo takes it back, redo and
+// Save write it.
+void MenuPreviewTest::buttonGridEditIsUndoableAndSaved() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));
+    o.showSubTab(MenuTab::SubBOGs);
+    StringGrid* grid = o.tab()->pagesView()->sgButtons();
+    QVERIFY(grid->dataRows() >= 2);
+    const std::uint16_t id = o.menu().pages[0].BOGs[0].buttons[1].button_id;
+    const int xColumn = static_cast<int>(ButtonColumn::X);
+
+    // Read only: typing changes nothing.
+    clickCell(grid, 1, xColumn);
+    QTest::keyClicks(grid->viewport(), QStringLiteral("12"));
+    QTest::keyClick(grid->viewport(), Qt::Key_Return);
+    QVERIFY(!o.marked());
+
+    chooseInContextMenu(grid, QStringLiteral("Edit mode"));
+    QVERIFY(o.tab()->pagesView()->editMode());
+    clickCell(grid, 1, xColumn);
+    QTest::keyClicks(grid, QStringLiteral("123"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(buttonOf(o.menu(), 0, id).button_horizontal_position, 123);
+    QCOMPARE(o.tab()->preview().renderer().button(id)->button_horizontal_position, 123);
+    QCOMPARE(grid->cell(1, xColumn), QStringLiteral("123"));
+    QVERIFY(o.marked());
+
+    // A neighbour outside the page's button table is refused and the cell reverts.
+    const int upper = static_cast<int>(ButtonColumn::Upper);
+    const QString before = grid->cell(1, upper);
+    clickCell(grid, 1, upper);
+    QTest::keyClicks(grid, QStringLiteral("00FF"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(grid->cell(1, upper), before);
+
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(buttonOf(o.menu(), 0, id).button_horizontal_position != 123);
+    QVERIFY(!o.marked());
+    QTest::keyClick(&o.w, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(buttonOf(o.menu(), 0, id).button_horizontal_position, 123);
+
+    test::TempDir dir;
+    const fs::path out = dir.path() / "edited.mnu";
+    o.saveTo(out);
+    QVERIFY(!o.marked());
+    const TIGSc saved = loadMNU(readDatabaseFile(out.string(), kMaxMenuFileSize), out.string());
+    QCOMPARE(buttonOf(saved, 0, id).button_horizontal_position, 123);
+}
+
+// " default valid button" typed into the BOG grid changes which button is
+// drawn: with 0xFFFF the BOG shows none.
+void MenuPreviewTest::bogDefaultValidButtonEdit() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_togglebog"));
+    o.showSubTab(MenuTab::SubBOGs);
+    QTableWidget* bogs = o.tab()->pagesView()->sgBOG();
+    chooseInContextMenu(bogs, QStringLiteral("Edit mode"));
+    clickCell(bogs, 1, 1);
+    QTest::keyClicks(bogs, QStringLiteral("FFFF"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(o.menu().pages[0].BOGs[0].default_valid_button_id_ref, 0xFFFF);
+    QCOMPARE(bogs->item(1, 1)->text(), QStringLiteral("FFFF"));
+    for (const TIGbutton& b : o.menu().pages[0].BOGs[0].buttons)
+        QVERIFY(!o.tab()->preview().renderer().states()[b.button_id].enabled);
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(o.menu().pages[0].BOGs[0].default_valid_button_id_ref != 0xFFFF);
+}
+
+// "Create Menu" on the Options tab makes a one-page menu that saves and
+// loads again; the Menu-tab switch and its Options-tab twin mirror each
+// other and the Menu tab's value is stored.
+void MenuPreviewTest::createMenuAndMirroredSwitches() {
+    test::TempDir dir;
+    {
+        PreviewWindow o;
+        QTest::keyClick(&o.w, Qt::Key_O, Qt::AltModifier);
+        auto* create = o.w.findChild<QPushButton*>(QStringLiteral("bCreateMenu"));
+        QVERIFY(create && create->isVisible());
+        QTest::mouseClick(create, Qt::LeftButton);
+        QCOMPARE(o.w.pageControl()->currentIndex(), 3);
+        QCOMPARE(o.menu().pages.size(), std::size_t{1});
+        QCOMPARE(o.tab()->pagesView()->sgButtons()->dataRows(), 1);
+        const fs::path out = dir.path() / "new.mnu";
+        o.saveTo(out);
+        const TIGSc saved = loadMNU(readDatabaseFile(out.string(), kMaxMenuFileSize), out.string());
+        QCOMPARE(saved.pages.size(), std::size_t{1});
+        QCOMPARE(saved.pages[0].BOGs.size(), std::size_t{1});
+        QVERIFY(saved.objects.empty());
+
+        QCheckBox* frame = o.tab()->switches()->box(MenuSwitches::ButtonFrame);
+        QCheckBox* twin = o.w.findChild<QCheckBox*>(QStringLiteral("cbButtonFrameO"));
+        QVERIFY(twin && twin->isVisible());
+        QTest::mouseClick(twin, Qt::LeftButton, {}, QPoint(6, twin->height() / 2));
+        QVERIFY(frame->isChecked());
+        QVERIFY(o.tab()->preview().emulator().options().cbButtonFrame);
+        o.w.close();
+    }
+    QCOMPARE(TfMain::openSettings()->value(QStringLiteral("ButtonFrame")).toBool(), true);
+    PreviewWindow again;
+    QVERIFY(again.tab()->switches()->box(MenuSwitches::ButtonFrame)->isChecked());
+    QVERIFY(again.tab()->preview().emulator().options().cbButtonFrame);
+}
