@@ -6,7 +6,9 @@
 #include "ui/composer.h"
 #include "ui/widgets.h"
 
+#include <QAbstractItemDelegate>
 #include <QMenu>
+#include <QMouseEvent>
 
 #include <QHeaderView>
 #include <QLabel>
@@ -147,8 +149,23 @@ MenuPagesView::MenuPagesView(Document& doc, QWidget* parent) : QWidget(parent), 
     connect(sgBOG_, &QTableWidget::currentCellChanged, this, &MenuPagesView::bogClicked);
     connect(sgBOG_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MenuPagesView::bogClicked);
     connect(sgButtons_, &StringGrid::choiceChanged, this, &MenuPagesView::buttonsClicked);
-    connect(sgBOG_, &QTableWidget::itemChanged, this, &MenuPagesView::bogItemChanged);
-    connect(sgButtons_, &QTableWidget::itemChanged, this, &MenuPagesView::buttonItemChanged);
+    // A typed value is applied once its editor has written it into the cell
+    // (the delegate's commit) and closed: the edit redraws the grid.
+    connect(sgBOG_->itemDelegate(), &QAbstractItemDelegate::commitData, this, [this] {
+        const QTableWidgetItem* item = sgBOG_->currentItem();
+        if (!editMode_ || !item) return;
+        const int row = item->row(), column = item->column();
+        const QString text = item->text();
+        QMetaObject::invokeMethod(this, [this, row, column, text] { bogTyped(row, column, text); }, Qt::QueuedConnection);
+    });
+    connect(sgButtons_->itemDelegate(), &QAbstractItemDelegate::commitData, this, [this] {
+        const QTableWidgetItem* item = sgButtons_->currentItem();
+        if (!editMode_ || !item) return;
+        const int row = item->row(), column = item->column();
+        const QString text = item->text();
+        QMetaObject::invokeMethod(this, [this, row, column, text] { buttonTyped(row, column, text); },
+                                  Qt::QueuedConnection);
+    });
     connect(this, &MenuPagesView::buttonChosen, this, &MenuPagesView::showCommands);
     connect(sgCommands_, &QTableWidget::currentCellChanged, this, [this](int r) {
         const TIGbutton* b = chosenButton();
@@ -190,10 +207,8 @@ MenuPagesView::MenuPagesView(Document& doc, QWidget* parent) : QWidget(parent), 
             return true;
         });
     });
-    for (QTableWidget* g : {static_cast<QTableWidget*>(sgBOG_), static_cast<QTableWidget*>(sgButtons_)}) {
-        g->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(g, &QWidget::customContextMenuRequested, this, [this, g](const QPoint& at) { editMenu(g, at); });
-    }
+    for (QTableWidget* g : {static_cast<QTableWidget*>(sgBOG_), static_cast<QTableWidget*>(sgButtons_)})
+        g->viewport()->installEventFilter(this);
     reset();
 }
 
@@ -273,6 +288,17 @@ void MenuPagesView::editCommands(const QString& name, const std::function<bool(T
     }
 }
 
+bool MenuPagesView::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(e)->button() == Qt::RightButton) {
+        QTableWidget* grid = watched == sgBOG_->viewport() ? sgBOG_ : static_cast<QTableWidget*>(sgButtons_);
+        // The menu opens once the press is over, outside the grid's own handling.
+        const QPoint at = static_cast<QMouseEvent*>(e)->position().toPoint();
+        QMetaObject::invokeMethod(this, [this, grid, at] { editMenu(grid, at); }, Qt::QueuedConnection);
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
 void MenuPagesView::editMenu(QWidget* grid, const QPoint& at) {
     QMenu menu(grid);
     QAction* edit = menu.addAction(QStringLiteral("Edit mode"));
@@ -318,12 +344,14 @@ void MenuPagesView::showCommands() {
         sgCommands_->selectLine(0);
 }
 
-void MenuPagesView::bogItemChanged(QTableWidgetItem* item) {
-    if (quiet_ || !editMode_ || page_ < 0 || item->row() != 1 || item->column() < 1) return;
+void MenuPagesView::bogTyped(int row, int column, const QString& text) {
+    if (page_ < 0 || row != 1 || column < 1 ||
+        static_cast<std::size_t>(column - 1) >= menu().pages[static_cast<std::size_t>(page_)].BOGs.size())
+        return;
     const std::size_t page = static_cast<std::size_t>(page_);
-    const std::size_t bog = static_cast<std::size_t>(item->column() - 1);
+    const std::size_t bog = static_cast<std::size_t>(column - 1);
     bool ok = false;
-    const unsigned value = item->text().trimmed().toUInt(&ok, 16);
+    const unsigned value = text.trimmed().toUInt(&ok, 16);
     if (ok)
         doc_.apply(Document::Part::Menu, QStringLiteral("Default valid button"),
                    [=](Workspace& ws) { return setDefaultValidButton(ws.menu.igs, page, bog, value); });
@@ -334,13 +362,13 @@ void MenuPagesView::bogItemChanged(QTableWidgetItem* item) {
     emit bogEdited(page_);
 }
 
-void MenuPagesView::buttonItemChanged(QTableWidgetItem* item) {
-    if (quiet_ || !editMode_ || page_ < 0 || bog_ < 0) return;
-    const int column = item->column();
-    if (column < 1 || column > 18) return;
+void MenuPagesView::buttonTyped(int row, int column, const QString& typedText) {
+    if (page_ < 0 || bog_ < 0 || column < 1 || column > 18 || row < 0) return;
+    const auto& buttons = menu().pages[static_cast<std::size_t>(page_)].BOGs[static_cast<std::size_t>(bog_)].buttons;
+    if (static_cast<std::size_t>(row) >= buttons.size()) return;
     const std::size_t page = static_cast<std::size_t>(page_), bog = static_cast<std::size_t>(bog_),
-                      index = static_cast<std::size_t>(item->row());
-    const std::string text = item->text().trimmed().toUpper().toStdString();
+                      index = static_cast<std::size_t>(row);
+    const std::string text = typedText.trimmed().toUpper().toStdString();
     const std::size_t sounds = soundEntries ? soundEntries() : 0;
     // A flag column takes its first letter, as its one-letter mask does.
     const auto col = static_cast<ButtonColumn>(column);

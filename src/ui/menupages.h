@@ -78,9 +78,13 @@ signals:
     // A click on a command row (with trace on the line runs).
     void commandRowClicked(int line);
 
+protected:
+    // A right click on the BOG or button grid opens its "Edit mode" / "Read only" menu.
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
-    void bogItemChanged(QTableWidgetItem* item);
-    void buttonItemChanged(QTableWidgetItem* item);
+    void bogTyped(int row, int column, const QString& text);
+    void buttonTyped(int row, int column, const QString& text);
     void showCommands();
     const TIGbutton* chosenButton() const;
     // Replaces the chosen button's commands by edit(commands) as one step.

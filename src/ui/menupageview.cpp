@@ -14,6 +14,7 @@ public:
     PageCanvas(MenuPageView& view, MenuPreview& preview) : QWidget(nullptr), view_(view), preview_(preview) {
         setObjectName(QStringLiteral("iFullpage"));
         setMouseTracking(true);
+        setFocusPolicy(Qt::ClickFocus);
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 

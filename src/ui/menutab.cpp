@@ -253,6 +253,8 @@ std::optional<RunResult> MenuTab::runStart() {
     lastRun_.reset();
     preview_->emulator().start();
     preview_->syncTimers();
+    // The remote control's keys act on the page from now on.
+    if (pageView_->isVisible()) pageView_->canvas()->setFocus();
     std::optional<RunResult> r = lastRun_;
     return r;
 }
@@ -366,6 +368,9 @@ BottomBar MenuTab::bottomBar() const {
 }
 
 void MenuTab::activated() {
+    // The execution panel runs the menu's buttons once a menu is held.
+    run_.execPanel()->setEnabled(canWrite());
+    run_.updateControls();
     if (cbPage_->isEnabled()) cbPage_->setFocus();
 }
 
@@ -421,6 +426,7 @@ void MenuTab::MenuOn() {
     if (!menu().pages.empty()) preview_->emulator().selectPage(0);
     emit menuLoaded();
     emit bottomBarChanged();
+    if (isVisible()) activated();
 }
 
 void MenuTab::refresh() {

@@ -35,6 +35,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstring>
+
 using namespace navora;
 using namespace navora::ui;
 namespace fs = std::filesystem;
@@ -91,10 +93,23 @@ void clickCell(QTableWidget* grid, int row, int column, Qt::MouseButton button =
     QTest::mouseClick(grid->viewport(), button, {}, grid->visualRect(index).center());
 }
 
+// Types text into a cell the way a user does: click, F2, the text, Enter.
+void typeIntoCell(QTableWidget* grid, int row, int column, const QString& text) {
+    clickCell(grid, row, column);
+    QTest::keyClick(grid, Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor && editor != grid);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The editor commits, then the grid applies the value, each after a turn of the event loop.
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
 // Right-clicks the grid and chooses `caption` in the menu that opens.
 void chooseInContextMenu(QTableWidget* grid, const QString& caption) {
     bool chosen = false;
-    QTimer::singleShot(50, [&] {
+    QTimer::singleShot(100, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (!menu) return;
         for (QAction* a : menu->actions())
@@ -148,14 +163,17 @@ void MenuPreviewTest::pageViewRunsTheMenu() {
         const RgbaImage& pic = o.tab()->preview().emulator().picture();
         QCOMPARE(pic.width, 1920);
         const RgbaImage& bg = o.tab()->preview().renderer().background();
-        const std::size_t at = (static_cast<std::size_t>(b0.button_vertical_position + 4) * 1920 +
-                                static_cast<std::size_t>(b0.button_horizontal_position + 4)) * 4;
-        const std::size_t cx = at;
+        const TIGobject& sel = o.menu().objects[b0.selected_start_object_id_ref];
         bool differs = false;
-        for (int i = 0; i < 4 && !differs; ++i) differs = pic.rgba[cx + static_cast<std::size_t>(i)] != bg.rgba[cx + static_cast<std::size_t>(i)];
+        for (int y = 0; y < sel.height && !differs; ++y)
+            for (int x = 0; x < sel.width && !differs; ++x) {
+                const std::size_t at = (static_cast<std::size_t>(b0.button_vertical_position + y) * 1920 +
+                                        static_cast<std::size_t>(b0.button_horizontal_position + x)) * 4;
+                differs = std::memcmp(&pic.rgba[at], &bg.rgba[at], 4) != 0;
+            }
         QVERIFY2(differs, "the selected button is not drawn");
 
-        QTest::keyClick(&o.w, Qt::Key_D, Qt::AltModifier);
+        QTest::mouseClick(o.tab()->bNavDown(), Qt::LeftButton);
         QCOMPARE(o.machine().psr(10), 1u);
         QCOMPARE(o.w.run()->execPanel()->cbButton()->count(), 3);
 
@@ -168,7 +186,9 @@ void MenuPreviewTest::pageViewRunsTheMenu() {
         o.tab()->pageView()->ensureVisible(x, y, 50, 50);
         QTest::mouseMove(canvas, o.onCanvas(x, y));
         QTRY_COMPARE(o.machine().psr(10), 2u);
-        QCOMPARE(canvas->cursor().shape(), Qt::PointingHandCursor);
+        // The hand shows over the selected button from the next move on.
+        QTest::mouseMove(canvas, o.onCanvas(x + 1, y));
+        QTRY_COMPARE(canvas->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(o.machine().gpr(100), 0u);
         QTest::mouseClick(canvas, Qt::LeftButton, {}, o.onCanvas(x, y));
         QCOMPARE(o.machine().gpr(100), 1u);
@@ -182,7 +202,7 @@ void MenuPreviewTest::pageViewRunsTheMenu() {
 void MenuPreviewTest::buttonGridEditIsUndoableAndSaved() {
     NAVORA_NEED_CORPUS_QT("igs");
     PreviewWindow o;
-    o.load(corpusMenu("libblu_vert3"));
+    o.load(corpusMenu("libblu_togglebog"));
     o.showSubTab(MenuTab::SubBOGs);
     StringGrid* grid = o.tab()->pagesView()->sgButtons();
     QVERIFY(grid->dataRows() >= 2);
@@ -197,9 +217,7 @@ void MenuPreviewTest::buttonGridEditIsUndoableAndSaved() {
 
     chooseInContextMenu(grid, QStringLiteral("Edit mode"));
     QVERIFY(o.tab()->pagesView()->editMode());
-    clickCell(grid, 1, xColumn);
-    QTest::keyClicks(grid, QStringLiteral("123"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    typeIntoCell(grid, 1, xColumn, QStringLiteral("123"));
     QCOMPARE(buttonOf(o.menu(), 0, id).button_horizontal_position, 123);
     QCOMPARE(o.tab()->preview().renderer().button(id)->button_horizontal_position, 123);
     QCOMPARE(grid->cell(1, xColumn), QStringLiteral("123"));
@@ -208,9 +226,7 @@ void MenuPreviewTest::buttonGridEditIsUndoableAndSaved() {
     // A neighbour outside the page's button table is refused and the cell reverts.
     const int upper = static_cast<int>(ButtonColumn::Upper);
     const QString before = grid->cell(1, upper);
-    clickCell(grid, 1, upper);
-    QTest::keyClicks(grid, QStringLiteral("00FF"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    typeIntoCell(grid, 1, upper, QStringLiteral("00FF"));
     QCOMPARE(grid->cell(1, upper), before);
 
     QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
@@ -236,9 +252,7 @@ void MenuPreviewTest::bogDefaultValidButtonEdit() {
     o.showSubTab(MenuTab::SubBOGs);
     QTableWidget* bogs = o.tab()->pagesView()->sgBOG();
     chooseInContextMenu(bogs, QStringLiteral("Edit mode"));
-    clickCell(bogs, 1, 1);
-    QTest::keyClicks(bogs, QStringLiteral("FFFF"));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    typeIntoCell(bogs, 1, 1, QStringLiteral("FFFF"));
     QCOMPARE(o.menu().pages[0].BOGs[0].default_valid_button_id_ref, 0xFFFF);
     QCOMPARE(bogs->item(1, 1)->text(), QStringLiteral("FFFF"));
     for (const TIGbutton& b : o.menu().pages[0].BOGs[0].buttons)
@@ -269,6 +283,7 @@ void MenuPreviewTest::createMenuAndMirroredSwitches() {
         QVERIFY(saved.objects.empty());
 
         QCheckBox* frame = o.tab()->switches()->box(MenuSwitches::ButtonFrame);
+        QTest::keyClick(&o.w, Qt::Key_O, Qt::AltModifier);
         QCheckBox* twin = o.w.findChild<QCheckBox*>(QStringLiteral("cbButtonFrameO"));
         QVERIFY(twin && twin->isVisible());
         QTest::mouseClick(twin, Qt::LeftButton, {}, QPoint(6, twin->height() / 2));
