@@ -57,17 +57,19 @@ QWidget* titled(const QString& title, QWidget* grid, QWidget* parent) {
 
 template <std::size_t N>
 void fillGrid(StringGrid* g, const std::vector<std::array<std::string, N>>& rows, bool firstIsNumber) {
-    g->setDataRows(static_cast<int>(rows.size()));
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (std::size_t c = firstIsNumber ? 1 : 0; c < N; ++c)
-            g->setCell(static_cast<int>(r), static_cast<int>(firstIsNumber ? c : c + 1),
-                       QString::fromStdString(rows[r][c]));
+    // The row numbers come from the rows themselves (window ids, "001", ...).
     if (firstIsNumber)
         g->rowNumberText = [rows](int row) {
             return row >= 0 && static_cast<std::size_t>(row) < rows.size()
                        ? QString::fromStdString(rows[static_cast<std::size_t>(row)][0])
                        : QString();
         };
+    g->setDataRows(static_cast<int>(rows.size()));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = firstIsNumber ? 1 : 0; c < N; ++c)
+            g->setCell(static_cast<int>(r), static_cast<int>(firstIsNumber ? c : c + 1),
+                       QString::fromStdString(rows[r][c]));
+    g->resizeColumnsToContents();
     g->setEnabled(!rows.empty());
 }
 
@@ -96,10 +98,10 @@ MenuEffectsView::MenuEffectsView(Document& doc, MenuPreview& preview, QWidget* p
                            QStringLiteral("height")});
     sgEffects_ = new StringGrid(this);
     sgEffects_->setObjectName(QStringLiteral("sgEffEffects"));
-    sgEffects_->setTitles({QString(), QStringLiteral("duration"), QStringLiteral("palette"), QStringLiteral("c.obj.")});
+    sgEffects_->setTitles({QStringLiteral("   "), QStringLiteral("duration"), QStringLiteral("palette"), QStringLiteral("c.obj.")});
     sgCompObjects_ = new StringGrid(this);
     sgCompObjects_->setObjectName(QStringLiteral("sgEffCompObjects"));
-    sgCompObjects_->setTitles({QString(), QStringLiteral("object"), QStringLiteral("window"), QStringLiteral("X pos."),
+    sgCompObjects_->setTitles({QStringLiteral("   "), QStringLiteral("object"), QStringLiteral("window"), QStringLiteral("X pos."),
                                QStringLiteral("Y pos.")});
     for (StringGrid* g : {sgWindows_, sgEffects_, sgCompObjects_}) g->setEditTriggers(QAbstractItemView::NoEditTriggers);
 

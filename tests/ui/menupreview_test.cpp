@@ -7,7 +7,10 @@
 
 #include "core/fileio.h"
 #include "ig/load.h"
+#include "ig/save.h"
 #include "ig/structure.h"
+#include "ui/commandgrid.h"
+#include "ui/composer.h"
 #include "nav/machine.h"
 #include "support/testsupport.h"
 #include "ui/execpanel.h"
@@ -25,6 +28,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QGroupBox>
 #include <QMenu>
 #include <QPushButton>
@@ -295,4 +300,109 @@ void MenuPreviewTest::createMenuAndMirroredSwitches() {
     PreviewWindow again;
     QVERIFY(again.tab()->switches()->box(MenuSwitches::ButtonFrame)->isChecked());
     QVERIFY(again.tab()->preview().emulator().options().cbButtonFrame);
+}
+
+// The Effects sub-tab lists the page's in-effects; a click on a composition
+// object shows its cropping, and a value typed into a cropping box lands on
+// that composition object (undoable). Fixture: a corpus menu given one
+// in-effect whose composition object is cropped.
+void MenuPreviewTest::effectCroppingEdit() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    test::TempDir dir;
+    const fs::path src = corpusMenu("libblu_vert3");
+    TIGSc m = loadMNU(readDatabaseFile(src.string(), kMaxMenuFileSize), src.string());
+    Teffectseq& in = m.pages[0].effects[InEffects];
+    in.number_of_windows = 1;
+    in.windows[0] = TEffWindow{0, 0, 0, 1920, 1080};
+    TCompObject c;
+    c.object_id_ref = 0;
+    c.flags = kObjectCropped;
+    c.composition_object_horizontal_position = 100;
+    c.composition_object_vertical_position = 50;
+    c.cropping_horizontal_position = 8;
+    c.cropping_vertical_position = 4;
+    c.cropping_width = 40;
+    c.cropping_height = 20;
+    Teffect plain{9000, 0, {}};
+    Teffect cropped{90000, 0, {c}};
+    in.effects = {plain, cropped};
+    const fs::path fixture = dir.path() / "effects.mnu";
+    saveAtomic(fixture.string(), saveIGS(m, IgsForm::Mnu));
+
+    PreviewWindow o;
+    o.load(fixture);
+    o.showSubTab(MenuTab::SubEffects);
+    MenuEffectsView* e = o.tab()->effectsView();
+    QVERIFY(o.tab()->switches()->overlayGroup()->isVisible());
+    QVERIFY(!o.tab()->switches()->effectGroup()->isVisible());
+    QCOMPARE(e->sgEffects()->dataRows(), 2);
+    QCOMPARE(e->sgEffects()->cell(1, 1), QStringLiteral("0:00:01.000"));
+    clickCell(e->sgEffects(), 1, 1);
+    QCOMPARE(e->effect(), 1);
+    QCOMPARE(e->sgCompObjects()->cell(0, 3), QStringLiteral("100"));
+    clickCell(e->sgCompObjects(), 0, 1);
+    QVERIFY(e->cbCropped()->isChecked());
+    QCOMPARE(e->cropBox(2)->value(), 40);
+    QVERIFY(e->cropBox(2)->isEnabled());
+
+    QSpinBox* width = e->cropBox(2);
+    QTest::mouseClick(width, Qt::LeftButton, {}, QPoint(8, width->height() / 2));
+    QTest::keyClick(width, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(width, QStringLiteral("30"));
+    QTest::keyClick(width, Qt::Key_Tab);
+    const auto croppedWidth = [&] {
+        return o.menu().pages[0].effects[InEffects].effects[1].composition_objects[0].cropping_width;
+    };
+    QCOMPARE(croppedWidth(), 30);
+    QVERIFY(o.marked());
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(croppedWidth(), 40);
+    QCOMPARE(e->cropBox(2)->value(), 40);
+
+    // "OutEffects" shows the (empty) out-effects: the grids are disabled.
+    QTest::mouseClick(e->rbOut(), Qt::LeftButton, {}, QPoint(6, e->rbOut()->height() / 2));
+    QCOMPARE(e->sgEffects()->dataRows(), 0);
+    QVERIFY(!e->sgEffects()->isEnabled());
+}
+
+// A button's commands show in the command grid when its row is clicked; a
+// word typed into the composer rewrites the clicked command of that button,
+// Insert adds one after it, and the edit reaches the saved menu.
+void MenuPreviewTest::buttonCommandEditedInPlace() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_togglebog"));
+    o.showSubTab(MenuTab::SubBOGs);
+    MenuPagesView* pages = o.tab()->pagesView();
+    clickCell(pages->sgButtons(), 2, static_cast<int>(ButtonColumn::X));
+    CommandGrid* commands = pages->sgButtonCommands();
+    const TIGbutton& b2 = o.menu().pages[0].BOGs[0].buttons[2];
+    QCOMPARE(commands->dataRows(), static_cast<int>(b2.commands.size()));
+    clickCell(commands, 1, 4);
+    Composer* c = pages->composer();
+    QCOMPARE(c->command(), b2.commands[1]);
+    // "DisableButton 2" becomes "DisableButton 3".
+    c->heDEH()->setFocus();
+    c->heDEH()->selectAll();
+    QTest::keyClicks(c->heDEH(), QStringLiteral("00000003"));
+    QTest::keyClick(c->heDEH(), Qt::Key_Return);
+    const auto commandsOf2 = [&] { return o.menu().pages[0].BOGs[0].buttons[2].commands; };
+    QCOMPARE(commandsOf2()[1].w[1], 3u);
+    QCOMPARE(o.menu().pages[0].BOGs[0].buttons[1].commands[1].w[1], 1u);  // the other buttons keep theirs
+    QVERIFY(o.marked());
+
+    commands->setFocus();
+    QTest::keyClick(commands, Qt::Key_Insert);
+    QCOMPARE(commandsOf2().size(), std::size_t{5});
+    QCOMPARE(commandsOf2()[2], TCommand{});
+    QCOMPARE(pages->sgButtons()->cell(2, static_cast<int>(ButtonColumn::Commands)), QStringLiteral("5"));
+
+    test::TempDir dir;
+    const fs::path out = dir.path() / "commands.mnu";
+    o.saveTo(out);
+    const TIGSc saved = loadMNU(readDatabaseFile(out.string(), kMaxMenuFileSize), out.string());
+    QCOMPARE(saved.pages[0].BOGs[0].buttons[2].commands, commandsOf2());
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(commandsOf2()[1].w[1], 2u);
 }

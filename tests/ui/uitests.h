@@ -124,4 +124,6 @@ private slots:
     void buttonGridEditIsUndoableAndSaved();
     void bogDefaultValidButtonEdit();
     void createMenuAndMirroredSwitches();
+    void effectCroppingEdit();
+    void buttonCommandEditedInPlace();
 };
