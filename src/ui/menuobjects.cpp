@@ -8,6 +8,7 @@
 #include "ig/objects.h"
 #include "ig/png.h"
 #include "ig/rle.h"
+#include "ig/structure.h"
 #include "ui/menudialogs.h"
 #include "ui/menuimage.h"
 #include "ui/widgets.h"
@@ -177,7 +178,11 @@ MenuObjectsView::MenuObjectsView(Document& doc, Log& log, TObjectCache& cache, M
     connect(bbSavePale_, &QToolButton::clicked, this, &MenuObjectsView::bbSavePaleClick);
     connect(picture_, &ObjectPicture::hovered, this, &MenuObjectsView::pictureHovered);
     connect(picture_, &ObjectPicture::doubleClicked, this, &MenuObjectsView::pictureDoubleClicked);
+    // Shift+Delete acts on a block of rows.
+    sgObjects_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    sgPalettes_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     sgObjects_->installEventFilter(this);
+    sgPalettes_->installEventFilter(this);
     reset();
 }
 
@@ -597,7 +602,43 @@ bool MenuObjectsView::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    if ((watched == sgObjects_ || watched == sgPalettes_) && event->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(event);
+        if (k->key() == Qt::Key_Delete && k->modifiers() == Qt::ShiftModifier) {
+            deleteSelected(watched == sgObjects_);
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void MenuObjectsView::deleteSelected(bool objects) {
+    StringGrid* grid = objects ? sgObjects_ : sgPalettes_;
+    const auto rows = grid->selectedRange();
+    const TIGSc& m = menu();
+    const std::size_t count = objects ? m.objects.size() : m.palettes.size();
+    if (!rows || count == 0 || static_cast<std::size_t>(rows->second) >= count) return;
+    const auto first = static_cast<std::size_t>(rows->first), last = static_cast<std::size_t>(rows->second);
+    DeleteResult result;
+    doc_.apply(Document::Part::Menu, objects ? QStringLiteral("Delete objects") : QStringLiteral("Delete palettes"),
+               [&](Workspace& ws) {
+                   result = objects ? DelIGobj(ws.menu.igs, first, last) : DelPale(ws.menu.igs, first, last);
+                   return result.done;
+               });
+    if (!result.done) {
+        // Something still uses them: nothing changed.
+        log_.erslog(result.refusal);
+        return;
+    }
+    // The row just before the deleted ones is chosen (the first when none is).
+    const int row = first == 0 ? 0 : static_cast<int>(first) - 1;
+    const std::size_t left = objects ? menu().objects.size() : menu().palettes.size();
+    if (left == 0) {
+        grid->setFocus();
+        return;
+    }
+    grid->selectRange(row, row);
+    grid->setFocus();
 }
 
 }  // namespace navora::ui

@@ -121,6 +121,8 @@ signals:
     void objectShown(int object, int palette);
 
 protected:
+    // Insert on the object grid imports an image; Shift+Delete on the object
+    // or palette grid deletes the selected rows (refused while they are used).
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -141,6 +143,7 @@ private:
     void showSelected(bool report);
     QColor background() const;
     void pictureHovered(QPoint at);
+    void deleteSelected(bool objects);
     void pictureDoubleClicked(QPoint at);
 
     Document& doc_;

@@ -15,6 +15,8 @@
 #include "support/testsupport.h"
 #include "ui/execpanel.h"
 #include "ui/menueffects.h"
+#include "ui/menuobjects.h"
+#include "ui/qtlogview.h"
 #include "ui/menupages.h"
 #include "ui/menupageview.h"
 #include "ui/menupreview.h"
@@ -405,4 +407,80 @@ void MenuPreviewTest::buttonCommandEditedInPlace() {
     QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(commandsOf2()[1].w[1], 2u);
+}
+
+// Shift+Delete on the object grid deletes the selected objects when nothing
+// uses them (the references above them drop) and refuses with a message in
+// the status bar when something does; the palette grid the same. Fixture: a
+// corpus menu with two unused copies of an object inserted before its last.
+void MenuPreviewTest::deleteObjectsAndPalettes() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    test::TempDir dir;
+    const fs::path src = corpusMenu("libblu_vert3");
+    TIGSc m = loadMNU(readDatabaseFile(src.string(), kMaxMenuFileSize), src.string());
+    const std::size_t n = m.objects.size();
+    QVERIFY(n >= 3);
+    // Objects n-1 .. n take copies of object 0; the old last object moves to n+1.
+    const TIGobject last = m.objects.back();
+    m.objects.back() = m.objects[0];
+    m.objects.push_back(m.objects[0]);
+    m.objects.push_back(last);
+    const auto lastRef = static_cast<std::uint16_t>(n - 1);
+    std::vector<std::pair<std::size_t, std::size_t>> users;  // (bog, button) using the old last object
+    for (std::size_t g = 0; g < m.pages[0].BOGs.size(); ++g)
+        for (std::size_t i = 0; i < m.pages[0].BOGs[g].buttons.size(); ++i) {
+            TIGbutton& b = m.pages[0].BOGs[g].buttons[i];
+            for (std::uint16_t* r : {&b.normal_start_object_id_ref, &b.normal_end_object_id_ref,
+                                     &b.selected_start_object_id_ref, &b.selected_end_object_id_ref,
+                                     &b.activated_start_object_id_ref, &b.activated_end_object_id_ref})
+                if (*r == lastRef) {
+                    *r = static_cast<std::uint16_t>(n + 1);
+                    users.emplace_back(g, i);
+                }
+        }
+    QVERIFY(!users.empty());
+    const fs::path fixture = dir.path() / "objects.mnu";
+    saveAtomic(fixture.string(), saveIGS(m, IgsForm::Mnu));
+
+    PreviewWindow o;
+    o.load(fixture);
+    o.showSubTab(MenuTab::SubObjects);
+    StringGrid* grid = o.tab()->objectsView()->sgObjects();
+    QCOMPARE(o.menu().objects.size(), n + 2);
+
+    // Object 0 is used: refused, nothing changes.
+    clickCell(grid, 0, 1);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(o.menu().objects.size(), n + 2);
+    QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(), QStringLiteral("Cannot delete object. Remove all reference first."));
+    QVERIFY(!o.marked());
+
+    // The two unused copies go; the buttons that used the last object now name n - 1.
+    clickCell(grid, static_cast<int>(n - 1), 1);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(grid->selectedRange(), (std::optional<std::pair<int, int>>{{static_cast<int>(n - 1), static_cast<int>(n)}}));
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(o.menu().objects.size(), n);
+    for (const auto& [g, i] : users) {
+        const TIGbutton& b = o.menu().pages[0].BOGs[g].buttons[i];
+        const bool usesLast = b.normal_start_object_id_ref == lastRef || b.selected_start_object_id_ref == lastRef ||
+                              b.activated_start_object_id_ref == lastRef || b.normal_end_object_id_ref == lastRef ||
+                              b.selected_end_object_id_ref == lastRef || b.activated_end_object_id_ref == lastRef;
+        QVERIFY(usesLast);
+    }
+    QCOMPARE(grid->dataRows(), static_cast<int>(n));
+    QVERIFY(o.marked());
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(o.menu().objects.size(), n + 2);
+    QCOMPARE(grid->dataRows(), static_cast<int>(n + 2));
+
+    // A menu with a single palette cannot lose it.
+    StringGrid* palettes = o.tab()->objectsView()->sgPalettes();
+    if (o.menu().palettes.size() == 1) {
+        clickCell(palettes, 0, 1);
+        QTest::keyClick(palettes, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(o.menu().palettes.size(), std::size_t{1});
+        QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(),
+                 QStringLiteral("Cannot delete palette. Remove all objects first."));
+    }
 }

@@ -126,4 +126,5 @@ private slots:
     void createMenuAndMirroredSwitches();
     void effectCroppingEdit();
     void buttonCommandEditedInPlace();
+    void deleteObjectsAndPalettes();
 };
