@@ -19,6 +19,7 @@
 #include "ui/menuswitches.h"
 #include "ui/regpanel.h"
 #include "ui/runcontroller.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -161,6 +162,7 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
         }
         if (page >= 0 && pages_->selectedPage() != page) pages_->showPage(page);
         effects_->showPage(page);
+        showPageHeader();
         navigationEnabled(page >= 0);
     });
     QComboBox* cbButton = run_.execPanel()->cbButton();
@@ -309,6 +311,10 @@ QWidget* MenuTab::buildHeader() {
     cbFrameRate_->installEventFilter(displayOnly);
     cbFrameRate_->setFocusPolicy(Qt::NoFocus);
     eUserTimeout_ = displayBox("eUTO", QStringLiteral("User timeout"), QStringLiteral("00:00:00"), gInfo_);
+    // The user time-out is the one field of the group the user types.
+    eUserTimeout_->setReadOnly(false);
+    eUserTimeout_->setInputMask(QStringLiteral("9:99:99"));
+    connect(eUserTimeout_, &QLineEdit::editingFinished, this, &MenuTab::eUTOExit);
     eInTime_ = displayBox("eINtime", QStringLiteral("IN_time"), QStringLiteral("00:00:00.000"), gInfo_);
     addField(gInfo_, 0, QStringLiteral("Video size"), cbVideoSize_);
     addField(gInfo_, 1, QStringLiteral("Frame rate"), cbFrameRate_);
@@ -331,6 +337,48 @@ QWidget* MenuTab::buildHeader() {
     static_cast<QLabel*>(static_cast<QGridLayout*>(gPage_->layout())->itemAtPosition(0, 0)->widget())
         ->setBuddy(cbPage_);
 
+    gPageHeader_ = group(QStringLiteral("Page header"), "gPageHeader", header);
+    const auto hexBox = [this](const char* name, int digits, const QString& hint) {
+        auto* e = new THexEdit(digits, gPageHeader_);
+        e->setObjectName(QLatin1String(name));
+        e->setToolTip(hint);
+        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(digits + 1, QLatin1Char('0'))) + 10);
+        return e;
+    };
+    heDefSelButt_ = hexBox("heDefSelButt", 4, QStringLiteral("Default Selected Button"));
+    heDefActButt_ = hexBox("heDefActButt", 4, QStringLiteral("Default Activated Button"));
+    hePalette_ = hexBox("hePalette", 2, QStringLiteral("Palette"));
+    heUO1_ = hexBox("heUO1", 8, QStringLiteral("User Operation Mask 1"));
+    heUO2_ = hexBox("heUO2", 8, QStringLiteral("User Operation Mask 2"));
+    ieFramerate_ = new TIntEdit(gPageHeader_);
+    ieFramerate_->setObjectName(QStringLiteral("ieFramerate"));
+    ieFramerate_->setToolTip(QStringLiteral("Animation Frame Rate Code (divider)"));
+    ieFramerate_->setFixedWidth(ieFramerate_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 10);
+    lPageCounts_ = new QLabel(gPageHeader_);
+    lPageCounts_->setObjectName(QStringLiteral("lPageCounts"));
+    lPageCounts_->setToolTip(QStringLiteral("Number of Button Overlap Groups; Number of In effects windows / effects; "
+                                            "Number of Out effects windows / effects"));
+    addField(gPageHeader_, 0, QStringLiteral("Def. sel."), heDefSelButt_);
+    addField(gPageHeader_, 1, QStringLiteral("Def. act."), heDefActButt_);
+    addField(gPageHeader_, 2, QStringLiteral("Pal."), hePalette_);
+    addField(gPageHeader_, 3, QStringLiteral("UO mask 1"), heUO1_);
+    addField(gPageHeader_, 4, QStringLiteral("UO mask 2"), heUO2_);
+    addField(gPageHeader_, 5, QStringLiteral("Anim."), ieFramerate_);
+    addField(gPageHeader_, 6, QStringLiteral("BOGs  In  Out"), lPageCounts_);
+    // Each box is stored on leaving it; Enter moves on as the fields are filled in order.
+    const auto onExit = [this](QLineEdit* box, QWidget* next, void (MenuTab::*store)()) {
+        connect(box, &QLineEdit::editingFinished, this, store);
+        connect(box, &QLineEdit::returnPressed, this, [next] {
+            if (next) next->setFocus();
+        });
+    };
+    onExit(heDefSelButt_, heDefActButt_, &MenuTab::heDefSelButtExit);
+    onExit(heDefActButt_, hePalette_, &MenuTab::heDefActButtExit);
+    onExit(hePalette_, cbPage_, &MenuTab::hePaletteExit);
+    onExit(heUO1_, heUO2_, &MenuTab::heUO1Exit);
+    onExit(heUO2_, ieFramerate_, &MenuTab::heUO2Exit);
+    onExit(ieFramerate_, heDefSelButt_, &MenuTab::ieFramerateExit);
+
     gObjPal_ = group(QStringLiteral("Objects and palettes"), "gObjPal", header);
     auto* objectRow = new QWidget(gObjPal_);
     auto* ol = new QHBoxLayout(objectRow);
@@ -343,6 +391,7 @@ QWidget* MenuTab::buildHeader() {
 
     hl->addWidget(gInfo_);
     hl->addWidget(gPage_);
+    hl->addWidget(gPageHeader_);
     hl->addWidget(gObjPal_);
     hl->addStretch(1);
     return header;
@@ -406,6 +455,107 @@ void MenuTab::showInfo() {
     cbPage_->setEnabled(on && !m.pages.empty());
 }
 
+const TPage* MenuTab::shownPage() const {
+    const int p = cbPage_->currentIndex();
+    const TIGSc& m = menu();
+    return doc_.model().menu.loaded && p >= 0 && static_cast<std::size_t>(p) < m.pages.size()
+               ? &m.pages[static_cast<std::size_t>(p)]
+               : nullptr;
+}
+
+void MenuTab::showPageHeader() {
+    const TPage* p = shownPage();
+    gPageHeader_->setEnabled(p != nullptr);
+    if (!p) {
+        for (QLineEdit* e : {static_cast<QLineEdit*>(heDefSelButt_), static_cast<QLineEdit*>(heDefActButt_),
+                             static_cast<QLineEdit*>(hePalette_), static_cast<QLineEdit*>(heUO1_),
+                             static_cast<QLineEdit*>(heUO2_), static_cast<QLineEdit*>(ieFramerate_)})
+            e->clear();
+        lPageCounts_->clear();
+        return;
+    }
+    heDefSelButt_->setValue(p->default_selected_button_id_ref);
+    heDefActButt_->setValue(p->default_activated_button_id_ref);
+    hePalette_->setValue(p->palette_id_ref);
+    heUO1_->setValue(p->UO_mask_high);
+    heUO2_->setText(QString::number(p->UO_mask_low, 16).toUpper());
+    ieFramerate_->setValue(p->animation_frame_rate_code);
+    const auto& in = p->effects[InEffects];
+    const auto& out = p->effects[OutEffects];
+    lPageCounts_->setText(QStringLiteral("%1   %2/%3   %4/%5")
+                              .arg(p->BOGs.size())
+                              .arg(in.number_of_windows)
+                              .arg(in.effects.size())
+                              .arg(out.number_of_windows)
+                              .arg(out.effects.size()));
+}
+
+void MenuTab::editPage(const QString& name, const std::function<bool(TIGSc&, std::size_t)>& edit) {
+    const int p = cbPage_->currentIndex();
+    if (!shownPage()) return;
+    const auto page = static_cast<std::size_t>(p);
+    // Each value left in a box is a step of its own.
+    doc_.apply(Document::Part::Menu, name, [&](Workspace& ws) { return edit(ws.menu.igs, page); });
+    // A refused value shows the stored one again.
+    showPageHeader();
+}
+
+void MenuTab::heDefSelButtExit() {
+    const auto v = static_cast<std::uint16_t>(heDefSelButt_->value());
+    editPage(QStringLiteral("Default Selected Button"),
+             [v](TIGSc& m, std::size_t p) { return setDefaultSelectedButton(m, p, v); });
+}
+
+void MenuTab::heDefActButtExit() {
+    const auto v = static_cast<std::uint16_t>(heDefActButt_->value());
+    editPage(QStringLiteral("Default Activated Button"),
+             [v](TIGSc& m, std::size_t p) { return setDefaultActivatedButton(m, p, v); });
+}
+
+void MenuTab::hePaletteExit() {
+    const std::uint32_t v = hePalette_->value();
+    editPage(QStringLiteral("Page palette"),
+             [v](TIGSc& m, std::size_t p) { return setPagePalette(m, p, v); });
+}
+
+void MenuTab::heUO1Exit() {
+    const std::uint32_t v = heUO1_->value();
+    editPage(QStringLiteral("User Operation Mask 1"),
+             [v](TIGSc& m, std::size_t p) { return setUOMaskHigh(m, p, v); });
+}
+
+void MenuTab::heUO2Exit() {
+    const std::uint32_t v = heUO2_->value();
+    editPage(QStringLiteral("User Operation Mask 2"),
+             [v](TIGSc& m, std::size_t p) { return setUOMaskLow(m, p, v); });
+}
+
+void MenuTab::ieFramerateExit() {
+    const std::int64_t v = ieFramerate_->value();
+    if (v < 0 || v > 0xFF) {
+        showPageHeader();
+        return;
+    }
+    editPage(QStringLiteral("Animation Frame Rate Code"),
+             [v](TIGSc& m, std::size_t p) { return setAnimationFrameRateCode(m, p, static_cast<std::uint8_t>(v)); });
+}
+
+void MenuTab::eUTOExit() {
+    if (!doc_.model().menu.loaded) return;
+    const std::string text = eUserTimeout_->text().toStdString();
+    try {
+        parseUserTimeOut(text);
+    } catch (const InvalidTimeError& e) {
+        log_.erslog(e.what());
+        showInfo();
+        return;
+    }
+    // Each value left in the box is a step of its own.
+    doc_.apply(Document::Part::Menu, QStringLiteral("User timeout"),
+               [&](Workspace& ws) { return setUserTimeOut(ws.menu.igs, text); });
+    showInfo();
+}
+
 void MenuTab::fillPageSelector() {
     const TIGSc& m = menu();
     const QSignalBlocker block(cbPage_);
@@ -440,6 +590,7 @@ void MenuTab::refresh() {
     effects_->refresh();
     fillPageSelector();
     showInfo();
+    showPageHeader();
     emit bottomBarChanged();
 }
 

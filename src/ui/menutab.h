@@ -23,6 +23,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,11 +37,14 @@ class QTabWidget;
 namespace navora {
 class Log;
 struct TIGSc;
+struct TPage;
 }  // namespace navora
 
 namespace navora::ui {
 
 class Document;
+class THexEdit;
+class TIntEdit;
 class MenuObjectsView;
 class MenuEffectsView;
 class MenuPageView;
@@ -73,6 +77,14 @@ public:
     QGroupBox* gPage() const { return gPage_; }
     QComboBox* cbPage() const { return cbPage_; }
     QLabel* lPageCount() const { return lPageCount_; }
+    // The page header of the page shown: typed values are stored on leaving a box.
+    QGroupBox* gPageHeader() const { return gPageHeader_; }
+    THexEdit* heDefSelButt() const { return heDefSelButt_; }
+    THexEdit* heDefActButt() const { return heDefActButt_; }
+    THexEdit* hePalette() const { return hePalette_; }
+    THexEdit* heUO1() const { return heUO1_; }
+    THexEdit* heUO2() const { return heUO2_; }
+    TIntEdit* ieFramerate() const { return ieFramerate_; }
     QGroupBox* gObjPal() const { return gObjPal_; }
     QTabWidget* subTabs() const { return subTabs_; }
     MenuPagesView* pagesView() const { return pages_; }
@@ -134,6 +146,16 @@ private:
     void showInfo();
     void fillPageSelector();
     void subTabChanged(int index);
+    const TPage* shownPage() const;
+    void showPageHeader();
+    void editPage(const QString& name, const std::function<bool(TIGSc&, std::size_t)>& edit);
+    void heDefSelButtExit();
+    void heDefActButtExit();
+    void hePaletteExit();
+    void heUO1Exit();
+    void heUO2Exit();
+    void ieFramerateExit();
+    void eUTOExit();
     void applySwitches();
     void navigationEnabled(bool on);
     // After an action of the emulator: the registers and the controls follow.
@@ -153,6 +175,14 @@ private:
     QGroupBox* gPage_;
     QComboBox* cbPage_;
     QLabel* lPageCount_;
+    QGroupBox* gPageHeader_;
+    THexEdit* heDefSelButt_;
+    THexEdit* heDefActButt_;
+    THexEdit* hePalette_;
+    THexEdit* heUO1_;
+    THexEdit* heUO2_;
+    TIntEdit* ieFramerate_;
+    QLabel* lPageCounts_;
     QGroupBox* gObjPal_;
     QTabWidget* subTabs_;
     MenuPagesView* pages_;

@@ -30,6 +30,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QGroupBox>
@@ -483,4 +484,50 @@ void MenuPreviewTest::deleteObjectsAndPalettes() {
         QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(),
                  QStringLiteral("Cannot delete palette. Remove all objects first."));
     }
+}
+
+// The page header boxes store what is typed when the box is left (a refused
+// value shows the stored one again), and the user time-out box takes a time:
+// a time-out of one second with a default activated button then activates
+// that button by the window's timer after Start.
+void MenuPreviewTest::pageHeaderAndUserTimeout() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));
+    MenuTab* t = o.tab();
+    const auto type = [](QLineEdit* box, const QString& text) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Tab);
+    };
+    type(t->heDefActButt(), QStringLiteral("0002"));
+    QCOMPARE(o.menu().pages[0].default_activated_button_id_ref, 2);
+    QVERIFY(o.marked());
+    // Palette 05 does not exist: refused.
+    const int palette = o.menu().pages[0].palette_id_ref;
+    type(t->hePalette(), QStringLiteral("05"));
+    QCOMPARE(static_cast<int>(o.menu().pages[0].palette_id_ref), palette);
+    QCOMPARE(t->hePalette()->value(), static_cast<std::uint32_t>(palette));
+
+    QLineEdit* uto = t->eUserTimeout();
+    type(uto, QStringLiteral("0:99:00"));
+    QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(), QStringLiteral("'0:99:00' is not a valid time"));
+    QCOMPARE(o.menu().user_time_out_duration, 0u);
+    type(uto, QStringLiteral("0:00:10"));
+    QCOMPARE(o.menu().user_time_out_duration, 900000u);
+    type(uto, QStringLiteral("0:00:01"));
+    QCOMPARE(o.menu().user_time_out_duration, 90000u);
+
+    o.showSubTab(MenuTab::SubPageView);
+    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    QCOMPARE(o.machine().psr(10), 0u);
+    QCOMPARE(o.machine().gpr(100), 0u);
+    QVERIFY(t->preview().userTimer()->isActive());
+    // Button 2's commands set GPR100 when the time-out activates it.
+    QTRY_COMPARE_WITH_TIMEOUT(o.machine().gpr(100), 1u, 3000);
+    QCOMPARE(o.machine().psr(10), 2u);
+
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(o.menu().user_time_out_duration, 900000u);
 }

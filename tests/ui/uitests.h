@@ -127,4 +127,5 @@ private slots:
     void effectCroppingEdit();
     void buttonCommandEditedInPlace();
     void deleteObjectsAndPalettes();
+    void pageHeaderAndUserTimeout();
 };
