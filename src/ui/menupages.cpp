@@ -7,7 +7,9 @@
 #include "ui/widgets.h"
 
 #include <QAbstractItemDelegate>
+#include <QImage>
 #include <QMenu>
+#include <QPixmap>
 #include <QMouseEvent>
 
 #include <QHeaderView>
@@ -125,6 +127,7 @@ MenuPagesView::MenuPagesView(Document& doc, QWidget* parent) : QWidget(parent), 
     top->setChildrenCollapsible(false);
     top->addWidget(titled(QStringLiteral("Pages"), sgPages_, top));
     top->addWidget(titled(QStringLiteral("Button Overlap Groups"), sgBOG_, top));
+    top->addWidget(iBOG_);
     top->setStretchFactor(0, 3);
     top->setStretchFactor(1, 2);
     auto* split = new QSplitter(Qt::Vertical, this);
@@ -167,6 +170,30 @@ MenuPagesView::MenuPagesView(Document& doc, QWidget* parent) : QWidget(parent), 
                                   Qt::QueuedConnection);
     });
     connect(this, &MenuPagesView::buttonChosen, this, &MenuPagesView::showCommands);
+    connect(sgButtons_, &QTableWidget::cellClicked, this, [this](int row, int column) {
+        const auto col = static_cast<ButtonColumn>(column);
+        const bool object = col == ButtonColumn::NormalStart || col == ButtonColumn::NormalEnd ||
+                            col == ButtonColumn::SelectedStart || col == ButtonColumn::SelectedEnd ||
+                            col == ButtonColumn::ActivatedStart || col == ButtonColumn::ActivatedEnd;
+        if (!object || page_ < 0 || bog_ < 0) return;
+        const auto& buttons = menu().pages[static_cast<std::size_t>(page_)].BOGs[static_cast<std::size_t>(bog_)].buttons;
+        if (row < 0 || static_cast<std::size_t>(row) >= buttons.size()) return;
+        const TIGbutton& b = buttons[static_cast<std::size_t>(row)];
+        const std::uint16_t refs[] = {b.normal_start_object_id_ref,    b.normal_end_object_id_ref,
+                                      b.selected_start_object_id_ref,  b.selected_end_object_id_ref,
+                                      b.activated_start_object_id_ref, b.activated_end_object_id_ref};
+        const int at = col == ButtonColumn::NormalStart      ? 0
+                       : col == ButtonColumn::NormalEnd      ? 1
+                       : col == ButtonColumn::SelectedStart  ? 2
+                       : col == ButtonColumn::SelectedEnd    ? 3
+                       : col == ButtonColumn::ActivatedStart ? 4
+                                                             : 5;
+        emit objectClicked(page_, refs[at]);
+    });
+    connect(sgButtons_, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+        if (editMode_ || page_ < 0 || bog_ < 0) return;
+        emit statePreviewRequested(page_, bog_, row, column);
+    });
     connect(sgCommands_, &QTableWidget::currentCellChanged, this, [this](int r) {
         const TIGbutton* b = chosenButton();
         if (b && r >= 0 && static_cast<std::size_t>(r) < b->commands.size())
@@ -250,11 +277,28 @@ void MenuPagesView::buildGrids() {
     sgButtons_->setToolTip(QStringLiteral("Buttons (Click to show object, Double click to animate)"));
     sgButtons_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
+    iBOG_ = new QLabel(this);
+    iBOG_->setObjectName(QStringLiteral("iBOG"));
+    iBOG_->setAlignment(Qt::AlignCenter);
+    iBOG_->setMinimumSize(160, 60);
+
     sgCommands_ = new CommandGrid(this);
     sgCommands_->setObjectName(QStringLiteral("sgButtonCommands"));
     sgCommands_->setContext(CommandContext::Button);
     composer_ = new Composer(this);
     composer_->setListsEnabled(true);
+}
+
+void MenuPagesView::setBogPicture(const QImage& image) {
+    if (image.isNull()) {
+        iBOG_->clear();
+        return;
+    }
+    const QSize room = iBOG_->size();
+    const QPixmap pm = QPixmap::fromImage(image);
+    iBOG_->setPixmap(image.width() > room.width() || image.height() > room.height()
+                         ? pm.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                         : pm);
 }
 
 const TIGbutton* MenuPagesView::chosenButton() const {

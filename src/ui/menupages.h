@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 
+class QLabel;
 class QTableWidget;
 class QTableWidgetItem;
 
@@ -41,6 +42,9 @@ public:
     CommandGrid* sgButtonCommands() const { return sgCommands_; }
     // Edits the chosen command in place (the word boxes and lists).
     Composer* composer() const { return composer_; }
+    // The BOG view: the object a click on an object cell of the button grid shows.
+    QLabel* bogView() const { return iBOG_; }
+    void setBogPicture(const QImage& image);
 
     // Typed input in the BOG and button grids ("Edit mode") or none ("Read only").
     bool editMode() const { return editMode_; }
@@ -77,6 +81,10 @@ signals:
     void bogEdited(int page);
     // A click on a command row (with trace on the line runs).
     void commandRowClicked(int line);
+    // A click on one of the six object cells of a button: show that object.
+    void objectClicked(int page, int object);
+    // A double click (not in edit mode) on a start, end or sound cell: preview the state.
+    void statePreviewRequested(int page, int bog, int button, int column);
 
 protected:
     // A right click on the BOG or button grid opens its "Edit mode" / "Read only" menu.
@@ -113,6 +121,7 @@ private:
     StringGrid* sgButtons_;
     CommandGrid* sgCommands_;
     Composer* composer_;
+    QLabel* iBOG_;
 };
 
 }  // namespace navora::ui

@@ -18,10 +18,15 @@
 #include "ui/menupreview.h"
 #include "ui/menuswitches.h"
 #include "ui/regpanel.h"
+#include "preview/views.h"
+#include "sound/sound_edit.h"
+#include "sound/waveplayer.h"
 #include "ui/runcontroller.h"
+#include "ui/waveplayer_qt.h"
 #include "ui/widgets.h"
 
 #include <QComboBox>
+#include <QLocale>
 #include <QEvent>
 #include <QFileInfo>
 #include <QCheckBox>
@@ -149,7 +154,10 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
         return ws.soundLoaded ? ws.sound.entries.size() : std::size_t{0};
     };
     // Sounds play from the sound.bdmv held with the folder.
-    preview_->emulator().setSounds(&doc_.model().sound, nullptr);
+    player_ = new QtWavePlayer(this);
+    preview_->emulator().setSounds(&doc_.model().sound, player_);
+    connect(pages_, &MenuPagesView::objectClicked, this, &MenuTab::showBogObject);
+    connect(pages_, &MenuPagesView::statePreviewRequested, this, &MenuTab::playStatePreview);
     connect(pages_, &MenuPagesView::buttonChosen, this, &MenuTab::buttonChosen);
     connect(&doc_, &Document::menuChanged, this, &MenuTab::refresh);
     connect(subTabs_, &QTabWidget::currentChanged, this, &MenuTab::subTabChanged);
@@ -554,6 +562,51 @@ void MenuTab::eUTOExit() {
     doc_.apply(Document::Part::Menu, QStringLiteral("User timeout"),
                [&](Workspace& ws) { return setUserTimeOut(ws.menu.igs, text); });
     showInfo();
+}
+
+void MenuTab::showBogObject(int page, int object) {
+    const TIGSc& m = menu();
+    if (page < 0 || static_cast<std::size_t>(page) >= m.pages.size() || object < 0) return;
+    const std::size_t palette = m.pages[static_cast<std::size_t>(page)].palette_id_ref;
+    const auto view = ShowButtonPic(m, preview_->renderer().pictures(), static_cast<std::size_t>(object), palette,
+                                    preview_->emulator().options(), QLocale().groupSeparator().at(0).toLatin1());
+    if (!view) return;
+    pages_->setBogPicture(pictureImage(view->picture).copy());
+    log_.slog(view->status, 1);
+}
+
+void MenuTab::playStatePreview(int page, int bog, int button, int column) {
+    const TIGSc& m = menu();
+    if (page < 0 || static_cast<std::size_t>(page) >= m.pages.size()) return;
+    const TPage& pg = m.pages[static_cast<std::size_t>(page)];
+    if (bog < 0 || static_cast<std::size_t>(bog) >= pg.BOGs.size() || button < 0 ||
+        static_cast<std::size_t>(button) >= pg.BOGs[static_cast<std::size_t>(bog)].buttons.size())
+        return;
+    const TIGbutton b = pg.BOGs[static_cast<std::size_t>(bog)].buttons[static_cast<std::size_t>(button)];
+    const auto col = static_cast<ButtonColumn>(column);
+    if (col == ButtonColumn::SelectedSound || col == ButtonColumn::ActivatedSound) {
+        const std::uint16_t id =
+            col == ButtonColumn::SelectedSound ? b.selected_state_sound_id_ref : b.activated_state_sound_id_ref;
+        const TSND& sound = doc_.model().sound;
+        if (doc_.model().soundLoaded && id < sound.entries.size()) plWav(sound, id, *player_);
+        return;
+    }
+    const auto sp = statePreview(m, static_cast<std::size_t>(page), b, col);
+    if (!sp) return;
+    log_.cancelFlag = false;
+    if (sp->repeat && cancelEnabled) cancelEnabled(true);
+    WindowClock clock;
+    // One pass at least; a repeating state plays until Cancel.
+    do {
+        for (const std::uint16_t o : sp->objects) {
+            showBogObject(page, o);
+            clock.wait(sp->frameMs);
+            if (log_.cancelFlag || !pages_->isVisible()) break;
+        }
+    } while (sp->repeat && !log_.cancelFlag && pages_->isVisible() && !sp->objects.empty());
+    if (sp->finally) showBogObject(page, *sp->finally);
+    if (cancelEnabled) cancelEnabled(false);
+    log_.cancelFlag = false;
 }
 
 void MenuTab::fillPageSelector() {

@@ -36,6 +36,7 @@ class QTabWidget;
 
 namespace navora {
 class Log;
+class WavePlayer;
 struct TIGSc;
 struct TPage;
 }  // namespace navora
@@ -111,6 +112,9 @@ public:
     // Whether a menu is held that Save and Mux can write (it has a page).
     bool canWrite() const;
 
+    // Enables the bottom bar's Cancel while a state preview repeats.
+    std::function<void(bool)> cancelEnabled;
+
     // The dialogs (tests answer them) and the working folder they start in.
     MenuDialogs dialogs;
 
@@ -156,6 +160,10 @@ private:
     void heUO2Exit();
     void ieFramerateExit();
     void eUTOExit();
+    // The BOG view shows an object with the page's palette.
+    void showBogObject(int page, int object);
+    // A double click on the button grid: the state's objects one after another.
+    void playStatePreview(int page, int bog, int button, int column);
     void applySwitches();
     void navigationEnabled(bool on);
     // After an action of the emulator: the registers and the controls follow.
@@ -195,6 +203,7 @@ private:
     ProgramSource program_;
     PreviewOptions colours_;
     std::optional<RunResult> lastRun_;
+    WavePlayer* player_;
 };
 
 }  // namespace navora::ui

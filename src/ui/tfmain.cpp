@@ -187,6 +187,7 @@ void TfMain::buildTabs(QWidget* central) {
     menuTab_->dialogs.workFolder = [this] { return optionsTab_->outputFolder(); };
     menuTab_->objectsView()->objectBackground = [this] { return colourFromWin(settings_.colObjectBackground); };
     menuTab_->buildNavigationPanel(pNavigate_);
+    menuTab_->cancelEnabled = [this](bool on) { bCancel_->setEnabled(on); };
     auto* bdjoTab = new PendingTab(QStringLiteral("BD-J objects are shown here in a later version."),
                                    [](const QString&) {
                                        BottomBar b;

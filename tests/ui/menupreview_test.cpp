@@ -30,6 +30,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -99,6 +100,14 @@ void clickCell(QTableWidget* grid, int row, int column, Qt::MouseButton button =
     const QModelIndex index = grid->model()->index(row, column);
     grid->scrollTo(index);
     QTest::mouseClick(grid->viewport(), button, {}, grid->visualRect(index).center());
+}
+
+// A double click as the platform delivers it: a click, then the press that
+// the system reports as a double click.
+void doubleClick(QTableWidget* grid, const QModelIndex& index) {
+    const QPoint at = grid->visualRect(index).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
 // Types text into a cell the way a user does: click, F2, the text, Enter.
@@ -530,4 +539,54 @@ void MenuPreviewTest::pageHeaderAndUserTimeout() {
 
     QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(o.menu().user_time_out_duration, 900000u);
+}
+
+// A click on an object cell of the button grid shows that object in the BOG
+// view; a double click on a start or end cell plays the state's objects:
+// once and back to the clicked end for a state that does not repeat, until
+// Cancel for one that repeats.
+void MenuPreviewTest::buttonGridShowsAndAnimatesObjects() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_anim"));
+    o.showSubTab(MenuTab::SubBOGs);
+    StringGrid* grid = o.tab()->pagesView()->sgButtons();
+    const TIGbutton& b1 = o.menu().pages[0].BOGs[0].buttons.size() > 1 ? o.menu().pages[0].BOGs[0].buttons[1]
+                                                                      : o.menu().pages[0].BOGs[1].buttons[0];
+    QCOMPARE(b1.button_id, 1);
+    // Button 1 is the second row of its BOG's grid.
+    if (o.menu().pages[0].BOGs[0].buttons.size() < 2) clickCell(o.tab()->pagesView()->sgBOG(), 0, 2);
+    const int row = o.menu().pages[0].BOGs[0].buttons.size() > 1 ? 1 : 0;
+    const auto status = [&] { return o.w.statusBarWidget()->panelText(1).trimmed(); };
+    const auto objectText = [](int id) { return QStringLiteral("Object: %1").arg(id, 4, 16, QLatin1Char('0')).toUpper(); };
+
+    clickCell(grid, row, static_cast<int>(ButtonColumn::SelectedEnd));
+    const TIGobject& end = o.menu().objects[b1.selected_end_object_id_ref];
+    QVERIFY2(status().contains(objectText(b1.selected_end_object_id_ref), Qt::CaseInsensitive), qPrintable(status()));
+    QVERIFY(!o.tab()->pagesView()->bogView()->pixmap().isNull());
+    // The object, scaled down to the view when it is larger.
+    const QSize shown = o.tab()->pagesView()->bogView()->pixmap().size();
+    QVERIFY(shown.width() <= end.width && shown.height() <= end.height);
+    QVERIFY(std::abs(shown.width() * end.height - shown.height() * end.width) <= end.width);
+
+    // Not repeating: one pass, then the start object again; Cancel stays off.
+    const QModelIndex start = grid->model()->index(row, static_cast<int>(ButtonColumn::SelectedStart));
+    doubleClick(grid, start);
+    QVERIFY2(status().contains(objectText(b1.selected_start_object_id_ref), Qt::CaseInsensitive), qPrintable(status()));
+    QVERIFY(!o.w.bCancel()->isEnabled());
+
+    // Button 0's normal state repeats: it plays until Cancel is clicked.
+    const int row0 = 0;
+    if (row == 0) clickCell(o.tab()->pagesView()->sgBOG(), 0, 1);
+    bool wasEnabled = false;
+    QTimer::singleShot(400, [&] {
+        wasEnabled = o.w.bCancel()->isEnabled();
+        QTest::mouseClick(o.w.bCancel(), Qt::LeftButton);
+    });
+    const QModelIndex nEnd = grid->model()->index(row0, static_cast<int>(ButtonColumn::NormalEnd));
+    doubleClick(grid, nEnd);
+    QVERIFY(wasEnabled);
+    QVERIFY(!o.w.bCancel()->isEnabled());
+    const TIGbutton& b0 = *buttonById(o.menu(), 0, 0);
+    QVERIFY2(status().contains(objectText(b0.normal_end_object_id_ref), Qt::CaseInsensitive), qPrintable(status()));
 }

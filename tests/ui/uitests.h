@@ -128,4 +128,5 @@ private slots:
     void buttonCommandEditedInPlace();
     void deleteObjectsAndPalettes();
     void pageHeaderAndUserTimeout();
+    void buttonGridShowsAndAnimatesObjects();
 };
