@@ -301,7 +301,7 @@ void MenuTab::deactivated() { preview_->emulator().stopAnimationTimer(); }
 
 QWidget* MenuTab::buildHeader() {
     auto* header = new QWidget(this);
-    auto* hl = new QHBoxLayout(header);
+    auto* hl = new QVBoxLayout(header);
     hl->setContentsMargins(0, 0, 0, 0);
     hl->setSpacing(4);
 
@@ -366,13 +366,21 @@ QWidget* MenuTab::buildHeader() {
     lPageCounts_->setObjectName(QStringLiteral("lPageCounts"));
     lPageCounts_->setToolTip(QStringLiteral("Number of Button Overlap Groups; Number of In effects windows / effects; "
                                             "Number of Out effects windows / effects"));
-    addField(gPageHeader_, 0, QStringLiteral("Def. sel."), heDefSelButt_);
-    addField(gPageHeader_, 1, QStringLiteral("Def. act."), heDefActButt_);
-    addField(gPageHeader_, 2, QStringLiteral("Pal."), hePalette_);
-    addField(gPageHeader_, 3, QStringLiteral("UO mask 1"), heUO1_);
-    addField(gPageHeader_, 4, QStringLiteral("UO mask 2"), heUO2_);
-    addField(gPageHeader_, 5, QStringLiteral("Anim."), ieFramerate_);
-    addField(gPageHeader_, 6, QStringLiteral("BOGs  In  Out"), lPageCounts_);
+    // One line: each caption left of its box.
+    auto* phl = static_cast<QGridLayout*>(gPageHeader_->layout());
+    const auto put = [this, phl](int column, const QString& caption, QWidget* field) {
+        auto* label = new QLabel(caption, gPageHeader_);
+        label->setBuddy(field);
+        phl->addWidget(label, 0, 2 * column);
+        phl->addWidget(field, 0, 2 * column + 1);
+    };
+    put(0, QStringLiteral("Def. sel."), heDefSelButt_);
+    put(1, QStringLiteral("Def. act."), heDefActButt_);
+    put(2, QStringLiteral("Palette"), hePalette_);
+    put(3, QStringLiteral("UO mask 1"), heUO1_);
+    put(4, QStringLiteral("UO mask 2"), heUO2_);
+    put(5, QStringLiteral("Anim."), ieFramerate_);
+    put(6, QStringLiteral("BOGs, in, out:"), lPageCounts_);
     // Each box is stored on leaving it; Enter moves on as the fields are filled in order.
     const auto onExit = [this](QLineEdit* box, QWidget* next, void (MenuTab::*store)()) {
         connect(box, &QLineEdit::editingFinished, this, store);
@@ -397,11 +405,22 @@ QWidget* MenuTab::buildHeader() {
     addField(gObjPal_, 1, QStringLiteral("Palette"), objects_->cbPalettes());
     static_cast<QGridLayout*>(gObjPal_->layout())->addWidget(objects_->cbPalOnly(), 1, 2);
 
-    hl->addWidget(gInfo_);
-    hl->addWidget(gPage_);
-    hl->addWidget(gPageHeader_);
-    hl->addWidget(gObjPal_);
-    hl->addStretch(1);
+    // The page header takes a line of its own: its boxes need the width.
+    auto* top = new QWidget(header);
+    auto* tl = new QHBoxLayout(top);
+    tl->setContentsMargins(0, 0, 0, 0);
+    tl->setSpacing(4);
+    tl->addWidget(gInfo_);
+    tl->addWidget(gPage_);
+    tl->addWidget(gObjPal_);
+    tl->addStretch(1);
+    auto* second = new QWidget(header);
+    auto* sl = new QHBoxLayout(second);
+    sl->setContentsMargins(0, 0, 0, 0);
+    sl->addWidget(gPageHeader_);
+    sl->addStretch(1);
+    hl->addWidget(top);
+    hl->addWidget(second);
     return header;
 }
 

@@ -590,3 +590,35 @@ void MenuPreviewTest::buttonGridShowsAndAnimatesObjects() {
     const TIGbutton& b0 = *buttonById(o.menu(), 0, 0);
     QVERIFY2(status().contains(objectText(b0.normal_end_object_id_ref), Qt::CaseInsensitive), qPrintable(status()));
 }
+
+// With "Animate buttons" on, the window's animation timer draws the next
+// frame of the animated states after Start; switching it off, or leaving the
+// Menu tab, stops the timer.
+void MenuPreviewTest::animationRunsByTheWindowTimer() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_anim"));
+    o.showSubTab(MenuTab::SubPageView);
+    QCheckBox* animate = o.tab()->switches()->box(MenuSwitches::Animate);
+    QTest::mouseClick(animate, Qt::LeftButton, {}, QPoint(6, animate->height() / 2));
+    QVERIFY(animate->isChecked());
+    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    QTimer* timer = o.tab()->preview().animationTimer();
+    QVERIFY(timer->isActive());
+    // Button 0 repeats its normal state over objects 0..3: its frame counter moves.
+    const auto& states = o.tab()->preview().renderer().states();
+    const int selected = static_cast<int>(o.machine().psr(10));
+    const int other = selected == 0 ? 1 : 0;
+    const bool otherAnimates = states[static_cast<std::size_t>(other)].normal_animating ||
+                               states[static_cast<std::size_t>(selected)].selected_animating;
+    QVERIFY(otherAnimates);
+    const RgbaImage before = o.tab()->preview().emulator().picture();
+    QTRY_VERIFY_WITH_TIMEOUT(o.tab()->preview().emulator().picture() != before, 2000);
+
+    QTest::mouseClick(animate, Qt::LeftButton, {}, QPoint(6, animate->height() / 2));
+    QVERIFY(!timer->isActive());
+    QTest::mouseClick(animate, Qt::LeftButton, {}, QPoint(6, animate->height() / 2));
+    QVERIFY(timer->isActive());
+    QTest::keyClick(&o.w, Qt::Key_O, Qt::AltModifier);
+    QVERIFY(!timer->isActive());
+}

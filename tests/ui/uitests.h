@@ -129,4 +129,5 @@ private slots:
     void deleteObjectsAndPalettes();
     void pageHeaderAndUserTimeout();
     void buttonGridShowsAndAnimatesObjects();
+    void animationRunsByTheWindowTimer();
 };
