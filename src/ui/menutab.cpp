@@ -159,6 +159,16 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     connect(pages_, &MenuPagesView::objectClicked, this, &MenuTab::showBogObject);
     connect(pages_, &MenuPagesView::statePreviewRequested, this, &MenuTab::playStatePreview);
     connect(pages_, &MenuPagesView::buttonChosen, this, &MenuTab::buttonChosen);
+    // The button whose commands the grid shows is the one Start and Trace run.
+    connect(pages_, &MenuPagesView::buttonChosen, this, [this](int page, int bog, int button) {
+        const TIGSc& m = menu();
+        if (page != preview_->emulator().page() || static_cast<std::size_t>(page) >= m.pages.size()) return;
+        const auto& bogs = m.pages[static_cast<std::size_t>(page)].BOGs;
+        if (static_cast<std::size_t>(bog) >= bogs.size() ||
+            static_cast<std::size_t>(button) >= bogs[static_cast<std::size_t>(bog)].buttons.size())
+            return;
+        preview_->emulator().chooseButton(bogs[static_cast<std::size_t>(bog)].buttons[static_cast<std::size_t>(button)].button_id);
+    });
     connect(&doc_, &Document::menuChanged, this, &MenuTab::refresh);
     connect(subTabs_, &QTabWidget::currentChanged, this, &MenuTab::subTabChanged);
 

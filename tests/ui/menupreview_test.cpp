@@ -622,3 +622,30 @@ void MenuPreviewTest::animationRunsByTheWindowTimer() {
     QTest::keyClick(&o.w, Qt::Key_O, Qt::AltModifier);
     QVERIFY(!timer->isActive());
 }
+
+// With Trace on, a click on a row of the button's command grid runs that one
+// command of the button the grid shows, which the button selector then names.
+void MenuPreviewTest::traceRunsTheClickedCommand() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));
+    QCheckBox* trace = o.w.run()->execPanel()->cbTrace();
+    QTest::mouseClick(trace, Qt::LeftButton, {}, QPoint(6, trace->height() / 2));
+    QVERIFY(o.machine().trace());
+    o.showSubTab(MenuTab::SubBOGs);
+    MenuPagesView* pages = o.tab()->pagesView();
+    // Button 2 stands alone in BOG 2.
+    clickCell(pages->sgBOG(), 0, 3);
+    QCOMPARE(pages->selectedBog(), std::optional<int>(2));
+    QCOMPARE(o.w.run()->execPanel()->cbButton()->currentIndex(), 2);
+    const TCommands& list = buttonById(o.menu(), 0, 2)->commands;
+    QCOMPARE(pages->sgButtonCommands()->dataRows(), static_cast<int>(list.size()));
+    QCOMPARE(o.machine().gpr(100), 0u);
+    const std::uint32_t title = o.machine().psr(4);
+    clickCell(pages->sgButtonCommands(), 0, 4);
+    QCOMPARE(o.machine().gpr(100), 1u);
+    // Only that line ran: the title call after it has not.
+    QCOMPARE(o.machine().psr(4), title);
+    clickCell(pages->sgButtonCommands(), 1, 4);
+    QCOMPARE(o.machine().psr(4), 3u);
+}

@@ -130,4 +130,5 @@ private slots:
     void pageHeaderAndUserTimeout();
     void buttonGridShowsAndAnimatesObjects();
     void animationRunsByTheWindowTimer();
+    void traceRunsTheClickedCommand();
 };
