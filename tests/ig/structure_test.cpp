@@ -262,6 +262,17 @@ TEST(MenuStructure, ButtonGridColumnRules) {
     EXPECT_EQ(buttonColumnMask(ButtonColumn::Commands), "-");
 }
 
+TEST(MenuStructure, ButtonCommandsReplaceOnlyThatButton) {
+    TIGSc m = referenceMenu();
+    const TIGbutton other = m.pages[0].BOGs[0].buttons[0];
+    const TCommands list = {TCommand{{0x21810000, 3, 0}}, TCommand{}};
+    EXPECT_TRUE(setButtonCommands(m, 0, 1, 0, list));
+    EXPECT_EQ(m.pages[0].BOGs[1].buttons[0].commands, list);
+    EXPECT_EQ(m.pages[0].BOGs[0].buttons[0], other);
+    EXPECT_FALSE(setButtonCommands(m, 0, 1, 0, list));  // the same list changes nothing
+    EXPECT_THROW(setButtonCommands(m, 0, 1, 9, list), std::out_of_range);
+}
+
 TEST(MenuStructure, BogPageHeaderAndCroppingFields) {
     TIGSc m = referenceMenu();
     // Default valid button: 0xFFFF or a slot of the page's 3-slot table.
