@@ -145,10 +145,9 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
         emit pageChosen(page);
     });
     connect(pages_, &MenuPagesView::bogChosen, this, &MenuTab::bogChosen);
-    connect(pages_, &MenuPagesView::bogEdited, this, [this] {
-        preview_->emulator().refreshButtonStates();
-        preview_->emulator().drawPage();
-    });
+    // The page's button states follow the typed default valid button; the
+    // picture follows at the next Start (drawing it here would play its in-effects).
+    connect(pages_, &MenuPagesView::bogEdited, this, [this] { preview_->emulator().refreshButtonStates(); });
     pages_->soundEntries = [this] {
         const Workspace& ws = doc_.model();
         return ws.soundLoaded ? ws.sound.entries.size() : std::size_t{0};
