@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/fileio.h"
+#include "ig/samemenu.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
 #include "sound/sound_edit.h"
@@ -88,6 +89,8 @@ bool saveDatabaseFile(Log& log, const std::string& path, const std::string& disp
     }
     return true;
 }
+
+bool WorkspaceMenu::operator==(const WorkspaceMenu& o) const { return loaded == o.loaded && sameMenu(igs, o.igs); }
 
 void Workspace::clear() {
     playlists.clear();

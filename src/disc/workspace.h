@@ -6,6 +6,7 @@
 #include "core/bytes.h"
 #include "core/filenames.h"
 #include "core/log.h"
+#include "ig/model.h"
 #include "navdb/index.h"
 #include "navdb/movieobject.h"
 #include "sound/sound.h"
@@ -46,6 +47,16 @@ bool backupStep(Log& log, const std::string& path, const std::string& displayNam
 // previous file is put back. Returns whether the file was written.
 bool saveDatabaseFile(Log& log, const std::string& path, const std::string& displayName, const Bytes& data,
                       const WorkspaceOptions& options, const std::string& discBackup = {});
+
+// The menu of the Menu tab (loaded from a .mnu file or a clip's IG stream).
+// It does not belong to the folder: reading a folder keeps it. Two are equal
+// when they hold the same menu (sameMenu), however its bytes are held.
+struct WorkspaceMenu {
+    TIGSc igs;
+    bool loaded = false;  // a menu was loaded: the views show it, Save and Mux write it
+
+    bool operator==(const WorkspaceMenu& o) const;
+};
 
 class Workspace {
 public:
@@ -120,7 +131,10 @@ public:
     // name it was read from. Refused (false) while no playlist was read.
     bool savePlaylist(Log& log, const std::string& name);
 
-    // Empties every list and model.
+    // The menu of the Menu tab; clear() leaves it.
+    WorkspaceMenu menu;
+
+    // Empties every list and model of the folder.
     void clear();
 
 private:

@@ -400,18 +400,18 @@ TPageButton buildButtonTable(const TPage& page) {
         for (const TIGbutton& b : bog.buttons) length = std::max<std::size_t>(length, std::size_t{b.button_id} + 1);
     }
     TPageButton table;
-    table.slots.assign(std::max(count, length), TButtonSlot{});
+    table.byId.assign(std::max(count, length), TButtonSlot{});
     for (std::size_t j = 0; j < page.BOGs.size(); ++j)
         for (std::size_t k = 0; k < page.BOGs[j].buttons.size(); ++k) {
             const std::uint16_t id = page.BOGs[j].buttons[k].button_id;
-            table.slots[id] = {id, static_cast<std::uint8_t>(j), static_cast<std::uint8_t>(k)};
+            table.byId[id] = {id, static_cast<std::uint8_t>(j), static_cast<std::uint8_t>(k)};
         }
     return table;
 }
 
 const TIGbutton* buttonById(const TIGSc& m, std::size_t page, std::uint16_t id) {
     if (page >= m.pages.size() || page >= m.page_buttons.size()) return nullptr;
-    const auto& slots = m.page_buttons[page].slots;
+    const auto& slots = m.page_buttons[page].byId;
     if (id >= slots.size() || slots[id].button_id == kNoButton) return nullptr;
     const TButtonSlot& s = slots[id];
     const auto& bogs = m.pages[page].BOGs;

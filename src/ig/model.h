@@ -161,7 +161,8 @@ struct TButtonSlot {
 // button_id + 1. The renderer and the emulator find buttons through it;
 // buildButtonTable (ig/load.h) rebuilds it after an edit of the BOGs.
 struct TPageButton {
-    std::vector<TButtonSlot> slots;
+    // Named so that the Qt views can include this header (Qt reserves "slots").
+    std::vector<TButtonSlot> byId;
 
     bool operator==(const TPageButton&) const = default;
 };

@@ -166,7 +166,7 @@ std::string getobjref(const TIGSc& m, std::size_t o) {
         if (effectsUseObject(page.effects[OutEffects], o)) letters += 'o';
         if (!letters.empty()) text += std::to_string(n) + letters + ' ';
         std::string buttons;
-        const auto& slots = n < m.page_buttons.size() ? m.page_buttons[n].slots : std::vector<TButtonSlot>{};
+        const auto& slots = n < m.page_buttons.size() ? m.page_buttons[n].byId : std::vector<TButtonSlot>{};
         for (std::size_t k = 0; k < slots.size(); ++k) {
             // A slot without a button uses no object.
             const TIGbutton* b = buttonById(m, n, static_cast<std::uint16_t>(k));

@@ -196,7 +196,7 @@ std::vector<std::size_t> objectOrder(TIGSc& m) {
         const TPage& first = m.pages.front();
         for (const Teffect& e : first.effects[InEffects].effects)
             for (const TCompObject& c : e.composition_objects) place(c.object_id_ref);
-        const std::size_t tableLength = m.page_buttons.empty() ? 0 : m.page_buttons.front().slots.size();
+        const std::size_t tableLength = m.page_buttons.empty() ? 0 : m.page_buttons.front().byId.size();
         auto valid = [&](const TBOG& bog) { return bog.default_valid_button_id_ref < tableLength; };
         for (const TBOG& bog : first.BOGs)
             if (valid(bog))

@@ -211,7 +211,7 @@ bool setUserTimeOut(TIGSc& m, std::string_view text) { return store(m.user_time_
 bool setDefaultValidButton(TIGSc& m, std::size_t page, std::size_t bog, std::uint32_t id) {
     TPage& p = pageAt(m, page);
     if (bog >= p.BOGs.size()) throw std::out_of_range(fmt::format("no BOG {} on page {}", bog, page));
-    const std::size_t slots = page < m.page_buttons.size() ? m.page_buttons[page].slots.size() : 0;
+    const std::size_t slots = page < m.page_buttons.size() ? m.page_buttons[page].byId.size() : 0;
     if (id != kNoButton && id >= slots) return false;
     return store(p.BOGs[bog].default_valid_button_id_ref, id);
 }
@@ -334,7 +334,7 @@ bool setButtonCell(TIGSc& m, std::size_t page, std::size_t bog, std::size_t inde
     const TIGbutton before = b;
     const std::uint32_t hex = hexEntry(text);
     const bool yes = text == "Y" || text == "y";
-    const std::size_t slots = page < m.page_buttons.size() ? m.page_buttons[page].slots.size() : 0;
+    const std::size_t slots = page < m.page_buttons.size() ? m.page_buttons[page].byId.size() : 0;
 
     switch (column) {
     case ButtonColumn::Id:
@@ -388,6 +388,16 @@ bool setButtonCell(TIGSc& m, std::size_t page, std::size_t bog, std::size_t inde
         break;
     }
     return !(b == before);
+}
+
+bool setButtonCommands(TIGSc& m, std::size_t page, std::size_t bog, std::size_t index, const TCommands& commands) {
+    TPage& p = pageAt(m, page);
+    if (bog >= p.BOGs.size() || index >= p.BOGs[bog].buttons.size())
+        throw std::out_of_range(fmt::format("no button {} in BOG {} of page {}", index, bog, page));
+    TIGbutton& b = p.BOGs[bog].buttons[index];
+    if (b.commands == commands) return false;
+    b.commands = commands;
+    return true;
 }
 
 // ---- Cropping ---------------------------------------------------------------------------

@@ -129,6 +129,10 @@ std::string buttonCellText(const TIGbutton& button, ButtonColumn column);
 bool setButtonCell(TIGSc& menu, std::size_t page, std::size_t bog, std::size_t index, ButtonColumn column,
                    std::string_view text, std::size_t soundEntries);
 
+// The navigation commands of the button at `index` of BOG `bog` of `page`
+// (the command grid's edits).
+bool setButtonCommands(TIGSc& menu, std::size_t page, std::size_t bog, std::size_t index, const TCommands& commands);
+
 // ---- Cropping -------------------------------------------------------------------------------
 
 enum class CropField { X, Y, Width, Height };

@@ -79,7 +79,7 @@ void MenuEmulator::menuChanged() {
     const int p = renderer_.page();
     if (!m || p < 0) return;
     const std::size_t slots = static_cast<std::size_t>(p) < m->page_buttons.size() && static_cast<std::size_t>(p) < m->pages.size()
-                                  ? m->page_buttons[static_cast<std::size_t>(p)].slots.size()
+                                  ? m->page_buttons[static_cast<std::size_t>(p)].byId.size()
                                   : 0;
     if (static_cast<std::size_t>(p) >= m->pages.size())
         setPage(-1, true);
@@ -392,12 +392,12 @@ int MenuEmulator::buttonCount(int page) const {
     if (!m || page < 0 || static_cast<std::size_t>(page) >= m->pages.size() ||
         static_cast<std::size_t>(page) >= m->page_buttons.size())
         return 0;
-    return static_cast<int>(m->page_buttons[static_cast<std::size_t>(page)].slots.size());
+    return static_cast<int>(m->page_buttons[static_cast<std::size_t>(page)].byId.size());
 }
 
 int MenuEmulator::buttonGroup(int page, int id) const {
     if (!buttonOf(page, id)) return -1;
-    return renderer_.menu()->page_buttons[static_cast<std::size_t>(page)].slots[static_cast<std::size_t>(id)].bog;
+    return renderer_.menu()->page_buttons[static_cast<std::size_t>(page)].byId[static_cast<std::size_t>(id)].bog;
 }
 
 bool MenuEmulator::autoAction(int page, int id) const {

@@ -126,7 +126,7 @@ void PageRenderer::SetButtonStates(int page) {
     const TPage* p = shownPage();
     if (!p) return;
     const auto& tables = menu_->page_buttons;
-    states_.assign(static_cast<std::size_t>(page_) < tables.size() ? tables[static_cast<std::size_t>(page_)].slots.size() : 0,
+    states_.assign(static_cast<std::size_t>(page_) < tables.size() ? tables[static_cast<std::size_t>(page_)].byId.size() : 0,
                    TButtonState{});
     for (std::size_t j = 0; j < p->BOGs.size(); ++j) {
         const TBOG& bog = p->BOGs[j];

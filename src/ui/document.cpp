@@ -89,6 +89,7 @@ Document::Document(QObject* parent) : QObject(parent), stack_(new QUndoStack(thi
     addPart(Part::Sound, ws_.sound, ws_.soundLoaded);
     addPart(Part::BdjObject, bdjo_);
     addPart(Part::Playlist, ws_.playlist);
+    addPart(Part::Menu, ws_.menu);
 }
 
 Document::~Document() {
@@ -156,6 +157,7 @@ void Document::notify(Parts parts) {
     if (parts.testFlag(Part::MovieObjects)) emit movieObjectsChanged();
     if (parts.testFlag(Part::Sound)) emit soundChanged();
     if (parts.testFlag(Part::BdjObject)) emit bdjObjectChanged();
+    if (parts.testFlag(Part::Menu)) emit menuChanged();
 }
 
 void Document::replaced(Parts parts) {
@@ -202,8 +204,10 @@ bool Document::read(const std::string& folder, Log& log) {
         // Readers report their own errors; anything else still ends the read cleanly.
         log.erlog(e.what());
     }
+    // The menu is not read with the folder: it keeps its modified state.
     Parts all;
-    for (const PartSlot& s : parts_) all |= s.part;
+    for (const PartSlot& s : parts_)
+        if (s.part != Part::Menu) all |= s.part;
     replaced(all);
     emit reloaded();
     emit bdjObjectChanged();

@@ -60,9 +60,10 @@ public:
     enum class Part : unsigned {
         Index = 1u << 0,         // index.bdmv
         MovieObjects = 1u << 1,  // MovieObject.bdmv
+        Playlist = 1u << 2,      // the playlist read last (Workspace::playlist)
         Sound = 1u << 8,         // AUXDATA/sound.bdmv, with whether the disc holds one
         BdjObject = 1u << 9,     // the BD-J object shown (read-only)
-        Playlist = 1u << 2,      // the playlist read last (Workspace::playlist)
+        Menu = 1u << 10,         // the IG menu of the Menu tab (not read with the folder)
     };
     Q_DECLARE_FLAGS(Parts, Part)
 
@@ -86,8 +87,9 @@ public:
     // and parts joins its step. Returns whether the models changed.
     bool apply(Parts parts, const QString& name, const Edit& edit, const QString& mergeKey = {});
 
-    // Runs the check-and-read sequence on folder; the models are replaced
-    // whole, so the history is emptied. Returns whether the check passed.
+    // Runs the check-and-read sequence on folder; the folder's models are
+    // replaced whole, so the history is emptied. The menu is not the
+    // folder's: it stays, modified or not. Returns whether the check passed.
     bool read(const std::string& folder, Log& log);
     // Saves the files of parts among index.bdmv, MovieObject.bdmv and then
     // sound.bdmv when the disc holds one, each with its backup step; a file
@@ -123,6 +125,7 @@ signals:
     void soundChanged();
     // Another BD-J object was read (or refused), or a folder read emptied it.
     void bdjObjectChanged();
+    void menuChanged();
     // A read is about to replace every model: views empty themselves.
     void aboutToRead();
     // A read replaced every model.

@@ -42,7 +42,8 @@ void RunController::setProgressShown(bool shown) {
 TCommands RunController::program() const { return source_ && source_->program ? source_->program() : TCommands{}; }
 
 void RunController::updateControls() {
-    execPanel_->bStart()->setEnabled(!running_ && !program().empty());
+    const bool startable = source_ && source_->startable ? source_->startable() : !program().empty();
+    execPanel_->bStart()->setEnabled(!running_ && startable);
     execPanel_->cbTrace()->setEnabled(!running_);
     execPanel_->cbObject()->setEnabled(!running_);
     execPanel_->cbButton()->setEnabled(!running_);
@@ -51,6 +52,17 @@ void RunController::updateControls() {
 
 void RunController::start() {
     if (running_) return;
+    if (source_ && source_->run) {
+        if (source_->startable && !source_->startable()) return;
+        running_ = true;
+        updateControls();
+        emit runningChanged(true);
+        const std::optional<RunResult> r = source_->run();
+        running_ = false;
+        showResult(r ? *r : RunResult{});
+        emit runningChanged(false);
+        return;
+    }
     const TCommands list = program();
     if (list.empty()) return;
     running_ = true;
@@ -69,7 +81,8 @@ void RunController::executeLine(int line) {
     const TCommands list = program();
     if (static_cast<std::size_t>(line) >= list.size()) return;
     running_ = true;
-    const RunResult r = machine_.executeLine(list, static_cast<std::size_t>(line));
+    const RunResult r = source_ && source_->executeLine ? source_->executeLine(static_cast<std::size_t>(line))
+                                                        : machine_.executeLine(list, static_cast<std::size_t>(line));
     running_ = false;
     showResult(r);
 }

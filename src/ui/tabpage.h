@@ -5,11 +5,13 @@
 // bottomBarChanged().
 
 #include "core/command.h"
+#include "nav/machine.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 namespace navora::ui {
 
@@ -19,6 +21,13 @@ struct ProgramSource {
     std::function<TCommands()> program;
     // Selects a line of the program in the tab's command grid.
     std::function<void(int line)> showLine;
+    // A tab that runs programs its own way (the menu emulator): Start calls
+    // run() instead of running program(), and is enabled by startable();
+    // run() returns the last run it made, if any. executeLine() runs one
+    // traced line of program().
+    std::function<std::optional<RunResult>()> run;
+    std::function<bool()> startable;
+    std::function<RunResult(std::size_t line)> executeLine;
 };
 
 struct BottomBar {

@@ -17,6 +17,9 @@
 #include "ui/extdat.h"
 #include "ui/indexview.h"
 #include "ui/menubar.h"
+#include "ui/menuobjects.h"
+#include "ui/menuswitches.h"
+#include "ui/menutab.h"
 #include "ui/mobjview.h"
 #include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
@@ -30,6 +33,7 @@
 #include "ui/waveplayer_qt.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -125,6 +129,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     bindSettings();
     binder_.load(settings_);
     optionsTab_->runHandlers();
+    loadMenuOptions();
     applyMachineOptions();
     run_->resetRegisters();
     setTitle(QString::fromStdString(mainWindowTitle("")));
@@ -175,6 +180,9 @@ void TfMain::connectControls() {
                           ws.sound.ext, [](Workspace& w, TExtensionData b) { setSoundExtensionData(w.sound, b); });
     });
     connect(bSave_, &QPushButton::clicked, this, &TfMain::bSaveClick);
+    connect(bLoadMenu_, &QPushButton::clicked, menuTab_, &MenuTab::bLoadMenuClick);
+    connect(bMux_, &QPushButton::clicked, menuTab_, &MenuTab::bMuxClick);
+    connect(menuTab_, &MenuTab::menuLoaded, this, [this] { pageControl_->setCurrentIndex(TabMenu); });
     connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
     connect(statusTab_->bPSRs(), &QPushButton::clicked, run_, &RunController::logPsrs);
     connect(statusTab_->bGPRs(), &QPushButton::clicked, run_, &RunController::logGprs);
@@ -255,23 +263,37 @@ void TfMain::buildTabs(QWidget* central) {
     playlistTab_ = new PlaylistTab(*doc_, log, central);
     finder_ = new ReferenceFinder(*doc_, log, this);
     clipTab_ = new ClipTab(*doc_, *finder_, log, central);
-    auto* menuTab = new PendingTab(QStringLiteral("The menu editor comes in a later version."), [](const QString&) {
-        BottomBar b;
-        b.save = true;
-        b.saveHint = QStringLiteral("Save the IGS menu (*.mnu)");
-        b.load = true;
-        b.mux = true;
-        b.execute = true;
-        b.buttonChooser = true;
-        b.navigate = true;
-        b.registers = true;
-        return b;
-    });
+    menuTab_ = new MenuTab(*doc_, *run_, log, central);
+    menuTab_->dialogs.workFolder = [this] { return optionsTab_->outputFolder(); };
+    menuTab_->objectsView()->objectBackground = [this] { return colourFromWin(settings_.colObjectBackground); };
+    menuTab_->buildNavigationPanel(pNavigate_);
+    menuTab_->cancelEnabled = [this](bool on) { bCancel_->setEnabled(on); };
     bdjoTab_ = new BdjoTab(*doc_, log);
     optionsTab_ = new OptionsTab;
+    {
+        // The Menu tab's switches have their twins on the Options tab; "Create Menu" stands there too.
+        using S = MenuSwitches;
+        const std::pair<S::Switch, MenuSwitch> pairs[] = {
+            {S::ButtonId, MenuSwitch::ButtonId},     {S::ObjectId, MenuSwitch::ObjectId},
+            {S::ButtonFrame, MenuSwitch::ButtonFrame}, {S::WindowFrame, MenuSwitch::WindowFrame},
+            {S::InEffect, MenuSwitch::InEffects},    {S::OutEffect, MenuSwitch::OutEffects},
+            {S::FullScreen, MenuSwitch::FullScreen}, {S::Animate, MenuSwitch::Animate},
+            {S::PlaySound, MenuSwitch::PlaySound}};
+        for (const auto& [menuSwitch, twin] : pairs)
+            optionsTab_->bindMenuSwitch(twin, menuTab_->switches()->box(menuSwitch));
+        auto* create = new QPushButton(QStringLiteral("Create Menu"), optionsTab_);
+        create->setObjectName(QStringLiteral("bCreateMenu"));
+        optionsTab_->actionLayout()->insertWidget(1, create);
+        connect(create, &QPushButton::clicked, menuTab_, &MenuTab::bCreateMenuClick);
+        connect(optionsTab_, &OptionsTab::menuColourChanged, this, [this] {
+            Settings s = settings_;
+            binder_.store(s);
+            menuTab_->setColours(previewColours(s));
+        });
+    }
     statusTab_ = new StatusTab;
     aboutTab_ = new AboutTab;
-    tabs_ = {bdmvTab_, playlistTab_, clipTab_, menuTab, bdjoTab_, optionsTab_, statusTab_, aboutTab_};
+    tabs_ = {bdmvTab_, playlistTab_, clipTab_, menuTab_, bdjoTab_, optionsTab_, statusTab_, aboutTab_};
     const QStringList captions = {QStringLiteral("&BDMV"),    QStringLiteral("&PLAYLIST"), QStringLiteral("&CLIPINF"),
                                   QStringLiteral("&Menu"),    QStringLiteral("BD&JO"),     QStringLiteral("&Options"),
                                   QStringLiteral("S&tatus"),  QStringLiteral("&About")};
@@ -536,6 +558,7 @@ void TfMain::formActivate(const QStringList& arguments) {
     store.reset();
     binder_.load(settings_);
     optionsTab_->runHandlers();
+    loadMenuOptions();
     bdmvTab_->setFolder(settings_.bdmvDir);
     applyMachineOptions();
     run_->resetRegisters();
@@ -723,12 +746,18 @@ void TfMain::dropEvent(QDropEvent* e) {
     QTimer::singleShot(0, this, [this, path] { openFolder(path); });
 }
 
+void TfMain::loadMenuOptions() {
+    menuTab_->switches()->load(settings_);
+    menuTab_->setColours(previewColours(settings_));
+}
+
 void TfMain::PageControlChange() {
     if (activating_) {
         barAgain_ = true;
         return;
     }
     TabPage* tab = currentTab();
+    if (tab != menuTab_) menuTab_->deactivated();
     const BottomBar bar = tab ? tab->bottomBar() : BottomBar{};
     // While the progress bar is up it keeps the place of the panels.
     const auto showPanel = [this](QWidget* p, bool on) { p->setVisible(on && !progressShown_); };

@@ -33,6 +33,7 @@ class BdmvTab;
 class ClipTab;
 class MainMenu;
 class Document;
+class MenuTab;
 class OptionsTab;
 class PageControl;
 class PendingTab;
@@ -87,6 +88,7 @@ public:
     ClipTab* clipTab() const { return clipTab_; }
     // The bottom bar's Find of the PLAYLIST and CLIPINF tabs.
     ReferenceFinder* referenceFinder() const { return finder_; }
+    MenuTab* menuTab() const { return menuTab_; }
     OptionsTab* optionsTab() const { return optionsTab_; }
     StatusTab* statusTab() const { return statusTab_; }
     AboutTab* aboutTab() const { return aboutTab_; }
@@ -191,6 +193,8 @@ private:
     void applyWorkspaceOptions();
     void applyGeometry();
     void applyMachineOptions();
+    // The Menu tab's switches and colours from the settings.
+    void loadMenuOptions();
     void showTitle();
     void followPlaylist(const QString& name, int playItem);
     // The index grid's double-click on a BD-J title: the BDJO tab reads its object.
@@ -213,6 +217,7 @@ private:
     ClipTab* clipTab_ = nullptr;
     BdjoTab* bdjoTab_ = nullptr;
     ReferenceFinder* finder_ = nullptr;
+    MenuTab* menuTab_ = nullptr;
     OptionsTab* optionsTab_ = nullptr;
     StatusTab* statusTab_ = nullptr;
     AboutTab* aboutTab_ = nullptr;

@@ -139,9 +139,9 @@ TEST(LoadMnu, PageDataFieldByField) {
         EXPECT_EQ(buttons[2].commands[1], (TCommand{{0x21810000, 1, 0}}));
 
         // Buttons 0, 1 and 7: a table of 8 slots, 2..6 without a button.
-        ASSERT_EQ(m.page_buttons[0].slots.size(), 8u);
+        ASSERT_EQ(m.page_buttons[0].byId.size(), 8u);
         for (std::uint16_t id = 2; id < 7; ++id) {
-            EXPECT_EQ(m.page_buttons[0].slots[id].button_id, kNoButton);
+            EXPECT_EQ(m.page_buttons[0].byId[id].button_id, kNoButton);
             EXPECT_EQ(buttonById(m, 0, id), nullptr);
         }
         ASSERT_NE(buttonById(m, 0, 7), nullptr);

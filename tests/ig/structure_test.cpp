@@ -93,8 +93,8 @@ TEST(MenuStructure, NewMenuHoldsOnePageWithTheTemplateButton) {
     EXPECT_EQ(templateButton().button_id, 0);
     EXPECT_EQ(templateButton().normal_start_object_id_ref, kNoObjectRef);
     ASSERT_EQ(m.page_buttons.size(), 1u);
-    EXPECT_EQ(m.page_buttons[0].slots.size(), 1u);
-    EXPECT_EQ(m.page_buttons[0].slots[0].button_id, 0);
+    EXPECT_EQ(m.page_buttons[0].byId.size(), 1u);
+    EXPECT_EQ(m.page_buttons[0].byId[0].button_id, 0);
 
     // Saved, it is an ICS and an END: no palette, no object.
     const Bytes mnu = saveIGS(m, IgsForm::Mnu);
@@ -260,6 +260,17 @@ TEST(MenuStructure, ButtonGridColumnRules) {
     EXPECT_EQ(buttonColumnMask(ButtonColumn::X), "9999");
     EXPECT_EQ(buttonColumnMask(ButtonColumn::NormalRepeat), ">L");
     EXPECT_EQ(buttonColumnMask(ButtonColumn::Commands), "-");
+}
+
+TEST(MenuStructure, ButtonCommandsReplaceOnlyThatButton) {
+    TIGSc m = referenceMenu();
+    const TIGbutton other = m.pages[0].BOGs[0].buttons[0];
+    const TCommands list = {TCommand{{0x21810000, 3, 0}}, TCommand{}};
+    EXPECT_TRUE(setButtonCommands(m, 0, 1, 0, list));
+    EXPECT_EQ(m.pages[0].BOGs[1].buttons[0].commands, list);
+    EXPECT_EQ(m.pages[0].BOGs[0].buttons[0], other);
+    EXPECT_FALSE(setButtonCommands(m, 0, 1, 0, list));  // the same list changes nothing
+    EXPECT_THROW(setButtonCommands(m, 0, 1, 9, list), std::out_of_range);
 }
 
 TEST(MenuStructure, BogPageHeaderAndCroppingFields) {

@@ -7,6 +7,8 @@
 #include "uitests.h"
 
 #include <QApplication>
+
+#include <cstdio>
 #include <QDir>
 #include <QSettings>
 #include <QTest>
@@ -36,8 +38,11 @@ int main(int argc, char** argv) {
     // NAVORA_UITEST=ClassName runs that test class only (its functions as the arguments say).
     const QByteArray only = qgetenv("NAVORA_UITEST");
     int failures = 0;
+    bool ranOnly = false;
     const auto run = [&](QObject&& test) {
-        if (only.isEmpty() || only == test.metaObject()->className()) failures += QTest::qExec(&test, argc, argv);
+        if (!only.isEmpty() && only != test.metaObject()->className()) return;
+        ranOnly = true;
+        failures += QTest::qExec(&test, argc, argv);
     };
     run(WidgetsTest());
     run(SettingsTest());
@@ -51,6 +56,12 @@ int main(int argc, char** argv) {
     run(OptionsTest());
     run(GridClickTest());
     run(FirstUserTest());
+    run(MenuViewsTest());
+    run(MenuPreviewTest());
+    if (!only.isEmpty() && !ranOnly) {
+        std::fprintf(stderr, "NAVORA_UITEST names no test class: %s\n", only.constData());
+        ++failures;
+    }
     std::error_code ec;
     fs::remove_all(scratch, ec);
     return failures == 0 ? 0 : 1;

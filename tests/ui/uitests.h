@@ -172,3 +172,36 @@ private slots:
     void windowHasTheIcon();
     void recentFoldersKeepTheLastTen();
 };
+
+class MenuViewsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void corpusMenusFillTheViews();
+    void objectRowShowsObjectWithItsPalette();
+    void paletteEntryChangeIsUndoable();
+    void importObjectImage_data();
+    void importObjectImage();
+    void exportsWriteTheChosenFormat();
+    void unsupportedImagesChangeNothing();
+    void saveReloadAndMuxEveryCorpusMenu();
+    void failedLoadKeepsTheMenu();
+    void menuFileFromAClipShowsTheMenuTab();
+};
+
+class MenuPreviewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void pageViewRunsTheMenu();
+    void buttonGridEditIsUndoableAndSaved();
+    void bogDefaultValidButtonEdit();
+    void createMenuAndMirroredSwitches();
+    void effectCroppingEdit();
+    void buttonCommandEditedInPlace();
+    void deleteObjectsAndPalettes();
+    void pageHeaderAndUserTimeout();
+    void buttonGridShowsAndAnimatesObjects();
+    void animationRunsByTheWindowTimer();
+    void traceRunsTheClickedCommand();
+};

@@ -1,0 +1,127 @@
+#include "ui/menupageview.h"
+
+#include "preview/views.h"
+#include "ui/menupreview.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace navora::ui {
+
+class PageCanvas : public QWidget {
+public:
+    PageCanvas(MenuPageView& view, MenuPreview& preview) : QWidget(nullptr), view_(view), preview_(preview) {
+        setObjectName(QStringLiteral("iFullpage"));
+        setMouseTracking(true);
+        setFocusPolicy(Qt::ClickFocus);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        QPainter p(this);
+        const RgbaImage& pic = preview_.emulator().picture();
+        const QRect shown = view_.shownRect();
+        p.fillRect(e->rect(), view_.fit_ ? QColor(Qt::black) : view_.area_);
+        const QImage image = pictureImage(pic);
+        if (image.isNull()) return;
+        if (shown.size() == image.size()) {
+            p.drawImage(shown.topLeft(), image);
+        } else {
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(shown, image);
+        }
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (const auto at = page(e)) preview_.emulator().mouseMove(at->x(), at->y());
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() != Qt::LeftButton) return;
+        if (const auto at = page(e)) preview_.emulator().mouseDown(at->x(), at->y());
+    }
+
+private:
+    std::optional<QPoint> page(QMouseEvent* e) const {
+        if (view_.active && !view_.active()) return std::nullopt;
+        return view_.toPage(e->position().toPoint());
+    }
+
+    MenuPageView& view_;
+    MenuPreview& preview_;
+};
+
+MenuPageView::MenuPageView(MenuPreview& preview, QWidget* parent) : QScrollArea(parent), preview_(preview) {
+    setObjectName(QStringLiteral("sbFullpage"));
+    canvas_ = new PageCanvas(*this, preview_);
+    setWidget(canvas_);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    connect(&preview_, &MenuPreview::pictureUpdated, this, [this](const QRect& r) {
+        const QRect shown = shownRect();
+        const RgbaImage& pic = preview_.emulator().picture();
+        if (pic.width != shown.width() || pic.height != shown.height() || r.isEmpty()) {
+            canvas_->update();
+            return;
+        }
+        canvas_->update(r.translated(shown.topLeft()));
+    });
+    connect(&preview_, &MenuPreview::repaintRequested, this, [this] {
+        applyMode();
+        canvas_->repaint();
+    });
+    connect(&preview_, &MenuPreview::handCursor, this,
+            [this](bool hand) { canvas_->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor); });
+    applyMode();
+}
+
+QWidget* MenuPageView::canvas() const { return canvas_; }
+
+void MenuPageView::setFit(bool fit) {
+    if (fit == fit_) return;
+    fit_ = fit;
+    applyMode();
+}
+
+void MenuPageView::setAreaColour(const QColor& colour) {
+    area_ = colour;
+    canvas_->update();
+}
+
+void MenuPageView::applyMode() {
+    const RgbaImage& pic = preview_.emulator().picture();
+    if (fit_) {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setWidgetResizable(true);
+    } else {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setWidgetResizable(false);
+        canvas_->resize(std::max(pic.width, 1), std::max(pic.height, 1));
+    }
+    canvas_->update();
+}
+
+void MenuPageView::resizeEvent(QResizeEvent* e) {
+    QScrollArea::resizeEvent(e);
+    if (fit_) canvas_->update();
+}
+
+QRect MenuPageView::shownRect() const {
+    const RgbaImage& pic = preview_.emulator().picture();
+    if (!fit_) return {0, 0, pic.width, pic.height};
+    // The canvas is the area's inside: the area is two pixels larger.
+    const PixelRect r = fitGeometry(canvas_->width() + 2, canvas_->height() + 2, pic.width, pic.height);
+    return {r.x - 1, r.y - 1, r.width, r.height};
+}
+
+std::optional<QPoint> MenuPageView::toPage(const QPoint& pos) const {
+    const QRect shown = shownRect();
+    if (!shown.contains(pos)) return std::nullopt;
+    const RgbaImage& pic = preview_.emulator().picture();
+    const PixelRect r{shown.x(), shown.y(), shown.width(), shown.height()};
+    const PagePoint p = viewToPage(pos.x() - shown.x(), pos.y() - shown.y(), r, pic.width, pic.height);
+    return QPoint(p.x, p.y);
+}
+
+}  // namespace navora::ui

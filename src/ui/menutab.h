@@ -1,0 +1,209 @@
+#pragma once
+// The Menu tab: the Interactive Graphics menu held in the document. Its
+// header shows the stream information (video size, frame rate, user
+// time-out, IN_time), the page selector and the object and palette
+// selectors; below it the sub-tabs show the pages with their BOGs and
+// buttons ("Pages") and the objects and palettes ("Objects"). "&Load" reads
+// a .mnu file, loadMenuFile() one that "-> M&enu" extracted from a clip,
+// "&Save" writes the menu as .mnu and "M&ux" as a transport stream.
+//
+// The chosen page, BOG and button are reported by signals, and the object
+// pictures come from one cache that every view of the menu shares.
+//
+// The "Page view" sub-tab runs the menu: the page picture of the menu
+// emulator, the navigation panel ("&U", "&D", "&L", "&R", "S&el"), Start
+// and Trace of the execution panel with its button selector, the mouse on
+// the picture, and the overlay and effect switches.
+
+#include "ig/objects.h"
+#include "ui/menudialogs.h"
+#include "preview/options.h"
+#include "ui/tabpage.h"
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace navora {
+class Log;
+class WavePlayer;
+struct TIGSc;
+struct TPage;
+}  // namespace navora
+
+namespace navora::ui {
+
+class Document;
+class THexEdit;
+class TIntEdit;
+class MenuObjectsView;
+class MenuEffectsView;
+class MenuPageView;
+class MenuPagesView;
+class MenuPreview;
+class MenuSwitches;
+class RunController;
+
+class MenuTab : public TabPage {
+    Q_OBJECT
+public:
+    // The sub-tabs in their order.
+    enum SubTab { SubBOGs = 0, SubEffects, SubObjects, SubPageView };
+
+    MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent = nullptr);
+
+    // Save and "M&ux" for a menu with pages, "&Load", the execution panel
+    // with the button chooser, the navigation and register panels.
+    BottomBar bottomBar() const override;
+    // The page selector takes the focus.
+    void activated() override;
+    // "&Save": writes the menu as a .mnu file chosen by the user.
+    bool save() override;
+
+    QGroupBox* gInfo() const { return gInfo_; }
+    QComboBox* cbVideoSize() const { return cbVideoSize_; }
+    QComboBox* cbFrameRate() const { return cbFrameRate_; }
+    QLineEdit* eUserTimeout() const { return eUserTimeout_; }
+    QLineEdit* eInTime() const { return eInTime_; }
+    QGroupBox* gPage() const { return gPage_; }
+    QComboBox* cbPage() const { return cbPage_; }
+    QLabel* lPageCount() const { return lPageCount_; }
+    // The page header of the page shown: typed values are stored on leaving a box.
+    QGroupBox* gPageHeader() const { return gPageHeader_; }
+    THexEdit* heDefSelButt() const { return heDefSelButt_; }
+    THexEdit* heDefActButt() const { return heDefActButt_; }
+    THexEdit* hePalette() const { return hePalette_; }
+    THexEdit* heUO1() const { return heUO1_; }
+    THexEdit* heUO2() const { return heUO2_; }
+    TIntEdit* ieFramerate() const { return ieFramerate_; }
+    QGroupBox* gObjPal() const { return gObjPal_; }
+    QTabWidget* subTabs() const { return subTabs_; }
+    MenuPagesView* pagesView() const { return pages_; }
+    MenuObjectsView* objectsView() const { return objects_; }
+    MenuEffectsView* effectsView() const { return effects_; }
+    MenuPageView* pageView() const { return pageView_; }
+    MenuPreview& preview() const { return *preview_; }
+    MenuSwitches* switches() const { return switches_; }
+    // The navigation panel's keys (made by buildNavigationPanel()).
+    QPushButton* bNavUp() const { return bNav_[0]; }
+    QPushButton* bNavDown() const { return bNav_[1]; }
+    QPushButton* bNavLeft() const { return bNav_[2]; }
+    QPushButton* bNavRight() const { return bNav_[3]; }
+    QPushButton* bNavSel() const { return bNav_[4]; }
+    // Puts the navigation keys into the bottom bar's navigation panel.
+    void buildNavigationPanel(QWidget* panel);
+    // The colours and the background switch of the Options tab.
+    void setColours(const PreviewOptions& colours);
+    // Another main tab was chosen: the animation stops.
+    void deactivated();
+    // The display pictures of (object, palette) pairs, shared by the menu's views.
+    TObjectCache& objectCache() { return cache_; }
+
+    // Whether a menu is held that Save and Mux can write (it has a page).
+    bool canWrite() const;
+
+    // Enables the bottom bar's Cancel while a state preview repeats.
+    std::function<void(bool)> cancelEnabled;
+
+    // The dialogs (tests answer them) and the working folder they start in.
+    MenuDialogs dialogs;
+
+public slots:
+    // "&Load": asks for a .mnu file and loads it.
+    void bLoadMenuClick();
+    // Loads a menu file (the .mnu form): the entry point of "-> M&enu" once
+    // the clip's IG stream was extracted. A file that cannot be read leaves
+    // the menu held before.
+    void loadMenuFile(const QString& path);
+    // "M&ux": asks for a transport stream file and writes the menu into it.
+    void bMuxClick();
+    // The page selector chose page index.
+    void cbPageChange(int index);
+    // "Create Menu": a new menu with one page, one BOG and one button.
+    void bCreateMenuClick();
+
+signals:
+    // A menu was loaded: the window shows this tab.
+    void menuLoaded();
+    // The page, BOG and button chosen in the Pages sub-tab (indices in the model).
+    void pageChosen(int page);
+    void bogChosen(int page, int bog);
+    void buttonChosen(int page, int bog, int button);
+
+private:
+    QWidget* buildHeader();
+    const TIGSc& menu() const;
+    // Fills every view after a load.
+    void MenuOn();
+    // Redraws after an edit, an undo or a redo.
+    void refresh();
+    void showInfo();
+    void fillPageSelector();
+    void subTabChanged(int index);
+    const TPage* shownPage() const;
+    void showPageHeader();
+    void editPage(const QString& name, const std::function<bool(TIGSc&, std::size_t)>& edit);
+    void heDefSelButtExit();
+    void heDefActButtExit();
+    void hePaletteExit();
+    void heUO1Exit();
+    void heUO2Exit();
+    void ieFramerateExit();
+    void eUTOExit();
+    // The BOG view shows an object with the page's palette.
+    void showBogObject(int page, int object);
+    // A double click on the button grid: the state's objects one after another.
+    void playStatePreview(int page, int bog, int button, int column);
+    void applySwitches();
+    void navigationEnabled(bool on);
+    // After an action of the emulator: the registers and the controls follow.
+    void afterAction();
+    std::optional<RunResult> runStart();
+
+    Document& doc_;
+    RunController& run_;
+    Log& log_;
+    TObjectCache cache_;
+
+    QGroupBox* gInfo_;
+    QComboBox* cbVideoSize_;
+    QComboBox* cbFrameRate_;
+    QLineEdit* eUserTimeout_;
+    QLineEdit* eInTime_;
+    QGroupBox* gPage_;
+    QComboBox* cbPage_;
+    QLabel* lPageCount_;
+    QGroupBox* gPageHeader_;
+    THexEdit* heDefSelButt_;
+    THexEdit* heDefActButt_;
+    THexEdit* hePalette_;
+    THexEdit* heUO1_;
+    THexEdit* heUO2_;
+    TIntEdit* ieFramerate_;
+    QLabel* lPageCounts_;
+    QGroupBox* gObjPal_;
+    QTabWidget* subTabs_;
+    MenuPagesView* pages_;
+    MenuObjectsView* objects_;
+    MenuEffectsView* effects_;
+    MenuPreview* preview_;
+    MenuPageView* pageView_;
+    MenuSwitches* switches_;
+    std::array<QPushButton*, 5> bNav_{};
+    ProgramSource program_;
+    PreviewOptions colours_;
+    std::optional<RunResult> lastRun_;
+    WavePlayer* player_;
+};
+
+}  // namespace navora::ui

@@ -1,0 +1,651 @@
+// The Menu tab's second half as a user meets it: the Page view running a
+// corpus menu through Start, the navigation keys and mouse clicks on the
+// picture; edits typed into the BOG and button grids (undo, save); the
+// Effects sub-tab; "Create Menu"; the mirrored switches and their settings.
+
+#include "uitests.h"
+
+#include "core/fileio.h"
+#include "ig/load.h"
+#include "ig/save.h"
+#include "ig/structure.h"
+#include "ui/commandgrid.h"
+#include "ui/composer.h"
+#include "nav/machine.h"
+#include "support/testsupport.h"
+#include "ui/execpanel.h"
+#include "ui/menueffects.h"
+#include "ui/menuobjects.h"
+#include "ui/qtlogview.h"
+#include "ui/menupages.h"
+#include "ui/menupageview.h"
+#include "ui/menupreview.h"
+#include "ui/menuswitches.h"
+#include "ui/menutab.h"
+#include "ui/pagecontrol.h"
+#include "ui/runcontroller.h"
+#include "ui/tfmain.h"
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QGroupBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <cstring>
+
+using namespace navora;
+using namespace navora::ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path corpusMenu(const std::string& name) { return test::corpusDir() / "igs" / name / (name + ".mnu"); }
+
+struct PreviewWindow {
+    PreviewWindow() {
+        w.resize(1100, 800);
+        w.show();
+        if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
+        w.activateWindow();
+        if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+        w.formActivate({});
+        QTest::keyClick(&w, Qt::Key_M, Qt::AltModifier);
+    }
+    MenuTab* tab() const { return w.menuTab(); }
+    const TIGSc& menu() { return w.workspace().menu.igs; }
+    NavMachine& machine() { return w.run()->machine(); }
+    void load(const fs::path& path) {
+        tab()->dialogs.openFile = [path](const QString&, const QString&, const QStringList&) {
+            return QString::fromStdString(path.string());
+        };
+        QTest::mouseClick(w.bLoadMenu(), Qt::LeftButton);
+    }
+    void saveTo(const fs::path& path) {
+        tab()->dialogs.saveFile = [path](const QString&, const QString&, const QStringList&, QString*) {
+            return QString::fromStdString(path.string());
+        };
+        QTest::mouseClick(w.bSave(), Qt::LeftButton);
+    }
+    void showSubTab(int index) {
+        QTabBar* bar = tab()->subTabs()->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+        QCOMPARE(tab()->subTabs()->currentIndex(), index);
+    }
+    // The canvas position of a page position.
+    QPoint onCanvas(int x, int y) const {
+        const QRect shown = tab()->pageView()->shownRect();
+        const RgbaImage& pic = tab()->preview().emulator().picture();
+        return {shown.x() + (x * shown.width() + pic.width - 1) / pic.width,
+                shown.y() + (y * shown.height() + pic.height - 1) / pic.height};
+    }
+    bool marked() const { return w.windowTitle().endsWith('*'); }
+
+    TfMain w;
+};
+
+void clickCell(QTableWidget* grid, int row, int column, Qt::MouseButton button = Qt::LeftButton) {
+    const QModelIndex index = grid->model()->index(row, column);
+    grid->scrollTo(index);
+    QTest::mouseClick(grid->viewport(), button, {}, grid->visualRect(index).center());
+}
+
+// A double click as the platform delivers it: a click, then the press that
+// the system reports as a double click.
+void doubleClick(QTableWidget* grid, const QModelIndex& index) {
+    const QPoint at = grid->visualRect(index).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Types text into a cell the way a user does: click, F2, the text, Enter.
+void typeIntoCell(QTableWidget* grid, int row, int column, const QString& text) {
+    clickCell(grid, row, column);
+    QTest::keyClick(grid, Qt::Key_F2);
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(editor && editor != grid);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The editor commits, then the grid applies the value, each after a turn of the event loop.
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+// Right-clicks the grid and chooses `caption` in the menu that opens.
+void chooseInContextMenu(QTableWidget* grid, const QString& caption) {
+    bool chosen = false;
+    QTimer::singleShot(100, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        for (QAction* a : menu->actions())
+            if (a->text() == caption) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+                chosen = true;
+            }
+    });
+    const QRect cell = grid->visualRect(grid->model()->index(0, 1));
+    QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, cell.center());
+    QTRY_VERIFY(chosen);
+}
+
+const TIGbutton& buttonOf(const TIGSc& m, std::size_t page, std::uint16_t id) {
+    const TIGbutton* b = buttonById(m, page, id);
+    if (!b) throw std::runtime_error("no such button");
+    return *b;
+}
+
+}  // namespace
+
+void MenuPreviewTest::init() {
+    auto s = TfMain::openSettings();
+    s->clear();
+    s->sync();
+}
+
+// Start draws the page with its default selection; "&D" moves it; a click on
+// the picture where button 2 stands activates button 2 (its commands set
+// GPR100), in fit mode as in 1:1.
+void MenuPreviewTest::pageViewRunsTheMenu() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    for (const bool fit : {false, true}) {
+        PreviewWindow o;
+        o.load(corpusMenu("libblu_vert3"));
+        o.showSubTab(MenuTab::SubPageView);
+        QVERIFY(o.tab()->switches()->effectGroup()->isVisible());
+        QVERIFY(o.tab()->switches()->overlayGroup()->isVisible());
+        if (fit) {
+            QCheckBox* full = o.tab()->switches()->box(MenuSwitches::FullScreen);
+            QTest::mouseClick(full, Qt::LeftButton, {}, QPoint(6, full->height() / 2));
+            QVERIFY(o.tab()->pageView()->fit());
+        }
+        QPushButton* start = o.w.run()->execPanel()->bStart();
+        QVERIFY(start->isEnabled());
+        QTest::mouseClick(start, Qt::LeftButton);
+        QCOMPARE(o.machine().psr(10), 0u);
+        QCOMPARE(o.machine().psr(11), 0u);
+        // The selected button's selected state stands on the picture.
+        const TIGbutton& b0 = buttonOf(o.menu(), 0, 0);
+        const RgbaImage& pic = o.tab()->preview().emulator().picture();
+        QCOMPARE(pic.width, 1920);
+        const RgbaImage& bg = o.tab()->preview().renderer().background();
+        const TIGobject& sel = o.menu().objects[b0.selected_start_object_id_ref];
+        bool differs = false;
+        for (int y = 0; y < sel.height && !differs; ++y)
+            for (int x = 0; x < sel.width && !differs; ++x) {
+                const std::size_t at = (static_cast<std::size_t>(b0.button_vertical_position + y) * 1920 +
+                                        static_cast<std::size_t>(b0.button_horizontal_position + x)) * 4;
+                differs = std::memcmp(&pic.rgba[at], &bg.rgba[at], 4) != 0;
+            }
+        QVERIFY2(differs, "the selected button is not drawn");
+
+        QTest::mouseClick(o.tab()->bNavDown(), Qt::LeftButton);
+        QCOMPARE(o.machine().psr(10), 1u);
+        QCOMPARE(o.w.run()->execPanel()->cbButton()->count(), 3);
+
+        // Button 2 becomes selected by hovering onto it, then a click activates it.
+        const TIGbutton& b2 = buttonOf(o.menu(), 0, 2);
+        const TIGobject& obj = o.menu().objects[b2.selected_start_object_id_ref];
+        const int x = b2.button_horizontal_position + obj.width / 2;
+        const int y = b2.button_vertical_position + obj.height / 2;
+        QWidget* canvas = o.tab()->pageView()->canvas();
+        o.tab()->pageView()->ensureVisible(x, y, 50, 50);
+        QTest::mouseMove(canvas, o.onCanvas(x, y));
+        QTRY_COMPARE(o.machine().psr(10), 2u);
+        // The hand shows over the selected button from the next move on.
+        QTest::mouseMove(canvas, o.onCanvas(x + 1, y));
+        QTRY_COMPARE(canvas->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(o.machine().gpr(100), 0u);
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, o.onCanvas(x, y));
+        QCOMPARE(o.machine().gpr(100), 1u);
+        QCOMPARE(o.w.run()->execPanel()->cbButton()->currentIndex(), 2);
+    }
+}
+
+// In edit mode a value typed into the button grid lands on the clicked button
+// through the document: the title is marked, undo takes it back, redo and
+// Save write it.
+void MenuPreviewTest::buttonGridEditIsUndoableAndSaved() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_togglebog"));
+    o.showSubTab(MenuTab::SubBOGs);
+    StringGrid* grid = o.tab()->pagesView()->sgButtons();
+    QVERIFY(grid->dataRows() >= 2);
+    const std::uint16_t id = o.menu().pages[0].BOGs[0].buttons[1].button_id;
+    const int xColumn = static_cast<int>(ButtonColumn::X);
+
+    // Read only: typing changes nothing.
+    clickCell(grid, 1, xColumn);
+    QTest::keyClicks(grid->viewport(), QStringLiteral("12"));
+    QTest::keyClick(grid->viewport(), Qt::Key_Return);
+    QVERIFY(!o.marked());
+
+    chooseInContextMenu(grid, QStringLiteral("Edit mode"));
+    QVERIFY(o.tab()->pagesView()->editMode());
+    typeIntoCell(grid, 1, xColumn, QStringLiteral("123"));
+    QCOMPARE(buttonOf(o.menu(), 0, id).button_horizontal_position, 123);
+    QCOMPARE(o.tab()->preview().renderer().button(id)->button_horizontal_position, 123);
+    QCOMPARE(grid->cell(1, xColumn), QStringLiteral("123"));
+    QVERIFY(o.marked());
+
+    // A neighbour outside the page's button table is refused and the cell reverts.
+    const int upper = static_cast<int>(ButtonColumn::Upper);
+    const QString before = grid->cell(1, upper);
+    typeIntoCell(grid, 1, upper, QStringLiteral("00FF"));
+    QCOMPARE(grid->cell(1, upper), before);
+
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(buttonOf(o.menu(), 0, id).button_horizontal_position != 123);
+    QVERIFY(!o.marked());
+    QTest::keyClick(&o.w, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(buttonOf(o.menu(), 0, id).button_horizontal_position, 123);
+
+    test::TempDir dir;
+    const fs::path out = dir.path() / "edited.mnu";
+    o.saveTo(out);
+    QVERIFY(!o.marked());
+    const TIGSc saved = loadMNU(readDatabaseFile(out.string(), kMaxMenuFileSize), out.string());
+    QCOMPARE(buttonOf(saved, 0, id).button_horizontal_position, 123);
+}
+
+// " default valid button" typed into the BOG grid changes which button is
+// drawn: with 0xFFFF the BOG shows none.
+void MenuPreviewTest::bogDefaultValidButtonEdit() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_togglebog"));
+    o.showSubTab(MenuTab::SubBOGs);
+    QTableWidget* bogs = o.tab()->pagesView()->sgBOG();
+    chooseInContextMenu(bogs, QStringLiteral("Edit mode"));
+    typeIntoCell(bogs, 1, 1, QStringLiteral("FFFF"));
+    QCOMPARE(o.menu().pages[0].BOGs[0].default_valid_button_id_ref, 0xFFFF);
+    QCOMPARE(bogs->item(1, 1)->text(), QStringLiteral("FFFF"));
+    for (const TIGbutton& b : o.menu().pages[0].BOGs[0].buttons)
+        QVERIFY(!o.tab()->preview().renderer().states()[b.button_id].enabled);
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(o.menu().pages[0].BOGs[0].default_valid_button_id_ref != 0xFFFF);
+}
+
+// "Create Menu" on the Options tab makes a one-page menu that saves and
+// loads again; the Menu-tab switch and its Options-tab twin mirror each
+// other and the Menu tab's value is stored.
+void MenuPreviewTest::createMenuAndMirroredSwitches() {
+    test::TempDir dir;
+    {
+        PreviewWindow o;
+        QTest::keyClick(&o.w, Qt::Key_O, Qt::AltModifier);
+        auto* create = o.w.findChild<QPushButton*>(QStringLiteral("bCreateMenu"));
+        QVERIFY(create && create->isVisible());
+        QTest::mouseClick(create, Qt::LeftButton);
+        QCOMPARE(o.w.pageControl()->currentIndex(), 3);
+        QCOMPARE(o.menu().pages.size(), std::size_t{1});
+        QCOMPARE(o.tab()->pagesView()->sgButtons()->dataRows(), 1);
+        const fs::path out = dir.path() / "new.mnu";
+        o.saveTo(out);
+        const TIGSc saved = loadMNU(readDatabaseFile(out.string(), kMaxMenuFileSize), out.string());
+        QCOMPARE(saved.pages.size(), std::size_t{1});
+        QCOMPARE(saved.pages[0].BOGs.size(), std::size_t{1});
+        QVERIFY(saved.objects.empty());
+
+        QCheckBox* frame = o.tab()->switches()->box(MenuSwitches::ButtonFrame);
+        QTest::keyClick(&o.w, Qt::Key_O, Qt::AltModifier);
+        QCheckBox* twin = o.w.findChild<QCheckBox*>(QStringLiteral("cbButtonFrameO"));
+        QVERIFY(twin && twin->isVisible());
+        QTest::mouseClick(twin, Qt::LeftButton, {}, QPoint(6, twin->height() / 2));
+        QVERIFY(frame->isChecked());
+        QVERIFY(o.tab()->preview().emulator().options().cbButtonFrame);
+        o.w.close();
+    }
+    QCOMPARE(TfMain::openSettings()->value(QStringLiteral("ButtonFrame")).toBool(), true);
+    PreviewWindow again;
+    QVERIFY(again.tab()->switches()->box(MenuSwitches::ButtonFrame)->isChecked());
+    QVERIFY(again.tab()->preview().emulator().options().cbButtonFrame);
+}
+
+// The Effects sub-tab lists the page's in-effects; a click on a composition
+// object shows its cropping, and a value typed into a cropping box lands on
+// that composition object (undoable). Fixture: a corpus menu given one
+// in-effect whose composition object is cropped.
+void MenuPreviewTest::effectCroppingEdit() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    test::TempDir dir;
+    const fs::path src = corpusMenu("libblu_vert3");
+    TIGSc m = loadMNU(readDatabaseFile(src.string(), kMaxMenuFileSize), src.string());
+    Teffectseq& in = m.pages[0].effects[InEffects];
+    in.number_of_windows = 1;
+    in.windows[0] = TEffWindow{0, 0, 0, 1920, 1080};
+    TCompObject c;
+    c.object_id_ref = 0;
+    c.flags = kObjectCropped;
+    c.composition_object_horizontal_position = 100;
+    c.composition_object_vertical_position = 50;
+    c.cropping_horizontal_position = 8;
+    c.cropping_vertical_position = 4;
+    c.cropping_width = 40;
+    c.cropping_height = 20;
+    Teffect plain{9000, 0, {}};
+    Teffect cropped{90000, 0, {c}};
+    in.effects = {plain, cropped};
+    const fs::path fixture = dir.path() / "effects.mnu";
+    saveAtomic(fixture.string(), saveIGS(m, IgsForm::Mnu));
+
+    PreviewWindow o;
+    o.load(fixture);
+    o.showSubTab(MenuTab::SubEffects);
+    MenuEffectsView* e = o.tab()->effectsView();
+    QVERIFY(o.tab()->switches()->overlayGroup()->isVisible());
+    QVERIFY(!o.tab()->switches()->effectGroup()->isVisible());
+    QCOMPARE(e->sgEffects()->dataRows(), 2);
+    QCOMPARE(e->sgEffects()->cell(1, 1), QStringLiteral("0:00:01.000"));
+    clickCell(e->sgEffects(), 1, 1);
+    QCOMPARE(e->effect(), 1);
+    QCOMPARE(e->sgCompObjects()->cell(0, 3), QStringLiteral("100"));
+    clickCell(e->sgCompObjects(), 0, 1);
+    QVERIFY(e->cbCropped()->isChecked());
+    QCOMPARE(e->cropBox(2)->value(), 40);
+    QVERIFY(e->cropBox(2)->isEnabled());
+
+    QSpinBox* width = e->cropBox(2);
+    QTest::mouseClick(width, Qt::LeftButton, {}, QPoint(8, width->height() / 2));
+    QTest::keyClick(width, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(width, QStringLiteral("30"));
+    QTest::keyClick(width, Qt::Key_Tab);
+    const auto croppedWidth = [&] {
+        return o.menu().pages[0].effects[InEffects].effects[1].composition_objects[0].cropping_width;
+    };
+    QCOMPARE(croppedWidth(), 30);
+    QVERIFY(o.marked());
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(croppedWidth(), 40);
+    QCOMPARE(e->cropBox(2)->value(), 40);
+
+    // "OutEffects" shows the (empty) out-effects: the grids are disabled.
+    QTest::mouseClick(e->rbOut(), Qt::LeftButton, {}, QPoint(6, e->rbOut()->height() / 2));
+    QCOMPARE(e->sgEffects()->dataRows(), 0);
+    QVERIFY(!e->sgEffects()->isEnabled());
+}
+
+// A button's commands show in the command grid when its row is clicked; a
+// word typed into the composer rewrites the clicked command of that button,
+// Insert adds one after it, and the edit reaches the saved menu.
+void MenuPreviewTest::buttonCommandEditedInPlace() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_togglebog"));
+    o.showSubTab(MenuTab::SubBOGs);
+    MenuPagesView* pages = o.tab()->pagesView();
+    clickCell(pages->sgButtons(), 2, static_cast<int>(ButtonColumn::X));
+    CommandGrid* commands = pages->sgButtonCommands();
+    const TIGbutton& b2 = o.menu().pages[0].BOGs[0].buttons[2];
+    QCOMPARE(commands->dataRows(), static_cast<int>(b2.commands.size()));
+    clickCell(commands, 1, 4);
+    Composer* c = pages->composer();
+    QCOMPARE(c->command(), b2.commands[1]);
+    // "DisableButton 2" becomes "DisableButton 3".
+    c->heDEH()->setFocus();
+    c->heDEH()->selectAll();
+    QTest::keyClicks(c->heDEH(), QStringLiteral("00000003"));
+    QTest::keyClick(c->heDEH(), Qt::Key_Return);
+    const auto commandsOf2 = [&] { return o.menu().pages[0].BOGs[0].buttons[2].commands; };
+    QCOMPARE(commandsOf2()[1].w[1], 3u);
+    QCOMPARE(o.menu().pages[0].BOGs[0].buttons[1].commands[1].w[1], 1u);  // the other buttons keep theirs
+    QVERIFY(o.marked());
+
+    commands->setFocus();
+    QTest::keyClick(commands, Qt::Key_Insert);
+    QCOMPARE(commandsOf2().size(), std::size_t{5});
+    QCOMPARE(commandsOf2()[2], TCommand{});
+    QCOMPARE(pages->sgButtons()->cell(2, static_cast<int>(ButtonColumn::Commands)), QStringLiteral("5"));
+
+    test::TempDir dir;
+    const fs::path out = dir.path() / "commands.mnu";
+    o.saveTo(out);
+    const TIGSc saved = loadMNU(readDatabaseFile(out.string(), kMaxMenuFileSize), out.string());
+    QCOMPARE(saved.pages[0].BOGs[0].buttons[2].commands, commandsOf2());
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(commandsOf2()[1].w[1], 2u);
+}
+
+// Shift+Delete on the object grid deletes the selected objects when nothing
+// uses them (the references above them drop) and refuses with a message in
+// the status bar when something does; the palette grid the same. Fixture: a
+// corpus menu with two unused copies of an object inserted before its last.
+void MenuPreviewTest::deleteObjectsAndPalettes() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    test::TempDir dir;
+    const fs::path src = corpusMenu("libblu_vert3");
+    TIGSc m = loadMNU(readDatabaseFile(src.string(), kMaxMenuFileSize), src.string());
+    const std::size_t n = m.objects.size();
+    QVERIFY(n >= 3);
+    // Objects n-1 .. n take copies of object 0; the old last object moves to n+1.
+    const TIGobject last = m.objects.back();
+    m.objects.back() = m.objects[0];
+    m.objects.push_back(m.objects[0]);
+    m.objects.push_back(last);
+    const auto lastRef = static_cast<std::uint16_t>(n - 1);
+    std::vector<std::pair<std::size_t, std::size_t>> users;  // (bog, button) using the old last object
+    for (std::size_t g = 0; g < m.pages[0].BOGs.size(); ++g)
+        for (std::size_t i = 0; i < m.pages[0].BOGs[g].buttons.size(); ++i) {
+            TIGbutton& b = m.pages[0].BOGs[g].buttons[i];
+            for (std::uint16_t* r : {&b.normal_start_object_id_ref, &b.normal_end_object_id_ref,
+                                     &b.selected_start_object_id_ref, &b.selected_end_object_id_ref,
+                                     &b.activated_start_object_id_ref, &b.activated_end_object_id_ref})
+                if (*r == lastRef) {
+                    *r = static_cast<std::uint16_t>(n + 1);
+                    users.emplace_back(g, i);
+                }
+        }
+    QVERIFY(!users.empty());
+    const fs::path fixture = dir.path() / "objects.mnu";
+    saveAtomic(fixture.string(), saveIGS(m, IgsForm::Mnu));
+
+    PreviewWindow o;
+    o.load(fixture);
+    o.showSubTab(MenuTab::SubObjects);
+    StringGrid* grid = o.tab()->objectsView()->sgObjects();
+    QCOMPARE(o.menu().objects.size(), n + 2);
+
+    // Object 0 is used: refused, nothing changes.
+    clickCell(grid, 0, 1);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(o.menu().objects.size(), n + 2);
+    QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(), QStringLiteral("Cannot delete object. Remove all reference first."));
+    QVERIFY(!o.marked());
+
+    // The two unused copies go; the buttons that used the last object now name n - 1.
+    clickCell(grid, static_cast<int>(n - 1), 1);
+    QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(grid->selectedRange(), (std::optional<std::pair<int, int>>{{static_cast<int>(n - 1), static_cast<int>(n)}}));
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(o.menu().objects.size(), n);
+    for (const auto& [g, i] : users) {
+        const TIGbutton& b = o.menu().pages[0].BOGs[g].buttons[i];
+        const bool usesLast = b.normal_start_object_id_ref == lastRef || b.selected_start_object_id_ref == lastRef ||
+                              b.activated_start_object_id_ref == lastRef || b.normal_end_object_id_ref == lastRef ||
+                              b.selected_end_object_id_ref == lastRef || b.activated_end_object_id_ref == lastRef;
+        QVERIFY(usesLast);
+    }
+    QCOMPARE(grid->dataRows(), static_cast<int>(n));
+    QVERIFY(o.marked());
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(o.menu().objects.size(), n + 2);
+    QCOMPARE(grid->dataRows(), static_cast<int>(n + 2));
+
+    // A menu with a single palette cannot lose it.
+    StringGrid* palettes = o.tab()->objectsView()->sgPalettes();
+    if (o.menu().palettes.size() == 1) {
+        clickCell(palettes, 0, 1);
+        QTest::keyClick(palettes, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(o.menu().palettes.size(), std::size_t{1});
+        QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(),
+                 QStringLiteral("Cannot delete palette. Remove all objects first."));
+    }
+}
+
+// The page header boxes store what is typed when the box is left (a refused
+// value shows the stored one again), and the user time-out box takes a time:
+// a time-out of one second with a default activated button then activates
+// that button by the window's timer after Start.
+void MenuPreviewTest::pageHeaderAndUserTimeout() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));
+    MenuTab* t = o.tab();
+    const auto type = [](QLineEdit* box, const QString& text) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Tab);
+    };
+    type(t->heDefActButt(), QStringLiteral("0002"));
+    QCOMPARE(o.menu().pages[0].default_activated_button_id_ref, 2);
+    QVERIFY(o.marked());
+    // Palette 05 does not exist: refused.
+    const int palette = o.menu().pages[0].palette_id_ref;
+    type(t->hePalette(), QStringLiteral("05"));
+    QCOMPARE(static_cast<int>(o.menu().pages[0].palette_id_ref), palette);
+    QCOMPARE(t->hePalette()->value(), static_cast<std::uint32_t>(palette));
+
+    QLineEdit* uto = t->eUserTimeout();
+    type(uto, QStringLiteral("0:99:00"));
+    QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(), QStringLiteral("'0:99:00' is not a valid time"));
+    QCOMPARE(o.menu().user_time_out_duration, 0u);
+    type(uto, QStringLiteral("0:00:10"));
+    QCOMPARE(o.menu().user_time_out_duration, 900000u);
+    type(uto, QStringLiteral("0:00:01"));
+    QCOMPARE(o.menu().user_time_out_duration, 90000u);
+
+    o.showSubTab(MenuTab::SubPageView);
+    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    QCOMPARE(o.machine().psr(10), 0u);
+    QCOMPARE(o.machine().gpr(100), 0u);
+    QVERIFY(t->preview().userTimer()->isActive());
+    // Button 2's commands set GPR100 when the time-out activates it.
+    QTRY_COMPARE_WITH_TIMEOUT(o.machine().gpr(100), 1u, 3000);
+    QCOMPARE(o.machine().psr(10), 2u);
+
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(o.menu().user_time_out_duration, 900000u);
+}
+
+// A click on an object cell of the button grid shows that object in the BOG
+// view; a double click on a start or end cell plays the state's objects:
+// once and back to the clicked end for a state that does not repeat, until
+// Cancel for one that repeats.
+void MenuPreviewTest::buttonGridShowsAndAnimatesObjects() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_anim"));
+    o.showSubTab(MenuTab::SubBOGs);
+    StringGrid* grid = o.tab()->pagesView()->sgButtons();
+    const TIGbutton& b1 = o.menu().pages[0].BOGs[0].buttons.size() > 1 ? o.menu().pages[0].BOGs[0].buttons[1]
+                                                                      : o.menu().pages[0].BOGs[1].buttons[0];
+    QCOMPARE(b1.button_id, 1);
+    // Button 1 is the second row of its BOG's grid.
+    if (o.menu().pages[0].BOGs[0].buttons.size() < 2) clickCell(o.tab()->pagesView()->sgBOG(), 0, 2);
+    const int row = o.menu().pages[0].BOGs[0].buttons.size() > 1 ? 1 : 0;
+    const auto status = [&] { return o.w.statusBarWidget()->panelText(1).trimmed(); };
+    const auto objectText = [](int id) { return QStringLiteral("Object: %1").arg(id, 4, 16, QLatin1Char('0')).toUpper(); };
+
+    clickCell(grid, row, static_cast<int>(ButtonColumn::SelectedEnd));
+    const TIGobject& end = o.menu().objects[b1.selected_end_object_id_ref];
+    QVERIFY2(status().contains(objectText(b1.selected_end_object_id_ref), Qt::CaseInsensitive), qPrintable(status()));
+    QVERIFY(!o.tab()->pagesView()->bogView()->pixmap().isNull());
+    // The object, scaled down to the view when it is larger.
+    const QSize shown = o.tab()->pagesView()->bogView()->pixmap().size();
+    QVERIFY(shown.width() <= end.width && shown.height() <= end.height);
+    QVERIFY(std::abs(shown.width() * end.height - shown.height() * end.width) <= end.width);
+
+    // Not repeating: one pass, then the start object again; Cancel stays off.
+    const QModelIndex start = grid->model()->index(row, static_cast<int>(ButtonColumn::SelectedStart));
+    doubleClick(grid, start);
+    QVERIFY2(status().contains(objectText(b1.selected_start_object_id_ref), Qt::CaseInsensitive), qPrintable(status()));
+    QVERIFY(!o.w.bCancel()->isEnabled());
+
+    // Button 0's normal state repeats: it plays until Cancel is clicked.
+    const int row0 = 0;
+    if (row == 0) clickCell(o.tab()->pagesView()->sgBOG(), 0, 1);
+    bool wasEnabled = false;
+    QTimer::singleShot(400, [&] {
+        wasEnabled = o.w.bCancel()->isEnabled();
+        QTest::mouseClick(o.w.bCancel(), Qt::LeftButton);
+    });
+    const QModelIndex nEnd = grid->model()->index(row0, static_cast<int>(ButtonColumn::NormalEnd));
+    doubleClick(grid, nEnd);
+    QVERIFY(wasEnabled);
+    QVERIFY(!o.w.bCancel()->isEnabled());
+    const TIGbutton& b0 = *buttonById(o.menu(), 0, 0);
+    QVERIFY2(status().contains(objectText(b0.normal_end_object_id_ref), Qt::CaseInsensitive), qPrintable(status()));
+}
+
+// With "Animate buttons" on, the window's animation timer draws the next
+// frame of the animated states after Start; switching it off, or leaving the
+// Menu tab, stops the timer.
+void MenuPreviewTest::animationRunsByTheWindowTimer() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_anim"));
+    o.showSubTab(MenuTab::SubPageView);
+    QCheckBox* animate = o.tab()->switches()->box(MenuSwitches::Animate);
+    QTest::mouseClick(animate, Qt::LeftButton, {}, QPoint(6, animate->height() / 2));
+    QVERIFY(animate->isChecked());
+    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    QTimer* timer = o.tab()->preview().animationTimer();
+    QVERIFY(timer->isActive());
+    // Button 0 repeats its normal state over objects 0..3: its frame counter moves.
+    const auto& states = o.tab()->preview().renderer().states();
+    const int selected = static_cast<int>(o.machine().psr(10));
+    const int other = selected == 0 ? 1 : 0;
+    const bool otherAnimates = states[static_cast<std::size_t>(other)].normal_animating ||
+                               states[static_cast<std::size_t>(selected)].selected_animating;
+    QVERIFY(otherAnimates);
+    const RgbaImage before = o.tab()->preview().emulator().picture();
+    QTRY_VERIFY_WITH_TIMEOUT(o.tab()->preview().emulator().picture() != before, 2000);
+
+    QTest::mouseClick(animate, Qt::LeftButton, {}, QPoint(6, animate->height() / 2));
+    QVERIFY(!timer->isActive());
+    QTest::mouseClick(animate, Qt::LeftButton, {}, QPoint(6, animate->height() / 2));
+    QVERIFY(timer->isActive());
+    QTest::keyClick(&o.w, Qt::Key_O, Qt::AltModifier);
+    QVERIFY(!timer->isActive());
+}
+
+// With Trace on, a click on a row of the button's command grid runs that one
+// command of the button the grid shows, which the button selector then names.
+void MenuPreviewTest::traceRunsTheClickedCommand() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));
+    QCheckBox* trace = o.w.run()->execPanel()->cbTrace();
+    QTest::mouseClick(trace, Qt::LeftButton, {}, QPoint(6, trace->height() / 2));
+    QVERIFY(o.machine().trace());
+    o.showSubTab(MenuTab::SubBOGs);
+    MenuPagesView* pages = o.tab()->pagesView();
+    // Button 2 stands alone in BOG 2.
+    clickCell(pages->sgBOG(), 0, 3);
+    QCOMPARE(pages->selectedBog(), std::optional<int>(2));
+    QCOMPARE(o.w.run()->execPanel()->cbButton()->currentIndex(), 2);
+    const TCommands& list = buttonById(o.menu(), 0, 2)->commands;
+    QCOMPARE(pages->sgButtonCommands()->dataRows(), static_cast<int>(list.size()));
+    QCOMPARE(o.machine().gpr(100), 0u);
+    const std::uint32_t title = o.machine().psr(4);
+    clickCell(pages->sgButtonCommands(), 0, 4);
+    QCOMPARE(o.machine().gpr(100), 1u);
+    // Only that line ran: the title call after it has not.
+    QCOMPARE(o.machine().psr(4), title);
+    clickCell(pages->sgButtonCommands(), 1, 4);
+    QCOMPARE(o.machine().psr(4), 3u);
+}
