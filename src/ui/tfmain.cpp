@@ -246,10 +246,8 @@ void TfMain::connectClipTab() {
         // An export ends before the window it reports to closes.
         if (!busy && closePending_) QTimer::singleShot(0, this, &QWidget::close);
     });
-    // The Menu tab loads the file; until it is there, the log says where it is.
-    connect(clipTab_, &ClipTab::menuFileReady, this, [](const QString& path) {
-        mainLog().log("Menu stream extracted to [bl]" + path.toStdString() + "[/bl]");
-    });
+    // "-> Menu": the Menu tab loads the extracted menu and comes up.
+    connect(clipTab_, &ClipTab::menuFileReady, menuTab_, &MenuTab::loadMenuFile);
     // The clip is the tab's own copy until its Save: the edited block goes back to the tab.
     connect(clipTab_, &ClipTab::extensionDataEditRequested, this, [this] {
         if (const auto edited = extDat_->edit(clipTab_->extensionDataTitle(), clipTab_->extensionData()))

@@ -748,6 +748,10 @@ void ClipTabTest::playAndMenuFromTheProgramView() {
                                               (tmp / "cli.mnu").string()});
     QCOMPARE(cli.exitCode, 0);
     QVERIFY(test::readFile(path.toStdString()) == test::readFile(tmp / "cli.mnu"));
+    // The Menu tab has loaded it and come up.
+    QCOMPARE(win.w.pageControl()->currentIndex(), int(TfMain::TabMenu));
+    QVERIFY(win.w.workspace().menu.loaded && !win.w.workspace().menu.igs.pages.empty());
+    clickTab(win.w, TfMain::TabClipinf);
     // A double click on the row "1400" loads the menu as well.
     doubleClickRow(t->sgCI(), 0);
     QCOMPARE(menus.count(), 2);
