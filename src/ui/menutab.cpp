@@ -240,7 +240,7 @@ void MenuTab::buildNavigationPanel(QWidget* panel) {
     for (int i = 0; i < 5; ++i) {
         auto* b = new QPushButton(captions[i], panel);
         b->setObjectName(QLatin1String(names[i]));
-        b->setFixedWidth(b->fontMetrics().horizontalAdvance(captions[i]) + 24);
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(QString(captions[i]).remove(QLatin1Char('&'))) + 14);
         b->setFocusPolicy(Qt::NoFocus);
         l->addWidget(b);
         bNav_[static_cast<std::size_t>(i)] = b;

@@ -342,6 +342,10 @@ void TfMain::buildBottomBar(QWidget* bar) {
     bCancel_ = new QPushButton(QStringLiteral("Cancel"), bar);
     bCancel_->setObjectName(QStringLiteral("bCancel"));
     bCancel_->setEnabled(false);
+    // The buttons may narrow to their captions: with the execution, navigation
+    // and register panels of the Menu tab the bar is full at the least width.
+    for (QPushButton* b : {bSave_, bFind_, bLoadMenu_, bMux_, bCancel_})
+        b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(QLatin1Char('&'))) + 24);
 
     l->addWidget(bSave_);
     l->addWidget(bFind_);
