@@ -140,4 +140,16 @@ void ByteWriter::patchlword(std::size_t offset, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) buf_.at(offset + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 
+std::uint32_t parseLenientHex(std::string_view text) {
+    std::uint32_t v = 0;
+    for (char c : text) {
+        int d = -1;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        if (d >= 0) v = (v << 4) | static_cast<std::uint32_t>(d);
+    }
+    return v;
+}
+
 }  // namespace navora

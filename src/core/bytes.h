@@ -95,4 +95,9 @@ private:
     Bytes buf_;
 };
 
+// Reads hexadecimal digits and skips every other character ("12 34-AB" is
+// 0x1234AB); digits beyond 32 bits shift the first ones out. For values typed
+// into grid cells.
+std::uint32_t parseLenientHex(std::string_view text);
+
 }  // namespace navora

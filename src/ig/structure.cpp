@@ -1,3 +1,4 @@
+#include "core/bytes.h"
 #include "ig/structure.h"
 
 #include "ig/load.h"
@@ -273,19 +274,6 @@ std::uint16_t* neighbourOf(TIGbutton& b, ButtonColumn c) {
     }
 }
 
-// Lenient hexadecimal: every non-hexadecimal character is skipped.
-std::uint32_t hexEntry(std::string_view text) {
-    std::uint32_t v = 0;
-    for (char c : text) {
-        int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        if (d >= 0) v = (v << 4) | static_cast<std::uint32_t>(d);
-    }
-    return v;
-}
-
 std::uint32_t parseDecimal(std::string_view text) {
     std::uint32_t v = 0;
     for (char ch : text)
@@ -332,7 +320,7 @@ bool setButtonCell(TIGSc& m, std::size_t page, std::size_t bog, std::size_t inde
     if (text.find(' ') != std::string_view::npos) return false;
     TIGbutton& b = p.BOGs[bog].buttons[index];
     const TIGbutton before = b;
-    const std::uint32_t hex = hexEntry(text);
+    const std::uint32_t hex = parseLenientHex(text);
     const bool yes = text == "Y" || text == "y";
     const std::size_t slots = page < m.page_buttons.size() ? m.page_buttons[page].byId.size() : 0;
 

@@ -765,18 +765,6 @@ void setUOWord(std::uint32_t (&mask)[2], int word, std::uint32_t value) {
         mask[1] = value & kUO2Bits;
 }
 
-std::uint32_t parseLenientHex(std::string_view text) {
-    std::uint32_t v = 0;
-    for (char c : text) {
-        int d = -1;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        if (d >= 0) v = (v << 4) | static_cast<std::uint32_t>(d);
-    }
-    return v;
-}
-
 // ---- AppInfoPlayList ----------------------------------------------------------
 
 void setPlaybackType(TAppInfoPlayList& a, PlaylistPlaybackType type) {

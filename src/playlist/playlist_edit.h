@@ -233,9 +233,6 @@ void setUOBit(std::uint32_t (&mask)[2], const UOBox& box, bool on);
 // A word typed into its hex field: the first word is stored whole, of the
 // second only bit 30.
 void setUOWord(std::uint32_t (&mask)[2], int word, std::uint32_t value);
-// Reads hexadecimal digits and skips every other character ("12 34-AB" is
-// 0x1234AB); digits beyond 32 bits shift the first ones out.
-std::uint32_t parseLenientHex(std::string_view text);
 
 // ---- AppInfoPlayList ----------------------------------------------------------
 
