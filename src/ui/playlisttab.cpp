@@ -248,19 +248,34 @@ void PlaylistTab::refreshAll() {
 
 bool PlaylistTab::save() {
     const QString name = selection();
+    if (name.isEmpty() || !doc_.model().playlistLoaded) return false;
+    writePlaylist(name);
+    return true;
+}
+
+bool PlaylistTab::saveModified() {
+    const Workspace& ws = doc_.model();
+    if (!ws.playlistLoaded || !doc_.isModified(kPart)) return true;
+    // The edits belong to the playlist that was read: they go back to its own
+    // file, whichever name the selector shows by now.
+    return writePlaylist(qs(ws.playlistName));
+}
+
+bool PlaylistTab::writePlaylist(const QString& name) {
     Workspace& ws = doc_.workspace();
-    if (name.isEmpty() || !ws.playlistLoaded) return false;
+    if (name.isEmpty()) return false;
     if (name == failed_) {
         log_.erslog("The playlist could not be read: it is not written over.");
         return false;
     }
-    if (ws.savePlaylist(log_, name.toStdString())) {
+    const bool written = ws.savePlaylist(log_, name.toStdString());
+    if (written) {
         // The model is now what that file holds.
         ws.playlistName = name.toStdString();
         doc_.markSaved(kPart);
     }
     emit bottomBarChanged();
-    return true;
+    return written;
 }
 
 void PlaylistTab::openPlaylist(const QString& name, int playItem) {

@@ -46,6 +46,9 @@ public:
     void activated() override;
     // Writes the playlist to the selected name through the backup step.
     bool save() override;
+    // Before the window closes or reads another folder: writes the playlist
+    // read when it holds unsaved edits, to the file it was read from.
+    bool saveModified() override;
 
     // The playlist selector's entry (name without extension); empty when none.
     QString selection() const;
@@ -116,6 +119,8 @@ private:
     void refreshAll();
     QString chapterStart(const QString& fileName) const;
     QString playlistFile(const QString& name) const;
+    // Writes the playlist to NAME through the backup step; false when not written.
+    bool writePlaylist(const QString& name);
 
     Document& doc_;
     Log& log_;

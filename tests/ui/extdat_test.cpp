@@ -1,6 +1,6 @@
 // The ExtensionData editor as its hosts open it: the "Edit" button of
-// index.bdmv and MovieObject.bdmv, the dialog's buttons and entry grid, OK
-// and Cancel, then Save and Undo.
+// index.bdmv, MovieObject.bdmv, a playlist, sound.bdmv and a clip, the
+// dialog's buttons and entry grid, OK and Cancel, then Save and Undo.
 
 #include "uitests.h"
 
@@ -9,11 +9,17 @@
 #include "disc/demo.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
+#include "playlist/playlist_io.h"
+#include "sound/sound_io.h"
 #include "support/testsupport.h"
 #include "ui/bdmvtab.h"
+#include "ui/cliptab.h"
 #include "ui/extdat.h"
 #include "ui/indexview.h"
 #include "ui/mobjview.h"
+#include "ui/pagecontrol.h"
+#include "ui/playlisttab.h"
+#include "ui/soundview.h"
 #include "ui/tfmain.h"
 #include "ui/widgets.h"
 
@@ -22,6 +28,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QTabBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -63,6 +70,9 @@ struct Window {
         if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
         activate(&w);
         w.formActivate({QString::fromStdString((bdmv() / "index.bdmv").string())});
+        // Wide enough for every host's "Edit" button: a narrow panel hides it.
+        w.resize(1400, 900);
+        QCoreApplication::processEvents();
         exd = tmp.path() / "block.exd";
         saveAtomic(exd, writeExd(twoEntries()));
         TfExtDat* d = dialog();
@@ -126,53 +136,153 @@ void ExtDatTest::init() {
     mainLog().errorFlag = false;
 }
 
+namespace {
+
+// A host of the ExtensionData editor as the user reaches it: the tab its
+// "Edit" button is on, the button, the caption beside it, the dialog title,
+// the file Save writes (empty: the host is never saved through the document),
+// the block and start address the host holds, the address its rule gives, and
+// the block read back from the saved file.
+struct Host {
+    const char* name;
+    int tab;
+    std::function<QPushButton*(TfMain&)> edit;
+    std::function<QLabel*(TfMain&)> caption;
+    QString title;
+    const char* file;
+    std::function<std::pair<TExtensionData, std::uint32_t>(TfMain&)> held;
+    std::function<std::uint32_t(TfMain&)> rule;
+    std::function<std::pair<TExtensionData, std::uint32_t>(const Bytes&)> readBack;
+};
+
+const std::vector<Host>& hosts() {
+    static const std::vector<Host> table = {
+        {"index.bdmv", TfMain::TabBdmv, [](TfMain& w) { return w.bdmvTab()->indexView()->bIndExDatEdit(); },
+         [](TfMain& w) { return w.bdmvTab()->indexView()->lIndexExtDat(); },
+         "index.bdmv ExtensionData edit", "index.bdmv",
+         [](TfMain& w) {
+             return std::pair{w.workspace().index.ext, w.workspace().index.extension_data_start_address};
+         },
+         [](TfMain& w) {
+             const TINDX& i = w.workspace().index;
+             return i.indexes_start_address + 4 + i.indexes.length;
+         },
+         [](const Bytes& b) {
+             const TINDX i = readIndex(b, "index.bdmv");
+             return std::pair{i.ext, i.extension_data_start_address};
+         }},
+        {"MovieObject.bdmv", TfMain::TabBdmv, [](TfMain& w) { return w.bdmvTab()->mobjView()->bObjExtDatEdit(); },
+         [](TfMain& w) { return w.bdmvTab()->mobjView()->lObjExtDat(); },
+         "MovieObject.bdmv ExtensionData edit", "MovieObject.bdmv",
+         [](TfMain& w) {
+             return std::pair{w.workspace().mobj.ext, w.workspace().mobj.extension_data_start_address};
+         },
+         [](TfMain& w) { return 44 + w.workspace().mobj.mobjs.length; },
+         [](const Bytes& b) {
+             const TMOBJ m = readMovieObjects(b, "MovieObject.bdmv");
+             return std::pair{m.ext, m.extension_data_start_address};
+         }},
+        // The block follows the PlayListMark section.
+        {"playlist", TfMain::TabPlaylist, [](TfMain& w) { return w.playlistTab()->bbExtDat(); },
+         [](TfMain& w) { return w.playlistTab()->lMExtDat(); }, "00000.mpls ExtensionData edit",
+         "PLAYLIST/00000.mpls",
+         [](TfMain& w) {
+             return std::pair{w.workspace().playlist.ExtensionData, w.workspace().playlist.ExtensionData_start_address};
+         },
+         [](TfMain& w) {
+             const TMPLS& p = w.workspace().playlist;
+             return p.PlayListMark_start_address + 4 + p.PlayListMark.length;
+         },
+         [](const Bytes& b) {
+             const TMPLS p = readPlaylist(b, "00000.mpls");
+             return std::pair{p.ExtensionData, p.ExtensionData_start_address};
+         }},
+        // The block is the last thing in the file, after the last sound's data.
+        {"sound.bdmv", TfMain::TabBdmv, [](TfMain& w) { return w.bdmvTab()->soundView()->bEditSndExtDat(); },
+         [](TfMain& w) { return w.bdmvTab()->soundView()->lSNDExtDat(); }, "sound.bdmv ExtensionData edit",
+         "AUXDATA/sound.bdmv",
+         [](TfMain& w) {
+             return std::pair{w.workspace().sound.ext, w.workspace().sound.ExtensionData_start_address};
+         },
+         [](TfMain& w) {
+             return static_cast<std::uint32_t>(writeSound(w.workspace().sound).size() - 4 - twoEntries().length);
+         },
+         [](const Bytes& b) {
+             const TSND s = readSound(b, "sound.bdmv");
+             return std::pair{s.ext, s.ExtensionData_start_address};
+         }},
+        // The CLIPINF tab's own copy: the block follows the ClipMark section.
+        {"clip information", TfMain::TabClipinf, [](TfMain& w) { return w.clipTab()->bCIExtDat(); },
+         [](TfMain& w) { return w.clipTab()->lCIExtdat(); }, "00090.clpi ExtensionData edit", "",
+         [](TfMain& w) {
+             return std::pair{w.clipTab()->clip().ExtensionData, w.clipTab()->clip().ExtensionData_start_address};
+         },
+         [](TfMain& w) {
+             const TCLPI& c = w.clipTab()->clip();
+             return c.ClipMark_start_address + 4 + c.ClipMark_length;
+         },
+         {}},
+    };
+    return table;
+}
+
+}  // namespace
+
 void ExtDatTest::loadThenOkStoresTheBlockByTheHostsRule_data() {
-    QTest::addColumn<bool>("index");
-    QTest::newRow("index.bdmv") << true;
-    QTest::newRow("MovieObject.bdmv") << false;
+    QTest::addColumn<int>("host");
+    for (std::size_t i = 0; i < hosts().size(); ++i) QTest::newRow(hosts()[i].name) << static_cast<int>(i);
 }
 
 void ExtDatTest::loadThenOkStoresTheBlockByTheHostsRule() {
-    QFETCH(bool, index);
+    QFETCH(int, host);
+    const Host& h = hosts()[static_cast<std::size_t>(host)];
     Window f;
-    const fs::path file = f.bdmv() / (index ? "index.bdmv" : "MovieObject.bdmv");
-    const Bytes original = test::readFile(file);
-    QPushButton* edit = index ? f.w.bdmvTab()->indexView()->bIndExDatEdit()
-                              : f.w.bdmvTab()->mobjView()->bObjExtDatEdit();
-    QLabel* caption = index ? f.w.bdmvTab()->indexView()->lIndexExtDat() : f.w.bdmvTab()->mobjView()->lObjExtDat();
-    QCOMPARE(caption->text(), QString("no ExtensionData()"));
+    QTabBar* bar = f.w.pageControl()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(h.tab).center());
+    QCOMPARE(f.w.pageControl()->currentIndex(), h.tab);
+    const bool saved = h.file[0] != '\0';
+    const fs::path file = f.bdmv() / h.file;
+    const Bytes original = saved ? test::readFile(file) : Bytes{};
+    const auto before = h.held(f.w);
+    const int steps = f.w.document().undoStack()->count();
+    QPushButton* edit = h.edit(f.w);
+    QLabel* caption = h.caption(f.w);
+    QVERIFY(edit->isVisible());
+    const QString captionBefore = caption->text();
+    QVERIFY(captionBefore != "2 entries, 82 bytes");
 
     f.editWith(edit, [&](TfExtDat* d) {
-        QCOMPARE(d->lExtDatprop()->text(), QString("None"));
-        QVERIFY(!d->bbSaveExtDat()->isEnabled());
         click(d->bbLoadExtDat());
         QCOMPARE(d->lExtDatprop()->text(), QString("82 bytes, 2 entries"));
         QCOMPARE(d->sgExtDatEntry()->cell(1, 3), QString("0000004C"));
         click(d->bOK());
     });
-    QCOMPARE(f.shownTitle, index ? QString("index.bdmv ExtensionData edit")
-                                 : QString("MovieObject.bdmv ExtensionData edit"));
+    QCOMPARE(f.shownTitle, h.title);
     QCOMPARE(f.chooserTitles, QStringList{"Load ExtensionData() | ExtensionData (*.exd)"});
     QCOMPARE(caption->text(), QString("2 entries, 82 bytes"));
-    QVERIFY(f.marked());
+    const auto after = h.held(f.w);
+    QCOMPARE(after.first, twoEntries());
+    QCOMPARE(after.second, h.rule(f.w));
+    QVERIFY(after.second != 0);
 
-    const Workspace& ws = f.w.workspace();
-    if (index) {
-        QCOMPARE(ws.index.ext, twoEntries());
-        QCOMPARE(ws.index.extension_data_start_address, ws.index.indexes_start_address + 4 + ws.index.indexes.length);
-    } else {
-        QCOMPARE(ws.mobj.ext, twoEntries());
-        QCOMPARE(ws.mobj.extension_data_start_address, 44 + ws.mobj.mobjs.length);
+    if (!saved) {
+        // The clip is the tab's own copy: nothing goes on the document's undo stack.
+        QVERIFY(!f.marked());
+        QCOMPARE(f.w.document().undoStack()->count(), steps);
+        QTest::keyClick(&f.w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(h.held(f.w).first, twoEntries());
+        return;
     }
+    QVERIFY(f.marked());
+    QCOMPARE(f.w.document().undoStack()->count(), steps + 1);
     click(f.w.bSave());
-    const Bytes saved = test::readFile(file);
-    const TExtensionData back = index ? readIndex(saved, "index.bdmv").ext
-                                      : readMovieObjects(saved, "MovieObject.bdmv").ext;
-    QCOMPARE(back, twoEntries());
+    QVERIFY(!f.marked());
+    QCOMPARE(h.readBack(test::readFile(file)), after);
 
     // Undo gives the file as it was read.
     QTest::keyClick(&f.w, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(caption->text(), QString("no ExtensionData()"));
+    QCOMPARE(caption->text(), captionBefore);
+    QVERIFY(h.held(f.w) == before);
     QVERIFY(f.marked());
     click(f.w.bSave());
     QCOMPARE(test::readFile(file), original);

@@ -3,6 +3,7 @@
 #include "uitests.h"
 
 #include "core/extdata.h"
+#include "core/filenames.h"
 #include "core/log.h"
 #include "disc/demo.h"
 #include "playlist/chapters.h"
@@ -35,6 +36,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -817,6 +819,97 @@ void PlaylistViewsTest::readsNeverDropUnsavedEdits() {
     QCOMPARE(o.w.pageControl()->currentIndex(), int(TfMain::TabPlaylist));
     QCOMPARE(o.ws().playlistName, std::string("00000"));
     QCOMPARE(o.items()->selectedItem(), std::optional<std::size_t>(2));
+}
+
+namespace {
+// Clicks a button of the next message box the window shows, as a user does.
+struct Answer {
+    explicit Answer(QMessageBox::StandardButton button) {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this, button] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(top);
+                if (!box || !box->isVisible()) continue;
+                timer.stop();
+                asked = box->text();
+                QTest::mouseClick(box->button(button), Qt::LeftButton);
+                return;
+            }
+        });
+        timer.start();
+    }
+    QTimer timer;
+    QString asked;
+};
+}  // namespace
+
+// Closing the window with an edited playlist asks first. Save writes the
+// edit to the file it was read from (not to the name the selector moved to
+// meanwhile), through the backup step; Discard leaves the file; Cancel keeps
+// the window and the edit.
+void PlaylistViewsTest::closingAsksAndSavesThePlaylistRead_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Save") << int(QMessageBox::Save);
+    QTest::newRow("Discard") << int(QMessageBox::Discard);
+    QTest::newRow("Cancel") << int(QMessageBox::Cancel);
+}
+
+void PlaylistViewsTest::closingAsksAndSavesThePlaylistRead() {
+    QFETCH(int, answer);
+    Demo demo;
+    const Bytes original = test::readFile(demo.playlist("00000"));
+    const Bytes other = test::readFile(demo.playlist("00001"));
+    PlOpened o(demo.root());
+    o.enterTab();
+    QCOMPARE(o.ws().playlistName, std::string("00000"));
+    // A mark inserted after the second one: a click on its row, then the insert button.
+    clickCell(o.marks()->sgPlayListMark(), 1, 1);
+    clickButton(o.marks()->bbPLMins());
+    TMPLS expected = readPlaylist(original, "00000.mpls");
+    QVERIFY(insertMark(expected, 1));
+    QVERIFY(o.model() == expected);
+    QVERIFY(o.marked());
+
+    // Another playlist chosen in the selector still asks before it is read; No keeps the edit.
+    QStringList asked;
+    o.tab()->ask = [&](const QString& q) {
+        asked << q;
+        return false;
+    };
+    QComboBox* list = o.tab()->cbPlaylist();
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(asked, QStringList({"00000.mpls has changes that are not saved. Read 00001.mpls and drop them?"}));
+    QCOMPARE(o.tab()->selection(), QString("00001"));
+    QVERIFY(o.model() == expected);
+
+    {
+        Answer a(static_cast<QMessageBox::StandardButton>(answer));
+        o.w.close();
+        QVERIFY2(a.asked.startsWith("Save changes to "), qPrintable(a.asked));
+    }
+    QCOMPARE(test::readFile(demo.playlist("00001")), other);
+    switch (answer) {
+        case QMessageBox::Save:
+            QVERIFY(!o.w.isVisible());
+            QCOMPARE(test::readFile(demo.playlist("00000")), writePlaylist(expected));
+            QCOMPARE(test::readFile(fs::path(backupPath(demo.playlist("00000").string()))), original);
+            QVERIFY(!o.marked());
+            break;
+        case QMessageBox::Discard:
+            QVERIFY(!o.w.isVisible());
+            QCOMPARE(test::readFile(demo.playlist("00000")), original);
+            break;
+        case QMessageBox::Cancel: {
+            QVERIFY(o.w.isVisible());
+            QVERIFY(o.marked());
+            QVERIFY(o.model() == expected);
+            QCOMPARE(test::readFile(demo.playlist("00000")), original);
+            Answer discard(QMessageBox::Discard);
+            o.w.close();
+            break;
+        }
+    }
 }
 
 void PlaylistViewsTest::chapterFormatOptionIsKept() {

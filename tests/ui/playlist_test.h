@@ -18,5 +18,7 @@ private slots:
     void timelineReadsInLightAndDarkPalettes();
     void doubleClickOnAClipAsksForTheClipTab();
     void readsNeverDropUnsavedEdits();
+    void closingAsksAndSavesThePlaylistRead_data();
+    void closingAsksAndSavesThePlaylistRead();
     void chapterFormatOptionIsKept();
 };
