@@ -347,6 +347,7 @@ RgbaImage readBackgroundPicture(const QString& path, bool png) {
 
 void MenuTab::setBackgroundPicture(bool on, const QString& file) {
     PageRenderer& r = preview_->renderer();
+    std::string problem;
     if (!on || file.isEmpty()) {
         r.clearUserBackground();
     } else {
@@ -355,12 +356,13 @@ void MenuTab::setBackgroundPicture(bool on, const QString& file) {
             r.setUserBackground(readBackgroundPicture(file, png), png);
         } catch (const std::exception& e) {
             // The page keeps a usable background: the built-in picture.
-            log_.erlog("Cannot load the background picture " + QFileInfo(file).fileName().toStdString() + ": " +
-                       e.what());
+            problem = "Cannot load the background picture " + QFileInfo(file).fileName().toStdString() + ": " + e.what();
             r.clearUserBackground();
         }
     }
     redrawPage();
+    // Said after the page is drawn, whose reports would hide it.
+    if (!problem.empty()) log_.erlog(problem);
 }
 
 void MenuTab::keyPressEvent(QKeyEvent* e) {
