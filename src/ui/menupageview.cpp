@@ -4,10 +4,48 @@
 #include "ui/menupreview.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace navora::ui {
+
+int virtualKeyCode(const QKeyEvent& e) {
+    const int k = e.key();
+    const bool keypad = e.modifiers().testFlag(Qt::KeypadModifier);
+    if (keypad && k >= Qt::Key_0 && k <= Qt::Key_9) return 96 + (k - Qt::Key_0);
+    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)) return k;
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return 112 + (k - Qt::Key_F1);
+    struct Code {
+        int key;
+        int code;
+    };
+    static constexpr Code kCodes[] = {
+        {Qt::Key_Backspace, 8}, {Qt::Key_Tab, 9},        {Qt::Key_Backtab, 9},     {Qt::Key_Clear, 12},
+        {Qt::Key_Return, 13},   {Qt::Key_Enter, 13},     {Qt::Key_Shift, 16},      {Qt::Key_Control, 17},
+        {Qt::Key_Alt, 18},      {Qt::Key_Pause, 19},     {Qt::Key_CapsLock, 20},   {Qt::Key_Escape, 27},
+        {Qt::Key_Space, 32},    {Qt::Key_PageUp, 33},    {Qt::Key_PageDown, 34},   {Qt::Key_End, 35},
+        {Qt::Key_Home, 36},     {Qt::Key_Left, 37},      {Qt::Key_Up, 38},         {Qt::Key_Right, 39},
+        {Qt::Key_Down, 40},     {Qt::Key_Print, 44},     {Qt::Key_Insert, 45},     {Qt::Key_Delete, 46},
+        {Qt::Key_Meta, 91},     {Qt::Key_Menu, 93},      {Qt::Key_NumLock, 144},   {Qt::Key_ScrollLock, 145},
+        {Qt::Key_Semicolon, 186}, {Qt::Key_Equal, 187},  {Qt::Key_Comma, 188},     {Qt::Key_Minus, 189},
+        {Qt::Key_Period, 190},  {Qt::Key_Slash, 191},    {Qt::Key_QuoteLeft, 192}, {Qt::Key_BracketLeft, 219},
+        {Qt::Key_Backslash, 220}, {Qt::Key_BracketRight, 221}, {Qt::Key_Apostrophe, 222},
+    };
+    if (keypad) {
+        switch (k) {
+            case Qt::Key_Asterisk: return 106;
+            case Qt::Key_Plus: return 107;
+            case Qt::Key_Minus: return 109;
+            case Qt::Key_Period: return 110;
+            case Qt::Key_Slash: return 111;
+            default: break;
+        }
+    }
+    for (const Code& c : kCodes)
+        if (c.key == k) return c.code;
+    return 0;
+}
 
 class PageCanvas : public QWidget {
 public:
@@ -32,6 +70,15 @@ protected:
             p.setRenderHint(QPainter::SmoothPixmapTransform);
             p.drawImage(shown, image);
         }
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        // The page takes its keys: the arrows do not scroll the area under it.
+        if (const int code = virtualKeyCode(*e)) {
+            emit view_.keyPressed(code);
+            e->accept();
+            return;
+        }
+        QWidget::keyPressEvent(e);
     }
     void mouseMoveEvent(QMouseEvent* e) override {
         if (const auto at = page(e)) preview_.emulator().mouseMove(at->x(), at->y());

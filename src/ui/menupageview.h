@@ -2,12 +2,15 @@
 // The Page view of the Menu tab: the emulator's page picture, 1:1 in a
 // scrolling area of the background colour or fitted into the area ("Full
 // screen view"). Mouse moves and presses go to the emulator in page
-// coordinates; the cursor is the hand over the selected button.
+// coordinates; the cursor is the hand over the selected button. A key
+// pressed on the picture is reported with its key code.
 
 #include "preview/picture.h"
 
 #include <QColor>
 #include <QScrollArea>
+
+class QKeyEvent;
 
 #include <functional>
 #include <optional>
@@ -15,6 +18,11 @@
 namespace navora::ui {
 
 class MenuPreview;
+
+// The key code a key press has on the platform's virtual-key table (letters
+// and digits their upper-case ASCII code, Enter 13, Escape 27, the arrows
+// 37-40, F1 112, ...); 0 for a key that has none.
+int virtualKeyCode(const QKeyEvent& e);
 
 class PageCanvas;
 
@@ -36,6 +44,10 @@ public:
 
     // Whether the emulator receives the mouse (a page is selected).
     std::function<bool()> active;
+
+signals:
+    // A key was pressed on the picture: its virtual-key code (never 0).
+    void keyPressed(int code);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -28,21 +28,6 @@ constexpr std::array<SwitchInfo, MenuSwitches::kCount> kSwitches = {{
     {"cbPlaySound", "Play sound"},
 }};
 
-bool* field(Settings& s, MenuSwitches::Switch w) {
-    switch (w) {
-    case MenuSwitches::ButtonId: return &s.buttonId;
-    case MenuSwitches::ObjectId: return &s.objectId;
-    case MenuSwitches::ButtonFrame: return &s.buttonFrame;
-    case MenuSwitches::WindowFrame: return &s.windowFrame;
-    case MenuSwitches::InEffect: return &s.showInEffects;
-    case MenuSwitches::OutEffect: return &s.showOutEffects;
-    case MenuSwitches::FullScreen: return &s.showFullScreen;
-    case MenuSwitches::Animate: return &s.showButtonAnimation;
-    case MenuSwitches::PlaySound: return &s.playSound;
-    }
-    return nullptr;
-}
-
 QGroupBox* groupBox(const QString& title, const char* name, QWidget* parent) {
     auto* g = new QGroupBox(title, parent);
     g->setObjectName(QLatin1String(name));
@@ -58,7 +43,6 @@ QGroupBox* groupBox(const QString& title, const char* name, QWidget* parent) {
 MenuSwitches::MenuSwitches(QWidget* parent) : QObject(parent) {
     overlays_ = groupBox(QStringLiteral("Overlays"), "gOverlays", parent);
     effects_ = groupBox(QStringLiteral("Preview"), "gPreview", parent);
-    options_ = groupBox(QStringLiteral("Menu view"), "gMenuViewO", nullptr);
     for (int i = 0; i < kCount; ++i) {
         const auto s = static_cast<Switch>(i);
         QGroupBox* g = i <= WindowFrame ? overlays_ : effects_;
@@ -66,19 +50,9 @@ MenuSwitches::MenuSwitches(QWidget* parent) : QObject(parent) {
         b->setObjectName(QLatin1String(kSwitches[i].name));
         const int at = i <= WindowFrame ? i : i - InEffect;
         static_cast<QGridLayout*>(g->layout())->addWidget(b, at / 2, at % 2);
-        auto* t = new QCheckBox(QString::fromLatin1(kSwitches[i].caption), options_);
-        t->setObjectName(QLatin1String(kSwitches[i].name) + QLatin1Char('O'));
-        static_cast<QGridLayout*>(options_->layout())->addWidget(t, i % 5, i / 5);
         menu_[i] = b;
-        twin_[i] = t;
-        connect(b, &QCheckBox::toggled, this, [this, s, t](bool checked) {
-            t->setChecked(checked);
-            emit switched(s, checked);
-        });
-        connect(t, &QCheckBox::toggled, b, &QCheckBox::setChecked);
+        connect(b, &QCheckBox::toggled, this, [this, s](bool checked) { emit switched(s, checked); });
     }
-    // The defaults of the stored values.
-    load(Settings{});
 }
 
 PreviewOptions previewColours(const Settings& s) {
@@ -109,15 +83,6 @@ PreviewOptions MenuSwitches::applied(PreviewOptions o) const {
     o.cbAnimate = on(Animate);
     o.cbPlaySound = on(PlaySound);
     return o;
-}
-
-void MenuSwitches::load(const Settings& s) {
-    Settings copy = s;
-    for (int i = 0; i < kCount; ++i) menu_[i]->setChecked(*field(copy, static_cast<Switch>(i)));
-}
-
-void MenuSwitches::store(Settings& s) const {
-    for (int i = 0; i < kCount; ++i) *field(s, static_cast<Switch>(i)) = menu_[i]->isChecked();
 }
 
 }  // namespace navora::ui

@@ -1,12 +1,11 @@
 #pragma once
-// The overlay and effect switches of the Menu tab and their twins on the
-// Options tab. The Menu tab shows two groups: the overlays ("Button ID
-// (hex)", "Object ID (hex)", "Button frame", "Window frame"), visible on the
-// Effects and Page view sub-tabs, and the effects ("Show InEffects", "Show
-// OutEffects", "Full screen view", "Animate buttons", "Play sound"), visible
-// on the Page view sub-tab. Each switch has a twin (its name ends in "O")
-// in optionsGroup(); changing either sets the other. The stored value is
-// the Menu tab's.
+// The overlay and effect switches of the Menu tab. The Menu tab shows two
+// groups: the overlays ("Button ID (hex)", "Object ID (hex)", "Button
+// frame", "Window frame"), visible on the Effects and Page view sub-tabs,
+// and the effects ("Show InEffects", "Show OutEffects", "Full screen view",
+// "Animate buttons", "Play sound"), visible on the Page view sub-tab. Each
+// switch has a twin on the Options tab (OptionsTab::bindMenuSwitch ties
+// them); the twin is the one the settings store loads and stores.
 
 #include "preview/options.h"
 
@@ -32,29 +31,20 @@ public:
 
     QGroupBox* overlayGroup() const { return overlays_; }
     QGroupBox* effectGroup() const { return effects_; }
-    // The Options tab's twins in one group, for the Options tab to place.
-    QGroupBox* optionsGroup() const { return options_; }
     QCheckBox* box(Switch s) const { return menu_[s]; }
-    QCheckBox* twin(Switch s) const { return twin_[s]; }
 
     bool on(Switch s) const;
     // The switches as the renderer's options (the colours and other fields of base kept).
     PreviewOptions applied(PreviewOptions base) const;
 
-    // The stored values (both twins follow) and back.
-    void load(const Settings& s);
-    void store(Settings& s) const;
-
 signals:
-    // A switch changed (by the user or by load()).
+    // A switch changed (by the user or through its twin).
     void switched(navora::ui::MenuSwitches::Switch which, bool on);
 
 private:
     std::array<QCheckBox*, kCount> menu_{};
-    std::array<QCheckBox*, kCount> twin_{};
     QGroupBox* overlays_;
     QGroupBox* effects_;
-    QGroupBox* options_;
 };
 
 // The colours of the stored settings as the renderer's options (switches at their defaults).

@@ -18,6 +18,7 @@
 #include "ui/menupreview.h"
 #include "ui/menuswitches.h"
 #include "ui/regpanel.h"
+#include "preview/png.h"
 #include "preview/views.h"
 #include "sound/sound_edit.h"
 #include "sound/waveplayer.h"
@@ -26,6 +27,9 @@
 #include "ui/widgets.h"
 
 #include <QComboBox>
+#include <QImage>
+#include <QImageReader>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QEvent>
 #include <QFileInfo>
@@ -38,6 +42,8 @@
 #include <QTabWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <cstring>
 
 namespace navora::ui {
 
@@ -112,6 +118,7 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     effects_ = new MenuEffectsView(doc_, *preview_, this);
     pageView_ = new MenuPageView(*preview_, this);
     pageView_->active = [this] { return preview_->emulator().page() >= 0; };
+    connect(pageView_, &MenuPageView::keyPressed, this, [this](int code) { log_.slog(std::to_string(code), 1); });
     QWidget* header = buildHeader();
 
     subTabs_ = new QTabWidget(this);
@@ -281,14 +288,92 @@ std::optional<RunResult> MenuTab::runStart() {
 void MenuTab::setColours(const PreviewOptions& colours) {
     const PreviewOptions before = preview_->emulator().options();
     colours_ = colours;
+    // A new background colour rebuilds the background and the emulator draws the page on it.
     applySwitches();
     const PreviewOptions& now = preview_->emulator().options();
-    if (now.colBackground != before.colBackground) {
-        preview_->renderer().backchange();
-        if (preview_->emulator().page() >= 0 && doc_.model().menu.loaded) preview_->emulator().drawPage();
+    const bool overlayColours = now.colSelectedButton != before.colSelectedButton ||
+                                now.colNormalButton != before.colNormalButton ||
+                                now.colInvalidButton != before.colInvalidButton || now.colWindow != before.colWindow ||
+                                now.colSelectedFrame != before.colSelectedFrame ||
+                                now.colNormalFrame != before.colNormalFrame ||
+                                now.colInvalidFrame != before.colInvalidFrame;
+    if (overlayColours || now.colBackground != before.colBackground) {
+        if (overlayColours) redrawPage();
+        else if (preview_->emulator().page() < 0) preview_->repaintNow();
+        effects_->refresh();
     }
     const Colour c = now.colBackground;
     pageView_->setAreaColour(QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+}
+
+void MenuTab::redrawPage() {
+    if (preview_->emulator().page() >= 0 && doc_.model().menu.loaded)
+        preview_->emulator().drawPage();
+    else
+        preview_->repaintNow();
+}
+
+namespace {
+
+// The largest background picture file read.
+constexpr std::uint64_t kMaxPictureFileSize = 256u << 20;
+
+// A background picture file as RGBA: a PNG through the engine's reader,
+// anything else as a bitmap through Qt (its size checked before it is decoded).
+RgbaImage readBackgroundPicture(const QString& path, bool png) {
+    if (png) return readPngRgba(readDatabaseFile(path.toStdString(), kMaxPictureFileSize), path.toStdString());
+    QImageReader reader(path, "bmp");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty())
+        throw std::runtime_error("not a readable bitmap: " + reader.errorString().toStdString());
+    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)
+        throw std::runtime_error("the picture is " + std::to_string(size.width()) + "x" +
+                                 std::to_string(size.height()) + ", larger than " + std::to_string(kMaxPictureSide) +
+                                 " on a side");
+    QImage image = reader.read();
+    if (image.isNull()) throw std::runtime_error("not a readable bitmap: " + reader.errorString().toStdString());
+    image.convertTo(QImage::Format_RGBA8888);
+    RgbaImage out;
+    out.width = image.width();
+    out.height = image.height();
+    out.rgba.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 4);
+    const auto row = static_cast<std::size_t>(out.width) * 4;
+    for (int y = 0; y < out.height; ++y)
+        std::memcpy(out.rgba.data() + static_cast<std::size_t>(y) * row, image.constScanLine(y), row);
+    return out;
+}
+
+}  // namespace
+
+void MenuTab::setBackgroundPicture(bool on, const QString& file) {
+    PageRenderer& r = preview_->renderer();
+    std::string problem;
+    if (!on || file.isEmpty()) {
+        r.clearUserBackground();
+    } else {
+        const bool png = QFileInfo(file).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
+        try {
+            r.setUserBackground(readBackgroundPicture(file, png), png);
+        } catch (const std::exception& e) {
+            // The page keeps a usable background: the built-in picture.
+            problem = "Cannot load the background picture " + QFileInfo(file).fileName().toStdString() + ": " + e.what();
+            r.clearUserBackground();
+        }
+    }
+    redrawPage();
+    // Said after the page is drawn, whose reports would hide it.
+    if (!problem.empty()) log_.erlog(problem);
+}
+
+void MenuTab::keyPressEvent(QKeyEvent* e) {
+    if (subTabs_->currentIndex() == SubPageView) {
+        if (const int code = virtualKeyCode(*e)) {
+            log_.slog(std::to_string(code), 1);
+            e->accept();
+            return;
+        }
+    }
+    TabPage::keyPressEvent(e);
 }
 
 void MenuTab::applySwitches() {
@@ -685,6 +770,7 @@ void MenuTab::bCreateMenuClick() {
     const TIGSc previous = held.loaded ? held.igs : TIGSc{};
     held.igs = newMenu(previous);
     held.loaded = true;
+    menuFile_.clear();
     cache_.clear();
     doc_.replaced(Document::Part::Menu);
     MenuOn();
@@ -717,6 +803,7 @@ void MenuTab::loadMenuFile(const QString& path) {
     WorkspaceMenu& held = doc_.workspace().menu;
     held.igs = std::move(loaded);
     held.loaded = true;
+    menuFile_ = path;
     cache_.clear();
     doc_.replaced(Document::Part::Menu);
     MenuOn();
@@ -747,14 +834,29 @@ bool MenuTab::save() {
     log_.dlog0("Saving IGS menu...");
     log_.slog("Preparing data", 1);
     QString selected = QStringLiteral("Menu (*.mnu)");
-    QString path = dialogs.saveFile ? dialogs.saveFile(QStringLiteral("Save Menu"),
-                                                       dialogs.startPath(QLatin1String(kDefaultMenuFile)), {selected},
-                                                       &selected)
-                                    : QString();
+    const QString start = menuFile_.isEmpty() ? dialogs.startPath(QLatin1String(kDefaultMenuFile)) : menuFile_;
+    const QString path =
+        dialogs.saveFile ? dialogs.saveFile(QStringLiteral("Save Menu"), start, {selected}, &selected) : QString();
     if (path.isEmpty()) {
         log_.slogR();
         return false;
     }
+    return writeMenu(path);
+}
+
+bool MenuTab::saveModified() {
+    if (!doc_.isModified(Document::Part::Menu)) return true;
+    if (!canWrite()) {
+        // Save cannot write a menu without a page either: the edit stays, and so does the window.
+        log_.erlog("The menu has no page and cannot be saved.");
+        return false;
+    }
+    if (menuFile_.isEmpty()) return save();
+    log_.dlog0("Saving IGS menu...");
+    return writeMenu(menuFile_);
+}
+
+bool MenuTab::writeMenu(QString path) {
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mnu");
     const std::string file = QFileInfo(path).fileName().toStdString();
     try {
@@ -766,6 +868,7 @@ bool MenuTab::save() {
         log_.erlog("Cannot save " + file + ": " + e.what());
         return false;
     }
+    menuFile_ = path;
     doc_.markSaved(Document::Part::Menu);
     log_.dlog(file + " saved.");
     return true;

@@ -28,6 +28,7 @@
 #include <string>
 
 class QComboBox;
+class QKeyEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -69,6 +70,12 @@ public:
     void activated() override;
     // "&Save": writes the menu as a .mnu file chosen by the user.
     bool save() override;
+    // Writes a modified menu to the .mnu it was read from or last saved to
+    // (asking for a name, as Save does, when it has none). False when the
+    // menu was not written.
+    bool saveModified() override;
+    // The .mnu file the menu was read from or last saved to; empty for a new menu.
+    QString menuFile() const { return menuFile_; }
 
     QGroupBox* gInfo() const { return gInfo_; }
     QComboBox* cbVideoSize() const { return cbVideoSize_; }
@@ -102,8 +109,14 @@ public:
     QPushButton* bNavSel() const { return bNav_[4]; }
     // Puts the navigation keys into the bottom bar's navigation panel.
     void buildNavigationPanel(QWidget* panel);
-    // The colours and the background switch of the Options tab.
+    // The colours of the Options tab: the page shown is drawn again in them.
     void setColours(const PreviewOptions& colours);
+    // The Options tab's "Background picture" switch and picture file: with
+    // the switch on and a file named, the page is composed on that picture (a
+    // PNG drawn with its alpha over the background colour, another file read
+    // as a bitmap that replaces the background); otherwise on the built-in
+    // one. A picture that cannot be read is reported and the built-in one is used.
+    void setBackgroundPicture(bool on, const QString& file);
     // Another main tab was chosen: the animation stops.
     void deactivated();
     // The display pictures of (object, palette) pairs, shared by the menu's views.
@@ -140,8 +153,16 @@ signals:
     void bogChosen(int page, int bog);
     void buttonChosen(int page, int bog, int button);
 
+protected:
+    // A key that reaches the tab while the Page view is shown: its key code in status panel 1.
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     QWidget* buildHeader();
+    // Writes the menu as .mnu to path; false (logged) when it was not written.
+    bool writeMenu(QString path);
+    // The page shown is drawn again (or the view repainted when no page is drawn).
+    void redrawPage();
     const TIGSc& menu() const;
     // Fills every view after a load.
     void MenuOn();
@@ -203,6 +224,7 @@ private:
     ProgramSource program_;
     PreviewOptions colours_;
     std::optional<RunResult> lastRun_;
+    QString menuFile_;
     WavePlayer* player_;
 };
 

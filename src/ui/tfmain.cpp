@@ -263,7 +263,9 @@ void TfMain::buildTabs(QWidget* central) {
     clipTab_ = new ClipTab(*doc_, *finder_, log, central);
     menuTab_ = new MenuTab(*doc_, *run_, log, central);
     menuTab_->dialogs.workFolder = [this] { return optionsTab_->outputFolder(); };
-    menuTab_->objectsView()->objectBackground = [this] { return colourFromWin(settings_.colObjectBackground); };
+    menuTab_->objectsView()->objectBackground = [this] {
+        return colourFromWin(optionsTab_->menuColour(MenuColour::ObjectBackground));
+    };
     menuTab_->buildNavigationPanel(pNavigate_);
     menuTab_->cancelEnabled = [this](bool on) { bCancel_->setEnabled(on); };
     bdjoTab_ = new BdjoTab(*doc_, log);
@@ -288,6 +290,11 @@ void TfMain::buildTabs(QWidget* central) {
             binder_.store(s);
             menuTab_->setColours(previewColours(s));
         });
+        // The page is composed on the background picture while its switch is on.
+        connect(optionsTab_, &OptionsTab::backgroundChanged, this,
+                [this](bool on) { menuTab_->setBackgroundPicture(on, optionsTab_->backgroundPicture()); });
+        connect(optionsTab_, &OptionsTab::backgroundPictureChanged, this,
+                [this](const QString& file) { menuTab_->setBackgroundPicture(optionsTab_->background(), file); });
     }
     statusTab_ = new StatusTab;
     aboutTab_ = new AboutTab;
@@ -439,8 +446,8 @@ void TfMain::bindSettings() {
     // geometry, the BDMV folder and the panel heights are taken from the
     // window and its views in formActivate() and formClose().
     optionsTab_->bindSettings(binder_);
-    // The Menu tab's nine view switches are tied to their twins on the
-    // Options tab with optionsTab_->bindMenuSwitch(MenuSwitch::..., cbButtonId).
+    // The Menu tab's nine view switches follow their twins on the Options tab
+    // (bindMenuSwitch in buildTabs): the binder loads and stores the twins.
 }
 
 void TfMain::associate() {
@@ -749,7 +756,7 @@ void TfMain::dropEvent(QDropEvent* e) {
 }
 
 void TfMain::loadMenuOptions() {
-    menuTab_->switches()->load(settings_);
+    // The switches came with the binder's load (through their twins); the background picture with runHandlers().
     menuTab_->setColours(previewColours(settings_));
 }
 

@@ -193,7 +193,7 @@ private:
     void applyWorkspaceOptions();
     void applyGeometry();
     void applyMachineOptions();
-    // The Menu tab's switches and colours from the settings.
+    // The Menu tab's colours from the settings.
     void loadMenuOptions();
     void showTitle();
     void followPlaylist(const QString& name, int playItem);

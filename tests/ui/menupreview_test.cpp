@@ -22,6 +22,7 @@
 #include "ui/menupreview.h"
 #include "ui/menuswitches.h"
 #include "ui/menutab.h"
+#include "ui/optionstab.h"
 #include "ui/pagecontrol.h"
 #include "ui/runcontroller.h"
 #include "ui/tfmain.h"
@@ -41,7 +42,10 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QImage>
+#include <QMessageBox>
 #include <QTest>
+#include <QToolButton>
 #include <QTimer>
 
 #include <cstring>
@@ -139,6 +143,33 @@ void chooseInContextMenu(QTableWidget* grid, const QString& caption) {
     QTest::mouseClick(grid->viewport(), Qt::RightButton, {}, cell.center());
     QTRY_VERIFY(chosen);
 }
+
+// Answers the next message box by clicking one of its buttons, as a user does.
+struct Answer {
+    explicit Answer(QMessageBox::StandardButton button) {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this, button] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(top);
+                if (!box || !box->isVisible()) continue;
+                timer.stop();
+                asked = true;
+                QTest::mouseClick(box->button(button), Qt::LeftButton);
+                return;
+            }
+        });
+        timer.start();
+    }
+    QTimer timer;
+    bool asked = false;
+};
+
+QColor colourAt(const RgbaImage& pic, int x, int y) {
+    const std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(pic.width) + static_cast<std::size_t>(x)) * 4;
+    return QColor(pic.rgba[at], pic.rgba[at + 1], pic.rgba[at + 2]);
+}
+
+void clickBox(QAbstractButton* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
 
 const TIGbutton& buttonOf(const TIGSc& m, std::size_t page, std::uint16_t id) {
     const TIGbutton* b = buttonById(m, page, id);
@@ -306,9 +337,19 @@ void MenuPreviewTest::createMenuAndMirroredSwitches() {
         QTest::mouseClick(twin, Qt::LeftButton, {}, QPoint(6, twin->height() / 2));
         QVERIFY(frame->isChecked());
         QVERIFY(o.tab()->preview().emulator().options().cbButtonFrame);
+
+        // And the other way: a click on the Menu tab's switch sets its twin, whose value is stored.
+        QTest::keyClick(&o.w, Qt::Key_M, Qt::AltModifier);
+        o.showSubTab(MenuTab::SubPageView);
+        QCheckBox* objectId = o.tab()->switches()->box(MenuSwitches::ObjectId);
+        QVERIFY(objectId->isVisible() && !objectId->isChecked());
+        clickBox(objectId);
+        QVERIFY(o.w.findChild<QCheckBox*>(QStringLiteral("cbObjectIdO"))->isChecked());
+        QVERIFY(o.tab()->preview().emulator().options().cbObjectId);
         o.w.close();
     }
     QCOMPARE(TfMain::openSettings()->value(QStringLiteral("ButtonFrame")).toBool(), true);
+    QCOMPARE(TfMain::openSettings()->value(QStringLiteral("ObjectId")).toBool(), true);
     PreviewWindow again;
     QVERIFY(again.tab()->switches()->box(MenuSwitches::ButtonFrame)->isChecked());
     QVERIFY(again.tab()->preview().emulator().options().cbButtonFrame);
@@ -648,4 +689,153 @@ void MenuPreviewTest::traceRunsTheClickedCommand() {
     QCOMPARE(o.machine().psr(4), title);
     clickCell(pages->sgButtonCommands(), 1, 4);
     QCOMPARE(o.machine().psr(4), 3u);
+}
+
+// The Options tab's "Background picture" switch and picture file compose the
+// page on that picture: a PNG drawn with its alpha over the menu background
+// colour, a bitmap whole (its alpha ignored); a file that cannot be read is
+// reported and the built-in picture stays. Switching off brings the built-in
+// picture back, and a colour box redraws the page at once.
+void MenuPreviewTest::backgroundPictureAndColours_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<bool>("overColour");
+    QTest::newRow("PNG") << QStringLiteral("back.png") << true << true;
+    QTest::newRow("bitmap") << QStringLiteral("back.bmp") << true << false;
+    QTest::newRow("not a picture") << QStringLiteral("broken.png") << false << false;
+}
+
+void MenuPreviewTest::backgroundPictureAndColours() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    QFETCH(QString, file);
+    QFETCH(bool, readable);
+    QFETCH(bool, overColour);
+    test::TempDir dir;
+    const QString path = QString::fromStdString((dir.path() / file.toStdString()).string());
+    // 8x4: the left half opaque red, the right half fully transparent green.
+    QImage picture(8, 4, QImage::Format_ARGB32);
+    picture.fill(QColor(0, 255, 0, 0));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) picture.setPixelColor(x, y, QColor(255, 0, 0));
+    if (file == QLatin1String("broken.png"))
+        test::writeFile(path.toStdString(), Bytes{'n', 'o', 't', ' ', 'a', ' ', 'P', 'N', 'G'});
+    else
+        QVERIFY(picture.save(path));
+
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));
+    o.showSubTab(MenuTab::SubPageView);
+    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    const RgbaImage& pic = o.tab()->preview().emulator().picture();
+    const QColor builtIn1 = colourAt(pic, 1, 1), builtIn6 = colourAt(pic, 6, 1);
+
+    QTest::keyClick(&o.w, Qt::Key_O, Qt::AltModifier);
+    OptionsTab* options = o.w.optionsTab();
+    options->pictureChooser = [path](const QString&, const QString&, const QStringList&) { return path; };
+    QTest::mouseClick(o.w.findChild<QToolButton*>(QStringLiteral("bbBackPic")), Qt::LeftButton);
+    QCOMPARE(colourAt(pic, 1, 1), builtIn1);  // the switch is still off
+    clickBox(options->cbBackground());
+    if (!readable) {
+        QVERIFY(o.w.statusBarWidget()->errorShown());
+        QVERIFY(o.w.statusBarWidget()->panelText(1).contains(QStringLiteral("broken.png")));
+        QCOMPARE(colourAt(pic, 1, 1), builtIn1);
+        QCOMPARE(colourAt(pic, 6, 1), builtIn6);
+        return;
+    }
+    QCOMPARE(colourAt(pic, 1, 1), QColor(255, 0, 0));
+    QCOMPARE(colourAt(pic, 6, 1), overColour ? QColor(0, 0, 128) : QColor(0, 255, 0));
+
+    // The menu background colour: the page is composed again on the new colour.
+    ColourBox* back = options->colourBox(MenuColour::Background);
+    back->chooser = [](const QString&, const QColor&) { return QColor(0, 96, 0); };
+    QTest::mouseClick(back->button(), Qt::LeftButton);
+    QCOMPARE(colourAt(pic, 6, 1), overColour ? QColor(0, 96, 0) : QColor(0, 255, 0));
+
+    // A frame colour shows at once on the frames drawn.
+    clickBox(options->menuSwitchTwin(MenuSwitch::ButtonFrame));
+    const QColor odd(1, 2, 3);
+    const auto countOdd = [&] {
+        int n = 0;
+        for (std::size_t i = 0; i + 3 < pic.rgba.size(); i += 4)
+            n += pic.rgba[i] == 1 && pic.rgba[i + 1] == 2 && pic.rgba[i + 2] == 3;
+        return n;
+    };
+    QCOMPARE(countOdd(), 0);
+    for (MenuColour c : {MenuColour::SelectedFrame, MenuColour::NormalFrame}) {
+        ColourBox* box = options->colourBox(c);
+        box->chooser = [odd](const QString&, const QColor&) { return odd; };
+        QTest::mouseClick(box->button(), Qt::LeftButton);
+    }
+    QVERIFY(countOdd() > 0);
+
+    clickBox(options->cbBackground());
+    QVERIFY(colourAt(pic, 1, 1) != QColor(255, 0, 0));
+}
+
+// While the Page view is shown, a key pressed on the page writes its key code to status panel 1.
+void MenuPreviewTest::pageViewKeysShowTheirCode() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));
+    o.showSubTab(MenuTab::SubPageView);
+    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    QWidget* canvas = o.tab()->pageView()->canvas();
+    QTRY_VERIFY(canvas->hasFocus());
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* code;
+    } keys[] = {{Qt::Key_A, {}, "65"},          {Qt::Key_7, {}, "55"},      {Qt::Key_Down, {}, "40"},
+                {Qt::Key_Return, {}, "13"},     {Qt::Key_Escape, {}, "27"}, {Qt::Key_4, Qt::KeypadModifier, "100"},
+                {Qt::Key_Comma, {}, "188"}};
+    for (const auto& k : keys) {
+        QTest::keyClick(canvas, k.key, k.modifiers);
+        QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(), QString::fromLatin1(k.code));
+    }
+}
+
+// Closing the window with an edited menu and answering Save writes the menu:
+// to the .mnu it was loaded from, or to a file the user names for a new menu.
+void MenuPreviewTest::closeSavesTheEditedMenu() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    test::TempDir dir;
+    const fs::path loaded = dir.path() / "loaded.mnu";
+    fs::copy_file(corpusMenu("libblu_vert3"), loaded);
+    const fs::path named = dir.path() / "named.mnu";
+    const auto type = [](QLineEdit* box, const QString& text) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Tab);
+    };
+    {
+        PreviewWindow o;
+        o.load(loaded);
+        type(o.tab()->eUserTimeout(), QStringLiteral("0:00:10"));
+        QVERIFY(o.marked());
+        Answer save(QMessageBox::Save);
+        o.w.close();
+        QVERIFY(save.asked);
+        QVERIFY(!o.w.isVisible());
+    }
+    TIGSc saved = loadMNU(readDatabaseFile(loaded.string(), kMaxMenuFileSize), loaded.string());
+    QCOMPARE(saved.user_time_out_duration, 900000u);
+    {
+        PreviewWindow o;
+        QTest::keyClick(&o.w, Qt::Key_O, Qt::AltModifier);
+        QTest::mouseClick(o.w.findChild<QPushButton*>(QStringLiteral("bCreateMenu")), Qt::LeftButton);
+        type(o.tab()->eUserTimeout(), QStringLiteral("0:00:02"));
+        QVERIFY(o.marked());
+        bool asked = false;
+        o.tab()->dialogs.saveFile = [&](const QString&, const QString&, const QStringList&, QString*) {
+            asked = true;
+            return QString::fromStdString(named.string());
+        };
+        Answer save(QMessageBox::Save);
+        o.w.close();
+        QVERIFY(asked);
+        QVERIFY(!o.w.isVisible());
+    }
+    saved = loadMNU(readDatabaseFile(named.string(), kMaxMenuFileSize), named.string());
+    QCOMPARE(saved.user_time_out_duration, 180000u);
 }

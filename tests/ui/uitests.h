@@ -204,4 +204,8 @@ private slots:
     void buttonGridShowsAndAnimatesObjects();
     void animationRunsByTheWindowTimer();
     void traceRunsTheClickedCommand();
+    void backgroundPictureAndColours_data();
+    void backgroundPictureAndColours();
+    void pageViewKeysShowTheirCode();
+    void closeSavesTheEditedMenu();
 };
