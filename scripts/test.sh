@@ -6,8 +6,10 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# -g1: line tables are all the sanitizer reports need, and the build is a
+# quarter quicker than with full debug information.
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNAVORA_SANITIZE=ON -DNAVORA_BENCH=OFF \
-  -DCMAKE_CXX_FLAGS="-O1" "${launcher[@]}" >/dev/null
+  -DCMAKE_CXX_FLAGS="-O1" -DCMAKE_CXX_FLAGS_DEBUG="-g1" "${launcher[@]}" >/dev/null
 cmake --build build-test
 
 # The fuzz targets, seeded from the corpus: a reader that crashes on the seeds
