@@ -98,9 +98,9 @@ OptionsTab::OptionsTab(QWidget* parent) : TabPage(parent) {
     };
 
     auto* row = new QHBoxLayout;
-    row->addWidget(buildOptions(), 2);
-    row->addWidget(buildFormat(), 2);
-    row->addWidget(buildMenu(), 7);
+    row->addWidget(buildOptions(), 0);
+    row->addWidget(buildFormat(), 0);
+    row->addWidget(buildMenu(), 1);
 
     bResetDefaults_ = new QPushButton(QStringLiteral("Reset to &defaults"), this);
     bResetDefaults_->setObjectName(QStringLiteral("bResetDefaults"));
@@ -249,22 +249,23 @@ QWidget* OptionsTab::buildMenu() {
     machine->addLayout(delayRow);
     machine->addStretch(1);
 
+    // Two columns: the view switches beside the colours, then the other menu
+    // options beside the navigation machine's start values. Three columns
+    // would cut the captions at the window's least width.
     auto* grid = new QGridLayout;
     grid->addWidget(gView, 0, 0);
     grid->addWidget(gColours, 0, 1);
-    grid->addLayout(machine, 0, 2);
+    grid->addWidget(cbForcedBeep_, 1, 0, 1, 2);
+    grid->addWidget(cbPreLoad_, 2, 0, 1, 2);
     auto* below = new QVBoxLayout;
-    below->addWidget(cbForcedBeep_);
-    below->addWidget(cbPreLoad_);
-    // Under the columns rather than above the region: the window's narrowest
-    // width leaves the machine column no room for its caption.
     below->addWidget(cbInitPSR_);
     below->addWidget(cbBackground_);
-    below->addLayout(picRow);
-    grid->addLayout(below, 1, 0, 1, 3);
+    below->addStretch(1);
+    grid->addLayout(below, 3, 0);
+    grid->addLayout(machine, 3, 1);
+    grid->addLayout(picRow, 4, 0, 1, 2);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(2, 1);
     lMenu_->addLayout(grid);
     lMenu_->addStretch(1);
     return g;
