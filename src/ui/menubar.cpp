@@ -207,30 +207,18 @@ bool MainMenu::canDo(QWidget* target, EditItem item) {
 }
 
 void MainMenu::doItem(QWidget* target, EditItem item) {
-    if (QLineEdit* e = lineEditOf(target)) {
+    // The text editors share the four slots by name.
+    const auto onText = [item](auto* e) {
         switch (item) {
-            case EditItem::Cut: e->cut(); return;
-            case EditItem::Copy: e->copy(); return;
-            case EditItem::Paste: e->paste(); return;
-            case EditItem::SelectAll: e->selectAll(); return;
+            case EditItem::Cut: e->cut(); break;
+            case EditItem::Copy: e->copy(); break;
+            case EditItem::Paste: e->paste(); break;
+            case EditItem::SelectAll: e->selectAll(); break;
         }
-    }
-    if (auto* t = qobject_cast<QTextEdit*>(target)) {
-        switch (item) {
-            case EditItem::Cut: t->cut(); return;
-            case EditItem::Copy: t->copy(); return;
-            case EditItem::Paste: t->paste(); return;
-            case EditItem::SelectAll: t->selectAll(); return;
-        }
-    }
-    if (auto* t = qobject_cast<QPlainTextEdit*>(target)) {
-        switch (item) {
-            case EditItem::Cut: t->cut(); return;
-            case EditItem::Copy: t->copy(); return;
-            case EditItem::Paste: t->paste(); return;
-            case EditItem::SelectAll: t->selectAll(); return;
-        }
-    }
+    };
+    if (QLineEdit* e = lineEditOf(target)) return onText(e);
+    if (auto* t = qobject_cast<QTextEdit*>(target)) return onText(t);
+    if (auto* t = qobject_cast<QPlainTextEdit*>(target)) return onText(t);
     if (auto* g = qobject_cast<StringGrid*>(target)) {
         switch (item) {
             case EditItem::Cut:
