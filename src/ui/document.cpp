@@ -108,12 +108,6 @@ Document::PartSlot* Document::slot(Part part) {
     return nullptr;
 }
 
-const Document::PartSlot* Document::slot(Part part) const {
-    for (const PartSlot& s : parts_)
-        if (s.part == part) return &s;
-    return nullptr;
-}
-
 Document::PartStates Document::states(Parts parts) const {
     PartStates out;
     for (const PartSlot& s : parts_)

@@ -155,7 +155,6 @@ private:
     template <class... Models>
     void addPart(Part part, Models&... models);
     PartSlot* slot(Part part);
-    const PartSlot* slot(Part part) const;
     PartStates states(Parts parts) const;
     static bool sameValues(const PartStates& a, const PartStates& b);
     // Puts models back to states (an undo or redo) and tells the views.
