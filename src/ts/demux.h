@@ -3,11 +3,12 @@
 // clip's stream file (.m2ts) as an elementary stream, a PES stream, a SUP
 // file (Presentation Graphics) or a .mnu file (Interactive Graphics).
 //
-// Stream files are read in memory-mapped windows of whole source packets:
-// only the 4-byte transport header of other PIDs' packets is touched, the
-// output goes through a few buffers that a writer thread writes while the
-// scan goes on, and memory stays flat whatever the stream size (the caller's
-// callbacks all run on the caller's thread).
+// Stream files are read in memory-mapped windows of whole source packets,
+// which a thread of their own maps and faults in ahead of the scan: only the
+// 4-byte transport header of other PIDs' packets is touched (prefetched a few
+// packets ahead), the output goes through a few buffers that a writer thread
+// writes while the scan goes on, and memory stays flat whatever the stream
+// size (the caller's callbacks all run on the caller's thread).
 
 #include "core/bytes.h"
 #include "core/progress.h"

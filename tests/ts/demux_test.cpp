@@ -300,8 +300,9 @@ TEST(Demux, CancelStopsAtTheNextPesStartOrBlockEnd) {
 }
 
 TEST(DemuxFile, WindowsOfAFileGiveTheSameOutputAsMemory) {
-    // 140,000 packets: more than two mapped windows, with a bad sync byte in
-    // the block that straddles the first window boundary (packets 65,472-65,812).
+    // 140,000 packets: several mapped windows, with a bad sync byte in the
+    // block of packets 65,472-65,812, which straddles the window boundary at
+    // packet 65,536.
     Bytes stream;
     stream.reserve(140000 * 192 + 50);
     const Bytes video = sourcePacket({0x1011}, ramp(184));
