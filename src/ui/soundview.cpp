@@ -14,9 +14,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPalette>
+#include <QPointer>
 #include <QLocale>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -257,6 +259,20 @@ std::optional<std::pair<Bytes, std::string>> SoundView::chooseWav() {
     }
 }
 
+void SoundView::rejectWav(const std::string& message) {
+    log_.erlog(message);
+    // The window stays drawn and the error readable, but takes no clicks or
+    // keys until the pause is over.
+    QWidget* w = window();
+    if (rejectPauseMs <= 0 || !w->isEnabled()) return;
+    const QPointer<QWidget> focus = w->focusWidget();
+    w->setEnabled(false);
+    QTimer::singleShot(rejectPauseMs, w, [w, focus] {
+        w->setEnabled(true);
+        if (focus) focus->setFocus();
+    });
+}
+
 void SoundView::insertSound() {
     if (!ws().soundLoaded) return;
     const auto wav = chooseWav();
@@ -269,11 +285,9 @@ void SoundView::insertSound() {
             return true;
         });
     } catch (const WavFormatError& e) {
-        log_.erlog(wav->second + ": " + e.reason());
-        return;
+        return rejectWav(wav->second + ": " + e.reason());
     } catch (const std::length_error& e) {
-        log_.erlog(e.what());
-        return;
+        return rejectWav(e.what());
     }
     sgSounds_->selectRange(static_cast<int>(at), static_cast<int>(at));
     showReadout();
@@ -323,10 +337,10 @@ bool SoundView::bCreateSoundClick() {
             return true;
         });
     } catch (const WavFormatError& e) {
-        log_.erlog(wav->second + ": " + e.reason());
+        rejectWav(wav->second + ": " + e.reason());
         return false;
     } catch (const std::length_error& e) {
-        log_.erlog(e.what());
+        rejectWav(e.what());
         return false;
     }
     sgSounds_->selectRange(0, 0);

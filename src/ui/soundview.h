@@ -62,6 +62,9 @@ public:
 
     WavFileChooser openChooser;
     WavFileChooser saveChooser;
+    // How long the window takes no input after a refused WAV file, so that
+    // the error is seen before the next step (milliseconds).
+    int rejectPauseMs = 3000;
 
 signals:
     // wanted() or canCreate() may have changed.
@@ -92,6 +95,8 @@ private:
     void showReadout();
     // Asks for a WAV file and reads it; empty when cancelled or unreadable (logged).
     std::optional<std::pair<Bytes, std::string>> chooseWav();
+    // A WAV file was refused: logs why and pauses the window's input.
+    void rejectWav(const std::string& message);
     const Workspace& ws() const { return doc_.model(); }
 
     Document& doc_;

@@ -722,7 +722,6 @@ void TfMain::readFolder(const QString& folder) {
         rememberFolder(QString::fromStdString(ws.folder));
     }
     showReadOutcome();
-    const bool listed = ws.indexLoaded;
     // A failed check leaves nothing loaded, so the title names no disc then.
     setTitle(QString::fromStdString(mainWindowTitle(ws.folderRead ? ws.disc : std::string())));
     bFind_->setEnabled(ws.folderRead);

@@ -313,8 +313,20 @@ void SoundBdjoTest::rejectedWavChangesNothing() {
     Window o;
     const TSND before = o.ws().sound;
     o.answerWith(Bytes(wav.begin(), wav.end()), "bad.wav");
+    int asked = 0;
+    const WavFileChooser answer = o.sound()->openChooser;
+    o.sound()->openChooser = [&](const QString& t, const QString& s, const QString& f) { return ++asked, answer(t, s, f); };
+    o.sound()->rejectPauseMs = 300;
     clickRow(o.sounds(), 0);
     QTest::keyClick(o.sounds(), Qt::Key_Insert);
+    // The window pauses: a second Ins, which goes where the keyboard focus
+    // is, is not taken until the pause is over.
+    QVERIFY(!o.w.isEnabled());
+    QVERIFY(!o.sounds()->hasFocus());
+    if (QWidget* focus = QApplication::focusWidget()) QTest::keyClick(focus, Qt::Key_Insert);
+    QCOMPARE(asked, 1);
+    QTRY_VERIFY(o.w.isEnabled());
+    QVERIFY(o.sounds()->hasFocus());
     QCOMPARE(o.ws().sound, before);
     QCOMPARE(o.sounds()->dataRows(), 2);
     QVERIFY(!o.marked());
