@@ -478,9 +478,14 @@ private:
         w.data = static_cast<const std::uint8_t*>(addr);
         w.len = len;
         // Faulting the pages in here is cheaper than the scan taking the
-        // faults: the kernel maps a whole fault-around span per touch.
+        // faults: the kernel maps a whole fault-around span per touch. Each
+        // touch reads the sync byte of the first packet that starts in the
+        // span, the scan's next read there anyway.
         std::uint8_t sum = 0;
-        for (std::size_t o = 0; o < len; o += kFaultStride) sum += *static_cast<const volatile std::uint8_t*>(w.data + o);
+        for (std::size_t o = 0; o < len; o += kFaultStride) {
+            const std::size_t packet = (o + kSourcePacketBytes - 1) / kSourcePacketBytes * kSourcePacketBytes;
+            if (packet < len) sum += *static_cast<const volatile std::uint8_t*>(w.data + packet + kTpExtraHeaderBytes);
+        }
         touched_ = sum;
         return w;
     }
