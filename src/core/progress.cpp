@@ -33,4 +33,16 @@ void showProgress(Log& log, const Progress& p) {
     log.progress(p.percent());
 }
 
+std::function<void()> windowPoll(Log& log, CancelToken& token) {
+    using Clock = std::chrono::steady_clock;
+    return [&log, &token, last = Clock::time_point{}]() mutable {
+        const Clock::time_point now = Clock::now();
+        if (log.view() && (last == Clock::time_point{} || now - last >= std::chrono::milliseconds(5))) {
+            last = now;
+            log.view()->processEvents();
+        }
+        if (log.cancelFlag) token.cancel();
+    };
+}
+
 }  // namespace navora

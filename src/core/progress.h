@@ -54,4 +54,11 @@ private:
     std::atomic<bool> cancelled_{false};
 };
 
+// A poll for a run driven from the log's window: the window handles its
+// pending events (a click on Cancel raises log.cancelFlag, which becomes
+// token.cancel()). The events are looked at on the first call and then at
+// most every 5 ms: a fast export polls tens of thousands of times a second,
+// and handling events at each would cost it a tenth of its speed.
+std::function<void()> windowPoll(Log& log, CancelToken& token);
+
 }  // namespace navora

@@ -79,10 +79,7 @@ public:
             progress_ = true;
         }
         if (!token.poll) {
-            token.poll = [&log, &token] {
-                if (log.view()) log.view()->processEvents();
-                if (log.cancelFlag) token.cancel();
-            };
+            token.poll = windowPoll(log, token);
             poll_ = true;
         }
     }

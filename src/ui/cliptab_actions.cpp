@@ -143,10 +143,7 @@ void ClipTab::bLoadToMenuClick() {
     // No progress bar for a menu: the progress line alone. Closing the
     // window meanwhile raises the cancel flag, which ends the run.
     token.progress = [this](const Progress& p) { log_.slog(progressLine(p), 1); };
-    token.poll = [this, &token] {
-        if (log_.view()) log_.view()->processEvents();
-        if (log_.cancelFlag) token.cancel();
-    };
+    token.poll = windowPoll(log_, token);
     bool extracted = false;
     try {
         const DemuxResult r = demuxMenuToTempFile(shownStream(), pidFromText(pidText.toStdString()), &token, &log_);

@@ -1,7 +1,11 @@
 #include "core/log.h"
 #include "core/logviews.h"
+#include "core/progress.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 using namespace navora;
 
@@ -89,4 +93,36 @@ TEST(TerminalLogView, ColoursOnlyWhenAsked) {
     MarkedLine l = parseMarkup("a [b]b[/b] [re]c[/re]");
     EXPECT_EQ(TerminalLogView::render(l, false), "a b c");
     EXPECT_EQ(TerminalLogView::render(l, true), "a \x1b[1mb\x1b[0m \x1b[38;2;255;0;0mc\x1b[0m");
+}
+
+TEST(WindowPoll, LooksAtTheWindowFirstThenAtMostEvery5msAndPassesCancelOn) {
+    // A window that counts its looks at its events; one may find a click on Cancel.
+    struct Window : RecordingLogView {
+        Log* log = nullptr;
+        int looks = 0;
+        bool clickCancel = false;
+        void processEvents() override {
+            ++looks;
+            if (clickCancel) log->cancelFlag = true;
+        }
+    } window;
+    Log log;
+    log.setView(&window);
+    window.log = &log;
+    CancelToken token;
+    const auto poll = windowPoll(log, token);
+
+    poll();
+    EXPECT_EQ(window.looks, 1);  // a click made before the run lands at once
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10000; ++i) poll();
+    const auto spent = std::chrono::steady_clock::now() - start;
+    // A fast run is not slowed by the window: one look per 5 ms at most.
+    EXPECT_LE(window.looks, 2 + spent / std::chrono::milliseconds(5));
+    EXPECT_FALSE(token.cancelled());
+
+    window.clickCancel = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(6));
+    poll();
+    EXPECT_TRUE(token.cancelled());
 }
