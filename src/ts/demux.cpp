@@ -545,7 +545,13 @@ private:
                 if (off == 0) return streamed(feed, 0);
                 throw IoError(w.error);
             }
-            const bool go = feed(w.data, w.len / kSourcePacketBytes);
+            bool go = false;
+            try {
+                go = feed(w.data, w.len / kSourcePacketBytes);
+            } catch (...) {
+                mapper.release(std::move(w));  // a failed write must not leave the window mapped
+                throw;
+            }
             mapper.release(std::move(w));
             if (!go) return false;
         }

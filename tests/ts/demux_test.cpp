@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <sys/resource.h>
 
 using namespace navora;
@@ -407,4 +408,8 @@ TEST(DemuxFile, AWriteThatFailsMidwayLeavesNoFile) {
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldSignal);
     EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 1);
+    // No window of the stream stays mapped after the failure.
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);)
+        EXPECT_EQ(line.find((tmp / "s.m2ts").string()), std::string::npos) << line;
 }
