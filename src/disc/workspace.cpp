@@ -102,7 +102,7 @@ void Workspace::clear() {
     sound = TSND{};
     playlist = TMPLS{};
     playlistName.clear();
-    indexLoaded = mobjLoaded = playlistLoaded = soundPresent = soundLoaded = folderRead = false;
+    indexLoaded = mobjLoaded = playlistLoaded = soundPresent = soundLoaded = soundFileCreated = folderRead = false;
     soundRefusal.clear();
     streamsFound = streamsMissing = 0;
     disc.clear();
@@ -323,7 +323,24 @@ bool Workspace::saveSound(Log& log) {
     }
     std::error_code ec;
     fs::create_directories(folder + "AUXDATA", ec);
-    return saveDatabaseFile(log, paths().sound(), kSoundFile, data, options);
+    const bool created = !soundPresent && !fs::exists(paths().sound(), ec);
+    if (!saveDatabaseFile(log, paths().sound(), kSoundFile, data, options)) return false;
+    if (created) soundFileCreated = true;
+    return true;
+}
+
+bool Workspace::removeCreatedSound(Log& log) {
+    if (soundLoaded || !soundFileCreated) return true;
+    std::error_code ec;
+    fs::remove(paths().sound(), ec);
+    if (ec) {
+        log.erlog(fmt::format("Cannot remove {}: {}", paths().sound(), ec.message()));
+        return false;
+    }
+    soundFileCreated = false;
+    log.log(std::string(kSoundFile) + " removed.");
+    log.slogR();
+    return true;
 }
 
 bool Workspace::readPlaylistFile(Log& log, const std::string& name) {

@@ -114,6 +114,13 @@ public:
     // Saves AUXDATA/sound.bdmv through the backup step (creating AUXDATA when
     // a new sound.bdmv is saved the first time); nothing when no sound is held.
     bool saveSound(Log& log);
+    // Takes away the AUXDATA/sound.bdmv that a save of this session created,
+    // once the creation was undone (sound no longer held): "sound.bdmv
+    // removed.". A file that was there when the folder was read is never
+    // removed. Returns false when the removal failed (logged).
+    bool removeCreatedSound(Log& log);
+    // A save of this session wrote AUXDATA/sound.bdmv where the read found none.
+    bool soundFileCreated = false;
 
     // The playlist read last (the playlist tab's model) and the name it was
     // read from (without extension).

@@ -212,14 +212,16 @@ std::vector<std::string> Document::saveBdmv(Log& log, Parts parts) {
     // Each file has its own backup step: a failure of one does not stop the next.
     const bool index = parts.testFlag(Part::Index) && ws_.saveIndex(log);
     const bool mobj = parts.testFlag(Part::MovieObjects) && ws_.saveMovieObjects(log);
-    // sound.bdmv third, when the disc holds one (read or created).
-    const bool sound = parts.testFlag(Part::Sound) && ws_.soundLoaded && ws_.saveSound(log);
+    // sound.bdmv third, when the disc holds one (read or created); a created
+    // one whose creation was undone goes again.
+    const bool sound =
+        parts.testFlag(Part::Sound) && (ws_.soundLoaded ? ws_.saveSound(log) : ws_.removeCreatedSound(log));
     markSaved((index ? Parts(Part::Index) : Parts()) | (mobj ? Parts(Part::MovieObjects) : Parts()) |
               (sound ? Parts(Part::Sound) : Parts()));
     std::vector<std::string> written;
     if (index) written.push_back(ws_.names().index);
     if (mobj) written.push_back(ws_.names().movieObject);
-    if (sound) written.push_back(kSoundFile);
+    if (sound && ws_.soundLoaded) written.push_back(kSoundFile);
     return written;
 }
 

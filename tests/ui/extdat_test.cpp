@@ -55,14 +55,6 @@ TExtensionData twoEntries() {
     return b;
 }
 
-// Makes w the active window, as a click on it (or the window manager, when
-// a dialog closes) would; the offscreen platform does not do it by itself.
-void activate(QWidget* w) {
-    w->activateWindow();
-    QApplication::setActiveWindow(w);
-    if (!QTest::qWaitForWindowActive(w)) qWarning("window not active");
-}
-
 struct Window {
     Window() {
         makeDemoDisc(tmp.path());

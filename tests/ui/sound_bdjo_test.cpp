@@ -420,6 +420,21 @@ void SoundBdjoTest::createSoundAndEditItsExtensionData() {
     QVERIFY(deleteSound(expected, 0));
     QCOMPARE(test::readFile(soundFile), writeSound(expected));
     QCOMPARE(readSound(test::readFile(soundFile), "sound.bdmv"), expected);
+
+    // Undoing the creation after saving it: Save takes the file away again,
+    // and the window is clean; redone, it is written again.
+    activate(&o.w);  // the ExtensionData editor was the active window
+    for (int i = 0; i < 3; ++i) o.undo();
+    QVERIFY(o.w.bdmvTab()->soundGroup()->isHidden());
+    QVERIFY(o.marked());
+    o.save();
+    QVERIFY(!fs::exists(soundFile));
+    QVERIFY(!o.marked());
+    QVERIFY(o.log().contains("sound.bdmv removed."));
+    for (int i = 0; i < 3; ++i) o.redo();
+    o.save();
+    QCOMPARE(test::readFile(soundFile), writeSound(expected));
+    QVERIFY(!o.marked());
 }
 
 void SoundBdjoTest::refusedSoundIsShownAndKept() {

@@ -3,8 +3,10 @@
 
 #include "support/testsupport.h"
 
+#include <QApplication>
 #include <QObject>
 #include <QTest>
+#include <QWidget>
 
 // The Qt Test form of NAVORA_NEED_CORPUS: skips the calling test with one
 // clear message when the corpus (or its sub-folder) is absent, or fails it
@@ -16,6 +18,14 @@
             QSKIP(navoraMissing->c_str());                                               \
         }                                                                                \
     } while (0)
+
+// Makes w the active window, as a click on it (or the window manager, when
+// a dialog closes) would; the offscreen platform does not do it by itself.
+inline void activate(QWidget* w) {
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    if (!QTest::qWaitForWindowActive(w)) qWarning("window not active");
+}
 
 class WidgetsTest : public QObject {
     Q_OBJECT
