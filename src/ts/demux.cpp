@@ -2,6 +2,7 @@
 
 #include "core/errors.h"
 #include "core/log.h"
+#include "core/mapguard.h"
 #include "ts/sourcepacket.h"
 
 #include <fmt/format.h>
@@ -386,6 +387,8 @@ public:
         const std::uint8_t* data = nullptr;  // null when mapping failed
         std::size_t len = 0;
         std::string error;
+        // Keeps a file cut short meanwhile from ending the process.
+        std::unique_ptr<MapGuard> guard;
     };
 
     // Maps [0, end) of the file fd, whose size was size when the run began.
@@ -399,8 +402,8 @@ public:
         }
         cv_.notify_all();
         thread_.join();
-        for (const Window& w : ready_) unmap(w);
-        for (const Window& w : done_) unmap(w);
+        for (Window& w : ready_) unmap(w);
+        for (Window& w : done_) unmap(w);
     }
     WindowMapper(const WindowMapper&) = delete;
     WindowMapper& operator=(const WindowMapper&) = delete;
@@ -426,7 +429,8 @@ public:
     }
 
 private:
-    static void unmap(const Window& w) {
+    static void unmap(Window& w) {
+        w.guard.reset();
         if (w.data) ::munmap(const_cast<std::uint8_t*>(w.data), w.len);
     }
 
@@ -436,7 +440,7 @@ private:
         for (;;) {
             cv_.wait(lock, [&] { return stop_ || !done_.empty() || (off < end_ && ready_.size() < kWindowsAhead); });
             if (!done_.empty()) {
-                const Window w = std::move(done_.front());
+                Window w = std::move(done_.front());
                 done_.pop_front();
                 lock.unlock();
                 unmap(w);
@@ -474,6 +478,7 @@ private:
             w.error = sysError("map", path_);
             return w;
         }
+        w.guard = std::make_unique<MapGuard>(addr, len);
         ::madvise(addr, len, MADV_SEQUENTIAL);
         w.data = static_cast<const std::uint8_t*>(addr);
         w.len = len;
@@ -552,7 +557,10 @@ private:
                 mapper.release(std::move(w));  // a failed write must not leave the window mapped
                 throw;
             }
+            const bool damaged = w.guard && w.guard->damaged();
             mapper.release(std::move(w));
+            if (damaged)
+                throw IoError(fmt::format("Cannot read {}: the file was cut short while it was read", path_.string()));
             if (!go) return false;
         }
         trailingBytes_ = size_ - whole;

@@ -385,6 +385,30 @@ TEST(DemuxFile, MenuFormIntoMemoryAndTheTemporaryMenuFile) {
     fs::remove(menuTempFile());
 }
 
+TEST(DemuxFile, AStreamCutShortWhileItIsReadFailsCleanly) {
+    // Another program cuts the stream to 1 MB while its first window is
+    // scanned: the reads past the new end fail the run with an error instead
+    // of ending the process, and nothing is left behind.
+    Bytes stream;
+    const Bytes p = packetize(0x1100, pesPacket({0xFD}, ramp(170)));
+    while (stream.size() < 100000 * 192) stream.insert(stream.end(), p.begin(), p.end());
+    TempDir tmp;
+    writeFile(tmp / "s.m2ts", stream);
+    CancelToken token;
+    int polls = 0;
+    token.poll = [&] {
+        if (++polls == 10) fs::resize_file(tmp / "s.m2ts", 1 << 20);
+    };
+    try {
+        demuxToFile(tmp / "s.m2ts", tmp / "out.aus", DemuxJob{0x1100, DemuxForm::Elementary, &token});
+        ADD_FAILURE() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_NE(std::string(e.what()).find("s.m2ts: the file was cut short while it was read"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 1);
+}
+
 TEST(DemuxFile, AWriteThatFailsMidwayLeavesNoFile) {
     // 3 MB of output against a file size limit of 1 MB: the background
     // writer's failure reaches the caller, and nothing is left behind.
