@@ -2,6 +2,7 @@
 
 #include "core/bits.h"
 #include "core/fileio.h"
+#include "core/numtext.h"
 
 #include <fmt/format.h>
 
@@ -225,16 +226,6 @@ void readCPI(ByteReader& in, TCPI& cpi) {
             f.SPN_EP_fine = bits.bits(17);
         }
     }
-}
-
-std::string groupThousands(std::uint64_t v, char sep) {
-    std::string digits = std::to_string(v);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
-        out += digits[i];
-    }
-    return out;
 }
 
 }  // namespace

@@ -38,7 +38,10 @@ void ReadWholeExtensionData(ByteReader& in, TExtensionData& block) {
                           fmt::format("ExtensionData block cut short: {} bytes declared, {} present", declared, present));
 }
 
-void WriteExtensionData(ByteWriter& out, const TExtensionData& block) {
+namespace {
+
+// length, and when it is not 0 the header and the entry table.
+void putHeaderAndTable(ByteWriter& out, const TExtensionData& block) {
     out.putlword(block.length);
     if (block.length == 0) return;
     out.putlword(block.data_block_start_address);
@@ -50,7 +53,13 @@ void WriteExtensionData(ByteWriter& out, const TExtensionData& block) {
         out.putlword(e.ext_data_start_address);
         out.putlword(e.ext_data_length);
     }
-    out.putbytes(block.data);
+}
+
+}  // namespace
+
+void WriteExtensionData(ByteWriter& out, const TExtensionData& block) {
+    putHeaderAndTable(out, block);
+    if (block.length != 0) out.putbytes(block.data);
 }
 
 std::string ExtDatCap(const TExtensionData& block) {
@@ -199,17 +208,8 @@ TExtensionData readExd(std::span<const std::uint8_t> data, const std::string& na
 
 Bytes writeExd(const TExtensionData& block) {
     ByteWriter out;
-    out.putlword(block.length);
+    putHeaderAndTable(out, block);
     if (block.length == 0) return out.take();
-    out.putlword(block.data_block_start_address);
-    out.putzeros(3);
-    out.putbyte(static_cast<std::uint8_t>(block.entries.size()));
-    for (const auto& e : block.entries) {
-        out.putword(e.ID1);
-        out.putword(e.ID2);
-        out.putlword(e.ext_data_start_address);
-        out.putlword(e.ext_data_length);
-    }
     // The block's own bytes: what a host file had after the block is left out.
     const std::uint64_t table = 8 + 12 * std::uint64_t{block.entries.size()};
     const std::uint64_t declared = block.length > table ? block.length - table : 0;

@@ -119,24 +119,9 @@ RgbaImage TObjectCache::Obj2PicCr(TIGSc& m, std::size_t o, std::size_t p, int le
 }
 
 void TObjectCache::LoadBmps(TIGSc& m, std::size_t page) {
-    if (page >= m.pages.size()) return;
-    const TPage& pg = m.pages[page];
-    auto range = [&](std::uint16_t start, std::uint16_t end, std::size_t palette) {
-        const std::size_t last = std::min<std::size_t>(end, m.objects.size() - 1);
-        for (std::size_t id = start; id <= last && !m.objects.empty(); ++id)
-            if (!holds(m, id, palette)) Obj2Pic(m, id, palette);
-    };
-    for (const TBOG& bog : pg.BOGs)
-        for (const TIGbutton& b : bog.buttons) {
-            range(b.normal_start_object_id_ref, b.normal_end_object_id_ref, pg.palette_id_ref);
-            range(b.selected_start_object_id_ref, b.selected_end_object_id_ref, pg.palette_id_ref);
-            range(b.activated_start_object_id_ref, b.activated_end_object_id_ref, pg.palette_id_ref);
-        }
-    for (const Teffectseq& seq : pg.effects)
-        for (const Teffect& e : seq.effects)
-            for (const TCompObject& c : e.composition_objects)
-                if (c.object_id_ref < m.objects.size() && !holds(m, c.object_id_ref, e.palette_id_ref))
-                    Obj2Pic(m, c.object_id_ref, e.palette_id_ref);
+    forEachPageObject(m, page, [&](std::size_t id, std::size_t palette) {
+        if (!holds(m, id, palette)) Obj2Pic(m, id, palette);
+    });
 }
 
 namespace {

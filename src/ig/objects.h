@@ -7,6 +7,7 @@
 #include "ig/model.h"
 #include "ig/rle.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -32,6 +33,30 @@ TRGBApalettes id2pal(const TIGSc& menu, std::size_t p);
 
 // A picture converted with display colours, pixel by pixel.
 RgbaImage toRgba(const IndexedImage& picture, const TRGBApalettes& colours);
+
+// Calls use(object, palette) for everything page `page` shows: each state's
+// objects of every button with the page's palette, each composition object of
+// its in and out effects with the effect's palette. Object ids that are no
+// object of the menu are left out.
+template <class Use>
+void forEachPageObject(const TIGSc& menu, std::size_t page, Use&& use) {
+    if (page >= menu.pages.size() || menu.objects.empty()) return;
+    const TPage& pg = menu.pages[page];
+    const auto range = [&](std::uint16_t start, std::uint16_t end, std::size_t palette) {
+        const std::size_t last = std::min<std::size_t>(end, menu.objects.size() - 1);
+        for (std::size_t id = start; id <= last; ++id) use(id, palette);
+    };
+    for (const TBOG& bog : pg.BOGs)
+        for (const TIGbutton& b : bog.buttons) {
+            range(b.normal_start_object_id_ref, b.normal_end_object_id_ref, pg.palette_id_ref);
+            range(b.selected_start_object_id_ref, b.selected_end_object_id_ref, pg.palette_id_ref);
+            range(b.activated_start_object_id_ref, b.activated_end_object_id_ref, pg.palette_id_ref);
+        }
+    for (const Teffectseq& seq : pg.effects)
+        for (const Teffect& e : seq.effects)
+            for (const TCompObject& c : e.composition_objects)
+                if (c.object_id_ref < menu.objects.size()) use(std::size_t{c.object_id_ref}, std::size_t{e.palette_id_ref});
+}
 
 // The display pictures of (object, palette) pairs. An entry is made once and
 // stays valid while the object keeps its picture and the palette its display

@@ -64,21 +64,7 @@ std::shared_ptr<const RgbaImage> PictureCache::cropped(const TIGSc& m, std::size
 }
 
 void PictureCache::preload(const TIGSc& m, std::size_t page) {
-    if (page >= m.pages.size() || m.objects.empty()) return;
-    const TPage& pg = m.pages[page];
-    auto range = [&](std::uint16_t start, std::uint16_t end, std::size_t palette) {
-        const std::size_t last = std::min<std::size_t>(end, m.objects.size() - 1);
-        for (std::size_t id = start; id <= last; ++id) picture(m, id, palette);
-    };
-    for (const TBOG& bog : pg.BOGs)
-        for (const TIGbutton& b : bog.buttons) {
-            range(b.normal_start_object_id_ref, b.normal_end_object_id_ref, pg.palette_id_ref);
-            range(b.selected_start_object_id_ref, b.selected_end_object_id_ref, pg.palette_id_ref);
-            range(b.activated_start_object_id_ref, b.activated_end_object_id_ref, pg.palette_id_ref);
-        }
-    for (const Teffectseq& seq : pg.effects)
-        for (const Teffect& e : seq.effects)
-            for (const TCompObject& c : e.composition_objects) picture(m, c.object_id_ref, e.palette_id_ref);
+    forEachPageObject(m, page, [&](std::size_t id, std::size_t palette) { picture(m, id, palette); });
 }
 
 void PictureCache::clear() {

@@ -1,25 +1,12 @@
 #include "preview/views.h"
 
+#include "core/numtext.h"
 #include "ig/load.h"
 #include "preview/timing.h"
 
 #include <fmt/format.h>
 
 namespace navora {
-
-namespace {
-
-std::string grouped(std::uint64_t v, char sep) {
-    std::string digits = std::to_string(v);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += sep;
-        out += digits[i];
-    }
-    return out;
-}
-
-}  // namespace
 
 std::optional<ObjectView> ShowButtonPic(const TIGSc& m, PictureCache& pictures, std::size_t object,
                                         std::size_t palette, const PreviewOptions& options, char thousands) {
@@ -35,8 +22,8 @@ std::optional<ObjectView> ShowButtonPic(const TIGSc& m, PictureCache& pictures, 
     view.picture = makePicture(obj.width, obj.height, options.colObjectBackground);
     if (const auto pic = pictures.picture(m, object, palette)) blendPicture(view.picture, *pic, 0, 0);
     view.status = fmt::format("Size: {}x{},  Object: {:04X},  Palette: {:02X},  RLE pixel data: {} ({})", obj.width,
-                              obj.height, obj.object_id, palette, grouped(obj.object_data_length, thousands),
-                              grouped(std::uint64_t{obj.width} * obj.height, thousands));
+                              obj.height, obj.object_id, palette, groupThousands(obj.object_data_length, thousands),
+                              groupThousands(std::uint64_t{obj.width} * obj.height, thousands));
     return view;
 }
 

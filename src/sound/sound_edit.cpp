@@ -1,6 +1,7 @@
 #include "sound/sound_edit.h"
 
 #include "core/fileio.h"
+#include "core/numtext.h"
 #include "sound/sound_io.h"
 #include "sound/wav.h"
 
@@ -24,16 +25,6 @@ std::uint64_t fileSize(const TSND& s) {
     size += rel;
     if (s.ExtensionData_start_address != 0) size += s.ext.length == 0 ? 4 : 12 + 12 * s.ext.entries.size() + s.ext.data.size();
     return size;
-}
-
-std::string grouped(std::uint64_t v, char sep) {
-    std::string digits = std::to_string(v);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i != 0 && (digits.size() - i) % 3 == 0) out += sep;
-        out += digits[i];
-    }
-    return out;
 }
 
 }  // namespace
@@ -117,8 +108,8 @@ std::string soundReadout(const TSND& snd, std::size_t selected, char sep) {
     const TSoundEntry& last = snd.entries.back();
     const std::uint64_t total = std::uint64_t{last.sound_data_start_address} + last.sound_data_length;
     return fmt::format("Data start: {:08X} ({})  Length: {:08X} ({})  Total data length: {:08X}({})",
-                       e.sound_data_start_address, grouped(e.sound_data_start_address, sep), e.sound_data_length,
-                       grouped(e.sound_data_length, sep), total, grouped(total, sep));
+                       e.sound_data_start_address, groupThousands(e.sound_data_start_address, sep), e.sound_data_length,
+                       groupThousands(e.sound_data_length, sep), total, groupThousands(total, sep));
 }
 
 std::string soundFoundLine(std::size_t count) {

@@ -486,12 +486,10 @@ private:
         // faults: the kernel maps a whole fault-around span per touch. Each
         // touch reads the sync byte of the first packet that starts in the
         // span, the scan's next read there anyway.
-        std::uint8_t sum = 0;
         for (std::size_t o = 0; o < len; o += kFaultStride) {
             const std::size_t packet = (o + kSourcePacketBytes - 1) / kSourcePacketBytes * kSourcePacketBytes;
-            if (packet < len) sum += *static_cast<const volatile std::uint8_t*>(w.data + packet + kTpExtraHeaderBytes);
+            if (packet < len) static_cast<void>(*static_cast<const volatile std::uint8_t*>(w.data + packet + kTpExtraHeaderBytes));
         }
-        touched_ = sum;
         return w;
     }
 
@@ -504,7 +502,6 @@ private:
     std::deque<Window> ready_;  // mapped, in file order, for next()
     std::deque<Window> done_;   // released by the scan, to unmap
     bool stop_ = false;
-    mutable std::uint8_t touched_ = 0;
     std::thread thread_;  // last: starts once every other member is ready
 };
 

@@ -21,12 +21,6 @@ namespace navora::ui {
 
 namespace {
 
-QStringList toList(const std::vector<std::string>& items) {
-    QStringList out;
-    for (const std::string& s : items) out << QString::fromStdString(s);
-    return out;
-}
-
 StringGrid* grid(const char* name, const TextGrid& empty, QWidget* parent) {
     auto* g = new StringGrid(parent);
     g->setObjectName(QLatin1String(name));

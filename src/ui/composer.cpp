@@ -15,12 +15,6 @@ namespace navora::ui {
 
 namespace {
 
-QStringList toList(const std::vector<std::string>& items) {
-    QStringList out;
-    for (const std::string& s : items) out << QString::fromStdString(s);
-    return out;
-}
-
 void setItems(QComboBox* box, const QStringList& items, int index) {
     const QSignalBlocker block(box);
     if (box->count() != items.size() || [&] {

@@ -87,15 +87,6 @@ void showValue(QComboBox* box, T value, std::string (*name)(T)) {
     setIndex(box, text.isEmpty() ? -1 : box->findText(text));
 }
 
-QToolButton* smallButton(const QString& text, const char* name, const QString& hint, QWidget* parent) {
-    auto* b = new QToolButton(parent);
-    b->setText(text);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setFixedSize(22, 22);
-    return b;
-}
-
 }  // namespace
 
 IndexView::IndexView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), doc_(doc), log_(log) {

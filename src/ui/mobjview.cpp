@@ -39,15 +39,6 @@ constexpr int kExtDatMinPanelWidth = 510;
 // The commands panel never gets lower than this.
 constexpr int kCommandsPanelMinHeight = 167;
 
-QToolButton* smallButton(const QString& text, const char* name, const QString& hint, QWidget* parent) {
-    auto* b = new QToolButton(parent);
-    b->setText(text);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setFixedSize(22, 22);
-    return b;
-}
-
 QString defaultSaveFile(QWidget* parent, const QString& title, const QString& start, const QStringList& filters,
                         QString* selected) {
     QFileDialog dialog(parent, title, start);

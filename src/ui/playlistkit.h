@@ -2,6 +2,7 @@
 // Small helpers shared by the views of the playlist tab.
 
 #include "ui/document.h"
+#include "ui/widgets.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -16,13 +17,6 @@
 namespace navora::ui::pl {
 
 inline QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-template <class Container>
-QStringList toList(const Container& items) {
-    QStringList out;
-    for (const std::string& s : items) out << QString::fromStdString(s);
-    return out;
-}
 
 inline QComboBox* combo(const char* name, const QString& hint, QWidget* parent, int minChars = 4) {
     auto* c = new QComboBox(parent);
@@ -54,15 +48,6 @@ inline void showText(QLineEdit* e, const QString& text) {
     const QSignalBlocker block(e);
     e->setText(text);
     e->setModified(false);
-}
-
-inline QToolButton* smallButton(const QString& text, const char* name, const QString& hint, QWidget* parent) {
-    auto* b = new QToolButton(parent);
-    b->setText(text);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setFixedSize(22, 22);
-    return b;
 }
 
 inline QLabel* caption(const QString& text, QWidget* parent) {

@@ -527,4 +527,13 @@ void StringGrid::selectRange(int first, int last, bool atTop) {
              atTop ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
 }
 
+QToolButton* smallButton(const QString& text, const char* name, const QString& hint, QWidget* parent) {
+    auto* b = new QToolButton(parent);
+    b->setText(text);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setFixedSize(22, 22);
+    return b;
+}
+
 }  // namespace navora::ui

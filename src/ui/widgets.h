@@ -9,12 +9,14 @@
 #include <QWidget>
 
 class QAbstractButton;
+class QToolButton;
 class QButtonGroup;
 class QGroupBox;
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace navora::ui {
@@ -22,6 +24,17 @@ namespace navora::ui {
 // The system's warning sound. Tests replace the handler to count beeps.
 void beep();
 std::function<void()>& beepHandler();
+
+// Strings as a list, for a combo box's entries or a grid's titles.
+template <class Container>
+QStringList toList(const Container& items) {
+    QStringList out;
+    for (const std::string& s : items) out << QString::fromStdString(s);
+    return out;
+}
+
+// A 22 x 22 tool button ("+", "-" beside a grid) with its name and hint.
+QToolButton* smallButton(const QString& text, const char* name, const QString& hint, QWidget* parent);
 
 // Decimal field: digits, "+", "-", Backspace and Enter; other keys are refused
 // with a beep. Starts at "0".
