@@ -49,10 +49,7 @@ namespace {
 struct Opened {
     explicit Opened(const fs::path& disc, bool shown = false) {
         if (shown) {
-            w.show();
-            if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
-            w.activateWindow();
-            if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+            showActive(&w);
         }
         w.formActivate({QString::fromStdString((disc / "BDMV" / "index.bdmv").string())});
     }

@@ -58,9 +58,7 @@ TExtensionData twoEntries() {
 struct Window {
     Window() {
         makeDemoDisc(tmp.path());
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
-        activate(&w);
+        showActive(&w);
         w.formActivate({QString::fromStdString((bdmv() / "index.bdmv").string())});
         // Wide enough for every host's "Edit" button: a narrow panel hides it.
         w.resize(1400, 900);

@@ -59,10 +59,7 @@ namespace {
 struct Demo {
     Demo() {
         makeDemoDisc(tmp.path());
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
-        w.activateWindow();
-        if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+        showActive(&w);
         w.formActivate({QString::fromStdString((bdmv() / "index.bdmv").string())});
     }
     fs::path bdmv() const { return tmp.path() / "BDMV"; }
@@ -81,27 +78,6 @@ struct Demo {
 
     test::TempDir tmp;
     TfMain w;
-};
-
-// Answers the next message box by clicking one of its buttons, as a user
-// does; keeps the box's text. A box that never comes leaves `asked` empty.
-struct Answer {
-    explicit Answer(QMessageBox::StandardButton button) {
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [this, button] {
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(top);
-                if (!box || !box->isVisible()) continue;
-                timer.stop();
-                asked = box->text() + "\n" + box->informativeText();
-                QTest::mouseClick(box->button(button), Qt::LeftButton);
-                return;
-            }
-        });
-        timer.start();
-    }
-    QTimer timer;
-    QString asked;
 };
 
 // Cuts the demo disc's MovieObject.bdmv inside the second object's second command.

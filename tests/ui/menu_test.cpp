@@ -65,10 +65,7 @@ QString hex(std::uint32_t v, int digits) { return QStringLiteral("%1").arg(v, di
 // A shown, active main window on the Menu tab with no folder read.
 struct MenuWindow {
     MenuWindow() {
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
-        w.activateWindow();
-        if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+        showActive(&w);
         w.formActivate({});
         QTest::keyClick(&w, Qt::Key_M, Qt::AltModifier);
     }

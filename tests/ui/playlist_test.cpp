@@ -65,10 +65,7 @@ constexpr std::uint32_t kClipStart = 600 * kSec;  // the demo's clips start at 1
 // A shown window that has read a disc folder; the playlist tab is entered by a click on its tab.
 struct PlOpened {
     explicit PlOpened(const fs::path& disc) {
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
-        w.activateWindow();
-        if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+        showActive(&w);
         w.formActivate({QString::fromStdString((disc / "BDMV" / "index.bdmv").string())});
     }
     TfMain w;
@@ -820,28 +817,6 @@ void PlaylistViewsTest::readsNeverDropUnsavedEdits() {
     QCOMPARE(o.ws().playlistName, std::string("00000"));
     QCOMPARE(o.items()->selectedItem(), std::optional<std::size_t>(2));
 }
-
-namespace {
-// Clicks a button of the next message box the window shows, as a user does.
-struct Answer {
-    explicit Answer(QMessageBox::StandardButton button) {
-        timer.setInterval(10);
-        QObject::connect(&timer, &QTimer::timeout, [this, button] {
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(top);
-                if (!box || !box->isVisible()) continue;
-                timer.stop();
-                asked = box->text();
-                QTest::mouseClick(box->button(button), Qt::LeftButton);
-                return;
-            }
-        });
-        timer.start();
-    }
-    QTimer timer;
-    QString asked;
-};
-}  // namespace
 
 // Closing the window with an edited playlist asks first. Save writes the
 // edit to the file it was read from (not to the name the selector moved to

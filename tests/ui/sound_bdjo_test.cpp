@@ -116,10 +116,7 @@ struct Window {
     explicit Window(const std::function<void(const fs::path& bdmv)>& prepare = {}) {
         makeDemoDisc(tmp.path());
         if (prepare) prepare(bdmv());
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
-        w.activateWindow();
-        if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+        showActive(&w);
         w.formActivate({QString::fromStdString((bdmv() / "index.bdmv").string())});
         sound()->setPlayer(&player);
     }

@@ -3,9 +3,12 @@
 
 #include "support/testsupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QObject>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 // The Qt Test form of NAVORA_NEED_CORPUS: skips the calling test with one
@@ -26,6 +29,35 @@ inline void activate(QWidget* w) {
     QApplication::setActiveWindow(w);
     if (!QTest::qWaitForWindowActive(w)) qWarning("window not active");
 }
+
+// Shows w and makes it the active window, as a window manager does with a
+// new window.
+inline void showActive(QWidget* w) {
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w)) qWarning("window not exposed");
+    activate(w);
+}
+
+// Answers the next message box by clicking one of its buttons, as a user
+// does; keeps the box's text. A box that never comes leaves `asked` empty.
+struct Answer {
+    explicit Answer(QMessageBox::StandardButton button) {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this, button] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(top);
+                if (!box || !box->isVisible()) continue;
+                timer.stop();
+                asked = box->text() + "\n" + box->informativeText();
+                QTest::mouseClick(box->button(button), Qt::LeftButton);
+                return;
+            }
+        });
+        timer.start();
+    }
+    QTimer timer;
+    QString asked;
+};
 
 class WidgetsTest : public QObject {
     Q_OBJECT

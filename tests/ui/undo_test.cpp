@@ -47,10 +47,7 @@ Files filesOf(const fs::path& bdmv) {
 struct Window {
     Window() {
         makeDemoDisc(tmp.path());
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w)) qWarning("window not exposed");
-        w.activateWindow();
-        if (!QTest::qWaitForWindowActive(&w)) qWarning("window not active");
+        showActive(&w);
         w.formActivate({QString::fromStdString((bdmv() / "index.bdmv").string())});
     }
     fs::path bdmv() const { return tmp.path() / "BDMV"; }
