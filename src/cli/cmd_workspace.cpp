@@ -57,9 +57,14 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state) {
     auto demoDir = std::make_shared<std::string>();
     auto* demoCmd = app.add_subcommand("make-demo", "Write the demo disc (DIR/BDMV/...) and print its BDMV folder.");
     demoCmd->add_option("DIR", *demoDir, "Folder that receives the disc")->required();
-    demoCmd->callback([demoDir, &state] {
+    auto uhd = std::make_shared<bool>(false);
+    demoCmd->add_flag("--uhd", *uhd, "Write the Ultra HD demo disc (version \"0300\", HEVC HDR10)");
+    demoCmd->callback([demoDir, uhd, &state] {
         try {
-            makeDemoDisc(*demoDir);
+            if (*uhd)
+                makeUhdDemoDisc(*demoDir);
+            else
+                makeDemoDisc(*demoDir);
             std::printf("%s\n", (std::filesystem::path(*demoDir) / "BDMV").c_str());
         } catch (const std::exception& e) {
             std::fprintf(stderr, "navora-cli: %s\n", e.what());

@@ -76,7 +76,11 @@ struct TProgramStream {
     std::uint8_t video_format = 0;
     std::uint8_t frame_rate = 0;
     std::uint8_t aspect_ratio = 0;
-    std::uint8_t video_flag = 0;  // bit 0 of the byte that holds aspect_ratio
+    std::uint8_t video_flag = 0;  // bit 0 of the byte that holds aspect_ratio; HEVC: the cr_flag
+    // HEVC (Ultra HD)
+    std::uint8_t dynamic_range_type = 0;  // see DynamicRange
+    std::uint8_t color_space = 0;         // see ColourSpace
+    std::uint8_t hdr_plus_flag = 0;
     // ISRC, every known coding type
     std::string country_code;      // at most 2 characters
     std::string registrant_code;   // at most 3
@@ -159,7 +163,7 @@ struct TCPI {
 
 struct TCLPI {
     std::string type_indicator;  // "HDMV"
-    std::string version_number;  // "0100" or "0200"
+    std::string version_number;  // "0100", "0200", or "0300" (Ultra HD)
     std::uint32_t SequenceInfo_start_address = 0;
     std::uint32_t ProgramInfo_start_address = 0;
     std::uint32_t CPI_start_address = 0;

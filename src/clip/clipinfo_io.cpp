@@ -55,11 +55,14 @@ TProgramStream readProgramStream(ByteReader& in) {
         in.fail(fmt::format("StreamCodingInfo of PID ${:04X} (coding type ${:02X}) has length {}, {} needed",
                             s.stream_PID, t, s.length, kCodingInfoLength));
     }
-    const StreamCodingFields f = readStreamCodingFields(in, t);
+    const StreamCodingFields f = readStreamCodingFields(in, t, AttributeLayout::Clip);
     s.video_format = f.video_format;
     s.frame_rate = f.frame_rate;
     s.aspect_ratio = f.aspect_ratio;
     s.video_flag = f.video_flag;
+    s.dynamic_range_type = f.dynamic_range_type;
+    s.color_space = f.color_space;
+    s.hdr_plus_flag = f.hdr_plus_flag;
     s.audio_presentation_type = f.audio_presentation_type;
     s.sampling_frequency = f.sampling_frequency;
     s.character_code = f.character_code;
@@ -233,7 +236,7 @@ void readCPI(ByteReader& in, TCPI& cpi) {
 TCLPI readClipInfo(std::span<const std::uint8_t> data, const std::string& name) {
     ByteReader in(data, name);
     TCLPI x;
-    TypeAndVersion tv = readTypeAndVersion(in, "HDMV");
+    TypeAndVersion tv = readTypeAndVersion(in, "HDMV", Versions::BDAndUHD);
     x.type_indicator = std::move(tv.type);
     x.version_number = std::move(tv.version);
     x.SequenceInfo_start_address = in.readlword();
@@ -310,6 +313,10 @@ std::string applicationTypeName(std::uint8_t v) { return v < kApplicationTypes.s
 
 std::string streamDetails(const TProgramStream& s) {
     const std::uint8_t t = s.stream_coding_type;
+    if (isHevcCodingType(t))
+        return videoFormatName(s.video_format) + ", " + frameRateName(s.frame_rate) + ", " +
+               aspectRatioName(s.aspect_ratio) + ", " + dynamicRangeName(s.dynamic_range_type) + ", " +
+               colourSpaceName(s.color_space) + (s.hdr_plus_flag ? ", HDR10+" : "");
     if (isVideoCodingType(t))
         return videoFormatName(s.video_format) + ", " + frameRateName(s.frame_rate) + ", " +
                aspectRatioName(s.aspect_ratio);

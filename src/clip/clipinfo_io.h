@@ -24,7 +24,7 @@ constexpr std::uint64_t kSourcePacketSize = 192;
 // Parses a clip information file. name is used in error messages.
 //
 // Throws WrongTypeError (offset 8) when the type indicator is not "HDMV" or
-// the version not "0100"/"0200". Throws FormatError naming the offset when the
+// the version not "0100", "0200" or "0300". Throws FormatError naming the offset when the
 // file is cut short, a start address points outside the file or into the
 // header, a StreamCodingInfo is shorter than its coding type's fields, or a
 // CPI section is inconsistent: an EP map entry table, a per-PID map or its
@@ -59,7 +59,8 @@ void correctSourcePackets(TCLPI& clip, const std::filesystem::path& file, std::u
 std::string aspectRatioName(std::uint8_t aspect_ratio);       // "4:3" for 2, else "16:9"
 std::string applicationTypeName(std::uint8_t application_type);  // "Main TS for a Movie", ...; empty above 7
 // The details column of a program stream row: video format, frame rate and
-// aspect ratio; audio presentation type, frequency and language; PG/IG
+// aspect ratio (HEVC also dynamic range, colour space and "HDR10+" when its
+// flag is set); audio presentation type, frequency and language; PG/IG
 // language; text subtitle character code and language; empty otherwise.
 std::string streamDetails(const TProgramStream& stream);
 // A 45 kHz time as the time of day "h:mm:ss.zzz" (hours wrap at 24).

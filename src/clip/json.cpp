@@ -61,7 +61,16 @@ json streamJson(const TProgramStream& s) {
         info["video_format"] = s.video_format;
         info["frame_rate"] = s.frame_rate;
         info["aspect_ratio"] = s.aspect_ratio;
-        info["video_flag"] = s.video_flag;
+        if (isHevcCodingType(t)) {
+            info["cr_flag"] = s.video_flag;
+            info["dynamic_range_type"] = s.dynamic_range_type;
+            info["dynamic_range"] = dynamicRangeName(s.dynamic_range_type);
+            info["color_space"] = s.color_space;
+            info["colour_space"] = colourSpaceName(s.color_space);
+            info["HDR_plus_flag"] = s.hdr_plus_flag;
+        } else {
+            info["video_flag"] = s.video_flag;
+        }
     } else if (isAudioCodingType(t)) {
         info["audio_presentation_type"] = s.audio_presentation_type;
         info["sampling_frequency"] = s.sampling_frequency;

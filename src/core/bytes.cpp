@@ -90,17 +90,18 @@ void ByteReader::seek(std::size_t offset) {
     pos_ = offset;
 }
 
-TypeAndVersion readTypeAndVersion(ByteReader& in, std::string_view type) {
+TypeAndVersion readTypeAndVersion(ByteReader& in, std::string_view type, Versions versions) {
     TypeAndVersion tv;
     tv.type = in.readstring(4);
     tv.version = in.readstring(4);
     if (tv.type != type)
         throw WrongTypeError(in.name(), in.pos(),
                              fmt::format("type indicator \"{}\" is not \"{}\"", printableText(tv.type), type));
-    if (tv.version != "0100" && tv.version != "0200")
+    const bool uhd = versions == Versions::BDAndUHD;
+    if (tv.version != "0100" && tv.version != "0200" && !(uhd && tv.version == kUhdVersion))
         throw WrongTypeError(in.name(), in.pos(),
-                             fmt::format("version \"{}\" is not supported (\"0100\" or \"0200\")",
-                                         printableText(tv.version)));
+                             fmt::format("version \"{}\" is not supported ({})", printableText(tv.version),
+                                         uhd ? "\"0100\", \"0200\" or \"0300\"" : "\"0100\" or \"0200\""));
     return tv;
 }
 

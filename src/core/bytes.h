@@ -63,10 +63,18 @@ struct TypeAndVersion {
     std::string version;
 };
 
+// Which versions a file kind is read in: "0100" and "0200", or also the
+// "0300" of Ultra HD discs (index.bdmv, MovieObject.bdmv, playlists and clip
+// information files).
+enum class Versions { BD, BDAndUHD };
+
+// The version of the files of an Ultra HD Blu-ray disc.
+inline constexpr std::string_view kUhdVersion = "0300";
+
 // Reads the 4-character type indicator and the 4-character version and
 // throws WrongTypeError (at offset 8) unless the type is `type` and the
-// version "0100" or "0200".
-TypeAndVersion readTypeAndVersion(ByteReader& in, std::string_view type);
+// version one of `versions`.
+TypeAndVersion readTypeAndVersion(ByteReader& in, std::string_view type, Versions versions = Versions::BD);
 
 // A file's text for messages: unprintable bytes as \xHH.
 std::string printableText(std::string_view s);

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace navora {
 
@@ -120,6 +121,36 @@ bool setExtDataEntryID1(TExtensionData& block, std::size_t entry, std::string_vi
     }
     block.entries[entry].ID1 = v;
     return true;
+}
+
+std::optional<std::size_t> findExtDataEntry(const TExtensionData& block, std::uint16_t id1, std::uint16_t id2) {
+    for (std::size_t i = 0; i < block.entries.size(); ++i)
+        if (block.entries[i].ID1 == id1 && block.entries[i].ID2 == id2) return i;
+    return std::nullopt;
+}
+
+namespace {
+
+// Where an entry's bytes lie in the data array, when they lie wholly in it.
+std::optional<std::pair<std::size_t, std::size_t>> payloadRange(const TExtensionData& block, std::size_t entry) {
+    if (entry >= block.entries.size()) return std::nullopt;
+    const TExtDataEntry& e = block.entries[entry];
+    const std::uint64_t table = 12 + 12 * std::uint64_t{block.entries.size()};
+    const std::uint64_t start = e.ext_data_start_address, length = e.ext_data_length;
+    if (start < table || start - table + length > block.data.size()) return std::nullopt;
+    return std::pair{static_cast<std::size_t>(start - table), static_cast<std::size_t>(length)};
+}
+
+}  // namespace
+
+std::span<std::uint8_t> extDataEntryPayload(TExtensionData& block, std::size_t entry) {
+    const auto r = payloadRange(block, entry);
+    return r ? std::span(block.data).subspan(r->first, r->second) : std::span<std::uint8_t>{};
+}
+
+std::span<const std::uint8_t> extDataEntryPayload(const TExtensionData& block, std::size_t entry) {
+    const auto r = payloadRange(block, entry);
+    return r ? std::span(block.data).subspan(r->first, r->second) : std::span<const std::uint8_t>{};
 }
 
 std::span<const std::uint8_t> extDataEntryBytes(const TExtensionData& block, std::size_t entry) {

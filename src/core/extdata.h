@@ -6,6 +6,7 @@
 #include "core/bytes.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -60,6 +61,15 @@ enum class ExtDataHost { Index, MovieObject, Playlist, ClipInfo, Sound };
 //   Sound:       sectionStart (the offset at which the writer places the block)
 std::uint32_t extDataStartAddress(ExtDataHost host, const TExtensionData& block, std::uint32_t sectionStart,
                                   std::uint32_t sectionLength);
+
+// The first entry with these IDs, or nothing.
+std::optional<std::size_t> findExtDataEntry(const TExtensionData& block, std::uint16_t id1, std::uint16_t id2);
+// The ext_data_length bytes of an entry, found by its start address counted
+// from the block's start (the data array begins after the entry table, at 12
+// + 12 x n). Empty when the entry does not exist or does not lie wholly in the
+// data array: readers of known entries then keep the block as bytes.
+std::span<const std::uint8_t> extDataEntryPayload(const TExtensionData& block, std::size_t entry);
+std::span<std::uint8_t> extDataEntryPayload(TExtensionData& block, std::size_t entry);
 
 // ---- The ExtensionData editor ---------------------------------------------------
 

@@ -146,9 +146,10 @@ std::string discName(const std::string& folder, const std::function<std::string(
     return name.empty() ? std::string(1, kSep) : name;
 }
 
-std::string mainWindowTitle(const std::string& disc) {
+std::string mainWindowTitle(const std::string& disc, const std::string& discVersion) {
     std::string t = std::string("Navora v") + NAVORA_VERSION_TEXT;
     if (!disc.empty()) t += " [" + disc + "]";
+    if (!disc.empty() && !discVersion.empty()) t += " " + discVersion;
     return t;
 }
 

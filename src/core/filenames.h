@@ -75,7 +75,8 @@ std::string volumeLabelAt(const std::filesystem::path& dir);
 std::string discName(const std::string& folder,
                      const std::function<std::string(const std::filesystem::path&)>& labelOf = volumeLabelAt);
 
-// The window title: "Navora v0.30b", plus " [" + disc name + "]" once a folder is read.
-std::string mainWindowTitle(const std::string& discNameOrEmpty);
+// The window title: "Navora v0.30b", plus " [" + disc name + "]" once a folder
+// is read, and then " " + the disc's version text ("0200", "0300 UHD") when given.
+std::string mainWindowTitle(const std::string& discNameOrEmpty, const std::string& discVersion = {});
 
 }  // namespace navora

@@ -10,6 +10,7 @@ std::string codingTypeName(std::uint8_t t) {
     switch (static_cast<CodingType>(t)) {
     case CodingType::MPEG2Video: return "MPEG-2";
     case CodingType::AVC: return "AVC";
+    case CodingType::HEVC: return "HEVC";
     case CodingType::VC1: return "VC1";
     case CodingType::LPCM: return "LPCM";
     case CodingType::AC3: return "DD";
@@ -28,8 +29,8 @@ std::string codingTypeName(std::uint8_t t) {
 }
 
 namespace {
-const std::array<const char*, 16> kVideoFormats = {"-",    "480i", "576i", "480p", "1080i", "720p", "1080p", "576p",
-                                                   "res.", "res.", "res.", "res.", "res.",  "res.", "res.",  "res."};
+const std::array<const char*, 16> kVideoFormats = {"-",     "480i", "576i", "480p", "1080i", "720p", "1080p", "576p",
+                                                   "2160p", "res.", "res.", "res.", "res.",  "res.", "res.",  "res."};
 const std::array<const char*, 16> kFrameRates = {"-",    "23.976", "24",   "25",   "29.97", "-",    "50",   "59.94",
                                                  "res.", "res.",   "res.", "res.", "res.",  "res.", "res.", "res."};
 const std::array<const char*, 16> kPresentationTypes = {"-", "Mono", "-", "Stereo", "-",         "-",    "Multi-ch.", "-",
@@ -44,10 +45,46 @@ std::string frameRateName(std::uint8_t v) { return kFrameRates[v & 0x0F]; }
 std::string audioPresentationTypeName(std::uint8_t v) { return kPresentationTypes[v & 0x0F]; }
 std::string samplingFrequencyName(std::uint8_t v) { return kSamplingFrequencies[v & 0x0F]; }
 
-StreamCodingFields readStreamCodingFields(ByteReader& in, std::uint8_t t) {
+std::string dynamicRangeName(std::uint8_t v) {
+    switch (static_cast<DynamicRange>(v & 0x0F)) {
+    case DynamicRange::SDR: return "SDR";
+    case DynamicRange::HDR10: return "HDR10";
+    case DynamicRange::DolbyVision: return "Dolby Vision";
+    }
+    return "res.";
+}
+
+std::string colourSpaceName(std::uint8_t v) {
+    if ((v & 0x0F) == 0) return "-";
+    switch (static_cast<ColourSpace>(v & 0x0F)) {
+    case ColourSpace::BT709: return "BT.709";
+    case ColourSpace::BT2020: return "BT.2020";
+    }
+    return "res.";
+}
+
+StreamCodingFields readStreamCodingFields(ByteReader& in, std::uint8_t t, AttributeLayout layout) {
     StreamCodingFields f;
     BitReader bits(in);
-    if (isVideoCodingType(t)) {
+    if (isHevcCodingType(t) && layout == AttributeLayout::Playlist) {
+        f.video_format = static_cast<std::uint8_t>(bits.bits(4));
+        f.frame_rate = static_cast<std::uint8_t>(bits.bits(4));
+        f.dynamic_range_type = static_cast<std::uint8_t>(bits.bits(4));
+        f.color_space = static_cast<std::uint8_t>(bits.bits(4));
+        f.video_flag = static_cast<std::uint8_t>(bits.bits(1));
+        f.hdr_plus_flag = static_cast<std::uint8_t>(bits.bits(1));
+        bits.skip(14);
+    } else if (isHevcCodingType(t)) {
+        f.video_format = static_cast<std::uint8_t>(bits.bits(4));
+        f.frame_rate = static_cast<std::uint8_t>(bits.bits(4));
+        f.aspect_ratio = static_cast<std::uint8_t>(bits.bits(4));
+        bits.skip(3);
+        f.video_flag = static_cast<std::uint8_t>(bits.bits(1));
+        f.dynamic_range_type = static_cast<std::uint8_t>(bits.bits(4));
+        f.color_space = static_cast<std::uint8_t>(bits.bits(4));
+        f.hdr_plus_flag = static_cast<std::uint8_t>(bits.bits(1));
+        bits.skip(7);
+    } else if (isVideoCodingType(t)) {
         f.video_format = static_cast<std::uint8_t>(bits.bits(4));
         f.frame_rate = static_cast<std::uint8_t>(bits.bits(4));
         f.aspect_ratio = static_cast<std::uint8_t>(bits.bits(4));
@@ -68,9 +105,27 @@ StreamCodingFields readStreamCodingFields(ByteReader& in, std::uint8_t t) {
     return f;
 }
 
-void writeStreamCodingFields(ByteWriter& out, std::uint8_t t, const StreamCodingFields& f) {
+void writeStreamCodingFields(ByteWriter& out, std::uint8_t t, const StreamCodingFields& f, AttributeLayout layout) {
     BitWriter bits(out);
-    if (isVideoCodingType(t)) {
+    if (isHevcCodingType(t) && layout == AttributeLayout::Playlist) {
+        bits.put(4, f.video_format);
+        bits.put(4, f.frame_rate);
+        bits.put(4, f.dynamic_range_type);
+        bits.put(4, f.color_space);
+        bits.put(1, f.video_flag);
+        bits.put(1, f.hdr_plus_flag);
+        bits.zeros(14);
+    } else if (isHevcCodingType(t)) {
+        bits.put(4, f.video_format);
+        bits.put(4, f.frame_rate);
+        bits.put(4, f.aspect_ratio);
+        bits.zeros(3);
+        bits.put(1, f.video_flag);
+        bits.put(4, f.dynamic_range_type);
+        bits.put(4, f.color_space);
+        bits.put(1, f.hdr_plus_flag);
+        bits.zeros(7);
+    } else if (isVideoCodingType(t)) {
         bits.put(4, f.video_format);
         bits.put(4, f.frame_rate);
         bits.put(4, f.aspect_ratio);

@@ -14,6 +14,7 @@ namespace navora {
 enum class CodingType : std::uint8_t {
     MPEG2Video = 0x02,
     AVC = 0x1B,
+    HEVC = 0x24,  // Ultra HD discs
     VC1 = 0xEA,
     LPCM = 0x80,
     AC3 = 0x81,
@@ -31,8 +32,15 @@ enum class CodingType : std::uint8_t {
 
 constexpr bool isVideoCodingType(std::uint8_t t) {
     const auto c = static_cast<CodingType>(t);
-    return c == CodingType::MPEG2Video || c == CodingType::AVC || c == CodingType::VC1;
+    return c == CodingType::MPEG2Video || c == CodingType::AVC || c == CodingType::HEVC || c == CodingType::VC1;
 }
+constexpr bool isHevcCodingType(std::uint8_t t) { return static_cast<CodingType>(t) == CodingType::HEVC; }
+
+// The dynamic range of an HEVC stream and the initial dynamic range of a disc
+// (4 bits); other values are kept as read.
+enum class DynamicRange : std::uint8_t { SDR = 0, HDR10 = 1, DolbyVision = 2 };
+// The colour space of an HEVC stream (4 bits); other values are kept as read.
+enum class ColourSpace : std::uint8_t { BT709 = 1, BT2020 = 2 };
 constexpr bool isAudioCodingType(std::uint8_t t) {
     const auto c = static_cast<CodingType>(t);
     return (t >= static_cast<std::uint8_t>(CodingType::LPCM) &&
@@ -56,10 +64,22 @@ std::string videoFormatName(std::uint8_t video_format);       // "1080p", "res."
 std::string frameRateName(std::uint8_t frame_rate);           // "23.976", ... (low 4 bits)
 std::string audioPresentationTypeName(std::uint8_t audio_presentation_type);  // "Stereo", ... (low 4 bits)
 std::string samplingFrequencyName(std::uint8_t sampling_frequency);           // "48 kHz", ... (low 4 bits)
+std::string dynamicRangeName(std::uint8_t dynamic_range_type);  // "SDR", "HDR10", "Dolby Vision", "res." (low 4 bits)
+std::string colourSpaceName(std::uint8_t color_space);           // "-", "BT.709", "BT.2020", "res." (low 4 bits)
+
+// Where the attribute fields stand: a playlist's stream_attributes or a
+// clip's StreamCodingInfo. They differ only for HEVC.
+enum class AttributeLayout { Playlist, Clip };
 // The 4 bytes of attributes that follow a known coding type, in a
 // playlist's stream_attributes and a clip's StreamCodingInfo alike:
 //   video:            video_format (4 bits), frame_rate (4), aspect_ratio (4),
 //                     3 reserved bits, a flag (1), 16 reserved bits
+//   HEVC, playlist:   video_format (4), frame_rate (4), dynamic_range_type (4),
+//                     color_space (4), cr_flag (1), HDR_plus_flag (1), 14 reserved bits
+//   HEVC, clip:       video_format (4), frame_rate (4), aspect_ratio (4), 3 reserved
+//                     bits, cr_flag (1; the video flag of the other video types),
+//                     dynamic_range_type (4), color_space (4), HDR_plus_flag (1),
+//                     7 reserved bits
 //   audio:            audio_presentation_type (4), sampling_frequency (4), language_code (3 bytes)
 //   PG, IG:           language_code (3 bytes), 8 reserved bits
 //   text subtitle:    character_code (8), language_code (3 bytes)
@@ -69,7 +89,10 @@ struct StreamCodingFields {
     std::uint8_t video_format = 0;
     std::uint8_t frame_rate = 0;
     std::uint8_t aspect_ratio = 0;
-    std::uint8_t video_flag = 0;
+    std::uint8_t video_flag = 0;  // HEVC: the cr_flag
+    std::uint8_t dynamic_range_type = 0;  // HEVC
+    std::uint8_t color_space = 0;         // HEVC
+    std::uint8_t hdr_plus_flag = 0;       // HEVC
     std::uint8_t audio_presentation_type = 0;
     std::uint8_t sampling_frequency = 0;
     std::uint8_t character_code = 0;
@@ -77,8 +100,9 @@ struct StreamCodingFields {
 };
 
 // Reads the fields of a known coding type (nothing for other types).
-StreamCodingFields readStreamCodingFields(ByteReader& in, std::uint8_t codingType);
+StreamCodingFields readStreamCodingFields(ByteReader& in, std::uint8_t codingType, AttributeLayout layout);
 // Writes them (nothing for a coding type that is not known).
-void writeStreamCodingFields(ByteWriter& out, std::uint8_t codingType, const StreamCodingFields& f);
+void writeStreamCodingFields(ByteWriter& out, std::uint8_t codingType, const StreamCodingFields& f,
+                             AttributeLayout layout);
 
 }  // namespace navora

@@ -10,6 +10,14 @@ namespace navora {
 // same bytes every time. Throws IoError when a file cannot be written.
 void makeDemoDisc(const std::filesystem::path& root);
 
+// Writes root/BDMV of the Ultra HD demo disc: version "0300" files, one HDMV
+// title that plays a playlist with an HEVC HDR10 (BT.2020) video entry and an
+// AC-3 audio entry, the disc's HDR information in index.bdmv's ExtensionData,
+// static HDR metadata in the playlist's, and a 32-packet stream file with the
+// clip's PAT and PMT. Deterministic. Throws IoError when a file cannot be
+// written.
+void makeUhdDemoDisc(const std::filesystem::path& root);
+
 // Writes bdmv/AUXDATA/sound.bdmv (a mono and a stereo tone) and
 // bdmv/BDJO/00001.bdjo (the object of the demo's BD-J title).
 void writeDemoSoundAndBdj(const std::filesystem::path& bdmv);

@@ -2,9 +2,11 @@
 
 #include "core/errors.h"
 #include "core/fileio.h"
+#include "core/streamcoding.h"
 #include "ig/samemenu.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
+#include "navdb/uhd.h"
 #include "sound/sound_edit.h"
 #include "sound/sound_io.h"
 #include "playlist/playlist_io.h"
@@ -228,6 +230,12 @@ bool Workspace::readIndexStep(Log& log, bool& stop) {
         indexLoaded = true;
         log.log(fmt::format("  Found [b]{}[/b] titles, [b]{}[/b] extended entry.", index.indexes.titles.size(),
                             index.ext.entries.size()));
+        if (isUhd(index)) {
+            std::string hdr;
+            if (const auto u = uhdDiscInfo(index)) hdr = ", " + hdrFlagsText(u->HDR_flags);
+            log.log(fmt::format("  Ultra HD Blu-ray disc (version \"0300\"{}), initial dynamic range {}.", hdr,
+                                dynamicRangeName(index.app_info_flags.initial_dynamic_range_type)));
+        }
     } catch (const TooManyTitlesError& e) {
         log.log(fmt::format("Error in {} (number of title: {})", name, e.count()));
         stop = true;

@@ -54,14 +54,31 @@ struct TIndexes {
     bool operator==(const TIndexes&) const = default;
 };
 
+// The AppInfoBDMV flags word, field by field from bit 15 down. Reserved bits
+// are kept as read so that the word is written back unchanged.
+struct TAppInfoFlags {
+    std::uint8_t reserved_bit15 = 0;
+    std::uint8_t initial_output_mode_preference = 0;  // 0 = 2D, 1 = 3D
+    std::uint8_t SS_content_exist_flag = 0;           // 3D content on the disc
+    std::uint8_t reserved_bit12 = 0;
+    std::uint8_t initial_dynamic_range_type = 0;  // 4 bits, Ultra HD discs; see DynamicRange
+    std::uint8_t video_format = 0;                // 4 bits; 0 = not given
+    std::uint8_t frame_rate = 0;                  // 4 bits; 0 = not given
+
+    bool operator==(const TAppInfoFlags&) const = default;
+};
+
+std::uint16_t appInfoFlagsWord(const TAppInfoFlags& flags);
+TAppInfoFlags appInfoFlagsFromWord(std::uint16_t word);
+
 struct TINDX {
     std::uint32_t type_indicator = 0x494E4458;  // "INDX"
-    std::uint32_t version = 0x30323030;         // "0200"
+    std::uint32_t version = 0x30323030;         // "0200"; "0100", or "0300" on Ultra HD discs
     std::uint32_t indexes_start_address = 78;
     std::uint32_t extension_data_start_address = 0;
     Bytes reserved = Bytes(24, 0);
     std::uint32_t app_info_length = 34;
-    std::uint16_t app_info_flags = 0;
+    TAppInfoFlags app_info_flags;
     std::string content_provider;  // at most 32 characters
     // Bytes between the AppInfoBDMV and the Indexes start address (a longer
     // AppInfoBDMV); empty in the usual file, where the Indexes start at 78.
@@ -74,6 +91,10 @@ struct TINDX {
 
     bool operator==(const TINDX&) const = default;
 };
+
+// An index.bdmv of version "0300": the disc is an Ultra HD Blu-ray.
+constexpr std::uint32_t kIndexVersionUhd = 0x30333030;
+inline bool isUhd(const TINDX& x) { return x.version == kIndexVersionUhd; }
 
 // The Indexes length of a block without spare bytes: First Playback, Top Menu,
 // the title count and 12 bytes per title.

@@ -88,6 +88,25 @@ void writeTitle(ByteWriter& out, const TTitle& t) {
 
 }  // namespace
 
+std::uint16_t appInfoFlagsWord(const TAppInfoFlags& f) {
+    return static_cast<std::uint16_t>((f.reserved_bit15 & 1) << 15 | (f.initial_output_mode_preference & 1) << 14 |
+                                      (f.SS_content_exist_flag & 1) << 13 | (f.reserved_bit12 & 1) << 12 |
+                                      (f.initial_dynamic_range_type & 0x0F) << 8 | (f.video_format & 0x0F) << 4 |
+                                      (f.frame_rate & 0x0F));
+}
+
+TAppInfoFlags appInfoFlagsFromWord(std::uint16_t w) {
+    TAppInfoFlags f;
+    f.reserved_bit15 = static_cast<std::uint8_t>(w >> 15 & 1);
+    f.initial_output_mode_preference = static_cast<std::uint8_t>(w >> 14 & 1);
+    f.SS_content_exist_flag = static_cast<std::uint8_t>(w >> 13 & 1);
+    f.reserved_bit12 = static_cast<std::uint8_t>(w >> 12 & 1);
+    f.initial_dynamic_range_type = static_cast<std::uint8_t>(w >> 8 & 0x0F);
+    f.video_format = static_cast<std::uint8_t>(w >> 4 & 0x0F);
+    f.frame_rate = static_cast<std::uint8_t>(w & 0x0F);
+    return f;
+}
+
 TooManyTitlesError::TooManyTitlesError(std::string file, std::uint64_t offset, std::uint32_t count)
     : FormatError(std::move(file), offset, fmt::format("{} titles, at most 999 are allowed", count)), count_(count) {}
 
@@ -95,15 +114,15 @@ TINDX readIndex(std::span<const std::uint8_t> data, const std::string& name,
                 std::optional<std::size_t> movieObjectCount) {
     ByteReader in(data, name);
     TINDX x;
-    const TypeAndVersion tv = readTypeAndVersion(in, "INDX");
+    const TypeAndVersion tv = readTypeAndVersion(in, "INDX", Versions::BDAndUHD);
     x.type_indicator = kIndx;
-    x.version = tv.version == "0100" ? kVersion1 : kVersion2;
+    x.version = tv.version == "0100" ? kVersion1 : tv.version == kUhdVersion ? kIndexVersionUhd : kVersion2;
 
     x.indexes_start_address = in.readlword();
     x.extension_data_start_address = in.readlword();
     x.reserved = in.readbytes(24);
     x.app_info_length = in.readlword();
-    x.app_info_flags = in.readword();
+    x.app_info_flags = appInfoFlagsFromWord(in.readword());
     x.content_provider = in.readstring(32);
 
     if (x.indexes_start_address != in.pos()) {
@@ -159,7 +178,7 @@ Bytes writeIndex(const TINDX& x) {
     out.putbytes(std::span(x.reserved).first(std::min<std::size_t>(x.reserved.size(), 24)));
     if (x.reserved.size() < 24) out.putzeros(24 - x.reserved.size());
     out.putlword(x.app_info_length);
-    out.putword(x.app_info_flags);
+    out.putword(appInfoFlagsWord(x.app_info_flags));
     out.putstring(x.content_provider, 32);
     out.putbytes(x.spare_before_indexes);
 

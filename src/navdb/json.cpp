@@ -1,5 +1,8 @@
 #include "navdb/json.h"
 
+#include "core/streamcoding.h"
+#include "navdb/uhd.h"
+
 #include <fmt/format.h>
 
 namespace navora {
@@ -47,7 +50,13 @@ json toJson(const TINDX& x) {
            {"reserved", hexText(x.reserved)},
            {"AppInfoBDMV",
             {{"length", x.app_info_length},
-             {"flags", x.app_info_flags},
+             {"flags", appInfoFlagsWord(x.app_info_flags)},
+             {"initial_output_mode_preference", x.app_info_flags.initial_output_mode_preference},
+             {"SS_content_exist_flag", x.app_info_flags.SS_content_exist_flag},
+             {"initial_dynamic_range_type", x.app_info_flags.initial_dynamic_range_type},
+             {"initial_dynamic_range", dynamicRangeName(x.app_info_flags.initial_dynamic_range_type)},
+             {"video_format", x.app_info_flags.video_format},
+             {"frame_rate", x.app_info_flags.frame_rate},
              {"content_provider_user_data", jsonText(x.content_provider)}}},
            {"Indexes",
             {{"length", x.indexes.length},
@@ -57,7 +66,16 @@ json toJson(const TINDX& x) {
              {"Titles", titles}}}};
     if (!x.spare_before_indexes.empty()) j["spare_before_Indexes"] = hexText(x.spare_before_indexes);
     if (!x.spare_after_titles.empty()) j["spare_after_Titles"] = hexText(x.spare_after_titles);
-    if (x.extension_data_start_address != 0) j["ExtensionData"] = toJson(x.ext);
+    if (x.extension_data_start_address != 0) {
+        j["ExtensionData"] = toJson(x.ext);
+        if (const auto u = uhdDiscInfo(x))
+            j["UHD_disc_info"] = {{"disc_type", u->disc_type},
+                                  {"4K_flag", u->exist_4k_flag},
+                                  {"HDR10plus_flag", u->HDR10plus_flag},
+                                  {"Dolby_Vision_flag", u->Dolby_Vision_flag},
+                                  {"HDR_flags", u->HDR_flags},
+                                  {"HDR", hdrFlagsText(u->HDR_flags)}};
+    }
     return j;
 }
 

@@ -12,7 +12,7 @@ namespace navora {
 TMOBJ readMovieObjects(std::span<const std::uint8_t> data, const std::string& name, MobjReadReport* report) {
     ByteReader in(data, name);
     TMOBJ m;
-    TypeAndVersion tv = readTypeAndVersion(in, "MOBJ");
+    TypeAndVersion tv = readTypeAndVersion(in, "MOBJ", Versions::BDAndUHD);
     m.type_indicator = std::move(tv.type);
     m.version = std::move(tv.version);
     m.extension_data_start_address = in.readlword();

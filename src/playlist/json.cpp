@@ -1,5 +1,7 @@
 #include "playlist/json.h"
 
+#include "playlist/hdr.h"
+
 #include "core/json.h"
 #include "core/streamcoding.h"
 
@@ -54,6 +56,14 @@ json streamItem(const TStreamItem& s) {
     if (isVideoCodingType(c)) {
         attr["video_format"] = a.video_format;
         attr["frame_rate"] = a.frame_rate;
+        if (isHevcCodingType(c)) {
+            attr["dynamic_range_type"] = a.dynamic_range_type;
+            attr["dynamic_range"] = dynamicRangeName(a.dynamic_range_type);
+            attr["color_space"] = a.color_space;
+            attr["colour_space"] = colourSpaceName(a.color_space);
+            attr["cr_flag"] = a.cr_flag;
+            attr["HDR_plus_flag"] = a.hdr_plus_flag;
+        }
     } else if (isAudioCodingType(c)) {
         attr["audio_presentation_type"] = a.audio_presentation_type;
         attr["sampling_frequency"] = a.sampling_frequency;
@@ -218,7 +228,22 @@ json toJson(const TMPLS& m) {
     addSpare(j, "spare_after_PlayList", m.spare_after_PlayList);
     if (m.PlayListMark_start_address != 0) j["PlayListMark"] = markSection;
     addSpare(j, "spare_after_PlayListMark", m.spare_after_PlayListMark);
-    if (m.ExtensionData_start_address != 0) j["ExtensionData"] = toJson(m.ExtensionData);
+    if (m.ExtensionData_start_address != 0) {
+        j["ExtensionData"] = toJson(m.ExtensionData);
+        json hdr = json::array();
+        for (const TStaticHdrMetadata& r : staticHdrMetadata(m.ExtensionData))
+            hdr.push_back({{"dynamic_range_type", r.dynamic_range_type},
+                           {"dynamic_range", dynamicRangeName(r.dynamic_range_type)},
+                           {"display_primaries_x", r.display_primaries_x},
+                           {"display_primaries_y", r.display_primaries_y},
+                           {"white_point_x", r.white_point_x},
+                           {"white_point_y", r.white_point_y},
+                           {"max_display_mastering_luminance", r.max_display_mastering_luminance},
+                           {"min_display_mastering_luminance", r.min_display_mastering_luminance},
+                           {"max_CLL", r.max_CLL},
+                           {"max_FALL", r.max_FALL}});
+        if (!hdr.empty()) j["static_HDR_metadata"] = hdr;
+    }
     return j;
 }
 

@@ -77,6 +77,10 @@ struct TStreamAttributes {
     std::uint8_t stream_coding_type = 0;
     std::uint8_t video_format = 0;             // video
     std::uint8_t frame_rate = 0;               // video
+    std::uint8_t dynamic_range_type = 0;       // HEVC, see DynamicRange
+    std::uint8_t color_space = 0;              // HEVC, see ColourSpace
+    std::uint8_t cr_flag = 0;                  // HEVC
+    std::uint8_t hdr_plus_flag = 0;            // HEVC
     std::uint8_t audio_presentation_type = 0;  // audio
     std::uint8_t sampling_frequency = 0;       // audio
     std::string language_code;                 // audio, PG, IG, text subtitle; at most 3 characters
@@ -232,7 +236,7 @@ struct TPlayListMark {
 
 struct TMPLS {
     std::string type_indicator = "MPLS";
-    std::string version_number = "0200";
+    std::string version_number = "0200";  // "0100", "0200", or "0300" (Ultra HD)
     std::uint32_t PlayList_start_address = 58;
     std::uint32_t PlayListMark_start_address = 68;
     std::uint32_t ExtensionData_start_address = 0;  // 0 = no block

@@ -169,7 +169,11 @@ Bytes attributeFieldBytes(const TStreamAttributes& a) {
             b[at + i] = static_cast<std::uint8_t>(a.language_code[i]);
     };
     const std::uint8_t c = a.stream_coding_type;
-    if (isVideoCodingType(c)) {
+    if (isHevcCodingType(c)) {
+        b[0] = static_cast<std::uint8_t>(a.video_format << 4 | (a.frame_rate & 0x0F));
+        b[1] = static_cast<std::uint8_t>(a.dynamic_range_type << 4 | (a.color_space & 0x0F));
+        b[2] = static_cast<std::uint8_t>((a.cr_flag & 1) << 7 | (a.hdr_plus_flag & 1) << 6);
+    } else if (isVideoCodingType(c)) {
         b[0] = static_cast<std::uint8_t>(a.video_format << 4 | (a.frame_rate & 0x0F));
     } else if (isAudioCodingType(c)) {
         b[0] = static_cast<std::uint8_t>(a.audio_presentation_type << 4 | (a.sampling_frequency & 0x0F));
@@ -188,6 +192,12 @@ void decodeAttributeFields(TStreamAttributes& a, const Bytes& b) {
     if (isVideoCodingType(c)) {
         a.video_format = b[0] >> 4;
         a.frame_rate = b[0] & 0x0F;
+        if (isHevcCodingType(c)) {
+            a.dynamic_range_type = b[1] >> 4;
+            a.color_space = b[1] & 0x0F;
+            a.cr_flag = b[2] >> 7;
+            a.hdr_plus_flag = (b[2] >> 6) & 1;
+        }
     } else if (isAudioCodingType(c)) {
         a.audio_presentation_type = b[0] >> 4;
         a.sampling_frequency = b[0] & 0x0F;
@@ -505,7 +515,10 @@ bool setStreamField(TStreamItem& s, StreamField field, std::uint32_t value) {
         case StreamField::VideoFormat:
         case StreamField::FrameRate:
         case StreamField::PresentationType:
-        case StreamField::SamplingFrequency: return 0x0F;
+        case StreamField::SamplingFrequency:
+        case StreamField::DynamicRange:
+        case StreamField::ColourSpace: return 0x0F;
+        case StreamField::HdrPlusFlag: return 1;
         default: return 0xFF;
         }
     }();
@@ -524,6 +537,9 @@ bool setStreamField(TStreamItem& s, StreamField field, std::uint32_t value) {
     case StreamField::FrameRate: a.frame_rate = v8; break;
     case StreamField::PresentationType: a.audio_presentation_type = v8; break;
     case StreamField::SamplingFrequency: a.sampling_frequency = v8; break;
+    case StreamField::DynamicRange: a.dynamic_range_type = v8; break;
+    case StreamField::ColourSpace: a.color_space = v8; break;
+    case StreamField::HdrPlusFlag: a.hdr_plus_flag = v8; break;
     }
     return true;
 }

@@ -115,6 +115,9 @@ enum class StreamField {
     FrameRate,          // 4 bits
     PresentationType,   // audio_presentation_type, 4 bits
     SamplingFrequency,  // 4 bits
+    DynamicRange,       // HEVC dynamic_range_type, 4 bits
+    ColourSpace,        // HEVC color_space, 4 bits
+    HdrPlusFlag,        // HEVC HDR_plus_flag, 1 bit
 };
 // Stores value into the field; false (nothing changed) when it does not fit
 // the field's width. An entry type or coding type that the reader does not

@@ -155,9 +155,13 @@ public:
                               fmt::format("{}: stream_attributes length {} is shorter than the {} bytes of coding type "
                                           "${:02X}",
                                           what, length, kAttributeFields, c));
-        const StreamCodingFields f = readStreamCodingFields(in, c);
+        const StreamCodingFields f = readStreamCodingFields(in, c, AttributeLayout::Playlist);
         a.video_format = f.video_format;
         a.frame_rate = f.frame_rate;
+        a.dynamic_range_type = f.dynamic_range_type;
+        a.color_space = f.color_space;
+        a.cr_flag = f.video_flag;
+        a.hdr_plus_flag = f.hdr_plus_flag;
         a.audio_presentation_type = f.audio_presentation_type;
         a.sampling_frequency = f.sampling_frequency;
         a.character_code = f.character_code;
@@ -423,11 +427,15 @@ void writeStreamItem(ByteWriter& out, const TStreamItem& s, const std::string& w
     StreamCodingFields f;
     f.video_format = a.video_format;
     f.frame_rate = a.frame_rate;
+    f.dynamic_range_type = a.dynamic_range_type;
+    f.color_space = a.color_space;
+    f.video_flag = a.cr_flag;
+    f.hdr_plus_flag = a.hdr_plus_flag;
     f.audio_presentation_type = a.audio_presentation_type;
     f.sampling_frequency = a.sampling_frequency;
     f.character_code = a.character_code;
     f.language_code = a.language_code;
-    writeStreamCodingFields(out, c, f);
+    writeStreamCodingFields(out, c, f, AttributeLayout::Playlist);
     closeSized(out, start, a.length, a.spare, what + ", stream_attributes");
 }
 
@@ -560,7 +568,7 @@ TMPLS readPlaylist(std::span<const std::uint8_t> data, const std::string& name) 
     Reader r(data, name);
     ByteReader& in = r.in;
     TMPLS m;
-    TypeAndVersion tv = readTypeAndVersion(in, "MPLS");
+    TypeAndVersion tv = readTypeAndVersion(in, "MPLS", Versions::BDAndUHD);
     m.type_indicator = std::move(tv.type);
     m.version_number = std::move(tv.version);
     m.PlayList_start_address = in.readlword();

@@ -68,6 +68,7 @@ const std::vector<CodingChoice>& videoCodingChoices() {
         {0x02, "MPEG-2", "MPEG-2 video stream for Primary / Secondary video"},
         {0x1B, "AVC", "MPEG-4 AVC video stream for Primary / Secondary video"},
         {0xEA, "VC1", "SMPTE VC-1 video stream for Primary / Secondary video"},
+        {0x24, "HEVC", "HEVC video stream for Primary video (Ultra HD)"},
     };
     return v;
 }
@@ -94,7 +95,17 @@ std::optional<std::size_t> codingChoiceIndex(const std::vector<CodingChoice>& li
 }
 
 const std::vector<std::string>& videoFormatItems() {
-    static const std::vector<std::string> v = namesOf(videoFormatName, 7);
+    static const std::vector<std::string> v = namesOf(videoFormatName, 8);
+    return v;
+}
+
+const std::vector<std::string>& dynamicRangeItems() {
+    static const std::vector<std::string> v = namesOf(dynamicRangeName, 2);
+    return v;
+}
+
+const std::vector<std::string>& colourSpaceItems() {
+    static const std::vector<std::string> v = namesOf(colourSpaceName, 2);
     return v;
 }
 
@@ -288,9 +299,13 @@ std::array<std::string, 7> streamRow(const TSTN& t, StreamKind kind, std::size_t
                           : fmt::format("{:02X}", e.ref_to_subClip_entry_id);
         r[5] = fmt::format("{:04X}", e.ref_to_stream_PID_of_subClip);
     }
-    if (videoKind(kind))
+    if (videoKind(kind)) {
         r[6] = codingTypeName(a.stream_coding_type) + ", " + videoFormatName(a.video_format) + ", " +
                frameRateName(a.frame_rate);
+        if (isHevcCodingType(a.stream_coding_type))
+            r[6] += ", " + dynamicRangeName(a.dynamic_range_type) + ", " + colourSpaceName(a.color_space) +
+                    (a.hdr_plus_flag ? ", HDR10+" : "");
+    }
     else if (audioKind(kind))
         r[6] = codingTypeName(a.stream_coding_type) + ", " + audioPresentationTypeName(a.audio_presentation_type) +
                ", " + samplingFrequencyName(a.sampling_frequency) + ", " + a.language_code;

@@ -54,6 +54,9 @@ std::optional<std::size_t> codingChoiceIndex(const std::vector<CodingChoice>& li
 // frame rates 0-7, audio presentation types 0-12 and sampling frequencies 0-14.
 const std::vector<std::string>& videoFormatItems();
 const std::vector<std::string>& frameRateItems();
+// HEVC: dynamic range ("SDR", "HDR10", "Dolby Vision") and colour space ("-", "BT.709", "BT.2020").
+const std::vector<std::string>& dynamicRangeItems();
+const std::vector<std::string>& colourSpaceItems();
 const std::vector<std::string>& presentationTypeItems();
 const std::vector<std::string>& samplingFrequencyItems();
 
@@ -108,7 +111,8 @@ std::array<std::string, 7> stnCountRow(const TSTN& stn);
 // id and sub PID (type 2), and the attributes. SubPath and subclip ids are two
 // decimal digits in the video and secondary lists, two hex digits in the audio,
 // PG, IG and PiP PG lists (a type-3 SubPath id four). Attributes: video kinds
-// coding, format and rate; audio kinds coding, presentation type, frequency
+// coding, format and rate (HEVC also dynamic range, colour space and
+// "HDR10+" when its flag is set); audio kinds coding, presentation type, frequency
 // and language; PG, IG and PiP PG the language.
 std::array<std::string, 7> streamRow(const TSTN& stn, StreamKind kind, std::size_t row);
 // SubPath n: n (3 digits), type name, "Yes"/"No" repeat, SubPlayItem count.

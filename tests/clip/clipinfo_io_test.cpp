@@ -226,7 +226,7 @@ TEST(ClipInfoReader, RefusesOtherTypesAndVersions) {
     const struct {
         const char* type;
         const char* version;
-    } cases[] = {{"HDMX", "0200"}, {"HDMV", "0300"}, {"HDMV", "0000"}, {"MPLS", "0100"}};
+    } cases[] = {{"HDMX", "0200"}, {"HDMV", "0400"}, {"HDMV", "0000"}, {"MPLS", "0100"}};
     for (const auto& tc : cases) {
         SCOPED_TRACE(std::string(tc.type) + tc.version);
         Bytes b = makeClip();

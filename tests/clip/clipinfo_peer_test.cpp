@@ -50,7 +50,6 @@ TEST(ClipInfoPeer, ProgramStreamsMatchFfprobeOfTheStreamFile) {
             continue;
         SCOPED_TRACE(e.path().string());
         const Bytes data = readFile(e.path());
-        if (std::string(data.begin() + 4, data.begin() + 8) == "0300") continue;  // refused, see below
         const TCLPI clip = readClipInfo(data, e.path().string());
         const fs::path stream = e.path().parent_path().parent_path() / "STREAM" / (e.path().stem().string() + ".m2ts");
         std::map<std::uint16_t, std::string> probed;
@@ -67,17 +66,27 @@ TEST(ClipInfoPeer, ProgramStreamsMatchFfprobeOfTheStreamFile) {
         }
         ++clips;
     }
-    EXPECT_EQ(clips, 16u);
-    EXPECT_GE(streams, 45u);
+    EXPECT_EQ(clips, 17u);
+    EXPECT_GE(streams, 48u);
 }
 
-TEST(ClipInfoView, ReadStepRefusesUhdFilesAndNamesTheRows) {
+TEST(ClipInfoView, ReadStepReadsUhdFilesRefusesUnknownVersionsAndNamesTheRows) {
     NAVORA_NEED_CORPUS("tsmuxer");
     RecordingLogView view;
     Log log;
     log.setView(&view);
     const fs::path uhd = corpusDir() / "tsmuxer/tsm14_uhdv3_hevc1080_sdr/BDMV/CLIPINF/00000.clpi";
-    EXPECT_EQ(readClipInfoStep(log, uhd, "00000.clpi"), std::nullopt);
+    const auto uhdClip = readClipInfoStep(log, uhd, "00000.clpi");
+    ASSERT_TRUE(uhdClip);
+    EXPECT_EQ(programStreamRows(*uhdClip).at(0), (ProgramStreamRow{0x1011, "1011", "HEVC", "1080p, 23.976, 16:9, SDR, -"}));
+    EXPECT_FALSE(log.errorFlag);
+
+    TempDir tmp;
+    Bytes later = readFile(uhd);
+    later[5] = '4';  // "0400"
+    writeFile(tmp / "00000.clpi", later);
+    view.lines.clear();
+    EXPECT_EQ(readClipInfoStep(log, tmp / "00000.clpi", "00000.clpi"), std::nullopt);
     EXPECT_EQ(view.plainLines(), (std::vector<std::string>{"Reading 00000.clpi", "ERROR: Invalid format: 00000.clpi"}));
     EXPECT_TRUE(view.error);
     EXPECT_TRUE(log.errorFlag);

@@ -42,6 +42,8 @@ TEST(FileNames, DiscName) {
     EXPECT_EQ(discName("/BDMV/", noLabel), "/");
     EXPECT_EQ(mainWindowTitle(""), "Navora v0.30b");
     EXPECT_EQ(mainWindowTitle("MYDISC"), "Navora v0.30b [MYDISC]");
+    EXPECT_EQ(mainWindowTitle("MYDISC", "0300 UHD"), "Navora v0.30b [MYDISC] 0300 UHD");
+    EXPECT_EQ(mainWindowTitle("", "0300 UHD"), "Navora v0.30b");
 }
 
 TEST(FileNames, CommandLineArgumentNamesItsFolder) {

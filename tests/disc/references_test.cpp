@@ -46,7 +46,7 @@ TMOBJ fixtureMovieObjects() {
 // A BDMV folder with the clips 00010-00013 and the playlists:
 //   00001: PlayItems 00010, 00099 (no such clip), 00010, 00011
 //   00002: cut short
-//   00003: a UHD "0300" playlist
+//   00003: a playlist of a version Navora does not know ("0400")
 //   00004: PlayItem 00011, a SubPath whose SubPlayItem is 00010
 //   00005: no PlayItems
 //   abcde: not a playlist number
@@ -64,8 +64,9 @@ struct FixtureDisc {
         writeFile(paths.playlist("00001"), writePlaylist(split));
         const Bytes whole = readFile(paths.playlist("00001"));
         writeFile(paths.playlist("00002"), Bytes(whole.begin(), whole.begin() + 30));
-        writeFile(paths.playlist("00003"),
-                  readFile(corpusDir() / "tsmuxer/tsm14_uhdv3_hevc1080_sdr/BDMV/PLAYLIST/00000.mpls"));
+        Bytes later = readFile(corpusDir() / "tsmuxer/tsm14_uhdv3_hevc1080_sdr/BDMV/PLAYLIST/00000.mpls");
+        later[5] = '4';
+        writeFile(paths.playlist("00003"), later);
         TMPLS pip = corpusPlaylist("tsm08_pip_secaudio_1080p24", "00000");
         pip.PlayList.PlayItems.at(0).Clip_Information_file_name = "00011";
         pip.PlayList.SubPaths.at(0).SubPlayItems.at(0).Clip_Information_file_name = "00010";

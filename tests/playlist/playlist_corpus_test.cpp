@@ -2,8 +2,10 @@
 // compared with what independent tools report for the discs.
 
 #include "core/errors.h"
+#include "playlist/hdr.h"
 #include "playlist/json.h"
 #include "playlist/playlist_io.h"
+#include "playlist/playlist_text.h"
 #include "support/testsupport.h"
 
 #include <fmt/format.h>
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
 
 using namespace navora;
 using namespace navora::test;
@@ -42,23 +45,12 @@ TEST(PlaylistCorpus, EveryPlaylistRoundTripsByteForByte) {
     NAVORA_NEED_CORPUS("tsmuxer");
     const auto files = corpusPlaylists();
     ASSERT_GE(files.size(), 28u);
-    std::size_t backups = 0, refused = 0;
+    std::size_t backups = 0, uhd = 0;
     for (const auto& f : files) {
         SCOPED_TRACE(f.string());
         if (f.string().find("/BACKUP/") != std::string::npos) ++backups;
         const Bytes data = readFile(f);
-        if (std::string(data.begin() + 4, data.begin() + 8) == "0300") {
-            // UHD playlists are refused like the other "0300" files.
-            ++refused;
-            try {
-                (void)readPlaylist(data, f.filename().string());
-                ADD_FAILURE() << "a \"0300\" playlist was accepted";
-            } catch (const WrongTypeError& e) {
-                EXPECT_EQ(e.offset(), 8u);
-                EXPECT_NE(e.reason().find("\"0300\""), std::string::npos) << e.what();
-            }
-            continue;
-        }
+        uhd += std::string(data.begin() + 4, data.begin() + 8) == "0300";
         const TMPLS m = readPlaylist(data, f.filename().string());
         EXPECT_EQ(writePlaylist(m), data);
         EXPECT_FALSE(toJson(m).dump().empty());
@@ -68,16 +60,13 @@ TEST(PlaylistCorpus, EveryPlaylistRoundTripsByteForByte) {
     for (const auto& f : files) {
         SCOPED_TRACE(f.string());
         const Bytes data = readFile(f);
-        const bool uhd = std::string(data.begin() + 4, data.begin() + 8) == "0300";
         const CliResult r = runCli({"roundtrip", f.string(), (tmp / "out.mpls").string()});
-        EXPECT_EQ(r.exitCode, uhd ? 1 : 0) << r.err;
-        if (!uhd) {
-            EXPECT_EQ(readFile(tmp / "out.mpls"), data);
-        }
-        EXPECT_EQ(runCli({"dump", f.string()}).exitCode, uhd ? 1 : 0);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(readFile(tmp / "out.mpls"), data);
+        EXPECT_EQ(runCli({"dump", f.string()}).exitCode, 0);
     }
     EXPECT_GE(backups, 14u);
-    EXPECT_EQ(refused, 2u);
+    EXPECT_EQ(uhd, 2u);  // the UHD disc's playlist and its BACKUP copy
 }
 
 // Times (45 kHz), PIDs, coding types and marks against the discs' notes.
@@ -161,6 +150,28 @@ TEST(PlaylistCorpus, FieldsMatchTheIndependentTools) {
         EXPECT_EQ(p.STN_table.primary_audio.at(0).stream_attributes.stream_coding_type, 0x84);
         EXPECT_EQ(p.STN_table.primary_audio.at(0).stream_attributes.audio_presentation_type, 6);
         EXPECT_EQ(p.STN_table.primary_audio.at(0).stream_attributes.language_code, "deu");
+    }
+    {
+        // bd_get_title_info(): V #1 pid=0x1011 coding_type=0x24 (HEVC) format=6 rate=1; A eng, fra.
+        SCOPED_TRACE("tsm14: UHD, HEVC SDR and static HDR metadata");
+        const TMPLS m = readCorpus("tsm14_uhdv3_hevc1080_sdr", "00000.mpls");
+        EXPECT_EQ(m.version_number, "0300");
+        const TSTN& t = m.PlayList.PlayItems.at(0).STN_table;
+        const TStreamAttributes& v = t.primary_video.at(0).stream_attributes;
+        EXPECT_EQ(t.primary_video.at(0).stream_entry.ref_to_stream_PID_of_mainClip, 0x1011);
+        EXPECT_EQ(v.stream_coding_type, 0x24);
+        EXPECT_EQ(std::tuple(v.video_format, v.frame_rate, v.dynamic_range_type, v.color_space, v.cr_flag,
+                             v.hdr_plus_flag),
+                  std::tuple(6, 1, 0, 0, 0, 0));
+        EXPECT_TRUE(v.spare.empty());
+        EXPECT_EQ(streamRow(t, StreamKind::PrimaryVideo, 0)[6], "HEVC, 1080p, 23.976, SDR, -");
+        EXPECT_EQ(t.primary_audio.at(1).stream_attributes.language_code, "fra");
+        ASSERT_EQ(m.ExtensionData.entries.size(), 1u);
+        EXPECT_EQ(m.ExtensionData.entries[0], (TExtDataEntry{3, 5, 24, 36}));
+        const auto hdr = staticHdrMetadata(m.ExtensionData);
+        ASSERT_EQ(hdr.size(), 1u);
+        EXPECT_EQ(hdr[0].dynamic_range_type, 1);
+        EXPECT_EQ(hdr[0].max_CLL, 0);
     }
     {
         SCOPED_TRACE("tsm07: MPEG-2 1080i and DTS");

@@ -331,7 +331,7 @@ TEST(PlaylistRead, CountsThatCannotFitAreRefusedAtTheCount) {
 
 TEST(PlaylistRead, WrongTypeOrVersionIsRefused) {
     const Laid laid = layFixture();
-    for (const char* head : {"MPLX0200", "MPLS0300", "MPLS0000"}) {
+    for (const char* head : {"MPLX0200", "MPLS0400", "MPLS0000"}) {
         SCOPED_TRACE(head);
         Bytes bad = laid.clean;
         std::copy(head, head + 8, bad.begin());
@@ -340,11 +340,17 @@ TEST(PlaylistRead, WrongTypeOrVersionIsRefused) {
             ADD_FAILURE() << "accepted";
         } catch (const WrongTypeError& e) {
             EXPECT_EQ(e.offset(), 8u);
+            if (head[5] == '4')
+                EXPECT_EQ(e.reason(), "version \"0400\" is not supported (\"0100\", \"0200\" or \"0300\")");
         }
     }
-    Bytes v1 = laid.clean;
-    v1[5] = '1';
-    EXPECT_EQ(readPlaylist(v1, "00000.mpls").version_number, "0100");
+    for (char v : {'1', '3'}) {
+        Bytes other = laid.clean;
+        other[5] = static_cast<std::uint8_t>(v);
+        const TMPLS m = readPlaylist(other, "00000.mpls");
+        EXPECT_EQ(m.version_number, std::string("0") + v + "00");
+        EXPECT_EQ(writePlaylist(m), other);
+    }
 }
 
 // Bytes a length field or start address leaves beyond the known fields are kept

@@ -97,7 +97,11 @@ TEST(PlaylistText, ListsAndHints) {
     EXPECT_EQ(audioCodingChoices()[7].name, "DD+");
     EXPECT_EQ(codingChoiceIndex(audioCodingChoices(), 0xA2), 8u);
     EXPECT_EQ(codingChoiceIndex(videoCodingChoices(), 0xEA), 2u);
-    EXPECT_FALSE(codingChoiceIndex(videoCodingChoices(), 0x24));
+    EXPECT_EQ(codingChoiceIndex(videoCodingChoices(), 0x24), 3u);  // HEVC, Ultra HD discs
+    EXPECT_FALSE(codingChoiceIndex(videoCodingChoices(), 0x20));
+    EXPECT_EQ(videoFormatItems().back(), "2160p");
+    EXPECT_EQ(dynamicRangeItems(), (std::vector<std::string>{"SDR", "HDR10", "Dolby Vision"}));
+    EXPECT_EQ(colourSpaceItems(), (std::vector<std::string>{"-", "BT.709", "BT.2020"}));
     EXPECT_EQ(presentationTypeItems().size(), 13u);
     EXPECT_EQ(samplingFrequencyItems().size(), 15u);
     EXPECT_EQ(frameRateItems()[1], "23.976");
