@@ -257,7 +257,7 @@ void registerNavCommands(CLI::App& app, CliState& state) {
     auto* run = app.add_subcommand(
         "run",
         "Run a movie object's program on the navigation machine, print each report, then the PSR and GPR dumps.\n"
-        "Exit 1 when the file cannot be read (a MovieObject.bdmv of version \"0300\" is refused) or the object "
+        "Exit 1 when the file cannot be read (a version other than \"0100\", \"0200\" or \"0300\" is refused) or the object "
         "does not exist; exit 2 on bad register or option syntax or a number out of range; exit 3 when the file "
         "ends early (what it holds is run).");
     run->add_option("FILE", runArgs->file, "MovieObject.bdmv")->required();

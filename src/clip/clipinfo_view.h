@@ -28,7 +28,7 @@ struct ProgramStreamRow {
 std::vector<ProgramStreamRow> programStreamRows(const TCLPI& clip);
 
 // Reads a clip information file as the clip tab does: logs "Reading
-// [bl]<displayName>[/bl]"; a wrong type or version (the UHD "0300" files) is
+// [bl]<displayName>[/bl]"; a wrong type or version (a version other than "0100", "0200" or "0300") is
 // refused with erlog("Invalid format: " + displayName), any other failure is
 // reported with erlog of its message; on success logs "[b]N[/b] Program
 // stream(s) found." with a blank line after it and returns the status to

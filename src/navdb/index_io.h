@@ -28,7 +28,7 @@ private:
 // given (MovieObject.bdmv could not be read) the references are kept as read.
 //
 // Throws WrongTypeError when the type indicator is not "INDX" or the version
-// not "0100"/"0200" (offset 8, after the two words), TooManyTitlesError for
+// not "0100", "0200" or "0300" (offset 8, after the two words), TooManyTitlesError for
 // more than 999 titles, and FormatError for a file that is cut short or whose
 // start addresses point outside it (offset = where reading stopped).
 TINDX readIndex(std::span<const std::uint8_t> data, const std::string& name,

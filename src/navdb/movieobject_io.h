@@ -30,7 +30,7 @@ struct MobjReadReport {
 std::string cutReadSummary(const MobjReadReport& report);
 
 // Parses MovieObject.bdmv. Throws WrongTypeError when the type is not "MOBJ"
-// or the version not "0100"/"0200" (offset 8), and FormatError when the file
+// or the version not "0100", "0200" or "0300" (offset 8), and FormatError when the file
 // ends inside the 50-byte header.
 //
 // A file that ends early is read as far as it goes, and only what it holds is

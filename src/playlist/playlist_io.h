@@ -13,7 +13,7 @@ namespace navora {
 // Parses a playlist file. name is used in error messages.
 //
 // Throws WrongTypeError (offset 8) when the type indicator is not "MPLS" or the
-// version not "0100"/"0200" (UHD "0300" playlists included); the playlist tab
+// version not "0100", "0200" or "0300" (Ultra HD); the playlist tab
 // reports it as "Invalid format: " + the file name.
 //
 // Throws FormatError naming the offset when the file is cut short, a start
