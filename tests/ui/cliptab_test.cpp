@@ -318,9 +318,15 @@ void ClipTabTest::corpusClipFillsTheViews_data() {
                                                            "1100|DTS|Multi-ch., 48 kHz, eng",
                                                            "1101|DD|Stereo, 48 kHz, ita"}
                                             << "3 Program stream(s) found.";
-    // UHD clip information (version "0300") in a disc that reads: the clip is refused, the views stay empty.
-    QTest::newRow("UHD refused") << "tsm01_avc1080p24_ac3_chap5s" << "1,867,776" << "0" << QStringList{}
-                                 << "ERROR: Invalid format: 00000.clpi";
+    QTest::newRow("UHD: HEVC with dynamic range and colour space")
+        << "tsm14_uhdv3_hevc1080_sdr" << "614,400" << "3200"
+        << QStringList{"1011|HEVC|1080p, 23.976, 16:9, SDR, -", "1100|DD|Multi-ch., 48 kHz, eng",
+                       "1101|DD+|Stereo, 48 kHz, fra"}
+        << "3 Program stream(s) found.";
+    // Clip information of a later version (made "0400") in a disc that reads: the clip is refused, the views
+    // stay empty.
+    QTest::newRow("later version refused") << "tsm01_avc1080p24_ac3_chap5s" << "1,867,776" << "0" << QStringList{}
+                                           << "ERROR: Invalid format: 00000.clpi";
 }
 
 void ClipTabTest::corpusClipFillsTheViews() {
@@ -332,9 +338,13 @@ void ClipTabTest::corpusClipFillsTheViews() {
     QFETCH(QString, logLine);
     test::TempDir tmp;
     const fs::path copy = copyDisc(tmp, disc.toStdString());
-    if (streams.isEmpty())
-        fs::copy_file(corpusDisc("tsm14_uhdv3_hevc1080_sdr") / "BDMV" / "CLIPINF" / "00000.clpi",
-                      copy / "BDMV" / "CLIPINF" / "00000.clpi", fs::copy_options::overwrite_existing);
+    if (streams.isEmpty()) {
+        const fs::path clip = copy / "BDMV" / "CLIPINF" / "00000.clpi";
+        Bytes later = test::readFile(corpusDisc("tsm14_uhdv3_hevc1080_sdr") / "BDMV" / "CLIPINF" / "00000.clpi");
+        later[5] = '4';
+        fs::remove(clip);
+        test::writeFile(clip, later);
+    }
     Window win(copy);
     ClipTab* t = win.tab();
     // Entering the tab reads the selected clip ("Auto Read" is on by default).

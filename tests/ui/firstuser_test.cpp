@@ -119,7 +119,7 @@ void FirstUserTest::failedReadsShowInTheStatusBar_data() {
     QTest::addColumn<int>("damage");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("index version 0300") << 0 << "index.bdmv" << "index.bdmv \u2014 refused";
+    QTest::newRow("index version 0400") << 0 << "index.bdmv" << "index.bdmv \u2014 refused";
     QTest::newRow("MovieObject.bdmv cut") << 1 << "MovieObject.bdmv read incomplete: ends early"
                                           << "MovieObject.bdmv \u2014 read incomplete";
 }
@@ -132,7 +132,7 @@ void FirstUserTest::failedReadsShowInTheStatusBar() {
     QVERIFY(!o.w.statusBarWidget()->errorShown());
     if (damage == 0) {
         Bytes data = test::readFile(o.bdmv() / "index.bdmv");
-        std::copy_n("0300", 4, data.begin() + 4);
+        std::copy_n("0400", 4, data.begin() + 4);
         test::writeFile(o.bdmv() / "index.bdmv", data);
     } else {
         cutMovieObjectFile(o.bdmv());
@@ -148,7 +148,7 @@ void FirstUserTest::failedReadsShowInTheStatusBar() {
     QCOMPARE(o.w.pageControl()->currentIndex(), int(TfMain::TabStatus));
     // The Status tab says why.
     const QString log = o.w.statusTab()->reMessage()->toPlainText();
-    QVERIFY2(log.contains(damage == 0 ? "version \"0300\" is not supported" : "MovieObject.bdmv ends early at $"),
+    QVERIFY2(log.contains(damage == 0 ? "version \"0400\" is not supported" : "MovieObject.bdmv ends early at $"),
              qPrintable(log));
 
     // The next whole read clears the indicator and the caption.

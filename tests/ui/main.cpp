@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
     run(FirstUserTest());
     run(MenuViewsTest());
     run(MenuPreviewTest());
+    run(UhdViewsTest());
     if (!only.isEmpty() && !ranOnly) {
         std::fprintf(stderr, "NAVORA_UITEST names no test class: %s\n", only.constData());
         ++failures;

@@ -251,3 +251,11 @@ private slots:
     void pageViewKeysShowTheirCode();
     void closeSavesTheEditedMenu();
 };
+
+class UhdViewsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void uhdDiscShowsItsFieldsAndSavesUnchanged();
+    void editsByClicksAreSavedAndReadByLibbluray();
+};

@@ -2,6 +2,7 @@
 
 #include "core/filenames.h"
 #include "core/log.h"
+#include "navdb/uhd.h"
 #include "ui/app/discsession.h"
 #include "ui/app/document.h"
 #include "ui/app/execpanel.h"
@@ -195,8 +196,10 @@ void TfMain::connectControls() {
     connect(session_, &DiscSession::saved, this, &TfMain::workspaceSaved);
     connect(session_, &DiscSession::read, this, [this] {
         const Workspace& ws = doc_->model();
-        // A failed check leaves nothing loaded, so the title names no disc then.
-        setTitle(QString::fromStdString(mainWindowTitle(ws.folderRead ? ws.disc : std::string())));
+        // A failed check leaves nothing loaded, so the title names no disc then. An
+        // Ultra HD disc says so beside its version, so the user knows which rules apply.
+        const std::string version = ws.indexLoaded && isUhd(ws.index) ? indexVersionText(ws.index) : std::string();
+        setTitle(QString::fromStdString(mainWindowTitle(ws.folderRead ? ws.disc : std::string(), version)));
         bar_->bFind()->setEnabled(ws.folderRead);
         emit workspaceRead();
         PageControlChange();

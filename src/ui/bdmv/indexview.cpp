@@ -2,6 +2,9 @@
 
 #include "nav/disasm.h"
 #include "core/extdata.h"
+#include "core/streamcoding.h"
+#include "navdb/uhd.h"
+#include "playlist/playlist_text.h"
 #include "ui/widgets/widgets.h"
 
 #include <QCheckBox>
@@ -233,11 +236,23 @@ QLayout* IndexView::buildContentRow() {
     bIndExDatEdit_->setToolTip(QStringLiteral("Edit the ExtensionData() of index.bdmv"));
     bIndExDatEdit_->setEnabled(false);
     connect(bIndExDatEdit_, &QPushButton::clicked, this, &IndexView::extensionDataEditRequested);
+    // Ultra HD discs: the initial dynamic range and the disc's HDR information.
+    lUhdInfo_ = new QLabel(this);
+    lUhdInfo_->setObjectName(QStringLiteral("lUhdInfo"));
+    lUhdInfo_->setToolTip(QStringLiteral("Ultra HD disc information (ExtensionData 3.1 of index.bdmv)"));
+    cbDynRange_ = new QComboBox(this);
+    cbDynRange_->setObjectName(QStringLiteral("cbDynRange"));
+    cbDynRange_->setToolTip(QStringLiteral("initial_dynamic_range_type of the Ultra HD disc"));
+    setItems(cbDynRange_, toList(dynamicRangeItems()));
+    lUhdInfo_->setVisible(false);
+    cbDynRange_->setVisible(false);
     auto* bottom = new QHBoxLayout;
     bottom->setSpacing(4);
     bottom->addWidget(contentLabel);
     bottom->addWidget(eContent_, 1);
     bottom->addSpacing(6);
+    bottom->addWidget(lUhdInfo_);
+    bottom->addWidget(cbDynRange_);
     bottom->addWidget(lIndexExtDat_);
     bottom->addWidget(bIndExDatEdit_);
     return bottom;
@@ -272,6 +287,7 @@ void IndexView::connectControls() {
     connect(cbTMtype_, &QComboBox::activated, this, &IndexView::cbTMtypeChange);
     connect(cbTMObject_, &QComboBox::activated, this, &IndexView::cbTMObjectChange);
     connect(eContent_, &QLineEdit::textEdited, this, &IndexView::eContentChange);
+    connect(cbDynRange_, &QComboBox::activated, this, &IndexView::cbDynRangeChange);
     connect(&doc_, &Document::aboutToRead, this, &IndexView::reset);
     connect(&doc_, &Document::reloaded, this, &IndexView::fill);
     // The titles show movie object references: both files' edits redraw them.
@@ -340,6 +356,7 @@ void IndexView::reset() {
     lTitleCount_->setText(QString());
     lIndexExtDat_->setText(QString::fromStdString(ExtDatCap({})));
     bIndExDatEdit_->setEnabled(false);
+    showUhd();
 }
 
 void IndexView::fill() {
@@ -361,8 +378,10 @@ void IndexView::fill() {
     showEntry(IndexEntryKind::FirstPlayback);
     showEntry(IndexEntryKind::TopMenu);
     lIndexExtDat_->setText(QString::fromStdString(ExtDatCap(ws().index.ext)));
+    showUhd();
     updateCountLabel();
     enableTitleBoxes();
+    showUhd();
 }
 
 void IndexView::fillObjectLists() {
@@ -669,6 +688,39 @@ void IndexView::eContentChange(const QString& text) {
                    return true;
                },
                QStringLiteral("index/content"));
+}
+
+}  // namespace navora::ui
+
+namespace navora::ui {
+
+void IndexView::showUhd() {
+    const bool uhd = loaded_ && isUhd(ws().index);
+    lUhdInfo_->setVisible(uhd);
+    cbDynRange_->setVisible(uhd);
+    cbDynRange_->setEnabled(uhd);
+    if (!uhd) return;
+    QString info = QStringLiteral("UHD");
+    if (const auto u = uhdDiscInfo(ws().index)) {
+        info += QStringLiteral(": ") + QString::fromStdString(hdrFlagsText(u->HDR_flags));
+        if (u->HDR10plus_flag) info += QStringLiteral(", HDR10+");
+        if (u->Dolby_Vision_flag) info += QStringLiteral(", Dolby Vision");
+        if (u->exist_4k_flag) info += QStringLiteral(", 4K");
+    }
+    lUhdInfo_->setText(info);
+    const int range = ws().index.app_info_flags.initial_dynamic_range_type;
+    const QSignalBlocker block(cbDynRange_);
+    cbDynRange_->setCurrentIndex(range < cbDynRange_->count() ? range : -1);  // no name: no choice shown
+}
+
+void IndexView::cbDynRangeChange(int i) {
+    if (!loaded_ || i < 0) return;
+    doc_.apply(Document::Part::Index, QStringLiteral("Change initial dynamic range"),
+               [&](Workspace& ws) {
+                   if (ws.index.app_info_flags.initial_dynamic_range_type == i) return false;
+                   return setInitialDynamicRange(ws.index, static_cast<unsigned>(i));
+               },
+               QStringLiteral("index/dynamic range"));
 }
 
 }  // namespace navora::ui

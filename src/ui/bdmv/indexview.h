@@ -48,6 +48,10 @@ public:
     QComboBox* cbTMFile() const { return cbTMFile_; }
     QLineEdit* eContent() const { return eContent_; }
     QLabel* lIndexExtDat() const { return lIndexExtDat_; }
+    // Ultra HD discs only (hidden otherwise): the disc's HDR information and
+    // the initial dynamic range.
+    QLabel* lUhdInfo() const { return lUhdInfo_; }
+    QComboBox* cbDynRange() const { return cbDynRange_; }
     // "Edit" beside the ExtensionData caption (bIndExDatEditClick).
     QPushButton* bIndExDatEdit() const { return bIndExDatEdit_; }
 
@@ -86,6 +90,8 @@ public slots:
     void cbTMtypeChange(int index);
     void cbTMObjectChange(int index);
     void eContentChange(const QString& text);
+    // The initial dynamic range chosen (Ultra HD discs).
+    void cbDynRangeChange(int index);
 
 signals:
     // A movie object is to be selected and shown (setObjectSG).
@@ -99,6 +105,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shows the UHD controls for an Ultra HD index, hides them otherwise.
+    void showUhd();
     struct EntryBoxes {
         QCheckBox* on;
         QComboBox* type;
@@ -155,6 +163,8 @@ private:
     QComboBox* cbTMFile_ = nullptr;
     QLineEdit* eContent_;
     QLabel* lIndexExtDat_;
+    QLabel* lUhdInfo_ = nullptr;
+    QComboBox* cbDynRange_ = nullptr;
     QPushButton* bIndExDatEdit_;
 };
 

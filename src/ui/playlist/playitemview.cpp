@@ -1,6 +1,7 @@
 #include "ui/playlist/playitemview.h"
 
 #include "core/log.h"
+#include "core/streamcoding.h"
 #include "playlist/playlist_text.h"
 #include "playlist/playlist_time.h"
 #include "ui/widgets/playlistgrid.h"
@@ -234,6 +235,10 @@ QWidget* PlayItemView::buildEditors() {
     setItems(coResol_, toList(videoFormatItems()));
     coFrmRate_ = combo("coFrmRate", QStringLiteral("frame_rate"), w, 6);
     setItems(coFrmRate_, toList(frameRateItems()));
+    coDynRange_ = combo("coDynRange", QStringLiteral("dynamic_range_type (HEVC)"), w, 8);
+    setItems(coDynRange_, toList(dynamicRangeItems()));
+    coColour_ = combo("coColour", QStringLiteral("color_space (HEVC)"), w, 6);
+    setItems(coColour_, toList(colourSpaceItems()));
     coAudio_ = combo("coAudio", QString(), w, 8);
     setItems(coAudio_, codingNames(audioCodingChoices()));
     coAuType_ = combo("coAuType", QString(), w, 6);
@@ -249,7 +254,7 @@ QWidget* PlayItemView::buildEditors() {
     wSubPath_ = labelled(QStringLiteral("SPid"), ieSubPath_, w);
     wSubClip_ = labelled(QStringLiteral("sCid"), ieSubClip_, w);
     wSubPID_ = labelled(QStringLiteral("sPID"), heSubPID_, w);
-    wVideo_ = row({coVideo_, coResol_, coFrmRate_}, w);
+    wVideo_ = row({coVideo_, coResol_, coFrmRate_, coDynRange_, coColour_}, w);
     wAudio_ = row({coAudio_, coAuType_, coFreq_}, w);
     wLang_ = labelled(QStringLiteral("lang"), coLang_, w);
 
@@ -339,6 +344,8 @@ void PlayItemView::connectControls() {
     };
     indexList(coResol_, StreamField::VideoFormat, QStringLiteral("Change video format"), "format");
     indexList(coFrmRate_, StreamField::FrameRate, QStringLiteral("Change frame rate"), "rate");
+    indexList(coDynRange_, StreamField::DynamicRange, QStringLiteral("Change dynamic range"), "dynamic range");
+    indexList(coColour_, StreamField::ColourSpace, QStringLiteral("Change colour space"), "colour space");
     indexList(coAuType_, StreamField::PresentationType, QStringLiteral("Change audio presentation type"),
               "presentation");
     indexList(coFreq_, StreamField::SamplingFrequency, QStringLiteral("Change sampling frequency"), "frequency");
@@ -567,6 +574,12 @@ void PlayItemView::showEditors() {
     if (video) coVideo_->setToolTip(qs(videoCodingChoices()[*video].hint));
     setIndex(coResol_, a.video_format);
     setIndex(coFrmRate_, a.frame_rate);
+    // HEVC streams of Ultra HD discs also carry their dynamic range and colour space.
+    const bool hevc = isHevcCodingType(a.stream_coding_type);
+    coDynRange_->setVisible(hevc);
+    coColour_->setVisible(hevc);
+    setIndex(coDynRange_, a.dynamic_range_type);
+    setIndex(coColour_, a.color_space);
     const auto audio = codingChoiceIndex(audioCodingChoices(), a.stream_coding_type);
     setIndex(coAudio_, audio ? static_cast<int>(*audio) : -1);
     if (audio) coAudio_->setToolTip(qs(audioCodingChoices()[*audio].hint));

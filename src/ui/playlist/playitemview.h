@@ -47,6 +47,9 @@ public:
     QComboBox* coVideo() const { return coVideo_; }
     QComboBox* coResol() const { return coResol_; }
     QComboBox* coFrmRate() const { return coFrmRate_; }
+    // HEVC only: dynamic range and colour space.
+    QComboBox* coDynRange() const { return coDynRange_; }
+    QComboBox* coColour() const { return coColour_; }
     QComboBox* coAudio() const { return coAudio_; }
     QComboBox* coAuType() const { return coAuType_; }
     QComboBox* coFreq() const { return coFreq_; }
@@ -127,6 +130,8 @@ private:
     QComboBox* coVideo_;
     QComboBox* coResol_;
     QComboBox* coFrmRate_;
+    QComboBox* coDynRange_;
+    QComboBox* coColour_;
     QComboBox* coAudio_;
     QComboBox* coAuType_;
     QComboBox* coFreq_;
