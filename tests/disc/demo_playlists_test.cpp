@@ -96,9 +96,9 @@ TEST(WorkspacePlaylist, ReadEditSave) {
     EXPECT_EQ(view.plainLines().at(1), "3 PlayItem(s), 2 SubPath(s) and 6 PlayListMark(s) found.");
 
     const fs::path bad = dir / "BDMV" / "PLAYLIST" / "00002.mpls";
-    Bytes uhd = readFile(dir / "BDMV" / "PLAYLIST" / "00001.mpls");
-    uhd[5] = '3';
-    writeFile(bad, uhd);
+    Bytes later = readFile(dir / "BDMV" / "PLAYLIST" / "00001.mpls");
+    later[5] = '4';  // a version Navora does not know
+    writeFile(bad, later);
     view.lines.clear();
     EXPECT_FALSE(ws.readPlaylistFile(log, "00002"));
     EXPECT_NE(view.text().find("ERROR: Invalid format: 00002.mpls"), std::string::npos) << view.text();

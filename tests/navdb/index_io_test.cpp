@@ -90,7 +90,7 @@ TEST(IndexRead, BdjEntriesAreOnAndAnEntryTurnedOffIsWrittenAsNoObject) {
 }
 
 TEST(IndexRead, WrongTypeOrVersionIsRefusedAtOffset8) {
-    for (const char* version : {"0300", "0000", "020"}) {
+    for (const char* version : {"0400", "0000", "020"}) {
         RawIndex r;
         r.version = version;
         const Bytes raw = rawIndex(r);

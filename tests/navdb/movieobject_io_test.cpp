@@ -55,7 +55,7 @@ TEST(MovieObjectRead, FieldsAndByteExactWriteBack) {
 }
 
 TEST(MovieObjectRead, WrongTypeOrVersionIsRefusedAtOffset8) {
-    for (const char* version : {"0300", "0000", "01"}) {
+    for (const char* version : {"0400", "0000", "01"}) {
         RawMobj r;
         r.version = version;
         try {

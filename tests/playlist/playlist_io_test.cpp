@@ -340,8 +340,9 @@ TEST(PlaylistRead, WrongTypeOrVersionIsRefused) {
             ADD_FAILURE() << "accepted";
         } catch (const WrongTypeError& e) {
             EXPECT_EQ(e.offset(), 8u);
-            if (head[5] == '4')
+            if (head[5] == '4') {
                 EXPECT_EQ(e.reason(), "version \"0400\" is not supported (\"0100\", \"0200\" or \"0300\")");
+            }
         }
     }
     for (char v : {'1', '3'}) {

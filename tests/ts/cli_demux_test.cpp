@@ -80,9 +80,15 @@ TEST(CliDemux, NamesTheOutputAfterTheClipRowOrTheStream) {
 
 TEST(CliDemux, WithoutAReadableClipTheStreamNamesTheOutput) {
     NAVORA_NEED_CORPUS("tsmuxer");
-    TempDir lone, uhd, out;
+    TempDir lone, later, uhd, out;
     const fs::path a = copyStream(lone, "tsm01_avc1080p24_ac3_chap5s", false);
-    const fs::path b = copyStream(uhd, "tsm14_uhdv3_hevc1080_sdr", true);  // a "0300" clip: refused
+    // A clip of a version Navora does not know ("0400"): refused.
+    const fs::path b = copyStream(later, "tsm14_uhdv3_hevc1080_sdr", true);
+    const fs::path clip = later / "BDMV" / "CLIPINF" / "00000.clpi";
+    Bytes v4 = readFile(clip);
+    v4[5] = '4';
+    fs::remove(clip);
+    writeFile(clip, v4);
     InFolder cd(out.path());
     CliResult r = runCli({"demux", a.string(), "--pid", "1100"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -91,6 +97,13 @@ TEST(CliDemux, WithoutAReadableClipTheStreamNamesTheOutput) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("Invalid format: 00000.clpi"), std::string::npos) << r.err;
     EXPECT_TRUE(fs::exists(out / "00000_PID1011.vis"));
+    // The UHD ("0300") clip names its HEVC stream by its row.
+    fs::remove(out / "00000_PID1011.vis");
+    r = runCli({"demux", copyStream(uhd, "tsm14_uhdv3_hevc1080_sdr", true).string(), "--pid", "1011"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(readFile(out / "00000_PID1011_HEVC_1080p_23.976_16_9_SDR_-.vis") ==
+                expected(b, 0x1011, DemuxForm::Elementary));
 }
 
 TEST(CliDemux, ErrorsAndUsage) {

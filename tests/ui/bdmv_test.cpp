@@ -226,7 +226,7 @@ void BdmvViewsTest::rejectedIndexLeavesViewsDisabled() {
 
     // A refused MovieObject.bdmv leaves no button that could edit it.
     Demo both;
-    test::writeFile(both.root() / "BDMV" / "MovieObject.bdmv", Bytes{'M', 'O', 'B', 'J', '0', '3', '0', '0'});
+    test::writeFile(both.root() / "BDMV" / "MovieObject.bdmv", Bytes{'M', 'O', 'B', 'J', '0', '4', '0', '0'});
     Opened refused(both.root());
     QVERIFY(!refused.w.workspace().mobjLoaded);
     for (QToolButton* b : {refused.mobj()->bbObins(), refused.mobj()->bbObdel(), refused.mobj()->bbNCins(),

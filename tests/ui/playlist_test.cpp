@@ -796,7 +796,7 @@ void PlaylistViewsTest::readsNeverDropUnsavedEdits() {
     QVERIFY(!o.marked());
 
     // A file that cannot be read leaves the playlist shown and Save cannot write it over that file.
-    const Bytes broken{'M', 'P', 'L', 'S', '0', '3', '0', '0'};
+    const Bytes broken{'M', 'P', 'L', 'S', '0', '4', '0', '0'};
     test::writeFile(demo.playlist("00000"), broken);
     QTest::keyClick(list, Qt::Key_Up);
     QCOMPARE(o.tab()->selection(), QString("00000"));
