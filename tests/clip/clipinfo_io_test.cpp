@@ -87,7 +87,7 @@ Bytes makeClip() {
     w.putzeros(4);
     w.putword(0x1012);  // unknown coding type: 4 bytes after the type
     w.putbyte(5);
-    w.putbyte(0x24);
+    w.putbyte(0x77);
     w.putlword(0xDEADBEEF);
     w.putword(0x1800);  // text subtitle
     w.putbyte(21);
@@ -195,7 +195,7 @@ TEST(ClipInfoReader, ReadsEveryBlockOfAHandMadeClip) {
     EXPECT_EQ(s[0].recording_number, "00042");
     EXPECT_EQ(streamDetails(s[0]), "1080i, 29.97, 4:3");
     // The unknown coding type is skipped by its length; the next streams stay in step.
-    EXPECT_EQ(s[1].stream_coding_type, 0x24);
+    EXPECT_EQ(s[1].stream_coding_type, 0x77);
     EXPECT_EQ(s[1].length, 5);
     EXPECT_EQ(codingTypeName(s[1].stream_coding_type), "");
     EXPECT_EQ(s[2].stream_PID, 0x1800);

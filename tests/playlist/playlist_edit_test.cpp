@@ -215,9 +215,9 @@ TEST(PlaylistEdit, StreamLimitsAndRefusals) {
 TEST(PlaylistEdit, StreamFieldsReadUndecodedBytesTheOtherWay) {
     TMPLS m = test::simplePlaylist({test::playItem("00001", 0, 45000)});
     TStreamItem& v = m.PlayList.PlayItems[0].STN_table.primary_video[0];
-    ASSERT_TRUE(setStreamField(v, StreamField::CodingType, 0x24));  // HEVC: not decoded
-    const Bytes hevc = writePlaylist(m);
-    EXPECT_EQ(writePlaylist(readPlaylist(hevc, "x.mpls")), hevc);
+    ASSERT_TRUE(setStreamField(v, StreamField::CodingType, 0x77));  // not decoded
+    const Bytes undecoded = writePlaylist(m);
+    EXPECT_EQ(writePlaylist(readPlaylist(undecoded, "x.mpls")), undecoded);
     EXPECT_EQ(v.stream_attributes.spare, (Bytes{0x61, 0, 0, 0}));
     ASSERT_TRUE(setStreamField(v, StreamField::CodingType, 0xEA));
     EXPECT_EQ(v.stream_attributes.video_format, 6);

@@ -92,7 +92,7 @@ Laid layFixture() {
         r.open(2).str("00004", 5).str("M2TS", 4).u16(0x0001).u8(0);
         r.u32(27450000).u32(27900000).u32(0).u32(0).u8(0).u8(1).u16(30);
         r.open(2).u16(0).u8(1).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0).zeros(5);
-        r.u8(9).u8(7).u16(0xABCD).u32(0x01020304).u16(0x0506).u8(7).u8(0x24).u8(0x99).u16(0x1011).zeros(3);
+        r.u8(9).u8(7).u16(0xABCD).u32(0x01020304).u16(0x0506).u8(7).u8(0x77).u8(0x99).u16(0x1011).zeros(3);
         r.close().close();
         // SubPath 0: a SubPlayItem with three clip entries, then a plain one, then a spare byte.
         r.open(4).u8(0).u8(5).u16(1).u8(0).u8(2);
@@ -163,7 +163,7 @@ TEST(PlaylistRead, FieldsOfTheHandLaidFile) {
     EXPECT_EQ(q.still_time, 30);
     ASSERT_EQ(q.STN_table.primary_video.size(), 1u);
     EXPECT_EQ(q.STN_table.primary_video[0].stream_entry.spare.size(), 8u);
-    EXPECT_EQ(q.STN_table.primary_video[0].stream_attributes.stream_coding_type, 0x24);
+    EXPECT_EQ(q.STN_table.primary_video[0].stream_attributes.stream_coding_type, 0x77);
     EXPECT_EQ(q.STN_table.primary_video[0].stream_attributes.spare, (Bytes{0x99, 0x10, 0x11, 0, 0, 0}));
 
     ASSERT_EQ(m.PlayList.SubPaths.size(), 1u);
