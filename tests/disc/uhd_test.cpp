@@ -84,7 +84,7 @@ ListedTitle titleOf(const fs::path& mpls) {
     const auto& stn = j["PlayList"]["PlayItems"][0]["STN_table"];
     ListedTitle t{mpls.filename().string(), static_cast<int>(j["PlayListMark"]["number_of_PlayList_marks"]),
                   stn["number_of_primary_video_stream_entries"], stn["number_of_primary_audio_stream_entries"], ""};
-    for (const auto& a : stn["primary_audio"])
+    for (const auto& a : stn["primary_audio_streams"])
         t.languages += (t.languages.empty() ? "" : " ") + a["stream_attributes"]["language_code"].get<std::string>();
     return t;
 }
@@ -164,7 +164,7 @@ TEST(Uhd, DemoDiscIsReadByLibblurayAndByNavora) {
     EXPECT_EQ(index["UHD_disc_info"]["HDR"], "HDR10");
     EXPECT_EQ(index["UHD_disc_info"]["4K_flag"], 1);
     const auto mpls = dump(tmp / "BDMV" / "PLAYLIST" / "00000.mpls");
-    const auto& video = mpls["PlayList"]["PlayItems"][0]["STN_table"]["primary_video"][0]["stream_attributes"];
+    const auto& video = mpls["PlayList"]["PlayItems"][0]["STN_table"]["primary_video_streams"][0]["stream_attributes"];
     EXPECT_EQ(std::tuple(video["stream_coding_type"], video["video_format"], video["dynamic_range"],
                          video["colour_space"]),
               std::tuple(0x24, 8, "HDR10", "BT.2020"));
