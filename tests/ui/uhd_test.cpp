@@ -6,6 +6,7 @@
 
 #include "core/streamcoding.h"
 #include "disc/demo.h"
+#include "nav/disasm.h"
 #include "nav/edit.h"
 #include "navdb/index_edit.h"
 #include "navdb/index_io.h"
