@@ -209,14 +209,15 @@ std::optional<std::size_t> paletteForObject(const TIGSc& m, std::size_t o) {
     return std::nullopt;
 }
 
-void setPaletteEntryRgb(TIGpalette& palette, std::uint8_t entry, TRGBA colour) {
+void setPaletteEntryRgb(TIGpalette& palette, std::uint8_t entry, TRGBA colour, ColourMatrix matrix) {
     palette.colours[entry] = colour;
-    palette.entries[entry] = rgb2ycrcb(colour.R, colour.G, colour.B);
+    palette.entries[entry] = rgb2ycrcb(colour.R, colour.G, colour.B, matrix);
 }
 
-void setPaletteEntryYCrCb(TIGpalette& palette, std::uint8_t entry, TYCrCb value, std::uint8_t T) {
+void setPaletteEntryYCrCb(TIGpalette& palette, std::uint8_t entry, TYCrCb value, std::uint8_t T,
+                          ColourMatrix matrix) {
     palette.entries[entry] = value;
-    palette.colours[entry] = ycrcb2rgb(value.Y, value.Cr, value.Cb, T);
+    palette.colours[entry] = ycrcb2rgb(value.Y, value.Cr, value.Cb, T, matrix);
 }
 
 }  // namespace navora

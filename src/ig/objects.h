@@ -102,8 +102,10 @@ std::string getpalref(const TIGSc& menu, std::size_t p);
 std::optional<std::size_t> paletteForObject(const TIGSc& menu, std::size_t o);
 
 // Palette edits: set one entry from a display colour (Y, Cr, Cb follow) or
-// from Y, Cr, Cb (the display colour follows).
-void setPaletteEntryRgb(TIGpalette& palette, std::uint8_t entry, TRGBA colour);
-void setPaletteEntryYCrCb(TIGpalette& palette, std::uint8_t entry, TYCrCb value, std::uint8_t T);
+// from Y, Cr, Cb (the display colour follows), with the menu's colour matrix.
+void setPaletteEntryRgb(TIGpalette& palette, std::uint8_t entry, TRGBA colour,
+                        ColourMatrix matrix = ColourMatrix::BT601);
+void setPaletteEntryYCrCb(TIGpalette& palette, std::uint8_t entry, TYCrCb value, std::uint8_t T,
+                          ColourMatrix matrix = ColourMatrix::BT601);
 
 }  // namespace navora
