@@ -3,6 +3,7 @@
 #include "ig/load.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace navora {
@@ -207,6 +208,28 @@ std::optional<std::size_t> paletteForObject(const TIGSc& m, std::size_t o) {
         break;
     }
     return std::nullopt;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> shownWithOtherColours(TIGSc& m, std::size_t o, std::size_t p) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    if (o >= m.objects.size()) return out;
+    if (!m.objects[o].picture) rle_decode(m, o);
+    if (!m.objects[o].picture) return out;
+    std::array<bool, 256> used{};
+    for (const std::uint8_t i : m.objects[o].picture->pixels) used[i] = true;
+    const TRGBApalettes mine = id2pal(m, p);
+    for (std::size_t page = 0; page < m.pages.size(); ++page)
+        forEachPageObject(m, page, [&](std::size_t id, std::size_t palette) {
+            if (id != o || palette == p) return;
+            if (std::find(out.begin(), out.end(), std::pair{page, palette}) != out.end()) return;
+            const TRGBApalettes theirs = id2pal(m, palette);
+            for (std::size_t i = 0; i < 256; ++i)
+                if (used[i] && theirs[i] != mine[i]) {
+                    out.emplace_back(page, palette);
+                    return;
+                }
+        });
+    return out;
 }
 
 void setPaletteEntryRgb(TIGpalette& palette, std::uint8_t entry, TRGBA colour, ColourMatrix matrix) {

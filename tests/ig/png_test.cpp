@@ -199,6 +199,19 @@ TEST(ImportObjectImage, ExportedImageComesBackExactlyUnderEitherMatrix) {
                 EXPECT_EQ(back.colours[e], original.colours[e]) << e;
             }
         }
+    // An edited image with a palette of its own, into an object that a
+    // page shows with its page palette: the page is named, as it shows other colours.
+    {
+        TIGSc e = loaded;
+        const std::size_t o = 3;
+        const std::size_t p = paletteForObject(e, o).value_or(0);
+        IndexedPng edited = readIndexedPng(objectImagePng(e, o, p, "Navora"), "o.png");
+        EXPECT_TRUE(shownWithOtherColours(e, o, p).empty());
+        edited.palette[edited.image.pixels[edited.image.pixels.size() / 2]] = {1, 2, 3};  // a colour repainted
+        const ImportedImage own = importObjectImage(e, edited, o, std::nullopt);
+        EXPECT_EQ(shownWithOtherColours(e, o, own.palette), (std::vector<std::pair<std::size_t, std::size_t>>{{0, p}}));
+        EXPECT_TRUE(shownWithOtherColours(e, o, p).empty());
+    }
     // A colour the menu does not show is converted with the menu's matrix.
     TIGSc m = loaded;
     IndexedPng png;

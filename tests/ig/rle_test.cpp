@@ -157,7 +157,8 @@ TEST(ColourConversion, Bt709FollowsTheMatrixAndComesBackExactly) {
                            cb = static_cast<std::uint8_t>(Cb);
                 const TRGBA c = ycrcb2rgb(y, cr, cb, 9, ColourMatrix::BT709);
                 const TRGBA f = float709(Y, Cr, Cb);
-                ASSERT_LE(std::abs(c.R - f.R) + std::abs(c.G - f.G) + std::abs(c.B - f.B), 1) << Y << "," << Cr << "," << Cb;
+                ASSERT_LE(std::max({std::abs(c.R - f.R), std::abs(c.G - f.G), std::abs(c.B - f.B)}), 1)
+                    << Y << "," << Cr << "," << Cb;
                 const double r = (Y - 16) * 1.164384 + (Cr - 128) * 1.792741;
                 const double g = (Y - 16) * 1.164384 - (Cb - 128) * 0.213249 - (Cr - 128) * 0.532909;
                 const double b = (Y - 16) * 1.164384 + (Cb - 128) * 2.112402;
