@@ -250,4 +250,6 @@ private slots:
     void backgroundPictureAndColours();
     void pageViewKeysShowTheirCode();
     void closeSavesTheEditedMenu();
+    void popUpAndNumberKeys();
+    void colourMatrixOption();
 };
