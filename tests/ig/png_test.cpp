@@ -168,7 +168,7 @@ TEST(ImportObjectImage, NewOrReplacedObjectAndPalette) {
         EXPECT_EQ(p.palette_id, at.palette);
         EXPECT_EQ(p.colours[3], (TRGBA{3, 252, 100, 9}));   // T from tRNS
         EXPECT_EQ(p.colours[12], (TRGBA{12, 243, 100, 255}));  // no tRNS value: opaque
-        EXPECT_EQ(p.entries[12], rgb2ycrcb(12, 243, 100));
+        EXPECT_EQ(p.entries[12], rgb2ycrcb(12, 243, 100, m.colour_matrix));  // the HD menu's BT.709
         EXPECT_TRUE(p.colours[100].zero()) << "not in the PNG palette";
         EXPECT_EQ(p.entries[100], TYCrCb{});
         EXPECT_EQ(p.colours[255], (TRGBA{0, 0, 0, static_cast<std::uint8_t>(c.palette ? 77 : 0)}));
