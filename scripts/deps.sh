@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   libpng-dev libfmt-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libbluray-bin
+  libbluray-bin libbluray-dev
   pulseaudio sox ffmpeg
   clang libclang-rt-dev
 )

@@ -66,6 +66,17 @@ TIGSc loadMenuFile(const std::string& path) {
     return menu;
 }
 
+void addMatrixOption(CLI::App* cmd, std::string& matrix) {
+    cmd->add_option("--matrix", matrix,
+                    "The colour matrix of the palettes: auto (BT.709 for HD menus, BT.601 for SD), 601 or 709")
+        ->check(CLI::IsMember({"auto", "601", "709"}))
+        ->default_val("auto");
+}
+
+void applyMatrix(TIGSc& menu, const std::string& matrix) {
+    setColourMatrix(menu, resolveMatrix(parseMatrixChoice(matrix).value_or(MatrixChoice::Auto), menu));
+}
+
 namespace {
 
 TIGSc loadMenu(const std::string& path) { return loadMenuFile(path); }
@@ -88,7 +99,7 @@ void registerMenuCommands(CLI::App& app, CliState& state) {
     });
 
     struct ObjectsArgs {
-        std::string in, dir;
+        std::string in, dir, matrix;
     };
     auto objectsArgs = std::make_shared<ObjectsArgs>();
     auto* objects = menu->add_subcommand(
@@ -96,9 +107,11 @@ void registerMenuCommands(CLI::App& app, CliState& state) {
     objects->add_option("FILE", objectsArgs->in, "The menu (.mnu, or a transport stream with an IG stream)")->required();
     objects->add_option("-o,--output", objectsArgs->dir, "The folder for the images (created when missing)")
         ->required();
+    addMatrixOption(objects, objectsArgs->matrix);
     objects->callback([objectsArgs, &state] {
         guarded(state, [&] {
             TIGSc m = loadMenu(objectsArgs->in);
+            applyMatrix(m, objectsArgs->matrix);
             const fs::path dir = objectsArgs->dir;
             fs::create_directories(dir);
             std::size_t written = 0;
@@ -112,6 +125,34 @@ void registerMenuCommands(CLI::App& app, CliState& state) {
                 ++written;
             }
             std::printf("%zu object images written to %s\n", written, dir.string().c_str());
+        });
+    });
+
+    struct PaletteArgs {
+        std::string in, out, matrix;
+        std::size_t palette = 0;
+    };
+    auto paletteArgs = std::make_shared<PaletteArgs>();
+    auto* palette = menu->add_subcommand(
+        "palette", "Write a palette as a Scenarist Designer .pxml (R, G, B, T, Y, Cr, Cb of its 256 entries) or "
+                   "an Adobe .act file (R, G, B), by the output's extension.");
+    palette->add_option("FILE", paletteArgs->in, "The menu (.mnu, or a transport stream with an IG stream)")
+        ->required();
+    palette->add_option("--palette", paletteArgs->palette, "The palette's index (default 0)");
+    palette->add_option("-o,--output", paletteArgs->out, "The .pxml or .act file to write (replaced atomically)")
+        ->required();
+    addMatrixOption(palette, paletteArgs->matrix);
+    palette->callback([paletteArgs, &state] {
+        guarded(state, [&] {
+            const std::string ext = fs::path(paletteArgs->out).extension().string();
+            if (ext != ".pxml" && ext != ".act")
+                throw CLI::ValidationError("--output", "'" + paletteArgs->out + "' is neither a .pxml nor an .act file");
+            TIGSc m = loadMenu(paletteArgs->in);
+            if (paletteArgs->palette >= m.palettes.size())
+                throw CLI::ValidationError("--palette", fmt::format("the menu has {} palette{}", m.palettes.size(),
+                                                                    m.palettes.size() == 1 ? "" : "s"));
+            applyMatrix(m, paletteArgs->matrix);
+            saveAtomic(paletteArgs->out, paletteFile(m.palettes[paletteArgs->palette], ext));
         });
     });
 

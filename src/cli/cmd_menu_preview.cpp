@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "core/errors.h"
 #include "core/fileio.h"
+#include "nav/disasm.h"
 #include "nav/machine.h"
 #include "preview/emulator.h"
 #include "preview/options.h"
@@ -28,7 +29,7 @@ namespace navora::cli {
 namespace {
 
 struct Action {
-    enum Kind { Start, Up, Down, Left, Right, Select, Timeout, Tick, Page, Psr10, DrawPage } kind = Start;
+    enum Kind { Start, Up, Down, Left, Right, Select, Timeout, Tick, Page, Psr10, DrawPage, Popup, Number } kind = Start;
     std::uint32_t n = 0;
     std::string text;
 };
@@ -52,6 +53,7 @@ std::vector<Action> parseActions(const std::vector<std::string>& lists) {
         {"start", Action::Start},     {"up", Action::Up},           {"down", Action::Down},
         {"left", Action::Left},       {"right", Action::Right},     {"select", Action::Select},
         {"timeout", Action::Timeout}, {"tick", Action::Tick},       {"drawpage", Action::DrawPage},
+        {"popup", Action::Popup},
     };
     std::vector<Action> out;
     for (const std::string& list : lists) {
@@ -69,7 +71,11 @@ std::vector<Action> parseActions(const std::vector<std::string>& lists) {
                     a.kind = kind;
                     known = true;
                 }
-            if (!known && word.rfind("page:", 0) == 0) {
+            if (!known && word.size() == 1 && word[0] >= '0' && word[0] <= '9') {
+                a.kind = Action::Number;
+                a.n = static_cast<std::uint32_t>(word[0] - '0');
+                known = true;
+            } else if (!known && word.rfind("page:", 0) == 0) {
                 a.kind = Action::Page;
                 a.n = parseNumber(std::string_view(word).substr(5), word);
                 known = true;
@@ -80,8 +86,8 @@ std::vector<Action> parseActions(const std::vector<std::string>& lists) {
             }
             if (!known)
                 throw CLI::ValidationError("--actions", "unknown action '" + word +
-                                                            "' (start, up, down, left, right, select, timeout, "
-                                                            "tick, page:N, psr10:N, drawpage)");
+                                                            "' (start, up, down, left, right, select, 0-9, popup, "
+                                                            "timeout, tick, page:N, psr10:N, drawpage)");
             out.push_back(a);
         }
     }
@@ -112,8 +118,14 @@ public:
         }
         for (const ListRun& l : r.lists)
             activated.push_back({{"button", static_cast<unsigned>(l.button.value_or(button))}, {"lines", l.lines}});
+        if (r.leftMenu && leftMenu.is_null())
+            leftMenu = {{"button", static_cast<unsigned>(r.leftMenu->button.value_or(button))},
+                        {"line", r.leftMenu->line},
+                        {"command", comm2str(r.leftMenu->command, r.leftMenu->line, CommandContext::Button).line}};
     }
     nlohmann::ordered_json activated = nlohmann::ordered_json::array();
+    // The first command of the action that left the menu; null when none did.
+    nlohmann::ordered_json leftMenu;
 };
 
 struct PreviewArgs {
@@ -121,6 +133,7 @@ struct PreviewArgs {
     std::vector<std::string> actions;
     std::vector<std::string> options;
     std::string background;
+    std::string matrix;
     bool transparentBuiltIn = false;
     std::string output;
 };
@@ -131,6 +144,7 @@ public:
     HeadlessMenu(const PreviewArgs& args, const PreviewOptions& options)
         : menu_(loadMenuFile(args.file)), machine_(log_), emulator_(machine_, clock_, log_) {
         log_.actiDelayMs = 0;
+        applyMatrix(menu_, args.matrix);
         emulator_.setRunLimits({1000000});
         emulator_.setEvents(&recorder_);
         emulator_.setOptions(options);
@@ -171,6 +185,8 @@ public:
         case Action::Page: emulator_.selectPage(static_cast<int>(a.n)); break;
         case Action::Psr10: machine_.setPsr(10, a.n); break;
         case Action::DrawPage: emulator_.drawPage(); break;
+        case Action::Popup: emulator_.popup(); break;
+        case Action::Number: emulator_.numberKey(static_cast<int>(a.n)); break;
         }
     }
 
@@ -180,6 +196,7 @@ public:
         for (unsigned n = 0; n < kGprCount; ++n) gprs[n] = machine_.gpr(n);
         const int pageBefore = emulator_.page();
         recorder_.activated = nlohmann::ordered_json::array();
+        recorder_.leftMenu = nullptr;
         reports_.clear();
         run(a);
 
@@ -193,6 +210,8 @@ public:
             if (states[id].enabled) enabled.push_back(id);
         j["enabled"] = enabled;
         j["activated"] = recorder_.activated;
+        j["shown"] = emulator_.menuShown();
+        j["left_menu"] = recorder_.leftMenu;
         if (emulator_.page() != pageBefore && pageBefore >= 0 && emulator_.page() >= 0)
             j["page_switch"] = {{"from", static_cast<unsigned>(pageBefore)}, {"to", static_cast<unsigned>(emulator_.page())}};
         else
@@ -223,13 +242,15 @@ private:
 void addCommon(CLI::App* cmd, PreviewArgs& a) {
     cmd->add_option("FILE", a.file, "The menu (.mnu, or a transport stream with an IG stream)")->required();
     cmd->add_option("--actions", a.actions,
-                    "Comma-separated actions: start, up, down, left, right, select, timeout (one expiry of the "
+                    "Comma-separated actions: start, up, down, left, right, select, 0-9 (a number key), popup (the "
+                    "pop-up key), timeout (one expiry of the "
                     "user time-out timer), tick (one expiry of the animation timer), page:N (choose page N in the "
                     "page selector), psr10:N (type N into PSR10), drawpage")
         ->required();
     cmd->add_option("--option", a.options,
                     "NAME=VALUE: an option of the Options tab by its control or settings name (cbButtonFrame=1, "
                     "ShowButtonAnimation=1, colBackground=#000080 or a Windows colour value)");
+    addMatrixOption(cmd, a.matrix);
 }
 
 }  // namespace
@@ -256,7 +277,8 @@ void registerMenuPreviewCommands(CLI::App& menu, CliState& state) {
     auto playArgs = std::make_shared<PreviewArgs>();
     auto* play = menu.add_subcommand(
         "play", "Run the actions and print one JSON object per action: key, page, selected (PSR10), enabled, "
-                "activated, page_switch, gpr_changes, psr, reports.");
+                "activated, shown (the menu is on screen), left_menu (the first command that left the menu: "
+                "button, line, command), page_switch, gpr_changes, psr, reports.");
     addCommon(play, *playArgs);
     play->callback([playArgs, &state] {
         guarded(state, [&] {

@@ -74,6 +74,11 @@ void registerMenuPreviewCommands(CLI::App& menu, CliState& state);
 // stream; throws FormatError for a file that holds no menu. Soft problems of
 // the load are printed as warnings.
 TIGSc loadMenuFile(const std::string& path);
+// --matrix auto|601|709: the colour matrix of the palettes' display colours
+// (auto: BT.709 for HD menus, BT.601 for SD).
+void addMatrixOption(CLI::App* cmd, std::string& matrix);
+// Makes the menu's display colours with the chosen matrix.
+void applyMatrix(TIGSc& menu, const std::string& matrix);
 // exd
 void registerExdCommands(CLI::App& app, CliState& state);
 

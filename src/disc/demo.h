@@ -26,8 +26,9 @@ void writeDemoSoundAndBdj(const std::filesystem::path& bdmv);
 // three angles; primary and secondary audio, PG, PiP PG, IG and PiP video;
 // an out-of-mux SubPath with a multi-clip SubPlayItem and an in-mux PiP
 // SubPath; entry marks and a link point; an ExtensionData block with two
-// entries), 00001.mpls is the menu the Top Menu object plays. Their clips
-// 00000-00006 and 00010-00013 are named only: the demo disc has no clips.
+// entries), 00001.mpls is the menu the Top Menu object plays: the IG stream of
+// the menu clip 00090. The clips 00000-00004 and 00010-00013 of 00000.mpls
+// are named only: the demo disc has no video.
 void writeDemoPlaylists(const std::filesystem::path& bdmv);
 
 }  // namespace navora

@@ -174,8 +174,9 @@ void palettes(TIGSc& m) {
         for (std::uint8_t e = 0; e < std::size(colours); ++e) {
             TRGBA c = colours[e];
             c.T = static_cast<std::uint8_t>(c.T * strength / 3);
-            // Display colours as the stream will give them back.
-            setPaletteEntryYCrCb(p, e, rgb2ycrcb(c.R, c.G, c.B), c.T);
+            // Display colours as the stream will give them back, in the
+            // matrix of the HD video.
+            setPaletteEntryYCrCb(p, e, rgb2ycrcb(c.R, c.G, c.B, m.colour_matrix), c.T, m.colour_matrix);
         }
         m.palettes.push_back(p);
     }
@@ -194,6 +195,7 @@ TIGSc demoMenu() {
     m.user_interface_model = UserInterfaceModel::Normal;
     m.user_time_out_duration = 60 * 90000;
     m.in_time = 600 * 90000;
+    m.colour_matrix = videoMatrix(m);
     palettes(m);
 
     // Page 0: the banner fades in through palettes 1, 2, 0 and wipes out
@@ -285,7 +287,27 @@ TIGSc demoMenu() {
     return m;
 }
 
-Bytes demoMenuClipInfo(std::uint32_t sourcePackets, std::uint32_t inTime) {
+std::vector<DemoEntryPoint> igEntryPoints(const Bytes& stream, std::uint16_t pid) {
+    std::vector<DemoEntryPoint> points;
+    for (std::size_t at = 0; at + kSourcePacket <= stream.size(); at += kSourcePacket) {
+        const std::uint8_t* p = stream.data() + at + 4;  // the transport packet after the arrival time stamp
+        if (p[0] != 0x47 || !(p[1] & 0x40) || (((p[1] & 0x1F) << 8) | p[2]) != pid) continue;
+        std::size_t payload = 4;
+        if (p[3] & 0x20) payload += 1 + std::size_t{p[4]};
+        if (!(p[3] & 0x10) || payload + 14 > 188) continue;
+        const std::uint8_t* pes = p + payload;
+        if (pes[0] != 0 || pes[1] != 0 || pes[2] != 1 || !(pes[7] & 0x80)) continue;
+        const std::uint64_t pts = (std::uint64_t{pes[9] & 0x0Eu} << 29) | (std::uint64_t{pes[10]} << 22) |
+                                  (std::uint64_t{pes[11] & 0xFEu} << 14) | (std::uint64_t{pes[12]} << 7) |
+                                  (pes[13] >> 1);
+        if (points.empty() || pts > points.back().pts)
+            points.push_back({static_cast<std::uint32_t>(at / kSourcePacket), pts});
+    }
+    return points;
+}
+
+Bytes demoMenuClipInfo(const Bytes& stream, std::uint32_t inTime) {
+    const auto sourcePackets = static_cast<std::uint32_t>(stream.size() / kSourcePacket);
     ByteWriter w;
     auto align = [&w] {
         while (w.size() % 4 != 0) w.putbyte(0);
@@ -336,8 +358,34 @@ Bytes demoMenuClipInfo(std::uint32_t sourcePackets, std::uint32_t inTime) {
     w.putzeros(1 + 12 + 4);  // reserved, ISRC, reserved
     align();
 
+    // CPI: an EP map of the IG PID. Players seek through it and some take a
+    // clip without one for broken.
     const std::uint32_t cpi = static_cast<std::uint32_t>(w.size());
-    w.putlword(0);  // no entry points: the clip has no video
+    const std::vector<DemoEntryPoint> points = igEntryPoints(stream, kIgPid);
+    const auto entries = static_cast<std::uint32_t>(points.size());
+    const std::uint32_t coarseBytes = 4 + 8 * entries;  // EP_fine_table_start_address, then the coarse entries
+    w.putlword(2 + 2 + 12 + coarseBytes + 4 * entries);  // length
+    w.putword(1);  // CPI_type 1: EP map
+    w.putbyte(0);
+    w.putbyte(1);  // number_of_stream_PID_entries
+    w.putword(kIgPid);
+    // 10 reserved bits, EP_stream_type 1 (4 bits), number_of_EP_coarse_entries (16 bits),
+    // number_of_EP_fine_entries (18 bits): 48 bits.
+    const std::uint64_t counts = (std::uint64_t{1} << 34) | (std::uint64_t{entries} << 18) | entries;
+    for (int shift = 40; shift >= 0; shift -= 8) w.putbyte(static_cast<std::uint8_t>(counts >> shift));
+    w.putlword(2 + 12);  // EP_map_for_one_stream_PID_start_address, from the start of EP_map()
+    w.putlword(coarseBytes);  // EP_fine_table_start_address
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        // ref_to_EP_fine_id (18 bits), PTS_EP_coarse (PTS bits 32-19, 14 bits), SPN_EP_coarse.
+        w.putlword((i << 14) | static_cast<std::uint32_t>((points[i].pts >> 19) & 0x3FFF));
+        w.putlword(points[i].spn);
+    }
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        // is_angle_change_point 0, I_end_position_offset 1, PTS_EP_fine (PTS bits 19-9),
+        // SPN_EP_fine (the low 17 bits).
+        w.putlword((1u << 28) | (static_cast<std::uint32_t>((points[i].pts >> 9) & 0x7FF) << 17) |
+                   (points[i].spn & 0x1FFFF));
+    }
     const std::uint32_t clipMark = static_cast<std::uint32_t>(w.size());
     w.putlword(0);
 
@@ -352,9 +400,8 @@ Bytes demoMenuClipInfo(std::uint32_t sourcePackets, std::uint32_t inTime) {
 void writeDemoMenuClip(const fs::path& bdmv) {
     TIGSc menu = demoMenu();
     const Bytes stream = Mux(menu);
-    const auto packets = static_cast<std::uint32_t>(stream.size() / kSourcePacket);
     saveAtomic(bdmv / "STREAM" / (std::string(kDemoMenuClip) + ".m2ts"), stream);
-    saveAtomic(bdmv / "CLIPINF" / (std::string(kDemoMenuClip) + ".clpi"), demoMenuClipInfo(packets, menu.in_time));
+    saveAtomic(bdmv / "CLIPINF" / (std::string(kDemoMenuClip) + ".clpi"), demoMenuClipInfo(stream, menu.in_time));
 }
 
 }  // namespace navora

@@ -166,21 +166,19 @@ TMPLS mainPlaylist() {
     return m;
 }
 
-// 00001: the menu that the Top Menu object plays: a still PlayItem with its
-// IG stream in an IG menu SubPath.
+// 00001: the menu that the Top Menu object plays, as discs reach a menu: a
+// still PlayItem of the menu clip 00090 (from a second before the menu is
+// presented at 600 s to a minute after) whose STN table lists the clip's IG
+// stream.
 TMPLS menuPlaylist() {
     TMPLS m;
-    TPlayItem p = playItem("00005", 60, 1);
+    TPlayItem p = playItem("00090", 60, 1);
+    p.IN_time = kClipStart - kSecond;
     p.still_mode = 1;  // still for still_time seconds
     p.still_time = 60;
-    p.STN_table.primary_video = {video(0x1011, 6, 1)};
-    p.STN_table.IG = {stream(kStreamOfSubPath, 0x1400, 0x91, "eng")};
+    p.STN_table.IG = {stream(kStreamOfPlayItem, 0x1400, 0x91, "eng")};
     countStreams(p.STN_table);
     m.PlayList.PlayItems = {p};
-    TSubPath menu;
-    menu.SubPath_type = 3;  // IG menu
-    menu.SubPlayItems = {subPlayItem("00006", 60, 0)};
-    m.PlayList.SubPaths = {menu};
     m.PlayListMark.marks = {mark(0, 0)};
     finish(m);
     return m;

@@ -19,7 +19,9 @@ struct ImportedImage {
 // `replaceObject` (else a new object appended), with its colours into the
 // palette `replacePalette` (else a new palette appended). The object gets the
 // PNG's size and pixels, object_data_length becomes its coded length. The
-// palette's entries 0..254 get the PNG's colours (Y, Cr, Cb converted) and
+// palette's entries 0..254 get the PNG's colours (Y, Cr, Cb: those of the same
+// colour where the menu already shows it, else converted with the menu's
+// colour matrix) and
 // transparency (opaque where tRNS gives none); entries the PNG palette does
 // not have, and entry 255, become black with Y, Cr, Cb 0 (255 keeps its T,
 // the others are transparent).

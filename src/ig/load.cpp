@@ -354,6 +354,8 @@ TIGSc loadMNU(std::span<const std::uint8_t> data, const std::string& name, MenuL
         report.warnings.push_back(text);
     }
     getIGS(m, name, &report, log);
+    // Players show a palette with the matrix of the video.
+    setColourMatrix(m, videoMatrix(m));
     if (log) log->log2(menuSummaryText(m));
     if (reportOut) *reportOut = std::move(report);
     return m;

@@ -210,8 +210,14 @@ struct TYCrCb {
     bool operator==(const TYCrCb&) const = default;
 };
 
+// The colour matrix between a palette's Y, Cr, Cb and its display colours.
+enum class ColourMatrix : std::uint8_t { BT601, BT709 };
+// The choice of the options: the video's matrix, or one forced.
+enum class MatrixChoice : std::uint8_t { Auto, BT601, BT709 };
+
 // A palette, at the index of its palette_id. The display colours follow from
-// Y, Cr, Cb by ycrcb2rgb whenever the palette is read or edited.
+// Y, Cr, Cb by ycrcb2rgb (with the menu's colour matrix) whenever the palette
+// is read or edited.
 struct TIGpalette {
     std::uint16_t palette_id = 0;
     std::uint8_t palette_version_number = 0;
@@ -243,6 +249,9 @@ struct TIGSc {
     std::uint32_t in_time = 0;                 // 90 kHz: PTS of the first record header whose PTS is not 0
     // The ICS page data and ODS object data as read; the fragments point into it.
     std::shared_ptr<const Bytes> resource;
+    // The matrix the display colours of the palettes are made with (not part
+    // of the stream): the video's on loading, or the one the options force.
+    ColourMatrix colour_matrix = ColourMatrix::BT601;
 };
 
 // Whether the ICS carries the two time-out fields.

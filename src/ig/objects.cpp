@@ -3,6 +3,7 @@
 #include "ig/load.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace navora {
@@ -209,14 +210,37 @@ std::optional<std::size_t> paletteForObject(const TIGSc& m, std::size_t o) {
     return std::nullopt;
 }
 
-void setPaletteEntryRgb(TIGpalette& palette, std::uint8_t entry, TRGBA colour) {
-    palette.colours[entry] = colour;
-    palette.entries[entry] = rgb2ycrcb(colour.R, colour.G, colour.B);
+std::vector<std::pair<std::size_t, std::size_t>> shownWithOtherColours(TIGSc& m, std::size_t o, std::size_t p) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    if (o >= m.objects.size()) return out;
+    if (!m.objects[o].picture) rle_decode(m, o);
+    if (!m.objects[o].picture) return out;
+    std::array<bool, 256> used{};
+    for (const std::uint8_t i : m.objects[o].picture->pixels) used[i] = true;
+    const TRGBApalettes mine = id2pal(m, p);
+    for (std::size_t page = 0; page < m.pages.size(); ++page)
+        forEachPageObject(m, page, [&](std::size_t id, std::size_t palette) {
+            if (id != o || palette == p) return;
+            if (std::find(out.begin(), out.end(), std::pair{page, palette}) != out.end()) return;
+            const TRGBApalettes theirs = id2pal(m, palette);
+            for (std::size_t i = 0; i < 256; ++i)
+                if (used[i] && theirs[i] != mine[i]) {
+                    out.emplace_back(page, palette);
+                    return;
+                }
+        });
+    return out;
 }
 
-void setPaletteEntryYCrCb(TIGpalette& palette, std::uint8_t entry, TYCrCb value, std::uint8_t T) {
+void setPaletteEntryRgb(TIGpalette& palette, std::uint8_t entry, TRGBA colour, ColourMatrix matrix) {
+    palette.colours[entry] = colour;
+    palette.entries[entry] = rgb2ycrcb(colour.R, colour.G, colour.B, matrix);
+}
+
+void setPaletteEntryYCrCb(TIGpalette& palette, std::uint8_t entry, TYCrCb value, std::uint8_t T,
+                          ColourMatrix matrix) {
     palette.entries[entry] = value;
-    palette.colours[entry] = ycrcb2rgb(value.Y, value.Cr, value.Cb, T);
+    palette.colours[entry] = ycrcb2rgb(value.Y, value.Cr, value.Cb, T, matrix);
 }
 
 }  // namespace navora

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace navora {
@@ -101,9 +102,17 @@ std::string getpalref(const TIGSc& menu, std::size_t p);
 // of its first out-effect ("o"); nothing when the object is not used.
 std::optional<std::size_t> paletteForObject(const TIGSc& menu, std::size_t o);
 
+// Where the menu shows object o with a palette whose colours differ from
+// palette p's at an index the object's picture uses: (page, palette) pairs in
+// page order, each once. An image imported into o with a palette of its own
+// looks as drawn only with that palette; these pages show other colours.
+std::vector<std::pair<std::size_t, std::size_t>> shownWithOtherColours(TIGSc& menu, std::size_t o, std::size_t p);
+
 // Palette edits: set one entry from a display colour (Y, Cr, Cb follow) or
-// from Y, Cr, Cb (the display colour follows).
-void setPaletteEntryRgb(TIGpalette& palette, std::uint8_t entry, TRGBA colour);
-void setPaletteEntryYCrCb(TIGpalette& palette, std::uint8_t entry, TYCrCb value, std::uint8_t T);
+// from Y, Cr, Cb (the display colour follows), with the menu's colour matrix.
+void setPaletteEntryRgb(TIGpalette& palette, std::uint8_t entry, TRGBA colour,
+                        ColourMatrix matrix = ColourMatrix::BT601);
+void setPaletteEntryYCrCb(TIGpalette& palette, std::uint8_t entry, TYCrCb value, std::uint8_t T,
+                          ColourMatrix matrix = ColourMatrix::BT601);
 
 }  // namespace navora

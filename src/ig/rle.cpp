@@ -1,7 +1,9 @@
 #include "ig/rle.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string>
 
 namespace navora {
 
@@ -135,18 +137,81 @@ std::uint8_t limit(int v, int lo, int hi) { return static_cast<std::uint8_t>(std
 
 }  // namespace
 
-TRGBA ycrcb2rgb(std::uint8_t Y, std::uint8_t Cr, std::uint8_t Cb, std::uint8_t T) {
-    const int y = (Y - 16) * 1164;
+namespace {
+
+// Rounds a value held in 1/65536 to the nearest integer (halves away from zero).
+int round16(std::int64_t v) { return static_cast<int>(v >= 0 ? (v + 32768) >> 16 : -((-v + 32768) >> 16)); }
+
+// BT.709 studio range in 1/65536: colour = 255/219 (Y - 16) + 255/224 * the
+// chroma terms of Kr = 0.2126, Kb = 0.0722; and back.
+constexpr std::int64_t kY = 76309;          // 1.164384
+constexpr std::int64_t kRCr = 117489;       // 1.792741
+constexpr std::int64_t kGCb = 13975;        // 0.213249
+constexpr std::int64_t kGCr = 34925;        // 0.532909
+constexpr std::int64_t kBCb = 138438;       // 2.112402
+constexpr std::int64_t kYR = 11966, kYG = 40254, kYB = 4064;    // 0.182586 0.614231 0.062007
+constexpr std::int64_t kCrR = 28784, kCrG = 26145, kCrB = 2639;  // 0.439216 0.398942 0.040274
+constexpr std::int64_t kCbR = 6596, kCbG = 22188, kCbB = 28784;  // 0.100644 0.338572 0.439216
+
+}  // namespace
+
+TRGBA ycrcb2rgb(std::uint8_t Y, std::uint8_t Cr, std::uint8_t Cb, std::uint8_t T, ColourMatrix matrix) {
     const int cr = Cr - 128;
     const int cb = Cb - 128;
+    if (matrix == ColourMatrix::BT709) {
+        const std::int64_t y = (Y - 16) * kY;
+        return {limit(round16(y + cr * kRCr), 0, 255), limit(round16(y - cb * kGCb - cr * kGCr), 0, 255),
+                limit(round16(y + cb * kBCb), 0, 255), T};
+    }
+    const int y = (Y - 16) * 1164;
     return {limit((y + cr * 1596 + 500) / 1000, 0, 255), limit((y - cr * 813 - cb * 391 + 500) / 1000, 0, 255),
             limit((y + cb * 2018 + 500) / 1000, 0, 255), T};
 }
 
-TYCrCb rgb2ycrcb(std::uint8_t R, std::uint8_t G, std::uint8_t B) {
+TYCrCb rgb2ycrcb(std::uint8_t R, std::uint8_t G, std::uint8_t B, ColourMatrix matrix) {
+    if (matrix == ColourMatrix::BT709) {
+        return {limit(round16(R * kYR + G * kYG + B * kYB) + 16, 16, 235),
+                limit(round16(R * kCrR - G * kCrG - B * kCrB) + 128, 16, 240),
+                limit(round16(-R * kCbR - G * kCbG + B * kCbB) + 128, 16, 240)};
+    }
     return {limit((R * 257 + G * 504 + B * 98 + 500) / 1000 + 16, 16, 235),
             limit((R * 439 - G * 368 - B * 71 + 500) / 1000 + 128, 16, 240),
             limit((-R * 148 - G * 291 + B * 439 + 500) / 1000 + 128, 16, 240)};
+}
+
+ColourMatrix videoMatrix(std::uint16_t, std::uint16_t height) {
+    return height > 576 ? ColourMatrix::BT709 : ColourMatrix::BT601;
+}
+
+ColourMatrix resolveMatrix(MatrixChoice choice, const TIGSc& m) {
+    switch (choice) {
+    case MatrixChoice::BT601: return ColourMatrix::BT601;
+    case MatrixChoice::BT709: return ColourMatrix::BT709;
+    case MatrixChoice::Auto: break;
+    }
+    return videoMatrix(m);
+}
+
+std::optional<MatrixChoice> parseMatrixChoice(std::string_view text) {
+    std::string t;
+    for (const char c : text) t += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (t == "auto") return MatrixChoice::Auto;
+    if (t == "601" || t == "bt601" || t == "bt.601") return MatrixChoice::BT601;
+    if (t == "709" || t == "bt709" || t == "bt.709") return MatrixChoice::BT709;
+    return std::nullopt;
+}
+
+const char* matrixName(ColourMatrix matrix) { return matrix == ColourMatrix::BT709 ? "BT.709" : "BT.601"; }
+
+void setColourMatrix(TIGSc& m, ColourMatrix matrix) {
+    m.colour_matrix = matrix;
+    for (TIGpalette& pal : m.palettes)
+        for (std::size_t e = 0; e < 256; ++e) {
+            TRGBA& c = pal.colours[e];
+            if (c.zero()) continue;  // not displayed
+            const TYCrCb& v = pal.entries[e];
+            c = ycrcb2rgb(v.Y, v.Cr, v.Cb, c.T, matrix);
+        }
 }
 
 }  // namespace navora

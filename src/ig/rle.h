@@ -15,7 +15,9 @@
 #include "ig/model.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string_view>
 
 namespace navora {
 
@@ -37,9 +39,30 @@ RleDecodeReport rleDecodeInto(std::span<const std::uint8_t> coded, IndexedImage&
 // (16,383) are split.
 Bytes rleEncode(const IndexedImage& picture);
 
-// --- Colour conversions (integer arithmetic, division truncating toward zero) ---
+// --- Colour conversions ---
+//
+// Palettes hold studio-range Y, Cr, Cb. Players turn them into colours with
+// the matrix of the video: BT.709 for HD, BT.601 for SD. BT.601 uses integer
+// arithmetic with three-decimal coefficients, division truncating toward
+// zero; BT.709 rounds to the nearest value, so that every Y, Cr, Cb inside
+// the RGB cube comes back unchanged from its colour.
 
-TRGBA ycrcb2rgb(std::uint8_t Y, std::uint8_t Cr, std::uint8_t Cb, std::uint8_t T);
-TYCrCb rgb2ycrcb(std::uint8_t R, std::uint8_t G, std::uint8_t B);
+TRGBA ycrcb2rgb(std::uint8_t Y, std::uint8_t Cr, std::uint8_t Cb, std::uint8_t T,
+                ColourMatrix matrix = ColourMatrix::BT601);
+TYCrCb rgb2ycrcb(std::uint8_t R, std::uint8_t G, std::uint8_t B, ColourMatrix matrix = ColourMatrix::BT601);
+
+// The matrix players use for a menu of this video size: BT.709 above 576
+// lines (1280x720, 1440x1080, 1920x1080), BT.601 for SD (720x480, 720x576).
+ColourMatrix videoMatrix(std::uint16_t width, std::uint16_t height);
+inline ColourMatrix videoMatrix(const TIGSc& m) { return videoMatrix(m.video_width, m.video_height); }
+// Auto: the video's matrix.
+ColourMatrix resolveMatrix(MatrixChoice choice, const TIGSc& m);
+// "auto", "601", "709" (also "bt601", "bt709", any letter case); nullopt otherwise.
+std::optional<MatrixChoice> parseMatrixChoice(std::string_view text);
+const char* matrixName(ColourMatrix matrix);  // "BT.601", "BT.709"
+
+// Makes every palette's display colours with the matrix (entries without a
+// display colour stay without one; T is kept) and records it in the menu.
+void setColourMatrix(TIGSc& m, ColourMatrix matrix);
 
 }  // namespace navora

@@ -324,7 +324,7 @@ Bytes saveIGS(TIGSc& m, IgsForm form, Log* log) {
             // Entries with neither a display colour nor Y, Cr, Cb were never
             // defined; an entry a PDS defined as transparent black is kept.
             if (c.zero() && pal.entries[e] == TYCrCb{}) continue;
-            if (pal.entries[e].Y == 0) pal.entries[e] = rgb2ycrcb(c.R, c.G, c.B);
+            if (pal.entries[e].Y == 0) pal.entries[e] = rgb2ycrcb(c.R, c.G, c.B, m.colour_matrix);
             body.putbyte(static_cast<std::uint8_t>(e));
             body.putbyte(pal.entries[e].Y);
             body.putbyte(pal.entries[e].Cr);

@@ -8,6 +8,22 @@
 
 namespace navora {
 
+bool leavesMenu(const TCommand& c) {
+    if (!isValidCommand(c.w[0])) return false;
+    switch (opcodeOf(c.w[0])) {
+    case Opcode::JumpObject:
+    case Opcode::JumpTitle:
+    case Opcode::CallObject:
+    case Opcode::CallTitle:
+    case Opcode::Resume:
+    case Opcode::PlayPL:
+    case Opcode::PlayPLatPI:
+    case Opcode::PlayPLatMK:
+    case Opcode::TerminatePL: return true;
+    default: return false;
+    }
+}
+
 std::uint32_t clampCountryCode(std::uint32_t code) { return std::clamp<std::uint32_t>(code, 0x4141, 0x5A5A); }
 
 NavMachine::NavMachine(Log& log) : log_(log) { ResetRegs(); }
@@ -102,9 +118,10 @@ void NavMachine::setsrc(const TCommand& c, std::uint32_t value) {
 }
 
 std::uint32_t NavMachine::rnd(std::uint32_t bound) {
-    if (bound == 0) return 0;
-    if (random_) return random_(bound) % bound;
-    return std::uniform_int_distribution<std::uint32_t>(0, bound - 1)(rng_);
+    // Players give 1 .. bound, and 1 for a bound of 0.
+    if (bound == 0) return 1;
+    if (random_) return random_(bound) % bound + 1;
+    return std::uniform_int_distribution<std::uint32_t>(0, bound - 1)(rng_) + 1;
 }
 
 void NavMachine::report(const std::string& text) {
@@ -117,14 +134,15 @@ namespace {
 // A page number held in PSR11 as a page index; out-of-range values name no page.
 int pageIndex(std::uint32_t v) { return v <= 0x7FFFFFFFu ? static_cast<int>(v) : -1; }
 
-// Marks i the enabled button of its button overlap group.
+// Marks i the enabled button of its button overlap group. A slot of the
+// button table that holds no button belongs to no group: it names no button,
+// so nothing is enabled and no group changes.
 void enableInGroup(MenuHost& host, int page, int i) {
     const int group = host.buttonGroup(page, i);
-    if (group >= 0) {
-        const int n = host.buttonCount(page);
-        for (int id = 0; id < n; ++id)
-            if (id != i && host.buttonGroup(page, id) == group) host.setButtonEnabled(id, false);
-    }
+    if (group < 0) return;
+    const int n = host.buttonCount(page);
+    for (int id = 0; id < n; ++id)
+        if (id != i && host.buttonGroup(page, id) == group) host.setButtonEnabled(id, false);
     host.setButtonEnabled(i, true);
 }
 
@@ -249,7 +267,10 @@ NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
     case Opcode::SetButtonPage: return execSetButtonPage(c, d, s, list);
     case Opcode::EnableButton: execEnableButton(d); return {};
     case Opcode::DisableButton: execDisableButton(d); return {};
-    case Opcode::PopUpMenuOff: report("Pop up Menu Off"); return {};
+    case Opcode::PopUpMenuOff:
+        report("Pop up Menu Off");
+        if (host_) events().popUpOff();
+        return {};
     case Opcode::StillOn: report("Still On"); return {};
     case Opcode::StillOff: report("Still Off"); return {};
     default: break;
@@ -264,7 +285,8 @@ void NavMachine::execEnableButton(std::uint32_t d) {
     const int page = pageIndex(PSR_[11]);
     const int buttons = host_->buttonCount(page);
     const int i = static_cast<int>(d & 0xFFFF);
-    if (i >= buttons) return;
+    // An empty slot names no button: nothing to enable or draw.
+    if (i >= buttons || host_->buttonGroup(page, i) < 0) return;
     if (PSR_[10] < static_cast<std::uint32_t>(buttons) &&
         host_->buttonGroup(page, static_cast<int>(PSR_[10])) == host_->buttonGroup(page, i)) {
         PSR_[10] = 0xFFFF;
@@ -282,6 +304,12 @@ void NavMachine::execDisableButton(std::uint32_t d) {
     events().DelButton(i);
 }
 
+namespace {
+
+std::uint32_t saturate(std::uint64_t v) { return v > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(v); }
+
+}  // namespace
+
 void NavMachine::execSet(const TCommand& c, SetOption option, std::uint32_t d, std::uint32_t s) {
     const std::uint32_t bit = s & 31;
     switch (option) {
@@ -291,9 +319,10 @@ void NavMachine::execSet(const TCommand& c, SetOption option, std::uint32_t d, s
         setdst(c, s);
         setsrc(c, d);
         break;
-    case SetOption::Add: setdst(c, d + s); break;
-    case SetOption::Sub: setdst(c, d - s); break;
-    case SetOption::Mul: setdst(c, d * s); break;
+    // Players saturate instead of wrapping: a disc's program counts on it.
+    case SetOption::Add: setdst(c, saturate(std::uint64_t{d} + s)); break;
+    case SetOption::Sub: setdst(c, d > s ? d - s : 0); break;
+    case SetOption::Mul: setdst(c, saturate(std::uint64_t{d} * s)); break;
     case SetOption::Div: setdst(c, s == 0 ? 0xFFFFFFFFu : d / s); break;
     case SetOption::Mod: setdst(c, s == 0 ? 0xFFFFFFFFu : d % s); break;
     case SetOption::Rnd: setdst(c, rnd(s)); break;
@@ -338,6 +367,9 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
             interrupted = true;
             break;
         }
+        if (!r.leftMenu && leavesMenu(list[static_cast<std::size_t>(pc)]))
+            r.leftMenu = LeftMenu{r.lists.size() > 1 ? r.lists.back().button : std::nullopt,
+                                  static_cast<std::size_t>(pc), list[static_cast<std::size_t>(pc)]};
         const Step st = exec(list[static_cast<std::size_t>(pc)], list);
         ++r.steps;
         if (r.lists.empty()) r.lists.push_back({});

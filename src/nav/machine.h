@@ -58,6 +58,7 @@ public:
     virtual void DrawEffects(int /*page*/) {}   // plays the out-effects of a page
     virtual void cbPageChange(int /*page*/) {}  // chooses the page in the page list
     virtual void chooseButton(int /*id*/) {}    // makes the button the chosen one of the button list
+    virtual void popUpOff() {}                  // PopUpMenu Off: a pop-up menu is hidden
 };
 
 struct ResetOptions {
@@ -92,6 +93,19 @@ struct ListRun {
     bool operator==(const ListRun&) const = default;
 };
 
+// Whether a command takes a player away from the menu it runs in: a jump or
+// call elsewhere, a playlist started or ended, a title resumed. Links inside
+// the playlist keep the menu.
+bool leavesMenu(const TCommand& c);
+
+// The first command of a run that left the menu.
+struct LeftMenu {
+    std::optional<int> button;  // the auto-action button whose list held it; empty: the list the run was given
+    std::size_t line = 0;
+    TCommand command;
+    bool operator==(const LeftMenu&) const = default;
+};
+
 struct RunResult {
     RunEnd end = RunEnd::EndOfProgram;
     std::uint64_t steps = 0;              // commands executed by this run
@@ -102,6 +116,7 @@ struct RunResult {
     std::optional<int> runningButton;     // menu: the button whose program ran last, after an auto action
     TCommands program;                    // the list that ran last (a button's list after an auto action)
     std::vector<ListRun> lists;           // the lists that ran, in order (empty when nothing was executed)
+    std::optional<LeftMenu> leftMenu;     // the first executed command that leaves the menu
 };
 
 // A run at full speed shows "N commands executed" in status panel 1 after
@@ -157,7 +172,7 @@ public:
     // besides status panel 1.
     std::function<void(const std::string&)> onReport;
 
-    // Source of Rnd: a number in 0 .. bound - 1 for bound > 0.
+    // Source of Rnd: a number in 0 .. bound - 1 for bound > 0 (Rnd adds 1).
     void setRandomSource(std::function<std::uint32_t(std::uint32_t bound)> source) { random_ = std::move(source); }
     void seedRandom(std::uint32_t seed) { rng_.seed(seed); }
 

@@ -70,7 +70,13 @@ void MenuEmulator::setMenu(const TIGSc* menu) {
     user_ = PreviewTimer{false, 1000, 0};
     chosen_ = 0;
     hand_ = false;
+    shown_ = !popUpModel();
     events().timersChanged();
+}
+
+bool MenuEmulator::popUpModel() const {
+    const TIGSc* m = renderer_.menu();
+    return m && m->user_interface_model == UserInterfaceModel::PopUp;
 }
 
 void MenuEmulator::menuChanged() {
@@ -181,6 +187,18 @@ void MenuEmulator::start() {
         reported(chosen_, machine_.ExecComm(buttonCommands(p, chosen_), limits_));
         return;
     }
+    // A pop-up menu stays off the screen until the pop-up key.
+    if (!shown_) {
+        renderer_.DelPage();
+        return;
+    }
+    present();
+}
+
+void MenuEmulator::present() {
+    const TIGSc* m = renderer_.menu();
+    if (!m || page() < 0) return;
+    const TPage& pg = m->pages[static_cast<std::size_t>(page())];
     // The page shown becomes the current page, so that the selection is
     // looked up on the page that is drawn.
     machine_.setPsr(11, static_cast<std::uint32_t>(page()));
@@ -205,6 +223,7 @@ void MenuEmulator::start() {
 }
 
 void MenuEmulator::key(NavKey k) {
+    if (!shown_) return;
     const std::uint32_t selected = machine_.psr(10);
     if (selected == 0xFFFF || selected >= renderer_.states().size()) return;
     const int p = currentPage();
@@ -215,7 +234,11 @@ void MenuEmulator::key(NavKey k) {
     if (n == selected) return;
     // A neighbour that names no button of the page would leave nothing selected.
     if (!buttonOf(p, n)) return;
-    renderer_.DrawButton(static_cast<int>(selected));
+    moveSelection(p, selected, n);
+}
+
+void MenuEmulator::moveSelection(int p, std::uint32_t selected, std::uint16_t n) {
+    if (selected < renderer_.states().size()) renderer_.DrawButton(static_cast<int>(selected));
     machine_.setPsr(10, n);
     if (autoAction(p, n))
         runButton(p, n);  // activated at once: no selected state is drawn first
@@ -223,7 +246,41 @@ void MenuEmulator::key(NavKey k) {
         renderer_.DrawSButton();
 }
 
+void MenuEmulator::numberKey(int digit) {
+    if (!shown_ || digit < 0 || digit > 9) return;
+    const TIGSc* m = renderer_.menu();
+    const int p = currentPage();
+    if (!m || p < 0 || p != page()) return;
+    // Players look at the enabled button of every BOG; the last match wins.
+    std::optional<std::uint16_t> match;
+    for (const TBOG& bog : m->pages[static_cast<std::size_t>(p)].BOGs)
+        for (const TIGbutton& b : bog.buttons)
+            if (buttonEnabled(b.button_id) && b.button_numeric_select_value == digit) match = b.button_id;
+    const std::uint32_t selected = machine_.psr(10);
+    if (!match || *match == selected) return;
+    moveSelection(p, selected, *match);
+}
+
+void MenuEmulator::popup() {
+    if (!popUpModel() || page() < 0) return;
+    shown_ = !shown_;
+    if (!shown_) {
+        renderer_.DelPage();
+        return;
+    }
+    // Each time it comes up, a pop-up menu starts on its first page.
+    if (page() != 0) selectPage(0);
+    present();
+}
+
+void MenuEmulator::popUpOff() {
+    if (!popUpModel() || !shown_) return;
+    shown_ = false;
+    renderer_.DelPage();
+}
+
 void MenuEmulator::activate() {
+    if (!shown_) return;
     const std::uint32_t selected = machine_.psr(10);
     if (selected == 0xFFFF) return;
     const int p = currentPage();
@@ -231,7 +288,8 @@ void MenuEmulator::activate() {
     const std::uint32_t oldPage = machine_.psr(11);
     renderer_.DrawAButton();
     runButton(p, static_cast<int>(selected));
-    if (machine_.psr(10) == selected && machine_.psr(11) == oldPage && !autoAction(p, static_cast<int>(selected)))
+    if (shown_ && machine_.psr(10) == selected && machine_.psr(11) == oldPage &&
+        !autoAction(p, static_cast<int>(selected)))
         renderer_.DrawSButton();
 }
 
@@ -249,6 +307,11 @@ void MenuEmulator::playEffects(const Teffectseq& effects) {
 }
 
 void MenuEmulator::drawPage() {
+    // A hidden pop-up menu leaves the background alone on the screen.
+    if (!shown_) {
+        renderer_.DelPage();
+        return;
+    }
     const TIGSc* m = renderer_.menu();
     const bool inEffects = m && page() >= 0 && renderer_.options().cbInEffect &&
                            !m->pages[static_cast<std::size_t>(page())].effects[InEffects].effects.empty();
@@ -287,6 +350,7 @@ void MenuEmulator::stopAnimationTimer() {
 
 void MenuEmulator::tick() {
     rearm(animation_);
+    if (!shown_) return;
     const std::uint32_t selected = machine_.psr(10);
     auto& states = renderer_.states();
     for (std::size_t b = 0; b < states.size(); ++b) {
@@ -307,7 +371,7 @@ void MenuEmulator::tick() {
 void MenuEmulator::timeout() {
     rearm(user_);
     const TIGSc* m = renderer_.menu();
-    if (!m || page() < 0) return;
+    if (!m || page() < 0 || !shown_) return;
     const TPage& pg = m->pages[static_cast<std::size_t>(page())];
     const std::uint16_t d = pg.default_activated_button_id_ref;
     const std::uint32_t selected = machine_.psr(10);
@@ -323,7 +387,7 @@ void MenuEmulator::timeout() {
     machine_.setPsr(10, d);
     renderer_.DrawAButton();
     runButton(p, d);
-    if (machine_.psr(10) == d && currentPage() == page() && !autoAction(p, d)) renderer_.DrawSButton();
+    if (shown_ && machine_.psr(10) == d && currentPage() == page() && !autoAction(p, d)) renderer_.DrawSButton();
 }
 
 void advanceTime(MenuEmulator& emulator, TestClock& clock, std::int64_t ms) {
@@ -355,7 +419,7 @@ std::optional<PixelRect> MenuEmulator::hitRect(int page, int id) const {
 }
 
 void MenuEmulator::mouseMove(int x, int y) {
-    if (machine_.psr(11) == 0xFFFF || machine_.psr(10) == 0xFFFF) return;
+    if (!shown_ || machine_.psr(11) == 0xFFFF || machine_.psr(10) == 0xFFFF) return;
     const int p = currentPage();
     const auto own = hitRect(p, static_cast<int>(machine_.psr(10)));
     const bool hand = own && inside(*own, x, y, 5);
@@ -373,7 +437,7 @@ void MenuEmulator::mouseMove(int x, int y) {
 }
 
 void MenuEmulator::mouseDown(int x, int y) {
-    if (machine_.psr(11) == 0xFFFF || machine_.psr(10) == 0xFFFF) return;
+    if (!shown_ || machine_.psr(11) == 0xFFFF || machine_.psr(10) == 0xFFFF) return;
     const auto own = hitRect(currentPage(), static_cast<int>(machine_.psr(10)));
     if (own && inside(*own, x, y, 0)) activate();
 }

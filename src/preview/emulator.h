@@ -90,6 +90,19 @@ public:
     void start();
     // A direction key.
     void key(NavKey key);
+    // A number key 0-9: selects the enabled button of the current page whose
+    // numeric_select_value is the digit, and activates it at once when its
+    // auto action says so (as a direction key does).
+    void numberKey(int digit);
+    // The pop-up key: a menu of the pop-up user interface model is hidden
+    // until the key shows it (page 0, its default selection, as Start does)
+    // and hidden again by the next press. Other menus ignore it.
+    void popup();
+    // Whether the menu is on screen: always for an always-on menu; for a
+    // pop-up menu only between a pop-up key that shows it and the next one
+    // (or a PopUpMenu Off command). Keys, the mouse and the timers act only
+    // on a menu on screen.
+    bool menuShown() const { return shown_; }
     // "S&el": activates the selected button and runs its commands.
     void activate();
     // DrawPage, with the animation timer stopped while in-effects play.
@@ -140,8 +153,15 @@ public:
     void DrawEffects(int page) override;
     void cbPageChange(int page) override;
     void chooseButton(int id) override;
+    void popUpOff() override;
 
 private:
+    bool popUpModel() const;
+    // Makes the page shown the current page, draws it and applies its
+    // default selection and automatic actions.
+    void present();
+    // Moves the selection from the selected button to button n of page p.
+    void moveSelection(int p, std::uint32_t selected, std::uint16_t n);
     PreviewEvents& events() { return events_ ? *events_ : noEvents_; }
     // The current page (PSR11) as an index; -1 when it names no page.
     int currentPage() const;
@@ -166,6 +186,7 @@ private:
     PreviewTimer user_{false, 1000, 0};
     int chosen_ = 0;
     bool hand_ = false;
+    bool shown_ = true;
 };
 
 // Moves the clock on by ms, firing each timer of the emulator whenever it is

@@ -5,6 +5,7 @@
 #include "ig/load.h"
 #include "ig/mux.h"
 #include "ig/png.h"
+#include "ig/rle.h"
 #include "ig/save.h"
 #include "support/testsupport.h"
 #include "ts_extract.h"
@@ -52,6 +53,51 @@ TEST(CliMenu, DumpSaveMuxAndObjects) {
         const fs::path png = dir / "img" / ("IGobject_000" + std::to_string(o) + "_pal_00.png");
         ASSERT_TRUE(fs::exists(png)) << png;
         EXPECT_EQ(readIndexedPng(readFile(png), png.string()).image, *before.objects[o].picture) << o;
+    }
+}
+
+TEST(CliMenu, PaletteAndObjectsInEitherColourMatrix) {
+    // An HD menu: auto is BT.709; 601 gives other colours from the same Y, Cr, Cb.
+    TempDir dir;
+    TIGSc m = smallMenu();
+    writeFile(dir / "in.mnu", saveIGS(m, IgsForm::Mnu));
+    const std::string in = (dir / "in.mnu").string();
+    auto run = [&](std::vector<std::string> args) {
+        const CliResult r = runCli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return r;
+    };
+    run({"menu", "palette", in, "-o", (dir / "auto.act").string()});
+    run({"menu", "palette", in, "--matrix", "709", "-o", (dir / "709.act").string()});
+    run({"menu", "palette", in, "--matrix", "601", "-o", (dir / "601.pxml").string()});
+    const Bytes act = readFile(dir / "auto.act");
+    ASSERT_EQ(act.size(), 768u);
+    EXPECT_EQ(act, readFile(dir / "709.act"));
+    const TYCrCb& e1 = m.palettes[0].entries[1];
+    const TRGBA c709 = ycrcb2rgb(e1.Y, e1.Cr, e1.Cb, 255, ColourMatrix::BT709);
+    EXPECT_EQ(Bytes(act.begin() + 3, act.begin() + 6), (Bytes{c709.R, c709.G, c709.B}));
+    const Bytes pxml = readFile(dir / "601.pxml");
+    const std::string text(pxml.begin(), pxml.end());
+    const TRGBA c601 = ycrcb2rgb(e1.Y, e1.Cr, e1.Cb, 255, ColourMatrix::BT601);
+    ASSERT_NE(c601, c709);
+    EXPECT_NE(text.find("PaletteEntryId=\"1\" UseForm=\"YCrCb\">\r\n    <R>" + std::to_string(c601.R) + "</R>\r\n    <G>" +
+                        std::to_string(c601.G) + "</G>\r\n    <B>" + std::to_string(c601.B) + "</B>\r\n    <T>255</T>\r\n    <Y>" +
+                        std::to_string(e1.Y) + "</Y>"),
+              std::string::npos);
+
+    // menu objects: the PNG palette follows the matrix too.
+    run({"menu", "objects", in, "--matrix", "601", "-o", (dir / "img").string()});
+    const IndexedPng png = readIndexedPng(readFile(dir / "img" / "IGobject_0000_pal_00.png"), "o.png");
+    EXPECT_EQ(png.palette.at(1), (std::array<std::uint8_t, 3>{c601.R, c601.G, c601.B}));
+
+    // Refusals: an unknown matrix, extension or palette.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"menu", "palette", in, "--matrix", "2020", "-o", (dir / "x.act").string()},
+          std::vector<std::string>{"menu", "palette", in, "-o", (dir / "x.txt").string()},
+          std::vector<std::string>{"menu", "palette", in, "--palette", "3", "-o", (dir / "x.act").string()}}) {
+        const CliResult r = runCli(args);
+        EXPECT_EQ(r.exitCode, 2) << args[3] << " " << r.err;
+        EXPECT_FALSE(fs::exists(dir / "x.act"));
     }
 }
 

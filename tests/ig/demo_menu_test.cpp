@@ -37,6 +37,29 @@ TEST(DemoMenuClip, StreamCarriesTheMenuAndClipInfoDescribesIt) {
     EXPECT_EQ(codingTypeName(streams[0].stream_coding_type), "IG");
     EXPECT_EQ(streams[0].language_code, "eng");
     EXPECT_EQ(clip.SequenceInfo.ATC_sequences.at(0).STC_sequences.at(0).PCR_PID, kPcrPid);
+    // An EP map of the IG PID: players seek with it. Each entry names a
+    // packet that starts a PES of the IG PID, with that PES's PTS.
+    ASSERT_GT(clip.CPI.length, 0u);
+    EXPECT_EQ(clip.CPI.CPI_type & 0xF, 1);
+    ASSERT_EQ(clip.CPI.stream_PID_entries.size(), 1u);
+    EXPECT_EQ(clip.CPI.stream_PID_entries[0].stream_PID, kIgPid);
+    ASSERT_EQ(clip.CPI.EP_maps.size(), 1u);
+    const TEP_map_fosPID& ep = clip.CPI.EP_maps[0];
+    ASSERT_GE(ep.fine.size(), 1u);
+    ASSERT_EQ(ep.coarse.size(), ep.fine.size());
+    const auto points = igEntryPoints(ts, kIgPid);
+    ASSERT_EQ(points.size(), ep.fine.size());
+    EXPECT_EQ(points[0].pts, 600u * 90000u);  // the menu's ICS
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const std::size_t at = std::size_t{ep.coarse[i].SPN_EP_coarse} * 192 + 4;
+        ASSERT_LT(at + 4, ts.size());
+        EXPECT_EQ(ts[at], 0x47);
+        EXPECT_TRUE(ts[at + 1] & 0x40) << "no PES starts in packet " << ep.coarse[i].SPN_EP_coarse;
+        EXPECT_EQ(((ts[at + 1] & 0x1F) << 8) | ts[at + 2], kIgPid);
+        EXPECT_EQ(ep.fine[i].SPN_EP_fine, ep.coarse[i].SPN_EP_coarse & 0x1FFFF);
+        const std::uint64_t pts45 = (std::uint64_t{ep.coarse[i].PTS_EP_coarse} << 18) | (std::uint64_t{ep.fine[i].PTS_EP_fine} << 8);
+        EXPECT_EQ(pts45, (points[i].pts >> 1) & ~std::uint64_t{0xFF}) << i;
+    }
 
     MenuLoadReport report;
     const TIGSc loaded = loadMNU(extractMnu(ts, kIgPid), stream.string(), &report);

@@ -5,6 +5,7 @@
 #include "ig/load.h"
 #include "ig/model.h"
 #include "ig/objects.h"
+#include "ig/rle.h"
 
 #include <array>
 #include <cstdint>
@@ -136,10 +137,12 @@ inline TIGSc smallMenu(StreamModel model = StreamModel::OutOfMux) {
         obj.height = obj.picture->height;
         m.objects.push_back(obj);
     }
+    // Display colours as a load makes them: in the HD video's matrix.
+    m.colour_matrix = videoMatrix(m);
     TIGpalette pal;
-    setPaletteEntryYCrCb(pal, 0, {16, 128, 128}, 0);
+    setPaletteEntryYCrCb(pal, 0, {16, 128, 128}, 0, m.colour_matrix);
     for (std::uint8_t e = 1; e < 10; ++e)
-        setPaletteEntryYCrCb(pal, e, {static_cast<std::uint8_t>(40 + 15 * e), 120, 140}, 255);
+        setPaletteEntryYCrCb(pal, e, {static_cast<std::uint8_t>(40 + 15 * e), 120, 140}, 255, m.colour_matrix);
     m.palettes = {pal};
     m.page_buttons = {buildButtonTable(page)};
     return m;

@@ -4,9 +4,11 @@
 #include "fixtures.h"
 #include "ig/edit.h"
 #include "ig/export.h"
+#include "ig/load.h"
 #include "ig/objects.h"
 #include "ig/png.h"
 #include "ig/rle.h"
+#include "support/testsupport.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -166,11 +168,57 @@ TEST(ImportObjectImage, NewOrReplacedObjectAndPalette) {
         EXPECT_EQ(p.palette_id, at.palette);
         EXPECT_EQ(p.colours[3], (TRGBA{3, 252, 100, 9}));   // T from tRNS
         EXPECT_EQ(p.colours[12], (TRGBA{12, 243, 100, 255}));  // no tRNS value: opaque
-        EXPECT_EQ(p.entries[12], rgb2ycrcb(12, 243, 100));
+        EXPECT_EQ(p.entries[12], rgb2ycrcb(12, 243, 100, m.colour_matrix));  // the HD menu's BT.709
         EXPECT_TRUE(p.colours[100].zero()) << "not in the PNG palette";
         EXPECT_EQ(p.entries[100], TYCrCb{});
         EXPECT_EQ(p.colours[255], (TRGBA{0, 0, 0, static_cast<std::uint8_t>(c.palette ? 77 : 0)}));
     }
+}
+
+TEST(ImportObjectImage, ExportedImageComesBackExactlyUnderEitherMatrix) {
+    // pages3: three palettes of 255 anti-aliased entries, many of them
+    // outside what RGB reaches exactly. Export an object with its page's
+    // palette, import it back (into that palette, or as a new one): every
+    // entry keeps its Y, Cr, Cb and its colour.
+    NAVORA_NEED_CORPUS("igs");
+    const TIGSc loaded = loadMNUFile(corpusDir() / "igs" / "libblu_pages3" / "libblu_pages3.mnu");
+    EXPECT_EQ(loaded.colour_matrix, ColourMatrix::BT709);  // an HD menu
+    for (const ColourMatrix matrix : {ColourMatrix::BT601, ColourMatrix::BT709})
+        for (const bool replace : {true, false}) {
+            SCOPED_TRACE(std::string(matrixName(matrix)) + (replace ? " replace" : " new palette"));
+            TIGSc m = loaded;
+            setColourMatrix(m, matrix);
+            const std::size_t o = 3;
+            const std::size_t p = paletteForObject(m, o).value_or(0);
+            const TIGpalette original = m.palettes[p];
+            const IndexedPng png = readIndexedPng(objectImagePng(m, o, p, "Navora"), "o.png");
+            const ImportedImage at = importObjectImage(m, png, o, replace ? std::optional<std::size_t>(p) : std::nullopt);
+            const TIGpalette& back = m.palettes[at.palette];
+            for (std::size_t e = 0; e < 255; ++e) {
+                EXPECT_EQ(back.entries[e], original.entries[e]) << e;
+                EXPECT_EQ(back.colours[e], original.colours[e]) << e;
+            }
+        }
+    // An edited image with a palette of its own, into an object that a
+    // page shows with its page palette: the page is named, as it shows other colours.
+    {
+        TIGSc e = loaded;
+        const std::size_t o = 3;
+        const std::size_t p = paletteForObject(e, o).value_or(0);
+        IndexedPng edited = readIndexedPng(objectImagePng(e, o, p, "Navora"), "o.png");
+        EXPECT_TRUE(shownWithOtherColours(e, o, p).empty());
+        edited.palette[edited.image.pixels[edited.image.pixels.size() / 2]] = {1, 2, 3};  // a colour repainted
+        const ImportedImage own = importObjectImage(e, edited, o, std::nullopt);
+        EXPECT_EQ(shownWithOtherColours(e, o, own.palette), (std::vector<std::pair<std::size_t, std::size_t>>{{0, p}}));
+        EXPECT_TRUE(shownWithOtherColours(e, o, p).empty());
+    }
+    // A colour the menu does not show is converted with the menu's matrix.
+    TIGSc m = loaded;
+    IndexedPng png;
+    png.image = IndexedImage(2, 2);
+    png.palette = {{0, 0, 0}, {255, 0, 0}};
+    const ImportedImage at = importObjectImage(m, png, std::nullopt, std::nullopt);
+    EXPECT_EQ(m.palettes[at.palette].entries[1], rgb2ycrcb(255, 0, 0, ColourMatrix::BT709));
 }
 
 TEST(ImportObjectImage, RefusalsLeaveTheMenuAsItWas) {

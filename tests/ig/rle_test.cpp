@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 
 using namespace navora;
@@ -132,6 +134,81 @@ TEST(ColourConversion, Examples) {
     };
     for (const auto& c : toRgb)
         EXPECT_EQ(ycrcb2rgb(c.y.Y, c.y.Cr, c.y.Cb, 7), c.expected) << int(c.y.Y) << "," << int(c.y.Cr);
+}
+
+// BT.709 studio range in floating point, rounded: what a player's
+// conversion gives, independent of the integer code under test.
+TRGBA float709(int Y, int Cr, int Cb) {
+    const double y = (Y - 16) * 255.0 / 219.0, cr = (Cr - 128) * 255.0 / 224.0, cb = (Cb - 128) * 255.0 / 224.0;
+    const double Kr = 0.2126, Kb = 0.0722, Kg = 1 - Kr - Kb;
+    auto clip = [](double v) { return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L)); };
+    return {clip(y + 2 * (1 - Kr) * cr), clip(y - 2 * (1 - Kb) * Kb / Kg * cb - 2 * (1 - Kr) * Kr / Kg * cr),
+            clip(y + 2 * (1 - Kb) * cb), 9};
+}
+
+TEST(ColourConversion, Bt709FollowsTheMatrixAndComesBackExactly) {
+    // Every Y, Cr, Cb against the floating-point matrix; and every value whose
+    // colour lies inside the RGB cube comes back unchanged from it.
+    std::size_t inside = 0;
+    for (int Y = 0; Y < 256; ++Y)
+        for (int Cr = 0; Cr < 256; Cr += 3)
+            for (int Cb = 1; Cb < 256; Cb += 3) {
+                const auto y = static_cast<std::uint8_t>(Y), cr = static_cast<std::uint8_t>(Cr),
+                           cb = static_cast<std::uint8_t>(Cb);
+                const TRGBA c = ycrcb2rgb(y, cr, cb, 9, ColourMatrix::BT709);
+                const TRGBA f = float709(Y, Cr, Cb);
+                ASSERT_LE(std::max({std::abs(c.R - f.R), std::abs(c.G - f.G), std::abs(c.B - f.B)}), 1)
+                    << Y << "," << Cr << "," << Cb;
+                const double r = (Y - 16) * 1.164384 + (Cr - 128) * 1.792741;
+                const double g = (Y - 16) * 1.164384 - (Cb - 128) * 0.213249 - (Cr - 128) * 0.532909;
+                const double b = (Y - 16) * 1.164384 + (Cb - 128) * 2.112402;
+                const bool inCube = Y >= 16 && Y <= 235 && Cr >= 16 && Cr <= 240 && Cb >= 16 && Cb <= 240 &&
+                                    r > -0.5 && r < 255.5 && g > -0.5 && g < 255.5 && b > -0.5 && b < 255.5;
+                if (!inCube) continue;
+                ++inside;
+                ASSERT_EQ(rgb2ycrcb(c.R, c.G, c.B, ColourMatrix::BT709), (TYCrCb{y, cr, cb})) << Y << "," << Cr << "," << Cb;
+            }
+    EXPECT_GT(inside, 100000u);
+    // The ends of the scale, and how far the matrices lie apart on an HD colour.
+    EXPECT_EQ(rgb2ycrcb(255, 255, 255, ColourMatrix::BT709), (TYCrCb{235, 128, 128}));
+    EXPECT_EQ(rgb2ycrcb(0, 0, 0, ColourMatrix::BT709), (TYCrCb{16, 128, 128}));
+    EXPECT_EQ(rgb2ycrcb(255, 0, 0, ColourMatrix::BT709), (TYCrCb{63, 240, 102}));
+    EXPECT_EQ(ycrcb2rgb(63, 240, 102, 255, ColourMatrix::BT709), (TRGBA{255, 1, 0, 255}));
+    EXPECT_EQ(ycrcb2rgb(63, 240, 102, 255, ColourMatrix::BT601), (TRGBA{233, 0, 2, 255}));
+}
+
+TEST(ColourMatrix, ChoiceVideoSizeAndPalettes) {
+    struct Size {
+        std::uint16_t w, h;
+        ColourMatrix m;
+    } sizes[] = {{720, 480, ColourMatrix::BT601}, {720, 576, ColourMatrix::BT601}, {1280, 720, ColourMatrix::BT709},
+                 {1440, 1080, ColourMatrix::BT709}, {1920, 1080, ColourMatrix::BT709}};
+    for (const Size& s : sizes) EXPECT_EQ(videoMatrix(s.w, s.h), s.m) << s.w << "x" << s.h;
+
+    EXPECT_EQ(parseMatrixChoice("auto"), MatrixChoice::Auto);
+    EXPECT_EQ(parseMatrixChoice("601"), MatrixChoice::BT601);
+    EXPECT_EQ(parseMatrixChoice("BT.709"), MatrixChoice::BT709);
+    EXPECT_EQ(parseMatrixChoice("2020"), std::nullopt);
+    TIGSc sd;
+    sd.video_width = 720;
+    sd.video_height = 576;
+    EXPECT_EQ(resolveMatrix(MatrixChoice::Auto, sd), ColourMatrix::BT601);
+    EXPECT_EQ(resolveMatrix(MatrixChoice::BT709, sd), ColourMatrix::BT709);
+
+    // Switching the matrix remakes the shown entries from Y, Cr, Cb, keeps
+    // T, leaves entries without a display colour alone and switches back exactly.
+    sd.palettes.resize(1);
+    TIGpalette& p = sd.palettes[0];
+    p.entries[1] = {63, 240, 102};
+    p.colours[1] = ycrcb2rgb(63, 240, 102, 77, ColourMatrix::BT601);
+    p.entries[2] = {100, 100, 100};  // listed by no PDS: not displayed
+    const TIGpalette before = p;
+    setColourMatrix(sd, ColourMatrix::BT709);
+    EXPECT_EQ(sd.colour_matrix, ColourMatrix::BT709);
+    EXPECT_EQ(p.colours[1], (TRGBA{255, 1, 0, 77}));
+    EXPECT_TRUE(p.colours[2].zero());
+    setColourMatrix(sd, ColourMatrix::BT601);
+    EXPECT_EQ(p, before);
 }
 
 }  // namespace

@@ -232,6 +232,7 @@ TEST(SaveIgs, TimeStampsDeliverObjectsBackToBack) {
 TEST(SaveIgs, PaletteEntriesWritten) {
     TIGSc m = smallMenu();
     m.objects.clear();
+    m.colour_matrix = ColourMatrix::BT601;  // the menu's matrix converts a colour without Y, Cr, Cb
     TIGpalette visible16;
     for (std::uint8_t e = 0; e < 16; ++e) setPaletteEntryYCrCb(visible16, e, {static_cast<std::uint8_t>(30 + e), 128, 128}, 255);
     TIGpalette special;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 using namespace navora;
 
@@ -84,9 +85,21 @@ TEST_F(Machine, SetOptions) {
     };
     const std::vector<Case> cases = {
         {1, 5, 7, 7},
-        {3, 0xFFFFFFFF, 2, 1},                 // Add wraps
-        {4, 0, 1, 0xFFFFFFFF},                 // Sub wraps
-        {5, 0x10000, 0x10001, 0x10000},        // Mul keeps the low 32 bits
+        // Add, Sub and Mul saturate as players do.
+        {3, 0xFFFFFFFF, 1, 0xFFFFFFFF},
+        {3, 0xFFFFFFFE, 1, 0xFFFFFFFF},
+        {3, 0x80000000, 0x80000000, 0xFFFFFFFF},
+        {3, 0xFFFFFFFD, 1, 0xFFFFFFFE},
+        {4, 0, 1, 0},
+        {4, 0, 5, 0},
+        {4, 5, 5, 0},
+        {4, 6, 5, 1},
+        {4, 0xFFFFFFFF, 0xFFFFFFFE, 1},
+        {5, 0x10000, 0x10000, 0xFFFFFFFF},
+        {5, 0x10000, 0x10001, 0xFFFFFFFF},
+        {5, 0xFFFF, 0x10001, 0xFFFFFFFF},
+        {5, 0xFFFF, 0x10000, 0xFFFF0000},
+        {5, 0xFFFFFFFF, 0, 0},
         {6, 7, 2, 3},
         {6, 7, 0, 0xFFFFFFFF},                 // Div by zero
         {6, 0xFFFFFFFF, 0x10, 0x0FFFFFFF},     // unsigned
@@ -133,19 +146,26 @@ TEST_F(Machine, SwapRndAndRegisters) {
     EXPECT_EQ(m.gpr(4095), 0u);  // the old PSR7
 
     std::vector<std::uint32_t> bounds;
+    // Rnd s gives 1 .. s as players do; 1 for s = 0, without asking the source.
+    std::uint32_t pick = 9;
     m.setRandomSource([&](std::uint32_t bound) {
         bounds.push_back(bound);
-        return bound - 1;
+        return pick;
     });
     run({cmd(0x50400008, 3, 10), cmd(0x50400008, 4, 0)});
-    EXPECT_EQ(m.gpr(3), 9u);
-    EXPECT_EQ(m.gpr(4), 0u);
-    EXPECT_EQ(bounds, std::vector<std::uint32_t>{10});  // s = 0 never asks the source
+    EXPECT_EQ(m.gpr(3), 10u);
+    EXPECT_EQ(m.gpr(4), 1u);
+    EXPECT_EQ(bounds, std::vector<std::uint32_t>{10});
+    pick = 0;
+    run({cmd(0x50400008, 3, 0xFFFFFFFF)});
+    EXPECT_EQ(m.gpr(3), 1u);
     m.setRandomSource(nullptr);
-    for (int i = 0; i < 50; ++i) {
+    std::set<std::uint32_t> seen;
+    for (int i = 0; i < 60; ++i) {
         run({cmd(0x50400008, 3, 3)});
-        EXPECT_LT(m.gpr(3), 3u);
+        seen.insert(m.gpr(3));
     }
+    EXPECT_EQ(seen, (std::set<std::uint32_t>{1, 2, 3}));
 
     // Operand values: count 0, immediate, register.
     EXPECT_EQ(m.getop1(cmd(0x00000000, 1)), 0xDEADBEEFu);
@@ -368,6 +388,39 @@ TEST_F(Machine, ButtonCommandsOnAMenu) {
         EXPECT_EQ(m.psr(11), 1u);
         EXPECT_EQ(m.psr(10), 0u);
     }
+}
+
+TEST_F(Machine, EmptyButtonSlotsAreNeverEnabled) {
+    // Slot 2 of the button table holds no button (no group): neither
+    // SetButtonPage nor EnableButton may mark it enabled or touch a group.
+    class Gappy : public FakeMenu {
+    public:
+        int buttonGroup(int page, int id) const override { return id == 2 ? -1 : FakeMenu::buttonGroup(page, id); }
+    };
+    struct Case {
+        const char* what;
+        std::uint32_t selected;
+        TCommand command;
+        std::uint32_t psr10;
+    };
+    const Case cases[] = {
+        {"SetButtonPage, button only", 0, cmd(0x51800003, 0x80000002, 0), 2},
+        {"SetButtonPage, same page and button", 0, cmd(0x51C00003, 0x80000002, 0x80000000), 2},
+        {"EnableButton from a selected button", 0, cmd(0x31800004, 2), 0},
+        {"EnableButton while the empty slot is selected", 2, cmd(0x31800004, 2), 2},
+    };
+    for (const Case& tc : cases) {
+        Gappy menu;
+        menu.enabled = {true, false, false, true};
+        m.setMenu(&menu, &menu);
+        m.setPsr(11, 0);
+        m.setPsr(10, tc.selected);
+        run({tc.command});
+        EXPECT_EQ(menu.enabled, (std::vector<bool>{true, false, false, true})) << tc.what;
+        EXPECT_EQ(m.psr(10), tc.psr10) << tc.what;
+        for (const std::string& call : menu.calls) EXPECT_NE(call, "DrawButton 2") << tc.what;
+    }
+    m.setMenu(nullptr);
 }
 
 TEST_F(Machine, ButtonCommandsOnAHeadlessMenu) {

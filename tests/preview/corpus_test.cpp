@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <set>
@@ -55,6 +56,14 @@ TEST(CorpusPreview, EveryPageShowsItsEnabledButtons) {
         emu.renderer().setBuiltInTransparent(true);
         emu.setMenu(&menu);
         ASSERT_FALSE(menu.pages.empty());
+        if (menu.user_interface_model == UserInterfaceModel::PopUp) {
+            // A pop-up menu shows nothing until the pop-up key.
+            emu.selectPage(0);
+            emu.start();
+            EXPECT_EQ(firstDifference(emu.picture(), Expected(menu.video_width, menu.video_height, kBack)), "");
+            emu.popup();
+            machine.setPsr(10, 0xFFFF);
+        }
         for (std::size_t p = 0; p < menu.pages.size(); ++p) {
             SCOPED_TRACE("page " + std::to_string(p));
             emu.selectPage(static_cast<int>(p));
@@ -201,6 +210,34 @@ TEST(CorpusPreview, MenuPlayWalksTheDescribedNavigation) {
                 expected.push_back(e.to);
                 at = e.to;
             }
+        }
+
+        // A pop-up menu comes up with the pop-up key and goes when a button's
+        // PopUpMenu Off runs: the key brings it back (on page 0, its default
+        // selection), and PSR10 then takes the walk on where it stood.
+        const TIGSc model = loadMNUFile(fileOf(dir, ".mnu"));
+        if (model.user_interface_model == UserInterfaceModel::PopUp) {
+            std::vector<std::string> a{"start", "popup"};
+            std::vector<Node> e{{0, 0xFFFF}, start};
+            for (std::size_t i = 1; i < actions.size(); ++i) {
+                a.push_back(actions[i]);
+                e.push_back(expected[i]);
+                if (actions[i] != "select") continue;
+                const TIGbutton* b = buttonById(model, static_cast<std::size_t>(expected[i - 1].first),
+                                                static_cast<std::uint16_t>(expected[i - 1].second));
+                ASSERT_NE(b, nullptr);
+                if (std::none_of(b->commands.begin(), b->commands.end(),
+                                 [](const TCommand& c) { return c.w[0] == 0x11000007; }))
+                    continue;
+                a.push_back("popup");
+                e.push_back(start);
+                if (expected[i] != start) {
+                    a.push_back("psr10:" + std::to_string(expected[i].second));
+                    e.push_back(expected[i]);
+                }
+            }
+            actions = a;
+            expected = e;
         }
 
         std::string list;

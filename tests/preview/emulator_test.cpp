@@ -363,3 +363,64 @@ TEST_F(Emulator, TraceStepsThroughTheActivatedButton) {
     EXPECT_EQ(machine.gpr(2), 8u);
     EXPECT_FALSE(machine.traceInProgress());
 }
+
+TEST_F(Emulator, NumberKeysAndThePopUpKey) {
+    // Buttons 0, 1, 2 answer 5, 6, 7; button 2 acts as soon as it is chosen.
+    menu.user_interface_model = UserInterfaceModel::PopUp;
+    menu.pages[0].default_selected_button_id_ref = 0;
+    for (std::uint16_t id = 0; id < 3; ++id) buttonOf(menu, 0, id).button_numeric_select_value = 5 + id;
+    buttonOf(menu, 0, 2).auto_action_flag = 1;
+    buttonOf(menu, 0, 1).commands.push_back(cmd(0x11000007));  // PopUpMenu Off
+    load();
+
+    // Hidden after Start: keys, numbers, the mouse and the timers do nothing.
+    emu.start();
+    EXPECT_FALSE(emu.menuShown());
+    EXPECT_TRUE(blank(0, 0, kVideoWidth, kVideoHeight));
+    emu.numberKey(6);
+    emu.key(NavKey::Right);
+    emu.activate();
+    emu.mouseDown(30, 30);
+    EXPECT_EQ(machine.psr(10), 0xFFFFu);
+    EXPECT_TRUE(events.ran.empty());
+
+    // The pop-up key shows page 0 with its default selection.
+    emu.popup();
+    EXPECT_TRUE(emu.menuShown());
+    EXPECT_EQ(machine.psr(10), 0u);
+    EXPECT_TRUE(shows(1, 20, 20));
+
+    // A digit nobody answers changes nothing; 6 selects button 1 (no auto action).
+    emu.numberKey(9);
+    EXPECT_EQ(machine.psr(10), 0u);
+    emu.numberKey(6);
+    EXPECT_EQ(machine.psr(10), 1u);
+    EXPECT_TRUE(events.ran.empty());
+    EXPECT_TRUE(shows(0, 20, 20));
+    EXPECT_TRUE(shows(6, 100, 20));
+    // 7 selects button 2, whose auto action runs at once.
+    emu.numberKey(7);
+    EXPECT_EQ(machine.psr(10), 2u);
+    EXPECT_EQ(events.ran, std::vector<int>{2});
+    EXPECT_EQ(machine.gpr(102), 1u);
+
+    // Button 1's PopUpMenu Off hides the menu; the key shows it again, the next hides it.
+    emu.numberKey(6);
+    emu.activate();
+    EXPECT_FALSE(emu.menuShown());
+    EXPECT_TRUE(blank(0, 0, kVideoWidth, kVideoHeight));
+    emu.popup();
+    EXPECT_TRUE(emu.menuShown());
+    EXPECT_TRUE(shows(1, 20, 20));
+    emu.popup();
+    EXPECT_FALSE(emu.menuShown());
+    EXPECT_TRUE(blank(0, 0, kVideoWidth, kVideoHeight));
+
+    // An always-on menu ignores the pop-up key.
+    menu.user_interface_model = UserInterfaceModel::Normal;
+    load();
+    emu.start();
+    emu.popup();
+    EXPECT_TRUE(emu.menuShown());
+    EXPECT_TRUE(shows(1, 20, 20));
+}

@@ -333,10 +333,12 @@ void MenuViewsTest::paletteEntryChangeIsUndoable() {
     QTest::mouseDClick(o.objects()->picture(), Qt::LeftButton, {}, at);
     QCOMPARE(offered, QColor(old.R, old.G, old.B, old.T));
     const TIGpalette& changed = o.menu().palettes[0];
-    // The entry holds the colour as the stream carries it: Y, Cr, Cb, and the colour they give.
-    const TYCrCb stored = rgb2ycrcb(10, 20, 200);
+    // The entry holds the colour as the stream carries it: Y, Cr, Cb, and the
+    // colour they give, both in the HD menu's BT.709.
+    QCOMPARE(o.menu().colour_matrix, ColourMatrix::BT709);
+    const TYCrCb stored = rgb2ycrcb(10, 20, 200, ColourMatrix::BT709);
     QCOMPARE(changed.entries[std::size_t(entry)], stored);
-    const TRGBA shownColour = ycrcb2rgb(stored.Y, stored.Cr, stored.Cb, 128);
+    const TRGBA shownColour = ycrcb2rgb(stored.Y, stored.Cr, stored.Cb, 128, ColourMatrix::BT709);
     QCOMPARE(changed.colours[std::size_t(entry)], shownColour);
     QVERIFY(o.marked());
     QCOMPARE(o.objects()->picture()->image().pixelColor(at), QColor(shownColour.R, shownColour.G, shownColour.B));

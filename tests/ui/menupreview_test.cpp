@@ -7,6 +7,7 @@
 
 #include "core/fileio.h"
 #include "ig/load.h"
+#include "ig/rle.h"
 #include "ig/save.h"
 #include "ig/structure.h"
 #include "ui/widgets/commandgrid.h"
@@ -816,3 +817,73 @@ void MenuPreviewTest::closeSavesTheEditedMenu() {
     saved = loadMNU(readDatabaseFile(named.string(), kMaxMenuFileSize), named.string());
     QCOMPARE(saved.user_time_out_duration, 180000u);
 }
+
+// The remote control's other keys: "Pop-up" brings a pop-up menu up and
+// takes it down, a button's PopUpMenu Off hides it; the digits on the page
+// select the button of that number.
+void MenuPreviewTest::popUpAndNumberKeys() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    {
+        PreviewWindow o;
+        o.load(corpusMenu("libblu_popup_hd"));
+        o.showSubTab(MenuTab::SubPageView);
+        QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+        const MenuEmulator& e = o.tab()->preview().emulator();
+        QVERIFY(!e.menuShown());
+        QTest::mouseClick(o.tab()->bNavRight(), Qt::LeftButton);
+        QCOMPARE(o.machine().psr(10), 0xFFFFu);
+        QTest::mouseClick(o.tab()->bNavPopup(), Qt::LeftButton);
+        QVERIFY(e.menuShown());
+        QCOMPARE(o.machine().psr(10), 1u);
+        QTest::mouseClick(o.tab()->bNavRight(), Qt::LeftButton);
+        QCOMPARE(o.machine().psr(10), 2u);
+        QTest::mouseClick(o.tab()->bNavSel(), Qt::LeftButton);  // Move GPR1, 1; Link MK 0; PopUpMenu Off
+        QCOMPARE(o.machine().gpr(1), 1u);
+        QVERIFY(!e.menuShown());
+        QCOMPARE(e.picture(), o.tab()->preview().renderer().background());
+    }
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));  // buttons 0, 1, 2 answer 1, 2, 3
+    o.showSubTab(MenuTab::SubPageView);
+    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    QWidget* canvas = o.tab()->pageView()->canvas();
+    QTRY_VERIFY(canvas->hasFocus());
+    QTest::keyClick(canvas, Qt::Key_3);
+    QCOMPARE(o.machine().psr(10), 2u);
+    QTest::keyClick(canvas, Qt::Key_9);
+    QCOMPARE(o.machine().psr(10), 2u);
+    QTest::keyClick(canvas, Qt::Key_2, Qt::KeypadModifier);
+    QCOMPARE(o.machine().psr(10), 1u);
+    QCOMPARE(o.machine().gpr(100), 0u);  // selected, not activated
+}
+
+// The Options tab's colour matrix: an HD menu shows in BT.709 (Auto), in
+// BT.601 when chosen, back again with Auto; the choice is kept in the settings.
+void MenuPreviewTest::colourMatrixOption() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    const TIGSc file = loadMNUFile(corpusMenu("libblu_vert3"));
+    {
+        PreviewWindow o;
+        o.load(corpusMenu("libblu_vert3"));
+        QCOMPARE(o.menu().colour_matrix, ColourMatrix::BT709);
+        QCOMPARE(o.menu().palettes, file.palettes);
+        RadioGroup* matrix = o.w.optionsTab()->rgColourMatrix();
+        QTest::mouseClick(matrix->item(1), Qt::LeftButton, {}, QPoint(6, matrix->item(1)->height() / 2));
+        QCOMPARE(o.menu().colour_matrix, ColourMatrix::BT601);
+        const TIGpalette& p = o.menu().palettes[0];
+        for (std::size_t e = 1; e < 256; ++e)
+            if (!p.colours[e].zero())
+                QCOMPARE(p.colours[e], ycrcb2rgb(p.entries[e].Y, p.entries[e].Cr, p.entries[e].Cb, p.colours[e].T,
+                                                 ColourMatrix::BT601));
+        QVERIFY(!o.marked());  // a view setting, not an edit
+        o.w.close();
+    }
+    PreviewWindow o;
+    QCOMPARE(o.w.optionsTab()->colourMatrix(), 1);
+    o.load(corpusMenu("libblu_vert3"));
+    QCOMPARE(o.menu().colour_matrix, ColourMatrix::BT601);
+    RadioGroup* matrix = o.w.optionsTab()->rgColourMatrix();
+    QTest::mouseClick(matrix->item(0), Qt::LeftButton, {}, QPoint(6, matrix->item(0)->height() / 2));
+    QCOMPARE(o.menu().palettes, file.palettes);
+}
+

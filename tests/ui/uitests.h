@@ -250,6 +250,8 @@ private slots:
     void backgroundPictureAndColours();
     void pageViewKeysShowTheirCode();
     void closeSavesTheEditedMenu();
+    void popUpAndNumberKeys();
+    void colourMatrixOption();
 };
 
 class UhdViewsTest : public QObject {

@@ -53,6 +53,7 @@ void forEachValue(S& s, F&& f) {
     f("ShowOutEffects", s.showOutEffects);
     f("ShowButtonAnimation", s.showButtonAnimation);
     f("ShowFullScreen", s.showFullScreen);
+    f("ColourMatrix", s.colourMatrix);
     f("Background", s.background);
     f("RealPSRs", s.realPSRs);
     f("PlaySound", s.playSound);

@@ -81,6 +81,7 @@ public:
     bool showOutEffects = true;
     bool showButtonAnimation = false;
     bool showFullScreen = false;
+    int colourMatrix = 0;  // palette colours: 0 "Auto" (by the video size), 1 "BT.601", 2 "BT.709"
     bool background = false;
     bool realPSRs = false;
     bool playSound = false;

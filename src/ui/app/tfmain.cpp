@@ -175,6 +175,8 @@ void TfMain::connectControls() {
     connect(optionsTab_, &OptionsTab::actiDelayChanged, this, [](int ms) { mainLog().actiDelayMs = ms; });
     connect(optionsTab_, &OptionsTab::countryCodeChanged, settings_, &WindowSettings::applyMachineOptions);
     connect(optionsTab_, &OptionsTab::regionChanged, settings_, &WindowSettings::applyMachineOptions);
+    connect(optionsTab_, &OptionsTab::colourMatrixChanged, menuTab_,
+            [this](int choice) { menuTab_->setColourMatrix(static_cast<MatrixChoice>(std::clamp(choice, 0, 2))); });
     connect(optionsTab_, &OptionsTab::realPsrsChanged, settings_, &WindowSettings::applyMachineOptions);
     connect(optionsTab_, &OptionsTab::associateRequested, settings_, &WindowSettings::associate);
     connect(optionsTab_, &OptionsTab::resetRequested, settings_, &WindowSettings::reset);

@@ -7,6 +7,7 @@
 #include "ig/load.h"
 #include "ig/mux.h"
 #include "ig/objects.h"
+#include "ig/rle.h"
 #include "ig/save.h"
 #include "ig/structure.h"
 #include "ui/app/document.h"
@@ -25,6 +26,7 @@ void MenuFiles::create() {
     WorkspaceMenu& held = doc_.workspace().menu;
     const TIGSc previous = held.loaded ? held.igs : TIGSc{};
     held.igs = newMenu(previous);
+    navora::setColourMatrix(held.igs, resolveMatrix(matrix_, held.igs));
     held.loaded = true;
     menuFile_.clear();
     cache_.clear();
@@ -56,6 +58,7 @@ void MenuFiles::load(const QString& path) {
         log_.erlog(e.what());
         return;
     }
+    navora::setColourMatrix(loaded, resolveMatrix(matrix_, loaded));
     WorkspaceMenu& held = doc_.workspace().menu;
     held.igs = std::move(loaded);
     held.loaded = true;
@@ -158,6 +161,19 @@ void MenuFiles::mux() {
     }
     // After "Mux error" the file is written as far as the data went; the error stays shown.
     if (!report.muxError) log_.dlog(file + " saved.");
+}
+
+bool MenuFiles::setColourMatrix(MatrixChoice choice) {
+    matrix_ = choice;
+    return keepColourMatrix();
+}
+
+bool MenuFiles::keepColourMatrix() {
+    // Display colours follow Y, Cr, Cb: a view setting, no edit of the menu.
+    WorkspaceMenu& held = doc_.workspace().menu;
+    if (!held.loaded || held.igs.colour_matrix == resolveMatrix(matrix_, held.igs)) return false;
+    navora::setColourMatrix(held.igs, resolveMatrix(matrix_, held.igs));
+    return true;
 }
 
 }  // namespace navora::ui

@@ -4,6 +4,8 @@
 // transport stream. A file that cannot be read leaves the menu held before;
 // a new or loaded menu replaces the document's menu as a read does.
 
+#include "ig/model.h"
+
 #include <QObject>
 #include <QString>
 
@@ -42,6 +44,14 @@ public:
     // "M&ux": asks for a transport stream file and writes the menu into it.
     void mux();
 
+    // The Options tab's colour matrix of the palettes (Auto: the video's).
+    // The menu held shows, exports and imports its colours in it; a new or
+    // loaded menu takes it. True when the menu held had to change.
+    bool setColourMatrix(MatrixChoice choice);
+    // Makes the menu held follow the choice again (after an undo or redo
+    // brought back colours of another matrix); true when it changed.
+    bool keepColourMatrix();
+
 signals:
     // A new or loaded menu replaced the one held.
     void menuReplaced();
@@ -55,6 +65,7 @@ private:
     MenuDialogs& dialogs_;
     TObjectCache& cache_;
     QString menuFile_;
+    MatrixChoice matrix_ = MatrixChoice::Auto;
 };
 
 }  // namespace navora::ui

@@ -505,13 +505,14 @@ void MenuObjectsView::pictureDoubleClicked(QPoint at) {
     if (!chosen.isValid()) return;
     // The entry keeps the chosen colour as the stream carries it (Y, Cr, Cb), and
     // shows what those give back, so that the view shows what a save writes.
+    const ColourMatrix matrix = menu().colour_matrix;
     const TYCrCb value = rgb2ycrcb(static_cast<std::uint8_t>(chosen.red()), static_cast<std::uint8_t>(chosen.green()),
-                                   static_cast<std::uint8_t>(chosen.blue()));
+                                   static_cast<std::uint8_t>(chosen.blue()), matrix);
     const auto T = static_cast<std::uint8_t>(chosen.alpha());
     const auto e = static_cast<std::uint8_t>(*entry);
     doc_.apply(Document::Part::Menu, QStringLiteral("Change palette entry"), [&](Workspace& ws) {
         if (p >= ws.menu.igs.palettes.size()) return false;
-        setPaletteEntryYCrCb(ws.menu.igs.palettes[p], e, value, T);
+        setPaletteEntryYCrCb(ws.menu.igs.palettes[p], e, value, T, matrix);
         return true;
     });
     pictureHovered(at);
@@ -538,6 +539,16 @@ void MenuObjectsView::bbLoadIGObjClick() {
             });
             selectQuietly(at.object, at.palette);
             show(at.object, at.palette, true);
+            // The pages draw the object with their own palettes: say where the
+            // imported colours do not show as drawn.
+            const auto others = shownWithOtherColours(menuForPictures(), at.object, at.palette);
+            if (!others.empty())
+                log_.erslog(QStringLiteral("Object %1 is shown on page %2 with palette %3, not with the imported "
+                                           "palette %4: its colours differ there")
+                                .arg(hex(at.object, 4))
+                                .arg(others.front().first)
+                                .arg(hex(others.front().second, 2), hex(at.palette, 2))
+                                .toStdString());
         } catch (const UnsupportedImageError& e) {
             log_.erslog(e.what());
         } catch (const std::exception& e) {

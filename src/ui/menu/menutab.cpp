@@ -49,7 +49,14 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     effects_ = new MenuEffectsView(doc_, *preview_, this);
     pageView_ = new MenuPageView(*preview_, this);
     pageView_->active = [this] { return preview_->emulator().page() >= 0; };
-    connect(pageView_, &MenuPageView::keyPressed, this, [this](int code) { log_.slog(std::to_string(code), 1); });
+    connect(pageView_, &MenuPageView::keyPressed, this, [this](int code) {
+        log_.slog(std::to_string(code), 1);
+        // The digits (of the keypad too) are the remote control's number keys.
+        const int digit = code >= 96 && code <= 105 ? code - 96 : code - 48;
+        if (digit < 0 || digit > 9) return;
+        preview_->emulator().numberKey(digit);
+        afterAction();
+    });
     header_ = new MenuHeader(doc_, log_, *objects_, this);
     files_ = new MenuFiles(doc_, log_, dialogs, cache_, this);
     connect(files_, &MenuFiles::menuReplaced, this, &MenuTab::MenuOn);
@@ -171,11 +178,11 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
 }
 
 void MenuTab::buildNavigationPanel(QWidget* panel) {
-    const char* names[5] = {"bNavUp", "bNavDown", "bNavLeft", "bNavRight", "bNavSel"};
-    const QString captions[5] = {QStringLiteral("&U"), QStringLiteral("&D"), QStringLiteral("&L"),
-                                 QStringLiteral("&R"), QStringLiteral("S&el")};
+    const char* names[6] = {"bNavUp", "bNavDown", "bNavLeft", "bNavRight", "bNavSel", "bNavPopup"};
+    const QString captions[6] = {QStringLiteral("&U"), QStringLiteral("&D"), QStringLiteral("&L"),
+                                 QStringLiteral("&R"), QStringLiteral("S&el"), QStringLiteral("Pop-up")};
     auto* l = panel->layout() ? panel->layout() : new QHBoxLayout(panel);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         auto* b = new QPushButton(captions[i], panel);
         b->setObjectName(QLatin1String(names[i]));
         b->setFixedWidth(b->fontMetrics().horizontalAdvance(QString(captions[i]).remove(QLatin1Char('&'))) + 14);
@@ -186,11 +193,14 @@ void MenuTab::buildNavigationPanel(QWidget* panel) {
             MenuEmulator& e = preview_->emulator();
             if (i < 4)
                 e.key(static_cast<NavKey>(i));
-            else
+            else if (i == 4)
                 e.activate();
+            else
+                e.popup();
             afterAction();
         });
     }
+    bNav_[5]->setToolTip(QStringLiteral("The pop-up key: shows or hides a pop-up menu"));
     navigationEnabled(preview_->emulator().page() >= 0);
 }
 
@@ -235,6 +245,12 @@ void MenuTab::setColours(const PreviewOptions& colours) {
     }
     const Colour c = now.colBackground;
     pageView_->setAreaColour(QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF));
+}
+
+void MenuTab::setColourMatrix(MatrixChoice choice) {
+    if (!files_->setColourMatrix(choice)) return;
+    refresh();
+    redrawPage();
 }
 
 void MenuTab::redrawPage() {
@@ -333,6 +349,7 @@ void MenuTab::MenuOn() {
 
 void MenuTab::refresh() {
     // The emulator holds the model by address: it follows every edit, undo and redo.
+    files_->keepColourMatrix();
     if (doc_.model().menu.loaded) {
         if (preview_->emulator().renderer().menu() != &menu()) preview_->emulator().setMenu(&menu());
         preview_->emulator().menuChanged();

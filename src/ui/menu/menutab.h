@@ -112,10 +112,13 @@ public:
     QPushButton* bNavLeft() const { return bNav_[2]; }
     QPushButton* bNavRight() const { return bNav_[3]; }
     QPushButton* bNavSel() const { return bNav_[4]; }
+    QPushButton* bNavPopup() const { return bNav_[5]; }
     // Puts the navigation keys into the bottom bar's navigation panel.
     void buildNavigationPanel(QWidget* panel);
     // The colours of the Options tab: the page shown is drawn again in them.
     void setColours(const PreviewOptions& colours);
+    // The Options tab's colour matrix of the palettes.
+    void setColourMatrix(MatrixChoice choice);
     // The Options tab's "Background picture" switch and picture file: with
     // the switch on and a file named, the page is composed on that picture (a
     // PNG drawn with its alpha over the background colour, another file read
@@ -195,7 +198,7 @@ private:
     MenuPreview* preview_;
     MenuPageView* pageView_;
     MenuSwitches* switches_;
-    std::array<QPushButton*, 5> bNav_{};
+    std::array<QPushButton*, 6> bNav_{};
     ProgramSource program_;
     PreviewOptions colours_;
     std::optional<RunResult> lastRun_;

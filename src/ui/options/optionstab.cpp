@@ -202,6 +202,11 @@ QWidget* OptionsTab::buildMenu() {
 
     cbForcedBeep_ = checkBox(QStringLiteral("Forced beep on invalid command"), "cbForcedBeep", g);
     cbPreLoad_ = checkBox(QStringLiteral("Preload all bitmap of the page"), "cbPreLoad", g);
+    rgColourMatrix_ = new RadioGroup(QStringLiteral("Colour matrix"),
+                                     {QStringLiteral("Auto"), QStringLiteral("BT.601"), QStringLiteral("BT.709")}, g);
+    rgColourMatrix_->setObjectName(QStringLiteral("rgColourMatrix"));
+    rgColourMatrix_->setToolTip(QStringLiteral("How palette colours are shown, exported and imported: Auto takes "
+                                               "BT.709 for HD menus and BT.601 for SD, as players do"));
     cbBackground_ = checkBox(QStringLiteral("Background picture"), "cbBackground", g);
     cbBackground_->setToolTip(QStringLiteral("Show the background picture file behind the menu"));
     eBackPic_ = new TumEdit(g);
@@ -260,6 +265,7 @@ QWidget* OptionsTab::buildMenu() {
     auto* below = new QVBoxLayout;
     below->addWidget(cbInitPSR_);
     below->addWidget(cbBackground_);
+    below->addWidget(rgColourMatrix_);
     below->addStretch(1);
     grid->addLayout(below, 3, 0);
     grid->addLayout(machine, 3, 1);
@@ -294,6 +300,7 @@ void OptionsTab::connectControls() {
     connect(cbPreLoad_, &QCheckBox::toggled, this, &OptionsTab::preLoadChanged);
     connect(cbInitPSR_, &QCheckBox::toggled, this, &OptionsTab::realPsrsChanged);
     connect(rgRegion_, &RadioGroup::itemIndexChanged, this, &OptionsTab::regionChanged);
+    connect(rgColourMatrix_, &RadioGroup::itemIndexChanged, this, &OptionsTab::colourMatrixChanged);
     connect(rgProgramformat_, &RadioGroup::itemIndexChanged, this, &OptionsTab::programFormatChanged);
     connect(ieActiDelay_, &QLineEdit::textChanged, this, [this] { emit actiDelayChanged(actiDelay()); });
     for (int i = 0; i < kMenuSwitches; ++i)
@@ -314,6 +321,7 @@ void OptionsTab::bindSettings(SettingsBinder& b) {
     b.bind(cbOSaveBACKUP_, &Settings::saveBackup);
     b.bind(rgOBackup_, &Settings::backupMode);
     b.bind(rgRegion_, &Settings::region);
+    b.bind(rgColourMatrix_, &Settings::colourMatrix);
     b.bind(rgProgramformat_, &Settings::programFormat);
     b.bind(rgChapterFormat_, &Settings::chapterFormat);
     b.bind(cbSavePES_, &Settings::savePES);
@@ -341,6 +349,7 @@ void OptionsTab::runHandlers() {
     emit actiDelayChanged(actiDelay());
     emit realPsrsChanged(realPsrs());
     emit regionChanged(region());
+    emit colourMatrixChanged(colourMatrix());
     emit programFormatChanged(programFormat());
     emit countryCodeChanged(countryCode());
     emit backgroundChanged(background());
@@ -409,6 +418,7 @@ bool OptionsTab::associate() const { return cbAssoc_->isChecked(); }
 QString OptionsTab::outputFolder() const { return eWorkDir_->text(); }
 bool OptionsTab::realPsrs() const { return cbInitPSR_->isChecked(); }
 int OptionsTab::region() const { return rgRegion_->itemIndex(); }
+int OptionsTab::colourMatrix() const { return std::max(rgColourMatrix_->itemIndex(), 0); }
 int OptionsTab::countryCode() const { return static_cast<int>(heCountryCode_->value()); }
 int OptionsTab::actiDelay() const { return static_cast<int>(std::clamp<std::int64_t>(ieActiDelay_->value(), 0, 1 << 30)); }
 int OptionsTab::programFormat() const { return rgProgramformat_->itemIndex(); }

@@ -91,6 +91,7 @@ public:
     QString outputFolder() const;
     bool realPsrs() const;
     int region() const;  // -1 when no region is selected
+    int colourMatrix() const;  // 0 "Auto", 1 "BT.601", 2 "BT.709"
     int countryCode() const;
     int actiDelay() const;
     int programFormat() const;  // -1 when no format is selected
@@ -120,6 +121,7 @@ public:
     QToolButton* bbWorkdir() const { return bbWorkdir_; }
     QCheckBox* cbInitPSR() const { return cbInitPSR_; }
     RadioGroup* rgRegion() const { return rgRegion_; }
+    RadioGroup* rgColourMatrix() const { return rgColourMatrix_; }
     THexEdit* heCountryCode() const { return heCountryCode_; }
     QLabel* lCountry() const { return lCountry_; }
     TIntEdit* ieActiDelay() const { return ieActiDelay_; }
@@ -163,6 +165,7 @@ signals:
     void actiDelayChanged(int ms);
     void countryCodeChanged(int code);
     void regionChanged(int region);
+    void colourMatrixChanged(int choice);
     void realPsrsChanged(bool on);
     void programFormatChanged(int format);
     // The user checked "Associate Navora to .bdmv file extension".
@@ -207,6 +210,7 @@ private:
     QToolButton* bbWorkdir_;
     QCheckBox* cbInitPSR_;
     RadioGroup* rgRegion_;
+    RadioGroup* rgColourMatrix_;
     THexEdit* heCountryCode_;
     QLabel* lCountry_;
     TIntEdit* ieActiDelay_;
