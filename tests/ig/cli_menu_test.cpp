@@ -72,10 +72,10 @@ TEST(CliMenu, FilesThatAreNoMenuExitOne) {
     Bytes cut = record(IgSegmentType::PDS, pdsBody(0, {}));
     cut.pop_back();
     writeFile(dir / "cut.mnu", cut);
-    // 4 KB whose 64 objects each claim 4096x4096: refused before a picture is made.
+    // 4.4 KB whose 64 objects each claim 4096x4096: refused before a picture is made.
     Bytes fake = record(IgSegmentType::ICS, icsBody(0, {}));
     for (std::uint16_t o = 0; o < 64; ++o) {
-        const Bytes ods = record(IgSegmentType::ODS, odsBody(o, kFirstInSequence | kLastInSequence, Bytes(48, 0), 48, 4096, 4096));
+        const Bytes ods = record(IgSegmentType::ODS, odsBody(o, kFirstInSequence | kLastInSequence, Bytes(44, 0), 44, 4096, 4096));
         fake.insert(fake.end(), ods.begin(), ods.end());
     }
     writeFile(dir / "fake.mnu", fake);

@@ -162,13 +162,15 @@ TEST(ObjectCache, KeepsWithinItsBudgetDroppingTheLeastRecentlyUsed) {
     EXPECT_EQ(cache.heldBytes(), cost(0) + cost(3));
     EXPECT_EQ(cache.Obj2Pic(m, 0, 0), zero) << "a hit is the same picture";
 
-    // A smaller budget drops at once; a picture beyond it is made but not kept.
+    // A smaller budget drops at once, the least recently used first; a
+    // picture beyond it is made but not kept.
     cache.setBudget(cost(5) - 1);
-    EXPECT_EQ(cache.heldBytes(), 0u);
+    EXPECT_EQ(cache.heldBytes(), cost(0));
     const auto big = cache.Obj2Pic(m, 5, 0);
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(big->width, m.objects[5].width);
-    EXPECT_EQ(cache.heldBytes(), 0u);
+    EXPECT_FALSE(cache.holds(m, 5, 0));
+    EXPECT_EQ(cache.heldBytes(), cost(0));
     // Preloading stops where the budget ends instead of pushing out what is held.
     cache.setBudget(cost(0) + cost(1));
     cache.Obj2Pic(m, 1, 0);

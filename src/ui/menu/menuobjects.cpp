@@ -539,9 +539,9 @@ void MenuObjectsView::bbLoadIGObjClick() {
             selectQuietly(at.object, at.palette);
             show(at.object, at.palette, true);
         } catch (const UnsupportedImageError& e) {
-            log_.erslog(e.what());
+            log_.erslog(errorText(e));
         } catch (const std::exception& e) {
-            log_.erlog(e.what());
+            log_.erlog(errorText(e));
         }
     }
     // Whatever happened, both choices start cleared again.
@@ -564,7 +564,7 @@ void MenuObjectsView::bbSaveIGObjClick() {
         saveAtomic(path.toStdString(), png);
         log_.dlog(QFileInfo(path).fileName().toStdString() + " saved.");
     } catch (const std::exception& e) {
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
     }
 }
 
@@ -590,7 +590,7 @@ void MenuObjectsView::bbSavePaleClick() {
                    paletteFile(menu().palettes[*p], QStringLiteral(".%1").arg(extension).toStdString()));
         log_.dlog(QFileInfo(path).fileName().toStdString() + " saved.");
     } catch (const std::exception& e) {
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
     }
 }
 
