@@ -11,6 +11,11 @@
 #include <cstdlib>
 #include <stdexcept>
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    navora::fuzz::capInputLength(argc, argv);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     navora::TIGSc m;
     try {

@@ -5,9 +5,9 @@
 // the picture cache never holds more than its budget.
 //
 // One emulator serves every input and draws small pages (the menu's video
-// size is set to 320x180), effects last at most a few frames, and the cache
-// runs with a small budget, so that large objects are decoded, drawn and
-// dropped again at the speed of small ones.
+// size is set to 320x180), inputs are capped at 16 KB, effects last at most a
+// few frames, only drawn objects are decoded, and the cache runs with a small
+// budget, so that large objects are decoded, drawn and dropped again.
 #include "core/errors.h"
 #include "ig/load.h"
 #include "menu_input.h"
@@ -48,6 +48,11 @@ void checkBudget(const navora::TObjectCache& cache) {
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    navora::fuzz::capInputLength(argc, argv);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Preview preview;
     navora::TIGSc& menu = preview.menu;
@@ -70,6 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pictures.clear();
     navora::PreviewOptions options;
     options.cbButtonId = options.cbObjectId = options.cbButtonFrame = options.cbWindowFrame = true;
+    // Only what is drawn is decoded (preloading converts every object of a page).
+    options.cbPreLoad = false;
     emu.setOptions(options);
     emu.setMenu(&menu);
     const std::size_t pages = std::min<std::size_t>(menu.pages.size(), 4);
@@ -95,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkBudget(pictures);
     }
     preview.views.clear();
-    for (std::size_t o = 0; o < std::min<std::size_t>(menu.objects.size(), 8); ++o)
+    for (std::size_t o = 0; o < std::min<std::size_t>(menu.objects.size(), 2); ++o)
         navora::ShowButtonPic(menu, preview.views, o, 0, options);
     checkBudget(preview.views);
     navora::paletteChart(menu, 0, 0);

@@ -46,6 +46,19 @@ bool looksLikeTransportStream(const std::string& path) {
     return synced >= 2 && 2 * synced >= packets;
 }
 
+// The first PID of the Interactive Graphics range (0x1400..0x14FF) among the
+// whole packets of the first 4 MB of a stream file.
+std::optional<std::uint16_t> firstIgRangePid(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    std::uint8_t sp[kSourcePacketBytes];
+    std::optional<std::uint16_t> found;
+    for (int n = 0; !found && n < (4 << 20) / static_cast<int>(kSourcePacketBytes) && std::fread(sp, 1, sizeof sp, f) == sizeof sp; ++n)
+        if (sp[4] == kSyncByte && (packetPid(sp) & 0xFF00) == kIgPid) found = packetPid(sp);
+    std::fclose(f);
+    return found;
+}
+
 struct MenuRecords {
     Bytes data;
     std::optional<std::uint16_t> pid;  // the IG PID when the data came from a transport stream
@@ -55,7 +68,10 @@ struct MenuRecords {
 // transport stream (the first PID of stream type 0x91 in its program map).
 MenuRecords menuRecords(const std::string& path) {
     if (!looksLikeTransportStream(path)) return {readDatabaseFile(path, kMaxMenuFileSize), std::nullopt};
-    const auto pid = firstPidOfType(readProgramMap(fs::path(path)), kIgStreamType);
+    auto pid = firstPidOfType(readProgramMap(fs::path(path)), kIgStreamType);
+    // A damaged program map (its packet's sync byte, say): the menu of a BD
+    // clip is on a PID of the Interactive Graphics range.
+    if (!pid) pid = firstIgRangePid(path);
     if (!pid) throw FormatError(path, 0, "not a menu: the transport stream has no Interactive Graphics stream (type 0x91)");
     Bytes mnu;
     const DemuxResult r = demuxMenu(path, *pid, mnu);
