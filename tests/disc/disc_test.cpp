@@ -115,6 +115,7 @@ TEST(DemoDisc, AFailedWriteLeavesNothingBehind) {
             if (++n == failing) throw std::runtime_error("No space left on device");
         });
         EXPECT_THROW(makeDemoDisc(dir / "new" / "disc"), IoError);
+        n = 0;
         EXPECT_THROW(makeDemoDisc(dir / "counted"), IoError);
         setWriteFaultHook(nullptr);
         EXPECT_EQ(contents(), before);
