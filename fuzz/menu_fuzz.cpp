@@ -1,24 +1,37 @@
 // Arbitrary bytes as .mnu records: refused with a FormatError, or loaded into
 // a menu that the writer writes, that loads again and writes the same bytes.
+// Objects of every size the loader accepts are decoded and coded again (the
+// loader's limits on object sizes are the memory cap).
 #include "core/errors.h"
 #include "ig/load.h"
 #include "ig/objects.h"
 #include "ig/save.h"
+#include "menu_input.h"
 
 #include <cstdlib>
 #include <stdexcept>
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    navora::fuzz::capInputLength(argc, argv);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     navora::TIGSc m;
     try {
-        m = navora::loadMNU({data, size}, "fuzz");
+        m = navora::loadMNU(navora::fuzz::menuInput(data, size), "fuzz");
     } catch (const navora::FormatError&) {
         return 0;
     }
-    // Pictures are bounded by the loader; the decoder has its own target, so
-    // very large ones are not decoded here to keep the runs fast.
+    // What the loader accepts stays within its pixel limit, so decoding all
+    // of it stays within a known amount of memory.
+    std::uint64_t pixels = 0;
+    for (const navora::TIGobject& o : m.objects) pixels += std::uint64_t{o.width} * o.height;
+    if (pixels > navora::maxMenuObjectPixels(m)) std::abort();
+    // libFuzzer fails any single allocation of 16 MB or more: the picture of
+    // a 4096x4096 object is one.
     for (const navora::TIGobject& o : m.objects)
-        if (std::size_t{o.width} * o.height > (1u << 16)) return 0;
+        if (std::size_t{o.width} * o.height >= (16u << 20)) return 0;
     navora::Bytes out;
     try {
         out = navora::saveIGS(m, navora::IgsForm::Mnu);

@@ -95,7 +95,8 @@ std::string defaultOutputName(const fs::path& stream, std::uint16_t pid, const s
             std::fprintf(stderr, "navora-cli: note: Invalid format: %s; the output is named after the stream\n",
                          name.c_str());
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "navora-cli: note: %s; the output is named after the stream\n", e.what());
+            std::fprintf(stderr, "navora-cli: note: %s; the output is named after the stream\n",
+                         errorText(e).c_str());
         }
     }
     return fmt::format("{}_PID{:04X}.{}", stem, pid, extension);
@@ -186,7 +187,7 @@ void runRefs(const RefsArgs& a, CliState& state) {
     } catch (const WrongTypeError&) {
         std::fprintf(stderr, "navora-cli: warning: Invalid format: %s\n", paths.names.movieObject.c_str());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: warning: %s\n", e.what());
+        std::fprintf(stderr, "navora-cli: warning: %s\n", errorText(e).c_str());
     }
 
     if (a.json) {

@@ -97,8 +97,9 @@ void registerExdCommands(CLI::App& app, CliState& state) {
                 printJson(args->file, block);
             else
                 printText(args->file, block, state.colour);
+            if (warnBytesBeyondBlock(args->file, block)) state.exitCode = kExitIncomplete;
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "navora-cli: %s\n", e.what());
+            std::fprintf(stderr, "navora-cli: %s\n", errorText(e).c_str());
             state.exitCode = kExitFailed;
         }
     });

@@ -19,46 +19,116 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace navora::cli {
 
 namespace {
 
-// A transport stream: 192-byte source packets with the sync byte at offset 4.
+// A transport stream, known by its packet structure as the demultiplexer
+// knows it: 192-byte source packets whose sync byte (at offset 4) lines up
+// for most of the first packets. A file cut mid-packet or with one damaged
+// sync byte is still a stream.
 bool looksLikeTransportStream(const std::string& path) {
-    std::error_code ec;
-    const auto size = fs::file_size(path, ec);
-    if (ec || size < kSourcePacketBytes || size % kSourcePacketBytes != 0) return false;
+    constexpr std::size_t kProbe = 8;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
-    std::uint8_t head[5] = {};
-    const bool read = std::fread(head, 1, sizeof head, f) == sizeof head;
+    std::uint8_t head[kProbe * kSourcePacketBytes] = {};
+    const std::size_t got = std::fread(head, 1, sizeof head, f);
     std::fclose(f);
-    return read && head[4] == kSyncByte;
+    std::size_t packets = 0, synced = 0;
+    for (std::size_t at = kTpExtraHeaderBytes; at < got; at += kSourcePacketBytes) {
+        ++packets;
+        if (head[at] == kSyncByte) ++synced;
+    }
+    if (packets == 1) return synced == 1 && got >= kTpExtraHeaderBytes + 4;
+    return synced >= 2 && 2 * synced >= packets;
 }
+
+// The first PID of the Interactive Graphics range (0x1400..0x14FF) among the
+// whole packets of the first 4 MB of a stream file.
+std::optional<std::uint16_t> firstIgRangePid(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    std::uint8_t sp[kSourcePacketBytes];
+    std::optional<std::uint16_t> found;
+    for (int n = 0; !found && n < (4 << 20) / static_cast<int>(kSourcePacketBytes) && std::fread(sp, 1, sizeof sp, f) == sizeof sp; ++n)
+        if (sp[4] == kSyncByte && (packetPid(sp) & 0xFF00) == kIgPid) found = packetPid(sp);
+    std::fclose(f);
+    return found;
+}
+
+struct MenuRecords {
+    Bytes data;
+    std::optional<std::uint16_t> pid;  // the IG PID when the data came from a transport stream
+};
 
 // The .mnu form of a menu file, or of the Interactive Graphics PID of a
 // transport stream (the first PID of stream type 0x91 in its program map).
-Bytes menuRecords(const std::string& path) {
-    if (!looksLikeTransportStream(path)) return readDatabaseFile(path, kMaxMenuFileSize);
-    const auto pid = firstPidOfType(readProgramMap(fs::path(path)), kIgStreamType);
+MenuRecords menuRecords(const std::string& path) {
+    if (!looksLikeTransportStream(path)) return {readDatabaseFile(path, kMaxMenuFileSize), std::nullopt};
+    auto pid = firstPidOfType(readProgramMap(fs::path(path)), kIgStreamType);
+    // A damaged program map (its packet's sync byte, say): the menu of a BD
+    // clip is on a PID of the Interactive Graphics range.
+    if (!pid) pid = firstIgRangePid(path);
     if (!pid) throw FormatError(path, 0, "not a menu: the transport stream has no Interactive Graphics stream (type 0x91)");
     Bytes mnu;
     const DemuxResult r = demuxMenu(path, *pid, mnu);
     for (const std::string& problem : demuxProblems(r))
         std::fprintf(stderr, "navora-cli: warning: %s: %s\n", path.c_str(), problem.c_str());
-    return mnu;
+    return {std::move(mnu), pid};
+}
+
+// Where byte `at` of a menu extracted from a stream came from: the offset in
+// the stream file of the packet that starts the PES packet of its record
+// (each record of the .mnu form is one PES packet of the PID).
+std::optional<std::uint64_t> streamOffsetOf(const std::string& path, std::uint16_t pid, const Bytes& mnu,
+                                            std::uint64_t at) {
+    std::size_t record = 0;
+    for (std::size_t pos = 0; pos + 13 <= mnu.size(); ++record) {
+        const std::size_t next = pos + 13 + ((std::size_t{mnu[pos + 11]} << 8) | mnu[pos + 12]);
+        if (at < next) break;
+        pos = next;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return std::nullopt;
+    std::uint8_t sp[kSourcePacketBytes];
+    std::size_t starts = 0;
+    std::optional<std::uint64_t> found;
+    for (std::uint64_t offset = 0; std::fread(sp, 1, sizeof sp, f) == sizeof sp; offset += sizeof sp)
+        if (sp[4] == kSyncByte && packetPid(sp) == pid && payloadUnitStart(sp) && starts++ == record) {
+            found = offset;
+            break;
+        }
+    std::fclose(f);
+    return found;
 }
 
 }  // namespace
 
 TIGSc loadMenuFile(const std::string& path) {
-    const Bytes data = menuRecords(path);
-    if (data.size() < 2 || data[0] != 'I' || data[1] != 'G')
+    const MenuRecords records = menuRecords(path);
+    const Bytes& data = records.data;
+    if (!records.pid && (data.size() < 2 || data[0] != 'I' || data[1] != 'G'))
         throw FormatError(path, 0, "not a menu: a .mnu file starts with the record header \"IG\"");
+    if (records.pid && data.empty())
+        throw FormatError(path, 0, fmt::format("not a menu: the Interactive Graphics stream (PID 0x{:04X}) holds no "
+                                               "complete segment", *records.pid));
     MenuLoadReport report;
-    TIGSc menu = loadMNU(data, path, &report);
+    TIGSc menu;
+    try {
+        menu = loadMNU(data, path, &report);
+    } catch (const FormatError& e) {
+        // Page data errors count in the page data and say so.
+        if (!records.pid || e.file() != path) throw;
+        // Offsets in the named stream file, not in the menu data taken from it.
+        const auto offset = streamOffsetOf(path, *records.pid, data, e.offset());
+        throw FormatError(path, offset.value_or(0),
+                          fmt::format("{} (in the packet of PID 0x{:04X} that starts the segment at byte {} of the "
+                                      "stream's menu data)",
+                                      e.reason(), *records.pid, e.offset()));
+    }
     for (const std::string& w : report.warnings)
         std::fprintf(stderr, "navora-cli: warning: %s: %s\n", path.c_str(), w.c_str());
     if (!report.icsFound)
@@ -113,18 +183,10 @@ void registerMenuCommands(CLI::App& app, CliState& state) {
             TIGSc m = loadMenu(objectsArgs->in);
             applyMatrix(m, objectsArgs->matrix);
             const fs::path dir = objectsArgs->dir;
-            fs::create_directories(dir);
-            std::size_t written = 0;
-            for (std::size_t o = 0; o < m.objects.size(); ++o) {
-                const TIGobject& obj = m.objects[o];
-                if (!obj.defined() || obj.width == 0 || obj.height == 0) continue;
-                const std::size_t p = paletteForObject(m, o).value_or(0);
-                const std::string name = objectImageName(o, p) + ".png";
-                saveAtomic(dir / name, objectImagePng(m, o, p, mainWindowTitle("")));
-                std::printf("%s %ux%u\n", name.c_str(), unsigned{obj.width}, unsigned{obj.height});
-                ++written;
-            }
-            std::printf("%zu object images written to %s\n", written, dir.string().c_str());
+            const auto written = writeObjectImages(m, dir, mainWindowTitle(""));
+            for (const ObjectImageFile& f : written)
+                std::printf("%s %ux%u\n", f.name.c_str(), unsigned{f.width}, unsigned{f.height});
+            std::printf("%zu object images written to %s\n", written.size(), dir.string().c_str());
         });
     });
 

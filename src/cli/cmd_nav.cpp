@@ -162,7 +162,7 @@ void runDisasm(const DisasmArgs& a, CliState& state) {
         }
         std::fflush(stdout);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
+        std::fprintf(stderr, "navora-cli: %s\n", errorText(e).c_str());
         state.exitCode = kExitFailed;
     }
 }
@@ -196,7 +196,7 @@ void runProgram(const RunArgs& a, CliState& state) {
     try {
         m = readMovieObjectFile(a.file, state);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
+        std::fprintf(stderr, "navora-cli: %s\n", errorText(e).c_str());
         state.exitCode = kExitFailed;
         return;
     }

@@ -27,6 +27,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace navora::cli {
 
@@ -70,11 +71,42 @@ const FileKind kKinds[] = {
     {"BDJO", "BD-J object (.bdjo)", [](Data d, const std::string& n, bool&) { return toJson(readBdjo(d, n)); }},
 };
 
+TExtensionData readExdWarning(Data d, const std::string& name, bool& complete) {
+    TExtensionData block = readExd(d, name);
+    if (warnBytesBeyondBlock(name, block)) complete = false;
+    return block;
+}
+
 // .exd files hold one ExtensionData block and have no magic: they are known by their extension.
 const FileKind kExdKind = {
     "", "ExtensionData (.exd)",
-    [](Data d, const std::string& n, bool&) { return nlohmann::ordered_json(toJson(readExd(d, n))); },
-    [](Data d, const std::string& n, bool&) { return writeExd(readExd(d, n)); }};
+    [](Data d, const std::string& n, bool& c) { return nlohmann::ordered_json(toJson(readExdWarning(d, n, c))); },
+    [](Data d, const std::string& n, bool& c) { return writeExd(readExdWarning(d, n, c)); }};
+
+// What the writer did not write back as read: the size and the first bytes
+// that differ, each with the bits it lost or gained. Empty when the bytes are
+// the same.
+std::vector<std::string> changesWritten(Data in, Data out) {
+    std::vector<std::string> lines;
+    if (std::equal(in.begin(), in.end(), out.begin(), out.end())) return lines;
+    if (in.size() != out.size())
+        lines.push_back(fmt::format("{} bytes written for the {} read ({} bytes {})", out.size(), in.size(),
+                                    in.size() > out.size() ? in.size() - out.size() : out.size() - in.size(),
+                                    in.size() > out.size() ? "fewer" : "more"));
+    constexpr std::size_t kShown = 8;
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < std::min(in.size(), out.size()); ++i) {
+        if (in[i] == out[i]) continue;
+        if (++differing > kShown) continue;
+        const unsigned cleared = in[i] & ~out[i] & 0xFFu, set = out[i] & ~in[i] & 0xFFu;
+        std::string bits;
+        if (cleared) bits += fmt::format("bits ${:02X} cleared", cleared);
+        if (set) bits += fmt::format("{}bits ${:02X} set", bits.empty() ? "" : ", ", set);
+        lines.push_back(fmt::format("offset {} (${:08X}): ${:02X} written as ${:02X} ({})", i, i, in[i], out[i], bits));
+    }
+    if (differing > kShown) lines.push_back(fmt::format("{} more bytes differ", differing - kShown));
+    return lines;
+}
 
 bool isExd(const std::string& name) {
     const std::string ext = std::filesystem::path(name).extension().string();
@@ -95,6 +127,17 @@ const FileKind& kindOf(const Bytes& data, const std::string& name) {
 }
 
 }  // namespace
+
+bool warnBytesBeyondBlock(const std::string& name, const TExtensionData& block) {
+    const std::uint64_t beyond = exdBytesBeyondBlock(block);
+    if (beyond == 0) return false;
+    std::fprintf(stderr,
+                 "navora-cli: warning: %s: the block's length field declares %llu bytes, the file holds %llu more: "
+                 "they are shown, but the block is written without them\n",
+                 name.c_str(), static_cast<unsigned long long>(std::uint64_t{block.length} + 4),
+                 static_cast<unsigned long long>(beyond));
+    return true;
+}
 
 void warnCutMovieObjects(const std::string& name, const MobjReadReport& r) {
     std::fprintf(stderr, "navora-cli: warning: %s ends early at offset %zu: %s\n", name.c_str(), r.stoppedAt,
@@ -130,8 +173,14 @@ void registerNavdbCommands(CLI::App& app, CliState& state) {
             if (!kind.roundtrip)
                 throw FormatError(args->in, 0, fmt::format("{} files are read, not written, by Navora", kind.label));
             bool complete = true;
-            saveAtomic(args->out, kind.roundtrip(data, args->in, complete));
-            if (!complete) state.exitCode = kExitIncomplete;
+            const Bytes out = kind.roundtrip(data, args->in, complete);
+            saveAtomic(args->out, out);
+            // A file that is read whole is written back byte for byte; say where it was not.
+            const std::vector<std::string> changes = complete ? changesWritten(data, out) : std::vector<std::string>{};
+            for (const std::string& c : changes)
+                std::fprintf(stderr, "navora-cli: warning: %s not written back as read: %s\n", args->in.c_str(),
+                             c.c_str());
+            if (!complete || !changes.empty()) state.exitCode = kExitIncomplete;
         });
     });
 }

@@ -67,7 +67,7 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state) {
                 makeDemoDisc(*demoDir);
             std::printf("%s\n", (std::filesystem::path(*demoDir) / "BDMV").c_str());
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "navora-cli: %s\n", e.what());
+            std::fprintf(stderr, "navora-cli: %s\n", errorText(e).c_str());
             state.exitCode = 1;
         }
     });

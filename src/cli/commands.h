@@ -1,6 +1,8 @@
 #pragma once
 // Sub-commands of navora-cli. Each area registers its own.
 
+#include "core/errors.h"
+#include "core/extdata.h"
 #include "core/log.h"
 #include "ig/model.h"
 #include "navdb/movieobject_io.h"
@@ -44,7 +46,7 @@ void guarded(CliState& state, F body) {
         std::fprintf(stderr, "navora-cli: %s\n", e.what());
         state.exitCode = kExitUsage;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
+        std::fprintf(stderr, "navora-cli: %s\n", errorText(e).c_str());
         state.exitCode = kExitFailed;
     }
 }
@@ -52,6 +54,10 @@ void guarded(CliState& state, F body) {
 // The one-line warning for a MovieObject.bdmv read only in part: where it
 // ends, what was kept and what was dropped.
 void warnCutMovieObjects(const std::string& name, const MobjReadReport& report);
+
+// Warns when an .exd file holds bytes after its block (a short length field):
+// they are shown but not written back. True when it warned.
+bool warnBytesBeyondBlock(const std::string& name, const TExtensionData& block);
 
 // check, make-demo
 void registerWorkspaceCommands(CLI::App& app, CliState& state);

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "navora-cli: %s\n", e.what());
         return cli::kExitUsage;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "navora-cli: %s\n", e.what());
+        std::fprintf(stderr, "navora-cli: %s\n", navora::errorText(e).c_str());
         return cli::kExitFailed;
     }
     return state.exitCode;

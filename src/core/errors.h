@@ -2,6 +2,7 @@
 // Error types shared by every reader and writer of the engine.
 
 #include <cstdint>
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -37,5 +38,11 @@ class IoError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// What a failure means to the user, in the program's own words: the text of
+// the engine's own errors as they are; "std::bad_alloc" as running out of
+// memory; a file system error as the operation, its paths and the system's
+// reason ("cannot create directories \"/x/img\": No space left on device").
+std::string errorText(const std::exception& e);
 
 }  // namespace navora

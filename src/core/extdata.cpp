@@ -14,7 +14,7 @@ void ReadExtensionData(ByteReader& in, TExtensionData& block) {
     b.length = in.readlword();
     if (b.length != 0) {
         b.data_block_start_address = in.readlword();
-        in.skip(3);  // reserved: dropped, written back as zero
+        for (std::uint8_t& r : b.reserved) r = in.readbyte();
         b.number_of_ext_data_entries = in.readbyte();
         in.checkCount(b.number_of_ext_data_entries, 12, "ExtensionData entries");
         b.entries.resize(b.number_of_ext_data_entries);
@@ -46,7 +46,7 @@ void putHeaderAndTable(ByteWriter& out, const TExtensionData& block) {
     out.putlword(block.length);
     if (block.length == 0) return;
     out.putlword(block.data_block_start_address);
-    out.putzeros(3);
+    for (const std::uint8_t r : block.reserved) out.putbyte(r);
     out.putbyte(static_cast<std::uint8_t>(block.entries.size()));
     for (const auto& e : block.entries) {
         out.putword(e.ID1);
@@ -235,6 +235,13 @@ TExtensionData readExd(std::span<const std::uint8_t> data, const std::string& na
                           fmt::format("ExtensionData length {} is smaller than its header and {} entries ({} bytes)",
                                       block.length, block.entries.size(), table));
     return block;
+}
+
+std::uint64_t exdBytesBeyondBlock(const TExtensionData& block) {
+    if (block.length == 0) return 0;
+    const std::uint64_t table = 8 + 12 * std::uint64_t{block.entries.size()};
+    const std::uint64_t declared = block.length > table ? block.length - table : 0;
+    return block.data.size() > declared ? block.data.size() - declared : 0;
 }
 
 Bytes writeExd(const TExtensionData& block) {

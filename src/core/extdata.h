@@ -5,6 +5,7 @@
 
 #include "core/bytes.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -26,6 +27,9 @@ struct TExtDataEntry {
 struct TExtensionData {
     std::uint32_t length = 0;  // bytes after the length field; 0 = no block
     std::uint32_t data_block_start_address = 0;
+    // The 24 reserved bits after the start address, kept as read so that a
+    // block is written back with the bytes it came with.
+    std::array<std::uint8_t, 3> reserved{};
     std::uint8_t number_of_ext_data_entries = 0;
     std::vector<TExtDataEntry> entries;
     Bytes data;  // every byte after the entry table, as read
@@ -43,7 +47,7 @@ void ReadExtensionData(ByteReader& in, TExtensionData& block);
 void ReadWholeExtensionData(ByteReader& in, TExtensionData& block);
 
 // Writes the block: the length, and when it is non-zero the start address,
-// three zero bytes, the entry count, the entries and the data bytes.
+// the three reserved bytes, the entry count, the entries and the data bytes.
 void WriteExtensionData(ByteWriter& out, const TExtensionData& block);
 
 // "no ExtensionData()", "1 entry, 44 bytes", "2 entries, 186 bytes".
@@ -132,11 +136,16 @@ std::vector<DumpLine> extDataDump(const TExtensionData& block, std::size_t entry
 // file is shorter than its block's length says, or when the length is too
 // small for the block's own header and entries. An empty block (length 0) is
 // read as such. Bytes after the block are kept as data, as a host's reader
-// keeps them.
+// keeps them (exdBytesBeyondBlock tells how many there are).
 TExtensionData readExd(std::span<const std::uint8_t> data, const std::string& name);
 
-// The .exd image of a block: length, data_block_start_address, three zero
-// bytes, the entry count, the entries, and the first length - 8 - 12 x n data
+// The bytes of the data array that lie beyond the block's length field: what
+// an .exd file whose length field is short holds after its block. writeExd
+// leaves them out, so the readers of an .exd warn about them.
+std::uint64_t exdBytesBeyondBlock(const TExtensionData& block);
+
+// The .exd image of a block: length, data_block_start_address, the three
+// reserved bytes, the entry count, the entries, and the first length - 8 - 12 x n data
 // bytes (n the entry count; as many as the data array holds when it holds
 // fewer). An empty block is its four zero length bytes.
 Bytes writeExd(const TExtensionData& block);

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -201,6 +202,55 @@ void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const 
     // Make the rename itself durable.
     Fd dirFd{::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (dirFd.fd >= 0) ::fsync(dirFd.fd);
+}
+
+StagedFolder::StagedFolder(fs::path target) : target_(std::move(target)) {
+    std::error_code ec;
+    const fs::path parent = target_.parent_path().empty() ? fs::path(".") : target_.parent_path();
+    for (fs::path p = fs::absolute(target_, ec); !p.empty() && !fs::exists(p, ec); p = p.parent_path()) {
+        created_ = p;
+        if (p == p.parent_path()) break;
+    }
+    if (!fs::create_directories(parent, ec) && ec)
+        throw IoError("cannot create the folder " + parent.string() + ": " + ec.message());
+    std::string pattern = (parent / ("." + target_.filename().string() + ".navora-stage-XXXXXX")).string();
+    if (!::mkdtemp(pattern.data())) {
+        const std::string reason = std::error_code(errno, std::generic_category()).message();
+        if (!created_.empty()) fs::remove_all(created_, ec);
+        throw IoError("cannot create a folder beside " + target_.string() + ": " + reason);
+    }
+    staging_ = pattern;
+}
+
+StagedFolder::~StagedFolder() {
+    std::error_code ec;
+    if (!staging_.empty()) fs::remove_all(staging_, ec);
+    if (!committed_ && !created_.empty()) fs::remove_all(created_, ec);
+}
+
+void StagedFolder::commit() {
+    std::error_code ec;
+    if (!fs::exists(target_, ec)) {
+        fs::rename(staging_, target_, ec);
+        if (ec) throw IoError("cannot move the files into " + target_.string() + ": " + ec.message());
+        staging_.clear();
+        committed_ = true;
+        return;
+    }
+    // The target exists: its folders stay, each staged file replaces its namesake.
+    for (auto it = fs::recursive_directory_iterator(staging_, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        const fs::path to = target_ / fs::relative(it->path(), staging_);
+        if (it->is_directory()) {
+            fs::create_directories(to, ec);
+        } else {
+            fs::rename(it->path(), to, ec);
+        }
+        if (ec) throw IoError("cannot move " + it->path().filename().string() + " into " + target_.string() + ": " +
+                              ec.message());
+    }
+    if (ec) throw IoError("cannot move the files into " + target_.string() + ": " + ec.message());
+    committed_ = true;
 }
 
 }  // namespace navora

@@ -51,6 +51,34 @@ bool isSaveTempName(std::string_view fileName);
 // Returns the files removed.
 std::vector<fs::path> removeStaleSaveFiles(const fs::path& dir, std::string_view target = {});
 
+// Output of several files that lands whole or not at all: the files are
+// written into a hidden staging folder beside the target folder
+// (".<name>.navora-stage-XXXXXX") and moved into the target only by commit().
+// Without a commit (a failed write, a full disk) the destructor removes the
+// staging folder and every folder the output created, so nothing partial is
+// left; files the target held before are replaced only by a commit.
+class StagedFolder {
+public:
+    // Creates the staging folder (and the target's missing parent folders).
+    // Throws IoError when it cannot.
+    explicit StagedFolder(fs::path target);
+    ~StagedFolder();
+    StagedFolder(const StagedFolder&) = delete;
+    StagedFolder& operator=(const StagedFolder&) = delete;
+
+    // Where the files are written before the commit.
+    const fs::path& path() const { return staging_; }
+    // Moves the staged files into the target (the whole staging folder when
+    // the target does not exist yet). Throws IoError when a move fails.
+    void commit();
+
+private:
+    fs::path target_;
+    fs::path staging_;
+    fs::path created_;  // the outermost folder the output created, if any
+    bool committed_ = false;
+};
+
 // Test hook: when set, called after each chunk written to the temporary file
 // with the number of bytes written so far; throwing from it simulates a write
 // that fails part-way.

@@ -111,7 +111,10 @@ TINDX demoIndex() {
 }  // namespace
 
 void makeDemoDisc(const fs::path& root) {
-    const fs::path bdmv = root / "BDMV";
+    // The disc is made in a staging folder and moved into root/BDMV only when
+    // every file is written: a full disk leaves nothing behind.
+    StagedFolder staged(root / "BDMV");
+    const fs::path& bdmv = staged.path();
     for (const char* sub : {"PLAYLIST", "CLIPINF", "STREAM", "BACKUP", "AUXDATA", "BDJO", "JAR", "META"})
         fs::create_directories(bdmv / sub);
     const Bytes index = writeIndex(demoIndex());
@@ -123,6 +126,7 @@ void makeDemoDisc(const fs::path& root) {
     writeDemoSoundAndBdj(bdmv);
     writeDemoPlaylists(bdmv);
     writeDemoMenuClip(bdmv);
+    staged.commit();
 }
 
 }  // namespace navora

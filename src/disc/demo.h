@@ -7,7 +7,9 @@
 namespace navora {
 
 // Writes root/BDMV with its folders and database files. Deterministic: the
-// same bytes every time. Throws IoError when a file cannot be written.
+// same bytes every time. Throws IoError when a file cannot be written; then
+// nothing of the new disc is left (the files are moved into root/BDMV only
+// when all are written).
 void makeDemoDisc(const std::filesystem::path& root);
 
 // Writes root/BDMV of the Ultra HD demo disc: version "0300" files, one HDMV

@@ -1,5 +1,6 @@
 #include "ig/export.h"
 
+#include "core/fileio.h"
 #include "ig/objects.h"
 #include "ig/png.h"
 
@@ -56,13 +57,31 @@ std::string paletteFileName(std::size_t p) { return fmt::format("palette_{:03}",
 
 std::string objectImageName(std::size_t o, std::size_t p) { return fmt::format("IGobject_{:04X}_pal_{:02X}", o, p); }
 
-Bytes objectImagePng(TIGSc& menu, std::size_t o, std::size_t p, const std::string& software) {
+Bytes objectImagePng(const TIGSc& menu, std::size_t o, std::size_t p, const std::string& software) {
     if (o >= menu.objects.size()) throw std::out_of_range(fmt::format("there is no object {}", o));
-    if (!menu.objects[o].picture) rle_decode(menu, o);
-    const auto& picture = menu.objects[o].picture;
+    // The cache decodes without keeping the picture in the model; no budget
+    // is needed for the one picture.
+    TObjectCache decoder;
+    const auto picture = decoder.indexed(menu, o);
     if (!picture || picture->pixels.empty())
         throw std::out_of_range(fmt::format("object {} has no pixels", o));
     return writeIndexedPng(*picture, id2pal(menu, p), software);
+}
+
+std::vector<ObjectImageFile> writeObjectImages(const TIGSc& menu, const std::filesystem::path& dir,
+                                               const std::string& software) {
+    std::vector<ObjectImageFile> written;
+    StagedFolder staged(dir);
+    for (std::size_t o = 0; o < menu.objects.size(); ++o) {
+        const TIGobject& obj = menu.objects[o];
+        if (!obj.defined() || obj.width == 0 || obj.height == 0) continue;
+        const std::size_t p = paletteForObject(menu, o).value_or(0);
+        ObjectImageFile file{objectImageName(o, p) + ".png", obj.width, obj.height};
+        saveAtomic(staged.path() / file.name, objectImagePng(menu, o, p, software));
+        written.push_back(std::move(file));
+    }
+    staged.commit();
+    return written;
 }
 
 }  // namespace navora

@@ -7,7 +7,10 @@
 #include "ig/model.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace navora {
 
@@ -25,9 +28,23 @@ std::string paletteFileName(std::size_t p);
 
 // "IGobject_0005_pal_01": the name proposed for object o shown with palette p.
 std::string objectImageName(std::size_t o, std::size_t p);
-// Object o (decoded first when needed) as a PNG with palette p's display
-// colours; the "Software" text is `software`. Throws std::out_of_range when
-// there is no object o or it has no pixels.
-Bytes objectImagePng(TIGSc& menu, std::size_t o, std::size_t p, const std::string& software);
+// Object o as a PNG with palette p's display colours (an object the model
+// holds undecoded is decoded for the image only); the "Software" text is
+// `software`. Throws std::out_of_range when there is no object o or it has no
+// pixels.
+Bytes objectImagePng(const TIGSc& menu, std::size_t o, std::size_t p, const std::string& software);
+
+struct ObjectImageFile {
+    std::string name;  // "IGobject_0005_pal_01.png"
+    std::uint16_t width = 0, height = 0;
+};
+// Writes every object that has pixels into dir (created when missing) as
+// objectImageName(o, p) + ".png", p being the palette the first page that
+// uses it shows it with (paletteForObject; 0 when unused). All or nothing:
+// the images are written into a staging folder and moved into dir only when
+// every one is written, so a full disk leaves no image behind. Throws IoError
+// when a file cannot be written.
+std::vector<ObjectImageFile> writeObjectImages(const TIGSc& menu, const std::filesystem::path& dir,
+                                               const std::string& software);
 
 }  // namespace navora

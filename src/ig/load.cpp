@@ -250,6 +250,8 @@ private:
         const std::uint8_t flags = readSequenceFlags(in);
         if (flags & kFirstInSequence) {
             // A new definition of the object starts afresh.
+            if (objectOffsets.size() <= o) objectOffsets.resize(std::size_t{o} + 1, 0);
+            objectOffsets[o] = in.pos() - 4 - kSegmentHeaderSize - kRecordHeaderSize;
             obj.fragments.clear();
             obj.picture.reset();
             const std::uint32_t length = in.read3byte();
@@ -298,6 +300,11 @@ private:
         report_.icsFound = true;
     }
 
+public:
+    // Where each object's current definition (its first ODS) starts in the data.
+    std::vector<std::size_t> objectOffsets;
+
+private:
     std::span<const std::uint8_t> data_;
     const std::string& name_;
     TIGSc& m_;
@@ -306,7 +313,37 @@ private:
     Log* log_;
 };
 
+// Refuses objects whose declared size the data cannot back (see loadMNU).
+void checkObjectSizes(const TIGSc& m, const std::vector<std::size_t>& offsets, const std::string& name) {
+    const auto offsetOf = [&](std::size_t o) { return o < offsets.size() ? offsets[o] : 0; };
+    const std::uint64_t limit = maxMenuObjectPixels(m);
+    std::uint64_t total = 0;
+    for (std::size_t o = 0; o < m.objects.size(); ++o) {
+        const TIGobject& obj = m.objects[o];
+        if (obj.fragments.empty()) continue;
+        std::uint64_t coded = 0;
+        for (const TIGfragment& f : obj.fragments) coded += f.length;
+        coded = std::min<std::uint64_t>(coded, obj.object_data_length);
+        if (obj.width != 0 && coded < obj.height)
+            throw FormatError(name, offsetOf(o),
+                              fmt::format("object {} declares {}x{} pixels but has only {} bytes of coded data, "
+                                          "fewer than its {} lines need (at least {}): refused as not a real object",
+                                          o, obj.width, obj.height, coded, obj.height, 2 * std::uint64_t{obj.height}));
+        total += std::uint64_t{obj.width} * obj.height;
+        if (total > limit)
+            throw FormatError(name, offsetOf(o),
+                              fmt::format("the objects up to object {} ({}x{}) declare {} pixels in all, more than "
+                                          "{} pages of the menu's size can show ({}): refused as not a real menu",
+                                          o, obj.width, obj.height, total, kMaxObjectPages, limit));
+    }
+}
+
 }  // namespace
+
+std::uint64_t maxMenuObjectPixels(const TIGSc& m) {
+    const std::uint64_t page = std::max<std::uint64_t>(std::uint64_t{m.video_width} * m.video_height, 1920 * 1080);
+    return kMaxObjectPages * page;
+}
 
 TIGSc loadMNU(std::span<const std::uint8_t> data, const std::string& name, MenuLoadReport* reportOut, Log* log) {
     MenuLoadReport report;
@@ -347,6 +384,7 @@ TIGSc loadMNU(std::span<const std::uint8_t> data, const std::string& name, MenuL
         in.seek(start + n);
     }
     m.resource = std::make_shared<const Bytes>(std::move(resource));
+    checkObjectSizes(m, segments.objectOffsets, name);
 
     if (!report.icsFound) {
         const char* text = "No interactive composition (ICS) found: the menu has no pages";

@@ -33,6 +33,15 @@ struct MenuLoadReport {
 // The largest menu file the loader reads whole.
 inline constexpr std::uint64_t kMaxMenuFileSize = 512ull << 20;
 
+// The objects of one menu may declare at most this many pages of pixels in
+// all (a page being the menu's video size, at least 1920x1080). A player
+// holds the decoded objects of a display set in a buffer of 16 MB, about 8
+// such pages; a menu that declares far more cannot be real and would only
+// make its pictures take gigabytes.
+inline constexpr std::uint64_t kMaxObjectPages = 32;
+// The total number of object pixels a menu of that video size may declare.
+std::uint64_t maxMenuObjectPixels(const TIGSc& menu);
+
 // Reads the first display set of the records in data into a new menu:
 // palettes, objects (their data kept in the menu's resource store), the ICS
 // header and its page data, parsed into pages, BOGs, buttons and button
@@ -43,9 +52,14 @@ inline constexpr std::uint64_t kMaxMenuFileSize = 512ull << 20;
 // stops), an unknown segment type ("Unknow segment!", the segment is
 // skipped), a menu without ICS (an empty menu), an effect sequence with more
 // than two windows (the extra windows are skipped). Data that ends inside a
-// record header or a segment, a segment too short for its fields, or page
-// data that ends inside a page throws FormatError naming the offset; nothing
-// is returned then, so the caller's previous menu stays as it was.
+// record header or a segment, a segment too short for its fields, page
+// data that ends inside a page, or objects whose declared size cannot be real
+// throw FormatError naming the offset; nothing is returned then, so the
+// caller's previous menu stays as it was. An object's size cannot be real
+// when its coded data has fewer bytes than the object has lines (a coder
+// spends at least two bytes, the end-of-line code, on every line), or when
+// all objects together declare more than maxMenuObjectPixels: so no picture
+// is ever sized from a value the data cannot back.
 TIGSc loadMNU(std::span<const std::uint8_t> data, const std::string& name, MenuLoadReport* report = nullptr,
               Log* log = nullptr);
 

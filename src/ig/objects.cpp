@@ -77,31 +77,126 @@ RgbaImage toRgba(const IndexedImage& picture, const TRGBApalettes& colours) {
     return out;
 }
 
-const TObjectCache::Entry* TObjectCache::find(const TIGSc& m, std::size_t o, std::size_t p) const {
-    if (o >= entries_.size() || p >= entries_[o].size() || o >= m.objects.size()) return nullptr;
-    const Entry& e = entries_[o][p];
-    if (!e.picture || e.source != m.objects[o].picture) return nullptr;
-    if (p < m.palettes.size() ? e.colours != m.palettes[p].colours : e.colours != TRGBApalettes{}) return nullptr;
-    return &e;
+TObjectCache::Order::iterator TObjectCache::find(std::size_t o, std::size_t p) {
+    const auto it = index_.find({o, p});
+    return it == index_.end() ? order_.end() : it->second;
 }
 
-bool TObjectCache::holds(const TIGSc& m, std::size_t o, std::size_t p) const { return find(m, o, p) != nullptr; }
+TObjectCache::Order::const_iterator TObjectCache::find(std::size_t o, std::size_t p) const {
+    const auto it = index_.find({o, p});
+    return it == index_.end() ? order_.cend() : Order::const_iterator(it->second);
+}
 
-std::shared_ptr<const RgbaImage> TObjectCache::Obj2Pic(TIGSc& m, std::size_t o, std::size_t p) {
+bool TObjectCache::valid(const TIGSc& m, const Entry& e) const {
+    if (e.object >= m.objects.size()) return false;
+    const TIGobject& obj = m.objects[e.object];
+    if (e.palette != kIndexed && e.colours != id2pal(m, e.palette)) return false;
+    // A picture the model holds is the object's picture; else the entry must
+    // have been decoded from the object's current data.
+    if (obj.picture) return e.palette != kIndexed && e.source == obj.picture;
+    return !e.fromModel && e.resource == m.resource && e.fragments == obj.fragments &&
+           e.length == obj.object_data_length && e.width == obj.width && e.height == obj.height;
+}
+
+void TObjectCache::drop(Order::iterator it) {
+    held_ -= it->bytes;
+    index_.erase({it->object, it->palette});
+    order_.erase(it);
+}
+
+void TObjectCache::trim(std::size_t room) {
+    while (!order_.empty() && held_ + room > budget_) drop(std::prev(order_.end()));
+}
+
+void TObjectCache::keep(Entry e) {
+    if (const auto old = find(e.object, e.palette); old != order_.end()) drop(old);
+    if (e.bytes > budget_) return;
+    trim(e.bytes);
+    held_ += e.bytes;
+    order_.push_front(std::move(e));
+    index_[{order_.front().object, order_.front().palette}] = order_.begin();
+}
+
+void TObjectCache::setBudget(std::size_t bytes) {
+    budget_ = bytes;
+    trim(0);
+}
+
+void TObjectCache::clear() {
+    order_.clear();
+    index_.clear();
+    held_ = 0;
+}
+
+std::shared_ptr<const IndexedImage> TObjectCache::indexed(const TIGSc& m, std::size_t o) {
     if (o >= m.objects.size()) return nullptr;
-    if (const Entry* e = find(m, o, p)) return e->picture;
-    if (!m.objects[o].picture) rle_decode(m, o);
-    if (!m.objects[o].picture) return nullptr;
-    if (entries_.size() <= o) entries_.resize(o + 1);
-    if (entries_[o].size() <= p) entries_[o].resize(p + 1);
-    Entry& e = entries_[o][p];
-    e.source = m.objects[o].picture;
-    e.colours = id2pal(m, p);
-    e.picture = std::make_shared<const RgbaImage>(toRgba(*e.source, e.colours));
-    return e.picture;
+    const TIGobject& obj = m.objects[o];
+    if (obj.picture) return obj.picture;
+    if (obj.fragments.empty() || obj.width == 0 || obj.height == 0 || obj.width > kMaxObjectSide ||
+        obj.height > kMaxObjectSide)
+        return nullptr;
+    if (const auto it = find(o, kIndexed); it != order_.end()) {
+        if (valid(m, *it)) {
+            order_.splice(order_.begin(), order_, it);
+            return it->indexed;
+        }
+        drop(it);
+    }
+    auto picture = std::make_shared<IndexedImage>(obj.width, obj.height);
+    rleDecodeInto(objectCodedBytes(m, o), *picture);
+    Entry e;
+    e.object = o;
+    e.palette = kIndexed;
+    e.bytes = picture->pixels.size();
+    e.resource = m.resource;
+    e.fragments = obj.fragments;
+    e.length = obj.object_data_length;
+    e.width = obj.width;
+    e.height = obj.height;
+    e.indexed = picture;
+    keep(std::move(e));
+    return picture;
 }
 
-RgbaImage TObjectCache::Obj2PicCr(TIGSc& m, std::size_t o, std::size_t p, int left, int top, int right,
+std::shared_ptr<const RgbaImage> TObjectCache::Obj2Pic(const TIGSc& m, std::size_t o, std::size_t p) {
+    // Palette ids are 8 bits: an index beyond them and the menu's palettes is
+    // all transparent and not worth keeping.
+    if (p >= std::max<std::size_t>(256, m.palettes.size())) {
+        const auto source = indexed(m, o);
+        return source ? std::make_shared<const RgbaImage>(toRgba(*source, TRGBApalettes{})) : nullptr;
+    }
+    if (const auto it = find(o, p); it != order_.end()) {
+        if (valid(m, *it)) {
+            order_.splice(order_.begin(), order_, it);
+            return it->picture;
+        }
+        drop(it);
+    }
+    const auto source = indexed(m, o);
+    if (!source) return nullptr;
+    const TIGobject& obj = m.objects[o];
+    Entry e;
+    e.object = o;
+    e.palette = p;
+    // The source lives as long as the display picture: it counts here too.
+    e.bytes = source->pixels.size() * 5;
+    e.fromModel = obj.picture == source;
+    if (!e.fromModel) {
+        e.resource = m.resource;
+        e.fragments = obj.fragments;
+        e.length = obj.object_data_length;
+        e.width = obj.width;
+        e.height = obj.height;
+    }
+    e.source = source;
+    e.colours = id2pal(m, p);
+    e.picture = std::make_shared<const RgbaImage>(toRgba(*source, e.colours));
+    auto picture = e.picture;
+    keep(std::move(e));
+    return picture;
+}
+
+RgbaImage TObjectCache::Obj2PicCr(const TIGSc& m, std::size_t o, std::size_t p, int left, int top, int right,
                                   int bottom) {
     RgbaImage out;
     out.width = std::max(0, right - left);
@@ -119,9 +214,27 @@ RgbaImage TObjectCache::Obj2PicCr(TIGSc& m, std::size_t o, std::size_t p, int le
     return out;
 }
 
-void TObjectCache::LoadBmps(TIGSc& m, std::size_t page) {
+bool TObjectCache::holds(const TIGSc& m, std::size_t o, std::size_t p) const {
+    const auto it = find(o, p);
+    return it != order_.end() && valid(m, *it);
+}
+
+std::size_t TObjectCache::cost(const TIGSc& m, std::size_t o) const {
+    const TIGobject& obj = m.objects[o];
+    const std::size_t pixels = std::size_t{obj.width} * obj.height;
+    return pixels * 5;
+}
+
+void TObjectCache::LoadBmps(const TIGSc& m, std::size_t page) {
+    // Preloading never pushes out what is held: it stops where the budget ends.
+    bool full = false;
     forEachPageObject(m, page, [&](std::size_t id, std::size_t palette) {
-        if (!holds(m, id, palette)) Obj2Pic(m, id, palette);
+        if (full || holds(m, id, palette)) return;
+        if (held_ + cost(m, id) > budget_) {
+            full = true;
+            return;
+        }
+        Obj2Pic(m, id, palette);
     });
 }
 

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,35 +61,82 @@ void forEachPageObject(const TIGSc& menu, std::size_t page, Use&& use) {
                 if (c.object_id_ref < menu.objects.size()) use(std::size_t{c.object_id_ref}, std::size_t{e.palette_id_ref});
 }
 
-// The display pictures of (object, palette) pairs. An entry is made once and
-// stays valid while the object keeps its picture and the palette its display
-// colours: each entry remembers both, so an edit or an undo never leaves a
-// stale picture behind and nothing has to be told about edits.
+// The pictures of a menu's objects: the 8-bit picture of each object the
+// model holds undecoded, and the display picture of each (object, palette)
+// pair, made on first use and kept for the next. The cache only reads the
+// menu: an object is decoded into the cache, never into the model.
+//
+// Memory is bounded: the pictures held take at most budget() bytes (256 MB
+// by default); when a new one does not fit, the least recently used ones are
+// dropped. A single picture larger than the budget is made and returned but
+// not kept. Each entry remembers what it was made from (the object's coded
+// data or picture, the palette's display colours), so an edit or an undo of
+// the model never leaves a stale picture behind and nothing has to be told
+// about edits.
+inline constexpr std::size_t kPictureCacheBytes = std::size_t{256} << 20;
+
 class TObjectCache {
 public:
-    // The display picture of object o with palette p (decoding the object
-    // first when needed); nullptr when o is no object of the menu.
-    std::shared_ptr<const RgbaImage> Obj2Pic(TIGSc& menu, std::size_t o, std::size_t p);
+    explicit TObjectCache(std::size_t budget = kPictureCacheBytes) : budget_(budget) {}
+
+    // The object's 8-bit picture: the model's when it has one, else decoded
+    // from its coded data; nullptr when o is no object, has no data or no
+    // pixels, or is larger than kMaxObjectSide.
+    std::shared_ptr<const IndexedImage> indexed(const TIGSc& menu, std::size_t o);
+    // The display picture of object o with palette p (all transparent for a
+    // palette the menu does not have); nullptr as for indexed.
+    std::shared_ptr<const RgbaImage> Obj2Pic(const TIGSc& menu, std::size_t o, std::size_t p);
     // The part of that picture inside (left, top)-(right, bottom); pixels of
     // the rectangle outside the object are transparent.
-    RgbaImage Obj2PicCr(TIGSc& menu, std::size_t o, std::size_t p, int left, int top, int right, int bottom);
-    // Converts everything page `page` shows: each state's objects of every
-    // button with the page's palette, each composition object of its in and
-    // out effects with the effect's palette.
-    void LoadBmps(TIGSc& menu, std::size_t page);
-    // Whether a valid entry for (o, p) is held.
+    RgbaImage Obj2PicCr(const TIGSc& menu, std::size_t o, std::size_t p, int left, int top, int right, int bottom);
+    // Converts everything page `page` shows (forEachPageObject) ahead of
+    // drawing, as long as it fits the budget beside what is held.
+    void LoadBmps(const TIGSc& menu, std::size_t page);
+    // Whether a valid display picture of (o, p) is held.
     bool holds(const TIGSc& menu, std::size_t o, std::size_t p) const;
-    void clear() { entries_.clear(); }
+    void clear();
+
+    std::size_t budget() const { return budget_; }
+    // A new budget; pictures beyond it are dropped at once.
+    void setBudget(std::size_t bytes);
+    // The bytes of the pictures held.
+    std::size_t heldBytes() const { return held_; }
 
 private:
+    // The palette slot of an object's 8-bit picture.
+    static constexpr std::size_t kIndexed = static_cast<std::size_t>(-1);
     struct Entry {
+        std::size_t object = 0, palette = 0;
+        std::size_t bytes = 0;
+        // A display picture made from the model's own picture of the object.
+        bool fromModel = false;
+        // What the (source) picture was decoded from.
+        std::shared_ptr<const Bytes> resource;
+        std::vector<TIGfragment> fragments;
+        std::uint32_t length = 0;
+        std::uint16_t width = 0, height = 0;
+        std::shared_ptr<const IndexedImage> indexed;
+        // What a display picture was made from.
         std::shared_ptr<const IndexedImage> source;
         TRGBApalettes colours{};
         std::shared_ptr<const RgbaImage> picture;
     };
-    const Entry* find(const TIGSc& menu, std::size_t o, std::size_t p) const;
+    using Order = std::list<Entry>;  // most recently used first
 
-    std::vector<std::vector<Entry>> entries_;  // [object][palette]
+    Order::iterator find(std::size_t o, std::size_t p);
+    Order::const_iterator find(std::size_t o, std::size_t p) const;
+    bool valid(const TIGSc& menu, const Entry& e) const;
+    // Keeps e as the most recently used entry, dropping old ones to make room.
+    void keep(Entry e);
+    void drop(Order::iterator it);
+    void trim(std::size_t room);
+    // The bytes a display picture of object o costs, its source included.
+    std::size_t cost(const TIGSc& menu, std::size_t o) const;
+
+    std::size_t budget_;
+    std::size_t held_ = 0;
+    Order order_;
+    std::map<std::pair<std::size_t, std::size_t>, Order::iterator> index_;
 };
 
 // Where object o is used, e.g. "0:0n,1ns 2o": per page its number followed

@@ -37,9 +37,12 @@ std::vector<std::string_view> splitLines(std::string_view text) {
 }
 
 // The leading decimal digits after leading blanks; 0 when there are none.
-std::uint64_t leadingNumber(std::string_view line) {
+// The number a "PTS" or "Frame" line starts with (after blanks); nothing when
+// it starts with anything else, such as "abc" or "-5".
+std::optional<std::uint64_t> leadingNumber(std::string_view line) {
     std::size_t i = 0;
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i == line.size() || line[i] < '0' || line[i] > '9') return std::nullopt;
     std::uint64_t v = 0;
     for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i)
         v = std::min(v * 10 + static_cast<std::uint64_t>(line[i] - '0'), kMaxChapterNumber);
@@ -155,8 +158,21 @@ std::vector<std::uint64_t> parseChapters(std::string_view text, ChapterFormat fo
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         switch (format) {
-        case ChapterFormat::PTS: ticks.push_back(leadingNumber(line)); break;
-        case ChapterFormat::Frame: ticks.push_back(framesToTicks(leadingNumber(line), *rate)); break;
+        case ChapterFormat::PTS:
+        case ChapterFormat::Frame: {
+            if (line.find_first_not_of(" \t") == std::string_view::npos) {
+                ticks.push_back(0);
+                break;
+            }
+            const auto n = leadingNumber(line);
+            if (!n)
+                throw ChapterError(fmt::format("Line {} of the chapter file, \"{}\", is not a number of {}.", i + 1,
+                                               line.substr(0, 40),
+                                               format == ChapterFormat::PTS ? "45 kHz ticks" : "video frames"),
+                                   i + 1);
+            ticks.push_back(format == ChapterFormat::PTS ? *n : framesToTicks(*n, *rate));
+            break;
+        }
         case ChapterFormat::Time: {
             if (line.empty()) {
                 ticks.push_back(0);

@@ -61,11 +61,12 @@ std::string exportChapters(const TMPLS& playlist, ChapterFormat format, Log& log
 
 // The chapter times of a file, in 45 kHz ticks, one per line (a final line
 // break ends the last line; an empty line is time 0). "PTS" and "Frame" lines
-// are read as far as they are decimal digits (after leading blanks); a "Time"
+// are read as far as they are decimal digits (after leading blanks) and must
+// start with one; a "Time"
 // line must hold two digits of hours, minutes and seconds and three of
 // milliseconds at their places (the separators may be any character). Throws
-// ChapterError naming the line for a "Time" line that breaks this, and for
-// the "Frame" format without a frame rate.
+// ChapterError naming the line for a line that breaks this ("abc", "-5"), and
+// for the "Frame" format without a frame rate.
 std::vector<std::uint64_t> parseChapters(std::string_view text, ChapterFormat format, const TMPLS& playlist);
 
 // Where a chapter at playlist time T goes: the PlayItem that holds it and the

@@ -81,3 +81,32 @@ TEST(CliExd, RoundtripAndDumpKnowExdByName) {
     }
     EXPECT_FALSE(fs::exists(dir / "none.exd"));
 }
+
+// Nothing is rewritten shorter or with bits cleared without a word: the
+// reserved bytes of the block come back as read, and bytes after a block
+// whose length field is short are shown with a warning and exit 3.
+TEST(CliExd, ReservedBytesStayAndBytesBeyondTheBlockAreNamed) {
+    TempDir dir;
+    Bytes reserved = writeExd(block());
+    reserved[8] = 0xA5;
+    reserved[10] = 0x01;
+    saveAtomic(dir / "reserved.exd", reserved);
+    const CliResult same = runCli({"roundtrip", (dir / "reserved.exd").string(), (dir / "same.exd").string()});
+    ASSERT_EQ(same.exitCode, 0) << same.err;
+    EXPECT_EQ(same.err, "");
+    EXPECT_EQ(readFile(dir / "same.exd"), reserved);
+
+    // The length field 17 bytes short: the second entry's data lies beyond it.
+    Bytes shortLength = writeExd(block());
+    shortLength[3] = static_cast<std::uint8_t>(shortLength[3] - 17);
+    saveAtomic(dir / "short.exd", shortLength);
+    const std::string warning = "short.exd: the block's length field declares 65 bytes, the file holds 17 more";
+    const CliResult shown = runCli({"exd", (dir / "short.exd").string()});
+    EXPECT_EQ(shown.exitCode, 3);
+    EXPECT_NE(shown.out.find("Navora"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.err.find(warning), std::string::npos) << shown.err;
+    const CliResult rt = runCli({"roundtrip", (dir / "short.exd").string(), (dir / "cut.exd").string()});
+    EXPECT_EQ(rt.exitCode, 3);
+    EXPECT_NE(rt.err.find(warning), std::string::npos) << rt.err;
+    EXPECT_EQ(readFile(dir / "cut.exd").size(), shortLength.size() - 17);
+}

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <new>
 #include <fcntl.h>
 #include <fstream>
 #include <set>
@@ -15,6 +16,7 @@
 
 using namespace navora;
 using navora::test::TempDir;
+using navora::test::readFile;
 using navora::test::writeFile;
 namespace fs = std::filesystem;
 
@@ -136,3 +138,55 @@ TEST(FileIo, TemporaryFilesOfInterruptedSavesAreCleanedUp) {
     ::close(held);
     EXPECT_EQ(removeStaleSaveFiles(dir.path()), std::vector<fs::path>{dir / "index.bdmv.navora-save-Held00"});
 }
+
+namespace {
+
+// Failures reach the user in the program's own words, never as the library's
+// "std::bad_alloc" or "filesystem error" texts.
+TEST(FileIo, ErrorTextSaysWhatFailed) {
+    TempDir dir;
+    writeFile(dir / "file", Bytes{1});
+    try {
+        fs::create_directories(dir / "file" / "img");
+        FAIL();
+    } catch (const fs::filesystem_error& e) {
+        const std::string text = errorText(e);
+        EXPECT_EQ(text, "cannot create directories \"" + (dir / "file" / "img").string() + "\": Not a directory");
+    }
+    const std::string memory = errorText(std::bad_alloc());
+    EXPECT_EQ(memory.find("bad_alloc"), std::string::npos);
+    EXPECT_NE(memory.find("out of memory"), std::string::npos);
+    EXPECT_EQ(errorText(IoError("cannot read x")), "cannot read x");
+}
+
+// Several files land together or not at all.
+TEST(FileIo, AStagedFolderLandsWholeOrNotAtAll) {
+    TempDir dir;
+    fs::create_directories(dir / "out");
+    writeFile(dir / "out" / "old.png", Bytes{1});
+    {
+        StagedFolder staged(dir / "out");
+        saveAtomic(staged.path() / "a.png", Bytes{2});
+        saveAtomic(staged.path() / "old.png", Bytes{3});
+    }  // no commit: the old file stays alone
+    EXPECT_EQ(readFile(dir / "out" / "old.png"), Bytes{1});
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 1);
+    EXPECT_FALSE(fs::exists(dir / "out" / "a.png"));
+    {
+        StagedFolder staged(dir / "deep" / "new");
+        saveAtomic(staged.path() / "a.png", Bytes{2});
+    }  // the folders it made go as well
+    EXPECT_FALSE(fs::exists(dir / "deep"));
+    for (const fs::path& target : {dir / "out", dir / "new"}) {
+        StagedFolder staged(target);
+        fs::create_directories(staged.path() / "sub");
+        saveAtomic(staged.path() / "sub" / "b.png", Bytes{4});
+        saveAtomic(staged.path() / "old.png", Bytes{5});
+        staged.commit();
+        EXPECT_EQ(readFile(target / "sub" / "b.png"), Bytes{4});
+        EXPECT_EQ(readFile(target / "old.png"), Bytes{5});
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 2);
+}
+
+}  // namespace

@@ -2,6 +2,8 @@
 // libbluray's bd_info.
 
 #include "disc/demo.h"
+#include "core/errors.h"
+#include "core/fileio.h"
 #include "core/logviews.h"
 #include "disc/workspace.h"
 #include "navdb/index_edit.h"
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
@@ -87,6 +90,36 @@ TEST(DemoDisc, ReadsBackWholeAndConsistent) {
         else EXPECT_LT(t.mobj_id_ref, m.mobjs.objects.size()) << t.title_number;
     }
     EXPECT_TRUE(bdj);
+}
+
+// A write that fails part-way (a full disk) leaves no partial disc: neither a
+// new one nor files mixed into an existing one; the staging folder goes too.
+TEST(DemoDisc, AFailedWriteLeavesNothingBehind) {
+    TempDir dir;
+    int saves = 0;
+    setWriteFaultHook([&](std::size_t) { ++saves; });
+    makeDemoDisc(dir / "counted");
+    setWriteFaultHook(nullptr);
+    ASSERT_GT(saves, 2);
+    const auto contents = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : fs::recursive_directory_iterator(dir.path())) names.push_back(fs::relative(e.path(), dir.path()).string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto before = contents();
+    for (const int failing : {1, saves / 2, saves}) {
+        SCOPED_TRACE(failing);
+        int n = 0;
+        setWriteFaultHook([&](std::size_t) {
+            if (++n == failing) throw std::runtime_error("No space left on device");
+        });
+        EXPECT_THROW(makeDemoDisc(dir / "new" / "disc"), IoError);
+        n = 0;
+        EXPECT_THROW(makeDemoDisc(dir / "counted"), IoError);
+        setWriteFaultHook(nullptr);
+        EXPECT_EQ(contents(), before);
+    }
 }
 
 TEST(DemoDisc, PassesTheCheckAndBdInfo) {

@@ -1,7 +1,10 @@
 // navora-cli menu dump / objects / save and mux, as a script calls them.
 
 #include "compare.h"
+#include "core/errors.h"
+#include "core/fileio.h"
 #include "fixtures.h"
+#include "ig/export.h"
 #include "ig/load.h"
 #include "ig/mux.h"
 #include "ig/png.h"
@@ -9,9 +12,13 @@
 #include "ig/save.h"
 #include "support/testsupport.h"
 #include "ts_extract.h"
+#include "ts/sourcepacket.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <optional>
 
 using namespace navora;
 using namespace navora::test;
@@ -111,7 +118,15 @@ TEST(CliMenu, FilesThatAreNoMenuExitOne) {
     Bytes cut = record(IgSegmentType::PDS, pdsBody(0, {}));
     cut.pop_back();
     writeFile(dir / "cut.mnu", cut);
+    // 4.4 KB whose 64 objects each claim 4096x4096: refused before a picture is made.
+    Bytes fake = record(IgSegmentType::ICS, icsBody(0, {}));
+    for (std::uint16_t o = 0; o < 64; ++o) {
+        const Bytes ods = record(IgSegmentType::ODS, odsBody(o, kFirstInSequence | kLastInSequence, Bytes(44, 0), 44, 4096, 4096));
+        fake.insert(fake.end(), ods.begin(), ods.end());
+    }
+    writeFile(dir / "fake.mnu", fake);
     const std::pair<const char*, const char*> cases[] = {
+        {"fake.mnu", "fake.mnu: at offset 30 ($0000001E): object 0 declares 4096x4096 pixels"},
         {"text.mnu", "not a menu"},
         {"palette.mnu", "no interactive composition segment"},
         {"stream.m2ts", "transport stream"},
@@ -121,13 +136,16 @@ TEST(CliMenu, FilesThatAreNoMenuExitOne) {
     for (const auto& [file, text] : cases)
         for (const std::vector<std::string>& args :
              {std::vector<std::string>{"menu", "dump", (dir / file).string()},
-              std::vector<std::string>{"mux", (dir / file).string(), "-o", (dir / "x.m2ts").string()}}) {
+              std::vector<std::string>{"mux", (dir / file).string(), "-o", (dir / "x.m2ts").string()},
+              std::vector<std::string>{"menu", "render", (dir / file).string(), "--actions", "start", "-o",
+                                       (dir / "x.png").string()}}) {
             const CliResult r = runCli(args);
             EXPECT_EQ(r.exitCode, 1) << file;
             EXPECT_NE(r.err.find(text), std::string::npos) << file << ": " << r.err;
             EXPECT_TRUE(r.out.empty()) << file;
         }
     EXPECT_FALSE(fs::exists(dir / "x.m2ts"));
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
 }
 
 // A menu dumps the same from its .mnu and from the transport stream the
@@ -142,6 +160,89 @@ TEST(CliMenu, CorpusMenusDumpAlikeFromMnuAndStream) {
         ASSERT_EQ(ts.exitCode, 0) << name << ": " << ts.err;
         EXPECT_EQ(ts.out, mnu.out) << name;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A transport stream is known by its packet structure, also when it is cut
+// mid-packet or its first sync byte is damaged; a fault in the menu it
+// carries is reported at its offset in the stream file.
+TEST(CliMenu, StreamsAreKnownByTheirPacketsAndFaultsByTheirOffsetInTheStream) {
+    TempDir dir;
+    TIGSc m = smallMenu(StreamModel::Multiplexed);
+    writeFile(dir / "in.mnu", saveIGS(m, IgsForm::Mnu));
+    ASSERT_EQ(runCli({"mux", (dir / "in.mnu").string(), "-o", (dir / "menu.m2ts").string()}).exitCode, 0);
+    const Bytes ts = readFile(dir / "menu.m2ts");
+    const CliResult whole = runCli({"menu", "dump", (dir / "menu.m2ts").string()});
+    ASSERT_EQ(whole.exitCode, 0) << whole.err;
+
+    Bytes cut(ts.begin(), ts.end() - 100);
+    writeFile(dir / "cut.m2ts", cut);
+    Bytes damaged = ts;
+    damaged[4] = 0x00;
+    writeFile(dir / "damaged.m2ts", damaged);
+    const CliResult cutDump = runCli({"menu", "dump", (dir / "cut.m2ts").string()});
+    EXPECT_EQ(cutDump.exitCode, 0) << cutDump.err;
+    EXPECT_TRUE(cutDump.out == whole.out) << cutDump.err;
+    // The damaged packet costs what the demultiplexer skips; the stream is
+    // still taken for one, and what is missing is said about the stream.
+    const CliResult damagedDump = runCli({"menu", "dump", (dir / "damaged.m2ts").string()});
+    EXPECT_EQ(damagedDump.err.find("record header"), std::string::npos) << damagedDump.err;
+    EXPECT_NE(damagedDump.err.find("damaged.m2ts"), std::string::npos) << damagedDump.err;
+    EXPECT_TRUE(damagedDump.exitCode == 0 ? damagedDump.out == whole.out : damagedDump.out.empty()) << damagedDump.err;
+
+    // Object 0 made 4096x4096 in the packet that carries its ODS: refused at that packet.
+    Bytes big = ts;
+    std::optional<std::size_t> odsPacket;
+    for (std::size_t at = 0; at + 192 <= big.size() && !odsPacket; at += 192) {
+        std::uint8_t* sp = &big[at];
+        if (packetPid(sp) != kIgPid || !payloadUnitStart(sp)) continue;
+        const std::size_t payload = 8 + (hasAdaptationField(sp) ? 1u + sp[8] : 0u);
+        std::uint8_t* segment = sp + payload + 9 + sp[payload + 8];
+        if (segment[0] != 0x15 || segment[3] != 0 || segment[4] != 0) continue;
+        segment[10] = segment[12] = 0x10;
+        segment[11] = segment[13] = 0x00;
+        odsPacket = at;
+    }
+    ASSERT_TRUE(odsPacket);
+    writeFile(dir / "big.m2ts", big);
+    const CliResult r = runCli({"menu", "dump", (dir / "big.m2ts").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    const std::string where = fmt::format("big.m2ts: at offset {} (${:08X}): object 0 declares 4096x4096", *odsPacket,
+                                          *odsPacket);
+    EXPECT_NE(r.err.find(where), std::string::npos) << r.err;
+}
+
+}  // namespace
+
+namespace {
+
+// `menu objects` writes every image or none: a write failing part-way (a full
+// disk) leaves neither new images nor the folder it would have made.
+TEST(CliMenu, ObjectImagesLandAllOrNone) {
+    TempDir dir;
+    TIGSc m = smallMenu();
+    const TIGSc loaded = loadMNU(saveIGS(m, IgsForm::Mnu), "in.mnu");
+    int n = 0;
+    setWriteFaultHook([&](std::size_t) {
+        if (++n == 3) throw std::runtime_error("No space left on device");
+    });
+    EXPECT_THROW(writeObjectImages(loaded, dir / "img", "Navora"), IoError);
+    fs::create_directories(dir / "kept");
+    writeFile(dir / "kept" / "mine.png", Bytes{1});
+    n = 0;
+    EXPECT_THROW(writeObjectImages(loaded, dir / "kept", "Navora"), IoError);
+    setWriteFaultHook(nullptr);
+    EXPECT_FALSE(fs::exists(dir / "img"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator{}), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "kept"), fs::directory_iterator{}), 1);
+
+    const auto written = writeObjectImages(loaded, dir / "kept", "Navora");
+    ASSERT_EQ(written.size(), m.objects.size());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "kept"), fs::directory_iterator{}), 7);
+    EXPECT_EQ(loaded.objects[0].picture, nullptr) << "decoded for the image only";
 }
 
 }  // namespace

@@ -241,3 +241,53 @@ TEST(LoadMnu, BadDataThrowsAtItsOffset) {
 }
 
 }  // namespace
+
+namespace {
+
+// Object sizes the data cannot back are refused before any picture is sized
+// from them: the 4 KB menu whose 64 objects each claim 4096x4096, and objects
+// that each have data enough but together declare far more than a menu shows.
+TEST(LoadMnu, ObjectSizesTheDataCannotBackAreRefused) {
+    const Bytes ics = record(IgSegmentType::ICS, icsBody(0, {}));
+    const auto withObjects = [&](std::uint16_t count, std::uint16_t w, std::uint16_t h, const Bytes& coded) {
+        Bytes data = ics;
+        for (std::uint16_t o = 0; o < count; ++o) {
+            const Bytes r = record(IgSegmentType::ODS, odsBody(o, FL, coded, static_cast<std::uint32_t>(coded.size()), w, h));
+            data.insert(data.end(), r.begin(), r.end());
+        }
+        return data;
+    };
+    const Bytes small = withObjects(64, 4096, 4096, Bytes(44, 0));
+    ASSERT_LE(small.size(), 4400u);
+    const Bytes endOfLines(2 * 4096, 0);  // 00 00 for every line: a real, empty object
+    const std::size_t bigRecord = 10 + 3 + 11 + endOfLines.size();
+
+    struct Case {
+        const char* name;
+        Bytes data;
+        std::uint64_t offset;
+        const char* text;
+    } cases[] = {
+        {"64 objects of 4096x4096 in 4 KB", small, ics.size(),
+         "object 0 declares 4096x4096 pixels but has only 44 bytes of coded data"},
+        {"one byte short of a byte per line", withObjects(1, 8, 100, Bytes(99, 0)), ics.size(),
+         "fewer than its 100 lines need (at least 200)"},
+        {"four objects of 4096x4096", withObjects(4, 4096, 4096, endOfLines), ics.size() + 3 * bigRecord,
+         "declare 67108864 pixels in all, more than 32 pages of the menu's size can show (66355200)"},
+    };
+    for (const Case& c : cases) {
+        try {
+            loadMNU(c.data, "t.mnu");
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const FormatError& e) {
+            EXPECT_EQ(e.offset(), c.offset) << c.name << ": " << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.text), std::string::npos) << c.name << ": " << e.what();
+        }
+    }
+
+    // Just inside both limits the menus load: a byte per line, three full-size objects.
+    EXPECT_EQ(loadMNU(withObjects(1, 8, 100, Bytes(100, 0)), "t.mnu").objects.size(), 1u);
+    EXPECT_EQ(loadMNU(withObjects(3, 4096, 4096, endOfLines), "t.mnu").objects.size(), 3u);
+}
+
+}  // namespace

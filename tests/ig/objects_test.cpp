@@ -3,6 +3,7 @@
 #include "fixtures.h"
 #include "ig/load.h"
 #include "ig/objects.h"
+#include "ig/save.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +143,49 @@ TEST(ObjectCache, LoadBmpsConvertsWhatThePageShows) {
     EXPECT_TRUE(cache.holds(m, 4, 2));
     EXPECT_FALSE(cache.holds(m, 4, 0));
     cache.LoadBmps(m, 7);  // no such page: nothing happens
+}
+
+// The cache keeps at most its budget, dropping the least recently used
+// pictures first; it decodes into itself, never into the model.
+TEST(ObjectCache, KeepsWithinItsBudgetDroppingTheLeastRecentlyUsed) {
+    TIGSc m = smallMenu();  // objects 40x20, 48x20, 56x20, ...: 5 bytes a pixel with their source
+    const auto cost = [&](std::size_t o) { return std::size_t{5} * m.objects[o].width * m.objects[o].height; };
+    TObjectCache cache(cost(0) + cost(1) + cost(2));
+    for (std::size_t o = 0; o < 3; ++o) ASSERT_NE(cache.Obj2Pic(m, o, 0), nullptr);
+    EXPECT_EQ(cache.heldBytes(), cost(0) + cost(1) + cost(2));
+    const auto zero = cache.Obj2Pic(m, 0, 0);  // object 0 is now the most recently used
+    cache.Obj2Pic(m, 3, 0);                    // makes room by dropping 1, then 2
+    EXPECT_TRUE(cache.holds(m, 0, 0));
+    EXPECT_FALSE(cache.holds(m, 1, 0));
+    EXPECT_FALSE(cache.holds(m, 2, 0));
+    EXPECT_TRUE(cache.holds(m, 3, 0));
+    EXPECT_EQ(cache.heldBytes(), cost(0) + cost(3));
+    EXPECT_EQ(cache.Obj2Pic(m, 0, 0), zero) << "a hit is the same picture";
+
+    // A smaller budget drops at once, the least recently used first; a
+    // picture beyond it is made but not kept.
+    cache.setBudget(cost(5) - 1);
+    EXPECT_EQ(cache.heldBytes(), cost(0));
+    const auto big = cache.Obj2Pic(m, 5, 0);
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->width, m.objects[5].width);
+    EXPECT_FALSE(cache.holds(m, 5, 0));
+    EXPECT_EQ(cache.heldBytes(), cost(0));
+    // Preloading stops where the budget ends instead of pushing out what is held.
+    cache.setBudget(cost(0) + cost(1));
+    cache.Obj2Pic(m, 1, 0);
+    cache.LoadBmps(m, 0);
+    EXPECT_TRUE(cache.holds(m, 1, 0));
+    EXPECT_LE(cache.heldBytes(), cache.budget());
+
+    // Objects the model holds as coded data are decoded into the cache only.
+    const TIGSc loaded = loadMNU(saveIGS(m, IgsForm::Mnu), "t.mnu");
+    ASSERT_EQ(loaded.objects[2].picture, nullptr);
+    TObjectCache decoding;
+    EXPECT_EQ(*decoding.indexed(loaded, 2), *m.objects[2].picture);
+    EXPECT_EQ(*decoding.Obj2Pic(loaded, 2, 0), *cache.Obj2Pic(m, 2, 0));
+    EXPECT_EQ(loaded.objects[2].picture, nullptr);
+    EXPECT_EQ(decoding.heldBytes(), cost(2) + cost(2) / 5);
 }
 
 }  // namespace

@@ -134,6 +134,10 @@ TEST(Chapters, UnconvertibleFilesAreRefused) {
         {"no PlayItem", simplePlaylist({}, {mark(0xFFFF, 0)}), "0\n", ChapterFormat::PTS, "no PlayItem"},
         {"a time line that is no time", oneItem(1), "00:00:01.000\n1:00:00.000\n", ChapterFormat::Time,
          "Line 2 of the chapter file, \"1:00:00.000\""},
+        {"a PTS line that is no number", oneItem(1), "0\r\n900\r\nabc\r\n", ChapterFormat::PTS,
+         "Line 3 of the chapter file, \"abc\", is not a number of 45 kHz ticks"},
+        {"a negative frame count", oneItem(1), "24\n-5\n", ChapterFormat::Frame,
+         "Line 2 of the chapter file, \"-5\", is not a number of video frames"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

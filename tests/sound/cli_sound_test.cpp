@@ -4,6 +4,7 @@
 #include "soundtest.h"
 #include "support/testsupport.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -37,6 +38,16 @@ TEST(CliSound, DumpRoundtripExportImportCreate) {
     const fs::path rt = demo.dir / "rt.bdmv";
     ASSERT_EQ(runCli({"roundtrip", demo.sound.string(), rt.string()}).exitCode, 0);
     EXPECT_EQ(readFile(rt), readFile(demo.sound));
+    // Reserved bits the writer clears are named with exit 3, not cleared silently.
+    Bytes reserved = readFile(demo.sound);
+    reserved[47] |= 0x15;
+    writeFile(demo.dir / "reserved.bdmv", reserved);
+    const CliResult cleared = runCli({"roundtrip", (demo.dir / "reserved.bdmv").string(), rt.string()});
+    EXPECT_EQ(cleared.exitCode, 3);
+    EXPECT_NE(cleared.err.find(fmt::format("offset 47 ($0000002F): ${:02X} written as ${:02X} (bits $15 cleared)",
+                                           reserved[47], reserved[47] & ~0x15)),
+              std::string::npos)
+        << cleared.err;
 
     const fs::path stereo = demo.dir / "stereo.wav";
     const CliResult ex = runCli({"sound", "export", demo.sound.string(), "1", "-o", stereo.string()});

@@ -23,6 +23,7 @@
 #include "ui/menu/menutab.h"
 #include "ui/shell/pagecontrol.h"
 #include "ui/shell/qtlogview.h"
+#include "ui/shell/statustab.h"
 #include "ui/app/tfmain.h"
 #include "ui/widgets/widgets.h"
 
@@ -37,6 +38,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTextEdit>
 #include <QTest>
 #include <QToolButton>
 #include <QUndoStack>
@@ -529,6 +531,29 @@ void MenuViewsTest::saveReloadAndMuxEveryCorpusMenu() {
     }
 }
 
+// Clicking through the objects of a large menu decodes each into the Objects
+// sub-tab's cache, never into the menu, and the cache stays within its budget.
+void MenuViewsTest::objectsDecodeIntoABoundedCache() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    MenuWindow o;
+    o.load(corpusMenu("libblu_many"));
+    const TIGSc& m = o.menu();
+    QVERIFY(m.objects.size() > 100);
+    TObjectCache& cache = o.tab()->objectCache();
+    cache.setBudget(256 * 1024);
+    o.showSubTab(MenuTab::SubObjects);
+    std::size_t shown = 0;
+    for (std::size_t object = 0; object < m.objects.size(); object += 37) {
+        clickCell(o.objects()->sgObjects(), int(object), 1);
+        QCOMPARE(o.objects()->cbObjects()->currentIndex(), int(object));
+        QCOMPARE(o.objects()->picture()->image().size(), QSize(m.objects[object].width, m.objects[object].height));
+        QVERIFY(cache.heldBytes() <= cache.budget());
+        ++shown;
+    }
+    QVERIFY(shown > 10);
+    for (const TIGobject& object : m.objects) QVERIFY(!object.picture);
+}
+
 void MenuViewsTest::failedLoadKeepsTheMenu() {
     NAVORA_NEED_CORPUS_QT("igs");
     test::TempDir tmp;
@@ -537,6 +562,20 @@ void MenuViewsTest::failedLoadKeepsTheMenu() {
     // Cut inside a segment, and a file that is no menu at all.
     test::writeFile(tmp / "cut.mnu", Bytes(bytes.begin(), bytes.begin() + 40));
     test::writeFile(tmp / "text.mnu", Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
+    // 4.4 KB whose 64 objects each claim 4096x4096: refused before any picture is made.
+    const auto record = [](std::uint8_t type, const Bytes& body) {
+        Bytes r{'I', 'G', 0, 0, 0, 1, 0, 0, 0, 0, type, std::uint8_t(body.size() >> 8), std::uint8_t(body.size())};
+        r.insert(r.end(), body.begin(), body.end());
+        return r;
+    };
+    Bytes fake = record(0x18, {0x07, 0x80, 0x04, 0x38, 0x10, 0, 0, 0x80, 0xC0, 0, 0, 5, 0x80, 0x01, 0x5F, 0x90, 0});
+    for (std::uint8_t object = 0; object < 64; ++object) {
+        Bytes ods{0, object, 0, 0xC0, 0, 0, 48, 0x10, 0x00, 0x10, 0x00};
+        ods.resize(ods.size() + 44, 0);
+        const Bytes r = record(0x15, ods);
+        fake.insert(fake.end(), r.begin(), r.end());
+    }
+    test::writeFile(tmp / "fake.mnu", fake);
 
     MenuWindow o;
     o.load(good);
@@ -549,7 +588,7 @@ void MenuViewsTest::failedLoadKeepsTheMenu() {
     QTest::mouseDClick(o.objects()->picture(), Qt::LeftButton, {}, paletteChartCell(9) + QPoint(4, 4));
     QVERIFY(o.marked());
     const TIGSc edited = o.menu();
-    for (const char* file : {"cut.mnu", "text.mnu", "missing.mnu"}) {
+    for (const char* file : {"cut.mnu", "text.mnu", "missing.mnu", "fake.mnu"}) {
         mainLog().errorFlag = false;
         o.load(tmp / file);
         QVERIFY2(mainLog().errorFlag, file);
@@ -558,6 +597,11 @@ void MenuViewsTest::failedLoadKeepsTheMenu() {
         QCOMPARE(o.tab()->cbPage()->count(), int(before.pages.size()));
         QCOMPARE(o.objects()->sgObjects()->dataRows(), int(before.objects.size()));
     }
+    const QString log = o.w.statusTab()->reMessage()->toPlainText();
+    QVERIFY2(log.contains(QStringLiteral("fake.mnu: at offset 30 ($0000001E): object 0 declares 4096x4096 pixels but "
+                                         "has only 44 bytes")),
+             qPrintable(log.right(400)));
+    QVERIFY(!log.contains(QStringLiteral("bad_alloc")));
     // A folder read keeps the menu and its unsaved state.
     QTest::keyClick(&o.w, Qt::Key_B, Qt::AltModifier);
     QTest::mouseClick(o.w.bdmvTab()->bReadBDMV(), Qt::LeftButton);

@@ -227,6 +227,7 @@ private slots:
     void exportsWriteTheChosenFormat();
     void unsupportedImagesChangeNothing();
     void saveReloadAndMuxEveryCorpusMenu();
+    void objectsDecodeIntoABoundedCache();
     void failedLoadKeepsTheMenu();
     void menuFileFromAClipShowsTheMenuTab();
 };

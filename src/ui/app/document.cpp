@@ -4,6 +4,7 @@
 #include <QUndoStack>
 
 #include "bdj/bdjo_io.h"
+#include "core/errors.h"
 
 #include <tuple>
 
@@ -196,7 +197,7 @@ bool Document::read(const std::string& folder, Log& log) {
         passed = ws_.checkAndRead(log);
     } catch (const std::exception& e) {
         // Readers report their own errors; anything else still ends the read cleanly.
-        log.erlog(e.what());
+        log.erlog(errorText(e));
     }
     // The menu is not read with the folder: it keeps its modified state.
     Parts all;

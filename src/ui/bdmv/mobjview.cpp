@@ -1,6 +1,7 @@
 #include "ui/bdmv/mobjview.h"
 
 #include "nav/disasm.h"
+#include "core/errors.h"
 #include "core/extdata.h"
 #include "navdb/index_edit.h"
 #include "navdb/movieobject_edit.h"
@@ -652,7 +653,7 @@ void MobjView::bbSaveCommandsClick() {
         saveProgramList(path.toStdString(), selectedCommands(), chosen);
         log_.dlog(QFileInfo(path).fileName().toStdString() + " saved.");
     } catch (const std::exception& e) {
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/bdmv/soundview.h"
 
 #include "core/fileio.h"
+#include "core/errors.h"
 #include "core/log.h"
 #include "sound/sound_edit.h"
 #include "sound/wav.h"
@@ -254,7 +255,7 @@ std::optional<std::pair<Bytes, std::string>> SoundView::chooseWav() {
         // Far more than any button sound; the sound.bdmv it goes into has the same bound.
         return std::make_pair(readDatabaseFile(path.toStdString()), QFileInfo(path).fileName().toStdString());
     } catch (const std::exception& e) {
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
         return std::nullopt;
     }
 }
@@ -287,7 +288,7 @@ void SoundView::insertSound() {
     } catch (const WavFormatError& e) {
         return rejectWav(wav->second + ": " + e.reason());
     } catch (const std::length_error& e) {
-        return rejectWav(e.what());
+        return rejectWav(errorText(e));
     }
     sgSounds_->selectRange(static_cast<int>(at), static_cast<int>(at));
     showReadout();
@@ -340,7 +341,7 @@ bool SoundView::bCreateSoundClick() {
         rejectWav(wav->second + ": " + e.reason());
         return false;
     } catch (const std::length_error& e) {
-        rejectWav(e.what());
+        rejectWav(errorText(e));
         return false;
     }
     sgSounds_->selectRange(0, 0);

@@ -72,7 +72,7 @@ void ClipTab::checkSourcePackets() {
     try {
         correctSourcePackets(clip_, ws.paths().clipInfo(shown_.toStdString()), *count);
     } catch (const std::exception& e) {
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
         return;
     }
     iePackets_->setValue(clip_.ClipInfo.number_of_source_packets);
@@ -129,7 +129,7 @@ void ClipTab::bSavePESClick() {
         savePid(log_, shownStream(), std::filesystem::path(output.toStdString()), pid, choice.form, token);
     } catch (const std::exception& e) {
         log_.PrBarOff();
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
     }
     setBusy(false);
 }
@@ -150,7 +150,7 @@ void ClipTab::bLoadToMenuClick() {
         for (const std::string& line : demuxProblems(r)) log_.log(line);
         extracted = !r.cancelled;
     } catch (const std::exception& e) {
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
     }
     setBusy(false);
     if (extracted) {

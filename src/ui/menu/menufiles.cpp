@@ -55,7 +55,7 @@ void MenuFiles::load(const QString& path) {
         loaded = loadMNU(data, path.toStdString(), &report, &log_);
     } catch (const std::exception& e) {
         // Nothing is taken from a file that cannot be read: the menu held before stays.
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
         return;
     }
     navora::setColourMatrix(loaded, resolveMatrix(matrix_, loaded));
@@ -124,7 +124,7 @@ bool MenuFiles::writeMenu(QString path) {
         const Bytes data = saveIGS(written, IgsForm::Mnu, &log_);
         saveAtomic(path.toStdString(), data);
     } catch (const std::exception& e) {
-        log_.erlog("Cannot save " + file + ": " + e.what());
+        log_.erlog("Cannot save " + file + ": " + errorText(e));
         return false;
     }
     menuFile_ = path;
@@ -156,7 +156,7 @@ void MenuFiles::mux() {
         const Bytes ts = muxPES(pes, &report, &log_);
         saveAtomic(path.toStdString(), ts);
     } catch (const std::exception& e) {
-        log_.erlog("Cannot write " + file + ": " + e.what());
+        log_.erlog("Cannot write " + file + ": " + errorText(e));
         return;
     }
     // After "Mux error" the file is written as far as the data went; the error stays shown.

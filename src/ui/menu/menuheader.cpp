@@ -336,7 +336,7 @@ void MenuHeader::eUTOExit() {
     try {
         parseUserTimeOut(text);
     } catch (const InvalidTimeError& e) {
-        log_.erslog(e.what());
+        log_.erslog(errorText(e));
         showInfo();
         return;
     }

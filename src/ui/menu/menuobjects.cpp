@@ -550,9 +550,9 @@ void MenuObjectsView::bbLoadIGObjClick() {
                                 .arg(hex(others.front().second, 2), hex(at.palette, 2))
                                 .toStdString());
         } catch (const UnsupportedImageError& e) {
-            log_.erslog(e.what());
+            log_.erslog(errorText(e));
         } catch (const std::exception& e) {
-            log_.erlog(e.what());
+            log_.erlog(errorText(e));
         }
     }
     // Whatever happened, both choices start cleared again.
@@ -575,7 +575,7 @@ void MenuObjectsView::bbSaveIGObjClick() {
         saveAtomic(path.toStdString(), png);
         log_.dlog(QFileInfo(path).fileName().toStdString() + " saved.");
     } catch (const std::exception& e) {
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
     }
 }
 
@@ -601,7 +601,7 @@ void MenuObjectsView::bbSavePaleClick() {
                    paletteFile(menu().palettes[*p], QStringLiteral(".%1").arg(extension).toStdString()));
         log_.dlog(QFileInfo(path).fileName().toStdString() + " saved.");
     } catch (const std::exception& e) {
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/menu/menutab.h"
 
+#include "core/errors.h"
 #include "core/log.h"
 #include "ig/structure.h"
 #include "preview/views.h"
@@ -271,7 +272,7 @@ void MenuTab::setBackgroundPicture(bool on, const QString& file) {
             r.setUserBackground(readBackgroundPicture(file, png), png);
         } catch (const std::exception& e) {
             // The page keeps a usable background: the built-in picture.
-            problem = "Cannot load the background picture " + QFileInfo(file).fileName().toStdString() + ": " + e.what();
+            problem = "Cannot load the background picture " + QFileInfo(file).fileName().toStdString() + ": " + errorText(e);
             r.clearUserBackground();
         }
     }

@@ -360,7 +360,7 @@ void PlaylistTab::bbLoadChapClick() {
     } catch (const ChapterError& e) {
         const QString where =
             e.line() ? QStringLiteral("%1, line %2").arg(shown).arg(e.line()) : playlistFile(selection());
-        log_.erlog((where + QStringLiteral(": ") + QString::fromStdString(e.what())).toStdString());
+        log_.erlog((where + QStringLiteral(": ") + QString::fromStdString(errorText(e))).toStdString());
         return;
     }
     if (n == 0) {
@@ -377,7 +377,7 @@ void PlaylistTab::bbSaveChapClick() {
     try {
         text = exportChapters(doc_.model().playlist, format, log_);
     } catch (const ChapterError& e) {
-        log_.erlog((playlistFile(selection()) + QStringLiteral(": ") + QString::fromStdString(e.what())).toStdString());
+        log_.erlog((playlistFile(selection()) + QStringLiteral(": ") + QString::fromStdString(errorText(e))).toStdString());
         return;
     }
     const QString proposed = chapterStart(qs(chapterFileName(selection().toStdString(), format)));
@@ -389,7 +389,7 @@ void PlaylistTab::bbSaveChapClick() {
     try {
         saveAtomic(path.toStdString(), Bytes(text.begin(), text.end()));
     } catch (const std::exception& e) {
-        log_.erlog(e.what());
+        log_.erlog(errorText(e));
     }
 }
 

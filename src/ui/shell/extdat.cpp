@@ -247,10 +247,17 @@ void TfExtDat::bbLoadExtDatClick() {
         work_ = readExd(readDatabaseFile(name), name);
     } catch (const std::exception& e) {
         // The working copy keeps what it held.
-        if (errorMessage) errorMessage(QString::fromStdString(e.what()));
+        if (errorMessage) errorMessage(QString::fromStdString(errorText(e)));
         return;
     }
     refresh();
+    // Bytes after a block whose length field is short are shown, but a save leaves them out: say so.
+    if (const std::uint64_t beyond = exdBytesBeyondBlock(work_); beyond != 0 && errorMessage)
+        errorMessage(QStringLiteral("%1: the block's length field declares %2 bytes, the file holds %3 more: they "
+                                    "are shown, but the block is saved without them.")
+                         .arg(QFileInfo(path).fileName())
+                         .arg(std::uint64_t{work_.length} + 4)
+                         .arg(beyond));
 }
 
 void TfExtDat::bbSaveExtDatClick() {
@@ -260,7 +267,7 @@ void TfExtDat::bbSaveExtDatClick() {
     try {
         saveAtomic(path.toStdString(), writeExd(work_));
     } catch (const std::exception& e) {
-        if (errorMessage) errorMessage(QString::fromStdString(e.what()));
+        if (errorMessage) errorMessage(QString::fromStdString(errorText(e)));
     }
 }
 
