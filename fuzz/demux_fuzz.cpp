@@ -1,7 +1,7 @@
 // Arbitrary bytes as a transport stream: every output form of the PID named
 // by the first two bytes is written without touching memory outside the
 // buffer, and never more than the payloads of the PID's packets plus one
-// record header per PES packet.
+// record header per PES packet; every byte of the stream is accounted for.
 #include "ts/demux.h"
 #include "ts/sourcepacket.h"
 
@@ -17,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint64_t bound = r.savedPackets * (kMaxPayload + kRecordHeaderBytes);
         if (r.bytesWritten != out.size() || out.size() > bound || r.packets > (size - 2) / kSourcePacketBytes)
             std::abort();
+        // Every byte is in a packet taken, a range skipped or the partial last packet.
+        if (r.packets * kSourcePacketBytes + r.skippedBytes + r.trailingBytes != size - 2) std::abort();
     }
     return 0;
 }

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Writes seed inputs for sound_fuzz, wav_fuzz and bdjo_fuzz into OUT/sound,
-# OUT/wav and OUT/bdjo, from the demo disc and small WAV files made by sox
-# and ffmpeg. Usage: fuzz/make_seeds.sh NAVORA_CLI OUT
+# Writes seed inputs for sound_fuzz, wav_fuzz, bdjo_fuzz and extdata_fuzz into
+# OUT/sound, OUT/wav, OUT/bdjo and OUT/extdata, from the demo disc, small WAV
+# files made by sox and ffmpeg, and the ExtensionData blocks of the demo
+# disc's and the corpus's database files. scripts/fuzz.sh calls it.
+# Usage: fuzz/make_seeds.sh NAVORA_CLI OUT [CORPUS]
 set -euo pipefail
 cli="$1"
 out="$2"
-mkdir -p "$out/sound" "$out/wav" "$out/bdjo"
+corpus="${3:-}"
+mkdir -p "$out/sound" "$out/wav" "$out/bdjo" "$out/extdata"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -35,3 +38,36 @@ block = struct.pack(">IIxxxBHHII", 24, 24, 1, 0x1000, 1, 24, 4) + b"\xde\xad\xbe
 data[12:16] = struct.pack(">I", len(data))
 open(sys.argv[2], "wb").write(bytes(data) + block)
 PY
+
+# ExtensionData blocks as they stand in database files (an .exd file is one
+# such block): cut from each file at the address its header gives, to its end.
+{
+  find "$work/demo" -type f \( -name '*.bdmv' -o -name '*.mpls' -o -name '*.clpi' \) -print0
+  [ -n "$corpus" ] && [ -d "$corpus" ] &&
+    find "$corpus" -type f \( -name '*.bdmv' -o -name '*.mpls' -o -name '*.clpi' \) -print0
+  true
+} | python3 -c '
+import hashlib, os, sys
+out = sys.argv[1]
+# The offset of ExtensionData_start_address in each file kind header.
+at = {"index.bdmv": 12, "MovieObject.bdmv": 8, "sound.bdmv": 12, ".mpls": 16, ".clpi": 24}
+seen = set()
+for path in sys.stdin.buffer.read().split(b"\0"):
+    if not path:
+        continue
+    name = os.path.basename(path.decode())
+    key = name if name in at else os.path.splitext(name)[1]
+    if key not in at:
+        continue
+    data = open(path, "rb").read()
+    if len(data) < at[key] + 4:
+        continue
+    start = int.from_bytes(data[at[key]:at[key] + 4], "big")
+    block = data[start:] if 0 < start < len(data) else b""
+    if len(block) < 4 or block in seen:
+        continue
+    seen.add(block)
+    open(os.path.join(out, hashlib.sha1(block).hexdigest()[:12] + ".exd"), "wb").write(block)
+' "$out/extdata"
+# And the block of two_ext.bdmv above.
+tail -c 28 "$out/sound/two_ext.bdmv" >"$out/extdata/sound_two.exd"

@@ -1,21 +1,35 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang in build-fuzz/ (every engine library
 # instrumented) and runs each for SECONDS (default 60), seeded from the corpus
-# files of its kind. Prints executions, executions per second and coverage per
-# target; exits 1 when a target crashed, leaked, hung or went over its memory
-# limits (the input that did it is kept in build-fuzz/artifacts/).
+# files of its kind and from the seeds fuzz/make_seeds.sh writes. Prints
+# executions, executions per second and coverage per target; exits 1 when a
+# target crashed, leaked, hung or went over its memory limits (the input that
+# did it is kept in build-fuzz/artifacts/).
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
+#   scripts/fuzz.sh --total SECONDS [TARGET...]
+#
+# --total: the whole run takes about SECONDS (each target gets its share of
+# the jobs' time, at least 5 s), as a time-boxed smoke run.
 #
 # Environment: NAVORA_CORPUS_DIR (default ../shared/corpus), NAVORA_FUZZ_BUILD
 # (default build-fuzz), NAVORA_FUZZ_RUNS (stop each target after this many
 # executions instead of after SECONDS), NAVORA_FUZZ_JOBS (targets run side by
-# side; default: the number of cores).
+# side; default: the number of cores), NAVORA_CLI (the navora-cli that
+# make_seeds.sh runs; default: one of the usual build folders, else one is
+# built in build-fuzz-cli/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=${1:-60}
-shift || true
+total=
+if [ "${1:-}" = --total ]; then
+  total=$2
+  shift 2
+  seconds=0
+else
+  seconds=${1:-60}
+  shift || true
+fi
 build=${NAVORA_FUZZ_BUILD:-build-fuzz}
 corpus=${NAVORA_CORPUS_DIR:-../shared/corpus}
 launcher=()
@@ -36,20 +50,46 @@ if ! cmake --build "$build" --target "${targets[@]}" >"$build/build.log" 2>&1; t
   exit 1
 fi
 
+jobs=${NAVORA_FUZZ_JOBS:-$(nproc)}
+if [ -n "$total" ]; then
+  seconds=$(( total * jobs / ${#targets[@]} ))
+  [ "$seconds" -ge 5 ] || seconds=5
+fi
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# Seeds for the kinds the corpus lacks, made by navora-cli (fuzz/make_seeds.sh).
+cli=${NAVORA_CLI:-}
+for c in build-test/src/cli/navora-cli build/src/cli/navora-cli build-release/src/cli/navora-cli; do
+  [ -n "$cli" ] && break
+  [ -x "$c" ] && cli=$c
+done
+if [ -z "$cli" ]; then
+  cmake -S . -B build-fuzz-cli -G Ninja -DCMAKE_BUILD_TYPE=Release -DNAVORA_GUI=OFF -DNAVORA_TESTS=OFF \
+    -DNAVORA_BENCH=OFF "${launcher[@]}" >/dev/null
+  cmake --build build-fuzz-cli --target navora-cli >"$build/build-cli.log" 2>&1 || cat "$build/build-cli.log" >&2
+  cli=build-fuzz-cli/src/cli/navora-cli
+fi
+made="$work/made"
+if ! fuzz/make_seeds.sh "$cli" "$made" "$corpus" >"$work/make_seeds.log" 2>&1; then
+  echo "fuzz.sh: fuzz/make_seeds.sh failed; those targets start with fewer seeds:" >&2
+  cat "$work/make_seeds.log" >&2
+fi
 artifacts="$build/artifacts"
 mkdir -p "$artifacts"
 [ -d "$corpus" ] || echo "fuzz.sh: no corpus at $corpus: the targets start without seeds" >&2
 
 limit=(-max_total_time="$seconds")
 [ -n "${NAVORA_FUZZ_RUNS:-}" ] && limit=(-runs="$NAVORA_FUZZ_RUNS")
+[ -n "$total" ] && echo "fuzz.sh: ${#targets[@]} targets, $seconds s each, $jobs side by side"
 
 # Runs one target; its table row goes to $work/<name>.row, its status to $work/<name>.status.
 run_target() {
   local name=$1
-  local patterns seeds found n log status execs rate last cov ft units result
+  local patterns maxlen seeds found n log status execs rate last cov ft units result
   patterns=$(awk -F'\t' -v n="$name" '$1 == n { print $2 }' "$manifest")
+  maxlen=$(awk -F'\t' -v n="$name" '$1 == n { print $3 }' "$manifest")
   seeds="$work/$name/seeds"
   found="$work/$name/found"
   mkdir -p "$seeds" "$found"
@@ -62,11 +102,17 @@ run_target() {
       done < <(find "$corpus" -type f -name "$pattern" -print0)
     done
   fi
+  if [ -d "$made/${name%_fuzz}" ]; then
+    for f in "$made/${name%_fuzz}"/*; do
+      n=$((n + 1))
+      cp "$f" "$seeds/$n-$(basename "$f")"
+    done
+  fi
   log="$work/$name.log"
   # Any single allocation above 16 MB is a fault: database files are capped
   # at 16 MB and fuzz inputs are far smaller.
   status=0
-  "$build/fuzz/$name" "${limit[@]}" -print_final_stats=1 -rss_limit_mb=2048 -malloc_limit_mb=16 -timeout=10 \
+  "$build/fuzz/$name" "${limit[@]}" -max_len="${maxlen:-0}" -print_final_stats=1 -rss_limit_mb=2048 -malloc_limit_mb=16 -timeout=10 \
     -artifact_prefix="$artifacts/$name-" "$found" "$seeds" >"$log" 2>&1 || status=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
@@ -84,7 +130,6 @@ run_target() {
 # Each target is one process on one core: as many run side by side as there
 # are cores (NAVORA_FUZZ_JOBS), so that the figures per target stay comparable
 # while the whole run takes a fraction of the time.
-jobs=${NAVORA_FUZZ_JOBS:-$(nproc)}
 running=0
 for name in "${targets[@]}"; do
   run_target "$name" &

@@ -29,15 +29,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The run that Ctrl-C cancels: the export then ends as a cancel does, leaving
-// no partial file.
+// The run that Ctrl-C or SIGTERM cancels: the export then ends as a cancel
+// does, leaving no partial file.
 std::atomic<CancelToken*> interruptible{nullptr};
 
 extern "C" void onInterrupt(int) {
     if (CancelToken* t = interruptible.load()) t->cancel();
 }
 
-// Installs the Ctrl-C handler for the lifetime of the object.
+// Installs the Ctrl-C and SIGTERM handlers for the lifetime of the object.
 class InterruptGuard {
 public:
     explicit InterruptGuard(CancelToken& token) {
@@ -45,17 +45,20 @@ public:
         struct sigaction sa {};
         sa.sa_handler = onInterrupt;
         sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, &previous_);
+        ::sigaction(SIGINT, &sa, &previousInt_);
+        ::sigaction(SIGTERM, &sa, &previousTerm_);
     }
     ~InterruptGuard() {
-        ::sigaction(SIGINT, &previous_, nullptr);
+        ::sigaction(SIGINT, &previousInt_, nullptr);
+        ::sigaction(SIGTERM, &previousTerm_, nullptr);
         interruptible = nullptr;
     }
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
 private:
-    struct sigaction previous_ {};
+    struct sigaction previousInt_ {};
+    struct sigaction previousTerm_ {};
 };
 
 // A PID as navora-cli takes it: one to four hexadecimal digits, "0x" allowed.
@@ -106,6 +109,7 @@ struct DemuxArgs {
     std::string stream;
     std::string pid;
     bool pes = false, sup = false, mnu = false;
+    bool force = false;
     std::string output;
 };
 
@@ -140,6 +144,13 @@ void runDemux(const DemuxArgs& a, CliState& state) {
     const SavePidChoice choice = savePidChoice(pid, DemuxOptions{a.pes, a.sup, a.mnu});
     const fs::path output = a.output.empty() ? fs::path(defaultOutputName(a.stream, pid, choice.extension))
                                              : fs::path(a.output);
+    std::error_code ec;
+    if (!a.force && fs::symlink_status(output, ec).type() != fs::file_type::not_found && !ec) {
+        std::fprintf(stderr, "navora-cli: %s exists; nothing was written (--force replaces it)\n",
+                     output.string().c_str());
+        state.exitCode = kExitFailed;
+        return;
+    }
     CancelToken token;
     LogView* const view = state.log.view();
     ProgressLine line(view);
@@ -159,7 +170,13 @@ void runDemux(const DemuxArgs& a, CliState& state) {
     }
     line.clear();
     state.log.setView(view);
-    if (!o.saved) state.exitCode = 1;
+    // The log has the problems of the input already; stderr gets them too.
+    for (const std::string& problem : demuxProblems(o.result))
+        std::fprintf(stderr, "navora-cli: warning: %s: %s\n", a.stream.c_str(), problem.c_str());
+    if (!o.saved)
+        state.exitCode = kExitFailed;
+    else if (o.result.damaged())
+        state.exitCode = kExitIncomplete;
 }
 
 struct RefsArgs {
@@ -244,6 +261,7 @@ void registerClipCommands(CLI::App& app, CliState& state) {
     demux->add_option("-o,--output", d->output,
                       "The output file; default: named after the row of the clip information file beside the "
                       "stream, in the current folder");
+    demux->add_flag("--force", d->force, "Replace the output file when it exists");
     demux->callback([d, &state] { guarded(state, [&] { runDemux(*d, state); }); });
 
     auto r = std::make_shared<RefsArgs>();

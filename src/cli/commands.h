@@ -28,7 +28,8 @@ inline constexpr const char* kExitCodesHelp =
     "  0  every file read\n"
     "  1  the check failed, or the command failed\n"
     "  2  usage error\n"
-    "  3  the folder was read, but a file was refused or read incomplete (check, roundtrip, dump, disasm, run)\n";
+    "  3  the folder was read, but a file was refused or read incomplete (check, roundtrip, dump, disasm, run);\n"
+    "     demux: the file was saved, but parts of the stream were skipped (named on stderr)\n";
 
 struct CliState {
     Log& log;

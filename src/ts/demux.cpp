@@ -1,8 +1,8 @@
 #include "ts/demux.h"
 
 #include "core/errors.h"
+#include "core/fileio.h"
 #include "core/log.h"
-#include "core/mapguard.h"
 #include "ts/sourcepacket.h"
 
 #include <fmt/format.h>
@@ -17,7 +17,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
-#include <sys/mman.h>
+#include <optional>
+#include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,20 +29,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A mapped window of a stream file: 32,768 source packets (6 MiB), a
-// multiple of the page size, so that every window starts page-aligned.
-constexpr std::size_t kWindowPackets = 32768;
-constexpr std::size_t kWindowBytes = kWindowPackets * kSourcePacketBytes;
-// Windows mapped ahead of the one being scanned.
-constexpr std::size_t kWindowsAhead = 1;
-// The mapping thread touches one byte per this many bytes: each touch faults
-// in the kernel's fault-around span (64 KiB by default) in one go.
-constexpr std::size_t kFaultStride = 65536;
 // The scan asks for the header of the packet this many packets ahead, so
 // that it is in the cache when the scan gets there.
 constexpr std::size_t kPrefetchPackets = 16;
-// Reading without a mapping (pipes, file systems that cannot map): about 1 MiB per read.
-constexpr std::size_t kReadPackets = 5461;
 // Output buffers: four of 256 KiB, filled by the scan and written by a thread
 // of their own.
 constexpr std::size_t kOutBufferBytes = std::size_t{1} << 18;
@@ -188,8 +179,15 @@ private:
     std::uint64_t written_ = 0;
 };
 
-// The run of one PID over the source packets of a stream, fed window by
-// window. Blocks of 341 packets are counted from the start of the stream.
+// Sync bytes that must line up, one source packet apart, before a run that
+// lost the packet grid (a sync byte other than 0x47) takes it up again at the
+// first of them; near the end of the stream, those of the packets left.
+constexpr std::size_t kResyncPackets = 4;
+
+// The run of one PID over a stream, fed in pieces of any size. The token is
+// polled every kDemuxBlockPackets source packets (or the same amount of bytes
+// searched for the packet grid) and progress reported every
+// kDemuxProgressPackets.
 class Demuxer {
 public:
     Demuxer(const DemuxJob& job, ByteSink& out, std::uint64_t totalPackets)
@@ -200,46 +198,60 @@ public:
           needTimeBase_(job.form == DemuxForm::Sup),
           start_(std::chrono::steady_clock::now()) {}
 
-    // Processes count whole source packets. Returns false when the run stops
-    // because the token was cancelled.
-    bool feed(const std::uint8_t* data, std::size_t count) {
-        std::size_t i = 0;
-        while (i < count) {
-            const std::uint64_t blockEnd = (index_ / kDemuxBlockPackets + 1) * kDemuxBlockPackets;
-            const std::size_t stop = static_cast<std::size_t>(std::min<std::uint64_t>(count, i + (blockEnd - index_)));
-            if (index_ >= skipUntil_) {
-                for (; i < stop; ++i, ++index_) {
-                    const std::uint8_t* p = data + i * kSourcePacketBytes;
-                    // Past the end of the data this is a no-op: a prefetch never faults.
-                    __builtin_prefetch(p + kPrefetchPackets * kSourcePacketBytes);
-                    if (++r_.packets % kDemuxProgressPackets == 0) reportProgress();
-                    if (p[4] != kSyncByte) {
-                        // The rest of the block, this packet included, is skipped unexamined.
-                        noteOffset(r_.badSyncBlocks, r_.badSyncOffsets, index_ * kSourcePacketBytes + 4);
-                        skipUntil_ = blockEnd;
+    // Processes data[0, n), which continues the stream where the bytes
+    // consumed so far end; eof: nothing follows it. Returns the bytes
+    // consumed: the caller passes the rest again with the bytes that follow
+    // (less than kResyncPackets + 1 source packets are left over, unless the
+    // run stopped). At eof only a partial last packet is left over.
+    std::size_t feed(const std::uint8_t* data, std::size_t n, bool eof) {
+        std::size_t pos = 0;
+        for (;;) {
+            if (lost_ && !resync(data, n, eof, pos)) break;
+            if (stopped_) break;
+            for (; pos + kSourcePacketBytes <= n; pos += kSourcePacketBytes) {
+                const std::uint8_t* p = data + pos;
+                // Past the end of the data this is a no-op: a prefetch never faults.
+                __builtin_prefetch(p + kPrefetchPackets * kSourcePacketBytes);
+                // A packet is taken when its sync byte and the next one are
+                // 0x47, or when the next one alone is damaged (the one after it
+                // is 0x47 again): a packet cut short, or bytes lost or added
+                // inside it, shift the sync bytes after it and lose the grid.
+                if (p[4] != kSyncByte) {
+                    lost_ = true;
+                    lostAt_ = offset_ + pos;
+                    break;
+                }
+                if (pos + kSourcePacketBytes + 5 > n) {
+                    if (!eof) break;
+                } else if (p[kSourcePacketBytes + 4] != kSyncByte) {
+                    if (pos + 2 * kSourcePacketBytes + 5 > n) {
+                        if (!eof) break;
+                    } else if (p[2 * kSourcePacketBytes + 4] != kSyncByte) {
+                        // Held until the grid is found again: when that is a
+                        // whole packet or more further on, this one was whole.
+                        lost_ = true;
+                        lostAt_ = offset_ + pos;
+                        std::memcpy(held_, p, kSourcePacketBytes);
+                        holding_ = true;
                         break;
                     }
-                    const std::uint16_t pid = packetPid(p);
-                    if (pid == kNullPid) continue;
-                    if (needTimeBase_ && pid == kPrimaryVideoPid) findTimeBase(p);
-                    if (pid == job_.pid && !selected(p)) return false;
                 }
+                if (!take(p, offset_ + pos)) break;
             }
-            if (i < stop) {
-                index_ += stop - i;
-                i = stop;
-            }
-            if (index_ == blockEnd && !endBlock()) return false;
+            if (!lost_ || stopped_) break;
         }
-        return true;
+        offset_ += pos;
+        return pos;
     }
 
-    // Ends the run: the last block ends with the input.
-    DemuxResult finish(bool stopped, std::uint64_t trailingBytes, std::uint64_t trailingOffset) {
-        if (!stopped && index_ % kDemuxBlockPackets != 0) stopped = !endBlock();
-        r_.cancelled = stopped || (job_.token && job_.token->cancelled());
+    bool stopped() const { return stopped_; }
+
+    // Ends the run; trailingBytes of a partial last packet were left over.
+    DemuxResult finish(std::uint64_t trailingBytes) {
+        if (!stopped_ && job_.token && job_.token->poll) job_.token->poll();
+        r_.cancelled = stopped_ || (job_.token && job_.token->cancelled());
         r_.trailingBytes = trailingBytes;
-        r_.trailingOffset = trailingOffset;
+        r_.trailingOffset = offset_;
         r_.bytesWritten = out_.written();
         r_.elapsed = elapsed();
         return r_;
@@ -250,19 +262,110 @@ private:
         return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_);
     }
 
-    void reportProgress() {
-        if (job_.token && job_.token->progress) job_.token->progress(Progress{r_.packets, total_, elapsed()});
+    // A source packet whose sync byte is 0x47, at offset. Returns false when
+    // the run stops (cancelled).
+    bool take(const std::uint8_t* p, std::uint64_t offset) {
+        ++r_.packets;
+        const std::uint16_t pid = packetPid(p);
+        if (pid == kNullPid) {
+        } else if (pid == job_.pid) {
+            packetOffset_ = offset;
+            if (!selected(p)) {
+                stopped_ = true;
+                return false;
+            }
+        } else if (needTimeBase_ && pid == kPrimaryVideoPid) {
+            findTimeBase(p);
+        }
+        return tick(offset);
     }
 
-    bool endBlock() {
-        if (!job_.token) return true;
+    // One source packet's worth of the stream done, at offset: polls the
+    // token at each block's end and reports progress. Returns false when the
+    // run stops (cancelled).
+    bool tick(std::uint64_t offset) {
+        ++ticks_;
+        if (ticks_ % kDemuxProgressPackets == 0 && job_.token && job_.token->progress)
+            job_.token->progress(Progress{offset / kSourcePacketBytes + 1, total_, elapsed()});
+        if (ticks_ % kDemuxBlockPackets != 0 || !job_.token) return true;
         if (job_.token->poll) job_.token->poll();
-        return !job_.token->cancelled();
+        if (!job_.token->cancelled()) return true;
+        stopped_ = true;
+        return false;
     }
 
-    static void noteOffset(std::uint64_t& count, std::vector<std::uint64_t>& offsets, std::uint64_t offset) {
-        ++count;
-        if (offsets.size() < DemuxResult::kMaxReportedOffsets) offsets.push_back(offset);
+    // Whether the sync bytes of the packets from data + at line up: all
+    // kResyncPackets of them, or at eof those of the whole packets left, when
+    // two or more are left (a single 0x47 among random bytes is too likely).
+    // nullopt: more data is needed to tell.
+    std::optional<bool> linesUp(const std::uint8_t* data, std::size_t n, std::size_t at, bool eof) const {
+        for (std::size_t k = 0; k < kResyncPackets; ++k) {
+            const std::size_t end = at + (k + 1) * kSourcePacketBytes;
+            if (end > n) {
+                if (!eof) return std::nullopt;
+                return k >= 2;
+            }
+            if (data[end - kSourcePacketBytes + 4] != kSyncByte) return false;
+        }
+        return true;
+    }
+
+    // Looks for the packet grid again: one packet on from where it was lost,
+    // else byte by byte from the byte after that place. Returns true with pos
+    // at the first packet of the grid found,
+    // or at the end of the data when nothing lines up up to eof; false when
+    // more data is needed (pos: where the search goes on) or the run stopped.
+    bool resync(const std::uint8_t* data, std::size_t n, bool eof, std::size_t& pos) {
+        bool found = false;
+        if (!gridChecked_) {
+            // Most often one sync byte is damaged and the grid goes on a
+            // packet later: that is looked at first, so that packets repeated
+            // with a 0x47 at the same place cannot pass for the grid.
+            const std::size_t lost = static_cast<std::size_t>(lostAt_ - offset_);
+            const std::optional<bool> ok = linesUp(data, n, lost + kSourcePacketBytes, eof);
+            if (!ok) {
+                pos = lost;
+                return false;
+            }
+            gridChecked_ = true;
+            found = *ok;
+            pos = found ? lost + kSourcePacketBytes : lost + 1;
+        }
+        for (; !found; ++pos) {
+            if (pos + kSourcePacketBytes > n) {
+                if (!eof) return false;
+                pos = n;  // nothing lines up before the end: the rest is skipped
+                break;
+            }
+            if (data[pos + 4] == kSyncByte) {
+                const std::optional<bool> ok = linesUp(data, n, pos, eof);
+                if (!ok) return false;
+                if (*ok) break;
+            }
+            if (++searched_ == kSourcePacketBytes) {
+                searched_ = 0;
+                if (!tick(offset_ + pos)) return false;
+            }
+        }
+        std::uint64_t from = lostAt_;
+        const std::uint64_t to = offset_ + pos;
+        if (holding_ && pos < n && to - from >= kSourcePacketBytes) {
+            holding_ = false;
+            if (!take(held_, from)) return false;
+            from += kSourcePacketBytes;
+        }
+        if (to > from) noteSkip(from, to - from, pos == n);
+        lost_ = false;
+        holding_ = false;
+        gridChecked_ = false;
+        searched_ = 0;
+        return true;
+    }
+
+    void noteSkip(std::uint64_t offset, std::uint64_t bytes, bool toEnd) {
+        ++r_.skippedRanges;
+        r_.skippedBytes += bytes;
+        if (r_.skipped.size() < DemuxResult::kMaxReportedRanges) r_.skipped.push_back({offset, bytes, toEnd});
     }
 
     // SUP form: the first PES start of the primary video that carries a PTS
@@ -345,7 +448,10 @@ private:
 
     // The PES header does not lie inside the packet that starts it: the PES
     // packet is dropped whole rather than written from the wrong place.
-    void cutHeader() { noteOffset(r_.cutPesHeaders, r_.cutPesOffsets, index_ * kSourcePacketBytes); }
+    void cutHeader() {
+        ++r_.cutPesHeaders;
+        if (r_.cutPesOffsets.size() < DemuxResult::kMaxReportedRanges) r_.cutPesOffsets.push_back(packetOffset_);
+    }
 
     const DemuxJob& job_;
     ByteSink& out_;
@@ -354,11 +460,19 @@ private:
     bool needTimeBase_;
     const std::chrono::steady_clock::time_point start_;
 
-    std::uint64_t index_ = 0;      // index of the next source packet in the stream
-    std::uint64_t skipUntil_ = 0;  // a bad sync byte skips up to this packet index
-    std::uint16_t rem_ = 0;        // remaining count of the current PES packet (wraps)
-    bool unbounded_ = false;       // the current PES packet has PES_packet_length 0
-    bool skipPes_ = false;         // the current PES packet is not written
+    std::uint64_t offset_ = 0;        // stream offset of the data passed to feed()
+    std::uint64_t packetOffset_ = 0;  // stream offset of the packet of the PID being processed
+    std::uint64_t ticks_ = 0;         // packets done, and packets' worth of bytes searched
+    bool stopped_ = false;            // the token cancelled the run
+    bool lost_ = false;               // looking for the packet grid again
+    std::uint64_t lostAt_ = 0;        // where the grid was lost
+    std::uint8_t held_[kSourcePacketBytes] = {};  // the packet at lostAt_, when its own sync byte was 0x47
+    bool holding_ = false;
+    bool gridChecked_ = false;  // the packet after lostAt_ did not line up
+    std::size_t searched_ = 0;        // bytes searched since the last tick
+    std::uint16_t rem_ = 0;           // remaining count of the current PES packet (wraps)
+    bool unbounded_ = false;          // the current PES packet has PES_packet_length 0
+    bool skipPes_ = false;            // the current PES packet is not written
     std::uint32_t timeBase_ = 0;
     std::uint32_t pts_ = 0;
     std::uint32_t dts_ = 0;
@@ -377,264 +491,140 @@ struct Fd {
     }
 };
 
-// Maps the windows of a stream file ahead of the scan on a thread of its
-// own, faulting their pages in, and unmaps the windows the scan is done
-// with: the page-table work of the mapping runs beside the scan instead of
-// interrupting it, and at most kWindowsAhead + 2 windows are mapped at once.
-class WindowMapper {
-public:
-    struct Window {
-        const std::uint8_t* data = nullptr;  // null when mapping failed
-        std::size_t len = 0;
-        std::string error;
-        // Keeps a file cut short meanwhile from ending the process.
-        std::unique_ptr<MapGuard> guard;
-    };
-
-    // Maps [0, end) of the file fd, whose size was size when the run began.
-    WindowMapper(int fd, const fs::path& path, std::uint64_t size, std::uint64_t end)
-        : fd_(fd), path_(path), size_(size), end_(end), thread_([this] { run(); }) {}
-
-    ~WindowMapper() {
-        {
-            std::lock_guard lock(mu_);
-            stop_ = true;
-        }
-        cv_.notify_all();
-        thread_.join();
-        for (Window& w : ready_) unmap(w);
-        for (Window& w : done_) unmap(w);
-    }
-    WindowMapper(const WindowMapper&) = delete;
-    WindowMapper& operator=(const WindowMapper&) = delete;
-
-    // The next window in file order; waits until it is mapped.
-    Window next() {
-        std::unique_lock lock(mu_);
-        cv_.wait(lock, [this] { return !ready_.empty(); });
-        Window w = std::move(ready_.front());
-        ready_.pop_front();
-        lock.unlock();
-        cv_.notify_all();
-        return w;
-    }
-
-    // Hands back a window from next() for unmapping.
-    void release(Window w) {
-        {
-            std::lock_guard lock(mu_);
-            done_.push_back(std::move(w));
-        }
-        cv_.notify_all();
-    }
-
-private:
-    static void unmap(Window& w) {
-        w.guard.reset();
-        if (w.data) ::munmap(const_cast<std::uint8_t*>(w.data), w.len);
-    }
-
-    void run() {
-        std::uint64_t off = 0;
-        std::unique_lock lock(mu_);
-        for (;;) {
-            cv_.wait(lock, [&] { return stop_ || !done_.empty() || (off < end_ && ready_.size() < kWindowsAhead); });
-            if (!done_.empty()) {
-                Window w = std::move(done_.front());
-                done_.pop_front();
-                lock.unlock();
-                unmap(w);
-                lock.lock();
-                continue;
-            }
-            if (stop_) return;
-            const std::size_t len = static_cast<std::size_t>(std::min<std::uint64_t>(kWindowBytes, end_ - off));
-            lock.unlock();
-            Window w = map(off, len);
-            lock.lock();
-            // A failure ends the mapping: the scan reports it when it gets there.
-            off = w.data ? off + len : end_;
-            ready_.push_back(std::move(w));
-            cv_.notify_all();
-        }
-    }
-
-    Window map(std::uint64_t off, std::size_t len) const {
-        Window w;
-        // A file cut short by another program meanwhile must not be read
-        // through a mapping past its new end.
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0) {
-            w.error = sysError("examine", path_);
-            return w;
-        }
-        if (static_cast<std::uint64_t>(st.st_size) < off + len) {
-            w.error = fmt::format("Cannot read {}: the file shrank from {} to {} bytes while it was read",
-                                  path_.string(), size_, st.st_size);
-            return w;
-        }
-        void* addr = ::mmap(nullptr, len, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(off));
-        if (addr == MAP_FAILED) {
-            w.error = sysError("map", path_);
-            return w;
-        }
-        w.guard = std::make_unique<MapGuard>(addr, len);
-        ::madvise(addr, len, MADV_SEQUENTIAL);
-        w.data = static_cast<const std::uint8_t*>(addr);
-        w.len = len;
-        // Faulting the pages in here is cheaper than the scan taking the
-        // faults: the kernel maps a whole fault-around span per touch. Each
-        // touch reads the sync byte of the first packet that starts in the
-        // span, the scan's next read there anyway.
-        for (std::size_t o = 0; o < len; o += kFaultStride) {
-            const std::size_t packet = (o + kSourcePacketBytes - 1) / kSourcePacketBytes * kSourcePacketBytes;
-            if (packet < len) static_cast<void>(*static_cast<const volatile std::uint8_t*>(w.data + packet + kTpExtraHeaderBytes));
-        }
-        return w;
-    }
-
-    const int fd_;
-    const fs::path path_;
-    const std::uint64_t size_;
-    const std::uint64_t end_;
-    std::mutex mu_;
-    std::condition_variable cv_;
-    std::deque<Window> ready_;  // mapped, in file order, for next()
-    std::deque<Window> done_;   // released by the scan, to unmap
-    bool stop_ = false;
-    std::thread thread_;  // last: starts once every other member is ready
-};
-
-// A stream file read as windows of whole source packets: memory-mapped
-// windows for a regular file, plain reads for anything else (a pipe) or when
-// the file system cannot map.
+// A stream file, read front to back into one reused buffer that the scan
+// goes through on the same thread: reading from the page cache costs one
+// copy, as it does for cat, and the scan then finds each packet header in the
+// processor's cache. Only regular files are read: a device or a FIFO would
+// never end, or block.
 class StreamFile {
 public:
     explicit StreamFile(const fs::path& path) : path_(path) {
-        in_.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // O_NONBLOCK: opening a FIFO must not wait for a writer.
+        in_.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (in_.fd < 0) throw IoError(sysError("open", path));
         struct stat st {};
         if (::fstat(in_.fd, &st) != 0) throw IoError(sysError("examine", path));
         if (S_ISDIR(st.st_mode)) throw IoError(fmt::format("Cannot read {}: it is a folder", path.string()));
-        regular_ = S_ISREG(st.st_mode);
-        if (regular_) {
-            size_ = static_cast<std::uint64_t>(st.st_size);
-            ::posix_fadvise(in_.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        }
+        if (!S_ISREG(st.st_mode))
+            throw IoError(fmt::format("Cannot read {}: not a regular file (a stream file is read whole)", path.string()));
+        size_ = static_cast<std::uint64_t>(st.st_size);
+        ::posix_fadvise(in_.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
 
-    // Source packets in the file; 0 when its size is unknown (a pipe).
     std::uint64_t totalPackets() const { return size_ / kSourcePacketBytes; }
 
-    // Calls feed(data, count) for each run of whole source packets in file
-    // order until it returns false. Returns false when it was stopped.
-    template <class Feed>
-    bool run(Feed&& feed) {
-        return regular_ ? mapped(feed) : streamed(feed, 0);
-    }
-
-    std::uint64_t trailingBytes() const { return trailingBytes_; }
-    std::uint64_t trailingOffset() const { return trailingOffset_; }
-
-private:
-    template <class Feed>
-    bool mapped(Feed& feed) {
-        const std::uint64_t whole = size_ - size_ % kSourcePacketBytes;
-        WindowMapper mapper(in_.fd, path_, size_, whole);
-        for (std::uint64_t off = 0; off < whole; off += kWindowBytes) {
-            WindowMapper::Window w = mapper.next();
-            if (!w.data) {
-                if (off == 0) return streamed(feed, 0);
-                throw IoError(w.error);
-            }
-            bool go = false;
-            try {
-                go = feed(w.data, w.len / kSourcePacketBytes);
-            } catch (...) {
-                mapper.release(std::move(w));  // a failed write must not leave the window mapped
-                throw;
-            }
-            const bool damaged = w.guard && w.guard->damaged();
-            mapper.release(std::move(w));
-            if (damaged)
-                throw IoError(fmt::format("Cannot read {}: the file was cut short while it was read", path_.string()));
-            if (!go) return false;
-        }
-        trailingBytes_ = size_ - whole;
-        trailingOffset_ = whole;
-        return true;
-    }
-
-    template <class Feed>
-    bool streamed(Feed& feed, std::uint64_t offset) {
-        Bytes buf(kReadPackets * kSourcePacketBytes);
+    // Feeds the file to d; returns the bytes of a partial last packet.
+    std::uint64_t run(Demuxer& d) {
+        std::unique_ptr<std::uint8_t, decltype(&std::free)> buf(
+            static_cast<std::uint8_t*>(std::aligned_alloc(4096, kReadBytes)), &std::free);
+        if (!buf) throw std::bad_alloc();
+        std::uint8_t* const b = buf.get();
         std::size_t have = 0;
-        for (;;) {
-            const ssize_t n = ::read(in_.fd, buf.data() + have, buf.size() - have);
+        std::uint64_t read = 0;
+        for (bool eof = false; !eof;) {
+            const ssize_t n = ::read(in_.fd, b + have, kReadBytes - have);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 throw IoError(sysError("read", path_));
             }
-            if (n == 0) break;
+            eof = n == 0;
             have += static_cast<std::size_t>(n);
-            const std::size_t packets = have / kSourcePacketBytes;
-            if (packets == 0) continue;
-            if (!feed(buf.data(), packets)) return false;
-            const std::size_t used = packets * kSourcePacketBytes;
-            std::memmove(buf.data(), buf.data() + used, have - used);
+            read += static_cast<std::uint64_t>(n);
+            if (eof && read < size_)
+                throw IoError(fmt::format("Cannot read {}: the file was cut short while it was read ({} of {} bytes)",
+                                          path_.string(), read, size_));
+            const std::size_t used = d.feed(b, have, eof);
+            if (d.stopped()) return 0;
+            std::memmove(b, b + used, have - used);
             have -= used;
-            offset += used;
         }
-        trailingBytes_ = have;
-        trailingOffset_ = offset;
-        return true;
+        return have;
     }
+
+private:
+    // 512 KiB: large enough that system calls cost nothing measurable, small
+    // enough that what read() copied is still in the processor's cache when
+    // the scan gets there.
+    static constexpr std::size_t kReadBytes = std::size_t{1} << 19;
 
     fs::path path_;
     Fd in_;
-    bool regular_ = false;
     std::uint64_t size_ = 0;
-    std::uint64_t trailingBytes_ = 0;
-    std::uint64_t trailingOffset_ = 0;
 };
 
 DemuxResult runFile(StreamFile& in, ByteSink& sink, const DemuxJob& job) {
     Demuxer d(job, sink, in.totalPackets());
-    const bool complete = in.run([&](const std::uint8_t* data, std::size_t count) { return d.feed(data, count); });
-    return d.finish(!complete, in.trailingBytes(), in.trailingOffset());
+    const std::uint64_t trailing = in.run(d);
+    return d.finish(trailing);
 }
 
-// The temporary file beside a target, removed unless committed.
+// The temporary file beside a target, removed unless committed. It is
+// unnamed while it is written where the file system allows it (O_TMPFILE), so
+// that a run killed by a signal leaves nothing behind, and is named
+// <target>.navora-save-XXXXXX only for the rename, under a lock that keeps
+// other runs from taking it for a leftover. Leftovers of runs killed before
+// (or of file systems without unnamed files) are removed first.
 class TempOutput {
 public:
     explicit TempOutput(const fs::path& target) : target_(target) {
-        const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        std::string tmpl = (dir / ("." + target.filename().string() + ".navora-XXXXXX")).string();
-        fd_.fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+        dir_ = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        removeStaleSaveFiles(dir_, target.filename().string());
+        if (::access("/proc/self/fd", X_OK) == 0) fd_.fd = ::open(dir_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd_.fd < 0) {
+            std::string name = tempTemplate();
+            fd_.fd = ::mkostemp(name.data(), O_CLOEXEC);
+            if (fd_.fd >= 0) path_ = name;
+        }
         if (fd_.fd < 0) throw IoError(sysError("create a temporary file beside", target));
-        path_ = tmpl;
+        ::flock(fd_.fd, LOCK_EX);
     }
     ~TempOutput() {
-        if (!committed_) ::unlink(path_.c_str());
+        if (!committed_ && !path_.empty()) ::unlink(path_.c_str());
     }
     int fd() const { return fd_.fd; }
-    const fs::path& path() const { return path_; }
+    fs::path name() const { return path_.empty() ? target_ : path_; }
 
     // Gives the file the permissions of a new file and puts it under the target's name.
     void commit() {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         ::fchmod(fd_.fd, 0666 & ~mask);
-        const int fd = fd_.fd;
-        fd_.fd = -1;
-        if (::close(fd) != 0) throw IoError(sysError("close", path_));
+        if (path_.empty()) {
+            // Name the unnamed file through /proc, still under the lock.
+            const std::string self = "/proc/self/fd/" + std::to_string(fd_.fd);
+            for (int tries = 0; tries < 100 && path_.empty(); ++tries) {
+                std::string name = tempTemplate();
+                name.replace(name.size() - 6, 6, randomSuffix());
+                if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                    path_ = name;
+                else if (errno != EEXIST)
+                    break;
+            }
+            if (path_.empty()) throw IoError(sysError("name the temporary file beside", target_));
+        }
+        // Renamed before it is closed, so that the lock covers its named life.
         if (::rename(path_.c_str(), target_.c_str()) != 0) throw IoError(sysError("replace", target_));
         committed_ = true;
+        const int fd = fd_.fd;
+        fd_.fd = -1;
+        if (::close(fd) != 0) throw IoError(sysError("close", target_));
     }
 
 private:
+    std::string tempTemplate() const {
+        return (dir_ / (target_.filename().string() + std::string(kSaveTempMarker) + "XXXXXX")).string();
+    }
+    static std::string randomSuffix() {
+        static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        static std::mt19937_64 gen{std::random_device{}()};
+        std::string s(6, 'A');
+        for (char& c : s) c = kChars[gen() % (sizeof kChars - 1)];
+        return s;
+    }
+
     fs::path target_;
-    fs::path path_;
+    fs::path dir_;
+    fs::path path_;  // empty while the file is unnamed
     Fd fd_;
     bool committed_ = false;
 };
@@ -657,12 +647,16 @@ std::string pesLogLine(std::uint32_t pts, std::uint32_t dts, int segmentType, co
 
 std::vector<std::string> demuxProblems(const DemuxResult& r) {
     std::vector<std::string> lines;
-    for (const std::uint64_t o : r.badSyncOffsets)
-        lines.push_back(fmt::format("Bad sync byte at {}: the rest of its block of {} source packets was skipped.",
-                                    offsetText(o), kDemuxBlockPackets));
-    if (r.badSyncBlocks > r.badSyncOffsets.size())
-        lines.push_back(fmt::format("{} more blocks were cut short by a bad sync byte.",
-                                    r.badSyncBlocks - r.badSyncOffsets.size()));
+    for (const DemuxResult::Range& k : r.skipped)
+        lines.push_back(k.toEnd ? fmt::format("Bad sync byte at {}: {} bytes skipped, to the end of the file: no "
+                                              "source packets line up after it.",
+                                              offsetText(k.offset), k.bytes)
+                                : fmt::format("Bad sync byte at {}: {} bytes skipped, up to {}, where source packets "
+                                              "line up again.",
+                                              offsetText(k.offset), k.bytes, offsetText(k.offset + k.bytes)));
+    if (r.skippedRanges > r.skipped.size())
+        lines.push_back(fmt::format("{} more ranges were skipped for a bad sync byte; {} bytes skipped in all.",
+                                    r.skippedRanges - r.skipped.size(), r.skippedBytes));
     for (const std::uint64_t o : r.cutPesOffsets)
         lines.push_back(fmt::format(
             "The PES header in the source packet at {} does not fit in the packet: its PES packet was skipped.",
@@ -676,13 +670,22 @@ std::vector<std::string> demuxProblems(const DemuxResult& r) {
     return lines;
 }
 
+std::string nothingSavedLine(const fs::path& stream, std::uint16_t pid, const DemuxResult& r) {
+    if (r.packets == 0)
+        return fmt::format("Nothing saved: {} holds no source packets (no sync bytes 0x47 192 bytes apart).",
+                           stream.string());
+    if (r.savedPackets == 0)
+        return fmt::format("Nothing saved: {} has no packets of PID {:04X} ({} source packets read).", stream.string(),
+                           pid, r.packets);
+    return fmt::format("Nothing saved: the {} packets of PID {:04X} in {} carry no complete PES packet.",
+                       r.savedPackets, pid, stream.string());
+}
+
 DemuxResult demuxBuffer(std::span<const std::uint8_t> stream, Bytes& out, const DemuxJob& job) {
     ByteSink sink(out);
-    const std::size_t packets = stream.size() / kSourcePacketBytes;
-    Demuxer d(job, sink, packets);
-    const bool complete = d.feed(stream.data(), packets);
-    const std::uint64_t whole = packets * kSourcePacketBytes;
-    return d.finish(!complete, stream.size() - whole, whole);
+    Demuxer d(job, sink, stream.size() / kSourcePacketBytes);
+    const std::size_t used = d.feed(stream.data(), stream.size(), true);
+    return d.finish(d.stopped() ? 0 : stream.size() - used);
 }
 
 DemuxResult demuxToMemory(const fs::path& stream, Bytes& out, const DemuxJob& job) {
@@ -697,11 +700,14 @@ DemuxResult demuxToFile(const fs::path& stream, const fs::path& output, const De
     if (fs::equivalent(stream, output, ec))
         throw IoError(fmt::format("Cannot write {}: it is the stream file being read", output.string()));
     TempOutput tmp(output);
-    ByteSink sink(tmp.fd(), tmp.path());
+    ByteSink sink(tmp.fd(), tmp.name());
     DemuxResult r = runFile(in, sink, job);
-    if (r.cancelled) return r;  // the temporary file goes; output stays as it was
+    // After a cancel, or when nothing was demultiplexed, the temporary file
+    // goes and output stays as it was.
+    if (r.cancelled || r.bytesWritten == 0) return r;
     sink.flush();
     tmp.commit();
+    r.saved = true;
     return r;
 }
 

@@ -3,12 +3,13 @@
 // clip's stream file (.m2ts) as an elementary stream, a PES stream, a SUP
 // file (Presentation Graphics) or a .mnu file (Interactive Graphics).
 //
-// Stream files are read in memory-mapped windows of whole source packets,
-// which a thread of their own maps and faults in ahead of the scan: only the
-// 4-byte transport header of other PIDs' packets is touched (prefetched a few
-// packets ahead), the output goes through a few buffers that a writer thread
-// writes while the scan goes on, and memory stays flat whatever the stream
-// size (the caller's callbacks all run on the caller's thread).
+// Stream files are read front to back into one reused buffer, which the scan
+// goes through on the same thread while the data is still in the processor's
+// cache; the output goes through a few buffers that a writer thread writes
+// while the scan goes on, and memory stays flat whatever the stream size (the
+// caller's callbacks all run on the caller's thread). A sync byte other than
+// 0x47 loses the packet grid: the run skips byte by byte to the next source
+// packet whose sync bytes line up again and reports the range it skipped.
 
 #include "core/bytes.h"
 #include "core/progress.h"
@@ -32,7 +33,7 @@ enum class DemuxForm {
 };
 
 // Source packets per block: the unit at whose end a run polls its token and
-// honours a cancel, and the rest of which a bad sync byte skips.
+// honours a cancel.
 inline constexpr std::uint64_t kDemuxBlockPackets = 341;
 // The run reports its progress whenever its packet counter is a multiple of this.
 inline constexpr std::uint64_t kDemuxProgressPackets = 32768;
@@ -54,20 +55,38 @@ struct DemuxResult {
     bool cancelled = false;          // the token was cancelled: the output is incomplete
     std::chrono::milliseconds elapsed{0};
 
+    bool saved = false;              // demuxToFile: the output file was written
+
     // Problems of the input. Offsets are byte offsets in the stream file; at
-    // most kMaxReportedOffsets are kept of each kind.
-    std::uint64_t badSyncBlocks = 0;           // blocks cut short by a sync byte other than 0x47
-    std::vector<std::uint64_t> badSyncOffsets;  // offset of the bad sync byte
+    // most kMaxReportedRanges are kept of each kind.
+    struct Range {
+        std::uint64_t offset = 0;
+        std::uint64_t bytes = 0;
+        bool toEnd = false;  // no source packets line up again before the end of the stream
+        bool operator==(const Range&) const = default;
+    };
+    // Bytes skipped from a sync byte other than 0x47 up to the next source
+    // packet whose sync bytes line up with those of the packets after it.
+    std::uint64_t skippedRanges = 0;
+    std::uint64_t skippedBytes = 0;
+    std::vector<Range> skipped;
     std::uint64_t cutPesHeaders = 0;           // PES packets skipped: header not inside its first packet
     std::vector<std::uint64_t> cutPesOffsets;   // offset of the source packet
     std::uint64_t trailingBytes = 0;           // bytes after the last whole source packet (not read)
     std::uint64_t trailingOffset = 0;
 
-    static constexpr std::size_t kMaxReportedOffsets = 8;
+    // Anything of the input was skipped.
+    bool damaged() const { return skippedRanges > 0 || cutPesHeaders > 0 || trailingBytes > 0; }
+
+    static constexpr std::size_t kMaxReportedRanges = 100;
 };
 
 // The log lines that report a run's input problems (empty when there were none).
 std::vector<std::string> demuxProblems(const DemuxResult& r);
+
+// Why a run of pid over stream wrote nothing: no source packets at all, none
+// of the PID, or none that completes a PES packet.
+std::string nothingSavedLine(const std::filesystem::path& stream, std::uint16_t pid, const DemuxResult& r);
 
 // Demultiplexes a stream held in memory (a partial last packet included)
 // into out, which it replaces.
@@ -79,9 +98,11 @@ DemuxResult demuxToMemory(const std::filesystem::path& stream, Bytes& out, const
 
 // Demultiplexes a stream file into the file output. The bytes go to a
 // temporary file beside output, which replaces output only when the run
-// completes: after a cancel or a failure output is as it was before (absent,
-// or the previous file). Throws IoError when a file cannot be opened, read,
-// written or renamed.
+// completes and wrote something (saved): after a cancel, a failure or a run
+// that found nothing, output is as it was before (absent, or the previous
+// file). Leftover temporary files of output from runs that were killed are
+// removed first. Only regular files are read. Throws IoError when a file
+// cannot be opened, read, written or renamed.
 DemuxResult demuxToFile(const std::filesystem::path& stream, const std::filesystem::path& output,
                         const DemuxJob& job);
 

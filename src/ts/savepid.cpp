@@ -116,13 +116,21 @@ SavePidOutcome savePid(Log& log, const std::filesystem::path& stream, const std:
         }
     }
     log.PrBarOff();
-    for (const std::string& line : demuxProblems(o.result)) log.log(line);
+    // Each problem of the input stands in the log as a warning.
+    for (const std::string& line : demuxProblems(o.result)) log.log("[re]WARNING:[/re] " + line);
     if (o.result.cancelled) {
         log.log("Saving cancelled.");
         return o;
     }
+    if (!o.result.saved) {
+        log.erlog(nothingSavedLine(stream, pid, o.result));
+        return o;
+    }
     o.saved = true;
     log.slogR();
+    // A damaged stream was saved in part: the status bar says so too.
+    if (o.result.damaged())
+        log.slog("Saved; damaged parts of the stream were skipped (see the log).", 0);
     log.log(savedPacketsLine(o.result.savedPackets, o.result.elapsed));
     return o;
 }

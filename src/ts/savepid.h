@@ -64,7 +64,7 @@ std::string savedPacketsLine(std::uint64_t savedPackets, std::chrono::millisecon
 
 struct SavePidOutcome {
     bool saved = false;  // the output file was written
-    DemuxResult result;
+    DemuxResult result;  // result.damaged(): parts of the input were skipped
 };
 
 // Runs Save PID: sets the log's cancel confirmation flag and shows its
@@ -72,8 +72,9 @@ struct SavePidOutcome {
 // <output> ..." (status panel 0), demultiplexes the PID of stream into output
 // (see demuxToFile), hides the bar, then logs "Saving cancelled." or returns
 // the status to "Ready." and logs the saved-packet line. Problems of the
-// input follow the run as plain lines; a file that cannot be read or written
-// is reported with erlog. Handlers the token lacks are lent for the run:
+// input follow the run as warning lines (each skipped range with its
+// offset); a file that cannot be read or written, and a run that found
+// nothing to save (no file is written then), are reported with erlog. Handlers the token lacks are lent for the run:
 // progress goes to the log's progress line and bar, and each block lets the
 // log's view process its events and turns the log's cancel flag (its Cancel
 // button) into a cancel of the token.

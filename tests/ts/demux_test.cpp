@@ -13,7 +13,10 @@
 
 #include <csignal>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace navora;
 using namespace navora::test;
@@ -184,49 +187,99 @@ TEST(Demux, PacketsBeforeTheFirstPesStartAndHeaderlessPesAreDropped) {
     EXPECT_EQ(r.savedPackets, 6u);
 }
 
-TEST(Demux, DamagedInputIsReportedAndNeverReadPastAPacket) {
-    // 700 packets of PID 0x1100, each one whole PES packet of 10 bytes.
+TEST(Demux, DamagedInputSkipsOnlyWhatIsBadAndReportsEachRange) {
+    // 700 packets of PID 0x1100, each one whole PES packet of 10 bytes; packet
+    // 690 has a PES header whose data length reaches past the packet.
     auto pes = [](std::size_t i) { return pesPacket({0xFD}, ramp(10, static_cast<std::uint8_t>(i))); };
-    Bytes stream;
+    Bytes good;
     for (std::size_t i = 0; i < 700; ++i) {
         const Bytes p = sourcePacket({0x1100, true}, pes(i));
-        stream.insert(stream.end(), p.begin(), p.end());
+        good.insert(good.end(), p.begin(), p.end());
     }
-    stream[10 * 192 + 4] = 0x48;   // bad sync: packets 10..340 are skipped
-    stream[400 * 192 + 4] = 0x00;  // and 400..681
-    // Packet 690: a PES header whose data length reaches past the packet.
-    stream[690 * 192 + 192 - 19 + 8] = 200;
-    stream.insert(stream.end(), 100, 0x47);  // a partial last packet
+    good[690 * 192 + 192 - 19 + 8] = 200;
+    using Range = DemuxResult::Range;
+    const struct {
+        const char* what;
+        std::function<void(Bytes&)> damage;
+        std::set<std::size_t> lost;  // packets missing from the output (690 always is)
+        std::vector<Range> skipped;
+        std::uint64_t packets;
+    } cases[] = {
+        {"a bad sync byte costs its packet alone",
+         [](Bytes& s) {
+             s[10 * 192 + 4] = 0x48;
+             s[400 * 192 + 4] = 0x00;
+         },
+         {10, 400}, {{10 * 192, 192}, {400 * 192, 192}}, 698},
+        {"two bad sync bytes in a row",
+         [](Bytes& s) { s[20 * 192 + 4] = s[21 * 192 + 4] = 0; },
+         {20, 21}, {{20 * 192, 384}}, 698},
+        {"50 bytes of zeros between two packets: the grid shifts",
+         [](Bytes& s) { s.insert(s.begin() + 21 * 192, 50, 0); },
+         {}, {{21 * 192, 50}}, 700},
+        {"a packet cut short by 100 bytes is skipped whole",
+         [](Bytes& s) { s.erase(s.begin() + 30 * 192 + 40, s.begin() + 30 * 192 + 140); },
+         {30}, {{30 * 192, 92}}, 699},
+        {"garbage to the end of the stream",
+         [](Bytes& s) { std::fill(s.begin() + 695 * 192 + 7, s.end(), 0x11); },
+         {695, 696, 697, 698, 699}, {{695 * 192, 5 * 192, true}}, 695},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.what);
+        Bytes stream = good;
+        tc.damage(stream);
+        DemuxResult r;
+        const Bytes out = run(stream, 0x1100, DemuxForm::Elementary, &r);
+        Bytes expected;
+        for (std::size_t i = 0; i < 700; ++i)
+            if (i != 690 && !tc.lost.count(i)) {
+                const Bytes p = ramp(10, static_cast<std::uint8_t>(i));
+                expected.insert(expected.end(), p.begin(), p.end());
+            }
+        EXPECT_EQ(out, expected);
+        EXPECT_EQ(r.skipped, tc.skipped);
+        EXPECT_EQ(r.skippedRanges, tc.skipped.size());
+        EXPECT_EQ(r.packets, tc.packets);
+        EXPECT_EQ(r.cutPesOffsets.size(), 1u);
+        EXPECT_TRUE(r.damaged());
+    }
 
+    // The report: each skipped range with its offsets, the cut PES header,
+    // a partial last packet.
+    Bytes stream = good;
+    stream[10 * 192 + 4] = 0x48;
+    stream.insert(stream.end(), 100, 0x47);
     DemuxResult r;
-    const Bytes out = run(stream, 0x1100, DemuxForm::Elementary, &r);
-    Bytes expected;
-    for (std::size_t i = 0; i < 700; ++i)
-        if (i < 10 || (i >= 341 && i < 400) || (i >= 682 && i != 690)) {
-            const Bytes p = ramp(10, static_cast<std::uint8_t>(i));
-            expected.insert(expected.end(), p.begin(), p.end());
-        }
-    EXPECT_EQ(out, expected);
-    EXPECT_EQ(r.packets, 11u + 60 + 18);  // a packet with a bad sync byte counts
-    EXPECT_EQ(r.badSyncBlocks, 2u);
-    EXPECT_EQ(r.badSyncOffsets, (std::vector<std::uint64_t>{10 * 192 + 4, 400 * 192 + 4}));
-    EXPECT_EQ(r.cutPesOffsets, (std::vector<std::uint64_t>{690 * 192}));
+    run(stream, 0x1100, DemuxForm::Elementary, &r);
     EXPECT_EQ(r.trailingBytes, 100u);
     EXPECT_EQ(r.trailingOffset, 700u * 192);
-    const auto lines = demuxProblems(r);
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "Bad sync byte at offset 1924 ($00000784): the rest of its block of 341 source packets "
-                        "was skipped.");
-    EXPECT_EQ(lines[2], "The PES header in the source packet at offset 132480 ($00020580) does not fit in the "
-                        "packet: its PES packet was skipped.");
-    EXPECT_EQ(lines[3], "The last 100 bytes, from offset 134400 ($00020D00), are not a whole source packet and "
-                        "were not read.");
+    EXPECT_EQ(demuxProblems(r),
+              (std::vector<std::string>{
+                  "Bad sync byte at offset 1920 ($00000780): 192 bytes skipped, up to offset 2112 ($00000840), where "
+                  "source packets line up again.",
+                  "The PES header in the source packet at offset 132480 ($00020580) does not fit in the packet: its "
+                  "PES packet was skipped.",
+                  "The last 100 bytes, from offset 134400 ($00020D00), are not a whole source packet and were not "
+                  "read."}));
 
-    // A file of less than one packet, and an empty one.
-    EXPECT_TRUE(run(Bytes(191, 0x47), 0x1100, DemuxForm::Pes, &r).empty());
-    EXPECT_EQ(r.trailingBytes, 191u);
-    EXPECT_TRUE(run({}, 0x1100, DemuxForm::Pes, &r).empty());
+    // Zeros, random bytes, less than one packet, nothing: no packet at all.
+    Bytes noise(100000);
+    std::uint32_t x = 12345;
+    for (auto& b : noise) b = static_cast<std::uint8_t>((x = x * 1103515245u + 12345u) >> 24);
+    for (const Bytes& junk : {Bytes(50000, 0), noise, Bytes(191, 0x47), Bytes{}}) {
+        SCOPED_TRACE(junk.size());
+        EXPECT_TRUE(run(junk, 0x1100, DemuxForm::Pes, &r).empty());
+        EXPECT_EQ(r.packets, 0u);
+        EXPECT_EQ(r.skippedBytes + r.trailingBytes, junk.size());
+        if (junk.size() == 50000) {
+            EXPECT_EQ(demuxProblems(r), (std::vector<std::string>{
+                                            "Bad sync byte at offset 0 ($00000000): 50000 bytes skipped, to the end "
+                                            "of the file: no source packets line up after it."}));
+        }
+    }
     EXPECT_TRUE(demuxProblems(r).empty());
+    EXPECT_EQ(nothingSavedLine("z.m2ts", 0x1100, r),
+              "Nothing saved: z.m2ts holds no source packets (no sync bytes 0x47 192 bytes apart).");
 }
 
 namespace {
@@ -300,10 +353,9 @@ TEST(Demux, CancelStopsAtTheNextPesStartOrBlockEnd) {
     EXPECT_TRUE(r.cancelled);
 }
 
-TEST(DemuxFile, WindowsOfAFileGiveTheSameOutputAsMemory) {
-    // 140,000 packets: several mapped windows, with a bad sync byte in the
-    // block of packets 65,472-65,812, which straddles the window boundary at
-    // packet 65,536.
+TEST(DemuxFile, AFileReadInPiecesGivesTheSameOutputAsMemory) {
+    // 140,000 packets: many reads, with a bad sync byte at packet 65,530 and
+    // the packet grid found again across the boundary of two reads.
     Bytes stream;
     stream.reserve(140000 * 192 + 50);
     const Bytes video = sourcePacket({0x1011}, ramp(184));
@@ -330,15 +382,16 @@ TEST(DemuxFile, WindowsOfAFileGiveTheSameOutputAsMemory) {
     EXPECT_EQ(inMemory, viaMap);
     EXPECT_EQ(readFile(tmp / "out.aus"), inMemory);
     for (const DemuxResult* r : {&a, &b, &c}) {
-        EXPECT_EQ(r->packets, 140000u - (65812 - 65530));  // the bad packet counts
-        EXPECT_EQ(r->badSyncOffsets, (std::vector<std::uint64_t>{65530 * 192 + 4}));
+        EXPECT_EQ(r->packets, 140000u - 1);
+        EXPECT_EQ(r->skipped, (std::vector<DemuxResult::Range>{{65530 * 192, 192}}));
         EXPECT_EQ(r->trailingBytes, 50u);
         EXPECT_EQ(r->bytesWritten, inMemory.size());
     }
-    // Progress every 32,768 packets of each run, out of the whole packets of the file.
+    // Progress every 32,768 packets of each run, as the position in the
+    // file's whole packets (the skipped one included).
     ASSERT_EQ(seen.size(), 3u * 4);
     EXPECT_EQ(seen[0].done, 32768u);
-    EXPECT_EQ(seen[3].done, 4u * 32768);
+    EXPECT_EQ(seen[3].done, 4u * 32768 + 1);
     EXPECT_EQ(seen[3].total, 140000u);
     EXPECT_EQ(seen[3].percent(), 93);
 }
@@ -362,13 +415,42 @@ TEST(DemuxFile, CancelledOrFailedExportLeavesNoPartialOutput) {
     EXPECT_THROW(demuxToFile(tmp / "s.m2ts", tmp / "no" / "x.aus", DemuxJob{0x1100}), IoError);
     EXPECT_THROW(demuxToFile(tmp / "s.m2ts", tmp / "." / "s.m2ts", DemuxJob{0x1100}), IoError);
     EXPECT_EQ(readFile(tmp / "s.m2ts"), f.stream);
-    // Nothing but the three files is left in the folder.
+    // Nothing but the two files is left in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 2);
-    // A stream without the PID gives an empty file.
-    const DemuxResult r = demuxToFile(tmp / "s.m2ts", tmp / "empty.sup", DemuxJob{0x1200, DemuxForm::Sup});
-    EXPECT_EQ(r.savedPackets, 0u);
-    EXPECT_TRUE(fs::exists(tmp / "empty.sup"));
-    EXPECT_EQ(fs::file_size(tmp / "empty.sup"), 0u);
+    // A stream without the PID, or of zeros, saves nothing: no new file, and
+    // an existing one stays as it was.
+    writeFile(tmp / "zeros.m2ts", Bytes(100 * 192, 0));
+    for (const char* stream : {"s.m2ts", "zeros.m2ts"}) {
+        for (const char* out : {"empty.sup", "old.aus"}) {
+            const DemuxResult r = demuxToFile(tmp / stream, tmp / out, DemuxJob{0x1200, DemuxForm::Sup});
+            EXPECT_EQ(r.savedPackets, 0u);
+            EXPECT_FALSE(r.saved);
+        }
+    }
+    EXPECT_FALSE(fs::exists(tmp / "empty.sup"));
+    EXPECT_EQ(readFile(tmp / "old.aus"), (Bytes{1, 2, 3}));
+}
+
+TEST(DemuxFile, NonRegularInputsAreRefusedAtOnceAndLeftoversOfKilledRunsRemoved) {
+    TempDir tmp;
+    ASSERT_EQ(::mkfifo((tmp / "fifo").c_str(), 0600), 0);
+    for (const fs::path& in : {fs::path("/dev/zero"), tmp / "fifo", tmp.path()}) {
+        SCOPED_TRACE(in.string());
+        EXPECT_THROW(demuxToFile(in, tmp / "x.aus", DemuxJob{0x1100}), IoError);
+    }
+    EXPECT_FALSE(fs::exists(tmp / "x.aus"));
+
+    // Temporary files that runs killed before left beside the target (this
+    // version's names and the hidden names of earlier ones) go; those of
+    // another target stay.
+    const CancelFixture f;
+    writeFile(tmp / "s.m2ts", f.stream);
+    for (const char* name : {"x.aus.navora-save-Ab12Cd", ".x.aus.navora-Zz99Yy", "y.aus.navora-save-Ab12Cd"})
+        writeFile(tmp / name, Bytes(1000, 7));
+    EXPECT_TRUE(demuxToFile(tmp / "s.m2ts", tmp / "x.aus", DemuxJob{0x1100}).saved);
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(tmp.path())) names.insert(e.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"fifo", "s.m2ts", "x.aus", "y.aus.navora-save-Ab12Cd"}));
 }
 
 TEST(DemuxFile, MenuFormIntoMemoryAndTheTemporaryMenuFile) {

@@ -102,6 +102,32 @@ TEST(SavePid, MessagesOfARunACancelAndAFailure) {
     EXPECT_EQ(view.plainLines()[2].rfind("ERROR: Cannot open " + (tmp / "missing.m2ts").string(), 0), 0u);
     EXPECT_TRUE(view.error);
     EXPECT_FALSE(fs::exists(tmp / "u.aus"));
+
+    // A bad sync byte: the file is saved without that packet, and the log
+    // says where; a PID the stream lacks saves nothing, as an error.
+    stream[7 * 192 + 4] = 0;
+    writeFile(tmp / "bad.m2ts", stream);
+    view.lines.clear();
+    token.reset();
+    token.poll = nullptr;
+    o = savePid(log, tmp / "bad.m2ts", tmp / "v.aus", 0x1100, DemuxForm::Elementary, token);
+    EXPECT_TRUE(o.saved);
+    EXPECT_TRUE(o.result.damaged());
+    EXPECT_EQ(fs::file_size(tmp / "v.aus"), 399u * 20);
+    EXPECT_EQ(view.plainLines(),
+              (std::vector<std::string>{"", "Saving " + (tmp / "v.aus").string() + " ...",
+                                        "WARNING: Bad sync byte at offset 1344 ($00000540): 192 bytes skipped, up to "
+                                        "offset 1536 ($00000600), where source packets line up again.",
+                                        "399 source packets saved. (0:00:00)"}));
+    EXPECT_EQ(view.panels[0], " Saved; damaged parts of the stream were skipped (see the log). ");
+    view.lines.clear();
+    view.error = false;
+    o = savePid(log, tmp / "s.m2ts", tmp / "w.aus", 0x1101, DemuxForm::Elementary, token);
+    EXPECT_FALSE(o.saved);
+    EXPECT_EQ(view.plainLines().back(), "ERROR: Nothing saved: " + (tmp / "s.m2ts").string() +
+                                            " has no packets of PID 1101 (400 source packets read).");
+    EXPECT_TRUE(view.error);
+    EXPECT_FALSE(fs::exists(tmp / "w.aus"));
 }
 
 TEST(SavePid, ProgressLineAndTimes) {

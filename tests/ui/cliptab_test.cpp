@@ -655,6 +655,73 @@ void ClipTabTest::failedSaveIsReported() {
     QVERIFY(!t->busy());
 }
 
+void ClipTabTest::savePidAsksBeforeReplacingAFile() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
+    test::TempDir out;
+    Window win(corpusDisc("tsm02_avc1080p24_2aud_2pg"));
+    win.w.optionsTab()->eWorkDir()->setText(QString::fromStdString(out.path().string()));
+    ClipTab* t = win.tab();
+    clickTab(win.w, TfMain::TabClipinf);
+    clickRow(t->sgCI(), 1);
+    const fs::path file = out / "00000_PID1100_DD_Multi-ch._48_kHz_eng.aus";
+    test::writeFile(file, Bytes{1, 2, 3});
+    // No: the file stays as it was and the status bar says why.
+    {
+        Answer no(QMessageBox::No);
+        click(t->bSavePES());
+        QCOMPARE(no.asked, QString::fromStdString(file.string()) + " exists.\nDo you want to replace it?\n");
+    }
+    QVERIFY(test::readFile(file) == (Bytes{1, 2, 3}));
+    QVERIFY(win.w.statusBarWidget()->panelText(1).contains("exists"));
+    QVERIFY(savedPackets(logLines(win.w).join('\n')).isEmpty());
+    // Yes: the export replaces it.
+    {
+        Answer yes(QMessageBox::Yes);
+        click(t->bSavePES());
+        QVERIFY(!yes.asked.isEmpty());
+    }
+    QCOMPARE(filesIn(out.path()), std::vector<fs::path>{file.filename()});
+    Bytes expected;
+    demuxToMemory(corpusDisc("tsm02_avc1080p24_2aud_2pg") / "BDMV" / "STREAM" / "00000.m2ts", expected,
+                  DemuxJob{0x1100});
+    QVERIFY(test::readFile(file) == expected);
+    QVERIFY(!savedPackets(logLines(win.w).join('\n')).isEmpty());
+}
+
+void ClipTabTest::savePidOfADamagedOrEmptyStream() {
+    // A copy of the disc whose stream has one bad sync byte: saved without
+    // that packet, with a warning; a stream of zeros: nothing saved, an error.
+    NAVORA_NEED_CORPUS_QT("tsmuxer");
+    test::TempDir disc, out;
+    fs::copy(corpusDisc("tsm02_avc1080p24_2aud_2pg"), disc.path(), fs::copy_options::recursive);
+    const fs::path stream = disc / "BDMV" / "STREAM" / "00000.m2ts";
+    Bytes bytes = test::readFile(stream);
+    bytes[100 * 192 + 4] = 0;
+    test::writeFile(stream, bytes);
+    Window win(disc.path());
+    win.w.optionsTab()->eWorkDir()->setText(QString::fromStdString(out.path().string()));
+    ClipTab* t = win.tab();
+    clickTab(win.w, TfMain::TabClipinf);
+    clickRow(t->sgCI(), 1);
+    click(t->bSavePES());
+    QStringList lines = logLines(win.w);
+    QVERIFY(lines.contains("WARNING: Bad sync byte at offset 19200 ($00004B00): 192 bytes skipped, up to offset "
+                           "19392 ($00004BC0), where source packets line up again."));
+    QVERIFY(!savedPackets(lines.join('\n')).isEmpty());
+    QCOMPARE(win.w.statusBarWidget()->panelText(0),
+             QString(" Saved; damaged parts of the stream were skipped (see the log). "));
+    QCOMPARE(filesIn(out.path()).size(), std::size_t{1});
+
+    test::writeFile(stream, Bytes(bytes.size(), 0));
+    fs::remove(out / filesIn(out.path()).front());
+    click(t->bSavePES());
+    lines = logLines(win.w);
+    QVERIFY(lines.contains(QString::fromStdString("ERROR: Nothing saved: " + stream.string() +
+                                                  " holds no source packets (no sync bytes 0x47 192 bytes apart).")));
+    QVERIFY(filesIn(out.path()).empty());
+    QVERIFY(t->bSavePES()->isEnabled());
+}
+
 void ClipTabTest::cancelAsksAndLeavesNoFile_data() {
     QTest::addColumn<bool>("yes");
     QTest::newRow("stop: Yes") << true;

@@ -23,6 +23,8 @@ private slots:
     void savePidEqualsCommandLine_data();
     void savePidEqualsCommandLine();
     void failedSaveIsReported();
+    void savePidAsksBeforeReplacingAFile();
+    void savePidOfADamagedOrEmptyStream();
     void cancelAsksAndLeavesNoFile_data();
     void cancelAsksAndLeavesNoFile();
     void closingDuringExportCancelsIt();

@@ -71,6 +71,10 @@ ClipTab::ClipTab(Document& doc, ReferenceFinder& finder, Log& log, QWidget* pare
                                      QMessageBox::Yes | QMessageBox::Cancel,
                                      QMessageBox::Cancel) == QMessageBox::Yes;
     };
+    askReplace = [this](const QString& question) {
+        return QMessageBox::question(this, QApplication::applicationDisplayName(), question,
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    };
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     buildControls();
     connectControls();

@@ -77,6 +77,9 @@ public:
     std::function<QString()> outputFolder;
     // The packet-count question with Yes and Cancel; true means Yes.
     std::function<bool(const QString& question)> askYesCancel;
+    // Save PID's question before it replaces an existing file, with Yes and
+    // No; true means Yes.
+    std::function<bool(const QString& question)> askReplace;
     // Opens a file with the desktop's default application.
     std::function<bool(const QUrl& url)> openUrl;
 

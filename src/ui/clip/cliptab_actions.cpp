@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPushButton>
 
@@ -119,6 +120,14 @@ void ClipTab::bSavePESClick() {
                                              sgCI_->cell(row, 3).toStdString(), choice.extension);
     const QString folder = outputFolder ? outputFolder() : QString();
     const QString output = QDir(folder.isEmpty() ? QDir::currentPath() : folder).absoluteFilePath(qs(name));
+    // An existing file of that name is replaced only when the user says so.
+    const QFileInfo existing(output);
+    if (existing.exists() || existing.isSymLink()) {
+        if (!askReplace || !askReplace(output + QStringLiteral(" exists.\nDo you want to replace it?"))) {
+            log_.erslog("Not saved: " + output.toStdString() + " exists.");
+            return;
+        }
+    }
 
     setBusy(true);
     CancelToken token;
@@ -146,9 +155,11 @@ void ClipTab::bLoadToMenuClick() {
     token.poll = windowPoll(log_, token);
     bool extracted = false;
     try {
-        const DemuxResult r = demuxMenuToTempFile(shownStream(), pidFromText(pidText.toStdString()), &token, &log_);
-        for (const std::string& line : demuxProblems(r)) log_.log(line);
-        extracted = !r.cancelled;
+        const std::uint16_t pid = pidFromText(pidText.toStdString());
+        const DemuxResult r = demuxMenuToTempFile(shownStream(), pid, &token, &log_);
+        for (const std::string& line : demuxProblems(r)) log_.log("[re]WARNING:[/re] " + line);
+        extracted = r.saved;
+        if (!r.saved && !r.cancelled) log_.erlog(nothingSavedLine(shownStream(), pid, r));
     } catch (const std::exception& e) {
         log_.erlog(errorText(e));
     }
