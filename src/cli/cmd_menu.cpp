@@ -55,8 +55,7 @@ Bytes menuRecords(const std::string& path) {
 
 TIGSc loadMenuFile(const std::string& path) {
     const Bytes data = menuRecords(path);
-    if (data.size() < 2 || data[0] != 'I' || data[1] != 'G')
-        throw FormatError(path, 0, "not a menu: a .mnu file starts with the record header \"IG\"");
+    requireMenuRecord(data, path);
     MenuLoadReport report;
     TIGSc menu = loadMNU(data, path, &report);
     for (const std::string& w : report.warnings)

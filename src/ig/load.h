@@ -46,6 +46,12 @@ inline constexpr std::uint64_t kMaxMenuFileSize = 512ull << 20;
 // record header or a segment, a segment too short for its fields, or page
 // data that ends inside a page throws FormatError naming the offset; nothing
 // is returned then, so the caller's previous menu stays as it was.
+// Whether data starts with a .mnu record header ("IG").
+bool startsWithMenuRecord(std::span<const std::uint8_t> data);
+// Throws FormatError at offset 0 ("not a menu: a .mnu file starts with the
+// record header "IG"") unless data starts with one: such a file replaces nothing.
+void requireMenuRecord(std::span<const std::uint8_t> data, const std::string& name);
+
 TIGSc loadMNU(std::span<const std::uint8_t> data, const std::string& name, MenuLoadReport* report = nullptr,
               Log* log = nullptr);
 
