@@ -95,9 +95,6 @@ signals:
     // "Edit" beside the ExtensionData caption was clicked.
     void extensionDataEditRequested();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     struct EntryBoxes {
         QCheckBox* on;

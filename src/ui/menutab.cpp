@@ -766,13 +766,16 @@ void MenuTab::cbPageChange(int index) {
 }
 
 void MenuTab::bCreateMenuClick() {
-    WorkspaceMenu& held = doc_.workspace().menu;
-    const TIGSc previous = held.loaded ? held.igs : TIGSc{};
-    held.igs = newMenu(previous);
-    held.loaded = true;
+    // An undoable step: undo gives back the menu held before, loaded or not.
+    const bool created = doc_.apply(Document::Part::Menu, QStringLiteral("Create Menu"), [](Workspace& ws) {
+        const TIGSc previous = ws.menu.loaded ? ws.menu.igs : TIGSc{};
+        ws.menu.igs = newMenu(previous);
+        ws.menu.loaded = true;
+        return true;
+    });
+    if (!created) return;
     menuFile_.clear();
     cache_.clear();
-    doc_.replaced(Document::Part::Menu);
     MenuOn();
     log_.slogR();
 }
@@ -792,8 +795,7 @@ void MenuTab::loadMenuFile(const QString& path) {
     try {
         const Bytes data = readDatabaseFile(path.toStdString(), kMaxMenuFileSize);
         // A file that does not even start with a record header is no menu: it replaces nothing.
-        if (data.size() < 2 || data[0] != 'I' || data[1] != 'G')
-            throw FormatError(path.toStdString(), 0, "not a menu: a .mnu file starts with the record header \"IG\"");
+        requireMenuRecord(data, path.toStdString());
         loaded = loadMNU(data, path.toStdString(), &report, &log_);
     } catch (const std::exception& e) {
         // Nothing is taken from a file that cannot be read: the menu held before stays.
@@ -860,9 +862,7 @@ bool MenuTab::writeMenu(QString path) {
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mnu");
     const std::string file = QFileInfo(path).fileName().toStdString();
     try {
-        // The writer fills in what it wrote (segments, data lengths); the held menu stays as edited.
-        TIGSc written = menu();
-        const Bytes data = saveIGS(written, IgsForm::Mnu, &log_);
+        const Bytes data = saveIGS(menu(), IgsForm::Mnu, &log_);
         saveAtomic(path.toStdString(), data);
     } catch (const std::exception& e) {
         log_.erlog("Cannot save " + file + ": " + e.what());
@@ -892,8 +892,7 @@ void MenuTab::bMuxClick() {
     const std::string file = QFileInfo(path).fileName().toStdString();
     MuxReport report;
     try {
-        TIGSc written = menu();
-        const Bytes pes = saveIGS(written, IgsForm::Pes, &log_);
+        const Bytes pes = saveIGS(menu(), IgsForm::Pes, &log_);
         const Bytes ts = muxPES(pes, &report, &log_);
         saveAtomic(path.toStdString(), ts);
     } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "playlist/playlist_text.h"
 #include "playlist/playlist_time.h"
+#include "ui/gridkeys.h"
 #include "ui/playlistgrid.h"
 #include "ui/playlistkit.h"
 #include "ui/widgets.h"
@@ -194,7 +195,7 @@ QWidget* PlayItemView::buildStreams() {
     }
     // "attrib" takes what the other columns leave.
     sgStreamEntry_->horizontalHeader()->setStretchLastSection(true);
-    sgStreamEntry_->installEventFilter(this);
+    new InsertDeleteKeys(sgStreamEntry_, [this] { bbInsSTNClick(); }, [this] { bbDelSTNClick(); });
     l->addWidget(sgStreamEntry_, 1);
     l->addWidget(buildEditors());
     return w;
@@ -350,22 +351,6 @@ void PlayItemView::connectControls() {
             return true;
         });
     });
-}
-
-bool PlayItemView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sgStreamEntry_ && event->type() == QEvent::KeyPress) {
-        const auto* k = static_cast<QKeyEvent*>(event);
-        const auto mods = k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Insert) {
-            bbInsSTNClick();
-            return true;
-        }
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Delete) {
-            bbDelSTNClick();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 bool PlayItemView::loaded() const { return doc_.model().playlistLoaded; }

@@ -6,6 +6,7 @@
 
 #include "core/command.h"
 #include "nav/machine.h"
+#include "ui/document.h"
 
 #include <QString>
 #include <QWidget>
@@ -55,6 +56,9 @@ public:
     virtual void activated() {}
     // "&Save" on this tab: writes its files; false when the tab saves nothing.
     virtual bool save() { return false; }
+    // The files this tab shows and edits: while it is active, the Edit menu's
+    // Undo and Redo act on their history only; none by default.
+    virtual Document::Parts parts() const { return {}; }
     // Before the window closes or reads another folder, after the user chose
     // to save: writes this tab's files that hold unsaved edits. False when
     // one of them was not written (the window then stays as it is).
@@ -63,24 +67,6 @@ public:
 signals:
     // What bottomBar() returns has changed.
     void bottomBarChanged();
-};
-
-// A tab whose views come in a later version: a note in its middle, and the
-// bottom bar its views will have. selection() is the name its selector
-// would show (a playlist or clip name).
-class PendingTab : public TabPage {
-    Q_OBJECT
-public:
-    using BarRule = std::function<BottomBar(const QString& selection)>;
-    PendingTab(const QString& note, BarRule rule, QWidget* parent = nullptr);
-
-    BottomBar bottomBar() const override { return rule_ ? rule_(selection_) : BottomBar{}; }
-    QString selection() const { return selection_; }
-    void setSelection(const QString& name);
-
-private:
-    BarRule rule_;
-    QString selection_;
 };
 
 }  // namespace navora::ui

@@ -367,7 +367,7 @@ void TfMain::buildBottomBar(QWidget* bar) {
 }
 
 void TfMain::buildMenu() {
-    menu_ = new MainMenu(this, doc_->undoStack());
+    menu_ = new MainMenu(this, doc_->undoGroup());
     connect(menu_, &MainMenu::openFolderRequested, this, &TfMain::openFolderDialog);
     connect(menu_, &MainMenu::recentFolderChosen, this, &TfMain::openFolder);
     connect(menu_, &MainMenu::readAgainRequested, this, &TfMain::bReadBDMVClick);
@@ -766,6 +766,8 @@ void TfMain::PageControlChange() {
     }
     TabPage* tab = currentTab();
     if (tab != menuTab_) menuTab_->deactivated();
+    // Undo and Redo act on what this tab shows.
+    doc_->showHistoryOf(tab ? tab->parts() : Document::Parts());
     const BottomBar bar = tab ? tab->bottomBar() : BottomBar{};
     // While the progress bar is up it keeps the place of the panels.
     const auto showPanel = [this](QWidget* p, bool on) { p->setVisible(on && !progressShown_); };

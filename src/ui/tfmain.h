@@ -36,7 +36,6 @@ class Document;
 class MenuTab;
 class OptionsTab;
 class PageControl;
-class PendingTab;
 class PlaylistTab;
 class QtLogView;
 class QtWavePlayer;
