@@ -1,1 +1,0 @@
-#include "ui/tabpage.h"
