@@ -1,7 +1,7 @@
 #include "ui/clip/cliptab.h"
 
-#include "clip/clipinfo_io.h"
 #include "clip/clipinfo_edit.h"
+#include "clip/clipinfo_io.h"
 #include "core/extdata.h"
 #include "core/log.h"
 #include "ui/app/document.h"
