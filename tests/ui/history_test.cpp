@@ -9,6 +9,7 @@
 #include "disc/demo.h"
 #include "disc/demo_menu.h"
 #include "ig/save.h"
+#include "nav/disasm.h"
 #include "nav/edit.h"
 #include "support/testsupport.h"
 #include "ui/app/document.h"
