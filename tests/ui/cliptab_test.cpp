@@ -31,6 +31,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QAction>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -396,7 +397,7 @@ void ClipTabTest::handMadeClipShowsEveryPanel() {
     QCOMPARE(numbersOf(t->sgCI()), (QStringList{"1", "2"}));
     QCOMPARE(t->lCIExtdat()->text(), QString("1 entry, 30 bytes"));
     // "Edit" hands the block to the ExtensionData dialog; the block it gives
-    // back stays in the model (clip information is never written).
+    // back is an undoable edit of the clip.
     const TExtensionData block = t->extensionData();
     const std::uint32_t address = t->clip().ExtensionData_start_address;
     TfExtDat* dialog = win.w.extDatDialog();
@@ -414,6 +415,10 @@ void ClipTabTest::handMadeClipShowsEveryPanel() {
     t->setExtensionData(block);
     QCOMPARE(t->lCIExtdat()->text(), QString("1 entry, 30 bytes"));
     QCOMPARE(t->clip().ExtensionData_start_address, address);  // ClipMark start + 4 + its length 0
+    // Both edits undone: nothing unsaved keeps the next clip from being read.
+    win.w.undoAction()->trigger();  // Edit > Undo
+    win.w.undoAction()->trigger();
+    QVERIFY(!win.w.windowTitle().endsWith('*'));
 
     // The STC view follows the ATC sequence clicked, starting with the last one.
     QCOMPARE(rowsOf(t->sgSequence()), (QStringList{"00000000|1|0", "00000100|2|1"}));
