@@ -110,8 +110,7 @@ std::optional<std::uint64_t> streamOffsetOf(const std::string& path, std::uint16
 TIGSc loadMenuFile(const std::string& path) {
     const MenuRecords records = menuRecords(path);
     const Bytes& data = records.data;
-    if (!records.pid && (data.size() < 2 || data[0] != 'I' || data[1] != 'G'))
-        throw FormatError(path, 0, "not a menu: a .mnu file starts with the record header \"IG\"");
+    if (!records.pid) requireMenuRecord(data, path);
     if (records.pid && data.empty())
         throw FormatError(path, 0, fmt::format("not a menu: the Interactive Graphics stream (PID 0x{:04X}) holds no "
                                                "complete segment", *records.pid));

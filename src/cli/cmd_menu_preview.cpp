@@ -183,7 +183,7 @@ public:
             if (emulator_.animationTimer().fires()) emulator_.tick();
             break;
         case Action::Page: emulator_.selectPage(static_cast<int>(a.n)); break;
-        case Action::Psr10: machine_.setPsr(10, a.n); break;
+        case Action::Psr10: machine_.setPsr(kPsrSelectedButton, a.n); break;
         case Action::DrawPage: emulator_.drawPage(); break;
         case Action::Popup: emulator_.popup(); break;
         case Action::Number: emulator_.numberKey(static_cast<int>(a.n)); break;
@@ -203,7 +203,7 @@ public:
         nlohmann::ordered_json j;
         j["key"] = a.text;
         j["page"] = emulator_.page() >= 0 ? nlohmann::ordered_json(static_cast<unsigned>(emulator_.page())) : nullptr;
-        j["selected"] = machine_.psr(10);
+        j["selected"] = machine_.psr(kPsrSelectedButton);
         auto enabled = nlohmann::ordered_json::array();
         const auto& states = emulator_.renderer().states();
         for (std::size_t id = 0; id < states.size(); ++id)

@@ -19,12 +19,15 @@ std::vector<ProgramStreamRow> programStreamRows(const TCLPI& clip) {
     return rows;
 }
 
-std::optional<TCLPI> readClipInfoStep(Log& log, const std::filesystem::path& file, const std::string& displayName) {
+std::optional<TCLPI> readClipInfoStep(Log& log, const std::filesystem::path& file, const std::string& displayName,
+                                      Bytes* bytes) {
     log.dlog0("Reading [bl]" + displayName + "[/bl]");
     try {
-        TCLPI clip = readClipInfo(readDatabaseFile(file), displayName);
+        Bytes data = readDatabaseFile(file);
+        TCLPI clip = readClipInfo(data, displayName);
         log.log2(programStreamsFoundText(clip));
         log.slogR();
+        if (bytes) *bytes = std::move(data);
         return clip;
     } catch (const WrongTypeError&) {
         log.erlog("Invalid format: " + displayName);

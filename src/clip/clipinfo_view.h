@@ -3,6 +3,7 @@
 // the rows of the program stream view (which Save PID names its file after).
 
 #include "clip/clipinfo.h"
+#include "core/bytes.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -32,8 +33,9 @@ std::vector<ProgramStreamRow> programStreamRows(const TCLPI& clip);
 // refused with erlog("Invalid format: " + displayName), any other failure is
 // reported with erlog of its message; on success logs "[b]N[/b] Program
 // stream(s) found." with a blank line after it and returns the status to
-// "Ready.". Returns the model, or nothing
-// when the file was refused (then nothing else was touched).
-std::optional<TCLPI> readClipInfoStep(Log& log, const std::filesystem::path& file, const std::string& displayName);
+// "Ready.". Returns the model (and the file's bytes in *bytes when given),
+// or nothing when the file was refused (then nothing else was touched).
+std::optional<TCLPI> readClipInfoStep(Log& log, const std::filesystem::path& file, const std::string& displayName,
+                                      Bytes* bytes = nullptr);
 
 }  // namespace navora

@@ -1,5 +1,6 @@
 #include "disc/demo_menu.h"
 
+#include "core/clock.h"
 #include "core/fileio.h"
 #include "ig/load.h"
 #include "ig/mux.h"
@@ -193,8 +194,8 @@ TIGSc demoMenu() {
     m.composition_state = CompositionState::EpochStart;
     m.stream_model = StreamModel::Multiplexed;
     m.user_interface_model = UserInterfaceModel::Normal;
-    m.user_time_out_duration = 60 * 90000;
-    m.in_time = 600 * 90000;
+    m.user_time_out_duration = static_cast<std::uint32_t>(secondsTo90k(60));
+    m.in_time = static_cast<std::uint32_t>(secondsTo90k(600));
     m.colour_matrix = videoMatrix(m);
     palettes(m);
 

@@ -1,5 +1,7 @@
 #include "disc/workspace.h"
 
+#include "clip/clipinfo_edit.h"
+#include "clip/clipinfo_view.h"
 #include "core/errors.h"
 #include "core/fileio.h"
 #include "core/streamcoding.h"
@@ -104,6 +106,10 @@ void Workspace::clear() {
     sound = TSND{};
     playlist = TMPLS{};
     playlistName.clear();
+    clip = TCLPI{};
+    clipLoaded = false;
+    clipName.clear();
+    clipFile.clear();
     indexLoaded = mobjLoaded = playlistLoaded = soundPresent = soundLoaded = soundFileCreated = folderRead = false;
     soundRefusal.clear();
     streamsFound = streamsMissing = 0;
@@ -386,6 +392,34 @@ bool Workspace::savePlaylist(Log& log, const std::string& name) {
     }
     return saveDatabaseFile(log, paths().playlist(name), file, data, options,
                             paths().discBackup(std::string("PLAYLIST") + kSep + file));
+}
+
+bool Workspace::readClipFile(Log& log, const std::string& name) {
+    Bytes data;
+    auto read = readClipInfoStep(log, paths().clipInfo(name), name + names().clipExt, &data);
+    if (!read) return false;
+    clip = std::move(*read);
+    clipFile = std::move(data);
+    clipLoaded = true;
+    clipName = name;
+    return true;
+}
+
+bool Workspace::saveClip(Log& log) {
+    if (!clipLoaded) return false;
+    const std::string file = clipName + names().clipExt;
+    Bytes data;
+    try {
+        data = writeClipInfo(clipFile, clip, file);
+    } catch (const std::exception& e) {
+        log.erlog(file + " not saved: " + e.what());
+        return false;
+    }
+    if (!saveDatabaseFile(log, paths().clipInfo(clipName), file, data, options,
+                          paths().discBackup(std::string("CLIPINF") + kSep + file)))
+        return false;
+    clipFile = std::move(data);
+    return true;
 }
 
 }  // namespace navora

@@ -3,6 +3,7 @@
 // models, the check-and-read and read-all sequences, and the backup step
 // that precedes every save of a database file.
 
+#include "clip/clipinfo.h"
 #include "core/bytes.h"
 #include "core/filenames.h"
 #include "core/log.h"
@@ -137,6 +138,26 @@ public:
     // Writes the model to PLAYLIST/<name> through the backup step, whatever
     // name it was read from. Refused (false) while no playlist was read.
     bool savePlaylist(Log& log, const std::string& name);
+
+    // The clip information read last (the clip tab's model), the name it was
+    // read from (without extension) and the file's bytes as read or last
+    // saved: a save writes those back with the model's packet count and
+    // ExtensionData() block, the only parts of a clip that are edited.
+    TCLPI clip;
+    bool clipLoaded = false;
+    std::string clipName;
+    Bytes clipFile;
+
+    // Reads CLIPINF/<name> with the clip extension: "Reading [bl]N[/bl]", then
+    // "[b]n[/b] Program stream(s) found." and an empty line. A wrong type or
+    // version is "Invalid format: N"; any other failure is logged with its
+    // message. A failed read leaves the previous model. Returns whether the
+    // clip was read.
+    bool readClipFile(Log& log, const std::string& name);
+    // Writes the clip back to the file it was read from through the backup
+    // step (and into BACKUP/CLIPINF by the options). Refused (false) while no
+    // clip was read.
+    bool saveClip(Log& log);
 
     // The menu of the Menu tab; clear() leaves it.
     WorkspaceMenu menu;

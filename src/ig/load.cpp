@@ -1,6 +1,7 @@
 #include "ig/load.h"
 
 #include "core/bits.h"
+#include "core/clock.h"
 #include "core/errors.h"
 #include "core/fileio.h"
 #include "ig/rle.h"
@@ -345,6 +346,15 @@ std::uint64_t maxMenuObjectPixels(const TIGSc& m) {
     return kMaxObjectPages * page;
 }
 
+bool startsWithMenuRecord(std::span<const std::uint8_t> data) {
+    return data.size() >= 2 && data[0] == 'I' && data[1] == 'G';
+}
+
+void requireMenuRecord(std::span<const std::uint8_t> data, const std::string& name) {
+    if (!startsWithMenuRecord(data))
+        throw FormatError(name, 0, "not a menu: a .mnu file starts with the record header \"IG\"");
+}
+
 TIGSc loadMNU(std::span<const std::uint8_t> data, const std::string& name, MenuLoadReport* reportOut, Log* log) {
     MenuLoadReport report;
     TIGSc m;
@@ -356,9 +366,9 @@ TIGSc loadMNU(std::span<const std::uint8_t> data, const std::string& name, MenuL
         if (in.remaining() < kRecordHeaderSize)
             in.fail(fmt::format("the data ends inside a record header ({} of {} bytes)", in.remaining(),
                                 kRecordHeaderSize));
-        const std::uint8_t magic0 = in.readbyte();
-        const std::uint8_t magic1 = in.readbyte();
-        if (magic0 != 'I' || magic1 != 'G') {
+        const bool magic = startsWithMenuRecord(data.subspan(at));
+        in.skip(2);
+        if (!magic) {
             report.formatError = true;
             report.formatErrorOffset = at;
             if (log) log->erslog("File format error");
@@ -465,13 +475,13 @@ std::string menuSummaryText(const TIGSc& m) {
 }
 
 std::string igTimeText(std::uint32_t ticks) {
-    const std::uint64_t ms = std::uint64_t{ticks} / 90;
+    const std::uint64_t ms = ticks90kToMs(ticks);
     const std::uint64_t s = ms / 1000;
     return fmt::format("{}:{:02}:{:02}.{:03}", s / 3600, (s / 60) % 60, s % 60, ms % 1000);
 }
 
 std::string igDurationText(std::uint32_t ticks) {
-    const std::uint32_t s = ticks / 90000;
+    const std::uint64_t s = ticks / kTicks90kPerSecond;
     return fmt::format("{}:{:02}:{:02}", s / 3600, (s / 60) % 60, s % 60);
 }
 

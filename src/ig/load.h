@@ -42,6 +42,12 @@ inline constexpr std::uint64_t kMaxObjectPages = 32;
 // The total number of object pixels a menu of that video size may declare.
 std::uint64_t maxMenuObjectPixels(const TIGSc& menu);
 
+// Whether data starts with a .mnu record header ("IG").
+bool startsWithMenuRecord(std::span<const std::uint8_t> data);
+// Throws FormatError at offset 0 ("not a menu: a .mnu file starts with the
+// record header "IG"") unless data starts with one: such a file replaces nothing.
+void requireMenuRecord(std::span<const std::uint8_t> data, const std::string& name);
+
 // Reads the first display set of the records in data into a new menu:
 // palettes, objects (their data kept in the menu's resource store), the ICS
 // header and its page data, parsed into pages, BOGs, buttons and button

@@ -149,7 +149,7 @@ Bytes muxPES(std::span<const std::uint8_t> pes, MuxReport* reportOut, Log* log) 
     return out;
 }
 
-Bytes Mux(TIGSc& menu, MuxReport* report, Log* log) {
+Bytes Mux(const TIGSc& menu, MuxReport* report, Log* log) {
     if (log) log->dlog0("Muxing menu...");
     const Bytes pes = saveIGS(menu, IgsForm::Pes, log);
     return muxPES(pes, report, log);

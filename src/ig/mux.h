@@ -44,7 +44,7 @@ struct MuxReport {
 Bytes muxPES(std::span<const std::uint8_t> pes, MuxReport* report = nullptr, Log* log = nullptr);
 
 // Writes the menu in the PES form (saveIGS) and multiplexes it.
-Bytes Mux(TIGSc& menu, MuxReport* report = nullptr, Log* log = nullptr);
+Bytes Mux(const TIGSc& menu, MuxReport* report = nullptr, Log* log = nullptr);
 
 // The constant table sections the multiplexer writes, from table_id to the
 // end of their CRC_32.

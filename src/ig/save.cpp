@@ -227,160 +227,198 @@ Bytes pageData(const TIGSc& m) {
     return out.take();
 }
 
-Bytes saveIGS(TIGSc& m, IgsForm form, Log* log) {
-    checkFits(m.pages.size(), 8, "pages");
-    if (m.palettes.size() > 256)
-        throw std::invalid_argument(fmt::format("{} palettes, at most 256", m.palettes.size()));
-    if (m.objects.size() > 0x10000)
-        throw std::invalid_argument(fmt::format("{} objects, at most 65,536", m.objects.size()));
-    checkFits(m.user_time_out_duration, 24, "ticks of user time-out");
+namespace {
 
-    // 1. Object order.
-    const std::vector<std::size_t> order = objectOrder(m);
+// One save in its steps; the copy of the menu it works on becomes the
+// description of what was written.
+class IgsWriter {
+public:
+    IgsWriter(const TIGSc& menu, IgsForm form, Log* log) : m_(menu), form_(form), log_(log) {}
 
-    // 2. Coding.
-    if (log) log->slog("RLE decoding/encoding", 1);
-    std::vector<Bytes> coded(m.objects.size());
-    std::uint64_t N = 0;
-    for (std::size_t o = 0; o < m.objects.size(); ++o) {
-        TIGobject& obj = m.objects[o];
-        if (obj.writer_slot < 0) continue;
-        if (!obj.picture) rle_decode(m, o);
-        if (!obj.picture) throw std::invalid_argument(fmt::format("object {} of {}x{} cannot be decoded", o,
-                                                                   obj.width, obj.height));
-        coded[o] = rleEncode(*obj.picture);
-        checkFits(coded[o].size() + 4, 24, "bytes of object data");
-        N += coded[o].size();
+    SavedIgs run() {
+        checkWritable();
+        order_ = objectOrder(m_);
+        codeObjects();
+        writeIcs();
+        writePalettes();
+        writeObjects();
+        writeEnd();
+        m_.resource = std::make_shared<const Bytes>(std::move(resource_));
+        if (log_) log_->slogR();
+        return {out_.take(), std::move(m_)};
     }
 
-    // 3. Page data.
-    const Bytes pages = pageData(m);
-    const std::size_t L = pages.size();
-    const std::size_t timeOuts = hasTimeOuts(m) ? kIcsTimeOutFields : 0;
-    checkFits(L + 5 + timeOuts, 24, "bytes of interactive composition");
-    m.interactive_composition_data_length = static_cast<std::uint32_t>(L + 5 + timeOuts);
+private:
+    void checkWritable() const {
+        checkFits(m_.pages.size(), 8, "pages");
+        if (m_.palettes.size() > 256)
+            throw std::invalid_argument(fmt::format("{} palettes, at most 256", m_.palettes.size()));
+        if (m_.objects.size() > 0x10000)
+            throw std::invalid_argument(fmt::format("{} objects, at most 65,536", m_.objects.size()));
+        checkFits(m_.user_time_out_duration, 24, "ticks of user time-out");
+    }
 
-    const std::uint32_t T0 = m.in_time;
-    const std::uint32_t icsDts = T0 - transferTicks(N);
-    ByteWriter out;
-    Bytes resource = pages;
+    // Every written object coded anew (decoded first when it has no picture).
+    void codeObjects() {
+        if (log_) log_->slog("RLE decoding/encoding", 1);
+        coded_.assign(m_.objects.size(), {});
+        for (std::size_t o = 0; o < m_.objects.size(); ++o) {
+            TIGobject& obj = m_.objects[o];
+            if (obj.writer_slot < 0) continue;
+            if (!obj.picture) rle_decode(m_, o);
+            if (!obj.picture)
+                throw std::invalid_argument(
+                    fmt::format("object {} of {}x{} cannot be decoded", o, obj.width, obj.height));
+            coded_[o] = rleEncode(*obj.picture);
+            checkFits(coded_[o].size() + 4, 24, "bytes of object data");
+            codedBytes_ += coded_[o].size();
+        }
+        inTime_ = m_.in_time;
+        icsDts_ = inTime_ - transferTicks(codedBytes_);
+    }
 
-    // 4. ICS.
-    if (log) log->slog("Writing ICS", 1);
-    const std::size_t firstHeader = kIcsFirstHeader + timeOuts;
-    const std::size_t firstCapacity = kMaxSegmentLength - firstHeader;
-    const std::size_t laterCapacity = kMaxSegmentLength - kIcsLaterHeader;
-    const std::size_t S = segmentCount(L, firstCapacity, laterCapacity);
-    m.ics_segments.clear();
-    std::size_t offset = 0;
-    for (std::size_t i = 0; i < S; ++i) {
-        const std::size_t share = std::min(L - offset, i == 0 ? firstCapacity : laterCapacity);
-        const std::uint8_t flags = sequenceFlags(i, S);
-        ByteWriter body;
-        body.putword(m.video_width);
-        body.putword(m.video_height);
-        {
-            BitWriter bits(body);
-            bits.put(4, m.frame_rate_id);
-            bits.zeros(4);
-        }
-        body.putword(m.composition_number);
-        {
-            BitWriter bits(body);
-            bits.put(2, static_cast<unsigned>(m.composition_state));
-            bits.zeros(6);
-        }
-        putSequenceFlags(body, flags);
-        if (i == 0) {
-            body.put3byte(m.interactive_composition_data_length);
+    void writeIcs() {
+        const Bytes pages = pageData(m_);
+        const std::size_t L = pages.size();
+        const std::size_t timeOuts = hasTimeOuts(m_) ? kIcsTimeOutFields : 0;
+        checkFits(L + 5 + timeOuts, 24, "bytes of interactive composition");
+        m_.interactive_composition_data_length = static_cast<std::uint32_t>(L + 5 + timeOuts);
+        pageBytes_ = L;
+        resource_ = pages;
+
+        if (log_) log_->slog("Writing ICS", 1);
+        const std::size_t firstCapacity = kMaxSegmentLength - (kIcsFirstHeader + timeOuts);
+        const std::size_t laterCapacity = kMaxSegmentLength - kIcsLaterHeader;
+        const std::size_t S = segmentCount(L, firstCapacity, laterCapacity);
+        m_.ics_segments.clear();
+        std::size_t offset = 0;
+        for (std::size_t i = 0; i < S; ++i) {
+            const std::size_t share = std::min(L - offset, i == 0 ? firstCapacity : laterCapacity);
+            const std::uint8_t flags = sequenceFlags(i, S);
+            ByteWriter body;
+            body.putword(m_.video_width);
+            body.putword(m_.video_height);
             {
                 BitWriter bits(body);
-                bits.put(1, static_cast<unsigned>(m.stream_model));
-                bits.put(1, static_cast<unsigned>(m.user_interface_model));
+                bits.put(4, m_.frame_rate_id);
+                bits.zeros(4);
+            }
+            body.putword(m_.composition_number);
+            {
+                BitWriter bits(body);
+                bits.put(2, static_cast<unsigned>(m_.composition_state));
                 bits.zeros(6);
             }
-            if (timeOuts) {
-                body.put5byte(m.composition_time_out_pts & 0xFFFFFFFFFFull);
-                body.put5byte(m.selection_time_out_pts & 0xFFFFFFFFFFull);
-            }
-            body.put3byte(m.user_time_out_duration);
-            body.putbyte(static_cast<std::uint8_t>(m.pages.size()));
-        }
-        body.putbytes(std::span(pages).subspan(offset, share));
-        frame(out, form, T0, icsDts, segment(IgSegmentType::ICS, body));
-        m.ics_segments.push_back({0, flags, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(share)});
-        offset += share;
-    }
-
-    // 5. PDS.
-    if (log) log->slog("Writing palettes", 1);
-    for (std::size_t p = 0; p < m.palettes.size(); ++p) {
-        TIGpalette& pal = m.palettes[p];
-        ByteWriter body;
-        body.putbyte(static_cast<std::uint8_t>(p));
-        body.putbyte(0);  // palette_version_number
-        for (std::size_t e = 0; e < 255; ++e) {
-            const TRGBA c = pal.colours[e];
-            // Entries with neither a display colour nor Y, Cr, Cb were never
-            // defined; an entry a PDS defined as transparent black is kept.
-            if (c.zero() && pal.entries[e] == TYCrCb{}) continue;
-            if (pal.entries[e].Y == 0) pal.entries[e] = rgb2ycrcb(c.R, c.G, c.B, m.colour_matrix);
-            body.putbyte(static_cast<std::uint8_t>(e));
-            body.putbyte(pal.entries[e].Y);
-            body.putbyte(pal.entries[e].Cr);
-            body.putbyte(pal.entries[e].Cb);
-            body.putbyte(c.T);
-        }
-        frame(out, form, icsDts, 0, segment(IgSegmentType::PDS, body));
-    }
-
-    // 6. ODS.
-    if (log) log->slog("Writing objects", 1);
-    std::uint64_t remaining = N;  // coded bytes of this object and all after it
-    for (const std::size_t o : order) {
-        TIGobject& obj = m.objects[o];
-        const Bytes& c = coded[o];
-        const std::uint32_t pts = T0 - transferTicks(remaining - c.size());
-        const std::uint32_t dts = T0 - transferTicks(remaining);
-        remaining -= c.size();
-        const std::size_t base = resource.size();
-        resource.insert(resource.end(), c.begin(), c.end());
-        const std::size_t firstData = kMaxSegmentLength - kOdsFirstHeader;
-        const std::size_t laterData = kMaxSegmentLength - kOdsLaterHeader;
-        const std::size_t V = segmentCount(c.size(), firstData, laterData);
-        obj.fragments.clear();
-        obj.object_id = static_cast<std::uint16_t>(o);
-        obj.object_data_length = static_cast<std::uint32_t>(c.size());
-        obj.width = obj.picture->width;
-        obj.height = obj.picture->height;
-        std::size_t at = 0;
-        for (std::size_t j = 0; j < V; ++j) {
-            const std::size_t share = std::min(c.size() - at, j == 0 ? firstData : laterData);
-            const std::uint8_t flags = sequenceFlags(j, V);
-            ByteWriter body;
-            body.putword(static_cast<std::uint16_t>(o));
-            body.putbyte(0);  // object_version_number
             putSequenceFlags(body, flags);
-            if (j == 0) {
-                body.put3byte(static_cast<std::uint32_t>(c.size() + 4));
-                body.putword(obj.width);
-                body.putword(obj.height);
+            if (i == 0) {
+                body.put3byte(m_.interactive_composition_data_length);
+                {
+                    BitWriter bits(body);
+                    bits.put(1, static_cast<unsigned>(m_.stream_model));
+                    bits.put(1, static_cast<unsigned>(m_.user_interface_model));
+                    bits.zeros(6);
+                }
+                if (timeOuts) {
+                    body.put5byte(m_.composition_time_out_pts & 0xFFFFFFFFFFull);
+                    body.put5byte(m_.selection_time_out_pts & 0xFFFFFFFFFFull);
+                }
+                body.put3byte(m_.user_time_out_duration);
+                body.putbyte(static_cast<std::uint8_t>(m_.pages.size()));
             }
-            body.putbytes(std::span(c).subspan(at, share));
-            frame(out, form, pts, dts, segment(IgSegmentType::ODS, body));
-            obj.fragments.push_back(
-                {0, flags, static_cast<std::uint32_t>(base + at), static_cast<std::uint32_t>(share)});
-            at += share;
+            body.putbytes(std::span(pages).subspan(offset, share));
+            frame(out_, form_, inTime_, icsDts_, segment(IgSegmentType::ICS, body));
+            m_.ics_segments.push_back(
+                {0, flags, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(share)});
+            offset += share;
         }
     }
 
-    // 7. END.
-    const std::size_t X = order.empty() ? L : coded[order.back()].size();
-    frame(out, form, T0 - transferTicks(X), 0, segment(IgSegmentType::END, ByteWriter{}));
+    void writePalettes() {
+        if (log_) log_->slog("Writing palettes", 1);
+        for (std::size_t p = 0; p < m_.palettes.size(); ++p) {
+            TIGpalette& pal = m_.palettes[p];
+            ByteWriter body;
+            body.putbyte(static_cast<std::uint8_t>(p));
+            body.putbyte(0);  // palette_version_number
+            for (std::size_t e = 0; e < 255; ++e) {
+                const TRGBA c = pal.colours[e];
+                // Entries with neither a display colour nor Y, Cr, Cb were never
+                // defined; an entry a PDS defined as transparent black is kept.
+                if (c.zero() && pal.entries[e] == TYCrCb{}) continue;
+                if (pal.entries[e].Y == 0) pal.entries[e] = rgb2ycrcb(c.R, c.G, c.B, m_.colour_matrix);
+                body.putbyte(static_cast<std::uint8_t>(e));
+                body.putbyte(pal.entries[e].Y);
+                body.putbyte(pal.entries[e].Cr);
+                body.putbyte(pal.entries[e].Cb);
+                body.putbyte(c.T);
+            }
+            frame(out_, form_, icsDts_, 0, segment(IgSegmentType::PDS, body));
+        }
+    }
 
-    m.resource = std::make_shared<const Bytes>(std::move(resource));
-    if (log) log->slogR();
-    return out.take();
-}
+    void writeObjects() {
+        if (log_) log_->slog("Writing objects", 1);
+        std::uint64_t remaining = codedBytes_;  // coded bytes of this object and all after it
+        for (const std::size_t o : order_) {
+            TIGobject& obj = m_.objects[o];
+            const Bytes& c = coded_[o];
+            const std::uint32_t pts = inTime_ - transferTicks(remaining - c.size());
+            const std::uint32_t dts = inTime_ - transferTicks(remaining);
+            remaining -= c.size();
+            const std::size_t base = resource_.size();
+            resource_.insert(resource_.end(), c.begin(), c.end());
+            const std::size_t firstData = kMaxSegmentLength - kOdsFirstHeader;
+            const std::size_t laterData = kMaxSegmentLength - kOdsLaterHeader;
+            const std::size_t V = segmentCount(c.size(), firstData, laterData);
+            obj.fragments.clear();
+            obj.object_id = static_cast<std::uint16_t>(o);
+            obj.object_data_length = static_cast<std::uint32_t>(c.size());
+            obj.width = obj.picture->width;
+            obj.height = obj.picture->height;
+            std::size_t at = 0;
+            for (std::size_t j = 0; j < V; ++j) {
+                const std::size_t share = std::min(c.size() - at, j == 0 ? firstData : laterData);
+                const std::uint8_t flags = sequenceFlags(j, V);
+                ByteWriter body;
+                body.putword(static_cast<std::uint16_t>(o));
+                body.putbyte(0);  // object_version_number
+                putSequenceFlags(body, flags);
+                if (j == 0) {
+                    body.put3byte(static_cast<std::uint32_t>(c.size() + 4));
+                    body.putword(obj.width);
+                    body.putword(obj.height);
+                }
+                body.putbytes(std::span(c).subspan(at, share));
+                frame(out_, form_, pts, dts, segment(IgSegmentType::ODS, body));
+                obj.fragments.push_back(
+                    {0, flags, static_cast<std::uint32_t>(base + at), static_cast<std::uint32_t>(share)});
+                at += share;
+            }
+        }
+    }
+
+    void writeEnd() {
+        const std::size_t X = order_.empty() ? pageBytes_ : coded_[order_.back()].size();
+        frame(out_, form_, inTime_ - transferTicks(X), 0, segment(IgSegmentType::END, ByteWriter{}));
+    }
+
+    TIGSc m_;
+    IgsForm form_;
+    Log* log_;
+    ByteWriter out_;
+    std::vector<std::size_t> order_;
+    std::vector<Bytes> coded_;
+    std::uint64_t codedBytes_ = 0;
+    std::size_t pageBytes_ = 0;
+    std::uint32_t inTime_ = 0;
+    std::uint32_t icsDts_ = 0;
+    Bytes resource_;
+};
+
+}  // namespace
+
+SavedIgs writeIGS(const TIGSc& menu, IgsForm form, Log* log) { return IgsWriter(menu, form, log).run(); }
+
+Bytes saveIGS(const TIGSc& menu, IgsForm form, Log* log) { return writeIGS(menu, form, log).data; }
 
 }  // namespace navora

@@ -40,19 +40,28 @@ Bytes pageData(const TIGSc& menu);
 // Transfer time of b bytes at 6,000,000 bytes per second, in 90 kHz ticks.
 inline std::uint32_t transferTicks(std::uint64_t b) { return static_cast<std::uint32_t>(b * 9 / 600); }
 
+// What a save wrote: the bytes, and the menu as they describe it.
+struct SavedIgs {
+    Bytes data;
+    TIGSc menu;
+};
+
 // Writes the menu in the given form. A PDS lists the palette's entries 0..254
-// that have a display colour or Y, Cr, Cb values (entry 255 never). Objects without a picture are decoded
-// first and every picture is coded anew. The menu then describes what was
-// written: interactive_composition_data_length, the ICS segments, each
-// object's fragments, data length and writer slot, and Y, Cr, Cb of palette
-// entries that had Y 0 (computed from their display colour); its resource
-// store holds the page data and the coded objects the fragments point to.
+// that have a display colour or Y, Cr, Cb values (entry 255 never). Objects
+// without a picture are decoded first and every picture is coded anew. The
+// menu it returns describes what was written: interactive_composition_data_length,
+// the ICS segments, each object's fragments, data length and writer slot, and
+// Y, Cr, Cb of palette entries that had Y 0 (computed from their display
+// colour); its resource store holds the page data and the coded objects the
+// fragments point to. The menu given is not changed.
 //
 // A menu with stream_model Multiplexed is written with its two time-out
 // fields (after the models byte of the first ICS segment), so that the stream
 // is valid and reads back equal: interactive_composition_data_length is then
 // L + 15 instead of L + 5 and the first ICS segment holds at most 65,492
 // bytes of page data instead of 65,502.
-Bytes saveIGS(TIGSc& menu, IgsForm form, Log* log = nullptr);
+SavedIgs writeIGS(const TIGSc& menu, IgsForm form, Log* log = nullptr);
+// The bytes of writeIGS alone.
+Bytes saveIGS(const TIGSc& menu, IgsForm form, Log* log = nullptr);
 
 }  // namespace navora

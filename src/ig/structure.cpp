@@ -1,4 +1,5 @@
 #include "core/bytes.h"
+#include "core/clock.h"
 #include "ig/structure.h"
 
 #include "ig/load.h"
@@ -199,7 +200,7 @@ std::uint32_t parseUserTimeOut(std::string_view text) {
         text.remove_prefix(1);
     }
     if (count < 2 || fields[0] > 23 || fields[1] > 59 || fields[2] > 59) throw invalid();
-    const std::uint64_t ticks = (std::uint64_t{fields[0]} * 3600 + fields[1] * 60 + fields[2]) * 90000;
+    const std::uint64_t ticks = secondsTo90k(std::uint64_t{fields[0]} * 3600 + fields[1] * 60 + fields[2]);
     if (ticks > kMaxUserTimeOut)
         throw InvalidTimeError(fmt::format("'{}' is longer than the longest user time-out (0:03:06)", shown));
     return static_cast<std::uint32_t>(ticks);
@@ -386,6 +387,14 @@ bool setButtonCommands(TIGSc& m, std::size_t page, std::size_t bog, std::size_t 
     if (b.commands == commands) return false;
     b.commands = commands;
     return true;
+}
+
+EditResult editButtonCommands(TIGSc& m, std::size_t page, std::size_t bog, std::size_t index,
+                              const std::function<EditResult(TCommands&)>& edit) {
+    TPage& p = pageAt(m, page);
+    if (bog >= p.BOGs.size() || index >= p.BOGs[bog].buttons.size())
+        throw std::out_of_range(fmt::format("no button {} in BOG {} of page {}", index, bog, page));
+    return edit(p.BOGs[bog].buttons[index].commands);
 }
 
 // ---- Cropping ---------------------------------------------------------------------------

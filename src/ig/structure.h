@@ -12,10 +12,12 @@
 // indexes they show.
 
 #include "ig/model.h"
+#include "nav/edit.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -132,6 +134,10 @@ bool setButtonCell(TIGSc& menu, std::size_t page, std::size_t bog, std::size_t i
 // The navigation commands of the button at `index` of BOG `bog` of `page`
 // (the command grid's edits).
 bool setButtonCommands(TIGSc& menu, std::size_t page, std::size_t bog, std::size_t index, const TCommands& commands);
+// Runs a line edit of the command editor (inscmd, delecmd, pastecmd, ...,
+// with their GoTo renumbering) on the commands of that button.
+EditResult editButtonCommands(TIGSc& menu, std::size_t page, std::size_t bog, std::size_t index,
+                              const std::function<EditResult(TCommands&)>& edit);
 
 // ---- Cropping -------------------------------------------------------------------------------
 

@@ -129,6 +129,14 @@ inline constexpr int kSubGroups = 8;
 inline constexpr int kOptions = 32;
 inline constexpr int kPsrCount = 128;
 inline constexpr int kGprCount = 4096;
+// The player status registers the menu emulator reads and writes.
+inline constexpr unsigned kPsrSelectedButton = 10;  // the selected button's id
+inline constexpr unsigned kPsrMenuPage = 11;        // the menu page shown
+inline constexpr unsigned kPsrMenuPageCopy = 43;    // the page shown, for the renderer's redraw
+// PSR10 when no button is selected (also the button id ref "none" of a menu).
+inline constexpr std::uint32_t kNoButtonSelected = 0xFFFF;
+// PSR11 before a menu page was shown.
+inline constexpr std::uint32_t kNoMenuPage = 0xFFFF;
 inline constexpr int kPsrDescriptions = 45;
 
 // "Branch", "Compare", "Set".

@@ -119,35 +119,34 @@ void moveLengths(TMOBJ& m, std::ptrdiff_t commands) {
     if (m.extension_data_start_address != 0) m.extension_data_start_address += bytes;
 }
 
-template <typename Edit>
-EditResult onObject(TMOBJ& m, std::size_t object, Edit edit) {
+}  // namespace
+
+EditResult editObjectCommands(TMOBJ& m, std::size_t object, const std::function<EditResult(TCommands&)>& edit) {
     if (object >= m.mobjs.objects.size()) return {};
     EditResult r = edit(m.mobjs.objects[object].commands);
     if (r.delta != 0) moveLengths(m, r.delta);
     return r;
 }
 
-}  // namespace
-
 EditResult insertObjectCommands(TMOBJ& m, std::size_t object, std::size_t after, const TCommands& cmds) {
-    return onObject(m, object, [&](TCommands& l) { return inscmd(l, after, cmds); });
+    return editObjectCommands(m, object, [&](TCommands& l) { return inscmd(l, after, cmds); });
 }
 
 EditResult deleteObjectCommands(TMOBJ& m, std::size_t object, std::size_t first, std::size_t last) {
-    return onObject(m, object, [&](TCommands& l) { return delecmd(l, first, last); });
+    return editObjectCommands(m, object, [&](TCommands& l) { return delecmd(l, first, last); });
 }
 
 EditResult pasteObjectCommands(TMOBJ& m, std::size_t object, std::size_t after, const CommandClipboard& clip) {
-    return onObject(m, object, [&](TCommands& l) { return pastecmd(l, after, clip); });
+    return editObjectCommands(m, object, [&](TCommands& l) { return pastecmd(l, after, clip); });
 }
 
 EditResult cutObjectCommands(TMOBJ& m, std::size_t object, std::size_t first, std::size_t last,
                              CommandClipboard& clip) {
-    return onObject(m, object, [&](TCommands& l) { return cutcmd(l, first, last, clip); });
+    return editObjectCommands(m, object, [&](TCommands& l) { return cutcmd(l, first, last, clip); });
 }
 
 EditResult blankObjectCommand(TMOBJ& m, std::size_t object, std::size_t line) {
-    return onObject(m, object, [&](TCommands& l) { return blankcmd(l, line); });
+    return editObjectCommands(m, object, [&](TCommands& l) { return blankcmd(l, line); });
 }
 
 bool setObjectCommand(TMOBJ& m, std::size_t object, std::size_t line, const TCommand& c) {

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,6 +60,9 @@ std::vector<std::size_t> updategotos(TCommands& list, std::int64_t p, std::int64
 // ExtensionData start address move by 12 bytes per command. An object out of
 // range changes nothing.
 
+// Runs a line edit (inscmd, delecmd, ...) on the program of movie object
+// `object` and moves the lengths by what it added or removed.
+EditResult editObjectCommands(TMOBJ& m, std::size_t object, const std::function<EditResult(TCommands&)>& edit);
 EditResult insertObjectCommands(TMOBJ& m, std::size_t object, std::size_t after, const TCommands& cmds);
 EditResult deleteObjectCommands(TMOBJ& m, std::size_t object, std::size_t first, std::size_t last);
 EditResult pasteObjectCommands(TMOBJ& m, std::size_t object, std::size_t after, const CommandClipboard& clip);

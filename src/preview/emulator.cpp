@@ -1,5 +1,6 @@
 #include "preview/emulator.h"
 
+#include "core/clock.h"
 #include "ig/load.h"
 
 #include <algorithm>
@@ -132,7 +133,7 @@ void MenuEmulator::refreshButtonStates() {
 }
 
 int MenuEmulator::currentPage() const {
-    const std::uint32_t p = machine_.psr(11);
+    const std::uint32_t p = machine_.psr(kPsrMenuPage);
     return p < static_cast<std::uint32_t>(pageCount()) ? static_cast<int>(p) : -1;
 }
 
@@ -176,7 +177,7 @@ void MenuEmulator::start() {
     const TIGSc* m = renderer_.menu();
     if (!m || page() < 0) return;
     const TPage& pg = m->pages[static_cast<std::size_t>(page())];
-    if (pg.default_activated_button_id_ref != kNoButton) user_.periodMs = static_cast<int>(m->user_time_out_duration / 90);
+    if (pg.default_activated_button_id_ref != kNoButton) user_.periodMs = static_cast<int>(ticks90kToMs(m->user_time_out_duration));
     startTimer(user_);
     if (renderer_.options().cbAnimate) startTimer(animation_);
     events().timersChanged();
@@ -201,14 +202,14 @@ void MenuEmulator::present() {
     const TPage& pg = m->pages[static_cast<std::size_t>(page())];
     // The page shown becomes the current page, so that the selection is
     // looked up on the page that is drawn.
-    machine_.setPsr(11, static_cast<std::uint32_t>(page()));
+    machine_.setPsr(kPsrMenuPage, static_cast<std::uint32_t>(page()));
     machine_.setProgramLine(0);
     drawPage();
 
     const int current = page();
     const std::uint16_t selected = pg.default_selected_button_id_ref;
     if (selected < renderer_.states().size()) {
-        machine_.setPsr(10, selected);
+        machine_.setPsr(kPsrSelectedButton, selected);
         renderer_.DrawSButton();
         if (autoAction(current, selected)) runButton(current, selected);
         return;
@@ -224,8 +225,8 @@ void MenuEmulator::present() {
 
 void MenuEmulator::key(NavKey k) {
     if (!shown_) return;
-    const std::uint32_t selected = machine_.psr(10);
-    if (selected == 0xFFFF || selected >= renderer_.states().size()) return;
+    const std::uint32_t selected = machine_.psr(kPsrSelectedButton);
+    if (selected == kNoButtonSelected || selected >= renderer_.states().size()) return;
     const int p = currentPage();
     const TIGbutton* b = buttonOf(p, static_cast<int>(selected));
     if (!b) return;
@@ -239,7 +240,7 @@ void MenuEmulator::key(NavKey k) {
 
 void MenuEmulator::moveSelection(int p, std::uint32_t selected, std::uint16_t n) {
     if (selected < renderer_.states().size()) renderer_.DrawButton(static_cast<int>(selected));
-    machine_.setPsr(10, n);
+    machine_.setPsr(kPsrSelectedButton, n);
     if (autoAction(p, n))
         runButton(p, n);  // activated at once: no selected state is drawn first
     else
@@ -256,7 +257,7 @@ void MenuEmulator::numberKey(int digit) {
     for (const TBOG& bog : m->pages[static_cast<std::size_t>(p)].BOGs)
         for (const TIGbutton& b : bog.buttons)
             if (buttonEnabled(b.button_id) && b.button_numeric_select_value == digit) match = b.button_id;
-    const std::uint32_t selected = machine_.psr(10);
+    const std::uint32_t selected = machine_.psr(kPsrSelectedButton);
     if (!match || *match == selected) return;
     moveSelection(p, selected, *match);
 }
@@ -281,14 +282,14 @@ void MenuEmulator::popUpOff() {
 
 void MenuEmulator::activate() {
     if (!shown_) return;
-    const std::uint32_t selected = machine_.psr(10);
-    if (selected == 0xFFFF) return;
+    const std::uint32_t selected = machine_.psr(kPsrSelectedButton);
+    if (selected == kNoButtonSelected) return;
     const int p = currentPage();
     if (!buttonOf(p, static_cast<int>(selected))) return;
-    const std::uint32_t oldPage = machine_.psr(11);
+    const std::uint32_t oldPage = machine_.psr(kPsrMenuPage);
     renderer_.DrawAButton();
     runButton(p, static_cast<int>(selected));
-    if (shown_ && machine_.psr(10) == selected && machine_.psr(11) == oldPage &&
+    if (shown_ && machine_.psr(kPsrSelectedButton) == selected && machine_.psr(kPsrMenuPage) == oldPage &&
         !autoAction(p, static_cast<int>(selected)))
         renderer_.DrawSButton();
 }
@@ -351,7 +352,7 @@ void MenuEmulator::stopAnimationTimer() {
 void MenuEmulator::tick() {
     rearm(animation_);
     if (!shown_) return;
-    const std::uint32_t selected = machine_.psr(10);
+    const std::uint32_t selected = machine_.psr(kPsrSelectedButton);
     auto& states = renderer_.states();
     for (std::size_t b = 0; b < states.size(); ++b) {
         if (b == selected) {
@@ -374,7 +375,7 @@ void MenuEmulator::timeout() {
     if (!m || page() < 0 || !shown_) return;
     const TPage& pg = m->pages[static_cast<std::size_t>(page())];
     const std::uint16_t d = pg.default_activated_button_id_ref;
-    const std::uint32_t selected = machine_.psr(10);
+    const std::uint32_t selected = machine_.psr(kPsrSelectedButton);
     const auto& states = renderer_.states();
     if (selected < states.size() && d == 0xFFFE) {
         activate();
@@ -383,11 +384,11 @@ void MenuEmulator::timeout() {
     if (d >= states.size() || !states[d].enabled) return;
     const int p = currentPage();
     if (!buttonOf(p, d)) return;
-    if (selected != 0xFFFF) renderer_.DrawButton(static_cast<int>(selected));
-    machine_.setPsr(10, d);
+    if (selected != kNoButtonSelected) renderer_.DrawButton(static_cast<int>(selected));
+    machine_.setPsr(kPsrSelectedButton, d);
     renderer_.DrawAButton();
     runButton(p, d);
-    if (shown_ && machine_.psr(10) == d && currentPage() == page() && !autoAction(p, d)) renderer_.DrawSButton();
+    if (shown_ && machine_.psr(kPsrSelectedButton) == d && currentPage() == page() && !autoAction(p, d)) renderer_.DrawSButton();
 }
 
 void advanceTime(MenuEmulator& emulator, TestClock& clock, std::int64_t ms) {
@@ -419,16 +420,16 @@ std::optional<PixelRect> MenuEmulator::hitRect(int page, int id) const {
 }
 
 void MenuEmulator::mouseMove(int x, int y) {
-    if (!shown_ || machine_.psr(11) == 0xFFFF || machine_.psr(10) == 0xFFFF) return;
+    if (!shown_ || machine_.psr(kPsrMenuPage) == kNoButtonSelected || machine_.psr(kPsrSelectedButton) == kNoButtonSelected) return;
     const int p = currentPage();
-    const auto own = hitRect(p, static_cast<int>(machine_.psr(10)));
+    const auto own = hitRect(p, static_cast<int>(machine_.psr(kPsrSelectedButton)));
     const bool hand = own && inside(*own, x, y, 5);
     if (hand != hand_) {
         hand_ = hand;
         events().cursorChanged(hand);
     }
     for (const NavKey k : {NavKey::Up, NavKey::Down, NavKey::Right, NavKey::Left}) {
-        const TIGbutton* b = buttonOf(p, static_cast<int>(machine_.psr(10)));
+        const TIGbutton* b = buttonOf(p, static_cast<int>(machine_.psr(kPsrSelectedButton)));
         if (!b) return;
         const std::uint16_t n = neighbour(*b, k);
         if (n >= static_cast<std::uint32_t>(buttonCount(p))) continue;
@@ -437,8 +438,8 @@ void MenuEmulator::mouseMove(int x, int y) {
 }
 
 void MenuEmulator::mouseDown(int x, int y) {
-    if (!shown_ || machine_.psr(11) == 0xFFFF || machine_.psr(10) == 0xFFFF) return;
-    const auto own = hitRect(currentPage(), static_cast<int>(machine_.psr(10)));
+    if (!shown_ || machine_.psr(kPsrMenuPage) == kNoButtonSelected || machine_.psr(kPsrSelectedButton) == kNoButtonSelected) return;
+    const auto own = hitRect(currentPage(), static_cast<int>(machine_.psr(kPsrSelectedButton)));
     if (own && inside(*own, x, y, 0)) activate();
 }
 

@@ -1,5 +1,6 @@
 #include "preview/renderer.h"
 
+#include "core/clock.h"
 #include "ig/load.h"
 #include "sound/sound_edit.h"
 
@@ -244,7 +245,7 @@ void PageRenderer::DrawButton(int id) {
 void PageRenderer::DrawButt(int id) { frame(id, State::Normal); }
 
 void PageRenderer::DrawSButton() {
-    const auto id = static_cast<int>(std::min<std::uint32_t>(psr(10), 0x7FFFFFFF));
+    const auto id = static_cast<int>(std::min<std::uint32_t>(psr(kPsrSelectedButton), 0x7FFFFFFF));
     if (!hasButton(id)) return;
     const TIGbutton& b = *button(id);
     TButtonState& st = states_[static_cast<std::size_t>(id)];
@@ -254,10 +255,10 @@ void PageRenderer::DrawSButton() {
     DrawSButt();
 }
 
-void PageRenderer::DrawSButt() { frame(static_cast<int>(std::min<std::uint32_t>(psr(10), 0x7FFFFFFF)), State::Selected); }
+void PageRenderer::DrawSButt() { frame(static_cast<int>(std::min<std::uint32_t>(psr(kPsrSelectedButton), 0x7FFFFFFF)), State::Selected); }
 
 void PageRenderer::DrawAButton() {
-    const auto id = static_cast<int>(std::min<std::uint32_t>(psr(10), 0x7FFFFFFF));
+    const auto id = static_cast<int>(std::min<std::uint32_t>(psr(kPsrSelectedButton), 0x7FFFFFFF));
     if (!hasButton(id)) return;
     const TIGbutton& b = *button(id);
     TButtonState& st = states_[static_cast<std::size_t>(id)];
@@ -270,10 +271,10 @@ void PageRenderer::DrawAButton() {
         DrawAButt2();
 }
 
-void PageRenderer::DrawAButt() { frame(static_cast<int>(std::min<std::uint32_t>(psr(10), 0x7FFFFFFF)), State::Activated); }
+void PageRenderer::DrawAButt() { frame(static_cast<int>(std::min<std::uint32_t>(psr(kPsrSelectedButton), 0x7FFFFFFF)), State::Activated); }
 
 void PageRenderer::DrawAButt2() {
-    const std::uint32_t selected = psr(10);
+    const std::uint32_t selected = psr(kPsrSelectedButton);
     const TIGbutton* b = selected <= 0xFFFF ? button(static_cast<int>(selected)) : nullptr;
     if (b && b->activated_start_object_id_ref != kNoObjectRef &&
         b->activated_end_object_id_ref >= b->activated_start_object_id_ref) {
@@ -290,7 +291,7 @@ void PageRenderer::DrawAButt2() {
             if (clock_) clock_->wait(period);
         }
     }
-    status(fmt::format("PSR10: {:04X}, PSR11: {:02X}", psr(10), psr(11)));
+    status(fmt::format("PSR10: {:04X}, PSR11: {:02X}", psr(kPsrSelectedButton), psr(kPsrMenuPage)));
 }
 
 void PageRenderer::DelButton(int id) {
@@ -305,7 +306,7 @@ void PageRenderer::DelButton(int id) {
 }
 
 void PageRenderer::DrawPage() {
-    if (machine_) machine_->setPsr(43, psr(11));
+    if (machine_) machine_->setPsr(kPsrMenuPageCopy, psr(kPsrMenuPage));
     const TPage* p = shownPage();
     if (p && options_.cbPreLoad) pictures_.preload(*menu_, static_cast<std::size_t>(page_));
     DelPage();
@@ -313,9 +314,9 @@ void PageRenderer::DrawPage() {
         if (options_.cbInEffect) DrawEffects(p->effects[InEffects]);
         for (std::size_t id = 0; id < states_.size(); ++id)
             if (states_[id].enabled) DrawButton(static_cast<int>(id));
-        if (psr(10) < 0xFFFF) DrawSButton();
+        if (psr(kPsrSelectedButton) < kNoButtonSelected) DrawSButton();
     }
-    status(fmt::format("PSR10: {:04X} ({}), PSR11: {:02X} ({})", psr(10), psr(10), psr(11), psr(11)));
+    status(fmt::format("PSR10: {:04X} ({}), PSR11: {:02X} ({})", psr(kPsrSelectedButton), psr(kPsrSelectedButton), psr(kPsrMenuPage), psr(kPsrMenuPage)));
 }
 
 namespace {
@@ -366,7 +367,7 @@ void PageRenderer::DrawEffects(const Teffectseq& seq) {
         }
         changed({0, 0, width_, height_});
         ev.repaintNow();
-        const std::int64_t duration = effect.effect_duration / 90;
+        const auto duration = static_cast<std::int64_t>(ticks90kToMs(effect.effect_duration));
         std::int64_t passed = clock_ ? clock_->nowMs() - start : 0;
         if (clock_ && passed < duration) {
             clock_->wait(duration - passed);

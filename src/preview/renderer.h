@@ -152,7 +152,7 @@ private:
     void playSound(std::uint16_t id);
     void changed(PixelRect r);
     void status(const std::string& text);
-    std::uint32_t psr(unsigned n) const { return machine_ ? machine_->psr(n) : (n == 10 ? 0xFFFF : 0); }
+    std::uint32_t psr(unsigned n) const { return machine_ ? machine_->psr(n) : (n == kPsrSelectedButton ? kNoButtonSelected : 0); }
     const TPage* shownPage() const;
     void resize();
 

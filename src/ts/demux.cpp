@@ -1,5 +1,6 @@
 #include "ts/demux.h"
 
+#include "core/clock.h"
 #include "core/errors.h"
 #include "core/fileio.h"
 #include "core/log.h"
@@ -634,7 +635,7 @@ std::string offsetText(std::uint64_t offset) { return fmt::format("offset {} (${
 }  // namespace
 
 std::string pesTimeText(std::uint32_t ticks) {
-    const std::uint64_t ms = ticks / 90;  // 90 ticks per millisecond
+    const std::uint64_t ms = ticks90kToMs(ticks);
     const std::uint64_t s = ms / 1000;
     return fmt::format("{}:{:02}:{:02}.{:03}", s / 3600, s / 60 % 60, s % 60, ms % 1000);
 }

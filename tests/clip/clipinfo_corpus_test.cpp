@@ -2,6 +2,7 @@
 // what independent tools say about the discs; the packet-count correction on
 // copies of corpus files.
 
+#include "clip/clipinfo_edit.h"
 #include "clip/clipinfo_io.h"
 #include "clip/json.h"
 #include "core/fileio.h"
@@ -243,14 +244,21 @@ TEST(ClipInfoCorpus, CutFilesAreFormatErrorsAtTheCut) {
     }
 }
 
+TEST(ClipInfoCorpus, EveryFileWritesBackByteForByte) {
+    NAVORA_NEED_CORPUS("tsmuxer");
+    for (const auto& f : corpusClips()) {
+        SCOPED_TRACE(f.string());
+        const Bytes data = readFile(f);
+        if (isVersion0300(data)) continue;
+        EXPECT_EQ(writeClipInfo(data, readClipInfo(data, f.string()), f.string()), data);
+    }
+}
+
 TEST(ClipInfoCorpus, PacketCorrectionChangesOnlyTheCountAndReadsBack) {
     NAVORA_NEED_CORPUS("tsmuxer");
-    TempDir tmp;
     const fs::path src = clipFile("tsm02_avc1080p24_2aud_2pg", "00000");
-    const fs::path copy = tmp / "00000.clpi";
     const Bytes before = readFile(src);
-    writeFile(copy, before);
-    TCLPI clip = readClipInfo(before, copy.string());
+    TCLPI clip = readClipInfo(before, src.string());
 
     // A stream file 1,000,000 bytes longer than the count says.
     const auto count = sourcePacketMismatch(clip, 15584u * 192 + 1000000);
@@ -258,41 +266,78 @@ TEST(ClipInfoCorpus, PacketCorrectionChangesOnlyTheCountAndReadsBack) {
     EXPECT_EQ(sourcePacketMismatch(clip, 15584u * 192 + 191), std::nullopt);
     EXPECT_EQ(sourcePacketMismatch(clip, 0), std::nullopt);  // missing stream file
 
-    correctSourcePackets(clip, copy, *count);
+    EXPECT_TRUE(setSourcePackets(clip, *count));
+    EXPECT_FALSE(setSourcePackets(clip, *count));
     EXPECT_EQ(clip.ClipInfo.number_of_source_packets, 20792u);
-    const Bytes after = readFile(copy);
+    const Bytes after = writeClipInfo(before, clip, src.string());
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < before.size(); ++i)
         if (i < kSourcePacketsOffset || i >= kSourcePacketsOffset + 4) {
             ASSERT_EQ(after[i], before[i]) << i;
         }
     EXPECT_EQ(Bytes(after.begin() + 56, after.begin() + 60), (Bytes{0x00, 0x00, 0x51, 0x38}));
-    TCLPI reread = readClipInfo(after, copy.string());
-    EXPECT_EQ(reread.ClipInfo.number_of_source_packets, 20792u);
-    reread.ClipInfo.number_of_source_packets = 15584;
-    EXPECT_EQ(reread, readClipInfo(before, src.string()));
+    EXPECT_EQ(readClipInfo(after, src.string()), clip);
+}
+
+TEST(ClipInfoCorpus, ExtensionDataEditWritesTheBlockAndUndoGivesTheFileBack) {
+    NAVORA_NEED_CORPUS("tsmuxer");
+    for (const auto& f : corpusClips()) {
+        SCOPED_TRACE(f.string());
+        const Bytes data = readFile(f);
+        if (isVersion0300(data)) continue;
+        const TCLPI original = readClipInfo(data, f.string());
+        TCLPI clip = original;
+        TExtensionData block;
+        block.length = 30;
+        block.data_block_start_address = 24;
+        block.number_of_ext_data_entries = 1;
+        block.entries = {TExtDataEntry{0x1000, 1, 24, 10}};
+        block.data = Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+        EXPECT_TRUE(setClipExtensionData(clip, block));
+        const Bytes edited = writeClipInfo(data, clip, f.string());
+        // The block ends the file where ClipMark ends, and reads back as the model.
+        EXPECT_EQ(edited.size(), std::size_t{original.ClipMark_start_address} + 4 + original.ClipMark_length + 34);
+        EXPECT_EQ(readClipInfo(edited, f.string()), clip);
+        EXPECT_EQ(Bytes(edited.begin(), edited.begin() + 24), Bytes(data.begin(), data.begin() + 24));
+        // Undone (the model as read): the bytes the file had.
+        EXPECT_EQ(writeClipInfo(edited, original, f.string()), data);
+        // No block at all: the file ends with ClipMark. An empty block is
+        // already there and stays as the file holds it.
+        TCLPI none = original;
+        const bool had = original.ExtensionData.length != 0;
+        EXPECT_EQ(setClipExtensionData(none, TExtensionData{}), had);
+        const Bytes bare = writeClipInfo(data, none, f.string());
+        if (had) {
+            EXPECT_EQ(bare.size(), std::size_t{original.ClipMark_start_address} + 4 + original.ClipMark_length);
+        } else {
+            EXPECT_EQ(bare, data);
+        }
+        EXPECT_EQ(readClipInfo(bare, f.string()), none);
+    }
 }
 
 TEST(ClipInfoCorpus, PacketCorrectionRefusesWhatItCannotWriteSoundly) {
     NAVORA_NEED_CORPUS("tsmuxer");
-    TempDir tmp;
-    const Bytes original = readFile(clipFile("tsm01_avc1080p24_ac3_chap5s", "00000"));
-    const fs::path copy = tmp / "00000.clpi";
-    writeFile(copy, original);
-    TCLPI clip = readClipInfo(original, copy.string());
+    const fs::path src = clipFile("tsm01_avc1080p24_ac3_chap5s", "00000");
+    const Bytes original = readFile(src);
+    TCLPI clip = readClipInfo(original, src.string());
     const TCLPI kept = clip;
 
     // A count that does not fit 32 bits (a stream file above 768 GiB).
-    EXPECT_THROW(correctSourcePackets(clip, copy, std::uint64_t{1} << 32), std::out_of_range);
-    // The file was replaced by something that is no clip information file.
+    EXPECT_THROW(setSourcePackets(clip, std::uint64_t{1} << 32), std::out_of_range);
+    EXPECT_EQ(clip, kept);
+    // The bytes to write over are no clip information file.
     Bytes other = original;
     std::copy_n("MPLS", 4, other.begin());
-    writeFile(copy, other);
-    EXPECT_THROW(correctSourcePackets(clip, copy, 1), WrongTypeError);
-    EXPECT_EQ(readFile(copy), other);
-    // The file is gone.
-    fs::remove(copy);
-    EXPECT_THROW(correctSourcePackets(clip, copy, 1), IoError);
-    EXPECT_FALSE(fs::exists(copy));
-    EXPECT_EQ(clip, kept);
+    EXPECT_THROW((void)writeClipInfo(other, clip, src.string()), WrongTypeError);
+    // Bytes after ClipMark that are no ExtensionData block are not overwritten by a new block.
+    Bytes bare(original.begin(), original.begin() + clip.ClipMark_start_address + 4 + clip.ClipMark_length);
+    std::fill_n(bare.begin() + 24, 4, 0);  // no ExtensionData block
+    bare.push_back(0);
+    TCLPI none = readClipInfo(bare, src.string());
+    TExtensionData block;
+    block.length = 8;
+    block.data_block_start_address = 12;
+    EXPECT_TRUE(setClipExtensionData(none, block));
+    EXPECT_THROW((void)writeClipInfo(bare, none, src.string()), FormatError);
 }

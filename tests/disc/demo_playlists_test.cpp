@@ -1,7 +1,10 @@
 // The demo disc's playlists: every view of the playlist tab has something to
 // show, the files are consistent, and libbluray reads them.
 
+#include "clip/clipinfo_edit.h"
+#include "clip/clipinfo_io.h"
 #include "disc/demo.h"
+#include "disc/demo_menu.h"
 #include "core/logviews.h"
 #include "disc/workspace.h"
 #include "playlist/chapters.h"
@@ -113,4 +116,50 @@ TEST(WorkspacePlaylist, ReadEditSave) {
     EXPECT_EQ(readFile(dir / "BDMV" / "PLAYLIST" / "00000.mpls.backup"), before);
     EXPECT_EQ(readFile(dir / "BDMV" / "BACKUP" / "PLAYLIST" / "00000.mpls"), saved);
     EXPECT_EQ(readPlaylist(saved, "00000.mpls").PlayListMark.marks.size(), 7u);
+}
+
+// The clip tab's read and save: the log lines, a refused file leaving the
+// model, and a save of the packet count and ExtensionData through the backup
+// step that changes nothing else of the file.
+TEST(WorkspaceClip, ReadEditSave) {
+    TempDir dir;
+    makeDemoDisc(dir.path());
+    Log log;
+    RecordingLogView view;
+    log.setView(&view);
+    Workspace ws;
+    ws.folder = (dir / "BDMV").string() + "/";
+    ws.options.saveToBackupDir = true;
+    fs::create_directories(dir / "BDMV" / "BACKUP" / "CLIPINF");
+    const std::string name = kDemoMenuClip;
+    const fs::path file = dir / "BDMV" / "CLIPINF" / (name + ".clpi");
+    EXPECT_FALSE(ws.saveClip(log)) << "nothing read yet";
+    ASSERT_TRUE(ws.readClipFile(log, name)) << view.text();
+    EXPECT_EQ(view.plainLines().at(0), "Reading " + name + ".clpi");
+    const Bytes before = readFile(file);
+
+    const fs::path bad = dir / "BDMV" / "CLIPINF" / "00009.clpi";
+    Bytes uhd = before;
+    uhd[5] = '3';
+    writeFile(bad, uhd);
+    view.lines.clear();
+    EXPECT_FALSE(ws.readClipFile(log, "00009"));
+    EXPECT_NE(view.text().find("ERROR: Invalid format: 00009.clpi"), std::string::npos) << view.text();
+    EXPECT_EQ(ws.clipName, name);
+
+    const TCLPI read = ws.clip;
+    ASSERT_TRUE(setSourcePackets(ws.clip, read.ClipInfo.number_of_source_packets + 7));
+    TExtensionData block;
+    block.length = 8;
+    block.data_block_start_address = 12;
+    ASSERT_TRUE(setClipExtensionData(ws.clip, block));
+    ASSERT_TRUE(ws.saveClip(log)) << view.text();
+    const Bytes saved = readFile(file);
+    EXPECT_EQ(readClipInfo(saved, name), ws.clip);
+    EXPECT_EQ(readFile(fs::path(file.string() + ".backup")), before);
+    EXPECT_EQ(readFile(dir / "BDMV" / "BACKUP" / "CLIPINF" / (name + ".clpi")), saved);
+    // Saving the model as read again gives the original bytes back.
+    ws.clip = read;
+    ASSERT_TRUE(ws.saveClip(log)) << view.text();
+    EXPECT_EQ(readFile(file), before);
 }

@@ -51,14 +51,20 @@ TEST(SaveIgs, RoundTripsAndSavesTwiceTheSame) {
         SCOPED_TRACE(static_cast<int>(model));
         TIGSc m = smallMenu(model);
         const TIGSc before = m;
-        const Bytes first = saveIGS(m, IgsForm::Mnu);
+        const SavedIgs saved = writeIGS(m, IgsForm::Mnu);
+        const Bytes& first = saved.data;
+        // The menu given is not changed.
+        EXPECT_EQ(m.resource, before.resource);
+        EXPECT_EQ(m.ics_segments, before.ics_segments);
+        EXPECT_EQ(m.interactive_composition_data_length, before.interactive_composition_data_length);
         TIGSc back = loadMNU(first, "saved.mnu");
         expectSameMenu(before, back);
-        EXPECT_EQ(back.interactive_composition_data_length, m.interactive_composition_data_length);
+        EXPECT_EQ(back.interactive_composition_data_length, saved.menu.interactive_composition_data_length);
         EXPECT_EQ(back.interactive_composition_data_length,
                   pageData(m).size() + (model == StreamModel::Multiplexed ? 15 : 5));
         // The saved menu describes what was written, and writes it again unchanged.
-        expectSameMenu(m, back);
+        expectSameMenu(saved.menu, back);
+        EXPECT_EQ(saveIGS(saved.menu, IgsForm::Mnu), first);
         EXPECT_EQ(saveIGS(m, IgsForm::Mnu), first);
         EXPECT_EQ(saveIGS(back, IgsForm::Mnu), first);
     }
@@ -107,13 +113,14 @@ TEST(SaveIgs, IcsSegmentsAtTheirCapacity) {
         m.pages = {pageOfSize(c.pageBytes / 2), pageOfSize(c.pageBytes - c.pageBytes / 2)};
         m.page_buttons = {buildButtonTable(m.pages[0]), buildButtonTable(m.pages[1])};
         ASSERT_EQ(pageData(m).size(), c.pageBytes);
-        const Bytes mnu = saveIGS(m, IgsForm::Mnu);
+        const SavedIgs saved = writeIGS(m, IgsForm::Mnu);
+        const Bytes& mnu = saved.data;
         std::vector<std::size_t> lengths;
         for (const Segment& s : ofType(records(mnu), IgSegmentType::ICS)) lengths.push_back(s.body.size());
         EXPECT_EQ(lengths, c.segmentLengths) << c.pageBytes;
-        EXPECT_EQ(m.ics_segments.size(), c.segmentLengths.size());
-        EXPECT_EQ(m.ics_segments.front().sequence_flags & kFirstInSequence, kFirstInSequence);
-        EXPECT_EQ(m.ics_segments.back().sequence_flags & kLastInSequence, kLastInSequence);
+        EXPECT_EQ(saved.menu.ics_segments.size(), c.segmentLengths.size());
+        EXPECT_EQ(saved.menu.ics_segments.front().sequence_flags & kFirstInSequence, kFirstInSequence);
+        EXPECT_EQ(saved.menu.ics_segments.back().sequence_flags & kLastInSequence, kLastInSequence);
         EXPECT_EQ(loadMNU(mnu, "big.mnu").pages, m.pages) << c.pageBytes;
     }
 }
@@ -144,13 +151,14 @@ TEST(SaveIgs, OdsSegmentsAtTheirCapacity) {
         m.objects.resize(1);
         m.objects[0].picture = pictureCodingTo(c.coded);
         ASSERT_EQ(rleEncode(*m.objects[0].picture).size(), c.coded);
-        const Bytes mnu = saveIGS(m, IgsForm::Mnu);
+        const SavedIgs saved = writeIGS(m, IgsForm::Mnu);
+        const Bytes& mnu = saved.data;
         const auto ods = ofType(records(mnu), IgSegmentType::ODS);
         std::vector<std::size_t> lengths;
         for (const Segment& s : ods) lengths.push_back(s.body.size());
         EXPECT_EQ(lengths, c.segmentLengths) << c.coded;
-        EXPECT_EQ(m.objects[0].fragments.size(), c.segmentLengths.size());
-        EXPECT_EQ(m.objects[0].object_data_length, c.coded);
+        EXPECT_EQ(saved.menu.objects[0].fragments.size(), c.segmentLengths.size());
+        EXPECT_EQ(saved.menu.objects[0].object_data_length, c.coded);
         // Every segment of an object shares its time stamps.
         for (const Segment& s : ods) EXPECT_EQ(s.pts, ods.front().pts);
         TIGSc back = loadMNU(mnu, "big.mnu");
@@ -241,11 +249,12 @@ TEST(SaveIgs, PaletteEntriesWritten) {
     setPaletteEntryYCrCb(special, 255, {100, 128, 128}, 255);  // entry 255: never written
     m.palettes = {visible16, special};
 
-    const auto pds = ofType(records(saveIGS(m, IgsForm::Mnu)), IgSegmentType::PDS);
+    const SavedIgs saved = writeIGS(m, IgsForm::Mnu);
+    const auto pds = ofType(records(saved.data), IgSegmentType::PDS);
     ASSERT_EQ(pds.size(), 2u);
     EXPECT_EQ(pds[0].body.size(), 82u);
     EXPECT_EQ(pds[1].body, (Bytes{1, 0, 3, 73, 211, 101, 255, 4, 16, 128, 128, 0}));
-    EXPECT_EQ(m.palettes[1].entries[3], rgb2ycrcb(200, 10, 10));
+    EXPECT_EQ(saved.menu.palettes[1].entries[3], rgb2ycrcb(200, 10, 10));
 }
 
 // 33-bit time stamp fields of a PES header, bit 32 dropped.

@@ -271,6 +271,16 @@ TEST(MenuStructure, ButtonCommandsReplaceOnlyThatButton) {
     EXPECT_EQ(m.pages[0].BOGs[0].buttons[0], other);
     EXPECT_FALSE(setButtonCommands(m, 0, 1, 0, list));  // the same list changes nothing
     EXPECT_THROW(setButtonCommands(m, 0, 1, 9, list), std::out_of_range);
+
+    // Line edits run the command editor's rules on the button: a GoTo to line
+    // 1 follows its target when a line is inserted before it.
+    const TCommand goTo{{0x20810000, 1, 0}};
+    ASSERT_TRUE(setButtonCommands(m, 0, 1, 0, {goTo, TCommand{}}));
+    const EditResult r = editButtonCommands(m, 0, 1, 0, [](TCommands& l) { return inscmd(l, 0, {TCommand{}}); });
+    EXPECT_TRUE(r.changed);
+    EXPECT_EQ(m.pages[0].BOGs[1].buttons[0].commands, (TCommands{TCommand{{0x20810000, 2, 0}}, TCommand{}, TCommand{}}));
+    EXPECT_EQ(m.pages[0].BOGs[0].buttons[0], other);
+    EXPECT_THROW(editButtonCommands(m, 0, 1, 9, [](TCommands& l) { return delecmd(l, 0, 0); }), std::out_of_range);
 }
 
 TEST(MenuStructure, BogPageHeaderAndCroppingFields) {

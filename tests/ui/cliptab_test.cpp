@@ -31,6 +31,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QAction>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -406,7 +407,7 @@ void ClipTabTest::handMadeClipShowsEveryPanel() {
     QCOMPARE(numbersOf(t->sgCI()), (QStringList{"1", "2"}));
     QCOMPARE(t->lCIExtdat()->text(), QString("1 entry, 30 bytes"));
     // "Edit" hands the block to the ExtensionData dialog; the block it gives
-    // back stays in the model (clip information is never written).
+    // back is an undoable edit of the clip.
     const TExtensionData block = t->extensionData();
     const std::uint32_t address = t->clip().ExtensionData_start_address;
     TfExtDat* dialog = win.w.extDatDialog();
@@ -424,6 +425,10 @@ void ClipTabTest::handMadeClipShowsEveryPanel() {
     t->setExtensionData(block);
     QCOMPARE(t->lCIExtdat()->text(), QString("1 entry, 30 bytes"));
     QCOMPARE(t->clip().ExtensionData_start_address, address);  // ClipMark start + 4 + its length 0
+    // Both edits undone: nothing unsaved keeps the next clip from being read.
+    win.w.undoAction()->trigger();  // Edit > Undo
+    win.w.undoAction()->trigger();
+    QVERIFY(!win.w.windowTitle().endsWith('*'));
 
     // The STC view follows the ATC sequence clicked, starting with the last one.
     QCOMPARE(rowsOf(t->sgSequence()), (QStringList{"00000000|1|0", "00000100|2|1"}));
@@ -563,17 +568,35 @@ void ClipTabTest::packetCountCorrection() {
     // 9728 packets and 1,000,000 bytes more: 9728 + 5208 whole packets.
     QCOMPARE(win.questions, QStringList{"The m2ts file contains 14,936 packets.\n"
                                         "Do you want to correct the packet value of ClipInfo?"});
+    // Yes is an edit like any other: nothing is written yet.
+    QCOMPARE(test::readFile(clpi), before);
+    QCOMPARE(t->iePackets()->text(), QString(yes ? "14936" : "9728"));
+    QCOMPARE(win.w.windowTitle().endsWith('*'), yes);
+    QCOMPARE(win.w.bSave()->isEnabled(), yes);
+    if (!yes) {
+        // Read again: the question comes again.
+        click(t->bReadCI());
+        QCOMPARE(win.questions.size(), 2);
+        return;
+    }
+    // Undo takes it back, redo brings it again; Save writes it with the backup step.
+    QTest::keyClick(&win.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(t->iePackets()->text(), QString("9728"));
+    QVERIFY(!win.w.windowTitle().endsWith('*'));
+    QTest::keyClick(&win.w, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(t->iePackets()->text(), QString("14936"));
+    click(win.w.bSave());
+    QVERIFY(!win.w.windowTitle().endsWith('*'));
     const Bytes after = test::readFile(clpi);
     QCOMPARE(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i)
         if (i < 56 || i > 59) QCOMPARE(after[i], before[i]);
-    QCOMPARE(get32(after, 56), yes ? 14936u : 9728u);
-    QCOMPARE(t->iePackets()->text(), QString(yes ? "14936" : "9728"));
-    QVERIFY(!fs::exists(clpi.string() + ".backup"));
+    QCOMPARE(get32(after, 56), 14936u);
+    QCOMPARE(test::readFile(clpi.string() + ".backup"), before);
 
     // Read again: a corrected count asks nothing more.
     click(t->bReadCI());
-    QCOMPARE(win.questions.size(), yes ? 1 : 2);
+    QCOMPARE(win.questions.size(), 1);
 }
 
 void ClipTabTest::savePidEqualsCommandLine_data() {

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     run(MainWindowTest());
     run(BdmvViewsTest());
     run(UndoTest());
+    run(HistoryTest());
     run(SoundBdjoTest());
     run(PlaylistViewsTest());
     run(ClipTabTest());

@@ -490,7 +490,7 @@ void MenuViewsTest::unsupportedImagesChangeNothing() {
     const fs::path source = corpusMenu("libblu_togglebog");  // 1440x1080
     o.load(source);
     o.showSubTab(MenuTab::SubObjects);
-    const int steps = o.w.document().undoStack()->count();
+    const int steps = o.w.document().undoStack(Document::Part::Menu)->count();
     for (const char* file : {"rgb.png", "wide.png", "broken.png"}) {
         const fs::path path = tmp / file;
         o.tab()->dialogs.openFile = [path](const QString&, const QString&, const QStringList&) {
@@ -502,7 +502,7 @@ void MenuViewsTest::unsupportedImagesChangeNothing() {
         else
             QVERIFY(mainLog().errorFlag);
         QVERIFY(sameMenu(o.menu(), loadMNUFile(source)));
-        QCOMPARE(o.w.document().undoStack()->count(), steps);
+        QCOMPARE(o.w.document().undoStack(Document::Part::Menu)->count(), steps);
         QVERIFY(!o.marked());
     }
 }

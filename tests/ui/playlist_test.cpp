@@ -465,7 +465,7 @@ void PlaylistViewsTest::inTimeQuestionsAreAskedOneByOne() {
         asked.clear();
         QVERIFY(typeIntoCell(o.items()->sgPLitem(), 0, int(PlayItemColumn::In), "001005000"));
         QVERIFY(asked.isEmpty());
-        QCOMPARE(o.w.document().undoStack()->count(), 1);
+        QCOMPARE(o.w.document().undoStack(Document::Part::Playlist)->count(), 1);
         // A time that is no time is not taken and asks nothing.
         QVERIFY(typeIntoCell(o.items()->sgPLitem(), 0, int(PlayItemColumn::In), "99"));
         QVERIFY(asked.isEmpty());
@@ -501,7 +501,7 @@ void PlaylistViewsTest::chaptersLoadAsOneStepAndSave() {
     QVERIFY(o.model() == expected);
     QCOMPARE(o.marks()->sgPlayListMark()->dataRows(), 3);
     QCOMPARE(o.marks()->sgPlayListMark()->cell(2, 2), QString("002"));
-    QCOMPARE(o.w.document().undoStack()->count(), 1);
+    QCOMPARE(o.w.document().undoStack(Document::Part::Playlist)->count(), 1);
 
     // Save chapters writes the marks back as the same lines, CR LF ended.
     const fs::path out = files / "out.txt";
@@ -524,7 +524,7 @@ void PlaylistViewsTest::chaptersLoadAsOneStepAndSave() {
     clickButton(o.marks()->bbLoadChap());
     QVERIFY(mainLog().errorFlag);
     QVERIFY(logLines(o.w).filter("chapters.txt, line 2").size() == 1);
-    QCOMPARE(o.w.document().undoStack()->count(), 1);  // the undone step only
+    QCOMPARE(o.w.document().undoStack(Document::Part::Playlist)->count(), 1);  // the undone step only
     QVERIFY(o.model() == readPlaylist(original, "00000.mpls"));
     // Cancel in the dialog does nothing.
     answer.clear();

@@ -142,6 +142,17 @@ private slots:
     void savingOneFileKeepsTheOthersModified();
 };
 
+class HistoryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void aReadKeepsTheOtherTabsSteps_data();
+    void aReadKeepsTheOtherTabsSteps();
+    void undoActsOnTheShownTabAndWritesNothing();
+    void buttonCommandsEditLikeMovieObjectCommands();
+    void createMenuIsUndoable();
+};
+
 class SoundBdjoTest : public QObject {
     Q_OBJECT
 private slots:

@@ -215,9 +215,9 @@ void UndoTest::savingOneFileKeepsTheOthersModified() {
     QVERIFY(!doc.isModified());
     QCOMPARE(modified.count(), 2);
 
-    doc.undoStack()->undo();
+    doc.undoStack(Document::Part::MovieObjects)->undo();
     QVERIFY(doc.isModified(Document::Part::MovieObjects));
     QVERIFY(!doc.isModified(Document::Part::Index));
-    doc.undoStack()->redo();
+    doc.undoStack(Document::Part::MovieObjects)->redo();
     QVERIFY(!doc.isModified());
 }

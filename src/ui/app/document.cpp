@@ -1,6 +1,7 @@
 #include "ui/app/document.h"
 
 #include <QUndoCommand>
+#include <QUndoGroup>
 #include <QUndoStack>
 
 #include "bdj/bdjo_io.h"
@@ -83,24 +84,30 @@ private:
     bool pushed_ = true;
 };
 
-Document::Document(QObject* parent) : QObject(parent), stack_(new QUndoStack(this)) {
-    addPart(Part::Index, ws_.index);
-    addPart(Part::MovieObjects, ws_.mobj);
+Document::Document(QObject* parent) : QObject(parent), group_(new QUndoGroup(this)) {
+    for (int h = 0; h < static_cast<int>(History::Count); ++h) {
+        stacks_.push_back(new QUndoStack(this));
+        group_->addStack(stacks_.back());
+    }
+    addPart(Part::Index, History::Bdmv, ws_.index);
+    addPart(Part::MovieObjects, History::Bdmv, ws_.mobj);
     // Creating a sound.bdmv gives the disc one: undo takes both back.
-    addPart(Part::Sound, ws_.sound, ws_.soundLoaded);
-    addPart(Part::BdjObject, bdjo_);
-    addPart(Part::Playlist, ws_.playlist);
-    addPart(Part::Menu, ws_.menu);
+    addPart(Part::Sound, History::Bdmv, ws_.sound, ws_.soundLoaded);
+    addPart(Part::BdjObject, History::Bdmv, bdjo_);
+    addPart(Part::Playlist, History::Playlist, ws_.playlist);
+    addPart(Part::Clip, History::Clip, ws_.clip);
+    addPart(Part::Menu, History::Menu, ws_.menu);
 }
 
 Document::~Document() {
     // The steps point into the models: they go first.
-    stack_->clear();
+    for (QUndoStack* s : stacks_) s->clear();
 }
 
 template <class... Models>
-void Document::addPart(Part part, Models&... models) {
-    parts_.push_back({part, [&models...] { return std::make_unique<SnapshotOf<Models...>>(models...); }});
+void Document::addPart(Part part, History history, Models&... models) {
+    parts_.push_back(
+        {part, history, [&models...] { return std::make_unique<SnapshotOf<Models...>>(models...); }});
 }
 
 Document::PartSlot* Document::slot(Part part) {
@@ -108,6 +115,22 @@ Document::PartSlot* Document::slot(Part part) {
         if (s.part == part) return &s;
     return nullptr;
 }
+
+const Document::PartSlot* Document::slot(Part part) const {
+    for (const PartSlot& s : parts_)
+        if (s.part == part) return &s;
+    return nullptr;
+}
+
+QUndoStack* Document::historyOf(Parts parts) const {
+    for (const PartSlot& s : parts_)
+        if (parts.testFlag(s.part)) return stacks_[static_cast<std::size_t>(s.history)];
+    return nullptr;
+}
+
+QUndoStack* Document::undoStack(Part part) const { return historyOf(part); }
+
+void Document::showHistoryOf(Parts parts) { group_->setActiveStack(historyOf(parts)); }
 
 Document::PartStates Document::states(Parts parts) const {
     PartStates out;
@@ -131,7 +154,7 @@ bool Document::apply(Parts parts, const QString& name, const Edit& edit, const Q
     // set to the value it had) is no step of the history.
     if (sameValues(before, after)) return false;
     for (PartState& s : after) s.version = slot(s.part)->version = nextVersion_++;
-    stack_->push(new Step(*this, parts, name, mergeKey, std::move(before), std::move(after)));
+    historyOf(parts)->push(new Step(*this, parts, name, mergeKey, std::move(before), std::move(after)));
     notify(parts);
     updateModified();
     return true;
@@ -156,7 +179,9 @@ void Document::notify(Parts parts) {
 }
 
 void Document::replaced(Parts parts) {
-    stack_->clear();
+    // A history's steps would put the replaced models back: it goes whole.
+    for (const PartSlot& s : parts_)
+        if (parts.testFlag(s.part)) stacks_[static_cast<std::size_t>(s.history)]->clear();
     for (PartSlot& s : parts_)
         if (parts.testFlag(s.part)) s.version = s.saved = nextVersion_++;
     updateModified();
@@ -188,7 +213,12 @@ void Document::updateModified() {
 }
 
 bool Document::read(const std::string& folder, Log& log) {
-    stack_->clear();
+    // The menu is not read with the folder: it keeps its history and modified state.
+    Parts all;
+    for (const PartSlot& s : parts_)
+        if (s.part != Part::Menu) all |= s.part;
+    for (const PartSlot& s : parts_)
+        if (all.testFlag(s.part)) stacks_[static_cast<std::size_t>(s.history)]->clear();
     emit aboutToRead();
     ws_.folder = folder;
     bdjo_ = {};
@@ -199,10 +229,6 @@ bool Document::read(const std::string& folder, Log& log) {
         // Readers report their own errors; anything else still ends the read cleanly.
         log.erlog(errorText(e));
     }
-    // The menu is not read with the folder: it keeps its modified state.
-    Parts all;
-    for (const PartSlot& s : parts_)
-        if (s.part != Part::Menu) all |= s.part;
     replaced(all);
     emit reloaded();
     emit bdjObjectChanged();

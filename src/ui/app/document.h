@@ -18,12 +18,19 @@
 //      (e.g. "mpls/item/3/in") and become one step.
 //   3. The tab's views connect to changed() (or a per-model signal such as
 //      indexChanged()) and redraw from model().
-//   4. A read that replaces the model calls replaced(Part::Playlist) (its
-//      history goes, it counts as saved); a save that wrote the file calls
-//      markSaved(Part::Playlist). The title's "*" follows isModified().
+//   4. A read that replaces the model calls replaced(Part::Playlist) (the
+//      history of its tab goes, it counts as saved; the other tabs' histories
+//      stay); a save that wrote the file calls markSaved(Part::Playlist). The
+//      title's "*" follows isModified().
 //   5. The tab itself is a TabPage (ui/tabpage.h): bottomBar() says what the
-//      bottom bar shows for it, save() what "&Save" writes; a tab with
-//      programs to run gives a ProgramSource to the RunController.
+//      bottom bar shows for it, save() what "&Save" writes, parts() whose
+//      history the Edit menu's Undo and Redo act on while it is active; a tab
+//      with programs to run gives a ProgramSource to the RunController.
+//
+// Each tab that edits files has its own history (BDMV: index.bdmv,
+// MovieObject.bdmv and sound.bdmv; the playlist; the clip; the menu), so an
+// undo only ever changes what the active tab shows, and a read empties only
+// the history of what it replaced.
 
 #include "bdj/bdjo.h"
 #include "disc/workspace.h"
@@ -39,6 +46,7 @@
 #include <string>
 #include <vector>
 
+class QUndoGroup;
 class QUndoStack;
 
 namespace navora::ui {
@@ -61,6 +69,7 @@ public:
         Index = 1u << 0,         // index.bdmv
         MovieObjects = 1u << 1,  // MovieObject.bdmv
         Playlist = 1u << 2,      // the playlist read last (Workspace::playlist)
+        Clip = 1u << 3,          // the clip information read last (Workspace::clip)
         Sound = 1u << 8,         // AUXDATA/sound.bdmv, with whether the disc holds one
         BdjObject = 1u << 9,     // the BD-J object shown (read-only)
         Menu = 1u << 10,         // the IG menu of the Menu tab (not read with the folder)
@@ -80,16 +89,16 @@ public:
     // views change the models only through apply().
     Workspace& workspace() { return ws_; }
 
-    // Applies an edit as one undoable step named `name` ("Insert command"):
-    // the models of `parts` are kept before and after, then changed() is
-    // emitted for them. An edit that changes nothing leaves no step and emits
+    // Applies an edit as one undoable step named `name` ("Insert command")
+    // on the history of `parts` (parts of one tab): the models of `parts` are
+    // kept before and after, then changed() is emitted for them. An edit that changes nothing leaves no step and emits
     // nothing. With a merge key, an edit right after another of the same key
     // and parts joins its step. Returns whether the models changed.
     bool apply(Parts parts, const QString& name, const Edit& edit, const QString& mergeKey = {});
 
     // Runs the check-and-read sequence on folder; the folder's models are
-    // replaced whole, so the history is emptied. The menu is not the
-    // folder's: it stays, modified or not. Returns whether the check passed.
+    // replaced whole, so their histories are emptied. The menu is not the
+    // folder's: it stays with its history, modified or not. Returns whether the check passed.
     bool read(const std::string& folder, Log& log);
     // Saves the files of parts among index.bdmv, MovieObject.bdmv and then
     // sound.bdmv when the disc holds one, each with its backup step; a file
@@ -105,7 +114,8 @@ public:
     // whether the object was read.
     bool readBdjObject(const std::string& name, Log& log);
 
-    // A read replaced these models: the history is emptied and they count as saved.
+    // A read replaced these models: they count as saved, and the histories
+    // that hold them are emptied (the steps of other tabs stay).
     void replaced(Parts parts);
     // These models were written to their files as they are now.
     void markSaved(Parts parts);
@@ -115,7 +125,13 @@ public:
     // Whether any of parts holds unsaved edits.
     bool isModified(Parts parts) const;
 
-    QUndoStack* undoStack() const { return stack_; }
+    // The history that holds the steps of part.
+    QUndoStack* undoStack(Part part) const;
+    // Every history; the active one is what the Edit menu's Undo and Redo act on.
+    QUndoGroup* undoGroup() const { return group_; }
+    // Makes the history of parts the active one (none for no parts): the
+    // active tab's, so that an undo changes only what the user sees.
+    void showHistoryOf(Parts parts);
 
 signals:
     // Models changed by an edit, an undo or a redo.
@@ -144,8 +160,11 @@ private:
         std::uint64_t version;
     };
     using PartStates = std::vector<PartState>;
+    // The histories, one per tab that edits files.
+    enum class History { Bdmv, Playlist, Clip, Menu, Count };
     struct PartSlot {
         Part part;
+        History history;
         std::function<std::unique_ptr<Snapshot>()> take;
         std::uint64_t version = 0;  // a new number for every value the model takes
         std::uint64_t saved = 0;    // the version last read or saved
@@ -153,8 +172,11 @@ private:
 
     // Registers the models that make up one part; they are kept and put back together.
     template <class... Models>
-    void addPart(Part part, Models&... models);
+    void addPart(Part part, History history, Models&... models);
     PartSlot* slot(Part part);
+    const PartSlot* slot(Part part) const;
+    // The history of parts: that of the first registered part among them.
+    QUndoStack* historyOf(Parts parts) const;
     PartStates states(Parts parts) const;
     static bool sameValues(const PartStates& a, const PartStates& b);
     // Puts models back to states (an undo or redo) and tells the views.
@@ -168,7 +190,8 @@ private:
     std::vector<PartSlot> parts_;
     std::uint64_t nextVersion_ = 1;
     bool modified_ = false;
-    QUndoStack* stack_;
+    QUndoGroup* group_;
+    std::vector<QUndoStack*> stacks_;  // by History
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(Document::Parts)

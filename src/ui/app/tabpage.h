@@ -7,6 +7,7 @@
 
 #include "core/command.h"
 #include "nav/machine.h"
+#include "ui/app/document.h"
 
 #include <QString>
 #include <QWidget>
@@ -57,6 +58,9 @@ public:
     virtual void activated() {}
     // "&Save" on this tab: writes its files; false when the tab saves nothing.
     virtual bool save() { return false; }
+    // The files this tab shows and edits: while it is active, the Edit menu's
+    // Undo and Redo act on their history only; none by default.
+    virtual Document::Parts parts() const { return {}; }
     // Before the window closes or reads another folder, after the user chose
     // to save: writes this tab's files that hold unsaved edits. False when
     // one of them was not written (the window then stays as it is).

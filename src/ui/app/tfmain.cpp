@@ -230,7 +230,7 @@ void TfMain::buildTabs(QWidget* central) {
 }
 
 void TfMain::buildMenu() {
-    menu_ = new MainMenu(this, doc_->undoStack());
+    menu_ = new MainMenu(this, doc_->undoGroup());
     connect(menu_, &MainMenu::openFolderRequested, this, &TfMain::openFolderDialog);
     connect(menu_, &MainMenu::recentFolderChosen, this, &TfMain::openFolder);
     connect(menu_, &MainMenu::readAgainRequested, this, &TfMain::bReadBDMVClick);
@@ -376,6 +376,8 @@ void TfMain::PageControlChange() {
     TabPage* tab = currentTab();
     if (lastTab_ && lastTab_ != tab) lastTab_->deactivated();
     lastTab_ = tab;
+    // Undo and Redo act on what this tab shows.
+    doc_->showHistoryOf(tab ? tab->parts() : Document::Parts());
     const BottomBar bar = tab ? tab->bottomBar() : BottomBar{};
     bar_->showBar(bar);
     run_->execPanel()->setMenuMode(bar.buttonChooser);

@@ -36,6 +36,9 @@ public:
     // Save for index.bdmv and MovieObject.bdmv; the execution panel with the
     // object chooser; the register panel.
     BottomBar bottomBar() const override;
+    Document::Parts parts() const override {
+        return Document::Parts(Document::Part::Index) | Document::Part::MovieObjects | Document::Part::Sound;
+    }
     // index.bdmv, then MovieObject.bdmv, then sound.bdmv when the disc holds
     // one; a MovieObject.bdmv read only in part is written only after the
     // user agreed to drop its cut part. The status bar then says which files

@@ -5,6 +5,7 @@
 #include "core/streamcoding.h"
 #include "navdb/uhd.h"
 #include "playlist/playlist_text.h"
+#include "ui/widgets/gridkeys.h"
 #include "ui/widgets/widgets.h"
 
 #include <QCheckBox>
@@ -123,7 +124,7 @@ QLayout* IndexView::buildTitleGrid() {
         sgTitles_->setColumnWidth(3, fit(QStringLiteral("Interactive")));
     }
     sgTitles_->horizontalHeader()->setStretchLastSection(true);
-    sgTitles_->installEventFilter(this);
+    new InsertDeleteKeys(sgTitles_, [this] { bbTiinsClick(); }, [this] { bbTidelClick(); });
     bbTiins_ = smallButton(QStringLiteral("+"), "bbTiins", QStringLiteral("Insert title"), this);
     bbTidel_ = smallButton(QStringLiteral("-"), "bbTidel", QStringLiteral("Delete title"), this);
     auto* titleButtons = new QVBoxLayout;
@@ -294,22 +295,6 @@ void IndexView::connectControls() {
     connect(&doc_, &Document::changed, this, [this](Document::Parts parts) {
         if (parts & (Document::Part::Index | Document::Part::MovieObjects)) refresh();
     });
-}
-
-bool IndexView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sgTitles_ && event->type() == QEvent::KeyPress) {
-        const auto* k = static_cast<QKeyEvent*>(event);
-        const auto mods = k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Insert) {
-            bbTiinsClick();
-            return true;
-        }
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Delete) {
-            bbTidelClick();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 IndexView::EntryBoxes IndexView::boxes(IndexEntryKind kind) const {

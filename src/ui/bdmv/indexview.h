@@ -101,9 +101,6 @@ signals:
     // "Edit" beside the ExtensionData caption was clicked.
     void extensionDataEditRequested();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     // Shows the UHD controls for an Ultra HD index, hides them otherwise.
     void showUhd();

@@ -5,7 +5,7 @@
 #include "core/extdata.h"
 #include "navdb/index_edit.h"
 #include "navdb/movieobject_edit.h"
-#include "ui/widgets/clipboard.h"
+#include "ui/widgets/commandeditor.h"
 #include "ui/widgets/commandgrid.h"
 #include "ui/widgets/composer.h"
 #include "ui/widgets/widgets.h"
@@ -225,14 +225,26 @@ void MobjView::connectControls() {
             emit commandRowClicked(index.row());
     });
     connect(sgCommands_, &QAbstractItemView::doubleClicked, this, &MobjView::sgCommandsDblClick);
-    connect(sgCommands_, &CommandGrid::insertKey, this, &MobjView::insertCommand);
-    connect(sgCommands_, &CommandGrid::deleteKey, this, &MobjView::deleteCommands);
-    connect(sgCommands_, &CommandGrid::copyKey, this, &MobjView::copyCommands);
-    connect(sgCommands_, &CommandGrid::cutKey, this, &MobjView::cutCommands);
-    connect(sgCommands_, &CommandGrid::pasteKey, this, &MobjView::pasteCommands);
-    connect(sgCommands_, &CommandGrid::blankKey, this, &MobjView::blankCommand);
-    connect(bbNCins_, &QToolButton::clicked, this, &MobjView::insertCommand);
-    connect(bbNCdel_, &QToolButton::clicked, this, &MobjView::deleteCommands);
+    commandEditor_ = new CommandEditor(
+        sgCommands_, log_,
+        [this](const QString& name, const CommandEditor::LineEdit& edit) {
+            EditResult r;
+            if (const auto o = selectedObject())
+                doc_.apply(Document::Part::MovieObjects, name, [&](Workspace& ws) {
+                    r = editObjectCommands(ws.mobj, *o, edit);
+                    return r.changed;
+                });
+            return r;
+        },
+        [this]() -> const TCommands* { return hasShownObject() ? &selectedCommands() : nullptr; }, this);
+    connect(commandEditor_, &CommandEditor::edited, this, [this](std::optional<std::size_t> select) {
+        if (select)
+            showLine(static_cast<int>(*select));
+        else
+            composer_->clearCommand();
+    });
+    connect(bbNCins_, &QToolButton::clicked, commandEditor_, &CommandEditor::insert);
+    connect(bbNCdel_, &QToolButton::clicked, commandEditor_, &CommandEditor::remove);
     connect(bbSaveCommands_, &QPushButton::clicked, this, &MobjView::bbSaveCommandsClick);
     connect(composer_, &Composer::commandEdited, this, &MobjView::storeComposed);
     connect(composer_, &Composer::enterPressed, this, [this] { sgCommands_->setFocus(); });
@@ -516,93 +528,6 @@ void MobjView::bbObdelClick() {
     }
     sgObjectClick();
     logInvalidReferences(log_, result->invalidTitles);
-}
-
-// --- Command edits ----------------------------------------------------------
-
-void MobjView::editCommands(const QString& name,
-                            const std::function<EditResult(TMOBJ&, std::size_t object)>& edit) {
-    const auto o = selectedObject();
-    if (!o) return;
-    EditResult r;
-    doc_.apply(Document::Part::MovieObjects, name, [&](Workspace& ws) {
-        r = edit(ws.mobj, *o);
-        return r.changed;
-    });
-    if (!r.status.empty()) log_.slog(r.status, 1);
-    if (!r.changed) return;
-    if (r.select)
-        showLine(static_cast<int>(*r.select));
-    else
-        composer_->clearCommand();
-}
-
-void MobjView::insertCommand() {
-    const auto lines = sgCommands_->selectedLines();
-    const std::size_t after = lines ? static_cast<std::size_t>(lines->second) : 0;
-    editCommands(QStringLiteral("Insert command"), [&](TMOBJ& m, std::size_t o) {
-        return insertObjectCommands(m, o, after, TCommands{TCommand{}});
-    });
-}
-
-void MobjView::deleteCommands() {
-    const auto lines = sgCommands_->selectedLines();
-    if (!lines) return;
-    editCommands(QStringLiteral("Delete commands"), [&](TMOBJ& m, std::size_t o) {
-        return deleteObjectCommands(m, o, static_cast<std::size_t>(lines->first),
-                                    static_cast<std::size_t>(lines->second));
-    });
-}
-
-void MobjView::copyCommands() {
-    const auto lines = sgCommands_->selectedLines();
-    if (!hasShownObject() || !lines) return;
-    const EditResult r = copycmd(selectedCommands(), static_cast<std::size_t>(lines->first),
-                                 static_cast<std::size_t>(lines->second), commandClipboard());
-    putCommandsOnClipboard(commandClipboard().commands);
-    if (!r.status.empty()) log_.slog(r.status, 1);
-}
-
-void MobjView::cutCommands() {
-    const auto lines = sgCommands_->selectedLines();
-    if (!lines) return;
-    bool cut = false;
-    editCommands(QStringLiteral("Cut commands"), [&](TMOBJ& m, std::size_t o) {
-        EditResult r = cutObjectCommands(m, o, static_cast<std::size_t>(lines->first),
-                                         static_cast<std::size_t>(lines->second), commandClipboard());
-        cut = r.changed;
-        return r;
-    });
-    if (cut) putCommandsOnClipboard(commandClipboard().commands);
-}
-
-void MobjView::pasteCommands() {
-    if (!hasShownObject()) return;
-    // The system clipboard first: commands copied in another window or text from an editor.
-    if (const QString refused = takeCommandsFromClipboard(); !refused.isEmpty()) {
-        log_.erslog(refused.toStdString());
-        return;
-    }
-    const auto lines = sgCommands_->selectedLines();
-    const std::size_t after = lines ? static_cast<std::size_t>(lines->second) : 0;
-    const std::size_t count = commandClipboard().commands.size();
-    const std::size_t before = selectedCommands().size();
-    editCommands(QStringLiteral("Paste commands"), [&](TMOBJ& m, std::size_t o) {
-        return pasteObjectCommands(m, o, after, commandClipboard());
-    });
-    if (selectedCommands().size() == before + count && count > 0)
-        log_.slog(pastedStatus(count).toStdString(), 1);
-    else if (count > 0)
-        log_.erslog("No room for " + std::to_string(count) + " more commands: a program holds " +
-                    std::to_string(kMaxCommands) + " at most.");
-}
-
-void MobjView::blankCommand() {
-    const auto lines = sgCommands_->selectedLines();
-    if (!lines) return;
-    editCommands(QStringLiteral("Blank command"), [&](TMOBJ& m, std::size_t o) {
-        return blankObjectCommand(m, o, static_cast<std::size_t>(lines->first));
-    });
 }
 
 void MobjView::sgCommandsDblClick() {

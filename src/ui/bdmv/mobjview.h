@@ -21,6 +21,7 @@ class QToolButton;
 
 namespace navora::ui {
 
+class CommandEditor;
 class CommandGrid;
 class Composer;
 class RotatedLabel;
@@ -47,6 +48,8 @@ public:
     // "Edit" beside the ExtensionData caption (bObjExtDatEditClick); shown with the caption.
     QPushButton* bObjExtDatEdit() const { return bObjExtDatEdit_; }
     CommandGrid* sgCommands() const { return sgCommands_; }
+    // The line edits of the command grid (Insert, Shift+Delete, Ctrl+X/C/V, Shift+N, "+", "-").
+    CommandEditor* commandEditor() const { return commandEditor_; }
     QToolButton* bbNCins() const { return bbNCins_; }
     QToolButton* bbNCdel() const { return bbNCdel_; }
     QPushButton* bbSaveCommands() const { return bbSaveCommands_; }
@@ -90,13 +93,6 @@ public slots:
     void cbMenuCallChange(int index);
     void cbTitleSearchChange(int index);
 
-    // Command edits of the selected object.
-    void insertCommand();      // Insert, "+"
-    void deleteCommands();     // Shift+Delete, "-"
-    void copyCommands();       // Ctrl+C
-    void cutCommands();        // Ctrl+X
-    void pasteCommands();      // Ctrl+V
-    void blankCommand();       // Shift+N
     // Follows the selected command (double-click).
     void sgCommandsDblClick();
     // Shows the selected command in the composer.
@@ -133,9 +129,6 @@ private:
     void showCurrentObject(bool report);
     // Draws the command rows that differ from what the grid shows.
     void drawCommands(const TCommands& list);
-    // Applies a command edit of the shown object, then reports its status
-    // and selects the line it names.
-    void editCommands(const QString& name, const std::function<EditResult(TMOBJ&, std::size_t object)>& edit);
     void storeComposed(const TCommand& c);
     void setFlag(MobjFlag flag, int index);
     void enableObjectControls(bool on);
@@ -160,6 +153,7 @@ private:
     QLabel* lObjExtDat_;
     QPushButton* bObjExtDatEdit_;
     CommandGrid* sgCommands_;
+    CommandEditor* commandEditor_;
     QToolButton* bbNCins_;
     QToolButton* bbNCdel_;
     QPushButton* bbSaveCommands_;

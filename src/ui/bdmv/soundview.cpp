@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "sound/sound_edit.h"
 #include "sound/wav.h"
+#include "ui/widgets/gridkeys.h"
 #include "ui/widgets/widgets.h"
 
 #include <QDir>
@@ -84,7 +85,7 @@ SoundView::SoundView(Document& doc, Log& log, QWidget* parent) : QWidget(parent)
     sgSounds_->rowNumberText = [](int row) {
         return QString::fromStdString(soundGridRow(TSoundEntry{}, static_cast<std::size_t>(row))[0]);
     };
-    sgSounds_->installEventFilter(this);
+    new InsertDeleteKeys(sgSounds_, [this] { insertSound(); }, [this] { deleteSelected(); }, Qt::ShiftModifier);
     sgSounds_->horizontalHeader()->setStretchLastSection(true);
 
     bbSoundPlay_ = iconButton(QStyle::SP_MediaPlay, "bbSoundPlay", QStringLiteral("Play sound entry"), this);
@@ -225,22 +226,6 @@ void SoundView::showReadout() {
     QString text = QString::fromStdString(soundReadout(ws().sound, *e, ','));
     text.replace(QLatin1Char(','), QLocale().groupSeparator());
     log_.slog(text.toStdString(), 1);
-}
-
-bool SoundView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sgSounds_ && event->type() == QEvent::KeyPress) {
-        const auto* k = static_cast<QKeyEvent*>(event);
-        const auto mods = k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Insert) {
-            insertSound();
-            return true;
-        }
-        if (mods == Qt::ShiftModifier && k->key() == Qt::Key_Delete) {
-            deleteSelected();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 std::optional<std::pair<Bytes, std::string>> SoundView::chooseWav() {

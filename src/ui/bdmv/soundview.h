@@ -86,9 +86,6 @@ public slots:
     // The ExtensionData editor's result for sound.bdmv: replaces the block.
     void setExtensionData(const TExtensionData& block);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     // Redraws everything from the model, keeping the selected row where it can.
     void refresh();

@@ -1,5 +1,6 @@
 #include "ui/clip/cliptab.h"
 
+#include "clip/clipinfo_edit.h"
 #include "clip/clipinfo_io.h"
 #include "core/extdata.h"
 #include "core/log.h"
@@ -290,6 +291,10 @@ QWidget* ClipTab::buildReferences() {
 void ClipTab::connectControls() {
     connect(&doc_, &Document::aboutToRead, this, &ClipTab::reset);
     connect(&doc_, &Document::reloaded, this, &ClipTab::fillClipList);
+    connect(&doc_, &Document::changed, this, [this](Document::Parts parts) {
+        if (parts.testFlag(Document::Part::Clip)) clipEdited();
+    });
+    connect(&doc_, &Document::modifiedChanged, this, &ClipTab::bottomBarChanged);
     connect(&finder_, &ReferenceFinder::clipUsesChanged, this, &ClipTab::fillReferences);
     connect(cbClipinf_, &QComboBox::currentIndexChanged, this, &ClipTab::cbClipinfChange);
     connect(bReadCI_, &QPushButton::clicked, this, &ClipTab::bReadCIClick);
@@ -307,9 +312,36 @@ void ClipTab::connectControls() {
 BottomBar ClipTab::bottomBar() const {
     BottomBar b;
     b.save = true;
-    b.saveHint = QStringLiteral("Save ") + selectedClip() + qs(doc_.model().names().clipExt);
+    const Workspace& ws = doc_.model();
+    const bool modified = ws.clipLoaded && doc_.isModified(Document::Part::Clip);
+    // Save writes the clip that holds the edits, whichever the list shows.
+    b.saveHint = QStringLiteral("Save ") + (modified ? qs(ws.clipName) : selectedClip()) + qs(ws.names().clipExt);
+    b.saveEnabled = modified;
     b.find = true;
     return b;
+}
+
+bool ClipTab::save() {
+    if (!doc_.model().clipLoaded) return false;
+    saveModified();
+    return true;
+}
+
+bool ClipTab::saveModified() {
+    if (!doc_.model().clipLoaded || !doc_.isModified(Document::Part::Clip)) return true;
+    if (!doc_.workspace().saveClip(log_)) return false;
+    doc_.markSaved(Document::Part::Clip);
+    emit bottomBarChanged();
+    return true;
+}
+
+const TCLPI& ClipTab::clip() const { return doc_.model().clip; }
+
+void ClipTab::clipEdited() {
+    if (!clipShown()) return;
+    fillClipInfo();
+    lCIExtdat_->setText(qs(ExtDatCap(clip().ExtensionData)));
+    emit bottomBarChanged();
 }
 
 void ClipTab::activated() {
@@ -317,7 +349,7 @@ void ClipTab::activated() {
     // going away, an option): only a real entry into the tab reads.
     if (entered_) return;
     entered_ = true;
-    if (doc_.model().options.autoRead && bReadCI_->isEnabled()) bReadCIClick();
+    if (doc_.model().options.autoRead && bReadCI_->isEnabled()) readSelected(false);
 }
 
 void ClipTab::hideEvent(QHideEvent* e) {
@@ -345,10 +377,8 @@ QString ClipTab::extensionDataTitle() const {
 
 void ClipTab::setExtensionData(const TExtensionData& block) {
     if (!clipShown()) return;
-    clip_.ExtensionData = block;
-    clip_.ExtensionData_start_address =
-        extDataStartAddress(ExtDataHost::ClipInfo, block, clip_.ClipMark_start_address, clip_.ClipMark_length);
-    lCIExtdat_->setText(qs(ExtDatCap(block)));
+    doc_.apply(Document::Part::Clip, QStringLiteral("Edit ExtensionData"),
+               [&](Workspace& ws) { return setClipExtensionData(ws.clip, block); });
 }
 
 void ClipTab::reset() {
@@ -383,13 +413,12 @@ void ClipTab::fillClipList() {
 }
 
 void ClipTab::cbClipinfChange() {
-    if (doc_.model().options.autoRead && bReadCI_->isEnabled()) bReadCIClick();
+    if (doc_.model().options.autoRead && bReadCI_->isEnabled()) readSelected(false);
     emit bottomBarChanged();
     fillReferences();
 }
 
 void ClipTab::clearViews() {
-    clip_ = TCLPI{};
     shown_.clear();
     streamPath_.clear();
     streamSize_ = 0;
@@ -438,11 +467,11 @@ void ClipTab::fillViews() {
     fillSequences();
     fillProgramStreams();
     fillEpMap();
-    lCIExtdat_->setText(qs(ExtDatCap(clip_.ExtensionData)));
+    lCIExtdat_->setText(qs(ExtDatCap(clip().ExtensionData)));
 }
 
 void ClipTab::fillClipInfo() {
-    const TClipInfo& ci = clip_.ClipInfo;
+    const TClipInfo& ci = clip().ClipInfo;
     cbApplitype_->setCurrentIndex(ci.application_type < cbApplitype_->count() ? ci.application_type : -1);
     cbATCdelta_->setChecked(ci.is_ATC_delta != 0);
     ieRecordingRate_->setValue(ci.TS_recording_rate);
@@ -463,7 +492,7 @@ void ClipTab::fillClipInfo() {
 }
 
 void ClipTab::fillSequences() {
-    const auto& atc = clip_.SequenceInfo.ATC_sequences;
+    const auto& atc = clip().SequenceInfo.ATC_sequences;
     const QSignalBlocker block(sgSequence_);
     sgSequence_->setDataRows(static_cast<int>(atc.size()));
     for (int r = 0; r < static_cast<int>(atc.size()); ++r) {
@@ -478,7 +507,7 @@ void ClipTab::fillSequences() {
 }
 
 void ClipTab::showStcSequences() {
-    const auto& atc = clip_.SequenceInfo.ATC_sequences;
+    const auto& atc = clip().SequenceInfo.ATC_sequences;
     const auto chosen = sgSequence_->selectedRange();
     if (!chosen || static_cast<std::size_t>(chosen->first) >= atc.size()) {
         sgSTC_->resetGrid();
@@ -496,7 +525,7 @@ void ClipTab::showStcSequences() {
 }
 
 void ClipTab::fillProgramStreams() {
-    rows_ = programStreamRows(clip_);
+    rows_ = programStreamRows(clip());
     const QSignalBlocker block(sgCI_);
     sgCI_->setDataRows(static_cast<int>(rows_.size()));
     for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
@@ -510,7 +539,7 @@ void ClipTab::fillProgramStreams() {
 }
 
 void ClipTab::fillEpMap() {
-    const TCPI& cpi = clip_.CPI;
+    const TCPI& cpi = clip().CPI;
     const QSignalBlocker block(sgEPmap_);
     sgEPmap_->setDataRows(static_cast<int>(cpi.stream_PID_entries.size()));
     for (int r = 0; r < static_cast<int>(cpi.stream_PID_entries.size()); ++r) {
@@ -528,7 +557,7 @@ void ClipTab::fillEpMap() {
 }
 
 void ClipTab::showEntryPoints() {
-    const auto& maps = clip_.CPI.EP_maps;
+    const auto& maps = clip().CPI.EP_maps;
     const auto chosen = sgEPmap_->selectedRange();
     if (!chosen || static_cast<std::size_t>(chosen->first) >= maps.size()) {
         sgEPcoarse_->resetGrid();

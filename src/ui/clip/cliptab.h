@@ -6,9 +6,10 @@
 // as a menu ("-> M&enu"); "Pla&y" opens the stream file with the desktop's
 // player.
 //
-// The clip model is shown, not edited: the only write is the correction of
-// the packet count, made in place after the user agreed to it. The model
-// lives here, not in the document, as nothing of it is undoable.
+// The clip model lives in the document like every other part: the
+// packet-count correction and the ExtensionData edit are undoable steps, and
+// Save writes them (and only them) back to the clip's file through the
+// backup step.
 
 #include "clip/clipinfo.h"
 #include "clip/clipinfo_view.h"
@@ -44,11 +45,16 @@ class ClipTab : public TabPage {
 public:
     ClipTab(Document& doc, ReferenceFinder& finder, Log& log, QWidget* parent = nullptr);
 
-    // Save shown and disabled (nothing of a clip is saved), hint "Save " +
+    // Save shown, enabled while the clip holds unsaved edits, hint "Save " +
     // clip + extension; Find shown.
     BottomBar bottomBar() const override;
-    // Entering the tab reads the selected clip when "Auto Read" is on.
+    Document::Parts parts() const override { return Document::Part::Clip; }
+    // Entering the tab reads the selected clip when "Auto Read" is on (never
+    // over unsaved edits).
     void activated() override;
+    // Writes the clip's edits to the file it was read from.
+    bool save() override;
+    bool saveModified() override;
 
     // The clip selected in the clip list; empty when none.
     QString selectedClip() const;
@@ -59,23 +65,23 @@ public:
     // The clip the views show (the last one read); empty when none.
     QString shownClip() const { return shown_; }
     bool clipShown() const { return !shown_.isEmpty(); }
-    const TCLPI& clip() const { return clip_; }
+    const TCLPI& clip() const;
     // A PID export or a menu extraction is running.
     bool busy() const { return busy_; }
 
     // The ExtensionData dialog's hand-over: its title ("00001.clpi
     // ExtensionData edit"), the block, and the block it returns on OK, which
-    // stays in the model (clip information files are never written) with
-    // its start address recomputed and the caption updated.
+    // becomes an undoable edit of the clip with its start address recomputed.
     QString extensionDataTitle() const;
-    const TExtensionData& extensionData() const { return clip_.ExtensionData; }
+    const TExtensionData& extensionData() const { return clip().ExtensionData; }
     void setExtensionData(const TExtensionData& block);
 
     // The demux options of the Options tab and the output folder of Save PID
     // (empty: the current folder).
     std::function<DemuxOptions()> demuxOptions;
     std::function<QString()> outputFolder;
-    // The packet-count question with Yes and Cancel; true means Yes.
+    // The packet-count question, and whether to drop unsaved edits of the
+    // clip for another read, with Yes and Cancel; true means Yes.
     std::function<bool(const QString& question)> askYesCancel;
     // Save PID's question before it replaces an existing file, with Yes and
     // No; true means Yes.
@@ -151,6 +157,11 @@ private:
     void connectControls();
 
     void cbClipinfChange();
+    // Reads the selected clip; over unsaved edits only after askFirst asked
+    // (an automatic read keeps them).
+    void readSelected(bool askFirst);
+    // The views after an edit, an undo or a redo of the clip.
+    void clipEdited();
     void showStreamLabels(int clip);
     void clearViews();
     void fillViews();
@@ -175,7 +186,6 @@ private:
     ReferenceFinder& finder_;
     Log& log_;
 
-    TCLPI clip_;
     QString shown_;               // the clip the views show
     std::string streamPath_;      // its stream file ("" when missing)
     std::uint64_t streamSize_ = 0;

@@ -3,6 +3,7 @@
 
 #include "ui/clip/cliptab.h"
 
+#include "clip/clipinfo_edit.h"
 #include "clip/clipinfo_io.h"
 #include "core/errors.h"
 #include "core/log.h"
@@ -33,22 +34,30 @@ char thousandsSeparator() {
 
 }  // namespace
 
-void ClipTab::bReadCIClick() {
+void ClipTab::bReadCIClick() { readSelected(true); }
+
+void ClipTab::readSelected(bool askFirst) {
     const QString name = selectedClip();
     if (name.isEmpty()) return;
-    const int index = cbClipinf_->currentIndex();
     const Workspace& ws = doc_.model();
-    const std::string clipName = name.toStdString();
+    if (ws.clipLoaded && doc_.isModified(Document::Part::Clip)) {
+        // Edits that are not saved are never dropped by an automatic read.
+        if (!askFirst) return;
+        const QString question = QStringLiteral("%1 has changes that are not saved. Read %2 and drop them?")
+                                     .arg(qs(ws.clipName + ws.names().clipExt), name + qs(ws.names().clipExt));
+        if (!askYesCancel || !askYesCancel(question)) return;
+    }
+    const int index = cbClipinf_->currentIndex();
     showStreamLabels(index);
-    auto read = readClipInfoStep(log_, ws.paths().clipInfo(clipName), clipName + ws.names().clipExt);
-    if (!read) {
+    if (!doc_.workspace().readClipFile(log_, name.toStdString())) {
         // The views keep the clip they showed, but the selection no longer
         // names it: nothing may act on its stream until a read succeeds.
         shown_.clear();
         updateActions();
+        emit bottomBarChanged();
         return;
     }
-    clip_ = std::move(*read);
+    doc_.replaced(Document::Part::Clip);
     shown_ = name;
     streamPath_.clear();
     streamSize_ = 0;
@@ -61,24 +70,25 @@ void ClipTab::bReadCIClick() {
     cbClipinf_->setFocus();
     if (!log_.errorShown) log_.slogR();
     updateActions();
+    emit bottomBarChanged();
 }
 
 void ClipTab::checkSourcePackets() {
-    const auto count = sourcePacketMismatch(clip_, streamSize_);
+    const auto count = sourcePacketMismatch(clip(), streamSize_);
     if (!count) return;
     const QString question = qs(sourcePacketQuestion(*count, thousandsSeparator()));
     if (!askYesCancel || !askYesCancel(question)) return;
-    const Workspace& ws = doc_.model();
-    const std::string file = shown_.toStdString() + ws.names().clipExt;
+    const std::string file = shown_.toStdString() + doc_.model().names().clipExt;
     try {
-        correctSourcePackets(clip_, ws.paths().clipInfo(shown_.toStdString()), *count);
+        // An undoable edit like any other: Save writes it with the backup step.
+        doc_.apply(Document::Part::Clip, QStringLiteral("Correct packet count"),
+                   [&](Workspace& ws) { return setSourcePackets(ws.clip, *count); });
     } catch (const std::exception& e) {
-        log_.erlog(errorText(e));
+        log_.erlog(file + ": " + errorText(e));
         return;
     }
-    iePackets_->setValue(clip_.ClipInfo.number_of_source_packets);
     log_.log2("number_of_source_packets of [bl]" + file + "[/bl] corrected to [b]" +
-              std::to_string(clip_.ClipInfo.number_of_source_packets) + "[/b].");
+              std::to_string(clip().ClipInfo.number_of_source_packets) + "[/b]; Save writes it.");
 }
 
 std::filesystem::path ClipTab::shownStream() const { return std::filesystem::path(streamPath_); }

@@ -23,14 +23,17 @@ MenuFiles::MenuFiles(Document& doc, Log& log, MenuDialogs& dialogs, TObjectCache
 bool MenuFiles::canWrite() const { return doc_.model().menu.loaded && !doc_.model().menu.igs.pages.empty(); }
 
 void MenuFiles::create() {
-    WorkspaceMenu& held = doc_.workspace().menu;
-    const TIGSc previous = held.loaded ? held.igs : TIGSc{};
-    held.igs = newMenu(previous);
-    navora::setColourMatrix(held.igs, resolveMatrix(matrix_, held.igs));
-    held.loaded = true;
+    // An undoable step: undo gives back the menu held before, loaded or not.
+    const bool created = doc_.apply(Document::Part::Menu, QStringLiteral("Create Menu"), [this](Workspace& ws) {
+        const TIGSc previous = ws.menu.loaded ? ws.menu.igs : TIGSc{};
+        ws.menu.igs = newMenu(previous);
+        navora::setColourMatrix(ws.menu.igs, resolveMatrix(matrix_, ws.menu.igs));
+        ws.menu.loaded = true;
+        return true;
+    });
+    if (!created) return;
     menuFile_.clear();
     cache_.clear();
-    doc_.replaced(Document::Part::Menu);
     emit menuReplaced();
     log_.slogR();
 }
@@ -50,8 +53,7 @@ void MenuFiles::load(const QString& path) {
     try {
         const Bytes data = readDatabaseFile(path.toStdString(), kMaxMenuFileSize);
         // A file that does not even start with a record header is no menu: it replaces nothing.
-        if (data.size() < 2 || data[0] != 'I' || data[1] != 'G')
-            throw FormatError(path.toStdString(), 0, "not a menu: a .mnu file starts with the record header \"IG\"");
+        requireMenuRecord(data, path.toStdString());
         loaded = loadMNU(data, path.toStdString(), &report, &log_);
     } catch (const std::exception& e) {
         // Nothing is taken from a file that cannot be read: the menu held before stays.
@@ -119,9 +121,7 @@ bool MenuFiles::writeMenu(QString path) {
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mnu");
     const std::string file = QFileInfo(path).fileName().toStdString();
     try {
-        // The writer fills in what it wrote (segments, data lengths); the held menu stays as edited.
-        TIGSc written = doc_.model().menu.igs;
-        const Bytes data = saveIGS(written, IgsForm::Mnu, &log_);
+        const Bytes data = saveIGS(doc_.model().menu.igs, IgsForm::Mnu, &log_);
         saveAtomic(path.toStdString(), data);
     } catch (const std::exception& e) {
         log_.erlog("Cannot save " + file + ": " + errorText(e));
@@ -151,8 +151,7 @@ void MenuFiles::mux() {
     const std::string file = QFileInfo(path).fileName().toStdString();
     MuxReport report;
     try {
-        TIGSc written = doc_.model().menu.igs;
-        const Bytes pes = saveIGS(written, IgsForm::Pes, &log_);
+        const Bytes pes = saveIGS(doc_.model().menu.igs, IgsForm::Pes, &log_);
         const Bytes ts = muxPES(pes, &report, &log_);
         saveAtomic(path.toStdString(), ts);
     } catch (const std::exception& e) {

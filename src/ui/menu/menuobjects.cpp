@@ -9,6 +9,7 @@
 #include "ig/png.h"
 #include "ig/rle.h"
 #include "ig/structure.h"
+#include "ui/widgets/gridkeys.h"
 #include "ui/menu/menudialogs.h"
 #include "ui/menu/menuimage.h"
 #include "ui/widgets/widgets.h"
@@ -181,8 +182,8 @@ MenuObjectsView::MenuObjectsView(Document& doc, Log& log, TObjectCache& cache, M
     // Shift+Delete acts on a block of rows.
     sgObjects_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     sgPalettes_->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    sgObjects_->installEventFilter(this);
-    sgPalettes_->installEventFilter(this);
+    new InsertDeleteKeys(sgObjects_, [this] { bbLoadIGObjClick(); }, [this] { deleteSelected(true); }, Qt::ShiftModifier);
+    new InsertDeleteKeys(sgPalettes_, {}, [this] { deleteSelected(false); }, Qt::ShiftModifier);
     reset();
 }
 
@@ -603,24 +604,6 @@ void MenuObjectsView::bbSavePaleClick() {
     } catch (const std::exception& e) {
         log_.erlog(errorText(e));
     }
-}
-
-bool MenuObjectsView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sgObjects_ && event->type() == QEvent::KeyPress) {
-        const auto* k = static_cast<QKeyEvent*>(event);
-        if (k->key() == Qt::Key_Insert && k->modifiers() == Qt::NoModifier) {
-            bbLoadIGObjClick();
-            return true;
-        }
-    }
-    if ((watched == sgObjects_ || watched == sgPalettes_) && event->type() == QEvent::KeyPress) {
-        const auto* k = static_cast<QKeyEvent*>(event);
-        if (k->key() == Qt::Key_Delete && k->modifiers() == Qt::ShiftModifier) {
-            deleteSelected(watched == sgObjects_);
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void MenuObjectsView::deleteSelected(bool objects) {

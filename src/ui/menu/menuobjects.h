@@ -120,11 +120,6 @@ signals:
     // An object was shown with a palette (or the palette chart, object -1).
     void objectShown(int object, int palette);
 
-protected:
-    // Insert on the object grid imports an image; Shift+Delete on the object
-    // or palette grid deletes the selected rows (refused while they are used).
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     const TIGSc& menu() const;
     // The menu whose objects get their pictures decoded for display.

@@ -1,7 +1,9 @@
 #include "ui/menu/menupages.h"
 
+#include "core/log.h"
 #include "ig/model.h"
 #include "ig/structure.h"
+#include "ui/widgets/commandeditor.h"
 #include "ui/widgets/commandgrid.h"
 #include "ui/widgets/composer.h"
 #include "ui/widgets/widgets.h"
@@ -215,24 +217,35 @@ MenuPagesView::MenuPagesView(Document& doc, QWidget* parent) : QWidget(parent), 
             QStringLiteral("menu/%1/%2/%3/command/%4").arg(page_).arg(bog_).arg(button_).arg(line));
     });
     connect(composer_, &Composer::enterPressed, this, [this] { sgCommands_->setFocus(); });
-    connect(sgCommands_, &CommandGrid::insertKey, this, [this] {
-        const auto lines = sgCommands_->selectedLines();
-        editCommands(QStringLiteral("Insert command"), [&](TCommands& list) {
-            const std::size_t at = lines ? std::min(list.size(), static_cast<std::size_t>(lines->second) + 1) : 0;
-            list.insert(list.begin() + static_cast<std::ptrdiff_t>(at), TCommand{});
-            return true;
-        });
-    });
-    connect(sgCommands_, &CommandGrid::deleteKey, this, [this] {
-        const auto lines = sgCommands_->selectedLines();
-        if (!lines) return;
-        editCommands(QStringLiteral("Delete commands"), [&](TCommands& list) {
-            const auto first = static_cast<std::size_t>(lines->first), last = static_cast<std::size_t>(lines->second);
-            if (first >= list.size()) return false;
-            list.erase(list.begin() + static_cast<std::ptrdiff_t>(first),
-                       list.begin() + static_cast<std::ptrdiff_t>(std::min(last + 1, list.size())));
-            return true;
-        });
+    // The same line edits as the movie object grid, on the chosen button's commands.
+    commandEditor_ = new CommandEditor(
+        sgCommands_, mainLog(),
+        [this](const QString& name, const CommandEditor::LineEdit& edit) {
+            EditResult r;
+            if (!chosenButton()) return r;
+            const auto page = static_cast<std::size_t>(page_), bog = static_cast<std::size_t>(bog_),
+                       index = static_cast<std::size_t>(button_);
+            doc_.apply(Document::Part::Menu, name, [&](Workspace& ws) {
+                r = editButtonCommands(ws.menu.igs, page, bog, index, edit);
+                return r.changed;
+            });
+            return r;
+        },
+        [this]() -> const TCommands* {
+            const TIGbutton* b = chosenButton();
+            return b ? &b->commands : nullptr;
+        },
+        this);
+    connect(commandEditor_, &CommandEditor::edited, this, [this](std::optional<std::size_t> select) {
+        const TIGbutton* b = chosenButton();
+        if (!b) return;
+        sgCommands_->showCommands(b->commands);
+        if (select && *select < b->commands.size()) {
+            sgCommands_->selectLine(static_cast<int>(*select));
+            composer_->showCommand(b->commands[*select]);
+        } else {
+            composer_->clearCommand();
+        }
     });
     for (QTableWidget* g : {static_cast<QTableWidget*>(sgBOG_), static_cast<QTableWidget*>(sgButtons_)})
         g->viewport()->installEventFilter(this);

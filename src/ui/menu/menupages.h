@@ -25,6 +25,7 @@ struct TIGSc;
 
 namespace navora::ui {
 
+class CommandEditor;
 class CommandGrid;
 class Composer;
 class StringGrid;
@@ -40,6 +41,8 @@ public:
     StringGrid* sgButtons() const { return sgButtons_; }
     // The navigation commands of the chosen button.
     CommandGrid* sgButtonCommands() const { return sgCommands_; }
+    // Its line edits, the movie object grid's editor on the button's list.
+    CommandEditor* commandEditor() const { return commandEditor_; }
     // Edits the chosen command in place (the word boxes and lists).
     Composer* composer() const { return composer_; }
     // The BOG view: the object a click on an object cell of the button grid shows.
@@ -120,6 +123,7 @@ private:
     QTableWidget* sgBOG_;
     StringGrid* sgButtons_;
     CommandGrid* sgCommands_;
+    CommandEditor* commandEditor_;
     Composer* composer_;
     QLabel* iBOG_;
 };

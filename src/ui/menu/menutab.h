@@ -69,6 +69,7 @@ public:
     // Save and "M&ux" for a menu with pages, "&Load", the execution panel
     // with the button chooser, the navigation and register panels.
     BottomBar bottomBar() const override;
+    Document::Parts parts() const override { return Document::Part::Menu; }
     // The page selector takes the focus.
     void activated() override;
     // "&Save": writes the menu as a .mnu file chosen by the user.

@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "playlist/playlist_edit.h"
 #include "playlist/playlist_text.h"
+#include "ui/widgets/gridkeys.h"
 #include "ui/playlist/playlistkit.h"
 #include "ui/widgets/widgets.h"
 
@@ -47,7 +48,8 @@ MarkView::MarkView(Document& doc, Log& log, QWidget* parent) : QWidget(parent), 
         sgPlayListMark_->setMinimumWidth(total + 4 + sgPlayListMark_->verticalScrollBar()->sizeHint().width());
     }
     sgPlayListMark_->horizontalHeader()->setStretchLastSection(true);
-    sgPlayListMark_->installEventFilter(this);
+    sgPlayListMark_->installEventFilter(this);  // Ctrl+A
+    new InsertDeleteKeys(sgPlayListMark_, [this] { bbPLMinsClick(); }, [this] { bbPLMdelClick(); });
 
     bbPLMins_ = smallButton(QStringLiteral("+"), "bbPLMins", QStringLiteral("Insert mark"), this);
     bbPLMdel_ = smallButton(QStringLiteral("-"), "bbPLMdel", QStringLiteral("Delete mark(s)"), this);
@@ -160,14 +162,6 @@ bool MarkView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == sgPlayListMark_ && event->type() == QEvent::KeyPress) {
         const auto* k = static_cast<QKeyEvent*>(event);
         const auto mods = k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Insert) {
-            bbPLMinsClick();
-            return true;
-        }
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Delete) {
-            bbPLMdelClick();
-            return true;
-        }
         if (mods == Qt::ControlModifier && k->key() == Qt::Key_A) {
             const int n = sgPlayListMark_->dataRows();
             if (n > 0) {

@@ -4,6 +4,7 @@
 #include "core/streamcoding.h"
 #include "playlist/playlist_text.h"
 #include "playlist/playlist_time.h"
+#include "ui/widgets/gridkeys.h"
 #include "ui/widgets/playlistgrid.h"
 #include "ui/playlist/playlistkit.h"
 #include "ui/widgets/widgets.h"
@@ -195,7 +196,7 @@ QWidget* PlayItemView::buildStreams() {
     }
     // "attrib" takes what the other columns leave.
     sgStreamEntry_->horizontalHeader()->setStretchLastSection(true);
-    sgStreamEntry_->installEventFilter(this);
+    new InsertDeleteKeys(sgStreamEntry_, [this] { bbInsSTNClick(); }, [this] { bbDelSTNClick(); });
     l->addWidget(sgStreamEntry_, 1);
     l->addWidget(buildEditors());
     return w;
@@ -357,22 +358,6 @@ void PlayItemView::connectControls() {
             return true;
         });
     });
-}
-
-bool PlayItemView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sgStreamEntry_ && event->type() == QEvent::KeyPress) {
-        const auto* k = static_cast<QKeyEvent*>(event);
-        const auto mods = k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Insert) {
-            bbInsSTNClick();
-            return true;
-        }
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Delete) {
-            bbDelSTNClick();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 bool PlayItemView::loaded() const { return doc_.model().playlistLoaded; }

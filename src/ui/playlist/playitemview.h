@@ -88,9 +88,6 @@ signals:
     // A clip name was double-clicked (PlayItem or angle row).
     void clipRequested(const QString& name);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     QWidget* buildItems();
     QWidget* buildStreams();

@@ -42,6 +42,7 @@ public:
     // Save for the selected playlist (enabled while a playlist is read and
     // the last read of the selected name did not fail); "Find".
     BottomBar bottomBar() const override;
+    Document::Parts parts() const override { return Document::Part::Playlist; }
     // With Auto Read on, reads the selected playlist, unless the one read
     // holds edits that are not saved.
     void activated() override;

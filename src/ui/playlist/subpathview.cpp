@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "playlist/playlist_edit.h"
 #include "playlist/playlist_text.h"
+#include "ui/widgets/gridkeys.h"
 #include "ui/widgets/playlistgrid.h"
 #include "ui/playlist/playlistkit.h"
 #include "ui/widgets/widgets.h"
@@ -50,7 +51,7 @@ SubPathView::SubPathView(Document& doc, Log& log, QWidget* parent) : QWidget(par
         }
         sgSubPath_->setFixedWidth(total + 4 + sgSubPath_->verticalScrollBar()->sizeHint().width());
     }
-    sgSubPath_->installEventFilter(this);
+    new InsertDeleteKeys(sgSubPath_, [this] { bbSPinsClick(); }, [this] { bbSPdelClick(); });
 
     cbSubPathType_ = combo("cbSubPathType", QString(), this, 8);
     setItems(cbSubPathType_, toList(subPathTypeItems()));
@@ -178,22 +179,6 @@ void SubPathView::connectControls() {
                    [&](Workspace& ws) { return setSubPathRepeat(ws.playlist.PlayList.SubPaths.at(*sp), repeat == 1); });
         showSubPath();
     });
-}
-
-bool SubPathView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sgSubPath_ && event->type() == QEvent::KeyPress) {
-        const auto* k = static_cast<QKeyEvent*>(event);
-        const auto mods = k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Insert) {
-            bbSPinsClick();
-            return true;
-        }
-        if (mods == Qt::NoModifier && k->key() == Qt::Key_Delete) {
-            bbSPdelClick();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 bool SubPathView::loaded() const { return doc_.model().playlistLoaded; }

@@ -51,9 +51,6 @@ signals:
     // A clip name was double-clicked (SubPlayItem or clip entry row).
     void clipRequested(const QString& name);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void connectControls();
     void redrawSubPaths();

@@ -16,7 +16,7 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTextEdit>
-#include <QUndoStack>
+#include <QUndoGroup>
 
 namespace navora::ui {
 
@@ -64,7 +64,7 @@ bool clipboardHasText() {
 
 }  // namespace
 
-MainMenu::MainMenu(QMainWindow* window, QUndoStack* stack) : QObject(window) {
+MainMenu::MainMenu(QMainWindow* window, QUndoGroup* history) : QObject(window) {
     QMenuBar* bar = window->menuBar();
     // "&File" and "&Help" take letters no tab or button uses; every letter of
     // "Edit" belongs to one, so Edit has no accelerator.
@@ -82,10 +82,10 @@ MainMenu::MainMenu(QMainWindow* window, QUndoStack* stack) : QObject(window) {
 
     edit_ = bar->addMenu(QStringLiteral("Edit"));
     edit_->setObjectName(QStringLiteral("mEdit"));
-    undo_ = stack->createUndoAction(this, QStringLiteral("Undo"));
+    undo_ = history->createUndoAction(this, QStringLiteral("Undo"));
     undo_->setObjectName(QStringLiteral("actUndo"));
     undo_->setShortcuts(QKeySequence::Undo);
-    redo_ = stack->createRedoAction(this, QStringLiteral("Redo"));
+    redo_ = history->createRedoAction(this, QStringLiteral("Redo"));
     redo_->setObjectName(QStringLiteral("actRedo"));
     redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     edit_->addAction(undo_);

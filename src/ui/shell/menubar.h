@@ -14,7 +14,7 @@ class QAction;
 class QMainWindow;
 class QMenu;
 class QSettings;
-class QUndoStack;
+class QUndoGroup;
 class QWidget;
 
 namespace navora::ui {
@@ -34,8 +34,9 @@ class MainMenu : public QObject {
 public:
     enum class EditItem { Cut, Copy, Paste, SelectAll };
 
-    // Builds the menus into window's menu bar; undo and redo come from the stack.
-    MainMenu(QMainWindow* window, QUndoStack* undo);
+    // Builds the menus into window's menu bar; undo and redo act on the
+    // active history of the group.
+    MainMenu(QMainWindow* window, QUndoGroup* history);
 
     QAction* openFolder() const { return openFolder_; }
     QAction* readAgain() const { return readAgain_; }
