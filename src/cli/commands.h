@@ -57,7 +57,7 @@ void warnCutMovieObjects(const std::string& name, const MobjReadReport& report);
 void registerWorkspaceCommands(CLI::App& app, CliState& state);
 // dump, roundtrip
 void registerNavdbCommands(CLI::App& app, CliState& state);
-// disasm, run
+// disasm, asm, run
 void registerNavCommands(CLI::App& app, CliState& state);
 // sound export, sound import, sound create
 void registerSoundCommands(CLI::App& app, CliState& state);
@@ -76,5 +76,7 @@ void registerMenuPreviewCommands(CLI::App& menu, CliState& state);
 TIGSc loadMenuFile(const std::string& path);
 // exd
 void registerExdCommands(CLI::App& app, CliState& state);
+// edit
+void registerEditCommands(CLI::App& app, CliState& state);
 
 }  // namespace navora::cli
