@@ -2,16 +2,16 @@
 
 #include "core/log.h"
 #include "support/testsupport.h"
-#include "ui/bdmvtab.h"
-#include "ui/execpanel.h"
-#include "ui/mobjview.h"
-#include "ui/optionstab.h"
-#include "ui/pagecontrol.h"
-#include "ui/qtlogview.h"
-#include "ui/runcontroller.h"
-#include "ui/statustab.h"
-#include "ui/tfmain.h"
-#include "ui/widgets.h"
+#include "ui/bdmv/bdmvtab.h"
+#include "ui/app/execpanel.h"
+#include "ui/bdmv/mobjview.h"
+#include "ui/options/optionstab.h"
+#include "ui/shell/pagecontrol.h"
+#include "ui/shell/qtlogview.h"
+#include "ui/app/runcontroller.h"
+#include "ui/shell/statustab.h"
+#include "ui/app/tfmain.h"
+#include "ui/widgets/widgets.h"
 
 #include <QCheckBox>
 #include <QDir>
