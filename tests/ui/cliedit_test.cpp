@@ -27,6 +27,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabBar>
 
 #include <functional>
@@ -50,7 +51,7 @@ struct Window {
     MobjView* mobj() const { return w.bdmvTab()->mobjView(); }
     IndexView* index() const { return w.bdmvTab()->indexView(); }
     CommandGrid* commands() const { return mobj()->sgCommands(); }
-    const TCommands& program(std::size_t o) const { return w.workspace().mobj.mobjs.objects.at(o).commands; }
+    const TCommands& program(std::size_t o) { return w.workspace().mobj.mobjs.objects.at(o).commands; }
     TfMain w;
 };
 
