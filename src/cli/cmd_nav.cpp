@@ -1,8 +1,9 @@
-// disasm MovieObject.bdmv, run MovieObject.bdmv
+// disasm MovieObject.bdmv, asm FILE|-, run MovieObject.bdmv
 
 #include "cli/commands.h"
 #include "core/fileio.h"
 #include "core/logviews.h"
+#include "nav/asm.h"
 #include "nav/disasm.h"
 #include "nav/machine.h"
 #include "navdb/movieobject_io.h"
@@ -167,6 +168,53 @@ void runDisasm(const DisasmArgs& a, CliState& state) {
     }
 }
 
+// Program-list rows (as disasm prints them, or command lines) to words: one
+// line "OPCODE DEST SOURCE" per command. Blank lines and ";" lines are
+// skipped. The first line that does not assemble stops the run with its line
+// and column on stderr, before anything is printed.
+void runAsm(const std::string& file, CliState& state) {
+    std::string text;
+    try {
+        if (file == "-") {
+            char buffer[65536];
+            std::size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text.append(buffer, n);
+        } else {
+            const Bytes data = readDatabaseFile(file);
+            text.assign(data.begin(), data.end());
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "navora-cli: %s\n", e.what());
+        state.exitCode = kExitFailed;
+        return;
+    }
+    const std::string name = file == "-" ? std::string("<stdin>") : file;
+    std::string out;
+    std::size_t number = 0;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string_view::npos || line[first] == ';') continue;
+        const AsmResult r = assembleRow(line);
+        if (!r) {
+            std::fprintf(stderr, "navora-cli: %s:%zu:%zu: %s\n  %.*s\n  %*s^\n", name.c_str(), number, r.column,
+                         r.error.c_str(), static_cast<int>(line.size()), line.data(), static_cast<int>(r.column - 1),
+                         "");
+            state.exitCode = kExitFailed;
+            return;
+        }
+        const TCommand& c = *r.command;
+        out += hex8(c.w[0]) + " " + hex8(c.w[1]) + " " + hex8(c.w[2]) + "\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+}
+
 void runProgram(const RunArgs& a, CliState& state) {
     std::vector<RegisterSet> sets;
     for (const std::string& s : a.sets) {
@@ -252,6 +300,14 @@ void registerNavCommands(CLI::App& app, CliState& state) {
     disasm->add_option("--object", disasmArgs->object, "Only this movie object (from 0)")
         ->check(CLI::Range(std::int64_t{0}, std::int64_t{kMaxObjectNumber}));
     disasm->callback([disasmArgs, &state] { runDisasm(*disasmArgs, state); });
+
+    auto asmFile = std::make_shared<std::string>();
+    auto* assemble = app.add_subcommand(
+        "asm", "Assemble program-list rows (as disasm prints them; command lines alone, a leading line number and "
+               "the words in brackets are allowed) into one line per command: the three words as 8-digit "
+               "hexadecimal. Exit 1 at the first line that does not assemble (line and column on stderr).");
+    assemble->add_option("FILE", *asmFile, "The rows, or - for standard input")->required();
+    assemble->callback([asmFile, &state] { runAsm(*asmFile, state); });
 
     auto runArgs = std::make_shared<RunArgs>();
     auto* run = app.add_subcommand(

@@ -64,7 +64,7 @@ bool warnBytesBeyondBlock(const std::string& name, const TExtensionData& block);
 void registerWorkspaceCommands(CLI::App& app, CliState& state);
 // dump, roundtrip
 void registerNavdbCommands(CLI::App& app, CliState& state);
-// disasm, run
+// disasm, asm, run
 void registerNavCommands(CLI::App& app, CliState& state);
 // sound export, sound import, sound create
 void registerSoundCommands(CLI::App& app, CliState& state);
@@ -88,5 +88,7 @@ void addMatrixOption(CLI::App* cmd, std::string& matrix);
 void applyMatrix(TIGSc& menu, const std::string& matrix);
 // exd
 void registerExdCommands(CLI::App& app, CliState& state);
+// edit
+void registerEditCommands(CLI::App& app, CliState& state);
 
 }  // namespace navora::cli

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     cli::registerClipCommands(app, state);
     cli::registerMenuCommands(app, state);
     cli::registerExdCommands(app, state);
+    cli::registerEditCommands(app, state);
 
     try {
         app.parse(argc, argv);

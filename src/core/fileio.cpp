@@ -135,8 +135,9 @@ std::string tempName(const fs::path& dir, const fs::path& target) {
 
 }  // namespace
 
-void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom) {
-    fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
+PendingSave::PendingSave(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom)
+    : path_(path), dir_(path.has_parent_path() ? path.parent_path() : fs::path(".")) {
+    const fs::path& dir = dir_;
     removeStaleSaveFiles(dir, path.filename().string());
 
     // Unnamed while it is written where the file system allows it (it is
@@ -196,11 +197,37 @@ void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const 
         }
         if (tmp.empty()) cleanup(sysError("name the temporary file beside", path));
     }
+    fd_ = fd;
+    tmp_ = std::move(tmp);
+}
+
+PendingSave::PendingSave(PendingSave&& o) noexcept
+    : path_(std::move(o.path_)), dir_(std::move(o.dir_)), tmp_(std::move(o.tmp_)), fd_(o.fd_) {
+    o.fd_ = -1;
+    o.tmp_.clear();
+}
+
+PendingSave::~PendingSave() { discard(); }
+
+void PendingSave::discard() {
+    if (fd_ < 0) return;
+    if (!tmp_.empty()) ::unlink(tmp_.c_str());
+    ::close(fd_);
+    fd_ = -1;
+}
+
+void PendingSave::commit() {
+    if (fd_ < 0) throw IoError(fmt::format("Cannot replace {}: nothing left to save", path_.string()));
     // Renamed before it is closed, so that the lock covers its named life.
-    if (::rename(tmp.c_str(), path.c_str()) != 0) cleanup(sysError("replace", path));
-    ::close(fd);
+    if (::rename(tmp_.c_str(), path_.c_str()) != 0) {
+        const std::string msg = sysError("replace", path_);
+        discard();
+        throw IoError(msg);
+    }
+    ::close(fd_);
+    fd_ = -1;
     // Make the rename itself durable.
-    Fd dirFd{::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    Fd dirFd{::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     if (dirFd.fd >= 0) ::fsync(dirFd.fd);
 }
 
@@ -251,6 +278,10 @@ void StagedFolder::commit() {
     }
     if (ec) throw IoError("cannot move the files into " + target_.string() + ": " + ec.message());
     committed_ = true;
+}
+
+void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom) {
+    PendingSave(path, data, modeFrom).commit();
 }
 
 }  // namespace navora

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +39,34 @@ Bytes readDatabaseFile(const fs::path& path, std::uint64_t maxSize = kMaxDatabas
 // progress holds a lock on its temporary file, so a running save's file is
 // never taken for a leftover.
 void saveAtomic(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom = {});
+
+// The two halves of saveAtomic, for saves of several files that must all
+// happen or none: the constructor writes and flushes the temporary file beside
+// the target (throwing IoError, with nothing left behind, when it cannot);
+// commit() renames it over the target. A save not committed removes its
+// temporary file when it goes. The permissions are taken when the temporary
+// file is written.
+class PendingSave {
+public:
+    PendingSave(const fs::path& path, std::span<const std::uint8_t> data, const fs::path& modeFrom = {});
+    ~PendingSave();
+    PendingSave(PendingSave&& o) noexcept;
+    PendingSave& operator=(PendingSave&&) = delete;
+    PendingSave(const PendingSave&) = delete;
+    PendingSave& operator=(const PendingSave&) = delete;
+
+    // Renames the temporary file over the target. Throws IoError (the
+    // temporary file removed, the target as it was) when the rename fails.
+    void commit();
+    const fs::path& path() const { return path_; }
+
+private:
+    void discard();
+    fs::path path_;
+    fs::path dir_;
+    std::string tmp_;
+    int fd_ = -1;
+};
 
 // The part of a temporary file's name after the target's name.
 inline constexpr std::string_view kSaveTempMarker = ".navora-save-";

@@ -1,6 +1,7 @@
 #include "nav/edit.h"
 
 #include "core/fileio.h"
+#include "nav/asm.h"
 #include "nav/disasm.h"
 
 #include <algorithm>
@@ -61,7 +62,13 @@ EditResult delecmd(TCommands& list, std::size_t first, std::size_t last) {
     r.changed = true;
     r.delta = -static_cast<std::ptrdiff_t>(k);
     if (!list.empty()) {
-        updategotos(list, static_cast<std::int64_t>(first) - 1, -static_cast<std::int64_t>(k));
+        // Targets after the block move down by its size; a target inside the
+        // block moves to the command that now takes its place, the first one
+        // after it (the end of the program when the block was the last lines).
+        for (TCommand& c : list) {
+            if (c.w[0] != withFlags(Opcode::GoTo, true) || c.w[1] < first) continue;
+            c.w[1] = c.w[1] > last ? c.w[1] - static_cast<std::uint32_t>(k) : static_cast<std::uint32_t>(first);
+        }
         r.select = first == 0 ? 0 : std::min(first - 1, list.size() - 1);
     }
     return r;
@@ -130,6 +137,22 @@ EditResult editObjectCommands(TMOBJ& m, std::size_t object, const std::function<
 
 EditResult insertObjectCommands(TMOBJ& m, std::size_t object, std::size_t after, const TCommands& cmds) {
     return editObjectCommands(m, object, [&](TCommands& l) { return inscmd(l, after, cmds); });
+}
+
+EditResult insertObjectCommandsAt(TMOBJ& m, std::size_t object, std::size_t line, const TCommands& cmds) {
+    if (line > 0) return insertObjectCommands(m, object, line - 1, cmds);
+    return onObject(m, object, [&](TCommands& l) {
+        if (l.empty()) return inscmd(l, 0, cmds);
+        EditResult r;
+        r.select = 0;
+        if (cmds.empty() || l.size() + cmds.size() > kMaxCommands) return r;
+        // Every line moves: every immediate GoTo target of the list moves with it.
+        updategotos(l, -1, static_cast<std::int64_t>(cmds.size()));
+        l.insert(l.begin(), cmds.begin(), cmds.end());
+        r.changed = true;
+        r.delta = static_cast<std::ptrdiff_t>(cmds.size());
+        return r;
+    });
 }
 
 EditResult deleteObjectCommands(TMOBJ& m, std::size_t object, std::size_t first, std::size_t last) {
@@ -366,40 +389,6 @@ std::string_view trimmed(std::string_view s) {
     return s;
 }
 
-std::optional<std::uint32_t> hexWord(std::string_view s) {
-    s = trimmed(s);
-    if (s.empty() || s.size() > 8) return std::nullopt;
-    std::uint32_t v = 0;
-    for (char c : s) {
-        const int d = c >= '0' && c <= '9'   ? c - '0'
-                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                             : -1;
-        if (d < 0) return std::nullopt;
-        v = (v << 4) | static_cast<std::uint32_t>(d);
-    }
-    return v;
-}
-
-// The three words between the first "[" and the "]" after it.
-std::optional<TCommand> commandOfRow(std::string_view line) {
-    const std::size_t open = line.find('[');
-    if (open == std::string_view::npos) return std::nullopt;
-    const std::size_t close = line.find(']', open);
-    if (close == std::string_view::npos) return std::nullopt;
-    std::string_view inside = line.substr(open + 1, close - open - 1);
-    TCommand c;
-    for (int i = 0; i < 3; ++i) {
-        const std::size_t comma = inside.find(',');
-        if ((i < 2) != (comma != std::string_view::npos)) return std::nullopt;
-        const auto w = hexWord(inside.substr(0, comma));
-        if (!w) return std::nullopt;
-        c.w[static_cast<std::size_t>(i)] = *w;
-        inside = i < 2 ? inside.substr(comma + 1) : std::string_view{};
-    }
-    return c;
-}
-
 }  // namespace
 
 ProgramListParse parseProgramList(std::string_view text) {
@@ -411,10 +400,11 @@ ProgramListParse parseProgramList(std::string_view text) {
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
         ++number;
         if (line.empty() || line.front() == ';') continue;
-        const auto c = commandOfRow(line);
+        const AsmResult c = assembleRow(line);
         if (!c) {
             r.badLine = number;
-            r.error = "line " + std::to_string(number) + " is not a command: " + std::string(line.substr(0, 80));
+            r.error = "line " + std::to_string(number) + " is not a command (column " + std::to_string(c.column) +
+                      ": " + c.error + "): " + std::string(line.substr(0, 80));
             r.commands.clear();
             return r;
         }
@@ -424,7 +414,7 @@ ProgramListParse parseProgramList(std::string_view text) {
             r.commands.clear();
             return r;
         }
-        r.commands.push_back(*c);
+        r.commands.push_back(*c.command);
     }
     return r;
 }

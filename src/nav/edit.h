@@ -64,6 +64,10 @@ std::vector<std::size_t> updategotos(TCommands& list, std::int64_t p, std::int64
 // `object` and moves the lengths by what it added or removed.
 EditResult editObjectCommands(TMOBJ& m, std::size_t object, const std::function<EditResult(TCommands&)>& edit);
 EditResult insertObjectCommands(TMOBJ& m, std::size_t object, std::size_t after, const TCommands& cmds);
+// Inserts cmds so that the first of them becomes line `line` (0 .. the
+// command count): after line - 1 as insertObjectCommands does, and before the
+// first line with every immediate GoTo target of the old lines moved along.
+EditResult insertObjectCommandsAt(TMOBJ& m, std::size_t object, std::size_t line, const TCommands& cmds);
 EditResult deleteObjectCommands(TMOBJ& m, std::size_t object, std::size_t first, std::size_t last);
 EditResult pasteObjectCommands(TMOBJ& m, std::size_t object, std::size_t after, const CommandClipboard& clip);
 EditResult cutObjectCommands(TMOBJ& m, std::size_t object, std::size_t first, std::size_t last,
@@ -150,12 +154,12 @@ std::string programListFileName(std::size_t object, ProgramFormat format);
 // text a copy puts on the clipboard.
 std::string programListRows(const TCommands& list);
 
-// Commands read back from program list text: a saved .lst or rows copied
-// from a command grid. Blank lines and lines starting with ";" are skipped;
-// every other line holds "[" opcode "," destination "," source "]" (the
-// first brackets of the line), each word one to eight hexadecimal digits
-// with blanks around them. A line that does not, or more than kMaxCommands
-// commands, make the whole text fail: badLine (from 1) and error say where.
+// Commands read back from program list text: a saved .lst, rows copied from
+// a command grid, or command lines typed or edited by hand. Blank lines and
+// lines starting with ";" are skipped; every other line is assembled as a
+// program-list row (assembleRow: words in brackets, a command line, or both).
+// A line that does not assemble, or more than kMaxCommands commands, make the
+// whole text fail: badLine (from 1) and error (with the column) say where.
 struct ProgramListParse {
     TCommands commands;
     std::size_t badLine = 0;  // 0: every line was read

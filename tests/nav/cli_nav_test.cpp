@@ -260,3 +260,28 @@ TEST(CliNavCorpus, RunEveryMovieObject) {
     EXPECT_EQ(out[1], "Jump Title 1");
     EXPECT_EQ(out.back(), "GPR3: 0000FFFF (65535)   ");
 }
+
+// asm reads disasm's output back to the exact words of every command, and
+// stops at the first line that does not assemble, naming its line and column.
+TEST(CliAsm, DisasmOutputReadsBackAndErrorsNameTheColumn) {
+    TempDir dir;
+    const TCommands program = {cmd(0x50400001, 0x80000010, 0x00656E67), cmd(0x51C00001, 0x8001C002, 0),
+                               cmd(0x12345678, 1, 2), cmd(0x20810000, 0)};
+    writeFile(dir / "MovieObject.bdmv", movieObjectFile({program, {cmd(0x11000008)}}));
+    const CliResult listing = runCli({"disasm", (dir / "MovieObject.bdmv").string()});
+    ASSERT_EQ(listing.exitCode, 0);
+    writeFile(dir / "rows.lst", Bytes(listing.out.begin(), listing.out.end()));
+    const CliResult r = runCli({"asm", (dir / "rows.lst").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "50400001 80000010 00656E67\n51C00001 8001C002 00000000\n12345678 00000001 00000002\n"
+              "20810000 00000000 00000000\n11000008 00000000 00000000\n");
+
+    const std::string typed = "; typed\r\nGoTo 3\r\n\r\n0001  Move GPR1, PSR4\r\nMove GPR1 5\r\nNOP\r\n";
+    writeFile(dir / "typed.txt", Bytes(typed.begin(), typed.end()));
+    const CliResult bad = runCli({"asm", (dir / "typed.txt").string()});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_NE(bad.err.find("typed.txt:5:11: expected \",\" between operands"), std::string::npos) << bad.err;
+    EXPECT_EQ(runCli({"asm", (dir / "missing.txt").string()}).exitCode, 1);
+}

@@ -34,8 +34,10 @@ TEST(CommandEdit, GoToTargetsFollowInsertAndDelete) {
         {"insert 2 after line 8", [&](TCommands& l) { return inscmd(l, 8, {blank, blank}); }, {7, 3}, 9},
         {"insert 1 after line 2", [&](TCommands& l) { return inscmd(l, 2, {blank}); }, {8, 4}, 3},
         {"delete 5..6", [&](TCommands& l) { return delecmd(l, 5, 6); }, {5, 3}, 4},
-        // A target inside the deleted block moves down by the block size too.
-        {"delete 6..7", [&](TCommands& l) { return delecmd(l, 6, 7); }, {5, 3}, 5},
+        // A target inside the deleted block moves to the command now in its place.
+        {"delete 6..7", [&](TCommands& l) { return delecmd(l, 6, 7); }, {6, 3}, 5},
+        {"delete 3", [&](TCommands& l) { return delecmd(l, 3, 3); }, {6}, 2},
+        {"delete 7..9 (the end)", [&](TCommands& l) { return delecmd(l, 7, 9); }, {7, 3}, 6},
         {"delete 0", [&](TCommands& l) { return delecmd(l, 0, 0); }, {6, 2}, 0},
         {"delete 9 (last)", [&](TCommands& l) { return delecmd(l, 9, 9); }, {7, 3}, 8},
     };
@@ -54,16 +56,18 @@ TEST(CommandEdit, GoToTargetsFollowInsertAndDelete) {
         EXPECT_EQ(targets, tc.targets) << tc.what;
     }
 
-    // Deleting lines 3..4 of the documented example: 7 -> 5, 3 -> 1, 2 unchanged.
-    TCommands l = program({{0, goTo(7)}, {1, goTo(3)}, {2, goTo(2)}});
+    // Deleting lines 3..4: 7 -> 5; 3 and 4 -> 3, the command that took line 3's
+    // place (not line 2, the one before); 2 unchanged.
+    TCommands l = program({{0, goTo(7)}, {1, goTo(3)}, {2, goTo(2)}, {5, goTo(4)}});
     delecmd(l, 3, 4);
     EXPECT_EQ(l[0].w[1], 5u);
-    EXPECT_EQ(l[1].w[1], 1u);
+    EXPECT_EQ(l[1].w[1], 3u);
     EXPECT_EQ(l[2].w[1], 2u);
-    // Deleting line 0 lowers every target; 0 wraps.
+    EXPECT_EQ(l[3].w[1], 3u);
+    // Deleting line 0: a GoTo 0 goes to the new first line instead of wrapping to 0xFFFFFFFF.
     l = program({{1, goTo(0)}, {2, goTo(4)}});
     delecmd(l, 0, 0);
-    EXPECT_EQ(l[0].w[1], 0xFFFFFFFFu);
+    EXPECT_EQ(l[0].w[1], 0u);
     EXPECT_EQ(l[1].w[1], 3u);
     // Only word 0 exactly 20810000 counts.
     l = {cmd(0x20810001, 5), cmd(0x20010000, 5)};
@@ -183,13 +187,15 @@ TEST(CommandEdit, ProgramListReadBack) {
                                  {3, cmd(0x50000001, 1, 0x80000010)}, {4, goTo(3)}});
     EXPECT_EQ(parseProgramList(programListText(l)).commands, l);
     EXPECT_EQ(parseProgramList(programListRows(l)).commands, l);
-    const ProgramListParse hand = parseProgramList("\n  [50400001, a ,  0000001F]  anything\r\n;[00000000,0,0]\n");
+    // Words alone, words with their own line, and a typed line.
+    const ProgramListParse hand =
+        parseProgramList("\n  [50400001, a ,  0000001F]\r\n;[00000000,0,0]\n[50400001,A,1F]  Move GPR10, 31\nGoTo 3\n");
     EXPECT_EQ(hand.badLine, 0u);
-    EXPECT_EQ(hand.commands, (TCommands{cmd(0x50400001, 0xA, 0x1F)}));
+    EXPECT_EQ(hand.commands, (TCommands{cmd(0x50400001, 0xA, 0x1F), cmd(0x50400001, 0xA, 0x1F), goTo(3)}));
     EXPECT_TRUE(parseProgramList("").commands.empty());
 
     const std::pair<std::string, std::size_t> bad[] = {
-        {"[50400001,0,0]\nMove GPR0, 0\n", 2},   // a line without words
+        {"[50400001,0,0]\nMove GPR0 0\n", 2},    // a line that does not assemble
         {"[50400001,0]\n", 1},                   // two words
         {"[50400001,0,0,0]\n", 1},               // four
         {"[504000011,0,0]\n", 1},                // nine digits

@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     run(SettingsTest());
     run(MainWindowTest());
     run(BdmvViewsTest());
+    run(CliEditViewsTest());
     run(UndoTest());
     run(HistoryTest());
     run(SoundBdjoTest());

@@ -108,6 +108,15 @@ private slots:
     void shutDownRemovesTemporaryFiles();
 };
 
+class CliEditViewsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void clicksSaveWhatTheCliWrites();
+    void deletedGoToTargetMovesToTheNextLine();
+    void typedLinesPasteIntoTheProgram();
+};
+
 class BdmvViewsTest : public QObject {
     Q_OBJECT
 private slots:
