@@ -20,9 +20,10 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state) {
         bool use83 = false;
     };
     auto check = std::make_shared<CheckArgs>();
-    auto* checkCmd = app.add_subcommand(
-        "check", "Check and read a BDMV folder and its playlists; exit 1 when the check fails or a mark lies "
-                 "outside its PlayItem, 3 when a file was refused or read incomplete.");
+    auto* checkCmd =
+        app.add_subcommand("check",
+                           "Check and read a BDMV folder and its playlists; exit 1 when the check fails or a mark lies "
+                           "outside its PlayItem, 3 when a file was refused or read incomplete.");
     checkCmd->add_option("FOLDER", check->folder, "A disc root, its BDMV folder, or a file inside it")
         ->required()
         ->check(CLI::ExistingPath);

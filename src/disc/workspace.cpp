@@ -5,11 +5,11 @@
 #include "ig/samemenu.h"
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
-#include "sound/sound_edit.h"
-#include "sound/sound_io.h"
 #include "playlist/playlist_edit.h"
 #include "playlist/playlist_io.h"
 #include "playlist/playlist_text.h"
+#include "sound/sound_edit.h"
+#include "sound/sound_io.h"
 
 #include <fmt/format.h>
 
@@ -60,8 +60,8 @@ std::string defaultBackupRoot() {
 
 std::string backupFileFor(const WorkspaceOptions& options, const std::string& path) {
     if (options.backupInDiscTree) return backupPath(path);
-    const fs::path root = options.outputFolder.empty() ? fs::path(defaultBackupRoot())
-                                                       : fs::path(options.outputFolder) / "backup";
+    const fs::path root =
+        options.outputFolder.empty() ? fs::path(defaultBackupRoot()) : fs::path(options.outputFolder) / "backup";
     std::error_code ec;
     fs::path full = fs::absolute(path, ec);
     if (ec) full = path;

@@ -426,12 +426,12 @@ std::vector<std::string> menuReferenceFaults(const TIGSc& m, std::optional<std::
         for (std::size_t g = 0; g < page.BOGs.size(); ++g) {
             const TBOG& bog = page.BOGs[g];
             const std::uint16_t valid = bog.default_valid_button_id_ref;
-            if (valid != kNoButton &&
-                std::none_of(bog.buttons.begin(), bog.buttons.end(),
-                             [&](const TIGbutton& b) { return b.button_id == valid; }))
-                faults.push_back(fmt::format("Page {}, BOG {}: default valid button {:04X} is not one of the BOG's "
-                                             "buttons",
-                                             p, g, valid));
+            if (valid != kNoButton && std::none_of(bog.buttons.begin(), bog.buttons.end(),
+                                                   [&](const TIGbutton& b) { return b.button_id == valid; }))
+                faults.push_back(
+                    fmt::format("Page {}, BOG {}: default valid button {:04X} is not one of the BOG's "
+                                "buttons",
+                                p, g, valid));
             for (const TIGbutton& b : bog.buttons) {
                 const std::pair<const char*, std::uint16_t> neighbours[] = {{"upper", b.upper_button_id_ref},
                                                                             {"lower", b.lower_button_id_ref},

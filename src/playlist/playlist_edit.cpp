@@ -501,7 +501,8 @@ std::optional<std::size_t> insertStream(TMPLS& m, std::size_t playItem, StreamKi
     // Which PID the new stream plays: never one the kind already plays.
     auto free = [&](TStreamItem& item) {
         TStreamEntry& e = item.stream_entry;
-        std::uint16_t& pid = e.type == kStreamOfSubPath ? e.ref_to_stream_PID_of_subClip : e.ref_to_stream_PID_of_mainClip;
+        std::uint16_t& pid =
+            e.type == kStreamOfSubPath ? e.ref_to_stream_PID_of_subClip : e.ref_to_stream_PID_of_mainClip;
         if (clip && e.type == kStreamOfPlayItem) {
             for (const ClipStream& c : clipStreamsOfKind(*clip, kind)) {
                 pid = c.pid;
@@ -936,8 +937,8 @@ std::optional<std::string> markPlaceFault(const TMPLS& m, const TPlayListMarkEnt
                            k.ref_to_PlayItem_id, items.size());
     const TPlayItem& p = items[k.ref_to_PlayItem_id];
     if (k.mark_time_stamp >= p.IN_time && k.mark_time_stamp <= p.OUT_time) return std::nullopt;
-    return fmt::format("{} lies outside PlayItem {:03} ({} to {})", timeText(k.mark_time_stamp),
-                       k.ref_to_PlayItem_id, timeText(p.IN_time), timeText(p.OUT_time));
+    return fmt::format("{} lies outside PlayItem {:03} ({} to {})", timeText(k.mark_time_stamp), k.ref_to_PlayItem_id,
+                       timeText(p.IN_time), timeText(p.OUT_time));
 }
 
 std::vector<std::string> markFaults(const TMPLS& m) {

@@ -295,8 +295,9 @@ bool canInsertMark(const TMPLS& playlist);
 
 // Inserts an entry mark (PlayItem 0 at its IN time, entry PID 0xFFFF,
 // duration 0; time 0 when the playlist has no PlayItem) after row `after`
-// (first when there is no mark, last when nothing is selected): 14 bytes. A playlist without a PlayListMark section gets one.
-// Returns the new mark's row, or nothing at 999 marks.
+// (first when there is no mark, last when nothing is selected): 14 bytes. A
+// playlist without a PlayListMark section gets one. Returns the new mark's
+// row, or nothing at 999 marks.
 std::optional<std::size_t> insertMark(TMPLS& playlist, std::optional<std::size_t> after);
 
 // Deletes marks first..last (inclusive; clamped to the list), 14 bytes each.

@@ -118,7 +118,22 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     effects_ = new MenuEffectsView(doc_, *preview_, this);
     pageView_ = new MenuPageView(*preview_, this);
     pageView_->active = [this] { return preview_->emulator().page() >= 0; };
-    connect(pageView_, &MenuPageView::keyPressed, this, [this](int code) { log_.slog(std::to_string(code), 1); });
+    connect(pageView_, &MenuPageView::keyPressed, this, [this](int code) {
+        // The arrows move the selection as U, D, L and R do; Enter selects as S&el.
+        std::optional<int> nav;
+        switch (code) {
+        case 38: nav = static_cast<int>(NavKey::Up); break;
+        case 40: nav = static_cast<int>(NavKey::Down); break;
+        case 37: nav = static_cast<int>(NavKey::Left); break;
+        case 39: nav = static_cast<int>(NavKey::Right); break;
+        case 13: nav = 4; break;
+        default: break;
+        }
+        if (nav && bNav_[static_cast<std::size_t>(*nav)] && bNav_[static_cast<std::size_t>(*nav)]->isEnabled())
+            bNav_[static_cast<std::size_t>(*nav)]->click();
+        // The key's code stays shown, after whatever the key did.
+        log_.slog(std::to_string(code), 1);
+    });
     QWidget* header = buildHeader();
 
     subTabs_ = new QTabWidget(this);
@@ -154,7 +169,10 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     connect(pages_, &MenuPagesView::bogChosen, this, &MenuTab::bogChosen);
     // The page's button states follow the typed default valid button; the
     // picture follows at the next Start (drawing it here would play its in-effects).
-    connect(pages_, &MenuPagesView::bogEdited, this, [this] { preview_->emulator().refreshButtonStates(); });
+    connect(pages_, &MenuPagesView::bogEdited, this, [this](int page) {
+        preview_->emulator().refreshButtonStates();
+        warnReferences(page);
+    });
     pages_->soundEntries = [this] {
         const Workspace& ws = doc_.model();
         return ws.soundLoaded ? ws.sound.entries.size() : std::size_t{0};
@@ -625,12 +643,41 @@ void MenuTab::heDefSelButtExit() {
     const auto v = static_cast<std::uint16_t>(heDefSelButt_->value());
     editPage(QStringLiteral("Default Selected Button"),
              [v](TIGSc& m, std::size_t p) { return setDefaultSelectedButton(m, p, v); });
+    warnReferences(cbPage_->currentIndex());
 }
 
 void MenuTab::heDefActButtExit() {
     const auto v = static_cast<std::uint16_t>(heDefActButt_->value());
     editPage(QStringLiteral("Default Activated Button"),
              [v](TIGSc& m, std::size_t p) { return setDefaultActivatedButton(m, p, v); });
+    warnReferences(cbPage_->currentIndex());
+}
+
+void MenuTab::warnReferences(int page) {
+    if (page < 0 || !doc_.model().menu.loaded) return;
+    const auto faults = menuReferenceFaults(menu(), static_cast<std::size_t>(page));
+    if (faults.empty()) return;
+    std::string text = faults.front();
+    if (faults.size() > 1) text += " (and " + std::to_string(faults.size() - 1) + " more)";
+    log_.erslog(text);
+}
+
+bool MenuTab::referencesAccepted(const QString& title) {
+    const auto faults = menuReferenceFaults(menu());
+    if (faults.empty()) return true;
+    QString list;
+    for (std::size_t i = 0; i < faults.size() && i < 10; ++i)
+        list += QString::fromStdString(faults[i]) + QLatin1Char('\n');
+    if (faults.size() > 10) list += QStringLiteral("... and %1 more\n").arg(faults.size() - 10);
+    const bool yes = dialogs.confirm &&
+                     dialogs.confirm(title, QStringLiteral("These references of the menu name no button, and a "
+                                                           "player will not find it:\n\n%1\nWrite the menu anyway?")
+                                                .arg(list));
+    if (!yes) {
+        for (const std::string& f : faults) log_.log("  " + f);
+        log_.erlog("The menu was not written: it has references that name no button.");
+    }
+    return yes;
 }
 
 void MenuTab::hePaletteExit() {
@@ -857,6 +904,7 @@ bool MenuTab::saveModified() {
 }
 
 bool MenuTab::writeMenu(QString path) {
+    if (!referencesAccepted(QStringLiteral("Save Menu"))) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mnu");
     const std::string file = QFileInfo(path).fileName().toStdString();
     try {
@@ -875,7 +923,7 @@ bool MenuTab::writeMenu(QString path) {
 }
 
 void MenuTab::bMuxClick() {
-    if (!canWrite()) return;
+    if (!canWrite() || !referencesAccepted(QStringLiteral("Mux Menu"))) return;
     log_.dlog0("Muxing menu...");
     const std::string ext = doc_.model().names().streamExt;  // ".m2ts", or ".MTS" with 8.3 names
     const QString bare = QString::fromStdString(ext.substr(1));

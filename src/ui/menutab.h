@@ -176,6 +176,11 @@ private:
     void editPage(const QString& name, const std::function<bool(TIGSc&, std::size_t)>& edit);
     void heDefSelButtExit();
     void heDefActButtExit();
+    // A reference typed on the page that names no button: a warning in the status bar.
+    void warnReferences(int page);
+    // Before the menu is written: references that name no button are listed
+    // and the user asked; false (logged) when the menu is not to be written.
+    bool referencesAccepted(const QString& title);
     void hePaletteExit();
     void heUO1Exit();
     void heUO2Exit();

@@ -539,14 +539,27 @@ void TfMain::showEvent(QShowEvent* e) {
     applyMinimumSize();
     // A stored or designed place may lie off a smaller (or more scaled) screen.
     fitOnScreen();
+    // The frame is known only after the window manager framed the window.
+    if (wantedFrame_) {
+        QTimer::singleShot(0, this, &TfMain::placeFrame);
+        QTimer::singleShot(200, this, &TfMain::placeFrame);
+    }
     if (QWindow* w = windowHandle(); w && !property("navoraScreenWatch").toBool()) {
         setProperty("navoraScreenWatch", true);
         connect(w, &QWindow::screenChanged, this, &TfMain::applyMinimumSize);
     }
 }
 
+void TfMain::placeFrame() {
+    if (!wantedFrame_ || !isVisible() || isMaximized() || isMinimized() || isFullScreen()) return;
+    if (frameGeometry().topLeft() != *wantedFrame_) move(*wantedFrame_);
+    fitOnScreen();
+}
+
 void TfMain::applyGeometry() {
     const QSize least = designedMinimumSize();
+    // Top and Left are the frame's place (QWidget::pos() of a window).
+    wantedFrame_ = QPoint(settings_.left, settings_.top);
     move(settings_.left, settings_.top);
     resize(std::max(settings_.width, least.width()), std::max(settings_.height, least.height()));
     if (settings_.windowState == 2)
@@ -611,7 +624,8 @@ void TfMain::formClose() {
     settings_.windowState = maximised ? 2 : isMinimized() ? 1 : 0;
     if (!maximised) {
         const QRect g = isMinimized() ? normalGeometry() : geometry();
-        const QPoint pos = isMinimized() ? g.topLeft() : this->pos();
+        // The frame's place, so that the next start puts the title bar where it was.
+        const QPoint pos = isMinimized() ? g.topLeft() : frameGeometry().topLeft();
         settings_.left = pos.x();
         settings_.top = pos.y();
         settings_.width = g.width();

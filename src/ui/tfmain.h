@@ -9,9 +9,11 @@
 #include "ui/settings.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -192,6 +194,12 @@ private:
     void resetOptions();
     void applyWorkspaceOptions();
     void applyGeometry();
+    // Puts the frame (title bar included) where the settings say, once the
+    // window manager has framed the window: a place given before that may be
+    // taken for the inside of the window, which then creeps up by the title
+    // bar's height at every start.
+    void placeFrame();
+    std::optional<QPoint> wantedFrame_;
     void applyMachineOptions();
     // The Menu tab's colours from the settings.
     void loadMenuOptions();

@@ -44,9 +44,8 @@ const bool kPlacements[] = {false, true};
 // the output folder, below the file's whole path, and the log says where.
 TEST(Backup, BackupsGoToTheOutputFolderOrBesideTheFile) {
     Saver out;
-    EXPECT_EQ(fs::path(out.backup),
-              fs::path(out.options.outputFolder) / "backup" /
-                  (fs::absolute(out.file).relative_path().string() + ".backup"));
+    EXPECT_EQ(fs::path(out.backup), fs::path(out.options.outputFolder) / "backup" /
+                                        (fs::absolute(out.file).relative_path().string() + ".backup"));
     Saver beside(true);
     EXPECT_EQ(beside.backup, backupPath(beside.file.string()));
     for (Saver* s : {&out, &beside}) {
@@ -59,11 +58,13 @@ TEST(Backup, BackupsGoToTheOutputFolderOrBesideTheFile) {
     EXPECT_FALSE(fs::exists(backupPath(out.file.string())));
     // Nothing but the saved file in the disc tree.
     std::vector<std::string> tree;
-    for (const auto& e : fs::recursive_directory_iterator(out.dir / "BDMV")) tree.push_back(e.path().filename().string());
+    for (const auto& e : fs::recursive_directory_iterator(out.dir / "BDMV"))
+        tree.push_back(e.path().filename().string());
     EXPECT_EQ(tree, std::vector<std::string>{"index.bdmv"});
     // Without an output folder they go to the per-user data folder.
     WorkspaceOptions noFolder;
-    EXPECT_EQ(backupFileFor(noFolder, "/discs/A/BDMV/index.bdmv"), defaultBackupRoot() + "/discs/A/BDMV/index.bdmv.backup");
+    EXPECT_EQ(backupFileFor(noFolder, "/discs/A/BDMV/index.bdmv"),
+              defaultBackupRoot() + "/discs/A/BDMV/index.bdmv.backup");
 }
 
 TEST(Backup, OnlyFirstKeepsTheFirstBackup) {
@@ -93,21 +94,21 @@ TEST(Backup, OverwriteReplacesTheBackupWithThePreviousFile) {
 }
 
 TEST(Backup, StopIfExistsRefusesTheSecondSaveAndLeavesTheFile) {
-  for (bool inTree : kPlacements) {
-    Saver s(inTree);
-    s.options.backupMode = BackupMode::StopIfExists;
-    writeFile(s.file, {1});
-    ASSERT_TRUE(s.save({2}));
-    EXPECT_FALSE(s.save({3}));
-    EXPECT_EQ(readFile(s.file), Bytes{2});
-    EXPECT_EQ(readFile(s.backup), Bytes{1});
-    EXPECT_TRUE(s.log.errorFlag);
-    EXPECT_EQ(s.view.lines.back().plain, "ERROR: Cannot create backup file.");
-    // The next save starts by clearing the flag.
-    s.options.backupMode = BackupMode::OnlyFirst;
-    EXPECT_TRUE(s.save({4}));
-    EXPECT_FALSE(s.log.errorFlag);
-  }
+    for (bool inTree : kPlacements) {
+        Saver s(inTree);
+        s.options.backupMode = BackupMode::StopIfExists;
+        writeFile(s.file, {1});
+        ASSERT_TRUE(s.save({2}));
+        EXPECT_FALSE(s.save({3}));
+        EXPECT_EQ(readFile(s.file), Bytes{2});
+        EXPECT_EQ(readFile(s.backup), Bytes{1});
+        EXPECT_TRUE(s.log.errorFlag);
+        EXPECT_EQ(s.view.lines.back().plain, "ERROR: Cannot create backup file.");
+        // The next save starts by clearing the flag.
+        s.options.backupMode = BackupMode::OnlyFirst;
+        EXPECT_TRUE(s.save({4}));
+        EXPECT_FALSE(s.log.errorFlag);
+    }
 }
 
 // The disc's BACKUP copy follows every save by default (a player that falls
@@ -152,15 +153,15 @@ TEST(Backup, AFailedBackupDirCopyIsReported) {
 }
 
 TEST(Backup, AFailedWritePutsThePreviousFileBack) {
-  for (bool inTree : kPlacements) {
-    Saver s(inTree);
-    writeFile(s.file, {1, 2, 3});
-    setWriteFaultHook([](std::size_t) { throw std::runtime_error("disk full"); });
-    EXPECT_FALSE(s.save(Bytes(10, 9)));
-    setWriteFaultHook(nullptr);
-    EXPECT_EQ(readFile(s.file), (Bytes{1, 2, 3}));
-    EXPECT_TRUE(s.log.errorFlag);
-  }
+    for (bool inTree : kPlacements) {
+        Saver s(inTree);
+        writeFile(s.file, {1, 2, 3});
+        setWriteFaultHook([](std::size_t) { throw std::runtime_error("disk full"); });
+        EXPECT_FALSE(s.save(Bytes(10, 9)));
+        setWriteFaultHook(nullptr);
+        EXPECT_EQ(readFile(s.file), (Bytes{1, 2, 3}));
+        EXPECT_TRUE(s.log.errorFlag);
+    }
 }
 
 TEST(Backup, TheSavedFileKeepsThePermissionsOfTheFileItReplaces) {

@@ -255,7 +255,7 @@ TEST(Composer, WordTransformations) {
 // A typed operand value that does not fit its field is refused by name
 // instead of being cut (2^32 used to become 0).
 TEST(Composer, OperandValuesThatDoNotFitAreRefused) {
-    const TCommand move = cmd(0x50000001, 5, 6);        // Move GPR5, GPR6
+    const TCommand move = cmd(0x50000001, 5, 6);       // Move GPR5, GPR6
     const TCommand setStream = cmd(0x51000001, 0, 0);  // SetStream, packed register form
     struct Case {
         TCommand c;

@@ -106,8 +106,8 @@ TEST(Chapters, FrameExportOfImportedFramesIsExact) {
     }
     // A mark between two frames goes to the nearer one.
     const FrameRate ntsc = *frameRateOfCode(4);  // 1501.5 ticks a frame
-    EXPECT_EQ(ticksToFrames(2252, ntsc), 1u);  // 1.4998 frames
-    EXPECT_EQ(ticksToFrames(2253, ntsc), 2u);  // 1.5005 frames
+    EXPECT_EQ(ticksToFrames(2252, ntsc), 1u);    // 1.4998 frames
+    EXPECT_EQ(ticksToFrames(2253, ntsc), 2u);    // 1.5005 frames
 }
 
 // Three lines into a playlist of five marks: the PlayListMark length goes from

@@ -202,9 +202,10 @@ TEST(PlaylistEdit, StreamPidsComeFromTheClipAndAreNotDuplicated) {
         StreamKind kind;
         std::vector<std::uint16_t> pids;
     };
-    for (const KindCase& c : {KindCase{StreamKind::PrimaryVideo, {0x1011}}, KindCase{StreamKind::PrimaryAudio, {0x1100, 0x1101}},
-                              KindCase{StreamKind::SecondaryAudio, {0x1A00}}, KindCase{StreamKind::PG, {0x1200}},
-                              KindCase{StreamKind::IG, {}}, KindCase{StreamKind::SecondaryVideo, {0x1B00}}}) {
+    for (const KindCase& c :
+         {KindCase{StreamKind::PrimaryVideo, {0x1011}}, KindCase{StreamKind::PrimaryAudio, {0x1100, 0x1101}},
+          KindCase{StreamKind::SecondaryAudio, {0x1A00}}, KindCase{StreamKind::PG, {0x1200}},
+          KindCase{StreamKind::IG, {}}, KindCase{StreamKind::SecondaryVideo, {0x1B00}}}) {
         std::vector<std::uint16_t> pids;
         for (const ClipStream& s : clipStreamsOfKind(clip, c.kind)) pids.push_back(s.pid);
         EXPECT_EQ(pids, c.pids) << streamKindName(c.kind);
@@ -480,10 +481,10 @@ TEST(PlaylistEdit, MarkTimesClampAndMarksInsertWhereSelected) {
 // Marks outside their PlayItem are named with what is wrong; the edges of a
 // PlayItem (IN and OUT) are inside.
 TEST(PlaylistEdit, MisplacedMarksAreFound) {
-    const TMPLS m = test::simplePlaylist(
-        {test::playItem("00001", 27000000, 54000000), test::playItem("00002", 900000, 1800000)},
-        {test::mark(0, 27000000), test::mark(0, 0), test::mark(1, 1800000), test::mark(1, 1800001),
-         test::mark(2, 27000000), test::mark(1, 27000000, kLinkPoint)});
+    const TMPLS m =
+        test::simplePlaylist({test::playItem("00001", 27000000, 54000000), test::playItem("00002", 900000, 1800000)},
+                             {test::mark(0, 27000000), test::mark(0, 0), test::mark(1, 1800000), test::mark(1, 1800001),
+                              test::mark(2, 27000000), test::mark(1, 27000000, kLinkPoint)});
     EXPECT_EQ(markFaults(m), (std::vector<std::string>{
                                  "Mark 001: 00:00:00.000 lies outside PlayItem 000 (00:10:00.000 to 00:20:00.000)",
                                  "Mark 003: 00:00:40.000 lies outside PlayItem 001 (00:00:20.000 to 00:00:40.000)",

@@ -1,6 +1,7 @@
 #include "uitests.h"
 
 #include "core/log.h"
+#include "disc/workspace.h"
 #include "support/testsupport.h"
 #include "ui/bdmvtab.h"
 #include "ui/execpanel.h"
@@ -362,17 +363,41 @@ void MainWindowTest::saveOnlyOnBdmvTab() {
     QVERIFY(!fs::exists(tmp / "BDMV" / "index.bdmv.backup"));
     QVERIFY(!fs::exists(tmp / "BDMV" / "MovieObject.bdmv.backup"));
 
-    // On the BDMV tab both files are backed up and written back unchanged.
+    // On the BDMV tab both files are backed up and written back unchanged;
+    // the backups go out of the disc (the output folder typed on the Options
+    // tab) and the disc's BACKUP copies follow the save.
+    const fs::path out = tmp / "out";
+    showActive(&w);
+    w.pageControl()->setCurrentIndex(TfMain::TabOptions);
+    QTest::mouseClick(w.optionsTab()->eWorkDir(), Qt::LeftButton);
+    QTest::keyClicks(w.optionsTab()->eWorkDir(), QString::fromStdString(out.string()));
+    fs::remove(tmp / "BDMV" / "BACKUP" / "index.bdmv");  // a stale or missing copy is written anew
     w.pageControl()->setCurrentIndex(TfMain::TabBdmv);
     QVERIFY(w.bSave()->isEnabled());
-    w.bSave()->click();
+    QTest::mouseClick(w.bSave(), Qt::LeftButton);
     QCOMPARE(saved.count(), 1);
     QVERIFY(log->toPlainText().contains("index.bdmv saved."));
     QVERIFY(log->toPlainText().contains("MovieObject.bdmv saved."));
-    QVERIFY(test::readFile(tmp / "BDMV" / "index.bdmv.backup") == indexBytes);
-    QVERIFY(test::readFile(tmp / "BDMV" / "MovieObject.bdmv.backup") == mobjBytes);
+    const WorkspaceOptions& options = w.workspace().options;
+    QCOMPARE(options.outputFolder, out.string());
+    const std::string indexBackup = backupFileFor(options, index.string());
+    QVERIFY2(indexBackup.rfind((out / "backup").string(), 0) == 0, indexBackup.c_str());
+    QVERIFY(test::readFile(indexBackup) == indexBytes);
+    QVERIFY(test::readFile(backupFileFor(options, mobj.string())) == mobjBytes);
+    QVERIFY(!fs::exists(tmp / "BDMV" / "index.bdmv.backup"));
     QVERIFY(test::readFile(index) == indexBytes);
     QVERIFY(test::readFile(mobj) == mobjBytes);
+    QVERIFY(test::readFile(tmp / "BDMV" / "BACKUP" / "index.bdmv") == indexBytes);
+
+    // "Backups beside the files" puts them in the disc tree again.
+    w.pageControl()->setCurrentIndex(TfMain::TabOptions);
+    QCheckBox* beside = w.optionsTab()->cbOBackupInTree();
+    QTest::mouseClick(beside, Qt::LeftButton, {}, QPoint(6, beside->height() / 2));
+    QVERIFY(beside->isChecked());
+    w.pageControl()->setCurrentIndex(TfMain::TabBdmv);
+    QTest::mouseClick(w.bSave(), Qt::LeftButton);
+    QVERIFY(test::readFile(tmp / "BDMV" / "index.bdmv.backup") == indexBytes);
+    QVERIFY(test::readFile(tmp / "BDMV" / "MovieObject.bdmv.backup") == mobjBytes);
 }
 
 void MainWindowTest::progressTakesThePanelsPlace() {

@@ -123,6 +123,8 @@ private slots:
     void firstPlaybackAndTopMenuOnOff();
     void titleBoxesStoreTheirValues();
     void composerEditsAreSaved();
+    void operandValuesThatDoNotFitAreRefused();
+    void startShowsWhereTheRunEnded();
     void gridKeysEditCommands();
     void doubleClickFollowsCommands();
     void saveProgramList_data();
@@ -249,5 +251,7 @@ private slots:
     void backgroundPictureAndColours_data();
     void backgroundPictureAndColours();
     void pageViewKeysShowTheirCode();
+    void pageViewArrowKeysNavigate();
+    void brokenReferencesAreWarnedAndAskedAtSave();
     void closeSavesTheEditedMenu();
 };
