@@ -4,7 +4,13 @@
 #   - no engine folder (everything but ui and cli) includes disc, ui or cli,
 #     except disc itself, and none includes a Qt header; cli includes no ui;
 #   - each engine library links exactly the navora libraries of the folders
-#     it includes.
+#     it includes;
+#   - every project header is included by its path from src ("disc/workspace.h"),
+#     never relative to the including file ("../disc/workspace.h", "workspace.h");
+#   - inside ui: the tab folders (bdmv, playlist, clip, menu, bdjo, options)
+#     never include each other, widgets include only widgets, shell includes
+#     no tab, and of app only the main window and the two classes that
+#     wire its tabs (app/tfmain.*, app/tablinks.*, app/windowsettings.*) include tabs.
 # Run with: cmake -DSRC=<path to src> -P check_layers.cmake
 
 cmake_minimum_required(VERSION 3.22)
@@ -26,6 +32,42 @@ set(may_ts "core")
 set(may_ig "core;nav;ts")
 set(may_preview "core;nav;ig;sound")
 set(never_engine "disc;ui;cli")
+set(ui_tabs "bdmv;playlist;clip;menu;bdjo;options")
+
+# Faults of one include of ui/<sub>/... by a file in ui (name relative to src).
+function(check_ui_include name header out)
+  set(fault "")
+  if(NOT name MATCHES "^ui/([a-z0-9_]+)/" )
+    set(${out} "" PARENT_SCOPE)
+    return()
+  endif()
+  set(from "${CMAKE_MATCH_1}")
+  if(NOT header MATCHES "^ui/")
+    set(${out} "" PARENT_SCOPE)
+    return()
+  endif()
+  if(NOT header MATCHES "^ui/([a-z0-9_]+)/")
+    set(${out} "${name} includes ${header}: ui headers live in a sub-folder of ui" PARENT_SCOPE)
+    return()
+  endif()
+  set(to "${CMAKE_MATCH_1}")
+  if(from STREQUAL to)
+    set(${out} "" PARENT_SCOPE)
+    return()
+  endif()
+  if(from STREQUAL "widgets")
+    set(fault "${name} includes ${header}: ui/widgets may include only widgets")
+  elseif(to IN_LIST ui_tabs)
+    if(from IN_LIST ui_tabs)
+      set(fault "${name} includes ${header}: a tab never includes another tab")
+    elseif(from STREQUAL "shell")
+      set(fault "${name} includes ${header}: ui/shell includes no tab")
+    elseif(from STREQUAL "app" AND NOT name MATCHES "^ui/app/(tfmain|tablinks|windowsettings)\\.")
+      set(fault "${name} includes ${header}: of ui/app only the main window and its tab wiring include tabs")
+    endif()
+  endif()
+  set(${out} "${fault}" PARENT_SCOPE)
+endfunction()
 
 set(faults "")
 file(GLOB folders RELATIVE "${SRC}" "${SRC}/*")
@@ -45,6 +87,19 @@ foreach(folder IN LISTS folders)
           list(APPEND faults "${name} includes the Qt header <${header}>")
         endif()
         continue()
+      endif()
+      if(line MATCHES "\"")
+        # A project header: named by its path from src.
+        if(NOT EXISTS "${SRC}/${header}" OR header MATCHES "(^|/)\\.\\.?/")
+          list(APPEND faults "${name} includes \"${header}\": include project headers by their path from src")
+          continue()
+        endif()
+      endif()
+      if(folder STREQUAL "ui")
+        check_ui_include("${name}" "${header}" ui_fault)
+        if(ui_fault)
+          list(APPEND faults "${ui_fault}")
+        endif()
       endif()
       if(NOT header MATCHES "^([a-z0-9_]+)/")
         continue()

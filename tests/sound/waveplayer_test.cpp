@@ -8,7 +8,7 @@
 
 #include "sound/sound.h"
 #include "sound/wav.h"
-#include "ui/waveplayer_qt.h"
+#include "ui/app/waveplayer_qt.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>

@@ -11,13 +11,13 @@
 #include "navdb/movieobject_edit.h"
 #include "navdb/movieobject_io.h"
 #include "support/testsupport.h"
-#include "ui/bdmvtab.h"
-#include "ui/commandgrid.h"
-#include "ui/composer.h"
-#include "ui/indexview.h"
-#include "ui/mobjview.h"
-#include "ui/tfmain.h"
-#include "ui/widgets.h"
+#include "ui/bdmv/bdmvtab.h"
+#include "ui/widgets/commandgrid.h"
+#include "ui/widgets/composer.h"
+#include "ui/bdmv/indexview.h"
+#include "ui/bdmv/mobjview.h"
+#include "ui/app/tfmain.h"
+#include "ui/widgets/widgets.h"
 
 #include <QComboBox>
 #include <QPushButton>

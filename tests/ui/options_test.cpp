@@ -5,14 +5,14 @@
 #include "uitests.h"
 
 #include "core/log.h"
-#include "ui/association.h"
-#include "ui/bdmvtab.h"
-#include "ui/optionstab.h"
-#include "ui/pagecontrol.h"
-#include "ui/settings.h"
-#include "ui/statustab.h"
-#include "ui/tfmain.h"
-#include "ui/widgets.h"
+#include "ui/shell/association.h"
+#include "ui/bdmv/bdmvtab.h"
+#include "ui/options/optionstab.h"
+#include "ui/shell/pagecontrol.h"
+#include "ui/app/settings.h"
+#include "ui/shell/statustab.h"
+#include "ui/app/tfmain.h"
+#include "ui/widgets/widgets.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "uitests.h"
 
-#include "ui/settings.h"
-#include "ui/tfmain.h"
+#include "ui/app/settings.h"
+#include "ui/app/tfmain.h"
 
 #include <QSettings>
 #include <QTest>

@@ -1,9 +1,9 @@
 #include "uitests.h"
 
 #include "core/log.h"
-#include "ui/abouttab.h"
-#include "ui/qtlogview.h"
-#include "ui/widgets.h"
+#include "ui/shell/abouttab.h"
+#include "ui/shell/qtlogview.h"
+#include "ui/widgets/widgets.h"
 
 #include <QPainter>
 #include <QScrollBar>

@@ -1,0 +1,7 @@
+#include "ui/app/tabpage.h"
+
+namespace navora::ui {
+
+TabPage::~TabPage() = default;
+
+}  // namespace navora::ui
