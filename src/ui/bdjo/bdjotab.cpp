@@ -55,6 +55,11 @@ QCheckBox* flagBox(const QString& caption, const char* name, QWidget* parent) {
     b->setObjectName(QLatin1String(name));
     b->setAttribute(Qt::WA_TransparentForMouseEvents);
     b->setFocusPolicy(Qt::NoFocus);
+    // A click that reaches it all the same changes nothing: the box shows the file.
+    QObject::connect(b, &QCheckBox::clicked, b, [b](bool on) {
+        const QSignalBlocker block(b);
+        b->setChecked(!on);
+    });
     return b;
 }
 
