@@ -497,8 +497,10 @@ void MainWindowTest::optionsReachWorkspaceAndLog() {
     QCOMPARE(w.workspace().names().playlistExt, std::string(".MPL"));
     o->ieActiDelay()->setText("250");
     QCOMPARE(mainLog().actiDelayMs, 250);
-    o->cbOSaveBACKUP()->click();
+    // On by default: the click turns the disc's BACKUP copies off.
     QVERIFY(w.workspace().options.saveToBackupDir);
+    o->cbOSaveBACKUP()->click();
+    QVERIFY(!w.workspace().options.saveToBackupDir);
     o->eWorkDir()->setText("/out");
     QCOMPARE(w.workspace().options.outputFolder, std::string("/out"));
     o->ieActiDelay()->setText("500");
@@ -507,8 +509,9 @@ void MainWindowTest::optionsReachWorkspaceAndLog() {
     w.close();
     auto s = TfMain::openSettings();
     QCOMPARE(s->value("8.3names").toBool(), true);
-    QCOMPARE(s->value("SaveBACKUP").toBool(), true);
-    QVERIFY(!s->contains("OutputFolder"));
+    QCOMPARE(s->value("SaveBACKUP").toBool(), false);
+    // The output folder is kept between runs.
+    QCOMPARE(s->value("OutputFolder").toString(), QString("/out"));
 }
 
 void MainWindowTest::shutDownRemovesTemporaryFiles() {
