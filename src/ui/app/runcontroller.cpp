@@ -122,7 +122,8 @@ void RunController::reportRun(const RunResult& r, const Registers& before) {
     const std::size_t shown = std::min<std::size_t>(lines.size(), 32);
     for (std::size_t i = 0; i < shown; ++i) log_.log(lines[i]);
     if (lines.size() > shown) log_.log(fmt::format("  ... and {} more", lines.size() - shown));
-    log_.slog(summary, 1);
+    // A cancelled run keeps "Cancelled." in the status bar; the log has the rest.
+    if (r.end != RunEnd::Cancelled) log_.slog(summary, 1);
     // The panel shows the first changed GPR and PSR, highlighted.
     for (const RegisterKind kind : {RegisterKind::GPR, RegisterKind::PSR}) {
         const auto first =
