@@ -20,9 +20,10 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state) {
         bool use83 = false;
     };
     auto check = std::make_shared<CheckArgs>();
-    auto* checkCmd = app.add_subcommand(
-        "check", "Check and read a BDMV folder; exit 1 when the check fails, 3 when a file was refused or read "
-                 "incomplete.");
+    auto* checkCmd =
+        app.add_subcommand("check",
+                           "Check and read a BDMV folder and its playlists; exit 1 when the check fails or a mark lies "
+                           "outside its PlayItem, 3 when a file was refused or read incomplete.");
     checkCmd->add_option("FOLDER", check->folder, "A disc root, its BDMV folder, or a file inside it")
         ->required()
         ->check(CLI::ExistingPath);
@@ -41,6 +42,7 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state) {
             state.exitCode = kExitFailed;
             return;
         }
+        const std::size_t misplaced = ws.checkPlaylistMarks(state.log);
         auto names = [](const std::vector<std::string>& files) {
             std::string text;
             for (const std::string& f : files) text += (text.empty() ? "" : ", ") + f;
@@ -51,7 +53,13 @@ void registerWorkspaceCommands(CLI::App& app, CliState& state) {
         if (!ws.incompleteFiles.empty())
             std::fprintf(stderr, "navora-cli: %s: read incomplete %s\n", ws.folder.c_str(),
                          names(ws.incompleteFiles).c_str());
-        state.exitCode = ws.refusedFiles.empty() && ws.incompleteFiles.empty() ? kExitOk : kExitIncomplete;
+        if (misplaced > 0) {
+            std::fprintf(stderr, "navora-cli: %s: %zu playlist mark(s) outside their PlayItem\n", ws.folder.c_str(),
+                         misplaced);
+            state.exitCode = kExitFailed;
+        } else {
+            state.exitCode = ws.refusedFiles.empty() && ws.incompleteFiles.empty() ? kExitOk : kExitIncomplete;
+        }
     });
 
     auto demoDir = std::make_shared<std::string>();

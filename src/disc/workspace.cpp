@@ -9,14 +9,16 @@
 #include "navdb/index_io.h"
 #include "navdb/movieobject_io.h"
 #include "navdb/uhd.h"
-#include "sound/sound_edit.h"
-#include "sound/sound_io.h"
+#include "playlist/playlist_edit.h"
 #include "playlist/playlist_io.h"
 #include "playlist/playlist_text.h"
+#include "sound/sound_edit.h"
+#include "sound/sound_io.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
@@ -48,27 +50,101 @@ std::vector<std::string> listFiles(const std::string& dir, const std::string& ex
     return names;
 }
 
+std::string defaultBackupRoot() {
+    fs::path data;
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && *xdg && fs::path(xdg).is_absolute()) {
+        data = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        data = fs::path(home && *home ? home : "/tmp") / ".local" / "share";
+    }
+    return (data / "Varkeld Software" / "Navora" / "backup").string();
+}
+
+std::string backupFileFor(const WorkspaceOptions& options, const std::string& path) {
+    if (options.backupInDiscTree) return backupPath(path);
+    const fs::path root =
+        options.outputFolder.empty() ? fs::path(defaultBackupRoot()) : fs::path(options.outputFolder) / "backup";
+    std::error_code ec;
+    fs::path full = fs::absolute(path, ec);
+    if (ec) full = path;
+    return backupPath((root / full.lexically_normal().relative_path()).string());
+}
+
 bool backupStep(Log& log, const std::string& path, const std::string& displayName, const WorkspaceOptions& options) {
     log.errorFlag = false;
     log.dlog0("Saving " + displayName);
     if (options.backup) {
-        const std::string backup = backupPath(path);
+        const std::string backup = backupFileFor(options, path);
         std::error_code ec;
         if (options.backupMode == BackupMode::Overwrite) fs::remove(backup, ec);
         const bool backupExists = fs::exists(backup, ec);
         const bool make = options.backupMode != BackupMode::OnlyFirst || !backupExists;
         if (make && fs::exists(path, ec)) {
-            // A rename never replaces an existing backup: "Stop if exists" stops here.
+            // A backup is never replaced here: "Stop if exists" stops here.
             bool ok = !fs::exists(backup, ec);
-            if (ok) {
+            if (ok && options.backupInDiscTree) {
                 fs::rename(path, backup, ec);
                 ok = !ec;
+            } else if (ok) {
+                // Out of the disc tree: a copy, written whole or not at all,
+                // since another file system cannot take a rename.
+                try {
+                    fs::create_directories(fs::path(backup).parent_path());
+                    saveAtomic(backup, readWholeFile(path), path);
+                    log.log("  Backup " + backup);
+                } catch (const std::exception& e) {
+                    log.log("  " + std::string(e.what()));
+                    ok = false;
+                }
             }
             if (!ok) log.erlog("Cannot create backup file.");
         }
     }
     return !log.errorFlag;
 }
+
+namespace {
+
+// The disc's BACKUP folder that holds the copy at discBackup (BACKUP/name or
+// BACKUP/PLAYLIST/name); empty when the path lies in no folder of that name.
+fs::path discBackupFolder(const fs::path& discBackup) {
+    for (fs::path dir = discBackup.parent_path(); !dir.empty() && dir != dir.root_path(); dir = dir.parent_path()) {
+        if (dir.filename() == "BACKUP") return dir;
+        if (dir.parent_path() == dir) break;
+    }
+    return {};
+}
+
+// Keeps the disc's BACKUP copy in step with the file just saved.
+void updateDiscBackup(Log& log, const std::string& discBackup, const std::string& displayName, const Bytes& data,
+                      const WorkspaceOptions& options) {
+    const fs::path folder = discBackupFolder(discBackup);
+    std::error_code ec;
+    if (folder.empty() || !fs::is_directory(folder, ec)) return;  // a disc without BACKUP (8.3 names)
+    if (!options.saveToBackupDir) {
+        // Say so when the copy a player falls back to no longer matches.
+        if (fs::exists(discBackup, ec)) {
+            Bytes old;
+            try {
+                old = readWholeFile(discBackup);
+            } catch (const IoError&) {
+            }
+            if (old != data)
+                log.log("  [re]" + discBackup + " was left as it was (\"Save to BACKUP dir\" is off).[/re]");
+        }
+        return;
+    }
+    try {
+        fs::create_directories(fs::path(discBackup).parent_path());
+        saveAtomic(discBackup, data);
+    } catch (const std::exception& e) {
+        log.erlog("The disc's BACKUP copy of " + displayName + " was not updated: " + e.what());
+    }
+}
+
+}  // namespace
 
 bool saveDatabaseFile(Log& log, const std::string& path, const std::string& displayName, const Bytes& data,
                       const WorkspaceOptions& options, const std::string& discBackup) {
@@ -81,16 +157,14 @@ bool saveDatabaseFile(Log& log, const std::string& path, const std::string& disp
     } catch (const IoError& e) {
         // The backup step may have moved the previous file aside: put it back.
         const std::string backup = backupPath(path);
-        if (existed && !fs::exists(path, ec) && fs::exists(backup, ec)) fs::rename(backup, path, ec);
+        if (options.backupInDiscTree && existed && !fs::exists(path, ec) && fs::exists(backup, ec))
+            fs::rename(backup, path, ec);
         log.erlog(e.what());
         return false;
     }
     log.log(displayName + " saved.");
     log.slogR();
-    if (!discBackup.empty() && options.saveToBackupDir) {
-        // The disc's BACKUP copy is a convenience; a failed copy is not reported.
-        fs::copy_file(path, discBackup, fs::copy_options::overwrite_existing, ec);
-    }
+    if (!discBackup.empty()) updateDiscBackup(log, discBackup, displayName, data, options);
     return true;
 }
 
@@ -378,6 +452,36 @@ bool Workspace::readPlaylistFile(Log& log, const std::string& name) {
     }
     log.slogR();
     return read;
+}
+
+std::size_t Workspace::checkPlaylistMarks(Log& log) {
+    std::size_t misplaced = 0;
+    log.dlog0("Checking playlist marks");
+    for (const std::string& name : playlists) {
+        const std::string file = name + names().playlistExt;
+        try {
+            const TMPLS m = readPlaylist(readDatabaseFile(paths().playlist(name)), file);
+            for (const std::string& fault : markFaults(m)) {
+                log.erlog(file + ": " + fault);
+                ++misplaced;
+            }
+        } catch (const WrongTypeError& e) {
+            log.erlog("Invalid format: " + file);
+            log.log("  " + e.reason());
+            refusedFiles.push_back(file);
+        } catch (const FormatError& e) {
+            log.erlog(fmt::format("{} format error at ${:08X}", file, e.offset()));
+            log.log("  " + e.reason());
+            refusedFiles.push_back(file);
+        } catch (const IoError& e) {
+            log.erlog(e.what());
+            refusedFiles.push_back(file);
+        }
+    }
+    log.log(fmt::format("  Checked [b]{}[/b] playlists: [b]{}[/b] marks outside their PlayItem.", playlists.size(),
+                        misplaced));
+    log.slogR();
+    return misplaced;
 }
 
 bool Workspace::savePlaylist(Log& log, const std::string& name) {

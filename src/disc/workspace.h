@@ -26,10 +26,29 @@ struct WorkspaceOptions {
     bool autoRead = true;         // "Auto Read"
     bool backup = true;           // "Create backup files"
     BackupMode backupMode = BackupMode::OnlyFirst;
-    bool saveToBackupDir = false;  // "Save to BACKUP dir"
+    // "Save to BACKUP dir": the disc's own BACKUP copy of every saved file
+    // follows the save, so that a player falling back to BACKUP plays the
+    // same disc.
+    bool saveToBackupDir = true;
+    // "Backups beside the files": the editor's backup copies go beside the
+    // saved files inside the disc tree; otherwise they go to the output
+    // folder (the per-user data folder while none is set).
+    bool backupInDiscTree = false;
     bool use83 = false;            // "Use 8.3 filenames"
     std::string outputFolder;      // "Output folder"
 };
+
+// Where the editor's backups go when they are kept out of the disc tree and
+// no output folder is set: "Varkeld Software/Navora/backup" in the per-user
+// data folder ($XDG_DATA_HOME, else ~/.local/share).
+std::string defaultBackupRoot();
+
+// The backup of a saved file: beside it with ".backup" appended when
+// backupInDiscTree is on; otherwise the same name under the folder "backup"
+// of the output folder (or defaultBackupRoot()), below the file's whole
+// absolute path, so that files of different discs never share a backup:
+// /discs/A/BDMV/index.bdmv -> OUT/backup/discs/A/BDMV/index.bdmv.backup.
+std::string backupFileFor(const WorkspaceOptions& options, const std::string& path);
 
 // The stream file of one clip information file; an empty name when missing.
 struct TAVStream {
@@ -38,14 +57,20 @@ struct TAVStream {
 };
 
 // The backup step before a database file is rewritten. Clears the error flag,
-// logs "Saving <name>", and makes the backup by the options. Returns false
+// logs "Saving <name>", and makes the backup by the options: beside the file
+// it is the file renamed; out of the disc tree it is a copy, and its path is
+// logged. Returns false
 // (with "Cannot create backup file." logged) when the save must not go on.
 bool backupStep(Log& log, const std::string& path, const std::string& displayName, const WorkspaceOptions& options);
 
 // The whole save of a database file: backup step, atomic write, "<name>
-// saved.", "Ready.", and the copy into BACKUP when discBackup is not empty and
-// "Save to BACKUP dir" is on. A failed write is reported with erlog and the
-// previous file is put back. Returns whether the file was written.
+// saved.", "Ready.", and the copy into the disc's BACKUP folder when
+// discBackup is not empty, the disc has a BACKUP folder and "Save to BACKUP
+// dir" is on (written atomically, its sub-folder made when missing; a failure
+// is an error line, the file itself stays saved). With the option off an
+// existing BACKUP copy that now differs is named in the log. A failed write is
+// reported with erlog and the previous file is put back. Returns whether the
+// file was written.
 bool saveDatabaseFile(Log& log, const std::string& path, const std::string& displayName, const Bytes& data,
                       const WorkspaceOptions& options, const std::string& discBackup = {});
 
@@ -135,6 +160,11 @@ public:
     // its offset. A failed read leaves the previous model. Returns whether the
     // playlist was read.
     bool readPlaylistFile(Log& log, const std::string& name);
+    // Reads every playlist of the folder (leaving the playlist model as it
+    // is) and reports each mark that lies outside its PlayItem as an error
+    // line naming the playlist and the mark; a playlist that cannot be read
+    // is reported and added to refusedFiles. Returns the misplaced marks.
+    std::size_t checkPlaylistMarks(Log& log);
     // Writes the model to PLAYLIST/<name> through the backup step, whatever
     // name it was read from. Refused (false) while no playlist was read.
     bool savePlaylist(Log& log, const std::string& name);

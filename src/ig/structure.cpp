@@ -415,4 +415,45 @@ bool setCropping(TIGSc& m, std::size_t page, EffectKind kind, std::size_t effect
     return false;
 }
 
+// ---- Reference check ------------------------------------------------------------------------
+
+std::vector<std::string> menuReferenceFaults(const TIGSc& m, std::optional<std::size_t> only) {
+    std::vector<std::string> faults;
+    for (std::size_t p = 0; p < m.pages.size(); ++p) {
+        if (only && *only != p) continue;
+        const TPage& page = m.pages[p];
+        std::vector<std::uint16_t> ids;
+        for (const TBOG& bog : page.BOGs)
+            for (const TIGbutton& b : bog.buttons) ids.push_back(b.button_id);
+        auto onPage = [&](std::uint16_t id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); };
+        if (page.default_selected_button_id_ref != kNoButton && !onPage(page.default_selected_button_id_ref))
+            faults.push_back(fmt::format("Page {}: default selected button {:04X} does not exist", p,
+                                         page.default_selected_button_id_ref));
+        const std::uint16_t activated = page.default_activated_button_id_ref;
+        if (activated != kNoButton && activated != 0xFFFE && !onPage(activated))
+            faults.push_back(fmt::format("Page {}: default activated button {:04X} does not exist", p, activated));
+        for (std::size_t g = 0; g < page.BOGs.size(); ++g) {
+            const TBOG& bog = page.BOGs[g];
+            const std::uint16_t valid = bog.default_valid_button_id_ref;
+            if (valid != kNoButton && std::none_of(bog.buttons.begin(), bog.buttons.end(),
+                                                   [&](const TIGbutton& b) { return b.button_id == valid; }))
+                faults.push_back(
+                    fmt::format("Page {}, BOG {}: default valid button {:04X} is not one of the BOG's "
+                                "buttons",
+                                p, g, valid));
+            for (const TIGbutton& b : bog.buttons) {
+                const std::pair<const char*, std::uint16_t> neighbours[] = {{"upper", b.upper_button_id_ref},
+                                                                            {"lower", b.lower_button_id_ref},
+                                                                            {"left", b.left_button_id_ref},
+                                                                            {"right", b.right_button_id_ref}};
+                for (const auto& [name, id] : neighbours)
+                    if (!onPage(id))
+                        faults.push_back(fmt::format("Page {}, BOG {}, button {:04X}: {} button {:04X} does not exist",
+                                                     p, g, b.button_id, name, id));
+            }
+        }
+    }
+    return faults;
+}
+
 }  // namespace navora

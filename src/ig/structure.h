@@ -18,9 +18,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace navora {
 
@@ -138,6 +140,18 @@ bool setButtonCommands(TIGSc& menu, std::size_t page, std::size_t bog, std::size
 // with their GoTo renumbering) on the commands of that button.
 EditResult editButtonCommands(TIGSc& menu, std::size_t page, std::size_t bog, std::size_t index,
                               const std::function<EditResult(TCommands&)>& edit);
+
+// ---- Reference check ------------------------------------------------------------------------
+
+// The references of a menu that name no button where a player looks for one,
+// one line each, naming page (by index), BOG and button:
+//   "Page 0: default selected button 0007 does not exist"
+//   "Page 0: default activated button 0007 does not exist" (0xFFFE, the
+//     selected button, and 0xFFFF, none, are valid)
+//   "Page 0, BOG 1: default valid button 0002 is not one of the BOG's buttons"
+//   "Page 0, BOG 1, button 0003: lower button 0009 does not exist"
+// Only the given page when page is set. Empty when every reference holds.
+std::vector<std::string> menuReferenceFaults(const TIGSc& menu, std::optional<std::size_t> page = std::nullopt);
 
 // ---- Cropping -------------------------------------------------------------------------------
 

@@ -4,6 +4,8 @@
 #include "nav/asm.h"
 #include "nav/disasm.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 
 namespace navora {
@@ -257,6 +259,20 @@ void composeWord(TCommand& c, int word, std::uint32_t value) {
 
 void composeValue(TCommand& c, int operand, std::uint32_t value, OperandType type) {
     c.w[operand == 1 ? 1 : 2] = type == OperandType::PSR ? (value | kPsrFlag) : value;
+}
+
+std::optional<std::string> operandValueRefusal(const TCommand& c, int operand, long long value, OperandType type) {
+    const char* name = operand == 1 ? "Destination" : "Source";
+    long long most = 0xFFFFFFFFLL;
+    const char* what = "an immediate value";
+    if (type != OperandType::Imm && !packedStreamRegisterForm(c.w[0])) {
+        most = type == OperandType::PSR ? 127 : 4095;
+        what = type == OperandType::PSR ? "a PSR number" : "a GPR number";
+    } else if (type != OperandType::Imm) {
+        what = "the register word";
+    }
+    if (value >= 0 && value <= most) return std::nullopt;
+    return fmt::format("{} {} does not fit: {} is 0 to {}", name, value, what, most);
 }
 
 ComposerState composerState(const TCommand& c) {

@@ -99,6 +99,11 @@ OperandType composeOperandType(TCommand& c, int operand, OperandType type);
 void composeWord(TCommand& c, int word, std::uint32_t value);
 // Operand value box (decimal); with the type "PSR" bit 31 is set as well.
 void composeValue(TCommand& c, int operand, std::uint32_t value, OperandType type);
+// Why a value typed into the decimal box of an operand of c does not fit its
+// field: an immediate (and the whole word of the packed SetStream and
+// SetSecondaryStream register forms) takes 0 to 4294967295, a GPR number 0 to
+// 4095, a PSR number 0 to 127. Nothing when it fits.
+std::optional<std::string> operandValueRefusal(const TCommand& c, int operand, long long value, OperandType type);
 
 inline bool operand1On(std::uint32_t w0) { return ((w0 >> 29) & 3) != 0; }
 inline bool operand2On(std::uint32_t w0) { return (w0 >> 30) & 1; }

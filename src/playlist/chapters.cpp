@@ -127,7 +127,11 @@ std::uint64_t framesToTicks(std::uint64_t frames, FrameRate r) {
 }
 
 std::uint64_t ticksToFrames(std::uint64_t ticks, FrameRate r) {
-    return ticks * r.numerator / (std::uint64_t{r.denominator} * kTicksPerSecond);
+    // To the nearest frame: frames turn into ticks rounding down, so a mark
+    // that import put on frame f lies a fraction of a tick before f's exact
+    // time, and rounding down here would export it as f - 1.
+    const std::uint64_t perFrame = std::uint64_t{r.denominator} * kTicksPerSecond;
+    return (ticks * r.numerator + perFrame / 2) / perFrame;
 }
 
 std::string exportChapters(const TMPLS& m, ChapterFormat format, Log& log) {

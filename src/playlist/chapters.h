@@ -49,7 +49,8 @@ std::optional<FrameRate> frameRateOfCode(std::uint8_t code);
 // The rate of the first primary video stream of the first PlayItem. Throws
 // ChapterError saying why when there is none.
 FrameRate playlistFrameRate(const TMPLS& playlist);
-// frames x 45000 x denominator / numerator, and back, rounding down.
+// frames x 45000 x denominator / numerator, rounding down; and back to the
+// nearest frame, so that every frame's ticks give the frame again.
 std::uint64_t framesToTicks(std::uint64_t frames, FrameRate rate);
 std::uint64_t ticksToFrames(std::uint64_t ticks, FrameRate rate);
 

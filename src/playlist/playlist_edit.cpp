@@ -418,12 +418,122 @@ bool canDeleteStream(const TSTN& t, StreamKind kind) {
     }
 }
 
+bool clipStreamFitsKind(const ClipStream& c, StreamKind kind) {
+    const bool secondaryVideoPid = c.pid >= 0x1B00 && c.pid <= 0x1B1F;
+    const bool secondaryAudio = c.codingType == static_cast<std::uint8_t>(CodingType::EAC3Secondary) ||
+                                c.codingType == static_cast<std::uint8_t>(CodingType::DTSHDSecondary) ||
+                                (c.pid >= 0x1A00 && c.pid <= 0x1A1F);
+    switch (kind) {
+    case StreamKind::PrimaryVideo: return isVideoCodingType(c.codingType) && !secondaryVideoPid;
+    case StreamKind::SecondaryVideo: return isVideoCodingType(c.codingType) && secondaryVideoPid;
+    case StreamKind::PrimaryAudio: return isAudioCodingType(c.codingType) && !secondaryAudio;
+    case StreamKind::SecondaryAudio: return isAudioCodingType(c.codingType) && secondaryAudio;
+    case StreamKind::PG:
+    case StreamKind::PiPPG:
+        return c.codingType == static_cast<std::uint8_t>(CodingType::PG) || isTextCodingType(c.codingType);
+    case StreamKind::IG: return c.codingType == static_cast<std::uint8_t>(CodingType::IG);
+    }
+    return false;
+}
+
+std::vector<ClipStream> clipStreamsOfKind(const std::vector<ClipStream>& clip, StreamKind kind) {
+    std::vector<ClipStream> out;
+    for (const ClipStream& c : clip)
+        if (clipStreamFitsKind(c, kind)) out.push_back(c);
+    return out;
+}
+
+std::string_view streamKindName(StreamKind kind) {
+    switch (kind) {
+    case StreamKind::PrimaryVideo: return "video";
+    case StreamKind::PrimaryAudio: return "audio";
+    case StreamKind::PG: return "PG";
+    case StreamKind::IG: return "IG";
+    case StreamKind::SecondaryVideo: return "secondary video";
+    case StreamKind::SecondaryAudio: return "secondary audio";
+    case StreamKind::PiPPG: return "PiP PG";
+    }
+    return "";
+}
+
+std::optional<std::size_t> duplicateStreamRow(const TSTN& t, StreamKind kind, std::optional<std::size_t> row,
+                                              const TStreamEntry& e) {
+    const bool sub = e.type == kStreamOfSubPath;
+    const bool main = e.type == kStreamOfPlayItem || e.type == kStreamInMuxOfSubPath;
+    if (!sub && !main) return std::nullopt;
+    for (std::size_t r = 0; r < streamCount(t, kind); ++r) {
+        if (row && r == *row) continue;
+        const TStreamEntry& o = streamAt(t, kind, r).stream_entry;
+        if (sub && o.type == kStreamOfSubPath && o.ref_to_SubPath_id == e.ref_to_SubPath_id &&
+            o.ref_to_subClip_entry_id == e.ref_to_subClip_entry_id &&
+            o.ref_to_stream_PID_of_subClip == e.ref_to_stream_PID_of_subClip)
+            return r;
+        // Type 3 plays the main clip's PID through a SubPath: the same PID on
+        // another SubPath is another stream.
+        if (main && o.type == e.type && o.ref_to_stream_PID_of_mainClip == e.ref_to_stream_PID_of_mainClip &&
+            (e.type == kStreamOfPlayItem || o.ref_to_SubPath_id == e.ref_to_SubPath_id))
+            return r;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> streamPidRefusal(const TSTN& t, StreamKind kind, std::size_t row, StreamField field,
+                                            std::uint16_t pid, const std::vector<ClipStream>* clip,
+                                            std::string_view clipName) {
+    TStreamEntry e = streamAt(t, kind, row).stream_entry;
+    if (field == StreamField::MainPID)
+        e.ref_to_stream_PID_of_mainClip = pid;
+    else if (field == StreamField::SubPID)
+        e.ref_to_stream_PID_of_subClip = pid;
+    else
+        return std::nullopt;
+    if (const auto dup = duplicateStreamRow(t, kind, row, e))
+        return fmt::format("PID {:04X} is already {} stream {:03}", pid, streamKindName(kind), *dup + 1);
+    // The PlayItem's clip answers for the main PID of its own entries.
+    if (clip && field == StreamField::MainPID && e.type == kStreamOfPlayItem) {
+        const auto offered = clipStreamsOfKind(*clip, kind);
+        if (std::none_of(offered.begin(), offered.end(), [&](const ClipStream& c) { return c.pid == pid; })) {
+            std::string has;
+            for (const ClipStream& c : offered) has += fmt::format("{}{:04X}", has.empty() ? "" : ", ", c.pid);
+            return fmt::format("Clip {} has no {} stream on PID {:04X}; {}", clipName, streamKindName(kind), pid,
+                               has.empty() ? "it has none of that kind" : "it has " + has);
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<std::size_t> insertStream(TMPLS& m, std::size_t playItem, StreamKind kind,
-                                        std::optional<std::size_t> selected) {
+                                        std::optional<std::size_t> selected, const std::vector<ClipStream>* clip) {
     TPlayItem& p = at(m.PlayList.PlayItems, playItem, "PlayItem");
     TSTN& t = p.STN_table;
     if (!canInsertStream(t, kind)) return std::nullopt;
     const std::size_t pos = insertPosition(streamCount(t, kind), selected);
+    // Which PID the new stream plays: never one the kind already plays.
+    auto free = [&](TStreamItem& item) {
+        TStreamEntry& e = item.stream_entry;
+        std::uint16_t& pid =
+            e.type == kStreamOfSubPath ? e.ref_to_stream_PID_of_subClip : e.ref_to_stream_PID_of_mainClip;
+        if (clip && e.type == kStreamOfPlayItem) {
+            for (const ClipStream& c : clipStreamsOfKind(*clip, kind)) {
+                pid = c.pid;
+                if (duplicateStreamRow(t, kind, std::nullopt, e)) continue;
+                TStreamAttributes& a = item.stream_attributes;
+                if (isKnownCodingType(c.codingType)) a.stream_coding_type = c.codingType;
+                if (!c.language_code.empty()) a.language_code = c.language_code;
+                if (isAudioCodingType(c.codingType)) {
+                    a.audio_presentation_type = c.audio_presentation_type;
+                    a.sampling_frequency = c.sampling_frequency;
+                }
+                return true;
+            }
+            return false;
+        }
+        for (std::uint32_t next = pid; next <= 0xFFFF; ++next) {
+            pid = static_cast<std::uint16_t>(next);
+            if (!duplicateStreamRow(t, kind, std::nullopt, e)) return true;
+        }
+        return false;
+    };
 
     TSecAudio secondary;
     TStreamItem s;
@@ -443,6 +553,7 @@ std::optional<std::size_t> insertStream(TMPLS& m, std::size_t playItem, StreamKi
         break;
     default: return std::nullopt;
     }
+    if (!free(kind == StreamKind::SecondaryAudio ? static_cast<TStreamItem&>(secondary) : s)) return std::nullopt;
     const std::size_t size = kind == StreamKind::SecondaryAudio ? secondaryAudioSize(secondary) : streamItemSize(s);
     const auto d = static_cast<std::int64_t>(size);
     if (!fits(p.length, d, 0xFFFF) || !fits(t.length, d, 0xFFFF) || !fits(m.PlayList.length, d, 0xFFFFFFFF))
@@ -815,7 +926,10 @@ std::optional<std::size_t> insertMark(TMPLS& m, std::optional<std::size_t> after
     ensureMarkSection(m);
     auto& v = m.PlayListMark.marks;
     const std::size_t pos = insertPosition(v.size(), after);
-    v.insert(v.begin() + static_cast<std::ptrdiff_t>(pos), TPlayListMarkEntry{});
+    TPlayListMarkEntry k;
+    // A new mark lies where it can play: the start of the first PlayItem.
+    if (!m.PlayList.PlayItems.empty()) k.mark_time_stamp = m.PlayList.PlayItems.front().IN_time;
+    v.insert(v.begin() + static_cast<std::ptrdiff_t>(pos), k);
     m.PlayListMark.number_of_PlayList_marks = static_cast<std::uint16_t>(v.size());
     moveMarksEnd(m, kMarkSize);
     return pos;
@@ -830,6 +944,25 @@ std::optional<std::size_t> deleteMarks(TMPLS& m, std::size_t first, std::size_t 
     m.PlayListMark.number_of_PlayList_marks = static_cast<std::uint16_t>(v.size());
     moveMarksEnd(m, -static_cast<std::int64_t>(kMarkSize * n));
     return first > 0 ? first - 1 : 0;
+}
+
+std::optional<std::string> markPlaceFault(const TMPLS& m, const TPlayListMarkEntry& k) {
+    const auto& items = m.PlayList.PlayItems;
+    if (k.ref_to_PlayItem_id >= items.size())
+        return fmt::format("refers to PlayItem {}, which the playlist does not have ({} PlayItems)",
+                           k.ref_to_PlayItem_id, items.size());
+    const TPlayItem& p = items[k.ref_to_PlayItem_id];
+    if (k.mark_time_stamp >= p.IN_time && k.mark_time_stamp <= p.OUT_time) return std::nullopt;
+    return fmt::format("{} lies outside PlayItem {:03} ({} to {})", timeText(k.mark_time_stamp), k.ref_to_PlayItem_id,
+                       timeText(p.IN_time), timeText(p.OUT_time));
+}
+
+std::vector<std::string> markFaults(const TMPLS& m) {
+    std::vector<std::string> faults;
+    const auto& marks = m.PlayListMark.marks;
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        if (auto fault = markPlaceFault(m, marks[i])) faults.push_back(fmt::format("Mark {:03}: {}", i, *fault));
+    return faults;
 }
 
 void replaceMarks(TMPLS& m, std::vector<TPlayListMarkEntry> marks) {

@@ -82,6 +82,33 @@ TStreamItem& streamAt(TSTN& stn, StreamKind kind, std::size_t row);
 bool canInsertStream(const TSTN& stn, StreamKind kind);
 bool canDeleteStream(const TSTN& stn, StreamKind kind);
 
+// An elementary stream of a clip, as its clip information lists it.
+struct ClipStream {
+    std::uint16_t pid = 0;
+    std::uint8_t codingType = 0;
+    std::uint8_t audio_presentation_type = 0;
+    std::uint8_t sampling_frequency = 0;
+    std::string language_code;
+};
+
+// Whether a clip's stream can be a stream of the kind: video coding types for
+// the video kinds (secondary video on PIDs 0x1B00-0x1B1F, primary video on the
+// others), audio coding types for the audio kinds (secondary audio: DD+ and
+// DTS-HD secondary coding or PIDs 0x1A00-0x1A1F), PG and text subtitles for
+// PG and PiP PG, IG for IG.
+bool clipStreamFitsKind(const ClipStream& stream, StreamKind kind);
+// The clip's streams of the kind, in clip order.
+std::vector<ClipStream> clipStreamsOfKind(const std::vector<ClipStream>& clip, StreamKind kind);
+// "audio", "PG", "secondary video", ... as the messages name a kind.
+std::string_view streamKindName(StreamKind kind);
+
+// The row of another stream of the kind (not `row`) that plays the same
+// stream as `entry`: for entries of the PlayItem's clip (types 1 and 3) the
+// same main PID, for SubPath entries (type 2) the same SubPath, subclip entry
+// and sub PID.
+std::optional<std::size_t> duplicateStreamRow(const TSTN& stn, StreamKind kind, std::optional<std::size_t> row,
+                                              const TStreamEntry& entry);
+
 // Inserts a stream of the kind into PlayItem playItem after row `selected`
 // (first when the kind has no stream, last when nothing is selected); the
 // following streams move down. PG streams go in before the PiP PG entries;
@@ -93,10 +120,18 @@ bool canDeleteStream(const TSTN& stn, StreamKind kind);
 //   secondary audio: type 1, main PID 0x1A00, coding 0xA1 (DD+), presentation 3, frequency 1,
 //                    no primary audio references (18 bytes)
 //   PiP PG:          type 1, main PID 0x1200, coding 0x90
-// Returns the new stream's row, or nothing when canInsertStream refuses or
-// the PlayItem's length field cannot hold it.
+// A main PID another stream of the kind already plays is not taken twice:
+// with the PlayItem's clip streams given (clip), the new stream plays the
+// first of the clip's streams of the kind that no stream of the kind plays
+// yet, with its coding type, language and audio attributes, and there is no
+// insertion when every one is taken; without them the PID is the default or
+// the next one above it that is free (so also the sub PID of a new IG stream).
+// Returns the new stream's row, or nothing when canInsertStream refuses, the
+// clip has no free stream of the kind, or the PlayItem's length field cannot
+// hold it.
 std::optional<std::size_t> insertStream(TMPLS& playlist, std::size_t playItem, StreamKind kind,
-                                        std::optional<std::size_t> selected);
+                                        std::optional<std::size_t> selected,
+                                        const std::vector<ClipStream>* clip = nullptr);
 
 // Deletes stream `row` of the kind; the following ones move up (a PG deletion
 // keeps every PiP PG entry after the PG part). Returns the row to select
@@ -127,6 +162,15 @@ enum class StreamField {
 bool setStreamField(TStreamItem& stream, StreamField field, std::uint32_t value);
 // language_code, cut to 3 characters.
 void setStreamLanguage(TStreamItem& stream, std::string_view code);
+
+// Why the PID typed into the main or sub PID editor of stream `row` is
+// refused: another stream of the kind plays it ("PID 1100 is already audio
+// stream 001"), or, for the main PID when the PlayItem's clip is known, the
+// clip has no stream of the kind on it ("Clip 00001 has no audio stream on PID
+// 1105; it has 1100, 1101"). Nothing when the PID is taken.
+std::optional<std::string> streamPidRefusal(const TSTN& stn, StreamKind kind, std::size_t row, StreamField field,
+                                            std::uint16_t pid, const std::vector<ClipStream>* clip,
+                                            std::string_view clipName);
 
 // ---- SubPaths ---------------------------------------------------------------------
 
@@ -252,10 +296,11 @@ void setAppInfoFlag(TAppInfoPlayList& appInfo, AppInfoFlag flag, bool on);
 // Below 999 marks.
 bool canInsertMark(const TMPLS& playlist);
 
-// Inserts an entry mark (PlayItem 0, time 0, entry PID 0xFFFF, duration 0)
-// after row `after` (first when there is no mark, last when nothing is
-// selected): 14 bytes. A playlist without a PlayListMark section gets one.
-// Returns the new mark's row, or nothing at 999 marks.
+// Inserts an entry mark (PlayItem 0 at its IN time, entry PID 0xFFFF,
+// duration 0; time 0 when the playlist has no PlayItem) after row `after`
+// (first when there is no mark, last when nothing is selected): 14 bytes. A
+// playlist without a PlayListMark section gets one. Returns the new mark's
+// row, or nothing at 999 marks.
 std::optional<std::size_t> insertMark(TMPLS& playlist, std::optional<std::size_t> after);
 
 // Deletes marks first..last (inclusive; clamped to the list), 14 bytes each.
@@ -281,6 +326,14 @@ MarkTime clampMarkTime(const MarkTime& time);
 MarkTime setMarkTime(TPlayListMarkEntry& mark, const MarkTime& time);
 void setMarkType(TPlayListMarkEntry& mark, std::uint8_t type);  // 1 entry mark, 2 link point
 void setMarkPlayItem(TPlayListMarkEntry& mark, std::uint16_t playItem);
+
+// What is wrong with where a mark lies: a PlayItem the playlist does not have,
+// or a time outside its PlayItem's IN to OUT time (both included), such as
+// "00:00:00.000 lies outside PlayItem 001 (00:10:00.000 to 00:20:00.000)".
+// Nothing when the mark lies within its PlayItem.
+std::optional<std::string> markPlaceFault(const TMPLS& playlist, const TPlayListMarkEntry& mark);
+// One line per misplaced mark: "Mark 003: " + its fault.
+std::vector<std::string> markFaults(const TMPLS& playlist);
 
 // Replaces the whole mark list, moving the PlayListMark length and a non-zero
 // ExtensionData address by 14 bytes per mark gained or lost (creating the

@@ -113,7 +113,8 @@ TEST(WorkspacePlaylist, ReadEditSave) {
     ASSERT_TRUE(ws.savePlaylist(log, "00000")) << view.text();
     const Bytes saved = readFile(dir / "BDMV" / "PLAYLIST" / "00000.mpls");
     EXPECT_EQ(saved, writePlaylist(ws.playlist));
-    EXPECT_EQ(readFile(dir / "BDMV" / "PLAYLIST" / "00000.mpls.backup"), before);
+    EXPECT_EQ(readFile(backupFileFor(ws.options, (dir / "BDMV" / "PLAYLIST" / "00000.mpls").string())), before);
+    EXPECT_FALSE(fs::exists(dir / "BDMV" / "PLAYLIST" / "00000.mpls.backup"));
     EXPECT_EQ(readFile(dir / "BDMV" / "BACKUP" / "PLAYLIST" / "00000.mpls"), saved);
     EXPECT_EQ(readPlaylist(saved, "00000.mpls").PlayListMark.marks.size(), 7u);
 }

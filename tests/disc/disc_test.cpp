@@ -172,7 +172,10 @@ TEST(EditedDisc, BdInfoSeesTheInsertedTitles) {
     setTitleBdjoName(ws.index.indexes.titles[2], "00000");
     ASSERT_TRUE(ws.saveIndex(log)) << view.text();
     ASSERT_TRUE(ws.saveMovieObjects(log)) << view.text();
-    EXPECT_TRUE(fs::exists(root / "BDMV" / "index.bdmv.backup"));
+    EXPECT_TRUE(fs::exists(backupFileFor(ws.options, (root / "BDMV" / "index.bdmv").string())));
+    // The disc's own BACKUP copies follow the save.
+    EXPECT_EQ(readFile(root / "BDMV" / "BACKUP" / "index.bdmv"), readFile(root / "BDMV" / "index.bdmv"));
+    EXPECT_EQ(readFile(root / "BDMV" / "BACKUP" / "MovieObject.bdmv"), readFile(root / "BDMV" / "MovieObject.bdmv"));
 
     const auto [rc, out] = bdInfo(root);
     EXPECT_EQ(rc, 0);

@@ -80,7 +80,7 @@ TEST(WorkspaceSound, RefusedFileIsReportedAndNeverOverwritten) {
     EXPECT_TRUE(r.ws.indexLoaded);
     EXPECT_FALSE(r.ws.saveSound(r.log));
     EXPECT_EQ(readFile(sound), data);
-    EXPECT_FALSE(fs::exists(backupPath(sound.string())));
+    EXPECT_FALSE(fs::exists(backupFileFor(r.ws.options, sound.string())));
 }
 
 TEST(WorkspaceSound, SaveBacksUpAndWritesTheEditedFile) {
@@ -93,7 +93,9 @@ TEST(WorkspaceSound, SaveBacksUpAndWritesTheEditedFile) {
     ASSERT_TRUE(deleteSound(r.ws.sound, 0));
     ASSERT_TRUE(r.ws.saveSound(r.log));
     EXPECT_TRUE(r.logged("sound.bdmv saved."));
-    EXPECT_EQ(readFile(backupPath(sound.string())), before);
+    // The backup lies out of the disc tree by default.
+    EXPECT_EQ(readFile(backupFileFor(r.ws.options, sound.string())), before);
+    EXPECT_FALSE(fs::exists(backupPath(sound.string())));
     const TSND saved = readSound(readFile(sound), "sound.bdmv");
     EXPECT_EQ(saved, r.ws.sound);
     EXPECT_EQ(saved.entries.size(), 1u);

@@ -9,6 +9,7 @@
 #include "ig/mux.h"
 #include "ig/objects.h"
 #include "ig/save.h"
+#include "ig/structure.h"
 #include "support/testsupport.h"
 #include "ts_extract.h"
 
@@ -48,6 +49,15 @@ TIGSc load(const fs::path& mnu) {
 void expectState(const ExpectedState& e, std::uint16_t start, std::uint16_t end, const std::string& where) {
     EXPECT_EQ(start, e.start) << where;
     EXPECT_EQ(end, e.end) << where;
+}
+
+// Menus made by an independent tool hold no reference that names no button.
+TEST(CorpusMenus, HoldNoBrokenButtonReference) {
+    NAVORA_NEED_CORPUS("igs");
+    for (const CorpusMenu& c : corpusMenus()) {
+        const auto faults = menuReferenceFaults(load(c.file(".mnu")));
+        EXPECT_TRUE(faults.empty()) << c.name << ": " << faults.front();
+    }
 }
 
 TEST(CorpusMenus, MatchTheirExpectedValues) {

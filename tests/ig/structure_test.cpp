@@ -315,6 +315,29 @@ TEST(MenuStructure, BogPageHeaderAndCroppingFields) {
     EXPECT_THROW(setCropping(m, 1, OutEffects, 0, 1, CropField::X, 0), std::out_of_range);
 }
 
+// References that name no button are listed with page, BOG and button; the
+// two special default activated values and "none" are valid.
+TEST(MenuStructure, ReferenceFaultsNameTheirPlace) {
+    TIGSc m = smallMenu();
+    EXPECT_TRUE(menuReferenceFaults(m).empty());
+    TPage& p = m.pages[0];
+    p.default_activated_button_id_ref = 0xFFFE;
+    EXPECT_TRUE(menuReferenceFaults(m).empty());
+    p.default_selected_button_id_ref = 7;
+    p.default_activated_button_id_ref = 9;
+    p.BOGs[1].default_valid_button_id_ref = 0;  // a button of BOG 0
+    p.BOGs[0].buttons[1].lower_button_id_ref = 5;
+    const std::vector<std::string> expected = {
+        "Page 0: default selected button 0007 does not exist",
+        "Page 0: default activated button 0009 does not exist",
+        "Page 0, BOG 0, button 0001: lower button 0005 does not exist",
+        "Page 0, BOG 1: default valid button 0000 is not one of the BOG's buttons",
+    };
+    EXPECT_EQ(menuReferenceFaults(m), expected);
+    EXPECT_EQ(menuReferenceFaults(m, 0), expected);
+    EXPECT_TRUE(menuReferenceFaults(m, 1).empty());
+}
+
 TEST(MenuStructure, UserTimeOutParsing) {
     struct Case {
         const char* text;

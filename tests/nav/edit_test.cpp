@@ -258,6 +258,35 @@ TEST(Composer, WordTransformations) {
     EXPECT_EQ(c, TCommand{});
 }
 
+// A typed operand value that does not fit its field is refused by name
+// instead of being cut (2^32 used to become 0).
+TEST(Composer, OperandValuesThatDoNotFitAreRefused) {
+    const TCommand move = cmd(0x50000001, 5, 6);       // Move GPR5, GPR6
+    const TCommand setStream = cmd(0x51000001, 0, 0);  // SetStream, packed register form
+    struct Case {
+        TCommand c;
+        long long value;
+        OperandType type;
+        std::optional<std::string> refusal;
+    };
+    const Case cases[] = {
+        {move, 4294967295LL, OperandType::Imm, std::nullopt},
+        {move, 4294967296LL, OperandType::Imm,
+         "Destination 4294967296 does not fit: an immediate value is 0 to 4294967295"},
+        {move, -1, OperandType::Imm, "Destination -1 does not fit: an immediate value is 0 to 4294967295"},
+        {move, 4095, OperandType::GPR, std::nullopt},
+        {move, 4096, OperandType::GPR, "Destination 4096 does not fit: a GPR number is 0 to 4095"},
+        {move, 127, OperandType::PSR, std::nullopt},
+        {move, 128, OperandType::PSR, "Destination 128 does not fit: a PSR number is 0 to 127"},
+        {setStream, 0x80030004LL, OperandType::GPR, std::nullopt},
+        {setStream, 4294967296LL, OperandType::GPR,
+         "Destination 4294967296 does not fit: the register word is 0 to 4294967295"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(operandValueRefusal(c.c, 1, c.value, c.type), c.refusal) << c.value;
+    EXPECT_EQ(operandValueRefusal(move, 2, 4096, OperandType::GPR),
+              "Source 4096 does not fit: a GPR number is 0 to 4095");
+}
+
 TEST(Composer, DisplayState) {
     ComposerState s = composerState(cmd(0x48000200, 3, 0x80000013));
     EXPECT_EQ(s.group, 1u);

@@ -188,22 +188,28 @@ TEST(PlaylistCorpusEdit, ChaptersThroughTheCommandLineReachLibbluray) {
                                      (tmp / "back.mpls").string()});
         ASSERT_EQ(im.exitCode, 0) << im.err;
         EXPECT_NE(im.out.find("5 PlayListMark(s) written"), std::string::npos) << im.out;
-        // The frame format rounds down to whole frames, the time format to
-        // whole milliseconds; the marks land on the same PlayItems.
+        // The frame format goes to the nearest frame (at most half a frame
+        // either way), the time format down to whole milliseconds; the marks
+        // land on the same PlayItems.
         const TMPLS a = readPlaylist(original, "a.mpls");
         const TMPLS b = readPlaylist(readFile(tmp / "back.mpls"), "b.mpls");
         ASSERT_EQ(b.PlayListMark.marks.size(), 5u);
         for (std::size_t i = 0; i < 5; ++i) {
             EXPECT_EQ(b.PlayListMark.marks[i].ref_to_PlayItem_id, a.PlayListMark.marks[i].ref_to_PlayItem_id);
-            EXPECT_LE(a.PlayListMark.marks[i].mark_time_stamp - b.PlayListMark.marks[i].mark_time_stamp, 1877u);
+            const std::int64_t moved = std::int64_t{b.PlayListMark.marks[i].mark_time_stamp} -
+                                       std::int64_t{a.PlayListMark.marks[i].mark_time_stamp};
+            EXPECT_LE(std::abs(moved), std::string(format) == "frame" ? 938 : 45) << i;
+            if (std::string(format) == "time") {
+                EXPECT_LE(moved, 0) << i;
+            }
         }
         if (std::string(format) == "pts") {
             EXPECT_EQ(readFile(tmp / "back.mpls"), original);
         }
     }
-    // 23.976 fps: the 2.5 s chapter is frame 59.
+    // 23.976 fps: the 2.5 s chapter lies 59.94 frames in, nearest frame 60.
     const CliResult frames = runCli({"chapters", "export", mpls.string(), "--format", "frame"});
-    EXPECT_EQ(frames.out, "0\r\n59\r\n179\r\n299\r\n419\r\n");
+    EXPECT_EQ(frames.out, "0\r\n60\r\n180\r\n300\r\n420\r\n");
 
     const std::string seven = "00:00:00.000\n00:00:01.000\n00:00:04.000\n00:00:06.000\n00:00:09.000\n"
                               "00:00:14.000\n00:00:19.000\n";

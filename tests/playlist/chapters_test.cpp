@@ -91,6 +91,25 @@ TEST(Chapters, FrameAndTimeExamplesBothWays) {
     EXPECT_EQ(chapterFormatNamed("TIME"), ChapterFormat::Time);
 }
 
+// Frame lines come back as they went in at every rate: a frame imports as its
+// ticks rounded down, and exporting rounds to the nearest frame (rounding down
+// there moved most chapters one frame earlier on each round trip).
+TEST(Chapters, FrameExportOfImportedFramesIsExact) {
+    std::string lines;
+    for (int f = 0; f < 3000; f += 7) lines += std::to_string(f) + "\r\n";
+    for (std::uint8_t rate : {1, 2, 3, 4, 6, 7}) {
+        SCOPED_TRACE(int{rate});
+        TMPLS m = oneItem(rate);
+        Logged l;
+        ASSERT_GT(importChapters(m, lines, ChapterFormat::Frame, l.log), 0u);
+        EXPECT_EQ(exportChapters(m, ChapterFormat::Frame, l.log), lines);
+    }
+    // A mark between two frames goes to the nearer one.
+    const FrameRate ntsc = *frameRateOfCode(4);  // 1501.5 ticks a frame
+    EXPECT_EQ(ticksToFrames(2252, ntsc), 1u);    // 1.4998 frames
+    EXPECT_EQ(ticksToFrames(2253, ntsc), 2u);    // 1.5005 frames
+}
+
 // Three lines into a playlist of five marks: the PlayListMark length goes from
 // 72 to 44 and the ExtensionData address down by 28.
 TEST(Chapters, ImportReplacesEveryMarkWithItsBookkeeping) {

@@ -169,23 +169,75 @@ TEST(PlaylistEdit, StreamsGoWhereTheListsSay) {
     ASSERT_EQ(t.PG_textST.size(), 1u);
     EXPECT_EQ(t.PG_textST[0].stream_entry.type, kStreamOfPlayItem);
 
-    // The defaults of each kind.
+    // The defaults of each kind; a PID the kind already plays (0x1100 and
+    // 0x1101, the IG's sub PID 0x1400) is not taken twice: the next free one.
     ASSERT_EQ(insertStream(m, 0, StreamKind::PrimaryAudio, 1), 2u);
     const TStreamItem& a = t.primary_audio[2];
-    EXPECT_EQ(a.stream_entry.ref_to_stream_PID_of_mainClip, 0x1100);
+    EXPECT_EQ(a.stream_entry.ref_to_stream_PID_of_mainClip, 0x1102);
     EXPECT_EQ(a.stream_attributes.stream_coding_type, 0x81);
     EXPECT_EQ(a.stream_attributes.audio_presentation_type, 6);
     EXPECT_EQ(a.stream_attributes.sampling_frequency, 1);
     ASSERT_EQ(insertStream(m, 0, StreamKind::IG, std::nullopt), 1u);
     const TStreamEntry& ig = t.IG[1].stream_entry;
     EXPECT_EQ(ig.type, kStreamOfSubPath);
-    EXPECT_EQ(ig.ref_to_stream_PID_of_subClip, 0x1400);
+    EXPECT_EQ(ig.ref_to_stream_PID_of_subClip, 0x1401);
     EXPECT_EQ(t.IG[1].stream_attributes.stream_coding_type, 0x91);
     // An empty kind gets its first stream at row 0.
     TMPLS bare = test::simplePlaylist({test::playItem("00001", 0, 45000)});
     EXPECT_EQ(insertStream(bare, 0, StreamKind::PG, 7), 0u);
     expectConsistent(m);
     expectConsistent(bare);
+}
+
+// With the PlayItem's clip known, a new stream plays the clip's first stream
+// of the kind that is not yet played, with its attributes; typed PIDs that
+// duplicate a stream of the kind or that the clip lacks are refused by name.
+TEST(PlaylistEdit, StreamPidsComeFromTheClipAndAreNotDuplicated) {
+    TMPLS m = test::simplePlaylist({test::playItem("00001", 0, 45000)});  // video 1011, audio 1100
+    const TSTN& t = m.PlayList.PlayItems[0].STN_table;
+    const std::vector<ClipStream> clip = {{0x1011, 0x1B, 0, 0, ""},    {0x1100, 0x81, 6, 1, "eng"},
+                                          {0x1101, 0x84, 3, 1, "fra"}, {0x1A00, 0xA1, 3, 1, "deu"},
+                                          {0x1200, 0x90, 0, 0, "spa"}, {0x1B00, 0x1B, 0, 0, ""}};
+    struct KindCase {
+        StreamKind kind;
+        std::vector<std::uint16_t> pids;
+    };
+    for (const KindCase& c :
+         {KindCase{StreamKind::PrimaryVideo, {0x1011}}, KindCase{StreamKind::PrimaryAudio, {0x1100, 0x1101}},
+          KindCase{StreamKind::SecondaryAudio, {0x1A00}}, KindCase{StreamKind::PG, {0x1200}},
+          KindCase{StreamKind::IG, {}}, KindCase{StreamKind::SecondaryVideo, {0x1B00}}}) {
+        std::vector<std::uint16_t> pids;
+        for (const ClipStream& s : clipStreamsOfKind(clip, c.kind)) pids.push_back(s.pid);
+        EXPECT_EQ(pids, c.pids) << streamKindName(c.kind);
+    }
+
+    ASSERT_EQ(insertStream(m, 0, StreamKind::PrimaryAudio, std::nullopt, &clip), 1u);
+    const TStreamItem& fra = t.primary_audio[1];
+    EXPECT_EQ(fra.stream_entry.ref_to_stream_PID_of_mainClip, 0x1101);
+    EXPECT_EQ(fra.stream_attributes.stream_coding_type, 0x84);
+    EXPECT_EQ(fra.stream_attributes.language_code, "fra");
+    EXPECT_EQ(fra.stream_attributes.audio_presentation_type, 3);
+    const TMPLS before = m;
+    EXPECT_FALSE(insertStream(m, 0, StreamKind::PrimaryAudio, std::nullopt, &clip)) << "every audio stream is played";
+    EXPECT_EQ(m, before);
+    expectConsistent(m);
+
+    struct PidCase {
+        std::uint16_t pid;
+        const std::vector<ClipStream>* clip;
+        std::optional<std::string> refusal;
+    };
+    const PidCase cases[] = {
+        {0x1101, &clip, std::nullopt},  // its own PID
+        {0x1100, &clip, "PID 1100 is already audio stream 001"},
+        {0x1100, nullptr, "PID 1100 is already audio stream 001"},
+        {0x1105, &clip, "Clip 00001 has no audio stream on PID 1105; it has 1100, 1101"},
+        {0x1105, nullptr, std::nullopt},  // the clip is not known: only duplicates are refused
+    };
+    for (const PidCase& c : cases)
+        EXPECT_EQ(streamPidRefusal(t, StreamKind::PrimaryAudio, 1, StreamField::MainPID, c.pid, c.clip, "00001"),
+                  c.refusal)
+            << std::hex << c.pid;
 }
 
 TEST(PlaylistEdit, StreamLimitsAndRefusals) {
@@ -401,7 +453,9 @@ TEST(PlaylistEdit, MarkTimesClampAndMarksInsertWhereSelected) {
 
     TMPLS m = richPlaylist();
     ASSERT_EQ(insertMark(m, 1), 2u);
-    EXPECT_EQ(m.PlayListMark.marks[2], (TPlayListMarkEntry{0, kEntryMark, 0, 0, 0xFFFF, 0}));
+    // A new mark starts at the first PlayItem's IN time, where it can play.
+    EXPECT_EQ(m.PlayListMark.marks[2], (TPlayListMarkEntry{0, kEntryMark, 0, 27000000, 0xFFFF, 0}));
+    EXPECT_FALSE(markPlaceFault(m, m.PlayListMark.marks[2]));
     EXPECT_EQ(m.PlayListMark.marks[3].mark_time_stamp, 54000000u);
     EXPECT_EQ(insertMark(m, std::nullopt), 6u);
     EXPECT_EQ(deleteMarks(m, 0, 100), 0u);
@@ -422,6 +476,21 @@ TEST(PlaylistEdit, MarkTimesClampAndMarksInsertWhereSelected) {
     ASSERT_EQ(insertMark(bare, std::nullopt), 0u);
     EXPECT_EQ(bare.PlayListMark.length, 16u);
     expectConsistent(bare);
+}
+
+// Marks outside their PlayItem are named with what is wrong; the edges of a
+// PlayItem (IN and OUT) are inside.
+TEST(PlaylistEdit, MisplacedMarksAreFound) {
+    const TMPLS m =
+        test::simplePlaylist({test::playItem("00001", 27000000, 54000000), test::playItem("00002", 900000, 1800000)},
+                             {test::mark(0, 27000000), test::mark(0, 0), test::mark(1, 1800000), test::mark(1, 1800001),
+                              test::mark(2, 27000000), test::mark(1, 27000000, kLinkPoint)});
+    EXPECT_EQ(markFaults(m), (std::vector<std::string>{
+                                 "Mark 001: 00:00:00.000 lies outside PlayItem 000 (00:10:00.000 to 00:20:00.000)",
+                                 "Mark 003: 00:00:40.000 lies outside PlayItem 001 (00:00:20.000 to 00:00:40.000)",
+                                 "Mark 004: refers to PlayItem 2, which the playlist does not have (2 PlayItems)",
+                                 "Mark 005: 00:10:00.000 lies outside PlayItem 001 (00:00:20.000 to 00:00:40.000)",
+                             }));
 }
 
 TEST(PlaylistEdit, AppInfoFieldsAndUOBoxes) {

@@ -14,6 +14,29 @@
 
 namespace navora::test {
 
+namespace {
+
+// Saves in the tests keep their backups out of the disc tree by default, in
+// the per-user data folder: point it into a scratch folder for the run, so
+// that no test writes into the user's own data folder.
+struct ScratchDataHome {
+    fs::path dir;
+    ScratchDataHome() {
+        std::random_device rd;
+        dir = fs::temp_directory_path() / ("navora-test-data-" + std::to_string(rd()) + std::to_string(rd()));
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        ::setenv("XDG_DATA_HOME", dir.c_str(), 1);
+    }
+    ~ScratchDataHome() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+};
+const ScratchDataHome scratchDataHome;
+
+}  // namespace
+
 TempDir::TempDir() {
     std::random_device rd;
     path_ = fs::temp_directory_path() / ("navora-test-" + std::to_string(rd()) + std::to_string(rd()));

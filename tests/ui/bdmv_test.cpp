@@ -27,6 +27,8 @@
 #include "ui/app/tfmain.h"
 #include "ui/widgets/widgets.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -569,6 +571,63 @@ void BdmvViewsTest::composerEditsAreSaved() {
     QCOMPARE(saved, o.w.workspace().mobj);
     const TINDX index = readIndex(test::readFile(bdmv / "index.bdmv"), "index.bdmv", 5);
     QCOMPARE(index.content_provider, std::string("Edited"));
+}
+
+// A typed operand value the field cannot hold is refused in the status bar
+// and the command stays as it was (2^32 used to become 0).
+void BdmvViewsTest::operandValuesThatDoNotFitAreRefused() {
+    Demo demo;
+    Opened o(demo.root(), true);
+    Composer* c = o.mobj()->composer();
+    o.mobj()->setObjectSG(0);
+    o.mobj()->showLine(0);  // Move GPR0, 0
+    const TCommand before = o.program(0)[0];
+    const auto type = [](TIntEdit* box, const char* text) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    type(c->ieOp2(), "4294967296");
+    QCOMPARE(o.program(0)[0], before);
+    QVERIFY2(o.panel(1).contains("Source 4294967296 does not fit"), qPrintable(o.panel(1)));
+    QCOMPARE(c->ieOp2()->text(), QString("0"));
+    type(c->ieOp1(), "4096");  // GPR numbers end at 4095
+    QCOMPARE(o.program(0)[0], before);
+    QVERIFY2(o.panel(1).contains("a GPR number is 0 to 4095"), qPrintable(o.panel(1)));
+    type(c->ieOp2(), "4294967295");
+    QCOMPARE(o.program(0)[0].w[2], 0xFFFFFFFFu);
+}
+
+// After Start the run says where it ended and what it last reported, and the
+// registers it changed are listed and highlighted in the register panel.
+void BdmvViewsTest::startShowsWhereTheRunEnded() {
+    Demo demo;
+    Opened o(demo.root(), true);
+    NavMachine& m = o.w.run()->machine();
+    ExecPanel* e = o.w.run()->execPanel();
+    o.mobj()->setObjectSG(0);
+    m.setGpr(0, 5);
+    QTest::mouseClick(e->bStart(), Qt::LeftButton);
+    QTRY_VERIFY(!o.w.run()->running());
+    QVERIFY2(o.panel(1).startsWith(" Run ended at line "), qPrintable(o.panel(1)));
+    const QStringList lines = logLines(o.w);
+    const auto ended =
+        std::find_if(lines.rbegin(), lines.rend(), [](const QString& l) { return l.startsWith("Run ended"); });
+    QVERIFY(ended != lines.rend());
+    const QString gpr0 =
+        QStringLiteral("  GPR0: 00000005 -> %1").arg(QString::number(m.gpr(0), 16).toUpper(), 8, QLatin1Char('0'));
+    QVERIFY2(lines.contains(gpr0), qPrintable(lines.join('\n')));
+    RegPanel* regs = o.w.run()->regPanel();
+    QCOMPARE(regs->ieGPR()->text(), QString("0000"));
+    QVERIFY(regs->highlighted(RegisterKind::GPR));
+    QVERIFY(!regs->heGPRval()->styleSheet().isEmpty());
+    // A register the run left alone is not highlighted; a reset clears the marks.
+    regs->showRegister({RegisterKind::GPR, 4000});
+    QVERIFY(!regs->highlighted(RegisterKind::GPR));
+    QTest::mouseClick(o.w.statusTab()->bResetRegs(), Qt::LeftButton);
+    regs->showRegister({RegisterKind::GPR, 0});
+    QVERIFY(!regs->highlighted(RegisterKind::GPR));
 }
 
 void BdmvViewsTest::gridKeysEditCommands() {

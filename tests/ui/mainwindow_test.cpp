@@ -1,6 +1,7 @@
 #include "uitests.h"
 
 #include "core/log.h"
+#include "disc/workspace.h"
 #include "support/testsupport.h"
 #include "ui/bdmv/bdmvtab.h"
 #include "ui/app/execpanel.h"
@@ -362,17 +363,41 @@ void MainWindowTest::saveOnlyOnBdmvTab() {
     QVERIFY(!fs::exists(tmp / "BDMV" / "index.bdmv.backup"));
     QVERIFY(!fs::exists(tmp / "BDMV" / "MovieObject.bdmv.backup"));
 
-    // On the BDMV tab both files are backed up and written back unchanged.
+    // On the BDMV tab both files are backed up and written back unchanged;
+    // the backups go out of the disc (the output folder typed on the Options
+    // tab) and the disc's BACKUP copies follow the save.
+    const fs::path out = tmp / "out";
+    showActive(&w);
+    w.pageControl()->setCurrentIndex(TfMain::TabOptions);
+    QTest::mouseClick(w.optionsTab()->eWorkDir(), Qt::LeftButton);
+    QTest::keyClicks(w.optionsTab()->eWorkDir(), QString::fromStdString(out.string()));
+    fs::remove(tmp / "BDMV" / "BACKUP" / "index.bdmv");  // a stale or missing copy is written anew
     w.pageControl()->setCurrentIndex(TfMain::TabBdmv);
     QVERIFY(w.bSave()->isEnabled());
-    w.bSave()->click();
+    QTest::mouseClick(w.bSave(), Qt::LeftButton);
     QCOMPARE(saved.count(), 1);
     QVERIFY(log->toPlainText().contains("index.bdmv saved."));
     QVERIFY(log->toPlainText().contains("MovieObject.bdmv saved."));
-    QVERIFY(test::readFile(tmp / "BDMV" / "index.bdmv.backup") == indexBytes);
-    QVERIFY(test::readFile(tmp / "BDMV" / "MovieObject.bdmv.backup") == mobjBytes);
+    const WorkspaceOptions& options = w.workspace().options;
+    QCOMPARE(options.outputFolder, out.string());
+    const std::string indexBackup = backupFileFor(options, index.string());
+    QVERIFY2(indexBackup.rfind((out / "backup").string(), 0) == 0, indexBackup.c_str());
+    QVERIFY(test::readFile(indexBackup) == indexBytes);
+    QVERIFY(test::readFile(backupFileFor(options, mobj.string())) == mobjBytes);
+    QVERIFY(!fs::exists(tmp / "BDMV" / "index.bdmv.backup"));
     QVERIFY(test::readFile(index) == indexBytes);
     QVERIFY(test::readFile(mobj) == mobjBytes);
+    QVERIFY(test::readFile(tmp / "BDMV" / "BACKUP" / "index.bdmv") == indexBytes);
+
+    // "Backups beside the files" puts them in the disc tree again.
+    w.pageControl()->setCurrentIndex(TfMain::TabOptions);
+    QCheckBox* beside = w.optionsTab()->cbOBackupInTree();
+    QTest::mouseClick(beside, Qt::LeftButton, {}, QPoint(6, beside->height() / 2));
+    QVERIFY(beside->isChecked());
+    w.pageControl()->setCurrentIndex(TfMain::TabBdmv);
+    QTest::mouseClick(w.bSave(), Qt::LeftButton);
+    QVERIFY(test::readFile(tmp / "BDMV" / "index.bdmv.backup") == indexBytes);
+    QVERIFY(test::readFile(tmp / "BDMV" / "MovieObject.bdmv.backup") == mobjBytes);
 }
 
 void MainWindowTest::progressTakesThePanelsPlace() {
@@ -472,8 +497,10 @@ void MainWindowTest::optionsReachWorkspaceAndLog() {
     QCOMPARE(w.workspace().names().playlistExt, std::string(".MPL"));
     o->ieActiDelay()->setText("250");
     QCOMPARE(mainLog().actiDelayMs, 250);
-    o->cbOSaveBACKUP()->click();
+    // On by default: the click turns the disc's BACKUP copies off.
     QVERIFY(w.workspace().options.saveToBackupDir);
+    o->cbOSaveBACKUP()->click();
+    QVERIFY(!w.workspace().options.saveToBackupDir);
     o->eWorkDir()->setText("/out");
     QCOMPARE(w.workspace().options.outputFolder, std::string("/out"));
     o->ieActiDelay()->setText("500");
@@ -482,8 +509,9 @@ void MainWindowTest::optionsReachWorkspaceAndLog() {
     w.close();
     auto s = TfMain::openSettings();
     QCOMPARE(s->value("8.3names").toBool(), true);
-    QCOMPARE(s->value("SaveBACKUP").toBool(), true);
-    QVERIFY(!s->contains("OutputFolder"));
+    QCOMPARE(s->value("SaveBACKUP").toBool(), false);
+    // The output folder is kept between runs.
+    QCOMPARE(s->value("OutputFolder").toString(), QString("/out"));
 }
 
 void MainWindowTest::shutDownRemovesTemporaryFiles() {

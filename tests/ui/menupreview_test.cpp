@@ -772,6 +772,72 @@ void MenuPreviewTest::pageViewKeysShowTheirCode() {
     }
 }
 
+// The arrow keys on the Page view move the selection as U, D, L and R do, and
+// Enter activates as S&el does.
+void MenuPreviewTest::pageViewArrowKeysNavigate() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));
+    o.showSubTab(MenuTab::SubPageView);
+    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    QWidget* canvas = o.tab()->pageView()->canvas();
+    QTRY_VERIFY(canvas->hasFocus());
+    const auto lower = [&](unsigned id) {
+        return buttonOf(o.menu(), 0, static_cast<std::uint16_t>(id)).lower_button_id_ref;
+    };
+    const auto upper = [&](unsigned id) {
+        return buttonOf(o.menu(), 0, static_cast<std::uint16_t>(id)).upper_button_id_ref;
+    };
+    const unsigned start = o.machine().psr(10);
+    QTest::keyClick(canvas, Qt::Key_Down);
+    QCOMPARE(o.machine().psr(10), static_cast<unsigned>(lower(start)));
+    QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(), QString("40"));
+    QTest::keyClick(canvas, Qt::Key_Up);
+    QCOMPARE(o.machine().psr(10), static_cast<unsigned>(upper(lower(start))));
+    // Down until button 2, whose commands set GPR100; Enter activates it.
+    for (int i = 0; i < 3 && o.machine().psr(10) != 2u; ++i) QTest::keyClick(canvas, Qt::Key_Down);
+    QCOMPARE(o.machine().psr(10), 2u);
+    QCOMPARE(o.machine().gpr(100), 0u);
+    QTest::keyClick(canvas, Qt::Key_Return);
+    QCOMPARE(o.machine().gpr(100), 1u);
+}
+
+// A reference that names no button is warned about when typed, and the
+// menu is written only when the user says so at Save.
+void MenuPreviewTest::brokenReferencesAreWarnedAndAskedAtSave() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_vert3"));
+    MenuTab* t = o.tab();
+    QLineEdit* box = t->heDefSelButt();
+    QTest::mouseClick(box, Qt::LeftButton);
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("0009"));
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(o.menu().pages[0].default_selected_button_id_ref, 9);
+    QVERIFY2(o.w.statusBarWidget()->panelText(1).contains("Page 0: default selected button 0009 does not exist"),
+             qPrintable(o.w.statusBarWidget()->panelText(1)));
+
+    test::TempDir tmp;
+    const fs::path file = tmp / "broken.mnu";
+    QStringList asked;
+    bool answer = false;
+    t->dialogs.confirm = [&](const QString&, const QString& question) {
+        asked << question;
+        return answer;
+    };
+    o.saveTo(file);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked[0].contains("Page 0: default selected button 0009 does not exist"));
+    QVERIFY(!fs::exists(file));
+    QVERIFY(o.marked());
+    answer = true;
+    o.saveTo(file);
+    QCOMPARE(asked.size(), 2);
+    QVERIFY(fs::exists(file));
+    QVERIFY(!o.marked());
+}
+
 // Closing the window with an edited menu and answering Save writes the menu:
 // to the .mnu it was loaded from, or to a file the user names for a new menu.
 void MenuPreviewTest::closeSavesTheEditedMenu() {

@@ -41,6 +41,7 @@ Settings changedSettings() {
     s.height = 702;
     s.bdmvDir = "/discs/MY DISC/BDMV/";
     s.backgroundPic = "/pics/back ground.png";
+    s.outputFolder = "/work/out folder";
     s.backupMode = 2;
     s.region = 1;
     s.objectHeight = 80;
@@ -49,10 +50,11 @@ Settings changedSettings() {
     s.playListMarkHeight = 104;
     s.chapterFormat = 2;
     s.programFormat = 1;
-    for (bool* b : {&s.autoRead, &s.backup, &s.saveBackup, &s.savePES, &s.saveSUP, &s.saveMNU, &s.buttonId,
-                    &s.objectId, &s.buttonFrame, &s.windowFrame, &s.forcedBeep, &s.preLoad, &s.showInEffects,
-                    &s.showOutEffects, &s.showButtonAnimation, &s.showFullScreen, &s.background, &s.realPSRs,
-                    &s.playSound, &s.names83})
+    for (bool* b :
+         {&s.autoRead, &s.backup,        &s.saveBackup,     &s.backupInDiscTree,    &s.savePES,        &s.saveSUP,
+          &s.saveMNU,  &s.buttonId,      &s.objectId,       &s.buttonFrame,         &s.windowFrame,    &s.forcedBeep,
+          &s.preLoad,  &s.showInEffects, &s.showOutEffects, &s.showButtonAnimation, &s.showFullScreen, &s.background,
+          &s.realPSRs, &s.playSound,     &s.names83})
         *b = !*b;
     s.colBackground = winColour(1, 2, 3);
     s.colObjectBackground = winColour(4, 5, 6);
@@ -119,7 +121,10 @@ void OptionsTest::firstRunShowsDefaultsAndWritesReadableIni() {
         Window f;
         QVERIFY(!QFile::exists(configFile()));  // reading creates nothing
         OptionsTab* o = f.o();
-        QVERIFY(o->autoRead() && o->backup() && !o->saveToBackupDir() && !o->associate());
+        // The disc's BACKUP copies follow the saves; the editor's backups stay out of the disc.
+        QVERIFY(o->autoRead() && o->backup() && o->saveToBackupDir() && !o->associate());
+        QVERIFY(!o->cbOBackupInTree()->isChecked());
+        QVERIFY(f.w.workspace().options.saveToBackupDir && !f.w.workspace().options.backupInDiscTree);
         QCOMPARE(o->backupMode(), 0);
         QCOMPARE(o->countryCode(), 0x5553);
         QCOMPARE(o->lCountry()->text(), QString("US"));
@@ -144,8 +149,12 @@ void OptionsTest::everyValueComesBackThroughTheControls() {
     {
         Window f;
         OptionsTab* o = f.o();
-        QVERIFY(!o->autoRead() && !o->backup() && o->saveToBackupDir());
-        QVERIFY(!o->rgOBackup()->isEnabled());  // backup off disables its mode
+        QVERIFY(!o->autoRead() && !o->backup() && !o->saveToBackupDir());
+        QVERIFY(!o->rgOBackup()->isEnabled());  // backup off disables its mode and place
+        QVERIFY(!o->cbOBackupInTree()->isEnabled() && o->cbOBackupInTree()->isChecked());
+        // The output folder is kept between runs.
+        QCOMPARE(o->outputFolder(), QString("/work/out folder"));
+        QCOMPARE(f.w.workspace().options.outputFolder, std::string("/work/out folder"));
         QCOMPARE(o->backupMode(), 2);
         QCOMPARE(o->eBackPic()->text(), QString("/pics/back ground.png"));
         QVERIFY(o->menuSwitch(MenuSwitch::ButtonId) && o->menuSwitch(MenuSwitch::FullScreen));

@@ -258,13 +258,14 @@ const std::vector<EditCase>& editCases() {
          [](TMPLS& m) {
              setMarkTime(m.PlayListMark.marks[1], {0, 10, 30, 0});
          }},
-        {"mark hours clamped while typed",
+        {"mark moved to a PlayItem that does not hold its time goes to its IN time",
          [](PlOpened& o) {
-             clickCell(o.marks()->sgPlayListMark(), 4, 1);
-             typeIntoField(o.marks()->iePLMhour(), "30");
+             clickCell(o.marks()->sgPlayListMark(), 1, 1);
+             typeIntoField(o.marks()->iePLMPI(), "2");
          },
          [](TMPLS& m) {
-             setMarkTime(m.PlayListMark.marks[4], {25, 10, 10, 0});
+             setMarkPlayItem(m.PlayListMark.marks[1], 2);
+             m.PlayListMark.marks[1].mark_time_stamp = m.PlayList.PlayItems[2].IN_time;
          }},
         {"mark type and PlayItem",
          [](PlOpened& o) {
@@ -433,6 +434,37 @@ void PlaylistViewsTest::editsByClicksAndKeysUndoRedoAndSave() {
     QVERIFY(!o.marked());
 }
 
+// A new mark starts at its PlayItem's IN time; a typed time outside the
+// PlayItem is refused in the status bar and changes nothing, and so is a
+// PlayItem the playlist does not have.
+void PlaylistViewsTest::markTimesOutsideThePlayItemAreRefused() {
+    Demo demo;
+    PlOpened o(demo.root());
+    o.enterTab();
+    QVERIFY(o.ws().playlistLoaded);
+    clickCell(o.marks()->sgPlayListMark(), 5, 1);
+    clickButton(o.marks()->bbPLMins());
+    const TPlayListMarkEntry& added = o.model().PlayListMark.marks.at(6);
+    QCOMPARE(added.mark_time_stamp, o.model().PlayList.PlayItems[0].IN_time);
+    QCOMPARE(o.marks()->iePLMmin()->text(), QString::number(splitMarkTime(added.mark_time_stamp).minutes));
+
+    const TMPLS before = o.model();
+    clickCell(o.marks()->sgPlayListMark(), 1, 1);
+    typeIntoField(o.marks()->iePLMsec(), "59");  // 10:59, after the first PlayItem's OUT time
+    QVERIFY(o.model() == before);
+    QVERIFY2(o.w.statusBarWidget()->panelText(1).contains("Mark time refused"),
+             qPrintable(o.w.statusBarWidget()->panelText(1)));
+    QCOMPARE(o.marks()->iePLMsec()->text(), QString("12"));  // the stored time again
+    typeIntoField(o.marks()->iePLMhour(), "3");
+    QVERIFY(o.model() == before);
+    typeIntoField(o.marks()->iePLMPI(), "7");
+    QVERIFY(o.model() == before);
+    QVERIFY(o.w.statusBarWidget()->panelText(1).contains("no PlayItem 7"));
+    // The times inside are taken.
+    typeIntoField(o.marks()->iePLMsec(), "20");
+    QCOMPARE(o.model().PlayListMark.marks[1].mark_time_stamp, before.PlayListMark.marks[1].mark_time_stamp + 8 * 45000);
+}
+
 void PlaylistViewsTest::inTimeQuestionsAreAskedOneByOne() {
     Demo demo;
     const TMPLS read = readModel(demo.playlist());
@@ -530,6 +562,41 @@ void PlaylistViewsTest::chaptersLoadAsOneStepAndSave() {
     answer.clear();
     clickButton(o.marks()->bbLoadChap());
     QVERIFY(o.model() == readPlaylist(original, "00000.mpls"));
+}
+
+// The main PID list offers the clip's streams of the kind; a PID another
+// stream of the kind plays, or one the clip lacks, is refused, and "+" has no
+// stream to add once every clip stream of the kind is played.
+void PlaylistViewsTest::streamPidsComeFromTheClip() {
+    NAVORA_NEED_CORPUS_QT("tsmuxer/tsm02_avc1080p24_2aud_2pg");
+    test::TempDir tmp;
+    fs::copy(test::corpusDir() / "tsmuxer" / "tsm02_avc1080p24_2aud_2pg", tmp.path(), fs::copy_options::recursive);
+    PlOpened o(tmp.path());
+    o.enterTab();
+    QVERIFY(o.ws().playlistLoaded);
+    const TMPLS read = o.model();
+    clickCell(o.items()->sgSTN(), 0, int(StreamKind::PrimaryAudio));
+    clickCell(o.items()->sgStreamEntry(), 1, 1);
+    QComboBox* pids = o.items()->coClipPID();
+    QCOMPARE(pids->count(), 2);
+    QVERIFY(pids->itemText(0).startsWith("1100") && pids->itemText(1).startsWith("1101"));
+    QCOMPARE(pids->currentIndex(), 1);
+
+    typeIntoField(o.items()->heMainPID(), "1100");
+    QVERIFY(o.model() == read);
+    QVERIFY2(o.w.statusBarWidget()->panelText(1).contains("PID 1100 is already audio stream 001"),
+             qPrintable(o.w.statusBarWidget()->panelText(1)));
+    QCOMPARE(o.items()->heMainPID()->text(), QString("1101"));
+    typeIntoField(o.items()->heMainPID(), "1105");
+    QVERIFY(o.model() == read);
+    QVERIFY(
+        o.w.statusBarWidget()->panelText(1).contains("Clip 00000 has no audio stream on PID 1105; it has 1100, 1101"));
+    // Choosing the PID in the list goes through the same check.
+    keyInList(pids, Qt::Key_Up);
+    QVERIFY(o.model() == read);
+    clickButton(o.items()->bbInsSTN());
+    QVERIFY(o.model() == read);
+    QVERIFY(o.w.statusBarWidget()->panelText(1).contains("Clip 00000 has no other audio stream to add"));
 }
 
 void PlaylistViewsTest::corpusBlankPlaylistShowsAndSavesUnchanged() {

@@ -10,8 +10,10 @@ private slots:
     void demoDiscFillsEveryView();
     void editsByClicksAndKeysUndoRedoAndSave_data();
     void editsByClicksAndKeysUndoRedoAndSave();
+    void markTimesOutsideThePlayItemAreRefused();
     void inTimeQuestionsAreAskedOneByOne();
     void chaptersLoadAsOneStepAndSave();
+    void streamPidsComeFromTheClip();
     void corpusBlankPlaylistShowsAndSavesUnchanged();
     void everyCorpusPlaylistShowsAndSavesUnchanged();
     void timelineClicksSelectInTheGrids();

@@ -14,16 +14,16 @@ namespace {
 
 // Every value name of the store, as the settings table lists them.
 const QStringList kValueNames = {
-    "WindowState",    "Top",           "Left",           "Width",          "Height",
-    "BDMVdir",        "BackgroundPic", "AutoRead",       "Backup",         "SaveBACKUP",
-    "BackupMode",     "Region",        "ObjectHeight",   "PlayListHeight", "SubPathHeight",
-    "PlayListMarkHeight", "ChapterFormat", "ProgramFormat", "SavePES",     "SaveSUP",
-    "SaveMNU",        "ButtonId",      "ObjectId",       "ButtonFrame",    "WindowFrame",
-    "ForcedBeep",     "PreLoad",       "ShowInEffects",  "ShowOutEffects", "ShowButtonAnimation",
-    "ShowFullScreen", "Background",    "RealPSRs",       "PlaySound",      "Associate",
-    "8.3names",       "colBackground", "colObjectBackground", "colSelectedButton", "colSelectedFrame",
-    "colNormalButton", "colNormalFrame", "colInvalidButton", "colInvalidFrame", "colWindow",
-    "ActiDelay",      "CountryCode"};
+    "WindowState", "Top", "Left", "Width", "Height",
+    "BDMVdir", "BackgroundPic", "OutputFolder", "AutoRead", "Backup",
+    "SaveBACKUP", "BackupInDiscTree", "BackupMode", "Region", "ObjectHeight",
+    "PlayListHeight", "SubPathHeight", "PlayListMarkHeight", "ChapterFormat", "ProgramFormat",
+    "SavePES", "SaveSUP", "SaveMNU", "ButtonId", "ObjectId",
+    "ButtonFrame", "WindowFrame", "ForcedBeep", "PreLoad", "ShowInEffects",
+    "ShowOutEffects", "ShowButtonAnimation", "ShowFullScreen", "Background", "RealPSRs",
+    "PlaySound", "Associate", "8.3names", "colBackground", "colObjectBackground",
+    "colSelectedButton", "colSelectedFrame", "colNormalButton", "colNormalFrame", "colInvalidButton",
+    "colInvalidFrame", "colWindow", "ActiDelay", "CountryCode"};
 
 std::unique_ptr<QSettings> store() { return TfMain::openSettings(); }
 
@@ -37,6 +37,8 @@ Settings changedSettings() {
     s.height = 702;
     s.bdmvDir = "/discs/MY DISC/BDMV/";
     s.backgroundPic = "/pics/back.png";
+    s.outputFolder = "/pics/out";
+    s.backupInDiscTree = !s.backupInDiscTree;
     s.autoRead = !s.autoRead;
     s.backup = !s.backup;
     s.saveBackup = !s.saveBackup;

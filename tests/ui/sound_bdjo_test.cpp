@@ -11,6 +11,7 @@
 #include "core/fileio.h"
 #include "core/log.h"
 #include "disc/demo.h"
+#include "disc/workspace.h"
 #include "sound/sound_edit.h"
 #include "sound/sound_io.h"
 #include "sound/wav.h"
@@ -29,11 +30,13 @@
 #include "ui/widgets/widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -262,7 +265,7 @@ void SoundBdjoTest::importDeleteUndoAndSave() {
     QVERIFY(!o.marked());
     QCOMPARE(test::readFile(soundFile), writeSound(expected));
     QCOMPARE(readSound(test::readFile(soundFile), "sound.bdmv").entries.at(1).data, soundFromWav(wav, "w").data);
-    QVERIFY(fs::exists(soundFile.string() + ".backup"));
+    QVERIFY(fs::exists(backupFileFor(o.ws().options, soundFile.string())));
     // Undo past the save is a change again; undoing both edits gives back the file as read.
     o.undo();
     o.undo();
@@ -515,6 +518,29 @@ void SoundBdjoTest::bdjoTabShowsObjectsAndOpensPlaylists() {
     QCOMPARE(t->sgParameters()->cell(1, 0), QString("2"));
     QCOMPARE(t->sgParameters()->cell(1, 1), QString("y=2"));
     QCOMPARE(t->sgProfiles()->cell(0, 2), QString("1.0.2"));
+
+    // Read only in look and behaviour: typing, F2 and clicks change nothing,
+    // and nothing is drawn as a box that takes typing.
+    QTest::mouseClick(t->eDefaultFont(), Qt::LeftButton);
+    QTest::keyClicks(t->eDefaultFont(), "99999");
+    QCOMPARE(t->eDefaultFont()->text(), QString("00007"));
+    for (QLineEdit* e : t->findChildren<QLineEdit*>()) {
+        if (e->parent() == t->cbBDJO()) continue;
+        QVERIFY2(e->isReadOnly(), qPrintable(e->objectName()));
+        QCOMPARE(e->palette().color(QPalette::Base), e->palette().color(QPalette::Window));
+    }
+    QCOMPARE(t->sgAppManage()->palette().color(QPalette::Base), t->sgAppManage()->palette().color(QPalette::Window));
+    const bool mask = t->cbMenuCallMask()->isChecked();
+    QTest::mouseClick(t->cbMenuCallMask(), Qt::LeftButton, {}, QPoint(6, t->cbMenuCallMask()->height() / 2));
+    QCOMPARE(t->cbMenuCallMask()->isChecked(), mask);
+    clickRow(t->sgParameters(), 1, 1);
+    QTest::keyClick(t->sgParameters(), Qt::Key_F2);
+    QWidget* focused = QApplication::focusWidget();
+    QVERIFY(focused);
+    QTest::keyClicks(focused, "z");
+    QCOMPARE(t->sgParameters()->cell(1, 1), QString("y=2"));
+    QVERIFY(t->findChild<QLabel*>("lReadOnly")->text().startsWith("Read only"));
+    QVERIFY(!o.w.bSave()->isEnabled());
 
     // A double-click on an accessible playlist opens it on the PLAYLIST tab.
     QSignalSpy followed(&o.w, &TfMain::playlistFollowed);

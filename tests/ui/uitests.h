@@ -132,6 +132,8 @@ private slots:
     void firstPlaybackAndTopMenuOnOff();
     void titleBoxesStoreTheirValues();
     void composerEditsAreSaved();
+    void operandValuesThatDoNotFitAreRefused();
+    void startShowsWhereTheRunEnded();
     void gridKeysEditCommands();
     void doubleClickFollowsCommands();
     void saveProgramList_data();
@@ -270,6 +272,8 @@ private slots:
     void backgroundPictureAndColours_data();
     void backgroundPictureAndColours();
     void pageViewKeysShowTheirCode();
+    void pageViewArrowKeysNavigate();
+    void brokenReferencesAreWarnedAndAskedAtSave();
     void closeSavesTheEditedMenu();
     void popUpAndNumberKeys();
     void colourMatrixOption();

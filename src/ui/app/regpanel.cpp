@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include <algorithm>
+
 namespace navora::ui {
 
 namespace {
@@ -61,6 +63,20 @@ void RegPanel::showValues() {
     ieGPR_->setText(QStringLiteral("%1").arg(gpr_, 4, 10, QLatin1Char('0')));
     hePSRval_->setValue(machine_.psr(static_cast<unsigned>(psr_)));
     heGPRval_->setValue(machine_.gpr(static_cast<unsigned>(gpr_)));
+    // A value the last run changed stands out.
+    const QString mark = QStringLiteral("background-color: #ffe060;");
+    hePSRval_->setStyleSheet(highlighted(RegisterKind::PSR) ? mark : QString());
+    heGPRval_->setStyleSheet(highlighted(RegisterKind::GPR) ? mark : QString());
+}
+
+void RegPanel::markChanged(const std::vector<RegisterRef>& changed) {
+    changed_ = changed;
+    showValues();
+}
+
+bool RegPanel::highlighted(RegisterKind kind) const {
+    const unsigned shown = static_cast<unsigned>(kind == RegisterKind::PSR ? psr_ : gpr_);
+    return std::find(changed_.begin(), changed_.end(), RegisterRef{kind, shown}) != changed_.end();
 }
 
 void RegPanel::showRegister(const RegisterRef& ref) {

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <vector>
+
 namespace navora::ui {
 
 class THexEdit;
@@ -30,6 +32,10 @@ public slots:
     void showValues();
     // Puts a register's number into its number box and shows its value.
     void showRegister(const navora::RegisterRef& ref);
+    // The registers the last run changed: their value boxes are highlighted
+    // while they are shown, until the next run or a reset.
+    void markChanged(const std::vector<navora::RegisterRef>& changed);
+    bool highlighted(navora::RegisterKind kind) const;
     void iePSRExit();
     void ieGPRExit();
     void hePSRvalExit();
@@ -40,6 +46,7 @@ protected:
 
 private:
     NavMachine& machine_;
+    std::vector<navora::RegisterRef> changed_;
     int psr_ = 0;
     int gpr_ = 0;
     TIntEdit* iePSR_;

@@ -10,6 +10,10 @@
 
 #include <QObject>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 class QPushButton;
 class QWidget;
 
@@ -66,6 +70,16 @@ signals:
 private:
     // Shows how a run ended: the next traced line, the registers, the controls.
     void showResult(const RunResult& r);
+    // The registers before a run, to show afterwards what it changed.
+    struct Registers {
+        std::vector<std::uint32_t> gpr, psr;
+    };
+    Registers registers() const;
+    // After a whole run (not a trace step): where it ended and what it last
+    // reported, in the log and status panel 1, and the registers it changed
+    // listed there and highlighted in the register panel.
+    void reportRun(const RunResult& r, const Registers& before);
+    std::string lastReport_;
     TCommands program() const;
 
     Log& log_;

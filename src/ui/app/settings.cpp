@@ -29,9 +29,11 @@ void forEachValue(S& s, F&& f) {
     f("Height", s.height);
     f("BDMVdir", s.bdmvDir);
     f("BackgroundPic", s.backgroundPic);
+    f("OutputFolder", s.outputFolder);
     f("AutoRead", s.autoRead);
     f("Backup", s.backup);
     f("SaveBACKUP", s.saveBackup);
+    f("BackupInDiscTree", s.backupInDiscTree);
     f("BackupMode", s.backupMode);
     f("Region", s.region);
     f("ObjectHeight", s.objectHeight);

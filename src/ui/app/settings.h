@@ -53,10 +53,14 @@ public:
     // Folders and files
     QString bdmvDir;
     QString backgroundPic;
+    QString outputFolder;  // "Output folder", kept between runs
     // Options
     bool autoRead = true;
     bool backup = true;
-    bool saveBackup = false;
+    // The disc's BACKUP copies follow every save unless the user turns it off.
+    bool saveBackup = true;
+    // The editor's own backups beside the saved files; otherwise in the output folder.
+    bool backupInDiscTree = false;
     int backupMode = 0;  // 0 "Only first", 1 "Overwrite", 2 "Stop if exists"
     int region = 0;      // 0 "A", 1 "B", 2 "C"
     // Panel heights

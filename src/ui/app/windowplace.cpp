@@ -2,7 +2,10 @@
 
 #include "ui/app/settings.h"
 
+#include <QEvent>
+#include <QPoint>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -42,8 +45,48 @@ void fitOnScreen(QWidget& window) {
     window.move(left, top);
 }
 
+namespace {
+
+// Puts the frame (title bar included) where the settings say once the window
+// manager has framed the window: a place given before that may be taken for
+// the inside of the window, which then creeps up by the title bar's height
+// at every start.
+class FramePlacer : public QObject {
+public:
+    FramePlacer(QWidget& window, QPoint wanted) : QObject(&window), window_(window), wanted_(wanted) {
+        setObjectName(QStringLiteral("navoraFramePlacer"));
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == &window_ && e->type() == QEvent::Show) {
+            QTimer::singleShot(0, this, [this] { place(); });
+            QTimer::singleShot(200, this, [this] {
+                place();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    void place() {
+        if (!window_.isVisible() || window_.isMaximized() || window_.isMinimized() || window_.isFullScreen()) return;
+        if (window_.frameGeometry().topLeft() != wanted_) window_.move(wanted_);
+        fitOnScreen(window_);
+    }
+    QWidget& window_;
+    QPoint wanted_;
+};
+
+}  // namespace
+
 void applyGeometry(QWidget& window, const Settings& s) {
     const QSize least = designedMinimumSize(window);
+    // Top and Left are the frame's place (QWidget::pos() of a window).
+    delete window.findChild<QObject*>(QStringLiteral("navoraFramePlacer"), Qt::FindDirectChildrenOnly);
+    new FramePlacer(window, QPoint(s.left, s.top));
     window.move(s.left, s.top);
     window.resize(std::max(s.width, least.width()), std::max(s.height, least.height()));
     if (s.windowState == 2)
@@ -58,7 +101,8 @@ void storeGeometry(const QWidget& window, Settings& s) {
     s.windowState = maximised ? 2 : window.isMinimized() ? 1 : 0;
     if (maximised) return;
     const QRect g = window.isMinimized() ? window.normalGeometry() : window.geometry();
-    const QPoint pos = window.isMinimized() ? g.topLeft() : window.pos();
+    // The frame's place, so that the next start puts the title bar where it was.
+    const QPoint pos = window.isMinimized() ? g.topLeft() : window.frameGeometry().topLeft();
     s.left = pos.x();
     s.top = pos.y();
     s.width = g.width();

@@ -21,9 +21,18 @@ namespace navora::ui {
 
 namespace {
 
+// Shown values on the window's face colour, not the white of a box that takes typing.
+void lookReadOnly(QWidget* w) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Window));
+    p.setColor(QPalette::AlternateBase, p.color(QPalette::Window));
+    w->setPalette(p);
+}
+
 StringGrid* grid(const char* name, const TextGrid& empty, QWidget* parent) {
     auto* g = new StringGrid(parent);
     g->setObjectName(QLatin1String(name));
+    lookReadOnly(g);
     g->setTitles(toList(empty.columns));
     g->horizontalHeader()->setStretchLastSection(true);
     g->setEnabled(false);
@@ -46,6 +55,11 @@ QCheckBox* flagBox(const QString& caption, const char* name, QWidget* parent) {
     b->setObjectName(QLatin1String(name));
     b->setAttribute(Qt::WA_TransparentForMouseEvents);
     b->setFocusPolicy(Qt::NoFocus);
+    // A click that reaches it all the same changes nothing: the box shows the file.
+    QObject::connect(b, &QCheckBox::clicked, b, [b](bool on) {
+        const QSignalBlocker block(b);
+        b->setChecked(!on);
+    });
     return b;
 }
 
@@ -58,6 +72,7 @@ QLineEdit* field(const char* name, QWidget* parent) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
     e->setReadOnly(true);
+    lookReadOnly(e);
     return e;
 }
 
@@ -91,6 +106,10 @@ BdjoTab::BdjoTab(Document& doc, Log& log, QWidget* parent) : TabPage(parent), do
     row->addWidget(label);
     row->addWidget(cbBDJO_);
     row->addWidget(bReadBDJO_);
+    auto* readOnly = new QLabel(QStringLiteral("Read only: BD-J objects are shown, not edited."), this);
+    readOnly->setObjectName(QStringLiteral("lReadOnly"));
+    row->addSpacing(8);
+    row->addWidget(readOnly);
     row->addSpacing(8);
     row->addWidget(lRefused_, 1);
     row->addStretch();

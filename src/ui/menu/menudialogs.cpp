@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QRegularExpression>
 
 namespace navora::ui {
@@ -33,6 +34,10 @@ MenuDialogs MenuDialogs::standard(QWidget* parent) {
     };
     d.colour = [parent](const QString& title, const QColor& current) {
         return QColorDialog::getColor(current, parent, title, QColorDialog::ShowAlphaChannel);
+    };
+    d.confirm = [parent](const QString& title, const QString& question) {
+        return QMessageBox::question(parent, title, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+               QMessageBox::Yes;
     };
     return d;
 }

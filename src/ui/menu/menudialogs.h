@@ -24,6 +24,8 @@ struct MenuDialogs {
         saveFile;
     // (title, current colour with alpha) -> the chosen colour; invalid when cancelled.
     std::function<QColor(const QString& title, const QColor& current)> colour;
+    // (title, question) -> whether the user answered Yes.
+    std::function<bool(const QString& title, const QString& question)> confirm;
     // The working folder ("Output folder"); empty when none is set.
     std::function<QString()> workFolder;
 

@@ -117,7 +117,26 @@ bool MenuFiles::saveModified() {
     return writeMenu(menuFile_);
 }
 
+bool MenuFiles::referencesAccepted(const QString& title) {
+    const auto faults = menuReferenceFaults(doc_.model().menu.igs);
+    if (faults.empty()) return true;
+    QString list;
+    for (std::size_t i = 0; i < faults.size() && i < 10; ++i)
+        list += QString::fromStdString(faults[i]) + QLatin1Char('\n');
+    if (faults.size() > 10) list += QStringLiteral("... and %1 more\n").arg(faults.size() - 10);
+    const bool yes = dialogs_.confirm &&
+                     dialogs_.confirm(title, QStringLiteral("These references of the menu name no button, and a "
+                                                            "player will not find it:\n\n%1\nWrite the menu anyway?")
+                                                 .arg(list));
+    if (!yes) {
+        for (const std::string& f : faults) log_.log("  " + f);
+        log_.erlog("The menu was not written: it has references that name no button.");
+    }
+    return yes;
+}
+
 bool MenuFiles::writeMenu(QString path) {
+    if (!referencesAccepted(QStringLiteral("Save Menu"))) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".mnu");
     const std::string file = QFileInfo(path).fileName().toStdString();
     try {
@@ -134,7 +153,7 @@ bool MenuFiles::writeMenu(QString path) {
 }
 
 void MenuFiles::mux() {
-    if (!canWrite()) return;
+    if (!canWrite() || !referencesAccepted(QStringLiteral("Mux Menu"))) return;
     log_.dlog0("Muxing menu...");
     const std::string ext = doc_.model().names().streamExt;  // ".m2ts", or ".MTS" with 8.3 names
     const QString bare = QString::fromStdString(ext.substr(1));

@@ -59,6 +59,9 @@ signals:
 private:
     // Writes the menu as .mnu to path; false (logged) when it was not written.
     bool writeMenu(QString path);
+    // Before the menu is written: references that name no button are listed
+    // and the user asked; false (logged) when the menu is not to be written.
+    bool referencesAccepted(const QString& title);
 
     Document& doc_;
     Log& log_;

@@ -294,12 +294,23 @@ void MenuHeader::heDefSelButtExit() {
     const auto v = static_cast<std::uint16_t>(heDefSelButt_->value());
     editPage(QStringLiteral("Default Selected Button"),
              [v](TIGSc& m, std::size_t p) { return setDefaultSelectedButton(m, p, v); });
+    warnReferences(doc_, log_, cbPage_->currentIndex());
 }
 
 void MenuHeader::heDefActButtExit() {
     const auto v = static_cast<std::uint16_t>(heDefActButt_->value());
     editPage(QStringLiteral("Default Activated Button"),
              [v](TIGSc& m, std::size_t p) { return setDefaultActivatedButton(m, p, v); });
+    warnReferences(doc_, log_, cbPage_->currentIndex());
+}
+
+void warnReferences(const Document& doc, Log& log, int page) {
+    if (page < 0 || !doc.model().menu.loaded) return;
+    const auto faults = menuReferenceFaults(doc.model().menu.igs, static_cast<std::size_t>(page));
+    if (faults.empty()) return;
+    std::string text = faults.front();
+    if (faults.size() > 1) text += " (and " + std::to_string(faults.size() - 1) + " more)";
+    log.erslog(text);
 }
 
 void MenuHeader::hePaletteExit() {

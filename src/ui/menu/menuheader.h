@@ -97,4 +97,7 @@ private:
     QGroupBox* gObjPal_;
 };
 
+// A reference of the page that names no button: a warning in the status bar.
+void warnReferences(const Document& doc, Log& log, int page);
+
 }  // namespace navora::ui

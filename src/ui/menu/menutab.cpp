@@ -51,12 +51,26 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     pageView_ = new MenuPageView(*preview_, this);
     pageView_->active = [this] { return preview_->emulator().page() >= 0; };
     connect(pageView_, &MenuPageView::keyPressed, this, [this](int code) {
-        log_.slog(std::to_string(code), 1);
+        // The arrows move the selection as U, D, L and R do; Enter selects as S&el.
+        std::optional<int> nav;
+        switch (code) {
+        case 38: nav = static_cast<int>(NavKey::Up); break;
+        case 40: nav = static_cast<int>(NavKey::Down); break;
+        case 37: nav = static_cast<int>(NavKey::Left); break;
+        case 39: nav = static_cast<int>(NavKey::Right); break;
+        case 13: nav = 4; break;
+        default: break;
+        }
+        QPushButton* b = nav ? bNav_[static_cast<std::size_t>(*nav)] : nullptr;
+        if (b && b->isEnabled()) b->click();
         // The digits (of the keypad too) are the remote control's number keys.
         const int digit = code >= 96 && code <= 105 ? code - 96 : code - 48;
-        if (digit < 0 || digit > 9) return;
-        preview_->emulator().numberKey(digit);
-        afterAction();
+        if (!nav && digit >= 0 && digit <= 9) {
+            preview_->emulator().numberKey(digit);
+            afterAction();
+        }
+        // The key's code stays shown, after whatever the key did.
+        log_.slog(std::to_string(code), 1);
     });
     header_ = new MenuHeader(doc_, log_, *objects_, this);
     files_ = new MenuFiles(doc_, log_, dialogs, cache_, this);
@@ -92,7 +106,10 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     connect(pages_, &MenuPagesView::bogChosen, this, &MenuTab::bogChosen);
     // The page's button states follow the typed default valid button; the
     // picture follows at the next Start (drawing it here would play its in-effects).
-    connect(pages_, &MenuPagesView::bogEdited, this, [this] { preview_->emulator().refreshButtonStates(); });
+    connect(pages_, &MenuPagesView::bogEdited, this, [this](int page) {
+        preview_->emulator().refreshButtonStates();
+        warnReferences(doc_, log_, page);
+    });
     pages_->soundEntries = [this] {
         const Workspace& ws = doc_.model();
         return ws.soundLoaded ? ws.sound.entries.size() : std::size_t{0};

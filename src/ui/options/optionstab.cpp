@@ -134,6 +134,11 @@ QWidget* OptionsTab::buildOptions() {
                                 g);
     rgOBackup_->setObjectName(QStringLiteral("rgOBackup"));
     cbOSaveBACKUP_ = checkBox(QStringLiteral("Save to BACKUP dir"), "cbOSaveBACKUP", g);
+    cbOSaveBACKUP_->setToolTip(QStringLiteral("Keep the disc's BACKUP copies in step with every saved file"));
+    cbOBackupInTree_ = checkBox(QStringLiteral("Backups beside the files"), "cbOBackupInTree", g);
+    cbOBackupInTree_->setToolTip(
+        QStringLiteral("Write the backup files beside the saved files, inside the disc; otherwise they go to the "
+                       "\"backup\" folder of the output folder"));
     cbAssoc_ = checkBox(QStringLiteral("Associate Navora to .bdmv file extension"), "cbAssoc", g);
     cbAssoc_->setToolTip(QStringLiteral("Open .bdmv files with Navora from the file manager"));
     auto* workLabel = new QLabel(QStringLiteral("Output folder"), g);
@@ -147,7 +152,8 @@ QWidget* OptionsTab::buildOptions() {
     auto* workRow = new QHBoxLayout;
     workRow->addWidget(eWorkDir_, 1);
     workRow->addWidget(bbWorkdir_);
-    for (QWidget* w : std::initializer_list<QWidget*>{cbOAutoRead_, cbOBackup_, rgOBackup_, cbOSaveBACKUP_, cbAssoc_})
+    for (QWidget* w : std::initializer_list<QWidget*>{cbOAutoRead_, cbOBackup_, rgOBackup_, cbOBackupInTree_,
+                                                      cbOSaveBACKUP_, cbAssoc_})
         lOptions_->addWidget(w);
     lOptions_->addSpacing(6);
     lOptions_->addWidget(workLabel);
@@ -285,6 +291,7 @@ void OptionsTab::connectControls() {
     });
     connect(rgOBackup_, &RadioGroup::itemIndexChanged, this, &OptionsTab::optionsChanged);
     connect(cbOSaveBACKUP_, &QCheckBox::toggled, this, &OptionsTab::optionsChanged);
+    connect(cbOBackupInTree_, &QCheckBox::toggled, this, &OptionsTab::optionsChanged);
     connect(cb83names_, &QCheckBox::toggled, this, [this](bool on) {
         emit use83Changed(on);
         emit optionsChanged();
@@ -319,6 +326,8 @@ void OptionsTab::bindSettings(SettingsBinder& b) {
     b.bind(cbOAutoRead_, &Settings::autoRead);
     b.bind(cbOBackup_, &Settings::backup);
     b.bind(cbOSaveBACKUP_, &Settings::saveBackup);
+    b.bind(cbOBackupInTree_, &Settings::backupInDiscTree);
+    b.bind(eWorkDir_, &Settings::outputFolder);
     b.bind(rgOBackup_, &Settings::backupMode);
     b.bind(rgRegion_, &Settings::region);
     b.bind(rgColourMatrix_, &Settings::colourMatrix);
@@ -382,7 +391,10 @@ void OptionsTab::heCountryCodeExit() {
     emit countryCodeChanged(code);
 }
 
-void OptionsTab::cbOBackupClick() { rgOBackup_->setEnabled(cbOBackup_->isChecked()); }
+void OptionsTab::cbOBackupClick() {
+    rgOBackup_->setEnabled(cbOBackup_->isChecked());
+    cbOBackupInTree_->setEnabled(cbOBackup_->isChecked());
+}
 
 void OptionsTab::bbWorkdirClick() {
     const QString start = eWorkDir_->text().isEmpty() ? QDir::currentPath() : eWorkDir_->text();
@@ -440,6 +452,7 @@ WorkspaceOptions OptionsTab::workspaceOptions() const {
     const int mode = backupMode();
     o.backupMode = mode >= 0 && mode <= 2 ? static_cast<BackupMode>(mode) : BackupMode::OnlyFirst;
     o.saveToBackupDir = saveToBackupDir();
+    o.backupInDiscTree = cbOBackupInTree_->isChecked();
     o.use83 = use83();
     o.outputFolder = outputFolder().toStdString();
     return o;

@@ -115,6 +115,7 @@ public:
     QCheckBox* cbOBackup() const { return cbOBackup_; }
     RadioGroup* rgOBackup() const { return rgOBackup_; }
     QCheckBox* cbOSaveBACKUP() const { return cbOSaveBACKUP_; }
+    QCheckBox* cbOBackupInTree() const { return cbOBackupInTree_; }
     QCheckBox* cbAssoc() const { return cbAssoc_; }
     QCheckBox* cb83names() const { return cb83names_; }
     QLineEdit* eWorkDir() const { return eWorkDir_; }
@@ -204,6 +205,7 @@ private:
     QCheckBox* cbOBackup_;
     RadioGroup* rgOBackup_;
     QCheckBox* cbOSaveBACKUP_;
+    QCheckBox* cbOBackupInTree_;
     QCheckBox* cbAssoc_;
     QCheckBox* cb83names_;
     QLineEdit* eWorkDir_;

@@ -133,10 +133,37 @@ void MarkView::connectControls() {
     // The PlayItem number and the hours act as they are typed, the other
     // fields when they are left; Enter goes on to the next field.
     connect(iePLMPI_, &QLineEdit::textEdited, this, [this] {
-        const auto v = static_cast<std::uint16_t>(std::clamp<std::int64_t>(iePLMPI_->value(), 0, 0xFFFF));
-        editMark(QStringLiteral("Change mark PlayItem"), "pi", [&](TPlayListMarkEntry& m) { setMarkPlayItem(m, v); });
+        const auto m = selectedMark();
+        if (!m) return;
+        const TMPLS& pl = doc_.model().playlist;
+        const std::int64_t typed = iePLMPI_->value();
+        // Only PlayItems the playlist has; an empty box waits for a number.
+        if (iePLMPI_->text().isEmpty()) return;
+        if (typed < 0 || static_cast<std::uint64_t>(typed) >= pl.PlayList.PlayItems.size()) {
+            log_.erslog(QStringLiteral("The playlist has no PlayItem %1 (%2 PlayItems).")
+                            .arg(typed)
+                            .arg(pl.PlayList.PlayItems.size())
+                            .toStdString());
+            showEditors();
+            return;
+        }
+        const auto v = static_cast<std::uint16_t>(typed);
+        // A mark keeps its time when the new PlayItem holds it; otherwise it
+        // moves to that PlayItem's IN time, where it can play.
+        TPlayListMarkEntry moved = pl.PlayListMark.marks.at(*m);
+        setMarkPlayItem(moved, v);
+        const bool keep = !markPlaceFault(pl, moved);
+        if (!keep) moved.mark_time_stamp = pl.PlayList.PlayItems[v].IN_time;
+        editMark(QStringLiteral("Change mark PlayItem"), "pi", [&](TPlayListMarkEntry& k) { k = moved; });
+        if (!keep) {
+            log_.slog("The mark moves to the IN time of PlayItem " + std::to_string(v) + ".", 1);
+            showEditors();
+        }
     });
-    connect(iePLMhour_, &QLineEdit::textEdited, this, &MarkView::storeTime);
+    connect(iePLMhour_, &QLineEdit::textEdited, this, [this] { storeTime(true); });
+    connect(iePLMhour_, &QLineEdit::editingFinished, this, [this] {
+        if (iePLMhour_->isModified()) storeTime();
+    });
     for (TIntEdit* e : {iePLMmin_, iePLMsec_, iePLMms_})
         connect(e, &QLineEdit::editingFinished, this, [this, e] {
             if (e->isModified()) storeTime();
@@ -307,9 +334,21 @@ void MarkView::editMark(const QString& name, const char* field, const std::funct
         QStringLiteral("mpls/mark/%1/%2").arg(*m).arg(QLatin1String(field)));
 }
 
-void MarkView::storeTime() {
+void MarkView::storeTime(bool typing) {
+    const auto m = selectedMark();
+    if (!m) return;
     const MarkTime t{iePLMhour_->value(), iePLMmin_->value(), iePLMsec_->value(), iePLMms_->value()};
-    editMark(QStringLiteral("Change mark time"), "time", [&](TPlayListMarkEntry& m) { setMarkTime(m, t); });
+    // A time outside the mark's PlayItem is refused: the mark could not play.
+    const TMPLS& pl = doc_.model().playlist;
+    TPlayListMarkEntry candidate = pl.PlayListMark.marks.at(*m);
+    setMarkTime(candidate, t);
+    if (const auto fault = markPlaceFault(pl, candidate)) {
+        if (typing) return;
+        log_.erslog("Mark time refused: " + *fault + ".");
+        showEditors();
+        return;
+    }
+    editMark(QStringLiteral("Change mark time"), "time", [&](TPlayListMarkEntry& k) { setMarkTime(k, t); });
 }
 
 void MarkView::bbPLMinsClick() {

@@ -66,7 +66,9 @@ private:
     void connectControls();
     void redrawMarks();
     void showEditors();
-    void storeTime();
+    // Stores the typed time; a time outside the mark's PlayItem is refused
+    // (while hours are being typed it only waits).
+    void storeTime(bool typing = false);
     void editMark(const QString& name, const char* field, const std::function<void(TPlayListMarkEntry&)>& edit);
     bool loaded() const;
     void reportSelection();

@@ -1,5 +1,7 @@
 #include "ui/playlist/playitemview.h"
 
+#include "clip/clipinfo_io.h"
+#include "core/fileio.h"
 #include "core/log.h"
 #include "core/streamcoding.h"
 #include "playlist/playlist_text.h"
@@ -252,6 +254,10 @@ QWidget* PlayItemView::buildEditors() {
 
     wType_ = labelled(QStringLiteral("type"), coEntryType_, w);
     wMainPID_ = labelled(QStringLiteral("mPID"), heMainPID_, w);
+    coClipPID_ = new QComboBox(w);
+    coClipPID_->setObjectName(QStringLiteral("coClipPID"));
+    coClipPID_->setToolTip(QStringLiteral("The streams of this kind in the PlayItem's clip"));
+    wMainPID_->layout()->addWidget(coClipPID_);
     wSubPath_ = labelled(QStringLiteral("SPid"), ieSubPath_, w);
     wSubClip_ = labelled(QStringLiteral("sCid"), ieSubClip_, w);
     wSubPID_ = labelled(QStringLiteral("sPID"), heSubPID_, w);
@@ -319,6 +325,13 @@ void PlayItemView::connectControls() {
         });
         connect(e, &QLineEdit::returnPressed, this, [this] { focusNextChild(); });
     };
+    // Another folder may hold other clips of the same names.
+    connect(&doc_, &Document::reloaded, this, [this] { clipStreams_.clear(); });
+    connect(coClipPID_, &QComboBox::activated, this, [this](int i) {
+        if (i >= 0)
+            storeField(StreamField::MainPID, coClipPID_->itemData(i).toUInt(), QStringLiteral("Change main PID"),
+                       "mpid");
+    });
     onLeave(heMainPID_, StreamField::MainPID, QStringLiteral("Change main PID"), "mpid",
             [this] { return heMainPID_->value(); });
     onLeave(heSubPID_, StreamField::SubPID, QStringLiteral("Change sub PID"), "spid",
@@ -550,6 +563,7 @@ void PlayItemView::showEditors() {
     setIndex(coEntryType_, e.type);
     if (const auto hint = entryTypeHint(e.type)) coEntryType_->setToolTip(qs(*hint));
     showText(heMainPID_, QStringLiteral("%1").arg(e.ref_to_stream_PID_of_mainClip, 4, 16, QLatin1Char('0')).toUpper());
+    fillClipPids();
     showText(heSubPID_, QStringLiteral("%1").arg(e.ref_to_stream_PID_of_subClip, 4, 16, QLatin1Char('0')).toUpper());
     showText(ieSubPath_, QString::number(e.ref_to_SubPath_id));
     showText(ieSubClip_, QString::number(e.ref_to_subClip_entry_id));
@@ -591,8 +605,63 @@ void PlayItemView::editStream(const QString& name, const char* field, const std:
 }
 
 void PlayItemView::storeField(StreamField field, std::uint32_t value, const QString& name, const char* key) {
+    const TPlayItem* p = item();
+    const auto row = selectedStream();
+    if (p && row && (field == StreamField::MainPID || field == StreamField::SubPID)) {
+        // A stream the kind already plays, or one the clip does not have, is refused.
+        if (const auto refusal = streamPidRefusal(p->STN_table, kind_, *row, field, static_cast<std::uint16_t>(value),
+                                                  clipStreams(), p->Clip_Information_file_name)) {
+            log_.erslog(*refusal + ".");
+            showEditors();
+            return;
+        }
+    }
     editStream(name, key, [&](TStreamItem& s) { return setStreamField(s, field, value); });
     showEditors();
+}
+
+const std::vector<ClipStream>* PlayItemView::clipStreams() const {
+    const TPlayItem* p = item();
+    if (!p) return nullptr;
+    const std::string name = p->Clip_Information_file_name;
+    auto it = clipStreams_.find(name);
+    if (it == clipStreams_.end()) {
+        std::optional<std::vector<ClipStream>> streams;
+        try {
+            const std::string file = doc_.model().paths().clipInfo(name);
+            const TCLPI clip = readClipInfo(readDatabaseFile(file), name + doc_.model().names().clipExt);
+            streams.emplace();
+            for (const TProgram_sequences& ps : clip.ProgramInfo.program_sequences)
+                for (const TProgramStream& ps2 : ps.streams)
+                    streams->push_back({ps2.stream_PID, ps2.stream_coding_type, ps2.audio_presentation_type,
+                                        ps2.sampling_frequency, ps2.language_code});
+        } catch (const std::exception&) {
+            // No clip to ask: only duplicates are refused.
+        }
+        it = clipStreams_.emplace(name, std::move(streams)).first;
+    }
+    return it->second ? &*it->second : nullptr;
+}
+
+void PlayItemView::fillClipPids() {
+    const QSignalBlocker block(coClipPID_);
+    coClipPID_->clear();
+    const auto* clip = clipStreams();
+    coClipPID_->setEnabled(clip != nullptr);
+    if (!clip) return;
+    for (const ClipStream& c : clipStreamsOfKind(*clip, kind_)) {
+        QString text = QStringLiteral("%1  %2")
+                           .arg(c.pid, 4, 16, QLatin1Char('0'))
+                           .toUpper()
+                           .arg(QString::fromStdString(codingTypeName(c.codingType)));
+        if (!c.language_code.empty()) text += QStringLiteral("  ") + QString::fromStdString(c.language_code);
+        coClipPID_->addItem(text, QVariant(static_cast<uint>(c.pid)));
+    }
+    const TPlayItem* p = item();
+    const auto row = selectedStream();
+    if (p && row)
+        coClipPID_->setCurrentIndex(coClipPID_->findData(QVariant(
+            static_cast<uint>(streamAt(p->STN_table, kind_, *row).stream_entry.ref_to_stream_PID_of_mainClip))));
 }
 
 void PlayItemView::bbInsSTNClick() {
@@ -602,12 +671,18 @@ void PlayItemView::bbInsSTNClick() {
     const StreamKind kind = kind_;
     const auto after = selectedStream();
     std::optional<std::size_t> inserted;
+    // The new stream plays the clip's next stream of the kind that no stream plays yet.
+    const std::vector<ClipStream>* clip = clipStreams();
     doc_.apply(pl::kPart, QStringLiteral("Insert stream"), [&](Workspace& ws) {
-        inserted = insertStream(ws.playlist, i, kind, after);
+        inserted = insertStream(ws.playlist, i, kind, after, clip);
         return inserted.has_value();
     });
     if (!inserted) {
-        log_.erslog("No room for another stream in this PlayItem.");
+        if (clip && kind != StreamKind::IG)
+            log_.erslog("Clip " + p->Clip_Information_file_name + " has no other " + std::string(streamKindName(kind)) +
+                        " stream to add.");
+        else
+            log_.erslog("No room for another stream in this PlayItem.");
         return;
     }
     selectStream(static_cast<int>(*inserted));

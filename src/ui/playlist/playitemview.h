@@ -11,7 +11,10 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -41,6 +44,9 @@ public:
     QToolButton* bbDelSTN() const { return bbDelSTN_; }
     QComboBox* coEntryType() const { return coEntryType_; }
     THexEdit* heMainPID() const { return heMainPID_; }
+    // The PlayItem's clip streams of the selected kind ("1100  DD  eng"); a
+    // choice sets the main PID.
+    QComboBox* coClipPID() const { return coClipPID_; }
     TIntEdit* ieSubPath() const { return ieSubPath_; }
     TIntEdit* ieSubClip() const { return ieSubClip_; }
     THexEdit* heSubPID() const { return heSubPID_; }
@@ -101,6 +107,11 @@ private:
     // Applies an edit of the shown stream.
     void editStream(const QString& name, const char* field, const std::function<bool(TStreamItem&)>& edit);
     void storeField(StreamField field, std::uint32_t value, const QString& name, const char* key);
+    // The elementary streams of the shown PlayItem's clip, read from its clip
+    // information file (kept per clip name); nothing when it cannot be read.
+    const std::vector<ClipStream>* clipStreams() const;
+    mutable std::map<std::string, std::optional<std::vector<ClipStream>>> clipStreams_;
+    void fillClipPids();
     bool loaded() const;
     const TPlayItem* item() const;
 
@@ -121,6 +132,7 @@ private:
     QToolButton* bbDelSTN_;
     QComboBox* coEntryType_;
     THexEdit* heMainPID_;
+    QComboBox* coClipPID_;
     TIntEdit* ieSubPath_;
     TIntEdit* ieSubClip_;
     THexEdit* heSubPID_;

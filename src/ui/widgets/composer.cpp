@@ -1,5 +1,6 @@
 #include "ui/widgets/composer.h"
 
+#include "core/log.h"
 #include "nav/decode.h"
 #include "ui/widgets/widgets.h"
 
@@ -10,6 +11,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+
+#include <limits>
 
 namespace navora::ui {
 
@@ -305,19 +308,29 @@ void Composer::eSOHExit() {
     edit(c);
 }
 
-void Composer::ieOp1Exit() {
-    if (!has_ || !ieOp1_->isEnabled() || !ieOp1_->isModified()) return;
-    ieOp1_->setModified(false);
-    TCommand c = current_;
-    composeValue(c, 1, static_cast<std::uint32_t>(ieOp1_->value()), static_cast<OperandType>(cbOP1_->currentIndex()));
-    edit(c);
-}
+void Composer::ieOp1Exit() { operandValueExit(1); }
 
-void Composer::ieOp2Exit() {
-    if (!has_ || !ieOp2_->isEnabled() || !ieOp2_->isModified()) return;
-    ieOp2_->setModified(false);
+void Composer::ieOp2Exit() { operandValueExit(2); }
+
+void Composer::operandValueExit(int operand) {
+    TIntEdit* box = operand == 1 ? ieOp1_ : ieOp2_;
+    const QComboBox* type = operand == 1 ? cbOP1_ : cbOp2_;
+    if (!has_ || !box->isEnabled() || !box->isModified()) return;
+    box->setModified(false);
+    const auto t = static_cast<OperandType>(type->currentIndex());
+    // A value the field cannot hold is refused, not cut (2^32 would become 0).
+    const QString text = box->text().trimmed();
+    bool number = false;
+    const qlonglong typed = text.toLongLong(&number);
+    // Digits beyond 64 bits fit no field either.
+    const long long value = number ? typed : text.isEmpty() ? 0 : std::numeric_limits<long long>::max();
+    if (const auto refusal = operandValueRefusal(current_, operand, value, t)) {
+        mainLog().erslog(*refusal);
+        setOperandBoxes(operand, operand == 1 ? composerState(current_).op1 : composerState(current_).op2);
+        return;
+    }
     TCommand c = current_;
-    composeValue(c, 2, static_cast<std::uint32_t>(ieOp2_->value()), static_cast<OperandType>(cbOp2_->currentIndex()));
+    composeValue(c, operand, static_cast<std::uint32_t>(value), t);
     edit(c);
 }
 

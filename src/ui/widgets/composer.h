@@ -66,6 +66,8 @@ public slots:
     void ieOp2Exit();
 
 private:
+    // Stores a typed operand value that fits its field; refuses the others in the status bar.
+    void operandValueExit(int operand);
     void edit(const TCommand& c);
     void setOperandBoxes(int operand, const ComposerOperand& op);
 
