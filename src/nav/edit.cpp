@@ -143,7 +143,7 @@ EditResult insertObjectCommands(TMOBJ& m, std::size_t object, std::size_t after,
 
 EditResult insertObjectCommandsAt(TMOBJ& m, std::size_t object, std::size_t line, const TCommands& cmds) {
     if (line > 0) return insertObjectCommands(m, object, line - 1, cmds);
-    return onObject(m, object, [&](TCommands& l) {
+    return editObjectCommands(m, object, [&](TCommands& l) -> EditResult {
         if (l.empty()) return inscmd(l, 0, cmds);
         EditResult r;
         r.select = 0;
