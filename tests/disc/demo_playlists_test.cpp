@@ -131,6 +131,7 @@ TEST(WorkspaceClip, ReadEditSave) {
     Workspace ws;
     ws.folder = (dir / "BDMV").string() + "/";
     ws.options.saveToBackupDir = true;
+    ws.options.backupInDiscTree = true;
     fs::create_directories(dir / "BDMV" / "BACKUP" / "CLIPINF");
     const std::string name = kDemoMenuClip;
     const fs::path file = dir / "BDMV" / "CLIPINF" / (name + ".clpi");
@@ -141,7 +142,7 @@ TEST(WorkspaceClip, ReadEditSave) {
 
     const fs::path bad = dir / "BDMV" / "CLIPINF" / "00009.clpi";
     Bytes uhd = before;
-    uhd[5] = '3';
+    uhd[5] = '4';
     writeFile(bad, uhd);
     view.lines.clear();
     EXPECT_FALSE(ws.readClipFile(log, "00009"));

@@ -22,6 +22,8 @@ struct SaveSet {
         writeFile(dir / "a", {1});
         writeFile(dir / "b", {2});
         for (const char* name : {"a", "b", "c"}) files.push_back({(dir / name).string(), name, Bytes{9, 9}, {}});
+        // The backups beside the files, where the test sees them.
+        options.backupInDiscTree = true;
     }
     ~SaveSet() {
         setSaveSetRenameHook({});
