@@ -585,6 +585,8 @@ void ClipTabTest::packetCountCorrection() {
     QVERIFY(!win.w.windowTitle().endsWith('*'));
     QTest::keyClick(&win.w, Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(t->iePackets()->text(), QString("14936"));
+    // The backup beside the file, where the test reads it.
+    win.w.optionsTab()->cbOBackupInTree()->setChecked(true);
     click(win.w.bSave());
     QVERIFY(!win.w.windowTitle().endsWith('*'));
     const Bytes after = test::readFile(clpi);

@@ -926,6 +926,8 @@ void PlaylistViewsTest::closingAsksAndSavesThePlaylistRead() {
     QCOMPARE(o.tab()->selection(), QString("00001"));
     QVERIFY(o.model() == expected);
 
+    // The backup beside the file, where the test reads it.
+    o.w.optionsTab()->cbOBackupInTree()->setChecked(true);
     {
         Answer a(static_cast<QMessageBox::StandardButton>(answer));
         o.w.close();

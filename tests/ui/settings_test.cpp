@@ -20,7 +20,7 @@ const QStringList kValueNames = {
     "PlayListHeight", "SubPathHeight", "PlayListMarkHeight", "ChapterFormat", "ProgramFormat",
     "SavePES", "SaveSUP", "SaveMNU", "ButtonId", "ObjectId",
     "ButtonFrame", "WindowFrame", "ForcedBeep", "PreLoad", "ShowInEffects",
-    "ShowOutEffects", "ShowButtonAnimation", "ShowFullScreen", "Background", "RealPSRs",
+    "ShowOutEffects", "ShowButtonAnimation", "ShowFullScreen", "ColourMatrix", "Background", "RealPSRs",
     "PlaySound", "Associate", "8.3names", "colBackground", "colObjectBackground",
     "colSelectedButton", "colSelectedFrame", "colNormalButton", "colNormalFrame", "colInvalidButton",
     "colInvalidFrame", "colWindow", "ActiDelay", "CountryCode"};

@@ -322,9 +322,9 @@ BottomBar ClipTab::bottomBar() const {
 }
 
 bool ClipTab::save() {
-    if (!doc_.model().clipLoaded) return false;
-    saveModified();
-    return true;
+    // A clip without unsaved edits is not written again: Save saved nothing.
+    if (!doc_.model().clipLoaded || !doc_.isModified(Document::Part::Clip)) return false;
+    return saveModified();
 }
 
 bool ClipTab::saveModified() {
