@@ -35,10 +35,14 @@ corpus=${NAVORA_CORPUS_DIR:-../shared/corpus}
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DNAVORA_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS="-O1" \
-  -DCMAKE_CXX_FLAGS_DEBUG="-g1" "${launcher[@]}" >/dev/null
 manifest="$build/fuzz/targets.tsv"
+# A build folder that already has the fuzz targets (scripts/test.sh's clang
+# build carries them) is used as it is; any other is configured for them.
+if [ ! -f "$manifest" ]; then
+  CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DNAVORA_FUZZ=ON -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_FLAGS="-O1" \
+    -DCMAKE_CXX_FLAGS_DEBUG="-g1" "${launcher[@]}" >/dev/null
+fi
 targets=()
 if [ $# -gt 0 ]; then
   targets=("$@")

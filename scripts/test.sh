@@ -7,10 +7,12 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# clang: it compiles this code base in about half the time g++ takes, and its
+# sanitizer build carries the fuzz targets too (the engine is built once).
 # -g1: line tables are all the sanitizer reports need, and the build is a
 # quarter quicker than with full debug information.
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNAVORA_SANITIZE=ON -DNAVORA_BENCH=OFF \
-  -DCMAKE_CXX_FLAGS="-O1" -DCMAKE_CXX_FLAGS_DEBUG="-g1" "${launcher[@]}" >/dev/null
+cmake -S . -B build-test -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DNAVORA_SANITIZE=ON \
+  -DNAVORA_BENCH=OFF -DCMAKE_CXX_FLAGS="-O1" -DCMAKE_CXX_FLAGS_DEBUG="-g1" "${launcher[@]}" >/dev/null
 cmake --build build-test
 
 # The fuzz targets, seeded from the corpus: a reader that crashes on the seeds
@@ -19,7 +21,7 @@ cmake --build build-test
 fuzz_status=0
 fuzz_seconds=${NAVORA_FUZZ_SECONDS:-120}
 if [ "$fuzz_seconds" != 0 ]; then
-  scripts/fuzz.sh --total "$fuzz_seconds" || fuzz_status=$?
+  NAVORA_FUZZ_BUILD=build-test scripts/fuzz.sh --total "$fuzz_seconds" || fuzz_status=$?
 fi
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"

@@ -19,7 +19,7 @@ class QWidget;
 
 namespace navora::ui {
 
-struct Settings;
+class Settings;
 
 class MenuSwitches : public QObject {
     Q_OBJECT

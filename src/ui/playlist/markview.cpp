@@ -182,7 +182,7 @@ void MarkView::connectControls() {
                                                    {iePLMms_, cmPLMtype_}};
     for (const auto& [from, to] : chain)
         connect(static_cast<QLineEdit*>(from), &QLineEdit::returnPressed, to,
-                [to] { to->setFocus(Qt::TabFocusReason); });
+                [next = to] { next->setFocus(Qt::TabFocusReason); });
 }
 
 bool MarkView::eventFilter(QObject* watched, QEvent* event) {
