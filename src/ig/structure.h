@@ -97,7 +97,7 @@ std::uint32_t parseUserTimeOut(std::string_view text);
 // Stores the parsed time into user_time_out_duration (throws as parseUserTimeOut).
 bool setUserTimeOut(TIGSc& menu, std::string_view text);
 // The time-out as the box shows it: "h:mm:ss", with the milliseconds
-// ("0:03:06.411") when it is not a whole number of seconds.
+// ("0:03:06.413") when it is not a whole number of seconds.
 std::string userTimeOutText(std::uint32_t ticks);
 
 // ---- BOG grid ----------------------------------------------------------------------------

@@ -369,6 +369,6 @@ TEST(MenuStructure, UserTimeOutParsing) {
     // The box's text: whole seconds plain, any other time-out with its milliseconds.
     EXPECT_EQ(userTimeOutText(900000), "0:00:10");
     EXPECT_EQ(userTimeOutText(135000), "0:00:01.500");
-    EXPECT_EQ(userTimeOutText(kMaxUserTimeOut), "0:03:06.411");
+    EXPECT_EQ(userTimeOutText(kMaxUserTimeOut), "0:03:06.413");
     EXPECT_EQ(parseUserTimeOut(userTimeOutText(135000)), 135000u);
 }

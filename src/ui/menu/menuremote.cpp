@@ -19,8 +19,8 @@
 
 namespace navora::ui {
 
-MenuRemote::MenuRemote(MenuPreview& preview, RunController& run, Log& log, MenuPageView& pageView,
-                       MenuPagesView& pages, QObject* parent)
+MenuRemote::MenuRemote(MenuPreview& preview, RunController& run, Log& log, MenuPageView& pageView, MenuPagesView& pages,
+                       QObject* parent)
     : QObject(parent), preview_(preview), run_(run), log_(log), pageView_(pageView), pages_(pages) {
     connect(&pageView_, &MenuPageView::keyPressed, this, &MenuRemote::pageKey);
 
