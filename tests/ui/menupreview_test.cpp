@@ -214,8 +214,9 @@ void MenuPreviewTest::pageViewRunsTheMenu() {
         o.tab()->pageView()->ensureVisible(x, y, 50, 50);
         QTest::mouseMove(canvas, o.onCanvas(x, y));
         QTRY_COMPARE(o.machine().psr(10), 2u);
-        // The hand shows over the selected button from the next move on.
-        QTest::mouseMove(canvas, o.onCanvas(x + 1, y));
+        // The hand shows over the selected button from the next move on (one
+        // pixel further: a fitted page maps neighbouring page pixels onto one).
+        QTest::mouseMove(canvas, o.onCanvas(x, y) + QPoint(1, 0));
         QTRY_COMPARE(canvas->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(o.machine().gpr(100), 0u);
         QTest::mouseClick(canvas, Qt::LeftButton, {}, o.onCanvas(x, y));
