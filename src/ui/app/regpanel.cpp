@@ -63,8 +63,9 @@ void RegPanel::showValues() {
     ieGPR_->setText(QStringLiteral("%1").arg(gpr_, 4, 10, QLatin1Char('0')));
     hePSRval_->setValue(machine_.psr(static_cast<unsigned>(psr_)));
     heGPRval_->setValue(machine_.gpr(static_cast<unsigned>(gpr_)));
-    // A value the last run changed stands out.
-    const QString mark = QStringLiteral("background-color: #ffe060;");
+    // A value the last run changed stands out; its text stays dark on the
+    // yellow under a dark palette too (light text on yellow does not read).
+    const QString mark = QStringLiteral("background-color: #ffe060; color: black;");
     hePSRval_->setStyleSheet(highlighted(RegisterKind::PSR) ? mark : QString());
     heGPRval_->setStyleSheet(highlighted(RegisterKind::GPR) ? mark : QString());
 }
