@@ -274,7 +274,7 @@ void MenuTab::bCreateMenuClick() { files_->create(); }
 
 void MenuTab::bLoadMenuClick() { files_->loadDialog(); }
 
-void MenuTab::loadMenuFile(const QString& path) { files_->load(path); }
+void MenuTab::loadMenuFile(const QString& path) { files_->load(path, false); }
 
 bool MenuTab::save() { return files_->save(); }
 

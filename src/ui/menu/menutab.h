@@ -148,8 +148,9 @@ public slots:
     // "&Load": asks for a .mnu file and loads it.
     void bLoadMenuClick();
     // Loads a menu file (the .mnu form): the entry point of "-> M&enu" once
-    // the clip's IG stream was extracted. A file that cannot be read leaves
-    // the menu held before.
+    // the clip's IG stream was extracted into a temporary file. A file that
+    // cannot be read leaves the menu held before. The menu has no file of its
+    // own yet: Save asks for one.
     void loadMenuFile(const QString& path);
     // "M&ux": asks for a transport stream file and writes the menu into it.
     void bMuxClick();
