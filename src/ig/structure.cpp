@@ -185,28 +185,51 @@ std::uint32_t parseUserTimeOut(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     // Up to three fields separated by ':', each one or two digits: hours
     // 0..23, minutes and seconds 0..59.
+    // The seconds may carry up to three decimals ("0:00:01.5"), as the box
+    // shows a time-out that is not a whole number of seconds.
     unsigned fields[3] = {0, 0, 0};
+    unsigned ms = 0;
     int count = 0;
+    const auto digitsAt = [&text] {
+        std::size_t n = 0;
+        while (n < text.size() && std::isdigit(static_cast<unsigned char>(text[n]))) ++n;
+        return n;
+    };
     while (true) {
         if (count == 3) throw invalid();
-        std::size_t digits = 0;
-        while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
+        const std::size_t digits = digitsAt();
         if (digits == 0 || digits > 2) throw invalid();
         std::from_chars(text.data(), text.data() + digits, fields[count]);
         ++count;
         text.remove_prefix(digits);
+        if (count == 3 && !text.empty() && text.front() == '.') {
+            text.remove_prefix(1);
+            const std::size_t decimals = digitsAt();
+            if (decimals == 0 || decimals > 3) throw invalid();
+            std::from_chars(text.data(), text.data() + decimals, ms);
+            for (std::size_t d = decimals; d < 3; ++d) ms *= 10;
+            text.remove_prefix(decimals);
+        }
         if (text.empty()) break;
         if (text.front() != ':') throw invalid();
         text.remove_prefix(1);
     }
     if (count < 2 || fields[0] > 23 || fields[1] > 59 || fields[2] > 59) throw invalid();
-    const std::uint64_t ticks = secondsTo90k(std::uint64_t{fields[0]} * 3600 + fields[1] * 60 + fields[2]);
+    const std::uint64_t ticks =
+        secondsTo90k(std::uint64_t{fields[0]} * 3600 + fields[1] * 60 + fields[2]) + std::uint64_t{ms} * 90;
     if (ticks > kMaxUserTimeOut)
         throw InvalidTimeError(fmt::format("'{}' is longer than the longest user time-out (0:03:06)", shown));
     return static_cast<std::uint32_t>(ticks);
 }
 
 bool setUserTimeOut(TIGSc& m, std::string_view text) { return store(m.user_time_out_duration, parseUserTimeOut(text)); }
+
+std::string userTimeOutText(std::uint32_t ticks) {
+    const std::uint64_t s = ticks / kTicks90kPerSecond;
+    const std::string whole = fmt::format("{}:{:02}:{:02}", s / 3600, (s / 60) % 60, s % 60);
+    const std::uint32_t rest = ticks % kTicks90kPerSecond;
+    return rest == 0 ? whole : fmt::format("{}.{:03}", whole, rest / 90);
+}
 
 // ---- BOG grid ------------------------------------------------------------------------
 

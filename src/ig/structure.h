@@ -89,12 +89,16 @@ public:
 };
 
 // The user time-out box's text, a time of day "h:mm:ss" (or "h:mm"; blanks
-// around it are ignored), in 90 kHz ticks: 0:00:10 is 900,000. Throws
+// around it are ignored; the seconds may have up to three decimals), in
+// 90 kHz ticks: 0:00:10 is 900,000, 0:00:01.5 is 135,000. Throws
 // InvalidTimeError for a text that is not a valid time, and for a time
 // longer than kMaxUserTimeOut ticks, which the stream cannot hold.
 std::uint32_t parseUserTimeOut(std::string_view text);
 // Stores the parsed time into user_time_out_duration (throws as parseUserTimeOut).
 bool setUserTimeOut(TIGSc& menu, std::string_view text);
+// The time-out as the box shows it: "h:mm:ss", with the milliseconds
+// ("0:03:06.413") when it is not a whole number of seconds.
+std::string userTimeOutText(std::uint32_t ticks);
 
 // ---- BOG grid ----------------------------------------------------------------------------
 

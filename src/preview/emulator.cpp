@@ -439,8 +439,28 @@ void MenuEmulator::mouseMove(int x, int y) {
 
 void MenuEmulator::mouseDown(int x, int y) {
     if (!shown_ || machine_.psr(kPsrMenuPage) == kNoButtonSelected || machine_.psr(kPsrSelectedButton) == kNoButtonSelected) return;
-    const auto own = hitRect(currentPage(), static_cast<int>(machine_.psr(kPsrSelectedButton)));
-    if (own && inside(*own, x, y, 0)) activate();
+    const int p = currentPage();
+    const std::uint32_t selected = machine_.psr(kPsrSelectedButton);
+    const auto own = hitRect(p, static_cast<int>(selected));
+    if (own && inside(*own, x, y, 0)) {
+        activate();
+        return;
+    }
+    // A click on another button selects it. Hovering walks only from neighbour
+    // to neighbour, which a pointer that jumps (a fitted page drawn small, a
+    // far button of a large menu) never completes.
+    if (const auto hit = buttonAt(p, x, y); hit && *hit != selected) moveSelection(p, selected, *hit);
+}
+
+std::optional<std::uint16_t> MenuEmulator::buttonAt(int page, int x, int y) const {
+    const TIGSc* m = renderer_.menu();
+    if (!m || page < 0 || static_cast<std::size_t>(page) >= m->pages.size()) return std::nullopt;
+    // Only an enabled button is on the picture to be clicked.
+    for (const TBOG& bog : m->pages[static_cast<std::size_t>(page)].BOGs)
+        for (const TIGbutton& b : bog.buttons)
+            if (buttonEnabled(b.button_id))
+                if (const auto r = hitRect(page, b.button_id); r && inside(*r, x, y, 0)) return b.button_id;
+    return std::nullopt;
 }
 
 void MenuEmulator::setChosenButton(int id) { chosen_ = id; }

@@ -120,6 +120,7 @@ public:
 
     // ---- The mouse on the page view (page coordinates) ------------------------------------------
     void mouseMove(int x, int y);
+    // On the selected button: activates it; on another enabled button: selects it.
     void mouseDown(int x, int y);
     bool handCursor() const { return hand_; }
 
@@ -173,6 +174,8 @@ private:
     void rearm(PreviewTimer& t);
     void playEffects(const Teffectseq& effects);
     std::optional<PixelRect> hitRect(int page, int id) const;
+    // The enabled button of the page whose hit rectangle holds (x, y).
+    std::optional<std::uint16_t> buttonAt(int page, int x, int y) const;
     void setPage(int page, bool rebuildStates);
 
     NavMachine& machine_;

@@ -345,9 +345,11 @@ TEST(MenuStructure, UserTimeOutParsing) {
     };
     const Case good[] = {
         {"0:00:10", 900000}, {"0:00:00", 0}, {" 0:01:05 ", 65 * 90000}, {"0:3:06", 186 * 90000}, {"0:02", 120 * 90000},
+        {"0:00:01.5", 135000}, {"0:00:01.05", 94500}, {"0:03:06.411", 16776990},
     };
     for (const Case& c : good) EXPECT_EQ(parseUserTimeOut(c.text), c.ticks) << c.text;
-    for (const char* bad : {"", "10", "0:60:00", "0:00:60", "24:00:00", "0:00:1x", "0:00:00:00", "a:bc:de", "0::10"}) {
+    for (const char* bad : {"", "10", "0:60:00", "0:00:60", "24:00:00", "0:00:1x", "0:00:00:00", "a:bc:de", "0::10",
+                            "0:00:01.", "0:00:01.1234", "0:02.5"}) {
         try {
             parseUserTimeOut(bad);
             ADD_FAILURE() << "accepted '" << bad << "'";
@@ -363,4 +365,10 @@ TEST(MenuStructure, UserTimeOutParsing) {
     EXPECT_EQ(m.user_time_out_duration, 1800000u);
     EXPECT_THROW(setUserTimeOut(m, "1:00:00"), InvalidTimeError);
     EXPECT_EQ(m.user_time_out_duration, 1800000u);
+
+    // The box's text: whole seconds plain, any other time-out with its milliseconds.
+    EXPECT_EQ(userTimeOutText(900000), "0:00:10");
+    EXPECT_EQ(userTimeOutText(135000), "0:00:01.500");
+    EXPECT_EQ(userTimeOutText(kMaxUserTimeOut), "0:03:06.413");
+    EXPECT_EQ(parseUserTimeOut(userTimeOutText(135000)), 135000u);
 }

@@ -341,6 +341,16 @@ TEST_F(Emulator, MouseHoverAndClick) {
     EXPECT_EQ(machine.gpr(101), 0u);
     emu.mouseDown(140, 40);
     EXPECT_EQ(machine.gpr(101), 1u);
+    // A click on another button selects it (the pointer may have jumped there
+    // without passing its neighbours); the next click activates it.
+    emu.mouseDown(30, 30);
+    EXPECT_EQ(machine.psr(10), 0u);
+    EXPECT_EQ(machine.gpr(100), 0u);
+    emu.mouseDown(30, 30);
+    EXPECT_EQ(machine.gpr(100), 1u);
+    // A button whose selected object is none is never hit.
+    emu.mouseDown(30, 110);
+    EXPECT_EQ(machine.psr(10), 0u);
     // Nothing happens without a selection.
     machine.setPsr(10, 0xFFFF);
     emu.mouseDown(120, 30);

@@ -32,6 +32,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QPalette>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
@@ -621,7 +623,25 @@ void BdmvViewsTest::startShowsWhereTheRunEnded() {
     RegPanel* regs = o.w.run()->regPanel();
     QCOMPARE(regs->ieGPR()->text(), QString("0000"));
     QVERIFY(regs->highlighted(RegisterKind::GPR));
-    QVERIFY(!regs->heGPRval()->styleSheet().isEmpty());
+    QCOMPARE(regs->heGPRval()->palette().color(QPalette::Base), QColor(0xFF, 0xE0, 0x60));
+    // The marked box keeps the font the panel gives its boxes, as its neighbours do.
+    QFont large = regs->font();
+    large.setPixelSize(21);
+    regs->setFont(large);
+    regs->showValues();
+    QCOMPARE(regs->heGPRval()->fontInfo().pixelSize(), 21);
+    QCOMPARE(regs->ieGPR()->fontInfo().pixelSize(), 21);
+    // Under a dark palette (light text) the marked value still reads: its digits are dark on the yellow.
+    QPalette dark = regs->palette();
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    regs->setPalette(dark);
+    regs->showValues();
+    const QImage shown = regs->heGPRval()->grab().toImage();
+    int darkest = 255;
+    for (int y = 5; y < shown.height() - 5; ++y)
+        for (int x = 5; x < shown.width() - 5; ++x) darkest = std::min(darkest, qGray(shown.pixel(x, y)));
+    QVERIFY2(darkest < 100, qPrintable(QStringLiteral("the darkest pixel of the marked value is %1").arg(darkest)));
     // A register the run left alone is not highlighted; a reset clears the marks.
     regs->showRegister({RegisterKind::GPR, 4000});
     QVERIFY(!regs->highlighted(RegisterKind::GPR));

@@ -18,6 +18,7 @@
 #include "ui/shell/qtlogview.h"
 #include "ui/shell/statustab.h"
 #include "ui/app/tfmain.h"
+#include "ui/menu/menutab.h"
 #include "ui/widgets/widgets.h"
 
 #include <QCheckBox>
@@ -30,6 +31,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QAction>
 #include <QTest>
@@ -853,6 +855,21 @@ void ClipTabTest::playAndMenuFromTheProgramView() {
     // The Menu tab has loaded it and come up.
     QCOMPARE(win.w.pageControl()->currentIndex(), int(TfMain::TabMenu));
     QVERIFY(win.w.workspace().menu.loaded && !win.w.workspace().menu.igs.pages.empty());
+    // The temporary file is not the menu's own (the window removes it when it
+    // closes, with anything saved over it): Save asks for a file, starting at
+    // the default name, not at the temporary file.
+    MenuTab* menuTab = win.w.menuTab();
+    QVERIFY(menuTab->menuFile().isEmpty());
+    QString offered;
+    const fs::path mine = tmp / "mine.mnu";
+    menuTab->dialogs.saveFile = [&](const QString&, const QString& start, const QStringList&, QString*) {
+        offered = start;
+        return QString::fromStdString(mine.string());
+    };
+    QTest::mouseClick(win.w.bSave(), Qt::LeftButton);
+    QCOMPARE(QFileInfo(offered).fileName(), QString("mymenu.mnu"));
+    QVERIFY(fs::exists(mine));
+    QCOMPARE(menuTab->menuFile(), QString::fromStdString(mine.string()));
     clickTab(win.w, TfMain::TabClipinf);
     // A double click on the row "1400" loads the menu as well.
     doubleClickRow(t->sgCI(), 0);

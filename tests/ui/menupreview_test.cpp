@@ -15,6 +15,8 @@
 #include "nav/machine.h"
 #include "support/testsupport.h"
 #include "ui/app/execpanel.h"
+#include "ui/app/regpanel.h"
+#include "ui/shell/bottombar.h"
 #include "ui/menu/menueffects.h"
 #include "ui/menu/menuobjects.h"
 #include "ui/shell/qtlogview.h"
@@ -212,14 +214,174 @@ void MenuPreviewTest::pageViewRunsTheMenu() {
         o.tab()->pageView()->ensureVisible(x, y, 50, 50);
         QTest::mouseMove(canvas, o.onCanvas(x, y));
         QTRY_COMPARE(o.machine().psr(10), 2u);
-        // The hand shows over the selected button from the next move on.
-        QTest::mouseMove(canvas, o.onCanvas(x + 1, y));
+        // The hand shows over the selected button from the next move on (one
+        // pixel further: a fitted page maps neighbouring page pixels onto one).
+        QTest::mouseMove(canvas, o.onCanvas(x, y) + QPoint(1, 0));
         QTRY_COMPARE(canvas->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(o.machine().gpr(100), 0u);
         QTest::mouseClick(canvas, Qt::LeftButton, {}, o.onCanvas(x, y));
         QCOMPARE(o.machine().gpr(100), 1u);
         QCOMPARE(o.w.run()->execPanel()->cbButton()->currentIndex(), 2);
     }
+}
+
+// The 330-button corpus menu fitted into the Page view at several window
+// sizes: a click at the centre of a button selects that button (the pointer
+// jumps there without passing its neighbours, so hovering alone never gets
+// there), and a second click activates it.
+void MenuPreviewTest::fitModeClicksReachTheButtonUnderThePointer() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    PreviewWindow o;
+    o.load(corpusMenu("libblu_many"));
+    o.showSubTab(MenuTab::SubPageView);
+    QCheckBox* full = o.tab()->switches()->box(MenuSwitches::FullScreen);
+    clickBox(full);
+    QVERIFY(o.tab()->pageView()->fit());
+    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    QCOMPARE(o.machine().psr(10), 0u);
+    QWidget* canvas = o.tab()->pageView()->canvas();
+    const auto centre = [&](std::uint16_t id) {
+        const TIGbutton& b = buttonOf(o.menu(), 0, id);
+        const TIGobject& obj = o.menu().objects[b.selected_start_object_id_ref];
+        return o.onCanvas(b.button_horizontal_position + obj.width / 2, b.button_vertical_position + obj.height / 2);
+    };
+    for (const QSize size : {QSize(913, 585), QSize(1100, 800), QSize(1600, 1000)}) {
+        o.w.resize(size);
+        QTRY_VERIFY(o.w.size() == size || o.w.width() >= size.width());
+        QCoreApplication::processEvents();
+        const QRect shown = o.tab()->pageView()->shownRect();
+        QVERIFY(canvas->rect().contains(shown));
+        QVERIFY(shown.width() == canvas->width() || shown.height() == canvas->height());
+        for (const std::uint16_t id : {10, 33, 65, 0}) {
+            QTest::mouseClick(canvas, Qt::LeftButton, {}, centre(id));
+            QVERIFY2(o.machine().psr(10) == id, qPrintable(QStringLiteral("%1x%2: button %3 not selected (PSR10 %4)")
+                                                               .arg(size.width())
+                                                               .arg(size.height())
+                                                               .arg(id)
+                                                               .arg(o.machine().psr(10))));
+        }
+    }
+    // Button 33's program moves 34 into GPR10 when it is activated.
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, centre(33));
+    QCOMPARE(o.machine().gpr(10), 0u);
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, centre(33));
+    QCOMPARE(o.machine().gpr(10), 34u);
+}
+
+// The boxes show the menu's values, not what their format can hold: a
+// user time-out that is not a whole number of seconds shows its
+// milliseconds, a cropping value above 1919 shows as it is; passing through
+// either box changes nothing, typed values land in the model (undoable), a
+// value the box does not take is refused, and Save writes what was typed.
+void MenuPreviewTest::headerAndCroppingBoxesShowTheModelValue() {
+    NAVORA_NEED_CORPUS_QT("igs");
+    test::TempDir dir;
+    const fs::path src = corpusMenu("libblu_vert3");
+    TIGSc m = loadMNU(readDatabaseFile(src.string(), kMaxMenuFileSize), src.string());
+    m.user_time_out_duration = kMaxUserTimeOut;
+    Teffectseq& in = m.pages[0].effects[InEffects];
+    in.number_of_windows = 1;
+    in.windows[0] = TEffWindow{0, 0, 0, 1920, 1080};
+    TCompObject c;
+    c.object_id_ref = 0;
+    c.flags = kObjectCropped;
+    c.cropping_width = 40;
+    c.cropping_height = 2000;
+    in.effects = {Teffect{90000, 0, {c}}};
+    const fs::path fixture = dir.path() / "wide.mnu";
+    saveAtomic(fixture.string(), saveIGS(m, IgsForm::Mnu));
+
+    PreviewWindow o;
+    o.load(fixture);
+    QLineEdit* uto = o.tab()->eUserTimeout();
+    QCOMPARE(uto->text(), QStringLiteral("0:03:06.413"));
+    QTest::mouseClick(uto, Qt::LeftButton);
+    QTest::keyClick(uto, Qt::Key_Tab);
+    QCOMPARE(o.menu().user_time_out_duration, kMaxUserTimeOut);
+    QVERIFY(!o.marked());
+    const auto type = [](QLineEdit* box, const QString& text) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    type(uto, QStringLiteral("0:00:01.5"));
+    QCOMPARE(o.menu().user_time_out_duration, 135000u);
+    QCOMPARE(uto->text(), QStringLiteral("0:00:01.500"));
+    QVERIFY(o.marked());
+    QTest::keyClick(&o.w, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(o.menu().user_time_out_duration, kMaxUserTimeOut);
+    QCOMPARE(uto->text(), QStringLiteral("0:03:06.413"));
+    type(uto, QStringLiteral("0:00:01.5"));
+
+    o.showSubTab(MenuTab::SubEffects);
+    MenuEffectsView* e = o.tab()->effectsView();
+    clickCell(e->sgEffects(), 0, 1);
+    clickCell(e->sgCompObjects(), 0, 1);
+    QSpinBox* height = e->cropBox(3);
+    const auto cropHeight = [&] {
+        return o.menu().pages[0].effects[InEffects].effects[0].composition_objects[0].cropping_height;
+    };
+    QCOMPARE(height->value(), 2000);
+    const auto typeCrop = [height](const QString& text) {
+        QTest::mouseClick(height, Qt::LeftButton, {}, QPoint(8, height->height() / 2));
+        QTest::keyClick(height, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(height, text);
+        QTest::keyClick(height, Qt::Key_Tab);
+    };
+    QTest::mouseClick(height, Qt::LeftButton, {}, QPoint(8, height->height() / 2));
+    QTest::keyClick(height, Qt::Key_Tab);
+    QCOMPARE(cropHeight(), 2000);
+    typeCrop(QStringLiteral("1950"));
+    QCOMPARE(cropHeight(), 2000);
+    QCOMPARE(height->value(), 2000);
+    typeCrop(QStringLiteral("30"));
+    QCOMPARE(cropHeight(), 30);
+    QCOMPARE(height->value(), 30);
+
+    const fs::path saved = dir.path() / "saved.mnu";
+    o.saveTo(saved);
+    const TIGSc back = loadMNU(readDatabaseFile(saved.string(), kMaxMenuFileSize), saved.string());
+    QCOMPARE(back.user_time_out_duration, 135000u);
+    QCOMPARE(back.pages[0].effects[InEffects].effects[0].composition_objects[0].cropping_height, 30);
+    QCOMPARE(back.pages[0].effects[InEffects].effects[0].composition_objects[0].cropping_width, 40);
+}
+
+// At the least window size the Menu tab's bottom bar (Save, Load, Mux, the
+// execution, navigation and register panels, Cancel) shows every control
+// whole: none overlaps another or runs past the bar (the register panel
+// takes a second row there); a wide window keeps one row.
+void MenuPreviewTest::bottomBarFitsTheLeastWindow() {
+    PreviewWindow o;
+    // The designed least size (the offscreen screen is smaller, so the window's minimum is too).
+    o.w.resize(913, 585);
+    QTRY_COMPARE(o.w.size(), QSize(913, 585));
+    QWidget* bar = o.w.bottomBar();
+    QVERIFY(o.tab()->bNavPopup()->isVisible());
+    QVERIFY(o.w.run()->regPanel()->isVisible());
+    QList<QWidget*> controls;
+    for (QWidget* c : bar->findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c) ||
+                             qobject_cast<QComboBox*>(c) || qobject_cast<QLabel*>(c);
+        if (control && c->isVisibleTo(bar) && !qobject_cast<QLineEdit*>(c->parentWidget()) &&
+            !qobject_cast<QComboBox*>(c->parentWidget()))
+            controls << c;
+    }
+    QVERIFY(controls.size() > 15);
+    const auto place = [bar](QWidget* c) { return QRect(c->mapTo(bar, QPoint(0, 0)), c->size()); };
+    for (int i = 0; i < controls.size(); ++i) {
+        const QRect a = place(controls[i]);
+        QVERIFY2(bar->rect().contains(a), qPrintable(controls[i]->objectName() + " runs past the bar"));
+        for (int j = i + 1; j < controls.size(); ++j)
+            QVERIFY2(!a.intersects(place(controls[j])),
+                     qPrintable(QStringLiteral("%1 (%2) overlaps %3 (%4)")
+                                    .arg(controls[i]->objectName(), controls[i]->metaObject()->className(),
+                                         controls[j]->objectName(), controls[j]->metaObject()->className())));
+    }
+    // A wide window keeps the bar in one row.
+    o.w.resize(1600, 900);
+    QTRY_COMPARE(o.w.width(), 1600);
+    QTRY_COMPARE(o.w.pRegisters()->y(), o.w.pNavigate()->y());
 }
 
 // In edit mode a value typed into the button grid lands on the clicked button

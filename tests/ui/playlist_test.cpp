@@ -567,6 +567,47 @@ void PlaylistViewsTest::chaptersLoadAsOneStepAndSave() {
 // The main PID list offers the clip's streams of the kind; a PID another
 // stream of the kind plays, or one the clip lacks, is refused, and "+" has no
 // stream to add once every clip stream of the kind is played.
+// Boxes show every value their field holds: a stored playback count of five
+// digits and a SubPath id of three show whole (the boxes once held four and
+// two); a typed value the field cannot hold is refused in the status bar and
+// the box shows the stored one; what is typed then lands in the saved file.
+void PlaylistViewsTest::wideStoredValuesShowWhole() {
+    Demo d;
+    TMPLS fixture = readModel(d.playlist());
+    setPlaybackType(fixture.AppInfoPlayList, PlaylistPlaybackType::Random);
+    setPlaybackCount(fixture.AppInfoPlayList, 12345);
+    TStreamEntry& pg = fixture.PlayList.PlayItems[0].STN_table.PG_textST[0].stream_entry;
+    pg.type = kStreamInMuxOfSubPath;
+    pg.ref_to_SubPath_id = 200;
+    test::writeFile(d.playlist(), writePlaylist(fixture));
+
+    PlOpened o(d.root());
+    o.enterTab();
+    QVERIFY(o.ws().playlistLoaded);
+    TIntEdit* count = o.tab()->appInfo()->ieAIpbc();
+    QCOMPARE(count->text(), QString("12345"));
+    typeIntoField(count, "65536");
+    QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(), QString("The playback count is 0 to 65535."));
+    QCOMPARE(o.model().AppInfoPlayList.playback_count, 6553);
+    QCOMPARE(count->text(), QString("6553"));
+
+    clickCell(o.items()->sgSTN(), 0, int(StreamKind::PG));
+    clickCell(o.items()->sgStreamEntry(), 0, 1);
+    TIntEdit* subPath = o.items()->ieSubPath();
+    QVERIFY(subPath->isVisible());
+    QCOMPARE(subPath->text(), QString("200"));
+    typeIntoField(subPath, "300");
+    QCOMPARE(o.w.statusBarWidget()->panelText(1).trimmed(), QString("The SubPath id is 0 to 255."));
+    QCOMPARE(subPath->text(), QString("200"));
+    typeIntoField(subPath, "201");
+    QCOMPARE(o.model().PlayList.PlayItems[0].STN_table.PG_textST[0].stream_entry.ref_to_SubPath_id, 201);
+
+    clickButton(o.w.bSave());
+    const TMPLS saved = readModel(d.playlist());
+    QCOMPARE(saved.AppInfoPlayList.playback_count, 6553);
+    QCOMPARE(saved.PlayList.PlayItems[0].STN_table.PG_textST[0].stream_entry.ref_to_SubPath_id, 201);
+}
+
 void PlaylistViewsTest::streamPidsComeFromTheClip() {
     NAVORA_NEED_CORPUS_QT("tsmuxer/tsm02_avc1080p24_2aud_2pg");
     test::TempDir tmp;

@@ -14,6 +14,7 @@ private slots:
     void inTimeQuestionsAreAskedOneByOne();
     void chaptersLoadAsOneStepAndSave();
     void streamPidsComeFromTheClip();
+    void wideStoredValuesShowWhole();
     void corpusBlankPlaylistShowsAndSavesUnchanged();
     void everyCorpusPlaylistShowsAndSavesUnchanged();
     void timelineClicksSelectInTheGrids();

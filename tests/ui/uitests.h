@@ -259,6 +259,9 @@ class MenuPreviewTest : public QObject {
 private slots:
     void init();
     void pageViewRunsTheMenu();
+    void fitModeClicksReachTheButtonUnderThePointer();
+    void headerAndCroppingBoxesShowTheModelValue();
+    void bottomBarFitsTheLeastWindow();
     void buttonGridEditIsUndoableAndSaved();
     void bogDefaultValidButtonEdit();
     void createMenuAndMirroredSwitches();

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPalette>
 
 #include <algorithm>
 
@@ -63,10 +64,21 @@ void RegPanel::showValues() {
     ieGPR_->setText(QStringLiteral("%1").arg(gpr_, 4, 10, QLatin1Char('0')));
     hePSRval_->setValue(machine_.psr(static_cast<unsigned>(psr_)));
     heGPRval_->setValue(machine_.gpr(static_cast<unsigned>(gpr_)));
-    // A value the last run changed stands out.
-    const QString mark = QStringLiteral("background-color: #ffe060;");
-    hePSRval_->setStyleSheet(highlighted(RegisterKind::PSR) ? mark : QString());
-    heGPRval_->setStyleSheet(highlighted(RegisterKind::GPR) ? mark : QString());
+    // A value the last run changed stands out: dark text on yellow, under a
+    // dark palette too. A palette, not a style sheet: a style sheet would
+    // also drop the window's font from the box.
+    const auto mark = [](QLineEdit* box, bool on) {
+        if (!on) {
+            box->setPalette(QPalette());  // the panel's own colours again
+            return;
+        }
+        QPalette p = box->palette();
+        p.setColor(QPalette::Base, QColor(0xFF, 0xE0, 0x60));
+        p.setColor(QPalette::Text, Qt::black);
+        box->setPalette(p);
+    };
+    mark(hePSRval_, highlighted(RegisterKind::PSR));
+    mark(heGPRval_, highlighted(RegisterKind::GPR));
 }
 
 void RegPanel::markChanged(const std::vector<RegisterRef>& changed) {

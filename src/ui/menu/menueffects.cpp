@@ -17,9 +17,14 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace navora::ui {
 
 namespace {
+
+// The largest cropping value the boxes take (a stored value may be larger).
+constexpr int kCropMax = 1919;
 
 // The effect view: the renderer's effect picture fitted into the widget.
 class EffectCanvas : public QWidget {
@@ -121,7 +126,7 @@ MenuEffectsView::MenuEffectsView(Document& doc, MenuPreview& preview, QWidget* p
         auto* b = new QSpinBox(cropBoxes);
         b->setObjectName(QLatin1String(names[i]));
         b->setToolTip(QLatin1String(hints[i]));
-        b->setRange(0, 1919);
+        b->setRange(0, kCropMax);
         b->setKeyboardTracking(false);
         cl->addWidget(new QLabel(QLatin1String(captions[i]), cropBoxes), 1 + i, 0);
         cl->addWidget(b, 1 + i, 1);
@@ -247,6 +252,9 @@ void MenuEffectsView::drawComp() {
     for (int i = 0; i < 4; ++i) {
         QSpinBox* b = crop_[static_cast<std::size_t>(i)];
         const QSignalBlocker block(b);
+        // Typed values end at 1919, but a larger stored value is shown as it
+        // is: a box clamping it would write the clamped value when left.
+        b->setMaximum(std::max(kCropMax, values[i]));
         b->setValue(values[i]);
         b->setEnabled(cropped);
     }
@@ -256,6 +264,12 @@ void MenuEffectsView::cropExit(int field) {
     const Teffectseq* s = sequence();
     if (!s || effect_ < 0 || comp_ < 0 || !cbCropped_->isChecked()) return;
     const long long value = crop_[static_cast<std::size_t>(field)]->value();
+    // Typed values end at 1919: above it the box holds the stored value (left
+    // as it was) or a refused one, and shows the stored value again.
+    if (value > kCropMax) {
+        drawComp();
+        return;
+    }
     const std::size_t page = static_cast<std::size_t>(page_), effect = static_cast<std::size_t>(effect_),
                       comp = static_cast<std::size_t>(comp_);
     const auto kind = static_cast<EffectKind>(kind_);

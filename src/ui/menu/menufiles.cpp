@@ -45,7 +45,7 @@ void MenuFiles::loadDialog() {
     if (!path.isEmpty()) load(path);
 }
 
-void MenuFiles::load(const QString& path) {
+void MenuFiles::load(const QString& path, bool ownFile) {
     const std::string file = QFileInfo(path).fileName().toStdString();
     log_.log("Reading [bl]" + file + "[/bl]");
     MenuLoadReport report;
@@ -64,7 +64,9 @@ void MenuFiles::load(const QString& path) {
     WorkspaceMenu& held = doc_.workspace().menu;
     held.igs = std::move(loaded);
     held.loaded = true;
-    menuFile_ = path;
+    // A menu saved over the temporary file would go when the window closes
+    // and removes its temporary files.
+    menuFile_ = ownFile ? path : QString();
     cache_.clear();
     doc_.replaced(Document::Part::Menu);
     emit menuReplaced();

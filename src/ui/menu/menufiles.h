@@ -33,8 +33,10 @@ public:
     void create();
     // "&Load": asks for a .mnu file and loads it.
     void loadDialog();
-    // Loads a menu file (the .mnu form).
-    void load(const QString& path);
+    // Loads a menu file (the .mnu form). A file that is not the user's own
+    // (the temporary file "-> M&enu" extracts into) is not written back:
+    // Save then asks for a file, as for a new menu.
+    void load(const QString& path, bool ownFile = true);
     // "&Save": writes the menu as a .mnu file chosen by the user.
     bool save();
     // Writes a modified menu to the .mnu it was read from or last saved to

@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -100,11 +101,14 @@ MenuHeader::MenuHeader(Document& doc, Log& log, MenuObjectsView& objects, QWidge
     cbFrameRate_->addItems(kFrameRates);
     cbFrameRate_->installEventFilter(displayOnly);
     cbFrameRate_->setFocusPolicy(Qt::NoFocus);
-    eUserTimeout_ = displayBox("eUTO", QStringLiteral("User timeout"), QStringLiteral("00:00:00"), gInfo_);
-    // The user time-out is the one field of the group the user types.
+    eUserTimeout_ = displayBox("eUTO", QStringLiteral("User timeout"), QStringLiteral("0:00:00.000"), gInfo_);
+    // The user time-out is the one field of the group the user types: "h:mm:ss",
+    // with decimals for a time-out that is not a whole number of seconds.
     eUserTimeout_->setReadOnly(false);
-    eUserTimeout_->setInputMask(QStringLiteral("9:99:99"));
+    eUserTimeout_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,2}(:[0-9]{0,2}){0,2}(\\.[0-9]{0,3})?")), eUserTimeout_));
     connect(eUserTimeout_, &QLineEdit::editingFinished, this, &MenuHeader::eUTOExit);
+    connect(eUserTimeout_, &QLineEdit::returnPressed, this, [this] { cbPage_->setFocus(); });
     eInTime_ = displayBox("eINtime", QStringLiteral("IN_time"), QStringLiteral("00:00:00.000"), gInfo_);
     addField(gInfo_, 0, QStringLiteral("Video size"), cbVideoSize_);
     addField(gInfo_, 1, QStringLiteral("Frame rate"), cbFrameRate_);
@@ -236,7 +240,7 @@ void MenuHeader::showInfo() {
         const QSignalBlocker block(cbFrameRate_);
         cbFrameRate_->setCurrentIndex(on && m.frame_rate_id < kFrameRates.size() ? m.frame_rate_id : -1);
     }
-    eUserTimeout_->setText(on ? QString::fromStdString(igDurationText(m.user_time_out_duration)) : QString());
+    eUserTimeout_->setText(on ? QString::fromStdString(userTimeOutText(m.user_time_out_duration)) : QString());
     eInTime_->setText(on ? QString::fromStdString(igTimeText(m.in_time)) : QString());
     lPageCount_->setText(on ? QStringLiteral("(%1)").arg(m.pages.size()) : QString());
     gInfo_->setEnabled(on);
@@ -342,7 +346,9 @@ void MenuHeader::ieFramerateExit() {
 }
 
 void MenuHeader::eUTOExit() {
-    if (!doc_.model().menu.loaded) return;
+    // Only a typed time is stored: passing through the box changes nothing.
+    if (!doc_.model().menu.loaded || !eUserTimeout_->isModified()) return;
+    eUserTimeout_->setModified(false);
     const std::string text = eUserTimeout_->text().toStdString();
     try {
         parseUserTimeOut(text);

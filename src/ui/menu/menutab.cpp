@@ -8,7 +8,6 @@
 #include "sound/waveplayer.h"
 #include "ui/app/document.h"
 #include "ui/app/execpanel.h"
-#include "ui/app/regpanel.h"
 #include "ui/app/runcontroller.h"
 #include "ui/app/waveplayer_qt.h"
 #include "ui/menu/backgroundpicture.h"
@@ -19,19 +18,16 @@
 #include "ui/menu/menupages.h"
 #include "ui/menu/menupageview.h"
 #include "ui/menu/menupreview.h"
+#include "ui/menu/menuremote.h"
 #include "ui/menu/menuswitches.h"
 #include "ui/menu/statepreviewer.h"
-#include "ui/widgets/commandgrid.h"
 #include "ui/widgets/widgets.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLocale>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -50,28 +46,8 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     effects_ = new MenuEffectsView(doc_, *preview_, this);
     pageView_ = new MenuPageView(*preview_, this);
     pageView_->active = [this] { return preview_->emulator().page() >= 0; };
-    connect(pageView_, &MenuPageView::keyPressed, this, [this](int code) {
-        // The arrows move the selection as U, D, L and R do; Enter selects as S&el.
-        std::optional<int> nav;
-        switch (code) {
-        case 38: nav = static_cast<int>(NavKey::Up); break;
-        case 40: nav = static_cast<int>(NavKey::Down); break;
-        case 37: nav = static_cast<int>(NavKey::Left); break;
-        case 39: nav = static_cast<int>(NavKey::Right); break;
-        case 13: nav = 4; break;
-        default: break;
-        }
-        QPushButton* b = nav ? bNav_[static_cast<std::size_t>(*nav)] : nullptr;
-        if (b && b->isEnabled()) b->click();
-        // The digits (of the keypad too) are the remote control's number keys.
-        const int digit = code >= 96 && code <= 105 ? code - 96 : code - 48;
-        if (!nav && digit >= 0 && digit <= 9) {
-            preview_->emulator().numberKey(digit);
-            afterAction();
-        }
-        // The key's code stays shown, after whatever the key did.
-        log_.slog(std::to_string(code), 1);
-    });
+    remote_ = new MenuRemote(*preview_, run_, log_, *pageView_, *pages_, this);
+    remote_->canStart = [this] { return canWrite(); };
     header_ = new MenuHeader(doc_, log_, *objects_, this);
     files_ = new MenuFiles(doc_, log_, dialogs, cache_, this);
     connect(files_, &MenuFiles::menuReplaced, this, &MenuTab::MenuOn);
@@ -124,16 +100,6 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
     connect(pages_, &MenuPagesView::objectClicked, states_, &MenuStatePreviewer::showObject);
     connect(pages_, &MenuPagesView::statePreviewRequested, states_, &MenuStatePreviewer::play);
     connect(pages_, &MenuPagesView::buttonChosen, this, &MenuTab::buttonChosen);
-    // The button whose commands the grid shows is the one Start and Trace run.
-    connect(pages_, &MenuPagesView::buttonChosen, this, [this](int page, int bog, int button) {
-        const TIGSc& m = menu();
-        if (page != preview_->emulator().page() || static_cast<std::size_t>(page) >= m.pages.size()) return;
-        const auto& bogs = m.pages[static_cast<std::size_t>(page)].BOGs;
-        if (static_cast<std::size_t>(bog) >= bogs.size() ||
-            static_cast<std::size_t>(button) >= bogs[static_cast<std::size_t>(bog)].buttons.size())
-            return;
-        preview_->emulator().chooseButton(bogs[static_cast<std::size_t>(bog)].buttons[static_cast<std::size_t>(button)].button_id);
-    });
     connect(&doc_, &Document::menuChanged, this, &MenuTab::refresh);
     connect(subTabs_, &QTabWidget::currentChanged, this, &MenuTab::subTabChanged);
 
@@ -143,25 +109,8 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
         if (page >= 0 && pages_->selectedPage() != page) pages_->showPage(page);
         effects_->showPage(page);
         header_->showPageHeader();
-        navigationEnabled(page >= 0);
+        remote_->setKeysEnabled(page >= 0);
     });
-    QComboBox* cbButton = run_.execPanel()->cbButton();
-    connect(preview_, &MenuPreview::buttonStatesRebuilt, this, [this, cbButton] {
-        const QSignalBlocker block(cbButton);
-        cbButton->clear();
-        const auto n = preview_->renderer().states().size();
-        for (std::size_t i = 0; i < n; ++i)
-            cbButton->addItem(QStringLiteral("%1").arg(i, 4, 16, QLatin1Char('0')).toUpper());
-        cbButton->setCurrentIndex(n > 0 ? 0 : -1);
-    });
-    connect(preview_, &MenuPreview::buttonSelected, this, [cbButton](int id) {
-        const QSignalBlocker block(cbButton);
-        cbButton->setCurrentIndex(id);
-    });
-    connect(cbButton, &QComboBox::activated, this, [this](int id) { preview_->emulator().setChosenButton(id); });
-    connect(preview_, &MenuPreview::programFinished, this,
-            [this](int, const RunResult& r) { lastRun_ = r; });
-
     connect(switches_, &MenuSwitches::switched, this, [this](MenuSwitches::Switch which, bool) {
         applySwitches();
         const bool overlay = which <= MenuSwitches::WindowFrame;
@@ -172,77 +121,12 @@ MenuTab::MenuTab(Document& doc, RunController& run, Log& log, QWidget* parent)
         }
     });
 
-    program_.program = [this] {
-        const int p = preview_->emulator().page();
-        return p >= 0 ? preview_->emulator().buttonCommands(p, preview_->emulator().chosenButton()) : TCommands{};
-    };
-    program_.showLine = [this](int line) {
-        CommandGrid* grid = pages_->sgButtonCommands();
-        if (line >= 0 && line < grid->dataRows()) grid->selectLine(line);
-    };
-    connect(pages_, &MenuPagesView::commandRowClicked, &run_, &RunController::executeLine);
-    program_.startable = [this] { return canWrite() && preview_->emulator().page() >= 0; };
-    program_.run = [this] { return runStart(); };
-    program_.executeLine = [this](std::size_t line) {
-        const RunResult r = preview_->emulator().executeLine(line);
-        afterAction();
-        return r;
-    };
-
     applySwitches();
     subTabChanged(subTabs_->currentIndex());
-    navigationEnabled(false);
     refresh();
 }
 
-void MenuTab::buildNavigationPanel(QWidget* panel) {
-    const char* names[6] = {"bNavUp", "bNavDown", "bNavLeft", "bNavRight", "bNavSel", "bNavPopup"};
-    const QString captions[6] = {QStringLiteral("&U"), QStringLiteral("&D"), QStringLiteral("&L"),
-                                 QStringLiteral("&R"), QStringLiteral("S&el"), QStringLiteral("Pop-up")};
-    auto* l = panel->layout() ? panel->layout() : new QHBoxLayout(panel);
-    for (int i = 0; i < 6; ++i) {
-        auto* b = new QPushButton(captions[i], panel);
-        b->setObjectName(QLatin1String(names[i]));
-        b->setFixedWidth(b->fontMetrics().horizontalAdvance(QString(captions[i]).remove(QLatin1Char('&'))) + 14);
-        b->setFocusPolicy(Qt::NoFocus);
-        l->addWidget(b);
-        bNav_[static_cast<std::size_t>(i)] = b;
-        connect(b, &QPushButton::clicked, this, [this, i] {
-            MenuEmulator& e = preview_->emulator();
-            if (i < 4)
-                e.key(static_cast<NavKey>(i));
-            else if (i == 4)
-                e.activate();
-            else
-                e.popup();
-            afterAction();
-        });
-    }
-    bNav_[5]->setToolTip(QStringLiteral("The pop-up key: shows or hides a pop-up menu"));
-    navigationEnabled(preview_->emulator().page() >= 0);
-}
-
-void MenuTab::navigationEnabled(bool on) {
-    for (QPushButton* b : bNav_)
-        if (b) b->setEnabled(on);
-}
-
-void MenuTab::afterAction() {
-    preview_->syncTimers();
-    run_.regPanel()->showValues();
-    run_.execPanel()->showProgramLine(run_.machine().programLine());
-    run_.updateControls();
-}
-
-std::optional<RunResult> MenuTab::runStart() {
-    lastRun_.reset();
-    preview_->emulator().start();
-    preview_->syncTimers();
-    // The remote control's keys act on the page from now on.
-    if (pageView_->isVisible()) pageView_->canvas()->setFocus();
-    std::optional<RunResult> r = lastRun_;
-    return r;
-}
+void MenuTab::buildNavigationPanel(QWidget* panel) { remote_->buildPanel(panel); }
 
 void MenuTab::setColours(const PreviewOptions& colours) {
     const PreviewOptions before = preview_->emulator().options();
@@ -341,7 +225,7 @@ BottomBar MenuTab::bottomBar() const {
     b.buttonChooser = true;
     b.navigate = true;
     b.registers = true;
-    b.program = &program_;
+    b.program = remote_->program();
     return b;
 }
 
@@ -390,7 +274,7 @@ void MenuTab::bCreateMenuClick() { files_->create(); }
 
 void MenuTab::bLoadMenuClick() { files_->loadDialog(); }
 
-void MenuTab::loadMenuFile(const QString& path) { files_->load(path); }
+void MenuTab::loadMenuFile(const QString& path) { files_->load(path, false); }
 
 bool MenuTab::save() { return files_->save(); }
 

@@ -17,6 +17,7 @@
 
 #include "ig/objects.h"
 #include "ui/menu/menudialogs.h"
+#include "ui/menu/menuremote.h"
 #include "preview/options.h"
 #include "ui/app/tabpage.h"
 
@@ -108,12 +109,12 @@ public:
     MenuPreview& preview() const { return *preview_; }
     MenuSwitches* switches() const { return switches_; }
     // The navigation panel's keys (made by buildNavigationPanel()).
-    QPushButton* bNavUp() const { return bNav_[0]; }
-    QPushButton* bNavDown() const { return bNav_[1]; }
-    QPushButton* bNavLeft() const { return bNav_[2]; }
-    QPushButton* bNavRight() const { return bNav_[3]; }
-    QPushButton* bNavSel() const { return bNav_[4]; }
-    QPushButton* bNavPopup() const { return bNav_[5]; }
+    QPushButton* bNavUp() const { return remote_->key(MenuRemote::Up); }
+    QPushButton* bNavDown() const { return remote_->key(MenuRemote::Down); }
+    QPushButton* bNavLeft() const { return remote_->key(MenuRemote::Left); }
+    QPushButton* bNavRight() const { return remote_->key(MenuRemote::Right); }
+    QPushButton* bNavSel() const { return remote_->key(MenuRemote::Select); }
+    QPushButton* bNavPopup() const { return remote_->key(MenuRemote::Popup); }
     // Puts the navigation keys into the bottom bar's navigation panel.
     void buildNavigationPanel(QWidget* panel);
     // The colours of the Options tab: the page shown is drawn again in them.
@@ -147,8 +148,9 @@ public slots:
     // "&Load": asks for a .mnu file and loads it.
     void bLoadMenuClick();
     // Loads a menu file (the .mnu form): the entry point of "-> M&enu" once
-    // the clip's IG stream was extracted. A file that cannot be read leaves
-    // the menu held before.
+    // the clip's IG stream was extracted into a temporary file. A file that
+    // cannot be read leaves the menu held before. The menu has no file of its
+    // own yet: Save asks for one.
     void loadMenuFile(const QString& path);
     // "M&ux": asks for a transport stream file and writes the menu into it.
     void bMuxClick();
@@ -179,10 +181,6 @@ private:
     void refresh();
     void subTabChanged(int index);
     void applySwitches();
-    void navigationEnabled(bool on);
-    // After an action of the emulator: the registers and the controls follow.
-    void afterAction();
-    std::optional<RunResult> runStart();
 
     Document& doc_;
     RunController& run_;
@@ -199,10 +197,8 @@ private:
     MenuPreview* preview_;
     MenuPageView* pageView_;
     MenuSwitches* switches_;
-    std::array<QPushButton*, 6> bNav_{};
-    ProgramSource program_;
+    MenuRemote* remote_ = nullptr;
     PreviewOptions colours_;
-    std::optional<RunResult> lastRun_;
     WavePlayer* player_;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/playlist/appinfoview.h"
 
+#include "core/log.h"
 #include "playlist/playlist_edit.h"
 #include "playlist/playlist_text.h"
 #include "ui/playlist/playlistkit.h"
@@ -17,8 +18,8 @@ namespace navora::ui {
 
 using namespace pl;
 
-AppInfoView::AppInfoView(Document& doc, QWidget* parent)
-    : QGroupBox(QStringLiteral("AppInfoPlayList"), parent), doc_(doc) {
+AppInfoView::AppInfoView(Document& doc, Log& log, QWidget* parent)
+    : QGroupBox(QStringLiteral("AppInfoPlayList"), parent), doc_(doc), log_(log) {
     setObjectName(QStringLiteral("gAppInfo"));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(4, 2, 4, 3);
@@ -29,8 +30,9 @@ AppInfoView::AppInfoView(Document& doc, QWidget* parent)
     ieAIpbc_ = new TIntEdit(this);
     ieAIpbc_->setObjectName(QStringLiteral("ieAIpbc"));
     ieAIpbc_->setToolTip(QStringLiteral("playback_count (random and shuffle playback)"));
-    ieAIpbc_->setMaxLength(4);
-    ieAIpbc_->setFixedWidth(ieAIpbc_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 10);
+    // The field is 16 bits: five digits show every stored count.
+    ieAIpbc_->setMaxLength(5);
+    ieAIpbc_->setFixedWidth(ieAIpbc_->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 10);
     const auto check = [this](const char* name, const QString& text, const QString& hint) {
         auto* c = new QCheckBox(text, this);
         c->setObjectName(QLatin1String(name));
@@ -105,7 +107,14 @@ AppInfoView::AppInfoView(Document& doc, QWidget* parent)
         refresh();
     });
     connect(ieAIpbc_, &QLineEdit::textEdited, this, [this] {
-        const auto v = static_cast<std::uint16_t>(std::clamp<std::int64_t>(ieAIpbc_->value(), 0, 0xFFFF));
+        const std::int64_t typed = ieAIpbc_->value();
+        if (typed < 0 || typed > 0xFFFF) {
+            log_.erslog("The playback count is 0 to 65535.");
+            ieAIpbc_->setModified(false);
+            refresh();
+            return;
+        }
+        const auto v = static_cast<std::uint16_t>(typed);
         doc_.apply(
             kPart, QStringLiteral("Change playback count"),
             [&](Workspace& ws) {

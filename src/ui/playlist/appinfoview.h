@@ -13,6 +13,10 @@
 class QCheckBox;
 class QComboBox;
 
+namespace navora {
+class Log;
+}
+
 namespace navora::ui {
 
 class TIntEdit;
@@ -21,7 +25,7 @@ class THexEdit;
 class AppInfoView : public QGroupBox {
     Q_OBJECT
 public:
-    explicit AppInfoView(Document& doc, QWidget* parent = nullptr);
+    AppInfoView(Document& doc, Log& log, QWidget* parent = nullptr);
 
     QComboBox* cbAIpbt() const { return cbAIpbt_; }
     TIntEdit* ieAIpbc() const { return ieAIpbc_; }
@@ -42,6 +46,7 @@ private:
     bool loaded() const;
 
     Document& doc_;
+    Log& log_;
     QComboBox* cbAIpbt_;
     TIntEdit* ieAIpbc_;
     QCheckBox* cbAIRA_;

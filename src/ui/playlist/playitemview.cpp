@@ -226,9 +226,10 @@ QWidget* PlayItemView::buildEditors() {
     heSubPID_->setToolTip(QStringLiteral("ref_to_stream_PID_of_subClip"));
     const int pidWidth = heMainPID_->fontMetrics().horizontalAdvance(QStringLiteral("DDDD")) + 12;
     for (QLineEdit* e : std::initializer_list<QLineEdit*>{heMainPID_, heSubPID_}) e->setFixedWidth(pidWidth);
-    const int idWidth = ieSubPath_->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 12;
+    // The ids are 8 bits: three digits show every stored id.
+    const int idWidth = ieSubPath_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12;
     for (TIntEdit* e : {ieSubPath_, ieSubClip_}) {
-        e->setMaxLength(2);
+        e->setMaxLength(3);
         e->setFixedWidth(idWidth);
     }
 
@@ -315,11 +316,11 @@ void PlayItemView::connectControls() {
     });
     // The id and PID fields store their value when they are left; Enter leaves them.
     const auto onLeave = [this](QLineEdit* e, StreamField field, const QString& name, const char* key,
-                                std::function<std::uint32_t()> value) {
+                                std::function<std::optional<std::uint32_t>()> value) {
         connect(e, &QLineEdit::editingFinished, this, [=, this] {
             if (e->isModified()) {
                 e->setModified(false);
-                storeField(field, value(), name, key);
+                if (const auto v = value()) storeField(field, *v, name, key);
             }
             showEditors();
         });
@@ -333,13 +334,22 @@ void PlayItemView::connectControls() {
                        "mpid");
     });
     onLeave(heMainPID_, StreamField::MainPID, QStringLiteral("Change main PID"), "mpid",
-            [this] { return heMainPID_->value(); });
+            [this] { return std::optional<std::uint32_t>(heMainPID_->value()); });
     onLeave(heSubPID_, StreamField::SubPID, QStringLiteral("Change sub PID"), "spid",
-            [this] { return heSubPID_->value(); });
+            [this] { return std::optional<std::uint32_t>(heSubPID_->value()); });
+    // An id past 255 is refused, not cut: the box shows the stored one again.
+    const auto id = [this](TIntEdit* e, const char* what) {
+        return [this, e, what]() -> std::optional<std::uint32_t> {
+            const std::int64_t v = e->value();
+            if (v >= 0 && v <= 0xFF) return static_cast<std::uint32_t>(v);
+            log_.erslog(std::string("The ") + what + " is 0 to 255.");
+            return std::nullopt;
+        };
+    };
     onLeave(ieSubPath_, StreamField::SubPathId, QStringLiteral("Change SubPath id"), "subpath",
-            [this] { return static_cast<std::uint32_t>(std::clamp<std::int64_t>(ieSubPath_->value(), 0, 255)); });
+            id(ieSubPath_, "SubPath id"));
     onLeave(ieSubClip_, StreamField::SubClipEntryId, QStringLiteral("Change subclip entry id"), "subclip",
-            [this] { return static_cast<std::uint32_t>(std::clamp<std::int64_t>(ieSubClip_->value(), 0, 255)); });
+            id(ieSubClip_, "subclip entry id"));
 
     connect(coVideo_, &QComboBox::activated, this, [this](int i) {
         if (i >= 0 && static_cast<std::size_t>(i) < videoCodingChoices().size())

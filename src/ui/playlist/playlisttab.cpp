@@ -101,7 +101,7 @@ void PlaylistTab::buildLayout() {
     row->addWidget(lMExtDat_);
     row->addWidget(bbExtDat_);
     outer->addLayout(row);
-    appInfo_ = new AppInfoView(doc_, this);
+    appInfo_ = new AppInfoView(doc_, log_, this);
     outer->addWidget(appInfo_);
 
     playItems_ = new PlayItemView(doc_, log_, this);

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace navora::ui {
 
@@ -32,9 +33,16 @@ QPushButton* button(const QString& caption, const char* name, const QString& hin
 }  // namespace
 
 BottomBarView::BottomBarView(QWidget* parent) : QWidget(parent) {
-    auto* l = new QHBoxLayout(this);
-    l->setContentsMargins(0, 0, 0, 0);
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(2);
+    auto* l = new QHBoxLayout;
     l->setSpacing(4);
+    second_ = new QHBoxLayout;
+    second_->setSpacing(4);
+    rows->addLayout(l);
+    rows->addLayout(second_);
+    row_ = l;
 
     bSave_ = button(QStringLiteral("&Save"), "bSave", {}, this);
     bFind_ = button(QStringLiteral("Find"), "bFind", {}, this);
@@ -68,6 +76,40 @@ BottomBarView::BottomBarView(QWidget* parent) : QWidget(parent) {
     l->addWidget(progressBar_, 1);
     l->addStretch(1);
     l->addWidget(bCancel_);
+    second_->addStretch(1);
+}
+
+int BottomBarView::oneRowWidth() const {
+    // What the layout gives each shown control at the least: its set minimum
+    // width, or its own least size.
+    int width = 0, shown = 0;
+    for (QWidget* w : std::initializer_list<QWidget*>{bSave_, bFind_, bLoad_, bMux_, pExecute_, pNavigate_,
+                                                      pRegisters_, progressBar_, bCancel_}) {
+        if (w->isHidden()) continue;
+        width += w->minimumWidth() > 0 ? w->minimumWidth() : w->minimumSizeHint().width();
+        ++shown;
+    }
+    return width + row_->spacing() * shown;
+}
+
+void BottomBarView::arrange() {
+    // The register panel takes a second row when the Menu tab's panels do
+    // not fit side by side (at the least window width they do not): squeezed
+    // into one row they would overlap.
+    const bool wrap = !pRegisters_->isHidden() && oneRowWidth() > width();
+    if (wrap == (second_->indexOf(pRegisters_) >= 0)) return;
+    if (wrap) {
+        row_->removeWidget(pRegisters_);
+        second_->insertWidget(0, pRegisters_);
+    } else {
+        second_->removeWidget(pRegisters_);
+        row_->insertWidget(row_->indexOf(progressBar_), pRegisters_);
+    }
+}
+
+void BottomBarView::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    arrange();
 }
 
 QHBoxLayout* BottomBarView::navigateLayout() const { return static_cast<QHBoxLayout*>(pNavigate_->layout()); }
@@ -95,6 +137,7 @@ void BottomBarView::setProgressShown(bool shown) {
     pExecute_->setVisible(shown_.execute && !shown);
     pNavigate_->setVisible(shown_.navigate && !shown);
     pRegisters_->setVisible(shown_.registers && !shown);
+    arrange();
 }
 
 }  // namespace navora::ui

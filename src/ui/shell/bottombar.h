@@ -39,7 +39,17 @@ public:
     void setProgressShown(bool shown);
     bool progressShown() const { return progressShown_; }
 
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
 private:
+    // The width the shown controls need in one row.
+    int oneRowWidth() const;
+    // One row when it fits, else the register panel in a second row.
+    void arrange();
+
+    QHBoxLayout* row_;
+    QHBoxLayout* second_;
     QPushButton* bSave_;
     QPushButton* bFind_;
     QPushButton* bLoad_;
