@@ -178,7 +178,7 @@ TEST(CliDemux, DamagedStreamsSaveWhatIsGoodAndExit3) {
 
     // Zeros, and inputs that are not regular files: exit 1 at once, no file.
     writeFile(tmp / "zeros.m2ts", Bytes(1 << 20, 0));
-    for (const std::string in : {(tmp / "zeros.m2ts").string(), std::string("/dev/zero")}) {
+    for (const std::string& in : {(tmp / "zeros.m2ts").string(), std::string("/dev/zero")}) {
         r = runCli({"demux", in, "--pid", "1100", "-o", (tmp / "z.aus").string()});
         EXPECT_EQ(r.exitCode, 1) << in;
         EXPECT_NE((r.out + r.err).find(in == "/dev/zero" ? "not a regular file" : "holds no source packets"),
