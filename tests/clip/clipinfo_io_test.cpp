@@ -2,6 +2,7 @@
 // layouts the corpus lacks, and the errors of inconsistent files.
 
 #include "clip/clipinfo_io.h"
+#include "clip/clipinfo_write.h"
 #include "clip/json.h"
 #include "support/clipfixture.h"
 #include "support/testsupport.h"
@@ -176,6 +177,49 @@ TEST(ClipInfoReader, JsonUsesTheSyntaxNames) {
     EXPECT_EQ(map["EP_fine_entries"][0]["is_angle_change_point"], 1);
     EXPECT_EQ(j["ExtensionData"]["ext_data_entries"][0]["ID2"], 2);
     EXPECT_EQ(j.begin().key(), "type_indicator");
+}
+
+// The lengths and start addresses a model holds, set aside: the whole-file
+// writer makes its own.
+TCLPI withoutLayout(TCLPI c) {
+    c.SequenceInfo_start_address = c.ProgramInfo_start_address = c.CPI_start_address = 0;
+    c.ClipMark_start_address = c.ExtensionData_start_address = 0;
+    c.ClipInfo.length = c.SequenceInfo.length = c.ProgramInfo.length = c.CPI.length = 0;
+    for (TEPStreamPID& e : c.CPI.stream_PID_entries) e.EP_map_for_one_stream_PID_start_address = 0;
+    for (TEP_map_fosPID& m : c.CPI.EP_maps) m.EP_fine_table_start_address = 0;
+    return c;
+}
+
+TEST(ClipInfoWriter, AHandMadeClipIsBuiltFromItsModel) {
+    // Reserved bits, padding and the bytes of an unknown coding type are not
+    // in the model; everything else reads back as it was read.
+    const TCLPI c = readClipInfo(makeClip(), "x.clpi");
+    const Bytes built = buildClipInfo(c);
+    const TCLPI back = readClipInfo(built, "built.clpi");
+    EXPECT_EQ(withoutLayout(back), withoutLayout(c));
+    EXPECT_EQ(back.SequenceInfo_start_address % 4, 0u);
+    EXPECT_EQ(back.CPI.EP_maps[0].EP_fine_table_start_address, 12u);  // right after the one coarse entry
+    EXPECT_EQ(back.ExtensionData_start_address, back.ClipMark_start_address + 4);
+    EXPECT_EQ(buildClipInfo(back), built);
+}
+
+TEST(ClipInfoWriter, RefusesWhatTheFileCannotHold) {
+    const TCLPI good = readClipInfo(makeClip(), "x.clpi");
+    const struct {
+        const char* what;
+        std::function<void(TCLPI&)> change;
+    } cases[] = {
+        {"marks the model does not keep", [](TCLPI& c) { c.ClipMark_length = 4; }},
+        {"256 streams", [](TCLPI& c) { auto& s = c.ProgramInfo.program_sequences[0].streams; s.resize(256, s[0]); }},
+        {"an EP map without its stream PID entry", [](TCLPI& c) { c.CPI.EP_maps.emplace_back(); }},
+        {"an unknown coding type of length 0", [](TCLPI& c) { c.ProgramInfo.program_sequences[0].streams[1].length = 0; }},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.what);
+        TCLPI c = good;
+        tc.change(c);
+        EXPECT_THROW((void)buildClipInfo(c), std::invalid_argument);
+    }
 }
 
 TEST(ClipInfoTexts, TablesAndFormats) {
