@@ -487,11 +487,8 @@ void IndexView::bbTiinsClick() {
     const auto range = sgTitles_->selectedRange();
     // The new title goes after the last selected one.
     const std::size_t pos = titles.empty() ? 0 : range ? static_cast<std::size_t>(range->second) + 1 : titles.size();
-    std::optional<std::size_t> inserted;
-    doc_.apply(Document::Part::Index, QStringLiteral("Insert title"), [&](Workspace& ws) {
-        inserted = insertTitle(ws.index, pos);
-        return inserted.has_value();
-    });
+    const auto inserted = doc_.applyPlacing(Document::Part::Index, QStringLiteral("Insert title"),
+                                            [&](Workspace& ws) { return insertTitle(ws.index, pos); });
     if (!inserted) {
         log_.erslog("No room for another title.");
         return;
@@ -503,10 +500,8 @@ void IndexView::bbTidelClick() {
     if (!loaded_ || ws().index.indexes.titles.empty()) return;
     const auto range = sgTitles_->selectedRange();
     if (!range) return;
-    std::optional<std::size_t> select;
-    doc_.apply(Document::Part::Index, QStringLiteral("Delete titles"), [&](Workspace& ws) {
-        select = deleteTitles(ws.index, static_cast<std::size_t>(range->first), static_cast<std::size_t>(range->second));
-        return select.has_value();
+    const auto select = doc_.applyPlacing(Document::Part::Index, QStringLiteral("Delete titles"), [&](Workspace& ws) {
+        return deleteTitles(ws.index, static_cast<std::size_t>(range->first), static_cast<std::size_t>(range->second));
     });
     if (select && !ws().index.indexes.titles.empty()) selectTitle(static_cast<int>(*select));
 }
