@@ -3,6 +3,7 @@
 #include "core/bits.h"
 
 #include <array>
+#include <span>
 
 namespace navora {
 
@@ -63,86 +64,58 @@ std::string colourSpaceName(std::uint8_t v) {
     return "res.";
 }
 
+namespace {
+
+// One field of the packed attributes of a video or audio stream: its width
+// in bits and the member that holds it (none: reserved bits).
+struct PackedField {
+    unsigned width;
+    std::uint8_t StreamCodingFields::*member;
+};
+
+using F = StreamCodingFields;
+constexpr PackedField kHevcPlaylistFields[] = {{4, &F::video_format}, {4, &F::frame_rate}, {4, &F::dynamic_range_type},
+                                               {4, &F::color_space},  {1, &F::video_flag}, {1, &F::hdr_plus_flag},
+                                               {14, nullptr}};
+constexpr PackedField kHevcClipFields[] = {{4, &F::video_format}, {4, &F::frame_rate},    {4, &F::aspect_ratio},
+                                           {3, nullptr},          {1, &F::video_flag},    {4, &F::dynamic_range_type},
+                                           {4, &F::color_space},  {1, &F::hdr_plus_flag}, {7, nullptr}};
+constexpr PackedField kVideoFields[] = {{4, &F::video_format}, {4, &F::frame_rate}, {4, &F::aspect_ratio},
+                                        {3, nullptr},          {1, &F::video_flag}, {16, nullptr}};
+constexpr PackedField kAudioFields[] = {{4, &F::audio_presentation_type}, {4, &F::sampling_frequency}};
+constexpr PackedField kTextFields[] = {{8, &F::character_code}};
+
+// The packed fields of coding type t, before its language code (if it has one).
+std::span<const PackedField> packedFields(std::uint8_t t, AttributeLayout layout) {
+    if (isHevcCodingType(t) && layout == AttributeLayout::Playlist) return kHevcPlaylistFields;
+    if (isHevcCodingType(t)) return kHevcClipFields;
+    if (isVideoCodingType(t)) return kVideoFields;
+    if (isAudioCodingType(t)) return kAudioFields;
+    if (isTextCodingType(t)) return kTextFields;
+    return {};
+}
+
+bool hasLanguage(std::uint8_t t) { return isAudioCodingType(t) || isGraphicsCodingType(t) || isTextCodingType(t); }
+
+}  // namespace
+
 StreamCodingFields readStreamCodingFields(ByteReader& in, std::uint8_t t, AttributeLayout layout) {
     StreamCodingFields f;
     BitReader bits(in);
-    if (isHevcCodingType(t) && layout == AttributeLayout::Playlist) {
-        f.video_format = static_cast<std::uint8_t>(bits.bits(4));
-        f.frame_rate = static_cast<std::uint8_t>(bits.bits(4));
-        f.dynamic_range_type = static_cast<std::uint8_t>(bits.bits(4));
-        f.color_space = static_cast<std::uint8_t>(bits.bits(4));
-        f.video_flag = static_cast<std::uint8_t>(bits.bits(1));
-        f.hdr_plus_flag = static_cast<std::uint8_t>(bits.bits(1));
-        bits.skip(14);
-    } else if (isHevcCodingType(t)) {
-        f.video_format = static_cast<std::uint8_t>(bits.bits(4));
-        f.frame_rate = static_cast<std::uint8_t>(bits.bits(4));
-        f.aspect_ratio = static_cast<std::uint8_t>(bits.bits(4));
-        bits.skip(3);
-        f.video_flag = static_cast<std::uint8_t>(bits.bits(1));
-        f.dynamic_range_type = static_cast<std::uint8_t>(bits.bits(4));
-        f.color_space = static_cast<std::uint8_t>(bits.bits(4));
-        f.hdr_plus_flag = static_cast<std::uint8_t>(bits.bits(1));
-        bits.skip(7);
-    } else if (isVideoCodingType(t)) {
-        f.video_format = static_cast<std::uint8_t>(bits.bits(4));
-        f.frame_rate = static_cast<std::uint8_t>(bits.bits(4));
-        f.aspect_ratio = static_cast<std::uint8_t>(bits.bits(4));
-        bits.skip(3);
-        f.video_flag = static_cast<std::uint8_t>(bits.bits(1));
-        bits.skip(16);
-    } else if (isAudioCodingType(t)) {
-        f.audio_presentation_type = static_cast<std::uint8_t>(bits.bits(4));
-        f.sampling_frequency = static_cast<std::uint8_t>(bits.bits(4));
-        f.language_code = in.readstring(3);
-    } else if (isGraphicsCodingType(t)) {
-        f.language_code = in.readstring(3);
-        in.skip(1);
-    } else if (isTextCodingType(t)) {
-        f.character_code = in.readbyte();
-        f.language_code = in.readstring(3);
+    for (const PackedField& field : packedFields(t, layout)) {
+        const auto v = static_cast<std::uint8_t>(bits.bits(field.width));
+        if (field.member) f.*field.member = v;
     }
+    if (hasLanguage(t)) f.language_code = in.readstring(3);
+    if (isGraphicsCodingType(t)) in.skip(1);
     return f;
 }
 
 void writeStreamCodingFields(ByteWriter& out, std::uint8_t t, const StreamCodingFields& f, AttributeLayout layout) {
     BitWriter bits(out);
-    if (isHevcCodingType(t) && layout == AttributeLayout::Playlist) {
-        bits.put(4, f.video_format);
-        bits.put(4, f.frame_rate);
-        bits.put(4, f.dynamic_range_type);
-        bits.put(4, f.color_space);
-        bits.put(1, f.video_flag);
-        bits.put(1, f.hdr_plus_flag);
-        bits.zeros(14);
-    } else if (isHevcCodingType(t)) {
-        bits.put(4, f.video_format);
-        bits.put(4, f.frame_rate);
-        bits.put(4, f.aspect_ratio);
-        bits.zeros(3);
-        bits.put(1, f.video_flag);
-        bits.put(4, f.dynamic_range_type);
-        bits.put(4, f.color_space);
-        bits.put(1, f.hdr_plus_flag);
-        bits.zeros(7);
-    } else if (isVideoCodingType(t)) {
-        bits.put(4, f.video_format);
-        bits.put(4, f.frame_rate);
-        bits.put(4, f.aspect_ratio);
-        bits.zeros(3);
-        bits.put(1, f.video_flag);
-        bits.zeros(16);
-    } else if (isAudioCodingType(t)) {
-        bits.put(4, f.audio_presentation_type);
-        bits.put(4, f.sampling_frequency);
-        out.putstring(f.language_code, 3);
-    } else if (isGraphicsCodingType(t)) {
-        out.putstring(f.language_code, 3);
-        out.putzeros(1);
-    } else if (isTextCodingType(t)) {
-        out.putbyte(f.character_code);
-        out.putstring(f.language_code, 3);
-    }
+    for (const PackedField& field : packedFields(t, layout)) bits.put(field.width, field.member ? f.*field.member : 0);
+    if (hasLanguage(t)) out.putstring(f.language_code, 3);
+    if (isGraphicsCodingType(t)) out.putzeros(1);
 }
 
 }  // namespace navora

@@ -110,6 +110,29 @@ TINDX demoIndex() {
 
 }  // namespace
 
+TCLPI demoClipInfo(std::string_view version, std::uint32_t rate, std::uint32_t packets, std::uint16_t pcrPid,
+                   std::uint32_t start, std::uint32_t end, std::uint16_t pmtPid, std::vector<TProgramStream> streams) {
+    TCLPI clip;
+    clip.type_indicator = "HDMV";
+    clip.version_number = std::string(version);
+    TClipInfo& ci = clip.ClipInfo;
+    ci.clip_stream_type = 1;
+    ci.application_type = 1;  // main TS of a movie
+    ci.TS_recording_rate = rate;
+    ci.number_of_source_packets = packets;
+    ci.TS_type_info_block_length = 30;
+    ci.Validity_flags = 0x80;
+    ci.Format_identifier = "HDMV";
+    TATC_sequences atc;
+    atc.STC_sequences.push_back({pcrPid, 0, start, end});
+    clip.SequenceInfo.ATC_sequences = {atc};
+    TProgram_sequences program;
+    program.program_map_PID = pmtPid;
+    program.streams = std::move(streams);
+    clip.ProgramInfo.program_sequences = {program};
+    return clip;
+}
+
 void makeDemoDisc(const fs::path& root) {
     // The disc is made in a staging folder and moved into root/BDMV only when
     // every file is written: a full disk leaves nothing behind.

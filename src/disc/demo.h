@@ -2,7 +2,12 @@
 // The demo disc: a small, valid BDMV folder written from code, so that the
 // editor can be tried without a disc of one's own.
 
+#include "clip/clipinfo.h"
+
+#include <cstdint>
 #include <filesystem>
+#include <string_view>
+#include <vector>
 
 namespace navora {
 
@@ -32,5 +37,13 @@ void writeDemoSoundAndBdj(const std::filesystem::path& bdmv);
 // the menu clip 00090. The clips 00000-00004 and 00010-00013 of 00000.mpls
 // are named only: the demo disc has no video.
 void writeDemoPlaylists(const std::filesystem::path& bdmv);
+
+// The clip information model of a demo clip: the main TS of a movie of
+// `packets` source packets recorded at `rate` bytes per second, one ATC
+// sequence with one STC sequence timed by pcrPid from start to end (45 kHz),
+// and one program sequence of the program map PID pmtPid with streams. Its
+// CPI is empty: a clip with pictures adds its EP map.
+TCLPI demoClipInfo(std::string_view version, std::uint32_t rate, std::uint32_t packets, std::uint16_t pcrPid,
+                   std::uint32_t start, std::uint32_t end, std::uint16_t pmtPid, std::vector<TProgramStream> streams);
 
 }  // namespace navora

@@ -1,7 +1,10 @@
 #include "disc/demo_menu.h"
 
+#include "clip/clipinfo_write.h"
 #include "core/clock.h"
 #include "core/fileio.h"
+#include "core/streamcoding.h"
+#include "disc/demo.h"
 #include "ig/load.h"
 #include "ig/mux.h"
 #include "ig/objects.h"
@@ -309,93 +312,32 @@ std::vector<DemoEntryPoint> igEntryPoints(const Bytes& stream, std::uint16_t pid
 
 Bytes demoMenuClipInfo(const Bytes& stream, std::uint32_t inTime) {
     const auto sourcePackets = static_cast<std::uint32_t>(stream.size() / kSourcePacket);
-    ByteWriter w;
-    auto align = [&w] {
-        while (w.size() % 4 != 0) w.putbyte(0);
-    };
-    w.putstring("HDMV0200", 8);
-    const std::size_t addresses = w.size();
-    w.putzeros(5 * 4 + 12);  // section start addresses, reserved
-
-    // ClipInfo
-    w.putlword(176);
-    w.putzeros(2);
-    w.putbyte(1);  // clip_stream_type
-    w.putbyte(1);  // application_type: main TS of a movie
-    w.putlword(0);  // is_ATC_delta
-    w.putlword(6000000);  // TS_recording_rate: 48 Mbit/s
-    w.putlword(sourcePackets);
-    w.putzeros(128);
-    w.putword(30);  // TS_type_info_block
-    w.putbyte(0x80);
-    w.putstring("HDMV", 4);
-    w.putzeros(9 + 16);
-    align();
-
-    const std::uint32_t sequenceInfo = static_cast<std::uint32_t>(w.size());
-    w.putlword(22);
-    w.putbyte(0);
-    w.putbyte(1);  // one ATC sequence
-    w.putlword(0);
-    w.putbyte(1);  // one STC sequence
-    w.putbyte(0);
-    w.putword(kPcrPid);
-    w.putlword(0);
-    w.putlword(inTime / 2 - 45000);       // 45 kHz: a second before the menu
-    w.putlword(inTime / 2 + 60 * 45000);  // and a minute after
-    align();
-
-    const std::uint32_t programInfo = static_cast<std::uint32_t>(w.size());
-    w.putlword(34);
-    w.putword(1);  // one program sequence
-    w.putlword(0);
-    w.putword(kPmtPid);
-    w.putbyte(1);  // one stream
-    w.putbyte(0);
-    w.putword(kIgPid);
-    w.putbyte(21);    // StreamCodingInfo length
-    w.putbyte(0x91);  // Interactive Graphics
-    w.putstring("eng", 3);
-    w.putzeros(1 + 12 + 4);  // reserved, ISRC, reserved
-    align();
+    TProgramStream ig;
+    ig.stream_PID = kIgPid;
+    ig.stream_coding_type = static_cast<std::uint8_t>(CodingType::IG);
+    ig.language_code = "eng";
+    // 48 Mbit/s; the STC sequence runs from a second before the menu to a minute after it (45 kHz).
+    TCLPI clip = demoClipInfo("0200", 6000000, sourcePackets, kPcrPid, inTime / 2 - 45000, inTime / 2 + 60 * 45000,
+                              kPmtPid, {ig});
 
     // CPI: an EP map of the IG PID. Players seek through it and some take a
     // clip without one for broken.
-    const std::uint32_t cpi = static_cast<std::uint32_t>(w.size());
     const std::vector<DemoEntryPoint> points = igEntryPoints(stream, kIgPid);
-    const auto entries = static_cast<std::uint32_t>(points.size());
-    const std::uint32_t coarseBytes = 4 + 8 * entries;  // EP_fine_table_start_address, then the coarse entries
-    w.putlword(2 + 2 + 12 + coarseBytes + 4 * entries);  // length
-    w.putword(1);  // CPI_type 1: EP map
-    w.putbyte(0);
-    w.putbyte(1);  // number_of_stream_PID_entries
-    w.putword(kIgPid);
-    // 10 reserved bits, EP_stream_type 1 (4 bits), number_of_EP_coarse_entries (16 bits),
-    // number_of_EP_fine_entries (18 bits): 48 bits.
-    const std::uint64_t counts = (std::uint64_t{1} << 34) | (std::uint64_t{entries} << 18) | entries;
-    for (int shift = 40; shift >= 0; shift -= 8) w.putbyte(static_cast<std::uint8_t>(counts >> shift));
-    w.putlword(2 + 12);  // EP_map_for_one_stream_PID_start_address, from the start of EP_map()
-    w.putlword(coarseBytes);  // EP_fine_table_start_address
-    for (std::uint32_t i = 0; i < entries; ++i) {
-        // ref_to_EP_fine_id (18 bits), PTS_EP_coarse (PTS bits 32-19, 14 bits), SPN_EP_coarse.
-        w.putlword((i << 14) | static_cast<std::uint32_t>((points[i].pts >> 19) & 0x3FFF));
-        w.putlword(points[i].spn);
+    TCPI& cpi = clip.CPI;
+    cpi.CPI_type = 1;  // EP map
+    TEPStreamPID entry;
+    entry.stream_PID = kIgPid;
+    entry.EP_stream_type = 1;
+    cpi.stream_PID_entries = {entry};
+    TEP_map_fosPID& map = cpi.EP_maps.emplace_back();
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        // The coarse entry holds PTS bits 32-19, the fine entry PTS bits 19-9 and the low 17 bits of the SPN.
+        const std::uint64_t pts = points[i].pts;
+        map.coarse.push_back({static_cast<std::uint32_t>(i), static_cast<std::uint16_t>((pts >> 19) & 0x3FFF),
+                              points[i].spn});
+        map.fine.push_back({0, 1, static_cast<std::uint16_t>((pts >> 9) & 0x7FF), points[i].spn & 0x1FFFF});
     }
-    for (std::uint32_t i = 0; i < entries; ++i) {
-        // is_angle_change_point 0, I_end_position_offset 1, PTS_EP_fine (PTS bits 19-9),
-        // SPN_EP_fine (the low 17 bits).
-        w.putlword((1u << 28) | (static_cast<std::uint32_t>((points[i].pts >> 9) & 0x7FF) << 17) |
-                   (points[i].spn & 0x1FFFF));
-    }
-    const std::uint32_t clipMark = static_cast<std::uint32_t>(w.size());
-    w.putlword(0);
-
-    Bytes out = w.take();
-    const std::uint32_t starts[] = {sequenceInfo, programInfo, cpi, clipMark, 0};
-    for (std::size_t i = 0; i < 5; ++i)
-        for (std::size_t b = 0; b < 4; ++b)
-            out[addresses + 4 * i + b] = static_cast<std::uint8_t>(starts[i] >> (24 - 8 * b));
-    return out;
+    return buildClipInfo(clip);
 }
 
 void writeDemoMenuClip(const fs::path& bdmv) {

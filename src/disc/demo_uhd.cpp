@@ -5,6 +5,7 @@
 
 #include "disc/demo.h"
 
+#include "clip/clipinfo_write.h"
 #include "core/fileio.h"
 #include "core/streamcoding.h"
 #include "navdb/index_io.h"
@@ -146,82 +147,23 @@ TMPLS uhdPlaylist() {
 }
 
 Bytes uhdClipInfo() {
-    ByteWriter w;
-    auto align = [&w] {
-        while (w.size() % 4 != 0) w.putbyte(0);
-    };
-    w.putstring("HDMV", 4);
-    w.putstring(kUhdVersion, 4);
-    const std::size_t addresses = w.size();
-    w.putzeros(5 * 4 + 12);  // section start addresses, reserved
-
-    // ClipInfo
-    w.putlword(176);
-    w.putzeros(2);
-    w.putbyte(1);           // clip_stream_type
-    w.putbyte(1);           // application_type: main TS of a movie
-    w.putlword(0);          // is_ATC_delta
-    w.putlword(12500000);   // TS_recording_rate: 100 Mbit/s
-    w.putlword(kPackets);
-    w.putzeros(128);
-    w.putword(30);  // TS_type_info_block
-    w.putbyte(0x80);
-    w.putstring("HDMV", 4);
-    w.putzeros(9 + 16);
-    align();
-
-    const std::uint32_t sequenceInfo = static_cast<std::uint32_t>(w.size());
-    w.putlword(22);
-    w.putbyte(0);
-    w.putbyte(1);  // one ATC sequence
-    w.putlword(0);
-    w.putbyte(1);  // one STC sequence
-    w.putbyte(0);
-    w.putword(kVideoPid);  // PCR
-    w.putlword(0);
-    w.putlword(kClipStart);
-    w.putlword(kClipStart + kClipSeconds * kSecond);
-    align();
-
-    const std::uint32_t programInfo = static_cast<std::uint32_t>(w.size());
-    w.putlword(4 + 2 + 2 * (2 + 22) + 4);
-    w.putword(1);  // one program sequence
-    w.putlword(0);
-    w.putword(kUhdPmtPid);
-    w.putbyte(2);  // two streams
-    w.putbyte(0);
-    auto codingInfo = [&w](std::uint16_t pid, std::uint8_t type, const StreamCodingFields& f) {
-        w.putword(pid);
-        w.putbyte(21);  // StreamCodingInfo length
-        w.putbyte(type);
-        writeStreamCodingFields(w, type, f, AttributeLayout::Clip);
-        w.putzeros(12 + 4);  // ISRC, reserved
-    };
-    StreamCodingFields video;
+    TProgramStream video;
+    video.stream_PID = kVideoPid;
+    video.stream_coding_type = static_cast<std::uint8_t>(CodingType::HEVC);
     video.video_format = k2160p;
     video.frame_rate = k23976;
     video.aspect_ratio = 3;  // 16:9
     video.dynamic_range_type = static_cast<std::uint8_t>(DynamicRange::HDR10);
     video.color_space = static_cast<std::uint8_t>(ColourSpace::BT2020);
-    codingInfo(kVideoPid, static_cast<std::uint8_t>(CodingType::HEVC), video);
-    StreamCodingFields audio;
+    TProgramStream audio;
+    audio.stream_PID = kAudioPid;
+    audio.stream_coding_type = static_cast<std::uint8_t>(CodingType::AC3);
     audio.audio_presentation_type = 6;
     audio.sampling_frequency = 1;
     audio.language_code = "eng";
-    codingInfo(kAudioPid, static_cast<std::uint8_t>(CodingType::AC3), audio);
-    align();
-
-    const std::uint32_t cpi = static_cast<std::uint32_t>(w.size());
-    w.putlword(0);  // no entry points: the stream holds no pictures
-    const std::uint32_t clipMark = static_cast<std::uint32_t>(w.size());
-    w.putlword(0);
-
-    Bytes out = w.take();
-    const std::uint32_t starts[] = {sequenceInfo, programInfo, cpi, clipMark, 0};
-    for (std::size_t i = 0; i < 5; ++i)
-        for (std::size_t b = 0; b < 4; ++b)
-            out[addresses + 4 * i + b] = static_cast<std::uint8_t>(starts[i] >> (24 - 8 * b));
-    return out;
+    // 100 Mbit/s; the video carries the PCR. The CPI stays empty: the stream holds no pictures.
+    return buildClipInfo(demoClipInfo(kUhdVersion, 12500000, kPackets, kVideoPid, kClipStart,
+                                      kClipStart + kClipSeconds * kSecond, kUhdPmtPid, {video, audio}));
 }
 
 std::uint32_t crc32Mpeg(std::span<const std::uint8_t> data) {

@@ -94,8 +94,11 @@ bool TObjectCache::valid(const TIGSc& m, const Entry& e) const {
     // A picture the model holds is the object's picture; else the entry must
     // have been decoded from the object's current data.
     if (obj.picture) return e.palette != kIndexed && e.source == obj.picture;
-    return !e.fromModel && e.resource == m.resource && e.fragments == obj.fragments &&
-           e.length == obj.object_data_length && e.width == obj.width && e.height == obj.height;
+    return !e.fromModel && e.from == decodedFrom(m, obj);
+}
+
+TObjectCache::DecodedFrom TObjectCache::decodedFrom(const TIGSc& m, const TIGobject& obj) {
+    return {m.resource, obj.fragments, obj.object_data_length, obj.width, obj.height};
 }
 
 void TObjectCache::drop(Order::iterator it) {
@@ -148,11 +151,7 @@ std::shared_ptr<const IndexedImage> TObjectCache::indexed(const TIGSc& m, std::s
     e.object = o;
     e.palette = kIndexed;
     e.bytes = picture->pixels.size();
-    e.resource = m.resource;
-    e.fragments = obj.fragments;
-    e.length = obj.object_data_length;
-    e.width = obj.width;
-    e.height = obj.height;
+    e.from = decodedFrom(m, obj);
     e.indexed = picture;
     keep(std::move(e));
     return picture;
@@ -181,13 +180,7 @@ std::shared_ptr<const RgbaImage> TObjectCache::Obj2Pic(const TIGSc& m, std::size
     // The source lives as long as the display picture: it counts here too.
     e.bytes = source->pixels.size() * 5;
     e.fromModel = obj.picture == source;
-    if (!e.fromModel) {
-        e.resource = m.resource;
-        e.fragments = obj.fragments;
-        e.length = obj.object_data_length;
-        e.width = obj.width;
-        e.height = obj.height;
-    }
+    if (!e.fromModel) e.from = decodedFrom(m, obj);
     e.source = source;
     e.colours = id2pal(m, p);
     e.picture = std::make_shared<const RgbaImage>(toRgba(*source, e.colours));

@@ -105,16 +105,24 @@ public:
 private:
     // The palette slot of an object's 8-bit picture.
     static constexpr std::size_t kIndexed = static_cast<std::size_t>(-1);
+    // What a picture was decoded from: the object's coded data and size.
+    struct DecodedFrom {
+        std::shared_ptr<const Bytes> resource;
+        std::vector<TIGfragment> fragments;
+        std::uint32_t length = 0;
+        std::uint16_t width = 0, height = 0;
+
+        bool operator==(const DecodedFrom&) const = default;
+    };
+    static DecodedFrom decodedFrom(const TIGSc& menu, const TIGobject& object);
+
     struct Entry {
         std::size_t object = 0, palette = 0;
         std::size_t bytes = 0;
         // A display picture made from the model's own picture of the object.
         bool fromModel = false;
         // What the (source) picture was decoded from.
-        std::shared_ptr<const Bytes> resource;
-        std::vector<TIGfragment> fragments;
-        std::uint32_t length = 0;
-        std::uint16_t width = 0, height = 0;
+        DecodedFrom from;
         std::shared_ptr<const IndexedImage> indexed;
         // What a display picture was made from.
         std::shared_ptr<const IndexedImage> source;

@@ -129,10 +129,34 @@ inline constexpr int kSubGroups = 8;
 inline constexpr int kOptions = 32;
 inline constexpr int kPsrCount = 128;
 inline constexpr int kGprCount = 4096;
-// The player status registers the menu emulator reads and writes.
-inline constexpr unsigned kPsrSelectedButton = 10;  // the selected button's id
-inline constexpr unsigned kPsrMenuPage = 11;        // the menu page shown
-inline constexpr unsigned kPsrMenuPageCopy = 43;    // the page shown, for the renderer's redraw
+// The player status registers the navigation machine and the menu emulator
+// read and write.
+inline constexpr unsigned kPsrIgStream = 0;           // Interactive Graphics stream number
+inline constexpr unsigned kPsrPrimaryAudio = 1;       // primary audio stream number
+inline constexpr unsigned kPsrPgTextSt = 2;           // PG and text subtitle stream number
+inline constexpr unsigned kPsrAngle = 3;              // angle number
+inline constexpr unsigned kPsrTitle = 4;              // title number
+inline constexpr unsigned kPsrChapter = 5;            // chapter number
+inline constexpr unsigned kPsrPlaylist = 6;           // playlist id
+inline constexpr unsigned kPsrPlayItem = 7;           // PlayItem id
+inline constexpr unsigned kPsrPresentationTime = 8;   // presentation time, 45 kHz
+inline constexpr unsigned kPsrSelectedButton = 10;    // the selected button's id
+inline constexpr unsigned kPsrMenuPage = 11;          // the menu page shown
+inline constexpr unsigned kPsrStyle = 12;             // user style number
+inline constexpr unsigned kPsrSecondaryStreams = 14;  // secondary audio and video stream numbers
+inline constexpr unsigned kPsrAudioCapability = 15;
+inline constexpr unsigned kPsrAudioLanguage = 16;
+inline constexpr unsigned kPsrPgLanguage = 17;
+inline constexpr unsigned kPsrMenuLanguage = 18;
+inline constexpr unsigned kPsrCountry = 19;
+inline constexpr unsigned kPsrRegion = 20;
+inline constexpr unsigned kPsrVideoCapability = 29;
+inline constexpr unsigned kPsrTextCapability = 30;
+inline constexpr unsigned kPsrPlayerProfile = 31;
+inline constexpr unsigned kPsrMenuPageCopy = 43;  // the page shown, for the renderer's redraw
+// The characteristic text capabilities, PSR48 to PSR61.
+inline constexpr unsigned kPsrCharacteristicTextFirst = 48;
+inline constexpr unsigned kPsrCharacteristicTextLast = 61;
 // PSR10 when no button is selected (also the button id ref "none" of a menu).
 inline constexpr std::uint32_t kNoButtonSelected = 0xFFFF;
 // PSR11 before a menu page was shown.

@@ -40,29 +40,29 @@ void NavMachine::ResetRegs() {
     GPR_.fill(0);
     PSR_.fill(0);
     const bool real = options_.realValues;
-    PSR_[0] = 1;
-    PSR_[1] = real ? 1 : 0xFF;
-    PSR_[2] = real ? 0x0FFF0001 : 0x0FFF0FFF;
-    PSR_[3] = 1;
-    PSR_[4] = real ? 0 : 0xFFFF;
-    PSR_[5] = real ? 1 : 0xFFFF;
-    PSR_[8] = 0xFFFFFFFF;
-    PSR_[10] = 0xFFFF;
-    PSR_[12] = 0xFF;
-    PSR_[14] = 0xFFFF;
-    PSR_[15] = 0xAA;
-    PSR_[16] = PSR_[17] = PSR_[18] = 0x656E67;  // "eng"
-    PSR_[19] = options_.countryCode;
+    PSR_[kPsrIgStream] = 1;
+    PSR_[kPsrPrimaryAudio] = real ? 1 : 0xFF;
+    PSR_[kPsrPgTextSt] = real ? 0x0FFF0001 : 0x0FFF0FFF;
+    PSR_[kPsrAngle] = 1;
+    PSR_[kPsrTitle] = real ? 0 : 0xFFFF;
+    PSR_[kPsrChapter] = real ? 1 : 0xFFFF;
+    PSR_[kPsrPresentationTime] = 0xFFFFFFFF;
+    PSR_[kPsrSelectedButton] = kNoButtonSelected;
+    PSR_[kPsrStyle] = 0xFF;
+    PSR_[kPsrSecondaryStreams] = 0xFFFF;
+    PSR_[kPsrAudioCapability] = 0xAA;
+    PSR_[kPsrAudioLanguage] = PSR_[kPsrPgLanguage] = PSR_[kPsrMenuLanguage] = 0x656E67;  // "eng"
+    PSR_[kPsrCountry] = options_.countryCode;
     // A region index read from the settings is not range-checked; anything
     // but "B" and "C" counts as "A".
     const int region = options_.region >= 0 && options_.region <= 2 ? options_.region : 0;
-    PSR_[20] = 1u << region;
-    PSR_[29] = 3;
-    PSR_[30] = 0x0001F0F8;
-    PSR_[31] = 0x00030200;
-    PSR_[43] = 0xFFFF;
-    PSR_[48] = PSR_[49] = PSR_[50] = 0xFFFFFFFF;
-    PSR_[61] = 0xFFFF0000;
+    PSR_[kPsrRegion] = 1u << region;
+    PSR_[kPsrVideoCapability] = 3;
+    PSR_[kPsrTextCapability] = 0x0001F0F8;
+    PSR_[kPsrPlayerProfile] = 0x00030200;
+    PSR_[kPsrMenuPageCopy] = kNoMenuPage;
+    for (unsigned n = kPsrCharacteristicTextFirst; n < kPsrCharacteristicTextFirst + 3; ++n) PSR_[n] = 0xFFFFFFFF;
+    PSR_[kPsrCharacteristicTextLast] = 0xFFFF0000;
 }
 
 std::uint32_t NavMachine::packedRegisterValue(std::uint32_t w0, std::uint32_t w) const {
@@ -156,17 +156,17 @@ NavMachine::Step NavMachine::execSetButtonPage(const TCommand& c, std::uint32_t 
     }
     MenuHost& h = *host_;
     MenuEvents& ev = events();
-    const std::uint32_t oldButton = PSR_[10];
-    const std::uint32_t oldPage = PSR_[11];
+    const std::uint32_t oldButton = PSR_[kPsrSelectedButton];
+    const std::uint32_t oldPage = PSR_[kPsrMenuPage];
     const bool pageFlag = s & 0x80000000u;
     const bool buttonFlag = d & 0x80000000u;
-    if (pageFlag && (s & 0xFF) < static_cast<std::uint32_t>(std::max(h.pageCount(), 0))) PSR_[11] = s & 0xFF;
-    const int page = pageIndex(PSR_[11]);
+    if (pageFlag && (s & 0xFF) < static_cast<std::uint32_t>(std::max(h.pageCount(), 0))) PSR_[kPsrMenuPage] = s & 0xFF;
+    const int page = pageIndex(PSR_[kPsrMenuPage]);
     const auto buttons = static_cast<std::uint32_t>(std::max(h.buttonCount(page), 0));
-    if (buttonFlag && (d & 0xFFFF) < buttons) PSR_[10] = d & 0xFFFF;
-    if (PSR_[11] != oldPage) h.SetButtonStates(page);
-    const bool selectedValid = PSR_[10] < buttons;
-    const int selected = static_cast<int>(PSR_[10]);
+    if (buttonFlag && (d & 0xFFFF) < buttons) PSR_[kPsrSelectedButton] = d & 0xFFFF;
+    if (PSR_[kPsrMenuPage] != oldPage) h.SetButtonStates(page);
+    const bool selectedValid = PSR_[kPsrSelectedButton] < buttons;
+    const int selected = static_cast<int>(PSR_[kPsrSelectedButton]);
     if (selectedValid) enableInGroup(h, page, selected);
     if (pageFlag) {
         const int old = pageIndex(oldPage);
@@ -226,43 +226,44 @@ NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
     case Opcode::Break: return {Flow::End};
     case Opcode::JumpObject: report("Jump Object " + n(d)); return {Flow::End};
     case Opcode::JumpTitle:
-        PSR_[4] = d;
+        PSR_[kPsrTitle] = d;
         report("Jump Title " + n(d));
         return {Flow::End};
     case Opcode::CallObject: report("Call Object " + n(d)); return {};
     case Opcode::CallTitle:
-        PSR_[4] = d;
+        PSR_[kPsrTitle] = d;
         report("Call Title " + n(d));
         return {};
     case Opcode::Resume: report("Resume"); return {};
     case Opcode::PlayPL:
         report("Play PL " + n(d));
-        PSR_[6] = d;
+        PSR_[kPsrPlaylist] = d;
         return {};
     case Opcode::PlayPLatPI:
-        PSR_[6] = d;
-        PSR_[7] = s;
+        PSR_[kPsrPlaylist] = d;
+        PSR_[kPsrPlayItem] = s;
         report("Play PLatPI " + n(d) + ", " + n(s));
         return {};
     case Opcode::PlayPLatMK:
-        PSR_[6] = d;
-        PSR_[5] = s;
+        PSR_[kPsrPlaylist] = d;
+        PSR_[kPsrChapter] = s;
         report("Play PLatMK " + n(d) + ", " + n(s));
         return {};
     case Opcode::TerminatePL: report("Terminate PL"); return {};
     case Opcode::LinkPI:
         report("Link PI " + n(d));
-        PSR_[7] = d;
+        PSR_[kPsrPlayItem] = d;
         return {};
     case Opcode::LinkMK:
         report("Link MK " + n(d));
-        PSR_[5] = d + 1;
+        PSR_[kPsrChapter] = d + 1;
         return {};
     case Opcode::SetStream:
-        if (d & 0x80000000u) PSR_[1] = (d >> 16) & 0xFF;
-        if (d & 0x8000u) PSR_[2] = (PSR_[2] & 0x0FFF0000u) + (d & 0xFFF) + (((d >> 14) & 1) << 31);
-        if (s & 0x80000000u) PSR_[0] = (s >> 16) & 0xFF;
-        if (s & 0x8000u) PSR_[3] = s & 0xFF;
+        if (d & 0x80000000u) PSR_[kPsrPrimaryAudio] = (d >> 16) & 0xFF;
+        if (d & 0x8000u)
+            PSR_[kPsrPgTextSt] = (PSR_[kPsrPgTextSt] & 0x0FFF0000u) + (d & 0xFFF) + (((d >> 14) & 1) << 31);
+        if (s & 0x80000000u) PSR_[kPsrIgStream] = (s >> 16) & 0xFF;
+        if (s & 0x8000u) PSR_[kPsrAngle] = s & 0xFF;
         return {};
     case Opcode::SetButtonPage: return execSetButtonPage(c, d, s, list);
     case Opcode::EnableButton: execEnableButton(d); return {};
@@ -282,14 +283,14 @@ NavMachine::Step NavMachine::exec(const TCommand& c, TCommands& list) {
 // Buttons exist only on the menu tab.
 void NavMachine::execEnableButton(std::uint32_t d) {
     if (!host_) return;
-    const int page = pageIndex(PSR_[11]);
+    const int page = pageIndex(PSR_[kPsrMenuPage]);
     const int buttons = host_->buttonCount(page);
     const int i = static_cast<int>(d & 0xFFFF);
     // An empty slot names no button: nothing to enable or draw.
     if (i >= buttons || host_->buttonGroup(page, i) < 0) return;
-    if (PSR_[10] < static_cast<std::uint32_t>(buttons) &&
-        host_->buttonGroup(page, static_cast<int>(PSR_[10])) == host_->buttonGroup(page, i)) {
-        PSR_[10] = 0xFFFF;
+    if (PSR_[kPsrSelectedButton] < static_cast<std::uint32_t>(buttons) &&
+        host_->buttonGroup(page, static_cast<int>(PSR_[kPsrSelectedButton])) == host_->buttonGroup(page, i)) {
+        PSR_[kPsrSelectedButton] = kNoButtonSelected;
         enabledButton_ = static_cast<std::uint16_t>(i);
     }
     enableInGroup(*host_, page, i);
@@ -299,7 +300,7 @@ void NavMachine::execEnableButton(std::uint32_t d) {
 void NavMachine::execDisableButton(std::uint32_t d) {
     if (!host_) return;
     const int i = static_cast<int>(d & 0xFFFF);
-    if (i >= host_->buttonCount(pageIndex(PSR_[11]))) return;
+    if (i >= host_->buttonCount(pageIndex(PSR_[kPsrMenuPage]))) return;
     host_->setButtonEnabled(i, false);
     events().DelButton(i);
 }
@@ -395,8 +396,8 @@ RunResult NavMachine::ExecComm(const TCommands& input, RunLimits limits) {
         if (trace_) break;
     }
 
-    if (enabledButton_ && PSR_[10] == 0xFFFF) {
-        PSR_[10] = *enabledButton_;
+    if (enabledButton_ && PSR_[kPsrSelectedButton] == kNoButtonSelected) {
+        PSR_[kPsrSelectedButton] = *enabledButton_;
         if (host_) events().DrawSButton();
     }
     // A line below 0 is where a trace starts (nothing executed yet: line 0 is

@@ -2,7 +2,9 @@
 // layouts the corpus lacks, and the errors of inconsistent files.
 
 #include "clip/clipinfo_io.h"
+#include "clip/clipinfo_write.h"
 #include "clip/json.h"
+#include "support/clipfixture.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -14,148 +16,27 @@ using namespace navora::test;
 
 namespace {
 
-void putISRC(ByteWriter& w) {
-    w.putstring("US", 2);
-    w.putstring("ABC", 3);
-    w.putstring("24", 2);
-    w.putstring("00042", 5);
-}
-
-// A clip with an ATC delta entry, a font file, two STC sequences, four
-// streams (MPEG-2 video 4:3, an unknown coding type, a text subtitle and an IG
-// stream whose StreamCodingInfo is 2 bytes longer than usual), an EP map of
-// two PIDs (the first with padding before its fine table) and an
-// ExtensionData block with one entry.
+// A clip with an ATC delta entry (its reserved bits set), a font file, two
+// STC sequences, four streams (MPEG-2 video 4:3, an unknown coding type, a
+// text subtitle and an IG stream whose StreamCodingInfo is 2 bytes longer
+// than usual), an EP map of two PIDs (the first with padding before its fine
+// table) and an ExtensionData block with one entry.
 Bytes makeClip() {
-    ByteWriter w;
-    w.putstring("HDMV", 4);
-    w.putstring("0100", 4);
-    for (int i = 0; i < 5; ++i) w.putlword(0);  // addresses, patched below
-    w.putzeros(12);
-    // ClipInfo at 40
-    w.putlword(0);
-    w.putword(0);
-    w.putbyte(1);           // clip_stream_type
-    w.putbyte(6);           // application_type: text subtitle
-    w.putlword(0xFFFFFFFF);  // reserved bits set, is_ATC_delta 1
-    w.putlword(48000000);
-    w.putlword(1234);
-    w.putzeros(128);
-    w.putword(30);
-    w.putbyte(0x80);
-    w.putstring("HDMV", 4);
-    w.putzeros(25);
-    w.putbyte(0);
-    w.putbyte(1);
-    w.putlword(0x12345678);
-    w.putstring("00007", 5);
-    w.putstring("M2TS", 4);
-    w.putbyte(0);
-    w.putbyte(0);
-    w.putbyte(1);
-    w.putstring("00003", 5);
-    w.putbyte(0);
-
-    const std::size_t seq = w.size();
-    w.putlword(0);
-    w.putbyte(0);
-    w.putbyte(1);
-    w.putlword(0);
-    w.putbyte(2);
-    w.putbyte(0);
-    for (std::uint32_t i = 0; i < 2; ++i) {
-        w.putword(0x1001);
-        w.putlword(i * 100);
-        w.putlword(27000000 + i);
-        w.putlword(27900000 + i);
-    }
-
-    const std::size_t prog = w.size();
-    w.putlword(0);
-    w.putword(0xFF01);  // reserved high byte dropped
-    w.putlword(0);
-    w.putword(0x0100);
-    w.putbyte(4);
-    w.putbyte(0);
-    w.putword(0x1011);  // MPEG-2 video, 1080i 29.97, aspect 2, flag set
-    w.putbyte(21);
-    w.putbyte(0x02);
-    w.putbyte(0x44);
-    w.putbyte(0x21);
-    w.putzeros(2);
-    putISRC(w);
-    w.putzeros(4);
-    w.putword(0x1012);  // unknown coding type: 4 bytes after the type
-    w.putbyte(5);
-    w.putbyte(0x77);
-    w.putlword(0xDEADBEEF);
-    w.putword(0x1800);  // text subtitle
-    w.putbyte(21);
-    w.putbyte(0x92);
-    w.putbyte(3);
-    w.putstring("deu", 3);
-    putISRC(w);
-    w.putzeros(4);
-    w.putword(0x1400);  // IG, two extra bytes
-    w.putbyte(23);
-    w.putbyte(0x91);
-    w.putstring("fra", 3);
-    w.putbyte(0);
-    putISRC(w);
-    w.putzeros(4);
-    w.putword(0xAAAA);
-
-    const std::size_t cpi = w.size();
-    w.putlword(0);
-    w.putword(0x0001);
-    const std::size_t epMap = w.size();
-    w.putbyte(0);
-    w.putbyte(2);
-    const auto entry = [&](std::uint16_t pid, std::uint64_t coarse, std::uint64_t fine) {
-        w.putword(pid);
-        const std::uint64_t bits = (std::uint64_t{1} << 34) | (coarse << 18) | fine;
-        w.putword(static_cast<std::uint16_t>(bits >> 32));
-        w.putlword(static_cast<std::uint32_t>(bits));
-        w.putlword(0);
+    HandMadeClip clip;
+    clip.version = "0100";
+    clip.atcDeltaWord = 0xFFFFFFFF;
+    clip.sourcePackets = 1234;
+    clip.atcSequences = {{0, 0, {{0x1001, 0, 27000000, 27900000}, {0x1001, 100, 27000001, 27900001}}}};
+    clip.programWord = 0xFF01;  // reserved high byte dropped
+    clip.streams = {
+        handMadeStream(0x1011, 0x02, {0x44, 0x21, 0, 0}),  // MPEG-2 video, 1080i 29.97, aspect 2, flag set
+        {0x10, 0x12, 5, 0x77, 0xDE, 0xAD, 0xBE, 0xEF},      // unknown coding type: 4 bytes after the type
+        handMadeStream(0x1800, 0x92, {3, 'd', 'e', 'u'}),   // text subtitle
+        handMadeStream(0x1400, 0x91, {'f', 'r', 'a', 0}, {0xAA, 0xAA}),  // IG, two extra bytes
     };
-    entry(0x1011, 1, 2);
-    entry(0x1400, 1, 1);
-    const std::size_t map1 = w.size();
-    w.putlword(4 + 8 + 4);  // four bytes of padding before the fine table
-    w.putlword((3u << 14) | 0x155);
-    w.putlword(0x100);
-    w.putlword(0xAAAAAAAA);
-    w.putlword(0x12345678);
-    w.putlword(0x7FFFFFFF);
-    const std::size_t map2 = w.size();
-    w.putlword(12);
-    w.putlword(0xFFFFFFFF);
-    w.putlword(7);
-    w.putlword(0xF0000000);
-    const std::size_t clipMark = w.size();
-    w.putlword(0);
-    const std::size_t ext = w.size();
-    w.putlword(26);
-    w.putlword(24);
-    w.putzeros(3);
-    w.putbyte(1);
-    w.putword(1);
-    w.putword(2);
-    w.putlword(24);
-    w.putlword(6);
-    w.putstring("abcdef", 6);
-
-    w.patchlword(8, static_cast<std::uint32_t>(seq));
-    w.patchlword(12, static_cast<std::uint32_t>(prog));
-    w.patchlword(16, static_cast<std::uint32_t>(cpi));
-    w.patchlword(20, static_cast<std::uint32_t>(clipMark));
-    w.patchlword(24, static_cast<std::uint32_t>(ext));
-    w.patchlword(seq, static_cast<std::uint32_t>(prog - seq - 4));
-    w.patchlword(prog, static_cast<std::uint32_t>(cpi - prog - 4));
-    w.patchlword(cpi, static_cast<std::uint32_t>(clipMark - cpi - 4));
-    w.patchlword(epMap + 2 + 8, static_cast<std::uint32_t>(map1 - epMap));
-    w.patchlword(epMap + 2 + 12 + 8, static_cast<std::uint32_t>(map2 - epMap));
-    return w.take();
+    clip.epMaps = {{0x1011, {(3u << 14) | 0x155, 0x100}, {0xAA, 0xAA, 0xAA, 0xAA}, {0x12345678, 0x7FFFFFFF}},
+                   {0x1400, {0xFFFFFFFF, 7}, {}, {0xF0000000}}};
+    return handMadeClipFile(clip);
 }
 
 void put32(Bytes& b, std::size_t at, std::uint32_t v) {
@@ -296,6 +177,49 @@ TEST(ClipInfoReader, JsonUsesTheSyntaxNames) {
     EXPECT_EQ(map["EP_fine_entries"][0]["is_angle_change_point"], 1);
     EXPECT_EQ(j["ExtensionData"]["ext_data_entries"][0]["ID2"], 2);
     EXPECT_EQ(j.begin().key(), "type_indicator");
+}
+
+// The lengths and start addresses a model holds, set aside: the whole-file
+// writer makes its own.
+TCLPI withoutLayout(TCLPI c) {
+    c.SequenceInfo_start_address = c.ProgramInfo_start_address = c.CPI_start_address = 0;
+    c.ClipMark_start_address = c.ExtensionData_start_address = 0;
+    c.ClipInfo.length = c.SequenceInfo.length = c.ProgramInfo.length = c.CPI.length = 0;
+    for (TEPStreamPID& e : c.CPI.stream_PID_entries) e.EP_map_for_one_stream_PID_start_address = 0;
+    for (TEP_map_fosPID& m : c.CPI.EP_maps) m.EP_fine_table_start_address = 0;
+    return c;
+}
+
+TEST(ClipInfoWriter, AHandMadeClipIsBuiltFromItsModel) {
+    // Reserved bits, padding and the bytes of an unknown coding type are not
+    // in the model; everything else reads back as it was read.
+    const TCLPI c = readClipInfo(makeClip(), "x.clpi");
+    const Bytes built = buildClipInfo(c);
+    const TCLPI back = readClipInfo(built, "built.clpi");
+    EXPECT_EQ(withoutLayout(back), withoutLayout(c));
+    EXPECT_EQ(back.SequenceInfo_start_address % 4, 0u);
+    EXPECT_EQ(back.CPI.EP_maps[0].EP_fine_table_start_address, 12u);  // right after the one coarse entry
+    EXPECT_EQ(back.ExtensionData_start_address, back.ClipMark_start_address + 4);
+    EXPECT_EQ(buildClipInfo(back), built);
+}
+
+TEST(ClipInfoWriter, RefusesWhatTheFileCannotHold) {
+    const TCLPI good = readClipInfo(makeClip(), "x.clpi");
+    const struct {
+        const char* what;
+        std::function<void(TCLPI&)> change;
+    } cases[] = {
+        {"marks the model does not keep", [](TCLPI& c) { c.ClipMark_length = 4; }},
+        {"256 streams", [](TCLPI& c) { auto& s = c.ProgramInfo.program_sequences[0].streams; s.resize(256, s[0]); }},
+        {"an EP map without its stream PID entry", [](TCLPI& c) { c.CPI.EP_maps.emplace_back(); }},
+        {"an unknown coding type of length 0", [](TCLPI& c) { c.ProgramInfo.program_sequences[0].streams[1].length = 0; }},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.what);
+        TCLPI c = good;
+        tc.change(c);
+        EXPECT_THROW((void)buildClipInfo(c), std::invalid_argument);
+    }
 }
 
 TEST(ClipInfoTexts, TablesAndFormats) {

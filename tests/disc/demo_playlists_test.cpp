@@ -82,17 +82,28 @@ TEST(DemoDisc, BdListTitlesReadsThePlaylists) {
     EXPECT_NE(out.find("clips:   1 (playlist: 00001.mpls)"), std::string::npos) << out;
 }
 
-// The playlist tab's read and save: the log lines, a refused file leaving the
-// model, and the save through the backup step into the file of the given name.
-TEST(WorkspacePlaylist, ReadEditSave) {
+// A workspace on a fresh demo disc that logs into view and keeps the disc's
+// BACKUP copies in step.
+class DemoWorkspace : public ::testing::Test {
+protected:
+    DemoWorkspace() {
+        makeDemoDisc(dir.path());
+        log.setView(&view);
+        ws.folder = (dir / "BDMV").string() + "/";
+        ws.options.saveToBackupDir = true;
+    }
+
     TempDir dir;
-    makeDemoDisc(dir.path());
     Log log;
     RecordingLogView view;
-    log.setView(&view);
     Workspace ws;
-    ws.folder = (dir / "BDMV").string() + "/";
-    ws.options.saveToBackupDir = true;
+};
+class WorkspacePlaylist : public DemoWorkspace {};
+class WorkspaceClip : public DemoWorkspace {};
+
+// The playlist tab's read and save: the log lines, a refused file leaving the
+// model, and the save through the backup step into the file of the given name.
+TEST_F(WorkspacePlaylist, ReadEditSave) {
     EXPECT_FALSE(ws.savePlaylist(log, "00000")) << "nothing read yet";
     ASSERT_TRUE(ws.readPlaylistFile(log, "00000")) << view.text();
     EXPECT_EQ(view.plainLines().at(0), "Reading 00000.mpls");
@@ -122,15 +133,7 @@ TEST(WorkspacePlaylist, ReadEditSave) {
 // The clip tab's read and save: the log lines, a refused file leaving the
 // model, and a save of the packet count and ExtensionData through the backup
 // step that changes nothing else of the file.
-TEST(WorkspaceClip, ReadEditSave) {
-    TempDir dir;
-    makeDemoDisc(dir.path());
-    Log log;
-    RecordingLogView view;
-    log.setView(&view);
-    Workspace ws;
-    ws.folder = (dir / "BDMV").string() + "/";
-    ws.options.saveToBackupDir = true;
+TEST_F(WorkspaceClip, ReadEditSave) {
     ws.options.backupInDiscTree = true;
     fs::create_directories(dir / "BDMV" / "BACKUP" / "CLIPINF");
     const std::string name = kDemoMenuClip;

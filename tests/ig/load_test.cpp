@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
+
 using namespace navora;
 using namespace navora::test;
 
@@ -26,6 +28,26 @@ void rawButton(Raw& r, std::uint16_t id, std::uint8_t autoAction, std::uint8_t n
     r.u8(3).u16(0xFFFF).u16(0xFFFF);
     r.u16(commands);
     for (std::uint16_t c = 0; c < commands; ++c) r.u32(0x21810000).u32(c).u32(0);
+}
+
+// A menu the loader refuses: a FormatError at offset whose text holds text.
+struct Refusal {
+    const char* name;
+    Bytes data;
+    std::uint64_t offset;
+    const char* text;
+};
+
+void expectRefused(std::span<const Refusal> cases) {
+    for (const Refusal& c : cases) {
+        try {
+            loadMNU(c.data, "t.mnu");
+            ADD_FAILURE() << c.name << ": no error";
+        } catch (const FormatError& e) {
+            EXPECT_EQ(e.offset(), c.offset) << c.name << ": " << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.text), std::string::npos) << c.name << ": " << e.what();
+        }
+    }
 }
 
 // Page 3 of a menu: an in-effect with one window and two composition objects
@@ -212,12 +234,7 @@ TEST(LoadMnu, BadDataThrowsAtItsOffset) {
     rawButton(manyCommands, 0, 0, 0, 0, 0, 0);
     manyCommands.b[manyCommands.b.size() - 2] = 0x10;  // 4096 commands announced, none there
 
-    struct Case {
-        const char* name;
-        Bytes data;
-        std::uint64_t offset;
-        const char* text;
-    } cases[] = {
+    const Refusal cases[] = {
         {"data ending inside a record header", cat({pds, {'I', 'G', 0, 0}}), 15, "inside a record header"},
         {"a segment longer than the data", cat({pds, longSegment}), 25, "ODS segment declares 13 bytes, only 12"},
         {"an ODS too short for its header", cat({pds, record(IgSegmentType::ODS, {0, 1, 0})}), 31,
@@ -229,15 +246,7 @@ TEST(LoadMnu, BadDataThrowsAtItsOffset) {
         {"more commands than bytes", record(IgSegmentType::ICS, icsBody(1, manyCommands.b)), 59,
          "4096 navigation commands"},
     };
-    for (const Case& c : cases) {
-        try {
-            loadMNU(c.data, "t.mnu");
-            ADD_FAILURE() << c.name << ": no error";
-        } catch (const FormatError& e) {
-            EXPECT_EQ(e.offset(), c.offset) << c.name << ": " << e.what();
-            EXPECT_NE(std::string(e.what()).find(c.text), std::string::npos) << c.name << ": " << e.what();
-        }
-    }
+    expectRefused(cases);
 }
 
 }  // namespace
@@ -262,12 +271,7 @@ TEST(LoadMnu, ObjectSizesTheDataCannotBackAreRefused) {
     const Bytes endOfLines(2 * 4096, 0);  // 00 00 for every line: a real, empty object
     const std::size_t bigRecord = 10 + 3 + 11 + endOfLines.size();
 
-    struct Case {
-        const char* name;
-        Bytes data;
-        std::uint64_t offset;
-        const char* text;
-    } cases[] = {
+    const Refusal cases[] = {
         {"64 objects of 4096x4096 in 4 KB", small, ics.size(),
          "object 0 declares 4096x4096 pixels but has only 44 bytes of coded data"},
         {"one byte short of a byte per line", withObjects(1, 8, 100, Bytes(99, 0)), ics.size(),
@@ -275,15 +279,7 @@ TEST(LoadMnu, ObjectSizesTheDataCannotBackAreRefused) {
         {"four objects of 4096x4096", withObjects(4, 4096, 4096, endOfLines), ics.size() + 3 * bigRecord,
          "declare 67108864 pixels in all, more than 32 pages of the menu's size can show (66355200)"},
     };
-    for (const Case& c : cases) {
-        try {
-            loadMNU(c.data, "t.mnu");
-            ADD_FAILURE() << c.name << ": no error";
-        } catch (const FormatError& e) {
-            EXPECT_EQ(e.offset(), c.offset) << c.name << ": " << e.what();
-            EXPECT_NE(std::string(e.what()).find(c.text), std::string::npos) << c.name << ": " << e.what();
-        }
-    }
+    expectRefused(cases);
 
     // Just inside both limits the menus load: a byte per line, three full-size objects.
     EXPECT_EQ(loadMNU(withObjects(1, 8, 100, Bytes(100, 0)), "t.mnu").objects.size(), 1u);

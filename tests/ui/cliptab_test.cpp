@@ -8,6 +8,7 @@
 #include "core/extdata.h"
 #include "core/log.h"
 #include "disc/demo.h"
+#include "support/clipfixture.h"
 #include "support/testsupport.h"
 #include "ts/demux.h"
 #include "ui/bdmv/bdmvtab.h"
@@ -154,138 +155,22 @@ QString savedPackets(const QString& text) {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-void putISRC(ByteWriter& w) {
-    w.putstring("US", 2);
-    w.putstring("ABC", 3);
-    w.putstring("24", 2);
-    w.putstring("00042", 5);
-}
-
 // A clip information file that has every optional part: application type 6
 // with one font file, one ATC delta entry, two ATC sequences (the second with
 // two STC sequences), an MPEG-2 and a PG stream, an EP map of two PIDs, and
 // an ExtensionData block with one entry. Its stream has 10 source packets.
 Bytes handMadeClip() {
-    ByteWriter w;
-    w.putstring("HDMV0200", 8);
-    w.putzeros(5 * 4 + 12);
-    // ClipInfo
-    w.putlword(0);
-    w.putword(0);
-    w.putbyte(1);   // clip_stream_type
-    w.putbyte(6);   // application_type: text subtitle
-    w.putlword(1);  // is_ATC_delta
-    w.putlword(48000000);
-    w.putlword(10);
-    w.putzeros(128);
-    w.putword(30);
-    w.putbyte(0x80);
-    w.putstring("HDMV", 4);
-    w.putzeros(9 + 16);
-    w.putbyte(0);
-    w.putbyte(1);  // one ATC delta entry
-    w.putlword(0x12345678);
-    w.putstring("00007", 5);
-    w.putstring("M2TS", 4);
-    w.putbyte(0);
-    w.putbyte(0);
-    w.putbyte(1);  // one font file
-    w.putstring("00003", 5);
-    w.putbyte(0);
-
-    const std::size_t seq = w.size();
-    w.putlword(0);
-    w.putbyte(0);
-    w.putbyte(2);
-    const auto stc = [&](std::uint32_t spn, std::uint32_t start, std::uint32_t end) {
-        w.putword(0x1001);
-        w.putlword(spn);
-        w.putlword(start);
-        w.putlword(end);
+    test::HandMadeClip clip;
+    clip.sourcePackets = 10;
+    clip.atcSequences = {{0, 0, {{0x1001, 0, 45000u * 3600, 45000u * 3660}}},
+                         {0x100, 1, {{0x1001, 0x100, 0, 45000u * 10}, {0x1001, 0x180, 45000u * 10, 45000u * 20}}}};
+    clip.streams = {
+        test::handMadeStream(0x1011, 0x02, {0x44, 0x30, 0, 0}),  // MPEG-2 video, 1080i 29.97, 16:9
+        test::handMadeStream(0x1200, 0x90, {'d', 'e', 'u', 0}),  // PG
     };
-    w.putlword(0);
-    w.putbyte(1);
-    w.putbyte(0);
-    stc(0, 45000u * 3600, 45000u * 3660);
-    w.putlword(0x100);
-    w.putbyte(2);
-    w.putbyte(1);
-    stc(0x100, 0, 45000u * 10);
-    stc(0x180, 45000u * 10, 45000u * 20);
-
-    const std::size_t prog = w.size();
-    w.putlword(0);
-    w.putword(0x0001);
-    w.putlword(0);
-    w.putword(0x0100);
-    w.putbyte(2);
-    w.putbyte(0);
-    w.putword(0x1011);  // MPEG-2 video, 1080i 29.97, 16:9
-    w.putbyte(21);
-    w.putbyte(0x02);
-    w.putbyte(0x44);
-    w.putbyte(0x30);
-    w.putzeros(2);
-    putISRC(w);
-    w.putzeros(4);
-    w.putword(0x1200);  // PG
-    w.putbyte(21);
-    w.putbyte(0x90);
-    w.putstring("deu", 3);
-    w.putbyte(0);
-    putISRC(w);
-    w.putzeros(4);
-
-    const std::size_t cpi = w.size();
-    w.putlword(0);
-    w.putword(0x0001);
-    const std::size_t epMap = w.size();
-    w.putbyte(0);
-    w.putbyte(2);
-    const auto entry = [&](std::uint16_t pid, std::uint64_t coarse, std::uint64_t fine) {
-        w.putword(pid);
-        const std::uint64_t bits = (std::uint64_t{1} << 34) | (coarse << 18) | fine;
-        w.putword(static_cast<std::uint16_t>(bits >> 32));
-        w.putlword(static_cast<std::uint32_t>(bits));
-        w.putlword(0);
-    };
-    entry(0x1011, 1, 2);
-    entry(0x1200, 1, 1);
-    const std::size_t map1 = w.size();
-    w.putlword(4 + 8);
-    w.putlword(0x155);
-    w.putlword(0x100);
-    w.putlword(0x12345678);
-    w.putlword(0x7FFFFFFF);
-    const std::size_t map2 = w.size();
-    w.putlword(4 + 8);
-    w.putlword((3u << 14) | 0x2A);
-    w.putlword(0x200);
-    w.putlword(0xF0000000);
-    const std::size_t clipMark = w.size();
-    w.putlword(0);
-    const std::size_t ext = w.size();
-    w.putlword(26);
-    w.putlword(24);
-    w.putzeros(3);
-    w.putbyte(1);
-    w.putword(1);
-    w.putword(2);
-    w.putlword(24);
-    w.putlword(6);
-    w.putstring("abcdef", 6);
-
-    w.patchlword(8, static_cast<std::uint32_t>(seq));
-    w.patchlword(12, static_cast<std::uint32_t>(prog));
-    w.patchlword(16, static_cast<std::uint32_t>(cpi));
-    w.patchlword(20, static_cast<std::uint32_t>(clipMark));
-    w.patchlword(24, static_cast<std::uint32_t>(ext));
-    w.patchlword(seq, static_cast<std::uint32_t>(prog - seq - 4));
-    w.patchlword(prog, static_cast<std::uint32_t>(cpi - prog - 4));
-    w.patchlword(cpi, static_cast<std::uint32_t>(clipMark - cpi - 4));
-    w.patchlword(epMap + 2 + 8, static_cast<std::uint32_t>(map1 - epMap));
-    w.patchlword(epMap + 2 + 12 + 8, static_cast<std::uint32_t>(map2 - epMap));
-    return w.take();
+    clip.epMaps = {{0x1011, {0x155, 0x100}, {}, {0x12345678, 0x7FFFFFFF}},
+                   {0x1200, {(3u << 14) | 0x2A, 0x200}, {}, {0xF0000000}}};
+    return test::handMadeClipFile(clip);
 }
 
 }  // namespace

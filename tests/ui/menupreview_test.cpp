@@ -88,6 +88,13 @@ struct PreviewWindow {
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
         QCOMPARE(tab()->subTabs()->currentIndex(), index);
     }
+    // Shows the Page view and clicks "Start": the menu runs and its page
+    // takes the keys. Returns the page's canvas.
+    QWidget* startOnPageView() {
+        showSubTab(MenuTab::SubPageView);
+        QTest::mouseClick(w.run()->execPanel()->bStart(), Qt::LeftButton);
+        return tab()->pageView()->canvas();
+    }
     // The canvas position of a page position.
     QPoint onCanvas(int x, int y) const {
         const QRect shown = tab()->pageView()->shownRect();
@@ -709,8 +716,7 @@ void MenuPreviewTest::pageHeaderAndUserTimeout() {
     type(uto, QStringLiteral("0:00:01"));
     QCOMPARE(o.menu().user_time_out_duration, 90000u);
 
-    o.showSubTab(MenuTab::SubPageView);
-    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    o.startOnPageView();
     QCOMPARE(o.machine().psr(10), 0u);
     QCOMPARE(o.machine().gpr(100), 0u);
     QVERIFY(t->preview().userTimer()->isActive());
@@ -864,8 +870,7 @@ void MenuPreviewTest::backgroundPictureAndColours() {
 
     PreviewWindow o;
     o.load(corpusMenu("libblu_vert3"));
-    o.showSubTab(MenuTab::SubPageView);
-    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+    o.startOnPageView();
     const RgbaImage& pic = o.tab()->preview().emulator().picture();
     const QColor builtIn1 = colourAt(pic, 1, 1), builtIn6 = colourAt(pic, 6, 1);
 
@@ -917,9 +922,7 @@ void MenuPreviewTest::pageViewKeysShowTheirCode() {
     NAVORA_NEED_CORPUS_QT("igs");
     PreviewWindow o;
     o.load(corpusMenu("libblu_vert3"));
-    o.showSubTab(MenuTab::SubPageView);
-    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
-    QWidget* canvas = o.tab()->pageView()->canvas();
+    QWidget* canvas = o.startOnPageView();
     QTRY_VERIFY(canvas->hasFocus());
     const struct {
         Qt::Key key;
@@ -940,9 +943,7 @@ void MenuPreviewTest::pageViewArrowKeysNavigate() {
     NAVORA_NEED_CORPUS_QT("igs");
     PreviewWindow o;
     o.load(corpusMenu("libblu_vert3"));
-    o.showSubTab(MenuTab::SubPageView);
-    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
-    QWidget* canvas = o.tab()->pageView()->canvas();
+    QWidget* canvas = o.startOnPageView();
     QTRY_VERIFY(canvas->hasFocus());
     const auto lower = [&](unsigned id) {
         return buttonOf(o.menu(), 0, static_cast<std::uint16_t>(id)).lower_button_id_ref;
@@ -1054,8 +1055,7 @@ void MenuPreviewTest::popUpAndNumberKeys() {
     {
         PreviewWindow o;
         o.load(corpusMenu("libblu_popup_hd"));
-        o.showSubTab(MenuTab::SubPageView);
-        QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
+        o.startOnPageView();
         const MenuEmulator& e = o.tab()->preview().emulator();
         QVERIFY(!e.menuShown());
         QTest::mouseClick(o.tab()->bNavRight(), Qt::LeftButton);
@@ -1072,9 +1072,7 @@ void MenuPreviewTest::popUpAndNumberKeys() {
     }
     PreviewWindow o;
     o.load(corpusMenu("libblu_vert3"));  // buttons 0, 1, 2 answer 1, 2, 3
-    o.showSubTab(MenuTab::SubPageView);
-    QTest::mouseClick(o.w.run()->execPanel()->bStart(), Qt::LeftButton);
-    QWidget* canvas = o.tab()->pageView()->canvas();
+    QWidget* canvas = o.startOnPageView();
     QTRY_VERIFY(canvas->hasFocus());
     QTest::keyClick(canvas, Qt::Key_3);
     QCOMPARE(o.machine().psr(10), 2u);

@@ -95,6 +95,18 @@ public:
     // nothing. With a merge key, an edit right after another of the same key
     // and parts joins its step. Returns whether the models changed.
     bool apply(Parts parts, const QString& name, const Edit& edit, const QString& mergeKey = {});
+    // Applies an edit that says where it placed something (the row inserted,
+    // the row to select after a delete) as an optional, empty when it changed
+    // nothing; returns that place.
+    template <class PlacingEdit>
+    auto applyPlacing(Parts parts, const QString& name, PlacingEdit edit) {
+        decltype(edit(ws_)) place;
+        apply(parts, name, [&](Workspace& ws) {
+            place = edit(ws);
+            return place.has_value();
+        });
+        return place;
+    }
 
     // Runs the check-and-read sequence on folder; the folder's models are
     // replaced whole, so their histories are emptied. The menu is not the

@@ -3,9 +3,10 @@
 #include "core/filenames.h"
 #include "core/log.h"
 #include "navdb/uhd.h"
+#include "ui/app/activetab.h"
 #include "ui/app/discsession.h"
 #include "ui/app/document.h"
-#include "ui/app/execpanel.h"
+#include "ui/app/folderdrop.h"
 #include "ui/app/reffinder.h"
 #include "ui/app/runcontroller.h"
 #include "ui/app/tablinks.h"
@@ -30,15 +31,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -60,7 +57,6 @@ QFont windowFont() {
 TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     setFont(windowFont());
     setWindowIcon(QIcon(QStringLiteral(":/navora/navora.png")));
-    setAcceptDrops(true);
     applyMinimumSize();
     move(kDesignedLeft, kDesignedTop);
     resize(designedMinimumSize());
@@ -108,6 +104,7 @@ TfMain::TfMain(QWidget* parent) : QMainWindow(parent) {
     session_ = new DiscSession(*doc_, *run_, *menu_, *this, std::move(field), this);
     session_->setTabs(tabs_);
     session_->applyOptions = [this] { applyWorkspaceOptions(); };
+    new FolderDrop(*this, [this](const QString& path) { return openFolder(path); });
     connectControls();
 
     settings_->showDefaults();
@@ -120,6 +117,8 @@ TfMain::~TfMain() {
     // them while both are whole, and nothing they send while they are taken
     // down reaches the window any more.
     if (QWidget* focus = QApplication::focusWidget(); focus && isAncestorOf(focus)) focus->clearFocus();
+    delete active_;
+    active_ = nullptr;
     for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
     // The log outlives the window: detach everything that points into it.
     mainLog().afterProgressOff = nullptr;
@@ -145,24 +144,14 @@ QAction* TfMain::redoAction() const { return menu_->redo(); }
 QWidget* TfMain::page(Tab tab) const { return pageControl_->widget(tab); }
 
 void TfMain::connectControls() {
-    connect(pageControl_, &QTabWidget::currentChanged, this, &TfMain::PageControlChange);
-    for (TabPage* tab : tabs_)
-        connect(tab, &TabPage::bottomBarChanged, this, [this, tab] {
-            if (tab == currentTab()) PageControlChange();
-        });
+    // The bottom bar acts on the active tab.
+    active_ = new ActiveTab(*doc_, *pageControl_, *bar_, *run_, tabs_, this);
+    connect(active_, &ActiveTab::applied, this, &TfMain::pageLayoutApplied);
     connect(bdmvTab_, &BdmvTab::readRequested, this, &TfMain::bReadBDMVClick);
     connect(bdmvTab_, &BdmvTab::folderChosen, this, [this] {
         if (optionsTab_->autoRead()) bReadBDMVClick();
     });
-    // The bottom bar acts on the active tab.
     connect(bar_->bSave(), &QPushButton::clicked, this, &TfMain::bSaveClick);
-    connect(bar_->bFind(), &QPushButton::clicked, this, &TfMain::bFindClick);
-    connect(bar_->bLoad(), &QPushButton::clicked, this, [this] {
-        if (TabPage* tab = currentTab()) tab->load();
-    });
-    connect(bar_->bMux(), &QPushButton::clicked, this, [this] {
-        if (TabPage* tab = currentTab()) tab->mux();
-    });
     connect(statusTab_->bClear(), &QPushButton::clicked, this, &TfMain::bClearClick);
     connect(statusTab_->bPSRs(), &QPushButton::clicked, run_, &RunController::logPsrs);
     connect(statusTab_->bGPRs(), &QPushButton::clicked, run_, &RunController::logGprs);
@@ -242,10 +231,7 @@ void TfMain::buildMenu() {
     connect(menu_, &MainMenu::aboutRequested, this, [this] { pageControl_->setCurrentIndex(TabAbout); });
 }
 
-TabPage* TfMain::currentTab() const {
-    const int i = pageControl_->currentIndex();
-    return i >= 0 && static_cast<std::size_t>(i) < tabs_.size() ? tabs_[static_cast<std::size_t>(i)] : nullptr;
-}
+TabPage* TfMain::currentTab() const { return active_ ? active_->current() : nullptr; }
 
 void TfMain::setTitle(const QString& title) {
     title_ = title;
@@ -351,50 +337,8 @@ void TfMain::openFolderDialog() { session_->openFolderDialog(); }
 bool TfMain::openFolder(const QString& path) { return session_->openFolder(path); }
 void TfMain::bSaveClick() { session_->save(currentTab()); }
 
-void TfMain::dragEnterEvent(QDragEnterEvent* e) {
-    const QMimeData* data = e->mimeData();
-    if (!data || !data->hasUrls() || data->urls().isEmpty() || !data->urls().front().isLocalFile()) return;
-    // Only what leads to a disc is taken: anything else is refused at the pointer.
-    if (locateBdmvFolder(data->urls().front().toLocalFile().toStdString()).error.empty())
-        e->acceptProposedAction();
-}
-
-void TfMain::dropEvent(QDropEvent* e) {
-    const QMimeData* data = e->mimeData();
-    if (!data || !data->hasUrls() || data->urls().isEmpty() || !data->urls().front().isLocalFile()) return;
-    const QString path = data->urls().front().toLocalFile();
-    e->acceptProposedAction();
-    // Read after the drop has ended: the question about unsaved edits must not hold the drag source.
-    QTimer::singleShot(0, this, [this, path] { openFolder(path); });
-}
-
 void TfMain::PageControlChange() {
-    if (activating_) {
-        barAgain_ = true;
-        return;
-    }
-    TabPage* tab = currentTab();
-    if (lastTab_ && lastTab_ != tab) lastTab_->deactivated();
-    lastTab_ = tab;
-    // Undo and Redo act on what this tab shows.
-    doc_->showHistoryOf(tab ? tab->parts() : Document::Parts());
-    const BottomBar bar = tab ? tab->bottomBar() : BottomBar{};
-    bar_->showBar(bar);
-    run_->execPanel()->setMenuMode(bar.buttonChooser);
-    run_->setSource(bar.program);
-    if (tab) {
-        // A tab that reads on entry changes what its bar shows: that is applied once it is done.
-        activating_ = true;
-        barAgain_ = false;
-        tab->activated();
-        activating_ = false;
-        if (barAgain_ && tab != currentTab()) {
-            PageControlChange();
-            return;
-        }
-        if (barAgain_) bar_->showEnabled(tab->bottomBar());
-    }
-    emit pageLayoutApplied(pageControl_->currentIndex());
+    if (active_) active_->apply();
 }
 
 }  // namespace navora::ui

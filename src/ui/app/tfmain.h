@@ -4,9 +4,9 @@
 // show them, the run controller runs their programs, the disc session runs
 // the read and save sequences (asking before unsaved edits are replaced),
 // the window settings keep the options between runs, and the tab links take
-// the user from one tab to another. The bottom bar's buttons act on the
-// active tab through its TabPage interface. A folder dropped on the window
-// is read like one opened.
+// the user from one tab to another. The active tab decides what the bottom
+// bar shows, and the bar's buttons act on it through its TabPage interface. A
+// folder dropped on the window is read like one opened.
 
 
 #include <QMainWindow>
@@ -29,6 +29,7 @@ class Workspace;
 namespace navora::ui {
 
 class AboutTab;
+class ActiveTab;
 class BottomBarView;
 class DiscSession;
 class TabLinks;
@@ -174,8 +175,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
-    void dragEnterEvent(QDragEnterEvent* e) override;
-    void dropEvent(QDropEvent* e) override;
 
 private:
     void buildTabs(QWidget* central);
@@ -197,7 +196,7 @@ private:
 
     PageControl* pageControl_ = nullptr;
     std::vector<TabPage*> tabs_;  // in tab order
-    TabPage* lastTab_ = nullptr;  // the tab active before the last tab change
+    ActiveTab* active_ = nullptr;
     BdmvTab* bdmvTab_ = nullptr;
     PlaylistTab* playlistTab_ = nullptr;
     ClipTab* clipTab_ = nullptr;
@@ -212,11 +211,6 @@ private:
     QtLogView* logView_ = nullptr;
     MainMenu* menu_ = nullptr;
     BottomBarView* bar_ = nullptr;
-
-    // The active tab's activated() is running: a bottom bar change it causes
-    // is applied when it returns.
-    bool activating_ = false;
-    bool barAgain_ = false;
     bool closed_ = false;
 };
 

@@ -487,11 +487,8 @@ void IndexView::bbTiinsClick() {
     const auto range = sgTitles_->selectedRange();
     // The new title goes after the last selected one.
     const std::size_t pos = titles.empty() ? 0 : range ? static_cast<std::size_t>(range->second) + 1 : titles.size();
-    std::optional<std::size_t> inserted;
-    doc_.apply(Document::Part::Index, QStringLiteral("Insert title"), [&](Workspace& ws) {
-        inserted = insertTitle(ws.index, pos);
-        return inserted.has_value();
-    });
+    const auto inserted = doc_.applyPlacing(Document::Part::Index, QStringLiteral("Insert title"),
+                                            [&](Workspace& ws) { return insertTitle(ws.index, pos); });
     if (!inserted) {
         log_.erslog("No room for another title.");
         return;
@@ -503,23 +500,26 @@ void IndexView::bbTidelClick() {
     if (!loaded_ || ws().index.indexes.titles.empty()) return;
     const auto range = sgTitles_->selectedRange();
     if (!range) return;
-    std::optional<std::size_t> select;
-    doc_.apply(Document::Part::Index, QStringLiteral("Delete titles"), [&](Workspace& ws) {
-        select = deleteTitles(ws.index, static_cast<std::size_t>(range->first), static_cast<std::size_t>(range->second));
-        return select.has_value();
+    const auto select = doc_.applyPlacing(Document::Part::Index, QStringLiteral("Delete titles"), [&](Workspace& ws) {
+        return deleteTitles(ws.index, static_cast<std::size_t>(range->first), static_cast<std::size_t>(range->second));
     });
     if (select && !ws().index.indexes.titles.empty()) selectTitle(static_cast<int>(*select));
+}
+
+void IndexView::editIndex(const QString& name, const QString& mergeKey, const std::function<void(TINDX&)>& edit) {
+    doc_.apply(Document::Part::Index, name,
+               [&](Workspace& ws) {
+                   edit(ws.index);
+                   return true;
+               },
+               mergeKey);
 }
 
 void IndexView::editTitle(const QString& name, const char* field, const std::function<void(TTitle&)>& edit) {
     const auto i = selectedTitle();
     if (!i) return;
-    doc_.apply(Document::Part::Index, name,
-               [&](Workspace& ws) {
-                   edit(ws.index.indexes.titles[*i]);
-                   return true;
-               },
-               QStringLiteral("index/title/%1/%2").arg(*i).arg(QLatin1String(field)));
+    editIndex(name, QStringLiteral("index/title/%1/%2").arg(*i).arg(QLatin1String(field)),
+              [&](TINDX& x) { edit(x.indexes.titles[*i]); });
 }
 
 void IndexView::cbTitleOTChange(int index) {
@@ -626,23 +626,15 @@ void IndexView::entryOnClick(IndexEntryKind kind, bool on) {
 void IndexView::entryTypeChange(IndexEntryKind kind, int index) {
     const auto type = valueOf(kObjectTypes, index);
     if (!loaded_ || !type) return;
-    doc_.apply(Document::Part::Index, QStringLiteral("Change %1 type").arg(entryName(kind)),
-               [&](Workspace& ws) {
-                   setEntryType(ws.index, kind, *type);
-                   return true;
-               },
-               entryKey(kind, "type"));
+    editIndex(QStringLiteral("Change %1 type").arg(entryName(kind)), entryKey(kind, "type"),
+              [&](TINDX& x) { setEntryType(x, kind, *type); });
 }
 
 void IndexView::entryObjectChange(IndexEntryKind kind, int index) {
     // An entry that is off keeps the reference "none".
     if (!loaded_ || index < 0 || !boxes(kind).on->isChecked()) return;
-    doc_.apply(Document::Part::Index, QStringLiteral("Change %1 object").arg(entryName(kind)),
-               [&](Workspace& ws) {
-                   setEntryObject(ws.index, kind, static_cast<std::uint16_t>(index));
-                   return true;
-               },
-               entryKey(kind, "object"));
+    editIndex(QStringLiteral("Change %1 object").arg(entryName(kind)), entryKey(kind, "object"),
+              [&](TINDX& x) { setEntryObject(x, kind, static_cast<std::uint16_t>(index)); });
     if (indexEntry(ws().index, kind).object_type == ObjectType::HDMV) emit showObject(index);
 }
 
@@ -656,23 +648,16 @@ void IndexView::cbTMObjectChange(int index) { entryObjectChange(IndexEntryKind::
 void IndexView::cbFPBTitlePBtypeChange(int index) {
     const auto type = valueOf(kPlaybackTypes, index);
     if (!loaded_ || !type) return;
-    doc_.apply(Document::Part::Index, QStringLiteral("Change First Playback playback type"),
-               [&](Workspace& ws) {
-                   setEntryPlaybackType(ws.index, IndexEntryKind::FirstPlayback, *type);
-                   return true;
-               },
-               entryKey(IndexEntryKind::FirstPlayback, "playback"));
+    const IndexEntryKind kind = IndexEntryKind::FirstPlayback;
+    editIndex(QStringLiteral("Change First Playback playback type"), entryKey(kind, "playback"),
+              [&](TINDX& x) { setEntryPlaybackType(x, kind, *type); });
 }
 
 void IndexView::eContentChange(const QString& text) {
     if (!loaded_) return;
     // Typing into the box is one step.
-    doc_.apply(Document::Part::Index, QStringLiteral("Change content provider"),
-               [&](Workspace& ws) {
-                   setContentProvider(ws.index, text.toLatin1().toStdString());
-                   return true;
-               },
-               QStringLiteral("index/content"));
+    editIndex(QStringLiteral("Change content provider"), QStringLiteral("index/content"),
+              [&](TINDX& x) { setContentProvider(x, text.toLatin1().toStdString()); });
 }
 
 }  // namespace navora::ui

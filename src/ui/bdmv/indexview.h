@@ -127,6 +127,8 @@ private:
     void showTitleFields(std::size_t i);
     void enableTitleBoxes();
     const TTitle* chosenTitle() const;
+    // Applies an edit of index.bdmv as one step; successive edits of one mergeKey join it.
+    void editIndex(const QString& name, const QString& mergeKey, const std::function<void(TINDX&)>& edit);
     // Applies an edit of the chosen title.
     void editTitle(const QString& name, const char* field, const std::function<void(TTitle&)>& edit);
     const Workspace& ws() const { return doc_.model(); }

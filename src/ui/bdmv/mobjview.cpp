@@ -493,12 +493,9 @@ void MobjView::bbObinsClick() {
     const auto range = sgObject_->selectedRange();
     // The new object goes after the last selected one.
     const std::size_t pos = objects.empty() ? 0 : range ? static_cast<std::size_t>(range->second) + 1 : objects.size();
-    std::optional<std::size_t> inserted;
-    doc_.apply(Document::Part::MovieObjects | Document::Part::Index, QStringLiteral("Insert movie object"),
-               [&](Workspace& ws) {
-                   inserted = insertMovieObject(ws.mobj, ws.index, pos);
-                   return inserted.has_value();
-               });
+    const auto inserted =
+        doc_.applyPlacing(Document::Part::MovieObjects | Document::Part::Index, QStringLiteral("Insert movie object"),
+                          [&](Workspace& ws) { return insertMovieObject(ws.mobj, ws.index, pos); });
     if (!inserted) {
         log_.erslog("No room for another movie object.");
         return;
@@ -513,13 +510,12 @@ void MobjView::bbObdelClick() {
     if (!ws().mobjLoaded || ws().mobj.mobjs.objects.empty()) return;
     const auto range = sgObject_->selectedRange();
     if (!range) return;
-    std::optional<MobjDeleteResult> result;
-    doc_.apply(Document::Part::MovieObjects | Document::Part::Index, QStringLiteral("Delete movie objects"),
-               [&](Workspace& ws) {
-                   result = deleteMovieObjects(ws.mobj, ws.index, static_cast<std::size_t>(range->first),
-                                               static_cast<std::size_t>(range->second));
-                   return result.has_value();
-               });
+    const auto result = doc_.applyPlacing(
+        Document::Part::MovieObjects | Document::Part::Index, QStringLiteral("Delete movie objects"),
+        [&](Workspace& ws) {
+            return deleteMovieObjects(ws.mobj, ws.index, static_cast<std::size_t>(range->first),
+                                      static_cast<std::size_t>(range->second));
+        });
     if (!result) return;
     if (!ws().mobj.mobjs.objects.empty()) {
         quietSelect_ = true;

@@ -355,11 +355,8 @@ void MarkView::bbPLMinsClick() {
     if (!loaded() || !canInsertMark(doc_.model().playlist)) return;
     const auto range = selectedMarks();
     const std::optional<std::size_t> after = range ? std::optional<std::size_t>(range->second) : std::nullopt;
-    std::optional<std::size_t> inserted;
-    doc_.apply(kPart, QStringLiteral("Insert mark"), [&](Workspace& ws) {
-        inserted = insertMark(ws.playlist, after);
-        return inserted.has_value();
-    });
+    const auto inserted = doc_.applyPlacing(kPart, QStringLiteral("Insert mark"),
+                                            [&](Workspace& ws) { return insertMark(ws.playlist, after); });
     if (!inserted) {
         log_.erslog("No room for another mark.");
         return;
@@ -370,10 +367,8 @@ void MarkView::bbPLMinsClick() {
 void MarkView::bbPLMdelClick() {
     const auto range = selectedMarks();
     if (!range) return;
-    std::optional<std::size_t> select;
-    doc_.apply(kPart, QStringLiteral("Delete marks"), [&](Workspace& ws) {
-        select = deleteMarks(ws.playlist, range->first, range->second);
-        return select.has_value();
+    const auto select = doc_.applyPlacing(kPart, QStringLiteral("Delete marks"), [&](Workspace& ws) {
+        return deleteMarks(ws.playlist, range->first, range->second);
     });
     if (select && !doc_.model().playlist.PlayListMark.marks.empty()) selectMark(static_cast<int>(*select));
 }

@@ -680,12 +680,10 @@ void PlayItemView::bbInsSTNClick() {
     const auto i = static_cast<std::size_t>(item_);
     const StreamKind kind = kind_;
     const auto after = selectedStream();
-    std::optional<std::size_t> inserted;
     // The new stream plays the clip's next stream of the kind that no stream plays yet.
     const std::vector<ClipStream>* clip = clipStreams();
-    doc_.apply(pl::kPart, QStringLiteral("Insert stream"), [&](Workspace& ws) {
-        inserted = insertStream(ws.playlist, i, kind, after, clip);
-        return inserted.has_value();
+    const auto inserted = doc_.applyPlacing(pl::kPart, QStringLiteral("Insert stream"), [&](Workspace& ws) {
+        return insertStream(ws.playlist, i, kind, after, clip);
     });
     if (!inserted) {
         if (clip && kind != StreamKind::IG)
@@ -704,11 +702,8 @@ void PlayItemView::bbDelSTNClick() {
     if (!p || !row || !canDeleteStream(p->STN_table, kind_)) return;
     const auto i = static_cast<std::size_t>(item_);
     const StreamKind kind = kind_;
-    std::optional<std::size_t> select;
-    doc_.apply(pl::kPart, QStringLiteral("Delete stream"), [&](Workspace& ws) {
-        select = deleteStream(ws.playlist, i, kind, *row);
-        return select.has_value();
-    });
+    const auto select = doc_.applyPlacing(pl::kPart, QStringLiteral("Delete stream"),
+                                          [&](Workspace& ws) { return deleteStream(ws.playlist, i, kind, *row); });
     if (select) selectStream(static_cast<int>(*select));
 }
 

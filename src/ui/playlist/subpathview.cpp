@@ -329,11 +329,8 @@ void SubPathView::showSubPlayItem() {
 void SubPathView::bbSPinsClick() {
     if (!loaded() || !canInsertSubPath(doc_.model().playlist)) return;
     const auto after = selectedSubPath();
-    std::optional<std::size_t> inserted;
-    doc_.apply(kPart, QStringLiteral("Insert SubPath"), [&](Workspace& ws) {
-        inserted = insertSubPath(ws.playlist, after);
-        return inserted.has_value();
-    });
+    const auto inserted = doc_.applyPlacing(kPart, QStringLiteral("Insert SubPath"),
+                                            [&](Workspace& ws) { return insertSubPath(ws.playlist, after); });
     if (!inserted) {
         log_.erslog("No room for another SubPath.");
         return;

@@ -175,7 +175,8 @@ bool MainMenu::canDo(QWidget* target, EditItem item) {
             case EditItem::SelectAll: return !e->text().isEmpty();
         }
     }
-    if (auto* t = qobject_cast<QTextEdit*>(target)) {
+    // The two text editors answer alike.
+    const auto textCan = [item](auto* t) {
         const bool selected = t->textCursor().hasSelection();
         switch (item) {
             case EditItem::Cut: return selected && !t->isReadOnly();
@@ -183,16 +184,10 @@ bool MainMenu::canDo(QWidget* target, EditItem item) {
             case EditItem::Paste: return !t->isReadOnly() && t->canPaste();
             case EditItem::SelectAll: return !t->document()->isEmpty();
         }
-    }
-    if (auto* t = qobject_cast<QPlainTextEdit*>(target)) {
-        const bool selected = t->textCursor().hasSelection();
-        switch (item) {
-            case EditItem::Cut: return selected && !t->isReadOnly();
-            case EditItem::Copy: return selected;
-            case EditItem::Paste: return !t->isReadOnly() && t->canPaste();
-            case EditItem::SelectAll: return !t->document()->isEmpty();
-        }
-    }
+        return false;
+    };
+    if (auto* t = qobject_cast<QTextEdit*>(target)) return textCan(t);
+    if (auto* t = qobject_cast<QPlainTextEdit*>(target)) return textCan(t);
     if (auto* g = qobject_cast<StringGrid*>(target)) {
         switch (item) {
             case EditItem::Cut: return bool(g->cutAction);
