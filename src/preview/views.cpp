@@ -44,19 +44,16 @@ constexpr int kRightGrid = 170;
 // each is written as nine rows of three patterns rather than as the eight
 // rectangles it is made of, and lies inside the chart, so nothing is clipped.
 void drawCell(RgbaImage& pic, int x, int y, std::uint32_t below, std::uint32_t frame, std::uint32_t inner) {
-    constexpr int kSize = 9;
-    std::uint32_t edge[kSize], second[kSize], middle[kSize];
-    for (int i = 0; i < kSize; ++i) {
-        const bool outer = i == 0 || i == kSize - 1;
-        edge[i] = outer ? below : frame;
-        second[i] = outer || i == 1 || i == kSize - 2 ? frame : inner;
-        middle[i] = outer ? frame : inner;
-    }
-    for (int row = 0; row < kSize; ++row) {
-        const std::uint32_t* pattern = row == 0 || row == kSize - 1 ? edge : row == 1 || row == kSize - 2 ? second : middle;
-        const std::size_t at = (static_cast<std::size_t>(y + row) * static_cast<std::size_t>(pic.width) + static_cast<std::size_t>(x)) * 4;
-        std::memcpy(pic.rgba.data() + at, pattern, sizeof edge);
-    }
+    const std::uint32_t edge[9] = {below, frame, frame, frame, frame, frame, frame, frame, below};
+    const std::uint32_t second[9] = {frame, frame, inner, inner, inner, inner, inner, frame, frame};
+    const std::uint32_t middle[9] = {frame, inner, inner, inner, inner, inner, inner, inner, frame};
+    const std::size_t stride = static_cast<std::size_t>(pic.width) * 4;
+    std::uint8_t* row = pic.rgba.data() + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 4;
+    std::memcpy(row, edge, sizeof edge);
+    std::memcpy(row += stride, second, sizeof second);
+    for (int i = 0; i < 5; ++i) std::memcpy(row += stride, middle, sizeof middle);
+    std::memcpy(row += stride, second, sizeof second);
+    std::memcpy(row + stride, edge, sizeof edge);
 }
 
 // Pixels as the drawing functions make them, from a 1 x 1 picture: an opaque
