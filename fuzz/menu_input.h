@@ -14,6 +14,15 @@ namespace navora::fuzz {
 
 inline constexpr std::size_t kMaxMenuInput = 16u << 10;
 
+// AddressSanitizer options of the menu targets (__asan_default_options;
+// ASAN_OPTIONS still overrides them). Each input allocates and frees pictures
+// and tables of up to a few megabytes. The quarantine keeps freed memory from
+// being reused until as much again has been freed, 256 MB by default: until
+// then every allocation lands on fresh pages and pays their faults, for
+// most of a short run. 16 MB still holds what the last inputs freed, so a use
+// after free within an input is still caught.
+inline constexpr const char* kMenuAsanOptions = "quarantine_size_mb=16";
+
 // Adds -max_len=kMaxMenuInput to the fuzzer's flags unless a length is
 // given: a megabyte seed would otherwise make libFuzzer mutate, copy and hash
 // inputs of that size for the whole run. "-max_len=0" (what scripts/fuzz.sh

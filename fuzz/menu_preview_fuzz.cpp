@@ -59,6 +59,8 @@ void checkBudget(const navora::TObjectCache& cache) {
 
 }  // namespace
 
+extern "C" const char* __asan_default_options() { return navora::fuzz::kMenuAsanOptions; }
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     navora::fuzz::capInputLength(argc, argv);
     return 0;

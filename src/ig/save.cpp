@@ -183,19 +183,27 @@ std::size_t segmentCount(std::size_t bytes, std::size_t first, std::size_t later
 
 namespace {
 
-// The delivery order (see objectOrder) of a menu that is only read.
+// The delivery order (see objectOrder) of a menu that is only read. The
+// defined objects are listed once, in id order; button states name ranges of
+// ids (up to all 65,536), which are looked up in that list rather than walked.
 std::vector<std::size_t> deliveryOrder(const TIGSc& m) {
+    std::vector<std::size_t> defined;
+    for (std::size_t id = 0; id < m.objects.size(); ++id)
+        if (id != kNoObjectRef && m.objects[id].defined()) defined.push_back(id);
+    std::vector<std::uint8_t> placed(defined.size(), 0);  // by position in `defined`
     std::vector<std::size_t> order;
-    std::vector<bool> placed(m.objects.size(), false);
+    auto placeAt = [&](std::size_t i) {
+        if (placed[i]) return;
+        placed[i] = 1;
+        order.push_back(defined[i]);
+    };
     auto place = [&](std::size_t id) {
-        if (id >= m.objects.size() || id == kNoObjectRef) return;
-        if (placed[id] || !m.objects[id].defined()) return;
-        placed[id] = true;
-        order.push_back(id);
+        const auto it = std::lower_bound(defined.begin(), defined.end(), id);
+        if (it != defined.end() && *it == id) placeAt(static_cast<std::size_t>(it - defined.begin()));
     };
     auto range = [&](std::uint16_t start, std::uint16_t end) {
-        const std::size_t last = std::min<std::size_t>(end, m.objects.size());
-        for (std::size_t id = start; id <= last; ++id) place(id);
+        auto it = std::lower_bound(defined.begin(), defined.end(), std::size_t{start});
+        for (; it != defined.end() && *it <= end; ++it) placeAt(static_cast<std::size_t>(it - defined.begin()));
     };
     if (!m.pages.empty()) {
         const TPage& first = m.pages.front();
@@ -222,7 +230,7 @@ std::vector<std::size_t> deliveryOrder(const TIGSc& m) {
                     range(b.activated_start_object_id_ref, b.activated_end_object_id_ref);
                 }
     }
-    for (std::size_t id = 0; id < m.objects.size(); ++id) place(id);
+    for (std::size_t i = 0; i < defined.size(); ++i) placeAt(i);
     return order;
 }
 
