@@ -156,9 +156,9 @@ for path in sys.argv[2:]:
 PY
 
 # asm_fuzz inputs: the program list disasm prints for each movie object file
-# (demo and corpus, each content once), and each of its rows and command
-# lines alone; the button command lines of the menus (they use the command
-# families movie objects do not: SetButtonPage, Enable/DisableButton, ...).
+# (demo and corpus, each content once), and each of its command lines alone;
+# the button command lines of the menus (they use the command families movie
+# objects do not: SetButtonPage, Enable/DisableButton, ...).
 {
   printf '%s\0' "$work/demo/BDMV/MovieObject.bdmv"
   [ -n "$corpus" ] && [ -d "$corpus" ] && find "$corpus" -type f -name MovieObject.bdmv -print0 | sort -z
@@ -176,15 +176,18 @@ for m in "${menus[@]}"; do
   "$cli" menu dump "$m" >"$work/menu-$(basename "$m" .mnu).json" || true
 done
 python3 - "$out/asm" "$work" <<'PY'
-import glob, hashlib, json, os, sys
+import glob, hashlib, json, os, re, sys
 
 out, work = sys.argv[1], sys.argv[2]
-texts = set()
+seen = set()
 
-def add(text):
+def add(text, numbers_matter=True):
+    """Writes text as a seed once; a command line only once per shape (its
+    numbers aside): a menu's hundreds of "Move GPR14, 336" teach nothing new."""
     text = text.strip("\n")
-    if text.strip() and text not in texts:
-        texts.add(text)
+    key = text if numbers_matter else re.sub(r"[0-9]+", "0", text.strip())
+    if text.strip() and key not in seen:
+        seen.add(key)
         open(os.path.join(out, hashlib.sha1(text.encode()).hexdigest()[:12] + ".txt"), "w").write(text)
 
 def lines(node):
@@ -201,15 +204,14 @@ for path in sorted(glob.glob(os.path.join(work, "asm-*.lst"))):
     listing = open(path).read()
     add(listing)
     for row in listing.splitlines():
-        add(row)
         # The command line after the words: "0003  [w0,w1 ,w2 ]  Move GPR3, 5".
         if "]" in row:
-            add(row.split("]", 1)[1])
+            add(row.split("]", 1)[1], numbers_matter=False)
 for path in sorted(glob.glob(os.path.join(work, "menu-*.json"))):
     try:
         menu = json.load(open(path))
     except ValueError:
         continue
     for line in lines(menu):
-        add(line)
+        add(line, numbers_matter=False)
 PY
