@@ -182,11 +182,6 @@ struct TIGfragment {
 // An object, at the index of its object_id. Slots no ODS defined hold
 // object_id 0, size 0 and no fragments.
 struct TIGobject {
-    // Each member is set by its initialiser alone: a menu holds a slot for
-    // every id up to its largest (65,536 at most), and value-initialising
-    // the slots would clear each one before its initialisers run.
-    TIGobject() noexcept {}
-
     std::uint16_t object_id = 0;
     std::int32_t writer_slot = -1;  // position in the writer's delivery order
     std::uint32_t object_data_length = 0;  // run-length bytes (the ODS field minus 4)
