@@ -5,9 +5,19 @@
 // the picture cache never holds more than its budget.
 //
 // One emulator serves every input and draws small pages (the menu's video
-// size is set to 320x180), inputs are capped at 16 KB, effects last at most a
-// few frames, only drawn objects are decoded, and the cache runs with a small
-// budget, so that large objects are decoded, drawn and dropped again.
+// size is set to 64x36), inputs are capped at 16 KB, effects last at most a
+// few frames, only drawn objects are decoded, objects of more than 4,096
+// pixels are cut to that many lines (any width up to 4096 stays possible, and
+// an object can still cover the page) and the cache runs with a budget of
+// 16 KB, so that objects are decoded, drawn and dropped again, and the
+// largest are never kept. What an input leaves behind (its menu, its
+// pictures) is freed before it returns.
+//
+// The sizes keep the fuzzer quick: what it costs is pixels (every pixel loop
+// is instrumented) and fresh memory (a picture of 128 KB or more is mapped
+// anew under AddressSanitizer: page faults here and, when it is unmapped, TLB
+// flushes that slow the fuzzer on the other core as well). Positions, sizes
+// and ids reach every clipping case on a page of any size.
 #include "core/errors.h"
 #include "ig/load.h"
 #include "menu_input.h"
@@ -19,10 +29,10 @@
 
 namespace {
 
-constexpr std::size_t kBudget = 24u << 20;
-// libFuzzer fails any single allocation of 16 MB or more: the display
-// picture of an object of 4 M pixels or more would be one.
-constexpr std::size_t kObjectPixelsLimit = 4u << 20;
+constexpr std::size_t kBudget = 16u << 10;
+constexpr std::size_t kObjectPixelsLimit = 4096;
+constexpr std::uint16_t kPageWidth = 64;
+constexpr std::uint16_t kPageHeight = 36;
 // At most about three frames.
 constexpr std::uint32_t kMaxEffectDuration = 9000;
 
@@ -34,6 +44,7 @@ struct Preview {
     navora::TestClock clock;
     navora::MenuEmulator emu{machine, clock, log};
     navora::PictureCache views{kBudget};
+    navora::RgbaImage chart;
 
     Preview() {
         log.actiDelayMs = 0;
@@ -48,6 +59,8 @@ void checkBudget(const navora::TObjectCache& cache) {
 
 }  // namespace
 
+extern "C" const char* __asan_default_options() { return navora::fuzz::kMenuAsanOptions; }
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     navora::fuzz::capInputLength(argc, argv);
     return 0;
@@ -61,10 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const navora::FormatError&) {
         return 0;
     }
-    for (const navora::TIGobject& o : menu.objects)
-        if (std::size_t{o.width} * o.height >= kObjectPixelsLimit) return 0;
-    menu.video_width = 320;
-    menu.video_height = 180;
+    // Lines past the limit are codes the decoder reads and drops.
+    for (navora::TIGobject& o : menu.objects)
+        if (std::size_t{o.width} * o.height > kObjectPixelsLimit)
+            o.height = static_cast<std::uint16_t>(kObjectPixelsLimit / o.width);
+    menu.video_width = kPageWidth;
+    menu.video_height = kPageHeight;
     for (navora::TPage& page : menu.pages)
         for (navora::Teffectseq& seq : page.effects)
             for (navora::Teffect& e : seq.effects) e.effect_duration = std::min(e.effect_duration, kMaxEffectDuration);
@@ -105,6 +120,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t o = 0; o < std::min<std::size_t>(menu.objects.size(), 2); ++o)
         navora::ShowButtonPic(menu, preview.views, o, 0, options);
     checkBudget(preview.views);
-    navora::paletteChart(menu, 0, 0);
+    navora::drawPaletteChart(preview.chart, menu, 0, 0);
+    // Nothing of this input stays for the next: an input that leaves more
+    // allocated than it found makes libFuzzer run it again to look for a leak.
+    pictures.clear();
+    preview.views.clear();
+    menu = navora::TIGSc{};
     return 0;
 }

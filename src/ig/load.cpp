@@ -9,6 +9,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <map>
 
 namespace navora {
 
@@ -251,7 +252,6 @@ private:
         const std::uint8_t flags = readSequenceFlags(in);
         if (flags & kFirstInSequence) {
             // A new definition of the object starts afresh.
-            if (objectOffsets.size() <= o) objectOffsets.resize(std::size_t{o} + 1, 0);
             objectOffsets[o] = in.pos() - 4 - kSegmentHeaderSize - kRecordHeaderSize;
             obj.fragments.clear();
             obj.picture.reset();
@@ -302,8 +302,9 @@ private:
     }
 
 public:
-    // Where each object's current definition (its first ODS) starts in the data.
-    std::vector<std::size_t> objectOffsets;
+    // Where each object's current definition (its first ODS) starts in the
+    // data, by object id (ids run to 65535; a menu defines a few of them).
+    std::map<std::size_t, std::size_t> objectOffsets;
 
 private:
     std::span<const std::uint8_t> data_;
@@ -315,8 +316,11 @@ private:
 };
 
 // Refuses objects whose declared size the data cannot back (see loadMNU).
-void checkObjectSizes(const TIGSc& m, const std::vector<std::size_t>& offsets, const std::string& name) {
-    const auto offsetOf = [&](std::size_t o) { return o < offsets.size() ? offsets[o] : 0; };
+void checkObjectSizes(const TIGSc& m, const std::map<std::size_t, std::size_t>& offsets, const std::string& name) {
+    const auto offsetOf = [&](std::size_t o) {
+        const auto it = offsets.find(o);
+        return it != offsets.end() ? it->second : 0;
+    };
     const std::uint64_t limit = maxMenuObjectPixels(m);
     std::uint64_t total = 0;
     for (std::size_t o = 0; o < m.objects.size(); ++o) {

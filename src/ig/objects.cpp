@@ -34,11 +34,11 @@ Bytes objectCodedBytes(const TIGSc& m, std::size_t o) {
     return coded;
 }
 
-RleDecodeReport rle_decode(TIGSc& m, std::size_t o) {
-    if (o >= m.objects.size()) return {};
-    TIGobject& obj = m.objects[o];
+std::shared_ptr<IndexedImage> decodeObject(const TIGSc& m, std::size_t o, RleDecodeReport* reportOut) {
+    if (o >= m.objects.size()) return nullptr;
+    const TIGobject& obj = m.objects[o];
     // A slot no ODS defined stays without a picture (and so undefined).
-    if (obj.fragments.empty() || obj.width > kMaxObjectSide || obj.height > kMaxObjectSide) return {};
+    if (obj.fragments.empty() || obj.width > kMaxObjectSide || obj.height > kMaxObjectSide) return nullptr;
     auto picture = std::make_shared<IndexedImage>(obj.width, obj.height);
     RleDecodeReport report;
     // The usual object lies in one fragment: decode it in place.
@@ -48,7 +48,13 @@ RleDecodeReport rle_decode(TIGSc& m, std::size_t o) {
     } else {
         report = rleDecodeInto(objectCodedBytes(m, o), *picture);
     }
-    obj.picture = std::move(picture);
+    if (reportOut) *reportOut = report;
+    return picture;
+}
+
+RleDecodeReport rle_decode(TIGSc& m, std::size_t o) {
+    RleDecodeReport report;
+    if (auto picture = decodeObject(m, o, &report)) m.objects[o].picture = std::move(picture);
     return report;
 }
 

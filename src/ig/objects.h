@@ -27,6 +27,9 @@ Bytes objectCodedBytes(const TIGSc& menu, std::size_t object);
 // any it had). A slot without fragments (no ODS defined it), an object above
 // kMaxObjectSide or an index beyond the objects gets no picture.
 RleDecodeReport rle_decode(TIGSc& menu, std::size_t object);
+// The picture rle_decode would give the object, leaving the menu as it is;
+// nullptr where rle_decode gives none.
+std::shared_ptr<IndexedImage> decodeObject(const TIGSc& menu, std::size_t object, RleDecodeReport* report = nullptr);
 // Decodes every defined object that has no picture yet.
 void decodeAllObjects(TIGSc& menu);
 

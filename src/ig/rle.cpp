@@ -1,6 +1,7 @@
 #include "ig/rle.h"
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <cstring>
 #include <string>
@@ -96,6 +97,27 @@ namespace {
 
 constexpr std::size_t kMaxRun = 0x3FFF;  // the 14-bit length field
 
+// The number of pixels from p on that have the colour of p[0], at most max
+// (max >= 1). Eight pixels are compared at a time: runs of colour 0 fill most
+// of an object.
+std::size_t runLength(const std::uint8_t* p, std::size_t max) {
+    const std::uint8_t c = p[0];
+    const std::uint64_t all = 0x0101010101010101ull * c;
+    std::size_t n = 1;
+    for (; n + 8 <= max; n += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p + n, 8);
+        if (const std::uint64_t diff = v ^ all; diff != 0) {
+            if constexpr (std::endian::native == std::endian::little)
+                return n + static_cast<std::size_t>(std::countr_zero(diff) / 8);
+            else
+                return n + static_cast<std::size_t>(std::countl_zero(diff) / 8);
+        }
+    }
+    while (n < max && p[n] == c) ++n;
+    return n;
+}
+
 }  // namespace
 
 Bytes rleEncode(const IndexedImage& picture) {
@@ -108,8 +130,7 @@ Bytes rleEncode(const IndexedImage& picture) {
         std::size_t x = 0;
         while (x < w) {
             const std::uint8_t c = row[x];
-            std::size_t n = 1;
-            while (x + n < w && n < kMaxRun && row[x + n] == c) ++n;
+            const std::size_t n = runLength(row + x, std::min(w - x, kMaxRun));
             if (c != 0 && n < 3) {
                 out.insert(out.end(), n, c);
             } else {

@@ -7,7 +7,10 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace navora {
 
@@ -178,19 +181,29 @@ std::size_t segmentCount(std::size_t bytes, std::size_t first, std::size_t later
 
 }  // namespace
 
-std::vector<std::size_t> objectOrder(TIGSc& m) {
+namespace {
+
+// The delivery order (see objectOrder) of a menu that is only read. The
+// defined objects are listed once, in id order; button states name ranges of
+// ids (up to all 65,536), which are looked up in that list rather than walked.
+std::vector<std::size_t> deliveryOrder(const TIGSc& m) {
+    std::vector<std::size_t> defined;
+    for (std::size_t id = 0; id < m.objects.size(); ++id)
+        if (id != kNoObjectRef && m.objects[id].defined()) defined.push_back(id);
+    std::vector<std::uint8_t> placed(defined.size(), 0);  // by position in `defined`
     std::vector<std::size_t> order;
-    for (TIGobject& o : m.objects) o.writer_slot = -1;
+    auto placeAt = [&](std::size_t i) {
+        if (placed[i]) return;
+        placed[i] = 1;
+        order.push_back(defined[i]);
+    };
     auto place = [&](std::size_t id) {
-        if (id >= m.objects.size() || id == kNoObjectRef) return;
-        TIGobject& o = m.objects[id];
-        if (o.writer_slot >= 0 || !o.defined()) return;
-        o.writer_slot = static_cast<std::int32_t>(order.size());
-        order.push_back(id);
+        const auto it = std::lower_bound(defined.begin(), defined.end(), id);
+        if (it != defined.end() && *it == id) placeAt(static_cast<std::size_t>(it - defined.begin()));
     };
     auto range = [&](std::uint16_t start, std::uint16_t end) {
-        const std::size_t last = std::min<std::size_t>(end, m.objects.size());
-        for (std::size_t id = start; id <= last; ++id) place(id);
+        auto it = std::lower_bound(defined.begin(), defined.end(), std::size_t{start});
+        for (; it != defined.end() && *it <= end; ++it) placeAt(static_cast<std::size_t>(it - defined.begin()));
     };
     if (!m.pages.empty()) {
         const TPage& first = m.pages.front();
@@ -217,7 +230,17 @@ std::vector<std::size_t> objectOrder(TIGSc& m) {
                     range(b.activated_start_object_id_ref, b.activated_end_object_id_ref);
                 }
     }
-    for (std::size_t id = 0; id < m.objects.size(); ++id) place(id);
+    for (std::size_t i = 0; i < defined.size(); ++i) placeAt(i);
+    return order;
+}
+
+}  // namespace
+
+std::vector<std::size_t> objectOrder(TIGSc& m) {
+    std::vector<std::size_t> order = deliveryOrder(m);
+    for (TIGobject& o : m.objects) o.writer_slot = -1;
+    for (std::size_t slot = 0; slot < order.size(); ++slot)
+        m.objects[order[slot]].writer_slot = static_cast<std::int32_t>(slot);
     return order;
 }
 
@@ -229,60 +252,101 @@ Bytes pageData(const TIGSc& m) {
 
 namespace {
 
-// One save in its steps; the copy of the menu it works on becomes the
-// description of what was written.
+// Y, Cr, Cb of palette entry e as a PDS writes it, or nothing for an entry
+// that is not written: entries with neither a display colour nor Y, Cr, Cb
+// were never defined (an entry a PDS defined as transparent black is kept);
+// an entry with Y 0 takes the values of its display colour.
+std::optional<TYCrCb> writtenEntry(const TIGpalette& pal, std::size_t e, ColourMatrix matrix) {
+    const TRGBA c = pal.colours[e];
+    if (c.zero() && pal.entries[e] == TYCrCb{}) return std::nullopt;
+    if (pal.entries[e].Y == 0) return rgb2ycrcb(c.R, c.G, c.B, matrix);
+    return pal.entries[e];
+}
+
+// One save in its steps. The menu is only read: what the written stream
+// holds besides it (each written object's picture, coded data and segments,
+// the ICS segments) is kept per delivery slot, so that describe() can give
+// the menu as the stream describes it without the bytes alone costing a copy
+// of the menu.
 class IgsWriter {
 public:
-    IgsWriter(const TIGSc& menu, IgsForm form, Log* log) : m_(menu), form_(form), log_(log) {}
+    IgsWriter(const TIGSc& menu, IgsForm form, Log* log) : in_(menu), form_(form), log_(log) {}
 
-    SavedIgs run() {
+    Bytes write() {
         checkWritable();
-        order_ = objectOrder(m_);
+        order_ = deliveryOrder(in_);
         codeObjects();
         writeIcs();
         writePalettes();
         writeObjects();
         writeEnd();
-        m_.resource = std::make_shared<const Bytes>(std::move(resource_));
         if (log_) log_->slogR();
-        return {out_.take(), std::move(m_)};
+        return out_.take();
+    }
+
+    // The menu as the bytes write() wrote describe it.
+    TIGSc describe() {
+        TIGSc m = in_;
+        objectOrder(m);
+        m.interactive_composition_data_length = icsDataLength_;
+        m.ics_segments = icsSegments_;
+        for (TIGpalette& pal : m.palettes)
+            for (std::size_t e = 0; e < 255; ++e)
+                if (const auto v = writtenEntry(pal, e, m.colour_matrix)) pal.entries[e] = *v;
+        for (std::size_t slot = 0; slot < order_.size(); ++slot) {
+            TIGobject& obj = m.objects[order_[slot]];
+            if (!obj.picture) obj.picture = pictures_[slot];
+            obj.fragments = std::move(fragments_[slot]);
+            obj.object_id = static_cast<std::uint16_t>(order_[slot]);
+            obj.object_data_length = static_cast<std::uint32_t>(coded_[slot].size());
+            obj.width = pictures_[slot]->width;
+            obj.height = pictures_[slot]->height;
+        }
+        m.resource = std::make_shared<const Bytes>(std::move(resource_));
+        return m;
     }
 
 private:
     void checkWritable() const {
-        checkFits(m_.pages.size(), 8, "pages");
-        if (m_.palettes.size() > 256)
-            throw std::invalid_argument(fmt::format("{} palettes, at most 256", m_.palettes.size()));
-        if (m_.objects.size() > 0x10000)
-            throw std::invalid_argument(fmt::format("{} objects, at most 65,536", m_.objects.size()));
-        checkFits(m_.user_time_out_duration, 24, "ticks of user time-out");
+        checkFits(in_.pages.size(), 8, "pages");
+        if (in_.palettes.size() > 256)
+            throw std::invalid_argument(fmt::format("{} palettes, at most 256", in_.palettes.size()));
+        if (in_.objects.size() > 0x10000)
+            throw std::invalid_argument(fmt::format("{} objects, at most 65,536", in_.objects.size()));
+        checkFits(in_.user_time_out_duration, 24, "ticks of user time-out");
     }
 
-    // Every written object coded anew (decoded first when it has no picture).
+    // Every written object coded anew (decoded first when it has no picture),
+    // in the order of the object ids.
     void codeObjects() {
         if (log_) log_->slog("RLE decoding/encoding", 1);
-        coded_.assign(m_.objects.size(), {});
-        for (std::size_t o = 0; o < m_.objects.size(); ++o) {
-            TIGobject& obj = m_.objects[o];
-            if (obj.writer_slot < 0) continue;
-            if (!obj.picture) rle_decode(m_, o);
-            if (!obj.picture)
+        coded_.assign(order_.size(), {});
+        pictures_.assign(order_.size(), nullptr);
+        std::vector<std::pair<std::size_t, std::size_t>> byId;  // object, slot
+        byId.reserve(order_.size());
+        for (std::size_t slot = 0; slot < order_.size(); ++slot) byId.emplace_back(order_[slot], slot);
+        std::sort(byId.begin(), byId.end());
+        for (const auto& [o, slot] : byId) {
+            const TIGobject& obj = in_.objects[o];
+            std::shared_ptr<const IndexedImage> picture = obj.picture ? obj.picture : decodeObject(in_, o);
+            if (!picture)
                 throw std::invalid_argument(
                     fmt::format("object {} of {}x{} cannot be decoded", o, obj.width, obj.height));
-            coded_[o] = rleEncode(*obj.picture);
-            checkFits(coded_[o].size() + 4, 24, "bytes of object data");
-            codedBytes_ += coded_[o].size();
+            coded_[slot] = rleEncode(*picture);
+            checkFits(coded_[slot].size() + 4, 24, "bytes of object data");
+            codedBytes_ += coded_[slot].size();
+            pictures_[slot] = std::move(picture);
         }
-        inTime_ = m_.in_time;
+        inTime_ = in_.in_time;
         icsDts_ = inTime_ - transferTicks(codedBytes_);
     }
 
     void writeIcs() {
-        const Bytes pages = pageData(m_);
+        const Bytes pages = pageData(in_);
         const std::size_t L = pages.size();
-        const std::size_t timeOuts = hasTimeOuts(m_) ? kIcsTimeOutFields : 0;
+        const std::size_t timeOuts = hasTimeOuts(in_) ? kIcsTimeOutFields : 0;
         checkFits(L + 5 + timeOuts, 24, "bytes of interactive composition");
-        m_.interactive_composition_data_length = static_cast<std::uint32_t>(L + 5 + timeOuts);
+        icsDataLength_ = static_cast<std::uint32_t>(L + 5 + timeOuts);
         pageBytes_ = L;
         resource_ = pages;
 
@@ -290,67 +354,62 @@ private:
         const std::size_t firstCapacity = kMaxSegmentLength - (kIcsFirstHeader + timeOuts);
         const std::size_t laterCapacity = kMaxSegmentLength - kIcsLaterHeader;
         const std::size_t S = segmentCount(L, firstCapacity, laterCapacity);
-        m_.ics_segments.clear();
         std::size_t offset = 0;
         for (std::size_t i = 0; i < S; ++i) {
             const std::size_t share = std::min(L - offset, i == 0 ? firstCapacity : laterCapacity);
             const std::uint8_t flags = sequenceFlags(i, S);
             ByteWriter body;
-            body.putword(m_.video_width);
-            body.putword(m_.video_height);
+            body.putword(in_.video_width);
+            body.putword(in_.video_height);
             {
                 BitWriter bits(body);
-                bits.put(4, m_.frame_rate_id);
+                bits.put(4, in_.frame_rate_id);
                 bits.zeros(4);
             }
-            body.putword(m_.composition_number);
+            body.putword(in_.composition_number);
             {
                 BitWriter bits(body);
-                bits.put(2, static_cast<unsigned>(m_.composition_state));
+                bits.put(2, static_cast<unsigned>(in_.composition_state));
                 bits.zeros(6);
             }
             putSequenceFlags(body, flags);
             if (i == 0) {
-                body.put3byte(m_.interactive_composition_data_length);
+                body.put3byte(icsDataLength_);
                 {
                     BitWriter bits(body);
-                    bits.put(1, static_cast<unsigned>(m_.stream_model));
-                    bits.put(1, static_cast<unsigned>(m_.user_interface_model));
+                    bits.put(1, static_cast<unsigned>(in_.stream_model));
+                    bits.put(1, static_cast<unsigned>(in_.user_interface_model));
                     bits.zeros(6);
                 }
                 if (timeOuts) {
-                    body.put5byte(m_.composition_time_out_pts & 0xFFFFFFFFFFull);
-                    body.put5byte(m_.selection_time_out_pts & 0xFFFFFFFFFFull);
+                    body.put5byte(in_.composition_time_out_pts & 0xFFFFFFFFFFull);
+                    body.put5byte(in_.selection_time_out_pts & 0xFFFFFFFFFFull);
                 }
-                body.put3byte(m_.user_time_out_duration);
-                body.putbyte(static_cast<std::uint8_t>(m_.pages.size()));
+                body.put3byte(in_.user_time_out_duration);
+                body.putbyte(static_cast<std::uint8_t>(in_.pages.size()));
             }
             body.putbytes(std::span(pages).subspan(offset, share));
             frame(out_, form_, inTime_, icsDts_, segment(IgSegmentType::ICS, body));
-            m_.ics_segments.push_back(
-                {0, flags, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(share)});
+            icsSegments_.push_back({0, flags, static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(share)});
             offset += share;
         }
     }
 
     void writePalettes() {
         if (log_) log_->slog("Writing palettes", 1);
-        for (std::size_t p = 0; p < m_.palettes.size(); ++p) {
-            TIGpalette& pal = m_.palettes[p];
+        for (std::size_t p = 0; p < in_.palettes.size(); ++p) {
+            const TIGpalette& pal = in_.palettes[p];
             ByteWriter body;
             body.putbyte(static_cast<std::uint8_t>(p));
             body.putbyte(0);  // palette_version_number
             for (std::size_t e = 0; e < 255; ++e) {
-                const TRGBA c = pal.colours[e];
-                // Entries with neither a display colour nor Y, Cr, Cb were never
-                // defined; an entry a PDS defined as transparent black is kept.
-                if (c.zero() && pal.entries[e] == TYCrCb{}) continue;
-                if (pal.entries[e].Y == 0) pal.entries[e] = rgb2ycrcb(c.R, c.G, c.B, m_.colour_matrix);
+                const auto v = writtenEntry(pal, e, in_.colour_matrix);
+                if (!v) continue;
                 body.putbyte(static_cast<std::uint8_t>(e));
-                body.putbyte(pal.entries[e].Y);
-                body.putbyte(pal.entries[e].Cr);
-                body.putbyte(pal.entries[e].Cb);
-                body.putbyte(c.T);
+                body.putbyte(v->Y);
+                body.putbyte(v->Cr);
+                body.putbyte(v->Cb);
+                body.putbyte(pal.colours[e].T);
             }
             frame(out_, form_, icsDts_, 0, segment(IgSegmentType::PDS, body));
         }
@@ -358,10 +417,12 @@ private:
 
     void writeObjects() {
         if (log_) log_->slog("Writing objects", 1);
+        fragments_.assign(order_.size(), {});
         std::uint64_t remaining = codedBytes_;  // coded bytes of this object and all after it
-        for (const std::size_t o : order_) {
-            TIGobject& obj = m_.objects[o];
-            const Bytes& c = coded_[o];
+        for (std::size_t slot = 0; slot < order_.size(); ++slot) {
+            const std::size_t o = order_[slot];
+            const IndexedImage& picture = *pictures_[slot];
+            const Bytes& c = coded_[slot];
             const std::uint32_t pts = inTime_ - transferTicks(remaining - c.size());
             const std::uint32_t dts = inTime_ - transferTicks(remaining);
             remaining -= c.size();
@@ -370,11 +431,6 @@ private:
             const std::size_t firstData = kMaxSegmentLength - kOdsFirstHeader;
             const std::size_t laterData = kMaxSegmentLength - kOdsLaterHeader;
             const std::size_t V = segmentCount(c.size(), firstData, laterData);
-            obj.fragments.clear();
-            obj.object_id = static_cast<std::uint16_t>(o);
-            obj.object_data_length = static_cast<std::uint32_t>(c.size());
-            obj.width = obj.picture->width;
-            obj.height = obj.picture->height;
             std::size_t at = 0;
             for (std::size_t j = 0; j < V; ++j) {
                 const std::size_t share = std::min(c.size() - at, j == 0 ? firstData : laterData);
@@ -385,12 +441,12 @@ private:
                 putSequenceFlags(body, flags);
                 if (j == 0) {
                     body.put3byte(static_cast<std::uint32_t>(c.size() + 4));
-                    body.putword(obj.width);
-                    body.putword(obj.height);
+                    body.putword(picture.width);
+                    body.putword(picture.height);
                 }
                 body.putbytes(std::span(c).subspan(at, share));
                 frame(out_, form_, pts, dts, segment(IgSegmentType::ODS, body));
-                obj.fragments.push_back(
+                fragments_[slot].push_back(
                     {0, flags, static_cast<std::uint32_t>(base + at), static_cast<std::uint32_t>(share)});
                 at += share;
             }
@@ -398,27 +454,36 @@ private:
     }
 
     void writeEnd() {
-        const std::size_t X = order_.empty() ? pageBytes_ : coded_[order_.back()].size();
+        const std::size_t X = order_.empty() ? pageBytes_ : coded_.back().size();
         frame(out_, form_, inTime_ - transferTicks(X), 0, segment(IgSegmentType::END, ByteWriter{}));
     }
 
-    TIGSc m_;
+    const TIGSc& in_;
     IgsForm form_;
     Log* log_;
     ByteWriter out_;
-    std::vector<std::size_t> order_;
+    std::vector<std::size_t> order_;  // the written objects' ids, by delivery slot
+    // Per delivery slot: the picture coded, its coded data, its segments.
+    std::vector<std::shared_ptr<const IndexedImage>> pictures_;
     std::vector<Bytes> coded_;
+    std::vector<std::vector<TIGfragment>> fragments_;
     std::uint64_t codedBytes_ = 0;
     std::size_t pageBytes_ = 0;
     std::uint32_t inTime_ = 0;
     std::uint32_t icsDts_ = 0;
+    std::uint32_t icsDataLength_ = 0;
+    std::vector<TIGfragment> icsSegments_;
     Bytes resource_;
 };
 
 }  // namespace
 
-SavedIgs writeIGS(const TIGSc& menu, IgsForm form, Log* log) { return IgsWriter(menu, form, log).run(); }
+SavedIgs writeIGS(const TIGSc& menu, IgsForm form, Log* log) {
+    IgsWriter writer(menu, form, log);
+    Bytes data = writer.write();
+    return {std::move(data), writer.describe()};
+}
 
-Bytes saveIGS(const TIGSc& menu, IgsForm form, Log* log) { return writeIGS(menu, form, log).data; }
+Bytes saveIGS(const TIGSc& menu, IgsForm form, Log* log) { return IgsWriter(menu, form, log).write(); }
 
 }  // namespace navora

@@ -382,7 +382,12 @@ void PageRenderer::DrawEffects(const Teffectseq& seq) {
 // ---- The effect view -------------------------------------------------------------------
 
 void PageRenderer::clearEffectView() {
-    effect_view_ = makePicture(width_, height_, options_.colObjectBackground);
+    // Every page change clears the view: refill the picture it has rather
+    // than allocate a new one of the same size.
+    if (effect_view_.width == width_ && effect_view_.height == height_)
+        fillRect(effect_view_, {0, 0, width_, height_}, options_.colObjectBackground);
+    else
+        effect_view_ = makePicture(width_, height_, options_.colObjectBackground);
     (events_ ? *events_ : noEvents_).effectViewChanged();
 }
 

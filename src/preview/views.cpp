@@ -6,6 +6,8 @@
 
 #include <fmt/format.h>
 
+#include <cstring>
+
 namespace navora {
 
 std::optional<ObjectView> ShowButtonPic(const TIGSc& m, PictureCache& pictures, std::size_t object,
@@ -36,38 +38,81 @@ constexpr int kGridLeft = 10;
 constexpr int kGridTop = 10;
 constexpr int kRightGrid = 170;
 
-// A square without its four corner pixels.
-void roundedSquare(RgbaImage& pic, int x, int y, int size, Colour c, std::uint8_t alpha = 255) {
-    const PixelRect rows[3] = {{x + 1, y, size - 2, 1}, {x, y + 1, size, size - 2}, {x + 1, y + size - 1, size - 2, 1}};
-    for (const PixelRect& r : rows) {
-        if (alpha == 255)
-            fillRect(pic, r, c);
-        else
-            blendRect(pic, r, c, alpha);
-    }
+// One cell of the chart: a 9 x 9 square without its corners in `frame`,
+// holding a 7 x 7 square without its corners in `inner`; the outer corners
+// show `below`. Pixels as the picture stores them. The chart has 512 cells:
+// each is written as nine rows of three patterns rather than as the eight
+// rectangles it is made of, and lies inside the chart, so nothing is clipped.
+void drawCell(RgbaImage& pic, int x, int y, std::uint32_t below, std::uint32_t frame, std::uint32_t inner) {
+    const std::uint32_t edge[9] = {below, frame, frame, frame, frame, frame, frame, frame, below};
+    const std::uint32_t second[9] = {frame, frame, inner, inner, inner, inner, inner, frame, frame};
+    const std::uint32_t middle[9] = {frame, inner, inner, inner, inner, inner, inner, inner, frame};
+    const std::size_t stride = static_cast<std::size_t>(pic.width) * 4;
+    std::uint8_t* row = pic.rgba.data() + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 4;
+    std::memcpy(row, edge, sizeof edge);
+    std::memcpy(row += stride, second, sizeof second);
+    for (int i = 0; i < 5; ++i) std::memcpy(row += stride, middle, sizeof middle);
+    std::memcpy(row += stride, second, sizeof second);
+    std::memcpy(row + stride, edge, sizeof edge);
 }
+
+// Pixels as the drawing functions make them, from a 1 x 1 picture: an opaque
+// colour, and a colour drawn with an alpha over an opaque one.
+class PixelMaker {
+public:
+    std::uint32_t fill(Colour c) {
+        fillRect(one_, {0, 0, 1, 1}, c);
+        return pixel();
+    }
+    std::uint32_t blend(Colour under, Colour c, std::uint8_t alpha) {
+        fillRect(one_, {0, 0, 1, 1}, under);
+        blendRect(one_, {0, 0, 1, 1}, c, alpha);
+        return pixel();
+    }
+
+private:
+    std::uint32_t pixel() const {
+        std::uint32_t v;
+        std::memcpy(&v, one_.rgba.data(), 4);
+        return v;
+    }
+    RgbaImage one_ = makePicture(1, 1, 0);
+};
 
 }  // namespace
 
 RgbaImage paletteChart(const TIGSc& m, std::size_t palette, Colour objectBackground) {
-    RgbaImage pic = makePicture(kPaletteChartWidth, kPaletteChartHeight, objectBackground);
+    RgbaImage pic;
+    drawPaletteChart(pic, m, palette, objectBackground);
+    return pic;
+}
+
+void drawPaletteChart(RgbaImage& pic, const TIGSc& m, std::size_t palette, Colour objectBackground) {
+    if (pic.width == kPaletteChartWidth && pic.height == kPaletteChartHeight &&
+        pic.rgba.size() == std::size_t{kPaletteChartWidth} * kPaletteChartHeight * 4)
+        fillRect(pic, {0, 0, kPaletteChartWidth, kPaletteChartHeight}, objectBackground);
+    else
+        pic = makePicture(kPaletteChartWidth, kPaletteChartHeight, objectBackground);
+    PixelMaker px;
+    const std::uint32_t background = px.fill(objectBackground);
+    const std::uint32_t black = px.fill(0);
+    const std::uint32_t white = px.fill(rgb(255, 255, 255));
     const bool exists = palette < m.palettes.size();
     for (int e = 0; e < 256; ++e) {
         const int x = kGridLeft + kCell * (e % 16);
         const int y = kGridTop + kCell * (e / 16);
-        roundedSquare(pic, x, y, 9, 0);
-        roundedSquare(pic, x + kRightGrid, y, 9, 0);
         if (exists) {
             const TRGBA c = m.palettes[palette].colours[static_cast<std::size_t>(e)];
-            roundedSquare(pic, x + 1, y + 1, 7, rgb(c.R, c.G, c.B));
+            drawCell(pic, x, y, background, black, px.fill(rgb(c.R, c.G, c.B)));
             // White over the object background with the entry's alpha.
-            roundedSquare(pic, x + kRightGrid + 1, y + 1, 7, objectBackground);
-            roundedSquare(pic, x + kRightGrid + 1, y + 1, 7, rgb(255, 255, 255), c.T);
+            drawCell(pic, x + kRightGrid, y, background, black,
+                     c.T == 255 ? white : px.blend(objectBackground, rgb(255, 255, 255), c.T));
         } else {
-            roundedSquare(pic, x + kRightGrid + 1, y + 1, 7, rgb(255, 255, 255));
+            // No palette: a black square on the left, a white one on the right.
+            drawCell(pic, x, y, background, black, black);
+            drawCell(pic, x + kRightGrid, y, background, black, white);
         }
     }
-    return pic;
 }
 
 PaletteReadout paletteReadout(const TIGSc& m, std::size_t palette, int x, int y) {

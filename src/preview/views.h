@@ -45,6 +45,9 @@ inline constexpr int kPaletteChartHeight = 180;
 // left one holding the entry's colour, the right one white drawn with the
 // entry's alpha over the object background.
 RgbaImage paletteChart(const TIGSc& menu, std::size_t palette, Colour objectBackground);
+// The same chart drawn into `chart`, whose pixels are reused when it has the
+// chart's size (a caller that redraws it often allocates nothing).
+void drawPaletteChart(RgbaImage& chart, const TIGSc& menu, std::size_t palette, Colour objectBackground);
 
 struct PaletteReadout {
     std::optional<int> entry;  // the entry under the mouse
