@@ -16,6 +16,9 @@ std::shared_ptr<const RgbaImage> PictureCache::cropped(const TIGSc& m, std::size
     out->width = std::clamp(std::min(width, full->width - left), 0, full->width);
     out->height = std::clamp(std::min(height, full->height - top), 0, full->height);
     out->rgba.resize(static_cast<std::size_t>(out->width) * static_cast<std::size_t>(out->height) * 4);
+    // A rectangle that starts right of the object has no pixels in any row:
+    // nothing to copy (and no row of the object to address).
+    if (out->width == 0) return out;
     for (int y = 0; y < out->height; ++y)
         std::memcpy(&out->rgba[static_cast<std::size_t>(y) * static_cast<std::size_t>(out->width) * 4],
                     &full->rgba[(static_cast<std::size_t>(y + top) * static_cast<std::size_t>(full->width) +

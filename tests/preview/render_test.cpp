@@ -216,6 +216,17 @@ TEST_F(Render, CroppedCompositionObjectInATimedEffect) {
     pastView.blend(menu, 12, 0, 100, 50, 50, 20, 10, 10);
     pastView.frame(100, 50, 30, 30, options.colNormalButton);
     EXPECT_EQ(firstDifference(emu.renderer().effectView(), pastView), "");
+
+    // One that starts right of the object: no pixel of it, only the frame.
+    Teffect beyond = effect;
+    beyond.composition_objects = {TCompObject{12, 0, kObjectCropped, 100, 50, 70, 4, 30, 30}};
+    in.effects.push_back(beyond);
+    emu.renderer().clearEffectView();
+    emu.renderer().EffPreview(in, 2, 0);
+    Expected beyondView(kVideoWidth, kVideoHeight, options.colObjectBackground);
+    beyondView.frame(90, 40, 80, 50, options.colWindow);
+    beyondView.frame(100, 50, 30, 30, options.colNormalButton);
+    EXPECT_EQ(firstDifference(emu.renderer().effectView(), beyondView), "");
 }
 
 TEST_F(Render, AnimationsOverTicks) {

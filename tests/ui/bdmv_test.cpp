@@ -844,12 +844,18 @@ void BdmvViewsTest::cancelStopsEndlessProgram() {
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
     tick.start(10);
-    QTimer::singleShot(200, &o.w, [&] {
+    // Cancel once the other timer has fired a few times while the program
+    // runs (how soon depends on the machine's load).
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &o.w, [&] {
+        if (ticks < 5) return;
+        look.stop();
         sawRunning = o.w.run()->running();
         cancelEnabled = o.w.bCancel()->isEnabled();
         startDisabled = !o.w.run()->execPanel()->bStart()->isEnabled();
         o.w.bCancel()->click();
     });
+    look.start(20);
     // A safety net so that a broken Cancel fails the test instead of hanging it.
     QTimer::singleShot(20000, &o.w, [] { mainLog().cancelFlag = true; });
     QElapsedTimer clock;
