@@ -64,7 +64,7 @@ stop_burner() {
 }
 trap 'stop_burner; rm -rf "$work"' EXIT
 if [ "$readers" = 1 ]; then
-  c++ -O2 -std=c++20 -o "$work/demux_readers" bench/demux_readers.cpp
+  c++ -O2 -std=c++20 -pthread -o "$work/demux_readers" bench/demux_readers.cpp
 fi
 big="$work/stream.m2ts"
 
@@ -96,7 +96,7 @@ median() { tr ' ' '\n' <<<"$1" | sed '/^$/d' | sort -g | awk '{ v[NR] = $1 } END
 
 names=(navora cat ffmpeg)
 if [ "$readers" = 1 ]; then
-  names+=(read:256 read:1024 read:4096 mmap:6 mmap:64 populate:6 populate:64 uring:1024:4)
+  names+=(read:256 read:1024 read:4096 mmap:6 mmap:64 populate:6 populate:64 uring:1024:4 copy:512:1 copy:512:2)
 fi
 
 # Runs every tool RUNS times, interleaved, and prints the table of medians.

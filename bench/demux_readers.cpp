@@ -9,6 +9,9 @@
 //         mmap:MIB      one window of MIB MiB at a time, MADV_SEQUENTIAL
 //         populate:MIB  the same with MADV_POPULATE_READ over each window
 //         uring:KIB:N   io_uring, N reads of KIB KiB in flight
+//         copy:KIB:N    N threads that only copy the file, KIB KiB a pread,
+//                       taking the next piece as they go (no scan: the
+//                       ceiling of reading on several cores)
 // Prints the PID's packet count, so that the methods can be checked against
 // each other.
 
@@ -22,6 +25,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <thread>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -182,6 +186,21 @@ void viaUring(int fd, std::uint64_t size, Scan& s, std::size_t bytes, unsigned d
     for (auto* b : bufs) std::free(b);
 }
 
+// N threads copying the file out of the page cache, each into a buffer of
+// its own, the next piece to whichever is free.
+void viaCopiers(int fd, std::uint64_t size, std::size_t bytes, unsigned threads) {
+    std::atomic<std::uint64_t> next{0};
+    std::vector<std::thread> pool;
+    for (unsigned t = 0; t < threads; ++t)
+        pool.emplace_back([&] {
+            auto* b = static_cast<unsigned char*>(std::aligned_alloc(4096, bytes));
+            for (std::uint64_t off; (off = next.fetch_add(bytes)) < size;)
+                if (::pread(fd, b, bytes, static_cast<off_t>(off)) < 0) die("pread");
+            std::free(b);
+        });
+    for (std::thread& t : pool) t.join();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,6 +227,7 @@ int main(int argc, char** argv) {
     else if (kind == "mmap") viaMap(fd, size, s, a << 20, false);
     else if (kind == "populate") viaMap(fd, size, s, a << 20, true);
     else if (kind == "uring") viaUring(fd, size, s, a * 1024, depth);
+    else if (kind == "copy") viaCopiers(fd, size, a * 1024, depth);
     else {
         std::fprintf(stderr, "demux_readers: unknown method %s\n", argv[4]);
         return 2;

@@ -14,13 +14,19 @@
 #include <mutex>
 #include <thread>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <random>
+#include <span>
+#include <stdexcept>
+#include <vector>
 #include <sys/file.h>
+#include <sched.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,15 +47,32 @@ std::string sysError(const char* what, const fs::path& p) {
     return fmt::format("Cannot {} {}: {}", what, p.string(), std::strerror(errno));
 }
 
+// Buffers whose pages are all made present when they are allocated, in one
+// system call: a page fault per page on first touch costs more than filling
+// the page, most of all in a virtual machine.
+class PresentMemory {
+public:
+    explicit PresentMemory(std::size_t bytes) : bytes_(bytes) {
+        void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        data_ = static_cast<std::uint8_t*>(p);
+    }
+    ~PresentMemory() { ::munmap(data_, bytes_); }
+    PresentMemory(const PresentMemory&) = delete;
+    PresentMemory& operator=(const PresentMemory&) = delete;
+    std::uint8_t* data() const { return data_; }
+
+private:
+    std::size_t bytes_;
+    std::uint8_t* data_ = nullptr;
+};
+
 // Writes filled buffers to a file on a thread of its own, so that copying
 // them into the page cache, and waiting for the disk, overlap the scan.
 class BackgroundWriter {
 public:
-    BackgroundWriter(int fd, fs::path name) : fd_(fd), name_(std::move(name)) {
-        for (auto& b : storage_) {
-            b.reset(new std::uint8_t[kOutBufferBytes]);
-            free_.push_back(b.get());
-        }
+    BackgroundWriter(int fd, fs::path name) : fd_(fd), name_(std::move(name)), storage_(kBuffers * kOutBufferBytes) {
+        for (std::size_t i = 0; i < kBuffers; ++i) free_.push_back(storage_.data() + i * kOutBufferBytes);
         thread_ = std::thread([this] { run(); });
     }
     ~BackgroundWriter() {
@@ -124,7 +147,7 @@ private:
 
     const int fd_;
     const fs::path name_;
-    std::unique_ptr<std::uint8_t[]> storage_[kBuffers];
+    PresentMemory storage_;
     std::mutex mu_;
     std::condition_variable cv_;
     std::deque<std::uint8_t*> free_;
@@ -185,6 +208,30 @@ private:
 // first of them; near the end of the stream, those of the packets left.
 constexpr std::size_t kResyncPackets = 4;
 
+// What a reading thread found in a chunk it read, so that the scan need not
+// look at every packet of it: from offset first of the chunk, count source
+// packets whose sync byte and the next packet's are 0x47 (all of them taken
+// as they stand), and among them, as packet indices from first, the packets
+// the run acts on (the PID's, and the primary video's for a SUP's time base).
+struct ChunkHint {
+    std::size_t first = 0;
+    std::size_t count = 0;
+    std::vector<std::uint32_t> picks;
+    // The picked packets, copied one after the other while the chunk was in
+    // the reading thread's cache, so that the scan reads them in a row.
+    std::vector<std::uint8_t> packets;
+};
+
+// The packets a run acts on: any other packet is only counted.
+bool pickedPid(std::uint16_t pid, const DemuxJob& job) {
+    return pid != kNullPid && (pid == job.pid || (job.form == DemuxForm::Sup && pid == kPrimaryVideoPid));
+}
+
+// Fills h for data[0, n), a chunk that starts nominalFirst bytes before a
+// packet boundary of an undamaged stream. The grid is looked for there first,
+// else at the first offset where kResyncPackets sync bytes line up.
+void hintChunk(const std::uint8_t* data, std::size_t n, std::size_t nominalFirst, const DemuxJob& job, ChunkHint& h);
+
 // The run of one PID over a stream, fed in pieces of any size. The token is
 // polled every kDemuxBlockPackets source packets (or the same amount of bytes
 // searched for the packet grid) and progress reported every
@@ -204,12 +251,23 @@ public:
     // consumed: the caller passes the rest again with the bytes that follow
     // (less than kResyncPackets + 1 source packets are left over, unless the
     // run stopped). At eof only a partial last packet is left over.
-    std::size_t feed(const std::uint8_t* data, std::size_t n, bool eof) {
+    //
+    // hint, when given, is what a reading thread found in data from
+    // hintAt on: when the scan gets to the hint's first packet, it takes the
+    // packets the hint picked and only counts the others.
+    std::size_t feed(const std::uint8_t* data, std::size_t n, bool eof, const ChunkHint* hint = nullptr,
+                     std::size_t hintAt = 0) {
         std::size_t pos = 0;
+        std::size_t fastAt = hint && hint->count > 0 ? hintAt + hint->first : ~std::size_t{0};
         for (;;) {
             if (lost_ && !resync(data, n, eof, pos)) break;
             if (stopped_) break;
             for (; pos + kSourcePacketBytes <= n; pos += kSourcePacketBytes) {
+                if (pos == fastAt) {
+                    fastAt = ~std::size_t{0};
+                    if (!takePicked(pos, *hint)) break;
+                    if (pos + kSourcePacketBytes > n) break;
+                }
                 const std::uint8_t* p = data + pos;
                 // Past the end of the data this is a no-op: a prefetch never faults.
                 __builtin_prefetch(p + kPrefetchPackets * kSourcePacketBytes);
@@ -279,6 +337,55 @@ private:
             findTimeBase(p);
         }
         return tick(offset);
+    }
+
+    // The hint's packets from pos (their first) on: takes the picked ones
+    // and counts the others, just as the packet loop would. Leaves pos after
+    // the last of them, or at the packet where the run stopped (returns
+    // false).
+    bool takePicked(std::size_t& pos, const ChunkHint& hint) {
+        const std::size_t at = pos;
+        std::size_t i = 0;  // packets of the hint done
+        const auto stopAt = [&](std::size_t packet) {
+            pos = at + packet * kSourcePacketBytes;
+            return false;
+        };
+        const std::size_t picks = hint.picks.size();
+        for (std::size_t q = 0; q < picks; ++q) {
+            const std::uint32_t j = hint.picks[q];
+            std::size_t stoppedAt = 0;
+            if (!countPackets(j - i, offset_ + at + i * kSourcePacketBytes, stoppedAt)) return stopAt(i + stoppedAt);
+            if (!take(hint.packets.data() + q * kSourcePacketBytes, offset_ + at + j * kSourcePacketBytes))
+                return stopAt(j);
+            i = j + 1;
+        }
+        std::size_t stoppedAt = 0;
+        if (!countPackets(hint.count - i, offset_ + at + i * kSourcePacketBytes, stoppedAt))
+            return stopAt(i + stoppedAt);
+        pos = at + hint.count * kSourcePacketBytes;
+        return true;
+    }
+
+    // count packets that the run only counts, the first at offset: ticks
+    // them a stretch at a time, up to each packet at which a tick reports
+    // progress or polls the token. Returns false when the run stops, with
+    // stoppedAt the packet (from the first) at which it did.
+    bool countPackets(std::size_t count, std::uint64_t offset, std::size_t& stoppedAt) {
+        std::size_t done = 0;
+        while (done < count) {
+            const std::uint64_t toBlock = kDemuxBlockPackets - ticks_ % kDemuxBlockPackets;
+            const std::uint64_t toProgress = kDemuxProgressPackets - ticks_ % kDemuxProgressPackets;
+            const std::size_t step =
+                static_cast<std::size_t>(std::min<std::uint64_t>(count - done, std::min(toBlock, toProgress)));
+            r_.packets += step;
+            ticks_ += step - 1;
+            done += step;
+            if (!tick(offset + (done - 1) * kSourcePacketBytes)) {
+                stoppedAt = done - 1;
+                return false;
+            }
+        }
+        return true;
     }
 
     // One source packet's worth of the stream done, at offset: polls the
@@ -480,6 +587,40 @@ private:
     DemuxResult r_;
 };
 
+void hintChunk(const std::uint8_t* data, std::size_t n, std::size_t nominalFirst, const DemuxJob& job, ChunkHint& h) {
+    h.count = 0;
+    h.picks.clear();
+    const auto linesUp = [&](std::size_t at) {
+        for (std::size_t k = 0; k < kResyncPackets; ++k) {
+            const std::size_t sync = at + k * kSourcePacketBytes + 4;
+            if (sync >= n || data[sync] != kSyncByte) return false;
+        }
+        return true;
+    };
+    std::size_t first = nominalFirst;
+    if (!linesUp(first)) {
+        first = 0;
+        while (first < kSourcePacketBytes && !linesUp(first)) ++first;
+        if (first == kSourcePacketBytes) return;
+    }
+    h.first = first;
+    std::size_t count = 0;
+    // Packet count's sync byte is 0x47 (seen at the step before, or above).
+    for (std::size_t at = first; at + kSourcePacketBytes + 5 <= n; at += kSourcePacketBytes, ++count) {
+        const std::uint8_t* p = data + at;
+        __builtin_prefetch(p + kPrefetchPackets * kSourcePacketBytes);
+        if (p[kSourcePacketBytes + 4] != kSyncByte) break;
+        if (pickedPid(packetPid(p), job)) h.picks.push_back(static_cast<std::uint32_t>(count));
+    }
+    h.count = count;
+    h.packets.resize(h.picks.size() * kSourcePacketBytes);
+    std::uint8_t* to = h.packets.data();
+    for (const std::uint32_t j : h.picks) {
+        std::memcpy(to, data + first + j * kSourcePacketBytes, kSourcePacketBytes);
+        to += kSourcePacketBytes;
+    }
+}
+
 // Closes a descriptor on scope exit.
 struct Fd {
     int fd = -1;
@@ -492,11 +633,211 @@ struct Fd {
     }
 };
 
-// A stream file, read front to back into one reused buffer that the scan
-// goes through on the same thread: reading from the page cache costs one
-// copy, as it does for cat, and the scan then finds each packet header in the
-// processor's cache. Only regular files are read: a device or a FIFO would
-// never end, or block.
+// Reads a regular file in chunks for the scan, which takes them in file
+// order on the caller's thread. Copying out of the page cache is most of a
+// run's work, and one processor core copies at well under the memory's
+// speed: where a core is idle, helper threads read chunks ahead into a ring
+// of slots, each going through the chunk it read while it is in its own
+// cache (ChunkHint), so that the scan looks at little more than the packets
+// it acts on. The caller's thread reads the chunk it needs when no helper
+// has taken it, into a buffer of its own, and scans it at once; while a
+// helper reads the chunk it needs, it reads chunks further on into free
+// slots as the helpers do. It never waits long for a helper: a chunk that a
+// helper took but has not finished (the helper may have lost its core to
+// another program) is read again by the caller after kPatience. Memory
+// stays at a few chunks whatever the file's size.
+class ChunkReader {
+public:
+    static constexpr std::size_t kChunkBytes = std::size_t{1} << 19;
+    // Room before each chunk, into which the scan copies what it left over
+    // of the chunk before, so that a packet across two chunks is contiguous.
+    static constexpr std::size_t kCarryBytes = 4096;
+
+    struct Chunk {
+        std::span<std::uint8_t> bytes;  // with kCarryBytes of room before them
+        const ChunkHint* hint;          // null: the caller's thread read it
+    };
+
+    // helpers: how many helper threads may read beside the caller's.
+    ChunkReader(int fd, const fs::path& path, std::uint64_t size, const DemuxJob& job, unsigned helpers)
+        : fd_(fd),
+          path_(path),
+          size_(size),
+          job_(job),
+          chunks_((size + kChunkBytes - 1) / kChunkBytes),
+          helpers_(static_cast<unsigned>(std::min<std::uint64_t>(helpers, chunks_ / 2))),
+          memory_((1 + (helpers_ == 0 ? 0 : kSlots)) * kSlotBytes),
+          own_(memory_.data()) {
+        for (std::size_t i = 0; helpers_ > 0 && i < kSlots; ++i) {
+            slots_[i].buffer = memory_.data() + (i + 1) * kSlotBytes;
+            slots_[i].hint.picks.reserve(kChunkBytes / kSourcePacketBytes + 1);
+            slots_[i].hint.packets.reserve(kChunkBytes);
+        }
+        for (unsigned i = 0; i < helpers_; ++i) threads_.emplace_back([this] { work(); });
+    }
+    ~ChunkReader() {
+        {
+            std::lock_guard lock(mu_);
+            stop_ = true;
+        }
+        slotFree_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+    ChunkReader(const ChunkReader&) = delete;
+    ChunkReader& operator=(const ChunkReader&) = delete;
+
+    std::uint64_t chunks() const { return chunks_; }
+
+    // Chunk k; chunks are taken in order, each released before the next is
+    // taken. Throws IoError when it could not be read whole.
+    Chunk take(std::uint64_t k) {
+        std::unique_lock lock(mu_);
+        Slot& s = slots_[k % kSlots];
+        if (next_ > k) {
+            // A helper took it. Until it is read, the caller's thread reads
+            // chunks further on into free slots, else waits a little; after
+            // that it reads the chunk again.
+            std::optional<std::chrono::steady_clock::time_point> until;
+            while (!(s.chunk == k && s.state == Slot::Ready)) {
+                if (next_ < chunks_ && nextSlotFree()) {
+                    readIntoSlot(lock);
+                    continue;
+                }
+                const auto now = std::chrono::steady_clock::now();
+                if (!until) until = now + kPatience;
+                if (now >= *until) break;
+                lock.unlock();
+                std::this_thread::yield();
+                lock.lock();
+            }
+            if (s.chunk == k && s.state == Slot::Ready) {
+                checkRead(k, s.bytes, s.error);
+                return {{s.buffer + kCarryBytes, s.bytes}, &s.hint};
+            }
+        } else {
+            next_ = k + 1;
+        }
+        lock.unlock();
+        int error = 0;
+        const std::size_t got = readChunk(k, own_ + kCarryBytes, error);
+        checkRead(k, got, error);
+        return {{own_ + kCarryBytes, got}, nullptr};
+    }
+    // Chunk k is scanned: the slot it was in, and every slot of the chunks
+    // before it, can take the chunks kSlots on.
+    void release(std::uint64_t k) {
+        if (helpers_ == 0) return;
+        {
+            std::lock_guard lock(mu_);
+            released_ = k + 1;
+        }
+        slotFree_.notify_all();
+    }
+
+private:
+    static constexpr std::size_t kSlots = 4;
+    static constexpr std::size_t kSlotBytes = kCarryBytes + kChunkBytes;
+    // How long the caller's thread waits for a chunk a helper is reading:
+    // a few times what reading one takes.
+    static constexpr std::chrono::microseconds kPatience{200};
+
+    std::size_t chunkBytes(std::uint64_t k) const {
+        return static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, size_ - k * kChunkBytes));
+    }
+
+    // Reads chunk k into data; returns the bytes read, fewer when the file
+    // was cut short or a read failed (error).
+    std::size_t readChunk(std::uint64_t k, std::uint8_t* data, int& error) const {
+        const std::size_t want = chunkBytes(k);
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t n = ::pread(fd_, data + got, want - got, static_cast<off_t>(k * kChunkBytes + got));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                error = errno;
+                break;
+            }
+            if (n == 0) break;  // the file was cut short
+            got += static_cast<std::size_t>(n);
+        }
+        return got;
+    }
+
+    void checkRead(std::uint64_t k, std::size_t got, int error) const {
+        if (error != 0) {
+            errno = error;
+            throw IoError(sysError("read", path_));
+        }
+        if (got < chunkBytes(k))
+            throw IoError(fmt::format("Cannot read {}: the file was cut short while it was read ({} of {} bytes)",
+                                      path_.string(), k * kChunkBytes + got, size_));
+    }
+
+    struct Slot {
+        enum State { Free, Reading, Ready };
+        std::uint8_t* buffer = nullptr;
+        std::uint64_t chunk = 0;
+        State state = Free;
+        std::size_t bytes = 0;
+        int error = 0;
+        ChunkHint hint;
+    };
+
+    // A slot can take the next chunk once the scan is past the chunk in it
+    // and no helper is still reading that one.
+    bool nextSlotFree() const {
+        const Slot& s = slots_[next_ % kSlots];
+        return next_ < released_ + kSlots && (s.state == Slot::Free || (s.state == Slot::Ready && s.chunk < released_));
+    }
+
+    void work() {
+        std::unique_lock lock(mu_);
+        for (;;) {
+            slotFree_.wait(lock, [&] { return stop_ || next_ == chunks_ || nextSlotFree(); });
+            if (stop_ || next_ == chunks_) return;
+            readIntoSlot(lock);
+        }
+    }
+
+    // Reads the next chunk into its slot, which is free, and goes through it
+    // for the scan, with mu_ unlocked meanwhile.
+    void readIntoSlot(std::unique_lock<std::mutex>& lock) {
+        const std::uint64_t k = next_++;
+        Slot& s = slots_[k % kSlots];
+        s.chunk = k;
+        s.state = Slot::Reading;
+        lock.unlock();
+        std::uint8_t* const data = s.buffer + kCarryBytes;
+        int error = 0;
+        const std::size_t got = readChunk(k, data, error);
+        const std::size_t into = static_cast<std::size_t>(k * kChunkBytes % kSourcePacketBytes);
+        hintChunk(data, got, into == 0 ? 0 : kSourcePacketBytes - into, job_, s.hint);
+        lock.lock();
+        s.bytes = got;
+        s.error = error;
+        s.state = Slot::Ready;
+    }
+
+    const int fd_;
+    const fs::path path_;
+    const std::uint64_t size_;
+    const DemuxJob& job_;
+    const std::uint64_t chunks_;
+    const unsigned helpers_;
+    PresentMemory memory_;
+    std::uint8_t* const own_;  // the caller's thread's chunk buffer
+    Slot slots_[kSlots];
+    std::mutex mu_;
+    std::condition_variable slotFree_;
+    std::uint64_t next_ = 0;      // the next chunk no thread has taken to read
+    std::uint64_t released_ = 0;  // chunks scanned
+    bool stop_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// A stream file, fed to the scan front to back. Only regular files are read:
+// a device or a FIFO would never end, or block. The file is read as long as
+// it was when opened; one cut short meanwhile fails the run.
 class StreamFile {
 public:
     explicit StreamFile(const fs::path& path) : path_(path) {
@@ -510,52 +851,66 @@ public:
             throw IoError(fmt::format("Cannot read {}: not a regular file (a stream file is read whole)", path.string()));
         size_ = static_cast<std::uint64_t>(st.st_size);
         ::posix_fadvise(in_.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        helpers_ = idleCores();
     }
 
     std::uint64_t totalPackets() const { return size_ / kSourcePacketBytes; }
 
     // Feeds the file to d; returns the bytes of a partial last packet.
-    std::uint64_t run(Demuxer& d) {
-        std::unique_ptr<std::uint8_t, decltype(&std::free)> buf(
-            static_cast<std::uint8_t*>(std::aligned_alloc(4096, kReadBytes)), &std::free);
-        if (!buf) throw std::bad_alloc();
-        std::uint8_t* const b = buf.get();
-        std::size_t have = 0;
-        std::uint64_t read = 0;
-        for (bool eof = false; !eof;) {
-            const ssize_t n = ::read(in_.fd, b + have, kReadBytes - have);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw IoError(sysError("read", path_));
-            }
-            eof = n == 0;
-            have += static_cast<std::size_t>(n);
-            read += static_cast<std::uint64_t>(n);
-            if (eof && read < size_)
-                throw IoError(fmt::format("Cannot read {}: the file was cut short while it was read ({} of {} bytes)",
-                                          path_.string(), read, size_));
-            const std::size_t used = d.feed(b, have, eof);
-            if (d.stopped()) return 0;
-            std::memmove(b, b + used, have - used);
-            have -= used;
+    std::uint64_t run(Demuxer& d, const DemuxJob& job) {
+        ChunkReader reader(in_.fd, path_, size_, job, job.readers >= 0 ? static_cast<unsigned>(job.readers) : helpers_);
+        if (reader.chunks() == 0) {
+            d.feed(nullptr, 0, true);
+            return 0;
         }
-        return have;
+        // What the scan left over of the chunk before (part of a packet, or
+        // the packets it needs to see the grid again).
+        std::uint8_t carry[ChunkReader::kCarryBytes];
+        std::size_t left = 0;
+        for (std::uint64_t k = 0; k < reader.chunks(); ++k) {
+            const ChunkReader::Chunk chunk = reader.take(k);
+            std::uint8_t* const from = chunk.bytes.data() - left;
+            std::memcpy(from, carry, left);
+            const std::size_t have = left + chunk.bytes.size();
+            const std::size_t used = d.feed(from, have, k + 1 == reader.chunks(), chunk.hint, left);
+            if (d.stopped()) return 0;
+            left = have - used;
+            if (left > sizeof carry)
+                throw std::logic_error("demux: the scan left more of a chunk than the room before the next");
+            std::memcpy(carry, from + used, left);
+            reader.release(k);
+        }
+        return left;
     }
 
 private:
-    // 512 KiB: large enough that system calls cost nothing measurable, small
-    // enough that what read() copied is still in the processor's cache when
-    // the scan gets there.
-    static constexpr std::size_t kReadBytes = std::size_t{1} << 19;
+    // Processor cores that nothing runs on now, at most three: those this
+    // process may run on, less the tasks the kernel counts as runnable (this
+    // thread among them). Looked at before the run starts threads of its
+    // own. Where every other core is busy, a helper would only take turns
+    // with the scan on its core; where that cannot be told, none is started.
+    static unsigned idleCores() {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        if (::sched_getaffinity(0, sizeof set, &set) != 0) return 0;
+        int running = 0;
+        std::FILE* f = std::fopen("/proc/loadavg", "re");
+        if (!f) return 0;
+        double load[3];
+        const bool read = std::fscanf(f, "%lf %lf %lf %d/", &load[0], &load[1], &load[2], &running) == 4;
+        std::fclose(f);
+        return read ? static_cast<unsigned>(std::clamp(CPU_COUNT(&set) - running, 0, 3)) : 0;
+    }
 
     fs::path path_;
     Fd in_;
     std::uint64_t size_ = 0;
+    unsigned helpers_ = 0;
 };
 
 DemuxResult runFile(StreamFile& in, ByteSink& sink, const DemuxJob& job) {
     Demuxer d(job, sink, in.totalPackets());
-    const std::uint64_t trailing = in.run(d);
+    const std::uint64_t trailing = in.run(d, job);
     return d.finish(trailing);
 }
 

@@ -3,11 +3,12 @@
 // clip's stream file (.m2ts) as an elementary stream, a PES stream, a SUP
 // file (Presentation Graphics) or a .mnu file (Interactive Graphics).
 //
-// Stream files are read front to back into one reused buffer, which the scan
-// goes through on the same thread while the data is still in the processor's
-// cache; the output goes through a few buffers that a writer thread writes
-// while the scan goes on, and memory stays flat whatever the stream size (the
-// caller's callbacks all run on the caller's thread). A sync byte other than
+// Stream files are read in chunks, on the caller's thread and, where
+// processor cores are idle, on helper threads that read ahead; the scan takes
+// the chunks in file order on the caller's thread. The output goes through a
+// few buffers that a writer thread writes while the scan goes on. Memory
+// stays flat whatever the stream size, and the caller's callbacks all run on
+// the caller's thread. A sync byte other than
 // 0x47 loses the packet grid: the run skips byte by byte to the next source
 // packet whose sync bytes line up again and reports the range it skipped.
 
@@ -46,6 +47,9 @@ struct DemuxJob {
     // Receives one line per PES packet with a time stamp in the SUP and .mnu
     // forms; may be null.
     Log* log = nullptr;
+    // Threads that read a stream file beside the caller's: -1, one for each
+    // idle processor core (at most three); tests set it to reach both ways.
+    int readers = -1;
 };
 
 struct DemuxResult {

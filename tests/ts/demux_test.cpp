@@ -354,10 +354,15 @@ TEST(Demux, CancelStopsAtTheNextPesStartOrBlockEnd) {
 }
 
 TEST(DemuxFile, AFileReadInPiecesGivesTheSameOutputAsMemory) {
-    // 140,000 packets: many reads, with a bad sync byte at packet 65,530 and
-    // the packet grid found again across the boundary of two reads.
+    // 140,000 packets: many chunks, with a bad sync byte at packet 65,530,
+    // 100 stray bytes after packet 90,000 (the packet grid goes on 100 bytes
+    // later, inside a chunk that helpers go through on their own), and the
+    // grid found again across the boundary of two chunks. Read by the
+    // caller's thread alone and with helpers, everything comes out as from
+    // memory: the output, the problems found, and progress at the same
+    // packets.
     Bytes stream;
-    stream.reserve(140000 * 192 + 50);
+    stream.reserve(140000 * 192 + 150);
     const Bytes video = sourcePacket({0x1011}, ramp(184));
     for (std::size_t i = 0; stream.size() < 140000 * 192;) {
         const Bytes p = i % 7 == 0 ? packetize(0x1100, pesPacket({0xFD, i * 100}, ramp(250, static_cast<std::uint8_t>(i))))
@@ -367,33 +372,86 @@ TEST(DemuxFile, AFileReadInPiecesGivesTheSameOutputAsMemory) {
     }
     stream.resize(140000 * 192);
     stream[65530 * 192 + 4] = 0x11;
+    stream.insert(stream.begin() + 90000 * 192, 100, 0x47);
     stream.insert(stream.end(), 50, 0);
     TempDir tmp;
     writeFile(tmp / "s.m2ts", stream);
 
-    std::vector<Progress> seen;
-    CancelToken token;
-    token.progress = [&](const Progress& p) { seen.push_back(p); };
-    const DemuxJob job{0x1100, DemuxForm::Elementary, &token};
-    Bytes inMemory, viaMap;
-    const DemuxResult a = demuxBuffer(stream, inMemory, job);
-    const DemuxResult b = demuxToMemory(tmp / "s.m2ts", viaMap, job);
-    const DemuxResult c = demuxToFile(tmp / "s.m2ts", tmp / "out.aus", job);
-    EXPECT_EQ(inMemory, viaMap);
-    EXPECT_EQ(readFile(tmp / "out.aus"), inMemory);
-    for (const DemuxResult* r : {&a, &b, &c}) {
-        EXPECT_EQ(r->packets, 140000u - 1);
-        EXPECT_EQ(r->skipped, (std::vector<DemuxResult::Range>{{65530 * 192, 192}}));
-        EXPECT_EQ(r->trailingBytes, 50u);
-        EXPECT_EQ(r->bytesWritten, inMemory.size());
+    std::vector<Progress> expectedProgress;
+    CancelToken memoryToken;
+    memoryToken.progress = [&](const Progress& p) { expectedProgress.push_back(p); };
+    Bytes inMemory;
+    const DemuxResult a = demuxBuffer(stream, inMemory, DemuxJob{0x1100, DemuxForm::Elementary, &memoryToken});
+    EXPECT_EQ(a.packets, 140000u - 1);
+    EXPECT_EQ(a.skipped, (std::vector<DemuxResult::Range>{{65530 * 192, 192}, {90000 * 192, 100}}));
+    EXPECT_EQ(a.trailingBytes, 50u);
+    // Progress every 32,768 packets, as the position in the file's whole
+    // packets (the skipped ones included).
+    ASSERT_EQ(expectedProgress.size(), 4u);
+    EXPECT_EQ(expectedProgress[0].done, 32768u);
+    EXPECT_EQ(expectedProgress[3].done, 4u * 32768 + 1);
+    EXPECT_EQ(expectedProgress[3].total, 140000u);
+
+    for (const int readers : {0, 1, 3}) {
+        SCOPED_TRACE(readers);
+        std::vector<Progress> seen;
+        CancelToken token;
+        token.progress = [&](const Progress& p) { seen.push_back(p); };
+        const DemuxJob job{0x1100, DemuxForm::Elementary, &token, nullptr, readers};
+        Bytes fromFile;
+        const DemuxResult b = demuxToMemory(tmp / "s.m2ts", fromFile, job);
+        const DemuxResult c = demuxToFile(tmp / "s.m2ts", tmp / "out.aus", job);
+        EXPECT_EQ(fromFile, inMemory);
+        EXPECT_EQ(readFile(tmp / "out.aus"), inMemory);
+        for (const DemuxResult* r : {&b, &c}) {
+            EXPECT_EQ(r->packets, a.packets);
+            EXPECT_EQ(r->skipped, a.skipped);
+            EXPECT_EQ(r->trailingBytes, a.trailingBytes);
+            EXPECT_EQ(r->trailingOffset, a.trailingOffset);
+            EXPECT_EQ(r->bytesWritten, inMemory.size());
+        }
+        ASSERT_EQ(seen.size(), 2 * expectedProgress.size());
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            EXPECT_EQ(seen[i].done, expectedProgress[i % 4].done);
+            EXPECT_EQ(seen[i].total, 140000u);
+        }
     }
-    // Progress every 32,768 packets of each run, as the position in the
-    // file's whole packets (the skipped one included).
-    ASSERT_EQ(seen.size(), 3u * 4);
-    EXPECT_EQ(seen[0].done, 32768u);
-    EXPECT_EQ(seen[3].done, 4u * 32768 + 1);
-    EXPECT_EQ(seen[3].total, 140000u);
-    EXPECT_EQ(seen[3].percent(), 93);
+}
+
+TEST(DemuxFile, ACancelStopsAtTheSamePacketWhateverReadsTheFile) {
+    // 20 chunks' worth of packets, cancelled at the 30th poll (a block end
+    // inside the fifth chunk, which a helper may have gone through on its
+    // own): the run stops at the packet it stops at from memory.
+    const CancelFixture f;
+    Bytes stream;
+    while (stream.size() < 20 * 512 * 1024) stream.insert(stream.end(), f.stream.begin(), f.stream.end());
+    TempDir tmp;
+    writeFile(tmp / "s.m2ts", stream);
+    const auto cancelAt30 = [](CancelToken& token, int& polls) {
+        token.poll = [&] {
+            if (++polls == 30) token.cancel();
+        };
+    };
+    CancelToken memoryToken;
+    int memoryPolls = 0;
+    cancelAt30(memoryToken, memoryPolls);
+    Bytes expected;
+    const DemuxResult a = demuxBuffer(stream, expected, DemuxJob{0x1100, DemuxForm::Pes, &memoryToken});
+    ASSERT_TRUE(a.cancelled);
+    EXPECT_EQ(a.packets, 30u * kDemuxBlockPackets);
+    for (const int readers : {0, 1, 3}) {
+        SCOPED_TRACE(readers);
+        CancelToken token;
+        int polls = 0;
+        cancelAt30(token, polls);
+        Bytes out;
+        const DemuxResult b = demuxToMemory(tmp / "s.m2ts", out, DemuxJob{0x1100, DemuxForm::Pes, &token, nullptr, readers});
+        EXPECT_TRUE(b.cancelled);
+        EXPECT_EQ(polls, 30);
+        EXPECT_EQ(b.packets, a.packets);
+        EXPECT_EQ(b.savedPackets, a.savedPackets);
+        EXPECT_EQ(out, expected);
+    }
 }
 
 TEST(DemuxFile, CancelledOrFailedExportLeavesNoPartialOutput) {
@@ -468,27 +526,30 @@ TEST(DemuxFile, MenuFormIntoMemoryAndTheTemporaryMenuFile) {
 }
 
 TEST(DemuxFile, AStreamCutShortWhileItIsReadFailsCleanly) {
-    // Another program cuts the stream to 1 MB while its first window is
-    // scanned: the reads past the new end fail the run with an error instead
-    // of ending the process, and nothing is left behind.
+    // Another program cuts the stream to 1 MB while its first chunks are
+    // scanned: the reads past the new end, the caller's or a helper's, fail
+    // the run with an error, and nothing is left behind.
     Bytes stream;
     const Bytes p = packetize(0x1100, pesPacket({0xFD}, ramp(170)));
     while (stream.size() < 100000 * 192) stream.insert(stream.end(), p.begin(), p.end());
     TempDir tmp;
-    writeFile(tmp / "s.m2ts", stream);
-    CancelToken token;
-    int polls = 0;
-    token.poll = [&] {
-        if (++polls == 10) fs::resize_file(tmp / "s.m2ts", 1 << 20);
-    };
-    try {
-        demuxToFile(tmp / "s.m2ts", tmp / "out.aus", DemuxJob{0x1100, DemuxForm::Elementary, &token});
-        ADD_FAILURE() << "no error";
-    } catch (const IoError& e) {
-        EXPECT_NE(std::string(e.what()).find("s.m2ts: the file was cut short while it was read"), std::string::npos)
-            << e.what();
+    for (const int readers : {0, 2}) {
+        SCOPED_TRACE(readers);
+        writeFile(tmp / "s.m2ts", stream);
+        CancelToken token;
+        int polls = 0;
+        token.poll = [&] {
+            if (++polls == 10) fs::resize_file(tmp / "s.m2ts", 1 << 20);
+        };
+        try {
+            demuxToFile(tmp / "s.m2ts", tmp / "out.aus", DemuxJob{0x1100, DemuxForm::Elementary, &token, nullptr, readers});
+            ADD_FAILURE() << "no error";
+        } catch (const IoError& e) {
+            EXPECT_NE(std::string(e.what()).find("s.m2ts: the file was cut short while it was read"), std::string::npos)
+                << e.what();
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 1);
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(tmp.path()), fs::directory_iterator()), 1);
 }
 
 TEST(DemuxFile, AWriteThatFailsMidwayLeavesNoFile) {
