@@ -227,10 +227,40 @@ bool pickedPid(std::uint16_t pid, const DemuxJob& job) {
     return pid != kNullPid && (pid == job.pid || (job.form == DemuxForm::Sup && pid == kPrimaryVideoPid));
 }
 
-// Fills h for data[0, n), a chunk that starts nominalFirst bytes before a
-// packet boundary of an undamaged stream. The grid is looked for there first,
+// Fills h for data[0, n), a chunk whose first packet of an undamaged stream
+// starts nominalFirst bytes in. The grid is looked for there first,
 // else at the first offset where kResyncPackets sync bytes line up.
-void hintChunk(const std::uint8_t* data, std::size_t n, std::size_t nominalFirst, const DemuxJob& job, ChunkHint& h);
+void hintChunk(const std::uint8_t* data, std::size_t n, std::size_t nominalFirst, const DemuxJob& job, ChunkHint& h) {
+    h.count = 0;
+    h.picks.clear();
+    h.packets.clear();
+    const auto linesUp = [&](std::size_t at) {
+        for (std::size_t k = 0; k < kResyncPackets; ++k) {
+            const std::size_t sync = at + k * kSourcePacketBytes + 4;
+            if (sync >= n || data[sync] != kSyncByte) return false;
+        }
+        return true;
+    };
+    std::size_t first = nominalFirst;
+    if (!linesUp(first)) {
+        first = 0;
+        while (first < kSourcePacketBytes && !linesUp(first)) ++first;
+        if (first == kSourcePacketBytes) return;
+    }
+    h.first = first;
+    std::size_t count = 0;
+    // Packet count's sync byte is 0x47 (seen at the step before, or above).
+    for (std::size_t at = first; at + kSourcePacketBytes + 5 <= n; at += kSourcePacketBytes, ++count) {
+        const std::uint8_t* p = data + at;
+        __builtin_prefetch(p + kPrefetchPackets * kSourcePacketBytes);
+        if (p[kSourcePacketBytes + 4] != kSyncByte) break;
+        if (pickedPid(packetPid(p), job)) {
+            h.picks.push_back(static_cast<std::uint32_t>(count));
+            h.packets.insert(h.packets.end(), p, p + kSourcePacketBytes);
+        }
+    }
+    h.count = count;
+}
 
 // The run of one PID over a stream, fed in pieces of any size. The token is
 // polled every kDemuxBlockPackets source packets (or the same amount of bytes
@@ -587,40 +617,6 @@ private:
     DemuxResult r_;
 };
 
-void hintChunk(const std::uint8_t* data, std::size_t n, std::size_t nominalFirst, const DemuxJob& job, ChunkHint& h) {
-    h.count = 0;
-    h.picks.clear();
-    const auto linesUp = [&](std::size_t at) {
-        for (std::size_t k = 0; k < kResyncPackets; ++k) {
-            const std::size_t sync = at + k * kSourcePacketBytes + 4;
-            if (sync >= n || data[sync] != kSyncByte) return false;
-        }
-        return true;
-    };
-    std::size_t first = nominalFirst;
-    if (!linesUp(first)) {
-        first = 0;
-        while (first < kSourcePacketBytes && !linesUp(first)) ++first;
-        if (first == kSourcePacketBytes) return;
-    }
-    h.first = first;
-    std::size_t count = 0;
-    // Packet count's sync byte is 0x47 (seen at the step before, or above).
-    for (std::size_t at = first; at + kSourcePacketBytes + 5 <= n; at += kSourcePacketBytes, ++count) {
-        const std::uint8_t* p = data + at;
-        __builtin_prefetch(p + kPrefetchPackets * kSourcePacketBytes);
-        if (p[kSourcePacketBytes + 4] != kSyncByte) break;
-        if (pickedPid(packetPid(p), job)) h.picks.push_back(static_cast<std::uint32_t>(count));
-    }
-    h.count = count;
-    h.packets.resize(h.picks.size() * kSourcePacketBytes);
-    std::uint8_t* to = h.packets.data();
-    for (const std::uint32_t j : h.picks) {
-        std::memcpy(to, data + first + j * kSourcePacketBytes, kSourcePacketBytes);
-        to += kSourcePacketBytes;
-    }
-}
-
 // Closes a descriptor on scope exit.
 struct Fd {
     int fd = -1;
@@ -851,7 +847,8 @@ public:
             throw IoError(fmt::format("Cannot read {}: not a regular file (a stream file is read whole)", path.string()));
         size_ = static_cast<std::uint64_t>(st.st_size);
         ::posix_fadvise(in_.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        helpers_ = idleCores();
+        // A file of one or two chunks is read by the caller's thread alone.
+        if (size_ >= 2 * ChunkReader::kChunkBytes) helpers_ = idleCores();
     }
 
     std::uint64_t totalPackets() const { return size_ / kSourcePacketBytes; }

@@ -204,29 +204,30 @@ TEST_F(Render, CroppedCompositionObjectInATimedEffect) {
     view.frame(100, 50, 40, 20, options.colNormalButton);
     EXPECT_EQ(firstDifference(emu.renderer().effectView(), view), "");
 
-    // A cropping rectangle reaching past the object: the part inside the
-    // object is drawn, the frame is on the whole rectangle.
-    Teffect past = effect;
-    past.composition_objects = {TCompObject{12, 0, kObjectCropped, 100, 50, 50, 20, 30, 30}};
-    in.effects.push_back(past);
-    emu.renderer().clearEffectView();
-    emu.renderer().EffPreview(in, 1, 0);
-    Expected pastView(kVideoWidth, kVideoHeight, options.colObjectBackground);
-    pastView.frame(90, 40, 80, 50, options.colWindow);
-    pastView.blend(menu, 12, 0, 100, 50, 50, 20, 10, 10);
-    pastView.frame(100, 50, 30, 30, options.colNormalButton);
-    EXPECT_EQ(firstDifference(emu.renderer().effectView(), pastView), "");
-
-    // One that starts right of the object: no pixel of it, only the frame.
-    Teffect beyond = effect;
-    beyond.composition_objects = {TCompObject{12, 0, kObjectCropped, 100, 50, 70, 4, 30, 30}};
-    in.effects.push_back(beyond);
-    emu.renderer().clearEffectView();
-    emu.renderer().EffPreview(in, 2, 0);
-    Expected beyondView(kVideoWidth, kVideoHeight, options.colObjectBackground);
-    beyondView.frame(90, 40, 80, 50, options.colWindow);
-    beyondView.frame(100, 50, 30, 30, options.colNormalButton);
-    EXPECT_EQ(firstDifference(emu.renderer().effectView(), beyondView), "");
+    // Cropping rectangles that leave the object: the part inside the object
+    // is drawn (none when the rectangle starts right of it), the frame is on
+    // the whole rectangle.
+    struct Crop {
+        const char* what;
+        TCompObject object;
+        std::uint16_t drawnWidth, drawnHeight;
+    };
+    for (const Crop& k : {Crop{"reaching past the object", {12, 0, kObjectCropped, 100, 50, 50, 20, 30, 30}, 10, 10},
+                          Crop{"starting right of the object", {12, 0, kObjectCropped, 100, 50, 70, 4, 30, 30}, 0, 0}}) {
+        SCOPED_TRACE(k.what);
+        Teffect cropped = effect;
+        cropped.composition_objects = {k.object};
+        in.effects.push_back(cropped);
+        emu.renderer().clearEffectView();
+        emu.renderer().EffPreview(in, in.effects.size() - 1, 0);
+        Expected view(kVideoWidth, kVideoHeight, options.colObjectBackground);
+        view.frame(90, 40, 80, 50, options.colWindow);
+        if (k.drawnWidth > 0)
+            view.blend(menu, 12, 0, 100, 50, k.object.cropping_horizontal_position, k.object.cropping_vertical_position,
+                       k.drawnWidth, k.drawnHeight);
+        view.frame(100, 50, k.object.cropping_width, k.object.cropping_height, options.colNormalButton);
+        EXPECT_EQ(firstDifference(emu.renderer().effectView(), view), "");
+    }
 }
 
 TEST_F(Render, AnimationsOverTicks) {

@@ -61,6 +61,23 @@ namespace {
 
 fs::path corpusMenu(const std::string& name) { return test::corpusDir() / "igs" / name / (name + ".mnu"); }
 
+// The corpus menu libblu_vert3 with one window over the whole page in page
+// 0's in-effects, and a composition object of object 0, cropped, for them.
+struct CroppedInEffect {
+    TIGSc menu;
+    TCompObject object;
+    CroppedInEffect() {
+        const fs::path src = corpusMenu("libblu_vert3");
+        menu = loadMNU(readDatabaseFile(src.string(), kMaxMenuFileSize), src.string());
+        Teffectseq& in = inEffects();
+        in.number_of_windows = 1;
+        in.windows[0] = TEffWindow{0, 0, 0, 1920, 1080};
+        object.object_id_ref = 0;
+        object.flags = kObjectCropped;
+    }
+    Teffectseq& inEffects() { return menu.pages[0].effects[InEffects]; }
+};
+
 struct PreviewWindow {
     PreviewWindow() {
         w.resize(1100, 800);
@@ -283,15 +300,11 @@ void MenuPreviewTest::fitModeClicksReachTheButtonUnderThePointer() {
 void MenuPreviewTest::headerAndCroppingBoxesShowTheModelValue() {
     NAVORA_NEED_CORPUS_QT("igs");
     test::TempDir dir;
-    const fs::path src = corpusMenu("libblu_vert3");
-    TIGSc m = loadMNU(readDatabaseFile(src.string(), kMaxMenuFileSize), src.string());
+    CroppedInEffect f;
+    TIGSc& m = f.menu;
     m.user_time_out_duration = kMaxUserTimeOut;
-    Teffectseq& in = m.pages[0].effects[InEffects];
-    in.number_of_windows = 1;
-    in.windows[0] = TEffWindow{0, 0, 0, 1920, 1080};
-    TCompObject c;
-    c.object_id_ref = 0;
-    c.flags = kObjectCropped;
+    Teffectseq& in = f.inEffects();
+    TCompObject& c = f.object;
     c.cropping_width = 40;
     c.cropping_height = 2000;
     in.effects = {Teffect{90000, 0, {c}}};
@@ -509,14 +522,10 @@ void MenuPreviewTest::createMenuAndMirroredSwitches() {
 void MenuPreviewTest::effectCroppingEdit() {
     NAVORA_NEED_CORPUS_QT("igs");
     test::TempDir dir;
-    const fs::path src = corpusMenu("libblu_vert3");
-    TIGSc m = loadMNU(readDatabaseFile(src.string(), kMaxMenuFileSize), src.string());
-    Teffectseq& in = m.pages[0].effects[InEffects];
-    in.number_of_windows = 1;
-    in.windows[0] = TEffWindow{0, 0, 0, 1920, 1080};
-    TCompObject c;
-    c.object_id_ref = 0;
-    c.flags = kObjectCropped;
+    CroppedInEffect f;
+    TIGSc& m = f.menu;
+    Teffectseq& in = f.inEffects();
+    TCompObject& c = f.object;
     c.composition_object_horizontal_position = 100;
     c.composition_object_vertical_position = 50;
     c.cropping_horizontal_position = 8;
