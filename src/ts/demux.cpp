@@ -67,15 +67,20 @@ private:
     std::uint8_t* data_ = nullptr;
 };
 
-// Writes filled buffers to a file on a thread of its own, so that copying
-// them into the page cache, and waiting for the disk, overlap the scan.
-class BackgroundWriter {
+// Writes filled buffers to a file. Where a processor core is idle, a thread
+// of its own writes them, so that copying them into the page cache, and
+// waiting for the disk, overlap the scan; else the caller's thread writes
+// each as it is filled: handing buffers to a thread that has no core of its
+// own only adds task switches.
+class FileWriter {
 public:
-    BackgroundWriter(int fd, fs::path name) : fd_(fd), name_(std::move(name)), storage_(kBuffers * kOutBufferBytes) {
+    FileWriter(int fd, fs::path name, bool ownThread)
+        : fd_(fd), name_(std::move(name)), storage_(kBuffers * kOutBufferBytes) {
         for (std::size_t i = 0; i < kBuffers; ++i) free_.push_back(storage_.data() + i * kOutBufferBytes);
-        thread_ = std::thread([this] { run(); });
+        if (ownThread) thread_ = std::thread([this] { run(); });
     }
-    ~BackgroundWriter() {
+    ~FileWriter() {
+        if (!thread_.joinable()) return;
         {
             std::lock_guard lock(mu_);
             stop_ = true;
@@ -83,8 +88,8 @@ public:
         cv_.notify_all();
         thread_.join();
     }
-    BackgroundWriter(const BackgroundWriter&) = delete;
-    BackgroundWriter& operator=(const BackgroundWriter&) = delete;
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
 
     // A buffer to fill; waits while every buffer is queued.
     std::uint8_t* acquire() {
@@ -96,6 +101,13 @@ public:
         return b;
     }
     void submit(std::uint8_t* b, std::size_t n) {
+        if (!thread_.joinable()) {
+            error_ = writeAll(b, n);
+            // The same buffer is filled again while it is in the cache.
+            free_.push_front(b);
+            throwIfFailed();
+            return;
+        }
         {
             std::lock_guard lock(mu_);
             full_.emplace_back(b, n);
@@ -117,6 +129,19 @@ private:
             throw IoError(fmt::format("Cannot write {}: {}", name_.string(), std::strerror(error_)));
     }
 
+    // Writes b[0, n); returns 0, or the errno of the write that failed.
+    int writeAll(const std::uint8_t* b, std::size_t n) const {
+        for (std::size_t done = 0; done < n;) {
+            const ssize_t w = ::write(fd_, b + done, n - done);
+            if (w < 0) {
+                if (errno == EINTR) continue;
+                return errno;
+            }
+            done += static_cast<std::size_t>(w);
+        }
+        return 0;
+    }
+
     void run() {
         std::unique_lock lock(mu_);
         for (;;) {
@@ -126,16 +151,7 @@ private:
             full_.pop_front();
             writing_ = true;
             lock.unlock();
-            int err = 0;
-            for (std::size_t done = 0; done < n;) {
-                const ssize_t w = ::write(fd_, b + done, n - done);
-                if (w < 0) {
-                    if (errno == EINTR) continue;
-                    err = errno;
-                    break;
-                }
-                done += static_cast<std::size_t>(w);
-            }
+            const int err = writeAll(b, n);
             lock.lock();
             writing_ = false;
             free_.push_back(b);
@@ -158,12 +174,13 @@ private:
     std::thread thread_;
 };
 
-// Collects the output in memory, or in buffers that a background writer
-// writes to a file.
+// Collects the output in memory, or in buffers that a writer writes to a
+// file.
 class ByteSink {
 public:
     explicit ByteSink(Bytes& memory) : memory_(&memory) { memory_->clear(); }
-    ByteSink(int fd, const fs::path& name) : writer_(std::make_unique<BackgroundWriter>(fd, name)) {
+    ByteSink(int fd, const fs::path& name, bool writerThread)
+        : writer_(std::make_unique<FileWriter>(fd, name, writerThread)) {
         buf_ = writer_->acquire();
     }
 
@@ -197,7 +214,7 @@ public:
 
 private:
     Bytes* memory_ = nullptr;
-    std::unique_ptr<BackgroundWriter> writer_;
+    std::unique_ptr<FileWriter> writer_;
     std::uint8_t* buf_ = nullptr;
     std::size_t used_ = 0;
     std::uint64_t written_ = 0;
@@ -852,10 +869,16 @@ public:
     }
 
     std::uint64_t totalPackets() const { return size_ / kSourcePacketBytes; }
+    // Helper threads the file's reader may start for job: the job's own
+    // count, else the processor cores found idle when the file was opened
+    // (none for a file too small for helpers).
+    unsigned helpers(const DemuxJob& job) const {
+        return job.readers >= 0 ? static_cast<unsigned>(job.readers) : helpers_;
+    }
 
     // Feeds the file to d; returns the bytes of a partial last packet.
     std::uint64_t run(Demuxer& d, const DemuxJob& job) {
-        ChunkReader reader(in_.fd, path_, size_, job, job.readers >= 0 ? static_cast<unsigned>(job.readers) : helpers_);
+        ChunkReader reader(in_.fd, path_, size_, job, helpers(job));
         if (reader.chunks() == 0) {
             d.feed(nullptr, 0, true);
             return 0;
@@ -1053,7 +1076,9 @@ DemuxResult demuxToFile(const fs::path& stream, const fs::path& output, const De
     if (fs::equivalent(stream, output, ec))
         throw IoError(fmt::format("Cannot write {}: it is the stream file being read", output.string()));
     TempOutput tmp(output);
-    ByteSink sink(tmp.fd(), tmp.name());
+    // The output gets a thread of its own only where a core is idle beside
+    // the one a helper reader takes.
+    ByteSink sink(tmp.fd(), tmp.name(), in.helpers(job) >= 2);
     DemuxResult r = runFile(in, sink, job);
     // After a cancel, or when nothing was demultiplexed, the temporary file
     // goes and output stays as it was.

@@ -48,7 +48,8 @@ struct DemuxJob {
     // forms; may be null.
     Log* log = nullptr;
     // Threads that read a stream file beside the caller's: -1, one for each
-    // idle processor core (at most three); tests set it to reach both ways.
+    // idle processor core (at most three); tests set it to reach every way.
+    // With two or more, a file export also writes on a thread of its own.
     int readers = -1;
 };
 
