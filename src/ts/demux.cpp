@@ -9,12 +9,12 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <thread>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -67,11 +67,11 @@ private:
     std::uint8_t* data_ = nullptr;
 };
 
-// Writes filled buffers to a file. Where a processor core is idle, a thread
-// of its own writes them, so that copying them into the page cache, and
-// waiting for the disk, overlap the scan; else the caller's thread writes
-// each as it is filled: handing buffers to a thread that has no core of its
-// own only adds task switches.
+// Writes filled buffers to a file. Where a processor core is to spare, a
+// thread of its own writes them, so that copying them into the page cache,
+// and waiting for the disk, overlap the scan; else the caller's thread
+// writes each as it is filled: handing buffers to a thread that has no core
+// of its own only adds task switches.
 class FileWriter {
 public:
     FileWriter(int fd, fs::path name, bool ownThread)
@@ -351,6 +351,18 @@ public:
     }
 
     bool stopped() const { return stopped_; }
+
+    // Whether the next feed(data, ...) gets to the packet at data + at (the
+    // first packet of a hint, whose sync byte and the next one's are 0x47)
+    // one packet after another, without looking at bytes past that packet's
+    // sync byte: the grid is not lost, at is on it, and every packet before
+    // at has its sync byte.
+    bool reachesOnGrid(const std::uint8_t* data, std::size_t at) const {
+        if (lost_ || at % kSourcePacketBytes != 0) return false;
+        for (std::size_t p = 0; p < at; p += kSourcePacketBytes)
+            if (data[p + 4] != kSyncByte) return false;
+        return true;
+    }
 
     // Ends the run; trailingBytes of a partial last packet were left over.
     DemuxResult finish(std::uint64_t trailingBytes) {
@@ -646,19 +658,40 @@ struct Fd {
     }
 };
 
+// The processor cores helper threads run on: those the calling thread may
+// run on, less the one it runs on now. A helper that shares the scan's core
+// takes as much from the scan as it gives, and where another program keeps
+// a core busy, the scheduler sees no difference between a helper beside the
+// scan and one beside that program: so helpers are kept off the scan's core.
+struct HelperCores {
+    cpu_set_t set;
+    int count = 0;
+
+    static HelperCores here() {
+        HelperCores c;
+        CPU_ZERO(&c.set);
+        if (::sched_getaffinity(0, sizeof c.set, &c.set) != 0) return c;
+        const int cpu = ::sched_getcpu();
+        if (cpu >= 0 && cpu < CPU_SETSIZE) CPU_CLR(cpu, &c.set);
+        c.count = CPU_COUNT(&c.set);
+        return c;
+    }
+};
+
 // Reads a regular file in chunks for the scan, which takes them in file
 // order on the caller's thread. Copying out of the page cache is most of a
 // run's work, and one processor core copies at well under the memory's
-// speed: where a core is idle, helper threads read chunks ahead into a ring
-// of slots, each going through the chunk it read while it is in its own
-// cache (ChunkHint), so that the scan looks at little more than the packets
-// it acts on. The caller's thread reads the chunk it needs when no helper
-// has taken it, into a buffer of its own, and scans it at once; while a
-// helper reads the chunk it needs, it reads chunks further on into free
-// slots as the helpers do. It never waits long for a helper: a chunk that a
-// helper took but has not finished (the helper may have lost its core to
-// another program) is read again by the caller after kPatience. Memory
-// stays at a few chunks whatever the file's size.
+// speed: helper threads read chunks ahead, each into a buffer of its own
+// that stays in its cache, and go through the chunk there (ChunkHint). What
+// the scan needs of such a chunk is put in a ring of slots: the hint, with
+// the packets it picked, and the bytes before and after the packets it
+// covers. The caller's thread reads the chunk it needs when no helper has
+// taken it, into a buffer of its own, and scans it at once; while a helper
+// reads the chunk it needs, it reads chunks further on into free slots as
+// the helpers do. It never sleeps on a helper: a chunk that a helper took
+// but has not finished (the helper may have lost its core to another
+// program) is read again by the caller after kPatience. Memory stays at a
+// few chunks whatever the file's size.
 class ChunkReader {
 public:
     static constexpr std::size_t kChunkBytes = std::size_t{1} << 19;
@@ -668,25 +701,34 @@ public:
 
     struct Chunk {
         std::span<std::uint8_t> bytes;  // with kCarryBytes of room before them
-        const ChunkHint* hint;          // null: the caller's thread read it
+        // Null: bytes hold the whole chunk. Else what a helper found in it;
+        // bytes then hold only what lies before the hint's first packet (and
+        // that packet's sync byte) and after its last: the scan may use the
+        // hint only when it gets to the first packet along the packet grid.
+        const ChunkHint* hint;
     };
 
-    // helpers: how many helper threads may read beside the caller's.
-    ChunkReader(int fd, const fs::path& path, std::uint64_t size, const DemuxJob& job, unsigned helpers)
+    // helpers: how many helper threads may read beside the caller's, on
+    // cores.
+    ChunkReader(int fd, const fs::path& path, std::uint64_t size, const DemuxJob& job, unsigned helpers,
+                const HelperCores& cores)
         : fd_(fd),
           path_(path),
           size_(size),
           job_(job),
           chunks_((size + kChunkBytes - 1) / kChunkBytes),
           helpers_(static_cast<unsigned>(std::min<std::uint64_t>(helpers, chunks_ / 2))),
-          memory_((1 + (helpers_ == 0 ? 0 : kSlots)) * kSlotBytes),
-          own_(memory_.data()) {
+          memory_((1 + helpers_) * kBufferBytes),
+          own_(memory_.data() + kCarryBytes) {
         for (std::size_t i = 0; helpers_ > 0 && i < kSlots; ++i) {
-            slots_[i].buffer = memory_.data() + (i + 1) * kSlotBytes;
             slots_[i].hint.picks.reserve(kChunkBytes / kSourcePacketBytes + 1);
             slots_[i].hint.packets.reserve(kChunkBytes);
         }
-        for (unsigned i = 0; i < helpers_; ++i) threads_.emplace_back([this] { work(); });
+        for (unsigned i = 0; i < helpers_; ++i)
+            threads_.emplace_back([this, &cores, buffer = memory_.data() + (i + 1) * kBufferBytes] {
+                if (cores.count > 0) ::sched_setaffinity(0, sizeof cores.set, &cores.set);
+                work(buffer);
+            });
     }
     ~ChunkReader() {
         {
@@ -702,57 +744,79 @@ public:
     std::uint64_t chunks() const { return chunks_; }
 
     // Chunk k; chunks are taken in order, each released before the next is
-    // taken. Throws IoError when it could not be read whole.
+    // taken. Throws IoError when it could not be read whole. The caller's
+    // thread never sleeps here: a wake-up costs a task switch, and where
+    // another program keeps the cores busy it gives the core away for a
+    // whole time slice.
     Chunk take(std::uint64_t k) {
         std::unique_lock lock(mu_);
-        Slot& s = slots_[k % kSlots];
-        if (next_ > k) {
-            // A helper took it. Until it is read, the caller's thread reads
-            // chunks further on into free slots, else waits a little; after
-            // that it reads the chunk again.
-            std::optional<std::chrono::steady_clock::time_point> until;
-            while (!(s.chunk == k && s.state == Slot::Ready)) {
-                if (next_ < chunks_ && nextSlotFree()) {
-                    readIntoSlot(lock);
-                    continue;
-                }
-                const auto now = std::chrono::steady_clock::now();
-                if (!until) until = now + kPatience;
-                if (now >= *until) break;
-                lock.unlock();
-                std::this_thread::yield();
-                lock.lock();
-            }
-            if (s.chunk == k && s.state == Slot::Ready) {
-                checkRead(k, s.bytes, s.error);
-                return {{s.buffer + kCarryBytes, s.bytes}, &s.hint};
-            }
-        } else {
+        if (next_ <= k) {
             next_ = k + 1;
+            lock.unlock();
+            return readWhole(k);
         }
-        lock.unlock();
-        int error = 0;
-        const std::size_t got = readChunk(k, own_ + kCarryBytes, error);
-        checkRead(k, got, error);
-        return {{own_ + kCarryBytes, got}, nullptr};
+        // A helper took it. While the helper reads it, the caller's thread
+        // reads chunks further on into free slots; then it spins a little (a
+        // chunk takes tens of microseconds to read), and reads the chunk
+        // itself when the helper has still not got it ready.
+        Slot& s = slots_[k % kSlots];
+        while (!isReady(s, k) && next_ < chunks_ && nextSlotFree()) readIntoSlot(lock, own_);
+        if (!isReady(s, k)) {
+            lock.unlock();
+            const auto until = std::chrono::steady_clock::now() + kPatience;
+            for (unsigned spins = 1; s.done.load(std::memory_order_acquire) != k + 1; ++spins) {
+                if (spins % 64 == 0 && std::chrono::steady_clock::now() >= until) break;
+                pause();
+            }
+            lock.lock();
+        }
+        // A chunk the helper could not go through whole (damaged, cut
+        // short, or not read) is read again here, where its errors are told.
+        if (!isReady(s, k) || !s.hinted) {
+            lock.unlock();
+            return readWhole(k);
+        }
+        std::memcpy(own_, s.head, s.headBytes);
+        std::memcpy(own_ + s.bytes - s.tailBytes, s.tail, s.tailBytes);
+        return {{own_, s.bytes}, &s.hint};
     }
+
+    // Chunk k, read whole by the caller's thread, into the buffer of the
+    // chunk take() gave (the room before it is left as it is).
+    Chunk readWhole(std::uint64_t k) {
+        int error = 0;
+        const std::size_t got = readChunk(k, own_, error);
+        checkRead(k, got, error);
+        return {{own_, got}, nullptr};
+    }
+
     // Chunk k is scanned: the slot it was in, and every slot of the chunks
     // before it, can take the chunks kSlots on.
     void release(std::uint64_t k) {
         if (helpers_ == 0) return;
-        {
-            std::lock_guard lock(mu_);
-            released_ = k + 1;
-        }
-        slotFree_.notify_all();
+        std::lock_guard lock(mu_);
+        released_ = k + 1;
+        // Helpers asleep on a full ring are woken once half of it can take
+        // chunks again, not for each chunk: every wake-up is a task switch.
+        if (asleep_ > 0 && enoughFree()) slotFree_.notify_all();
     }
 
 private:
-    static constexpr std::size_t kSlots = 4;
-    static constexpr std::size_t kSlotBytes = kCarryBytes + kChunkBytes;
-    // How long the caller's thread waits for a chunk a helper is reading:
+    static constexpr std::size_t kSlots = 8;
+    static constexpr std::size_t kBufferBytes = kCarryBytes + kChunkBytes;
+    // How long the caller's thread spins for a chunk a helper is reading:
     // a few times what reading one takes.
-    static constexpr std::chrono::microseconds kPatience{200};
+    static constexpr std::chrono::microseconds kPatience{50};
+    // The bytes a slot keeps before a hint's first packet (which starts
+    // less than a packet in) and after its last (less than a packet and
+    // the next one's sync byte are left).
+    static constexpr std::size_t kEdgeBytes = 2 * kSourcePacketBytes;
+
+    static void pause() {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
 
     std::size_t chunkBytes(std::uint64_t k) const {
         return static_cast<std::size_t>(std::min<std::uint64_t>(kChunkBytes, size_ - k * kChunkBytes));
@@ -788,47 +852,85 @@ private:
 
     struct Slot {
         enum State { Free, Reading, Ready };
-        std::uint8_t* buffer = nullptr;
         std::uint64_t chunk = 0;
         State state = Free;
+        // chunk + 1 once it is ready, for the caller's thread to spin on
+        // without the lock; 0 while it is read.
+        std::atomic<std::uint64_t> done{0};
+        // Whether the chunk was read whole and its hint covers it from the
+        // packet grid's place up to its last bytes; else only the scan's
+        // own reading of the chunk will do.
+        bool hinted = false;
         std::size_t bytes = 0;
-        int error = 0;
         ChunkHint hint;
+        std::uint8_t head[kEdgeBytes];
+        std::size_t headBytes = 0;
+        std::uint8_t tail[kEdgeBytes];
+        std::size_t tailBytes = 0;
     };
 
-    // A slot can take the next chunk once the scan is past the chunk in it
-    // and no helper is still reading that one.
-    bool nextSlotFree() const {
-        const Slot& s = slots_[next_ % kSlots];
-        return next_ < released_ + kSlots && (s.state == Slot::Free || (s.state == Slot::Ready && s.chunk < released_));
+    static bool isReady(const Slot& s, std::uint64_t k) { return s.chunk == k && s.state == Slot::Ready; }
+
+    // Whether the slot of chunk next_ + ahead can take it: the scan is past
+    // the chunk in it, and no helper is still reading that one.
+    bool slotFree(std::uint64_t ahead = 0) const {
+        const std::uint64_t k = next_ + ahead;
+        const Slot& s = slots_[k % kSlots];
+        return k < released_ + kSlots && (s.state == Slot::Free || (s.state == Slot::Ready && s.chunk < released_));
+    }
+    bool nextSlotFree() const { return slotFree(0); }
+    // Whether half the ring, or every chunk left, can be read into free slots.
+    bool enoughFree() const {
+        const std::uint64_t want = std::min<std::uint64_t>(kSlots / 2, chunks_ - next_);
+        for (std::uint64_t i = 0; i < want; ++i)
+            if (!slotFree(i)) return false;
+        return true;
     }
 
-    void work() {
+    void work(std::uint8_t* buffer) {
         std::unique_lock lock(mu_);
         for (;;) {
-            slotFree_.wait(lock, [&] { return stop_ || next_ == chunks_ || nextSlotFree(); });
-            if (stop_ || next_ == chunks_) return;
-            readIntoSlot(lock);
+            if (stop_ || next_ >= chunks_) return;
+            if (nextSlotFree()) {
+                readIntoSlot(lock, buffer + kCarryBytes);
+                continue;
+            }
+            ++asleep_;
+            slotFree_.wait(lock, [&] { return stop_ || next_ >= chunks_ || enoughFree(); });
+            --asleep_;
         }
     }
 
-    // Reads the next chunk into its slot, which is free, and goes through it
-    // for the scan, with mu_ unlocked meanwhile.
-    void readIntoSlot(std::unique_lock<std::mutex>& lock) {
+    // Reads the next chunk, whose slot is free, into data (a buffer that
+    // stays in this thread's cache), goes through it and keeps in the slot
+    // what the scan needs of it; mu_ is unlocked meanwhile.
+    void readIntoSlot(std::unique_lock<std::mutex>& lock, std::uint8_t* data) {
         const std::uint64_t k = next_++;
         Slot& s = slots_[k % kSlots];
         s.chunk = k;
         s.state = Slot::Reading;
+        s.done.store(0, std::memory_order_relaxed);
         lock.unlock();
-        std::uint8_t* const data = s.buffer + kCarryBytes;
         int error = 0;
         const std::size_t got = readChunk(k, data, error);
         const std::size_t into = static_cast<std::size_t>(k * kChunkBytes % kSourcePacketBytes);
-        hintChunk(data, got, into == 0 ? 0 : kSourcePacketBytes - into, job_, s.hint);
-        lock.lock();
+        const std::size_t nominal = into == 0 ? 0 : kSourcePacketBytes - into;
+        hintChunk(data, got, nominal, job_, s.hint);
+        const std::size_t end = s.hint.first + s.hint.count * kSourcePacketBytes;
+        // The hint's packets end less than a packet and a sync byte before
+        // the chunk's end unless a damaged packet stopped them.
+        s.hinted = error == 0 && got == chunkBytes(k) && s.hint.count > 0 && s.hint.first == nominal &&
+                   got - end <= kSourcePacketBytes + 4;
+        if (s.hinted) {
+            s.headBytes = s.hint.first + 5;
+            std::memcpy(s.head, data, s.headBytes);
+            s.tailBytes = got - end;
+            std::memcpy(s.tail, data + end, s.tailBytes);
+        }
         s.bytes = got;
-        s.error = error;
+        lock.lock();
         s.state = Slot::Ready;
+        s.done.store(k + 1, std::memory_order_release);
     }
 
     const int fd_;
@@ -837,13 +939,15 @@ private:
     const DemuxJob& job_;
     const std::uint64_t chunks_;
     const unsigned helpers_;
+    // The caller's thread's buffer, then one for each helper.
     PresentMemory memory_;
-    std::uint8_t* const own_;  // the caller's thread's chunk buffer
+    std::uint8_t* const own_;  // the caller's thread's chunk, kCarryBytes in
     Slot slots_[kSlots];
     std::mutex mu_;
     std::condition_variable slotFree_;
     std::uint64_t next_ = 0;      // the next chunk no thread has taken to read
     std::uint64_t released_ = 0;  // chunks scanned
+    unsigned asleep_ = 0;         // helpers waiting for free slots
     bool stop_ = false;
     std::vector<std::thread> threads_;
 };
@@ -865,20 +969,30 @@ public:
         size_ = static_cast<std::uint64_t>(st.st_size);
         ::posix_fadvise(in_.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         // A file of one or two chunks is read by the caller's thread alone.
-        if (size_ >= 2 * ChunkReader::kChunkBytes) helpers_ = idleCores();
+        // Else two helpers at least where there is another core: one that
+        // shares its core with another program gets half of it, two get two
+        // thirds, and from the disk, two reads wait at once.
+        if (size_ >= 2 * ChunkReader::kChunkBytes && cores_.count > 0)
+            helpers_ = static_cast<unsigned>(std::clamp(cores_.count, 2, 3));
     }
 
     std::uint64_t totalPackets() const { return size_ / kSourcePacketBytes; }
     // Helper threads the file's reader may start for job: the job's own
-    // count, else the processor cores found idle when the file was opened
-    // (none for a file too small for helpers).
+    // count, else as the cores allow (none for a file too small for helpers).
     unsigned helpers(const DemuxJob& job) const {
         return job.readers >= 0 ? static_cast<unsigned>(job.readers) : helpers_;
+    }
+    // Whether an export of job writes on a thread of its own: where a core
+    // is left beside the scan's and the helpers' first (on two cores, a
+    // writer thread only takes turns with them), or where the job asks for
+    // two helpers or more.
+    bool writerThread(const DemuxJob& job) const {
+        return job.readers >= 0 ? job.readers >= 2 : helpers_ > 0 && cores_.count >= 2;
     }
 
     // Feeds the file to d; returns the bytes of a partial last packet.
     std::uint64_t run(Demuxer& d, const DemuxJob& job) {
-        ChunkReader reader(in_.fd, path_, size_, job, helpers(job));
+        ChunkReader reader(in_.fd, path_, size_, job, helpers(job), cores_);
         if (reader.chunks() == 0) {
             d.feed(nullptr, 0, true);
             return 0;
@@ -888,9 +1002,12 @@ public:
         std::uint8_t carry[ChunkReader::kCarryBytes];
         std::size_t left = 0;
         for (std::uint64_t k = 0; k < reader.chunks(); ++k) {
-            const ChunkReader::Chunk chunk = reader.take(k);
+            ChunkReader::Chunk chunk = reader.take(k);
             std::uint8_t* const from = chunk.bytes.data() - left;
             std::memcpy(from, carry, left);
+            // A helper's chunk holds only what lies around its hint's
+            // packets: the scan must get to them along the packet grid.
+            if (chunk.hint && !d.reachesOnGrid(from, left + chunk.hint->first)) chunk = reader.readWhole(k);
             const std::size_t have = left + chunk.bytes.size();
             const std::size_t used = d.feed(from, have, k + 1 == reader.chunks(), chunk.hint, left);
             if (d.stopped()) return 0;
@@ -904,27 +1021,11 @@ public:
     }
 
 private:
-    // Processor cores that nothing runs on now, at most three: those this
-    // process may run on, less the tasks the kernel counts as runnable (this
-    // thread among them). Looked at before the run starts threads of its
-    // own. Where every other core is busy, a helper would only take turns
-    // with the scan on its core; where that cannot be told, none is started.
-    static unsigned idleCores() {
-        cpu_set_t set;
-        CPU_ZERO(&set);
-        if (::sched_getaffinity(0, sizeof set, &set) != 0) return 0;
-        int running = 0;
-        std::FILE* f = std::fopen("/proc/loadavg", "re");
-        if (!f) return 0;
-        double load[3];
-        const bool read = std::fscanf(f, "%lf %lf %lf %d/", &load[0], &load[1], &load[2], &running) == 4;
-        std::fclose(f);
-        return read ? static_cast<unsigned>(std::clamp(CPU_COUNT(&set) - running, 0, 3)) : 0;
-    }
-
     fs::path path_;
     Fd in_;
     std::uint64_t size_ = 0;
+    // Looked at on the caller's thread, before the run starts threads.
+    HelperCores cores_ = HelperCores::here();
     unsigned helpers_ = 0;
 };
 
@@ -1076,9 +1177,7 @@ DemuxResult demuxToFile(const fs::path& stream, const fs::path& output, const De
     if (fs::equivalent(stream, output, ec))
         throw IoError(fmt::format("Cannot write {}: it is the stream file being read", output.string()));
     TempOutput tmp(output);
-    // The output gets a thread of its own only where a core is idle beside
-    // the one a helper reader takes.
-    ByteSink sink(tmp.fd(), tmp.name(), in.helpers(job) >= 2);
+    ByteSink sink(tmp.fd(), tmp.name(), in.writerThread(job));
     DemuxResult r = runFile(in, sink, job);
     // After a cancel, or when nothing was demultiplexed, the temporary file
     // goes and output stays as it was.

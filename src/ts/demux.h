@@ -47,9 +47,10 @@ struct DemuxJob {
     // Receives one line per PES packet with a time stamp in the SUP and .mnu
     // forms; may be null.
     Log* log = nullptr;
-    // Threads that read a stream file beside the caller's: -1, one for each
-    // idle processor core (at most three); tests set it to reach every way.
-    // With two or more, a file export also writes on a thread of its own.
+    // Threads that read a stream file beside the caller's: -1, as the
+    // processor cores allow (none on one core, else two or three); tests set
+    // it to reach every way. With two or more, a file export also writes on
+    // a thread of its own.
     int readers = -1;
 };
 

@@ -352,6 +352,26 @@ TEST(Demux, CancelStopsAtTheNextPesStartOrBlockEnd) {
     EXPECT_TRUE(r.cancelled);
 }
 
+namespace {
+
+// packets source packets: video packets, and every seventh a PES packet of
+// PID 0x1100 over two packets.
+Bytes mixedStream(std::size_t packets) {
+    Bytes stream;
+    stream.reserve(packets * 192 + 1024);
+    const Bytes video = sourcePacket({0x1011}, ramp(184));
+    for (std::size_t i = 0; stream.size() < packets * 192;) {
+        const Bytes p = i % 7 == 0 ? packetize(0x1100, pesPacket({0xFD, i * 100}, ramp(250, static_cast<std::uint8_t>(i))))
+                                   : video;
+        stream.insert(stream.end(), p.begin(), p.end());
+        i += p.size() / 192;
+    }
+    stream.resize(packets * 192);
+    return stream;
+}
+
+}  // namespace
+
 TEST(DemuxFile, AFileReadInPiecesGivesTheSameOutputAsMemory) {
     // 140,000 packets: many chunks, with a bad sync byte at packet 65,530,
     // 100 stray bytes after packet 90,000 (the packet grid goes on 100 bytes
@@ -360,16 +380,7 @@ TEST(DemuxFile, AFileReadInPiecesGivesTheSameOutputAsMemory) {
     // caller's thread alone and with helpers, everything comes out as from
     // memory: the output, the problems found, and progress at the same
     // packets.
-    Bytes stream;
-    stream.reserve(140000 * 192 + 150);
-    const Bytes video = sourcePacket({0x1011}, ramp(184));
-    for (std::size_t i = 0; stream.size() < 140000 * 192;) {
-        const Bytes p = i % 7 == 0 ? packetize(0x1100, pesPacket({0xFD, i * 100}, ramp(250, static_cast<std::uint8_t>(i))))
-                                   : video;
-        stream.insert(stream.end(), p.begin(), p.end());
-        i += p.size() / 192;
-    }
-    stream.resize(140000 * 192);
+    Bytes stream = mixedStream(140000);
     stream[65530 * 192 + 4] = 0x11;
     stream.insert(stream.begin() + 90000 * 192, 100, 0x47);
     stream.insert(stream.end(), 50, 0);
@@ -413,6 +424,47 @@ TEST(DemuxFile, AFileReadInPiecesGivesTheSameOutputAsMemory) {
         for (std::size_t i = 0; i < seen.size(); ++i) {
             EXPECT_EQ(seen[i].done, expectedProgress[i % 4].done);
             EXPECT_EQ(seen[i].total, 140000u);
+        }
+    }
+}
+
+TEST(DemuxFile, DamageAtTheEdgeOfAChunkReadsAsFromMemory) {
+    // Files are read in chunks of 512 KiB; what a helper keeps of a chunk
+    // it went through is only what lies around the packets it vouches for.
+    // Damage where two chunks meet must still come out as from memory.
+    struct Case {
+        const char* what;
+        std::size_t at;     // where
+        std::size_t stray;  // bytes inserted there; 0: the sync byte there is damaged
+    };
+    constexpr std::size_t kChunk = 512 * 1024;
+    const Case cases[] = {
+        {"the sync byte of the packet across chunks 2 and 3", 3 * kChunk - 188, 0},
+        {"the sync byte of chunk 3's first packet, which starts the chunk", 3 * kChunk + 4, 0},
+        {"the sync byte of chunk 7's first whole packet", 7 * kChunk + 64 + 4, 0},
+        {"100 stray bytes 50 bytes before chunk 5", 5 * kChunk - 50, 100},
+    };
+    TempDir tmp;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes stream = mixedStream(12 * kChunk / 192);
+        if (c.stray)
+            stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(c.at), c.stray, 0x47);
+        else
+            stream[c.at] = 0x11;
+        writeFile(tmp / "s.m2ts", stream);
+        Bytes expected;
+        const DemuxResult a = demuxBuffer(stream, expected, DemuxJob{0x1100});
+        ASSERT_FALSE(a.skipped.empty());
+        for (const int readers : {0, 1, 3}) {
+            SCOPED_TRACE(readers);
+            Bytes out;
+            const DemuxResult b =
+                demuxToMemory(tmp / "s.m2ts", out, DemuxJob{0x1100, DemuxForm::Elementary, nullptr, nullptr, readers});
+            EXPECT_EQ(out, expected);
+            EXPECT_EQ(b.packets, a.packets);
+            EXPECT_EQ(b.skipped, a.skipped);
+            EXPECT_EQ(b.cutPesOffsets, a.cutPesOffsets);
         }
     }
 }
