@@ -13,7 +13,7 @@ export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_f
 # sanitizer build carries the fuzz targets too (the engine is built once).
 # -g1: line tables are all the sanitizer reports need, and the build is a
 # quarter quicker than with full debug information.
-cmake -S . -B build-test -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DNAVORA_SANITIZE=ON \
+cmake -S . -B build-test -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug -DNAVORA_SANITIZE=ON -DNAVORA_FUZZ=OFF \
   -DNAVORA_BENCH=OFF -DCMAKE_CXX_FLAGS="-O1" -DCMAKE_CXX_FLAGS_DEBUG="-g1" "${launcher[@]}" >/dev/null
 cmake --build build-test
 

@@ -3,14 +3,15 @@
 // clip's stream file (.m2ts) as an elementary stream, a PES stream, a SUP
 // file (Presentation Graphics) or a .mnu file (Interactive Graphics).
 //
-// Stream files are read in chunks, on the caller's thread and, where
-// processor cores are idle, on helper threads that read ahead; the scan takes
-// the chunks in file order on the caller's thread. The output goes through a
-// few buffers that a writer thread writes while the scan goes on. Memory
-// stays flat whatever the stream size, and the caller's callbacks all run on
-// the caller's thread. A sync byte other than
-// 0x47 loses the packet grid: the run skips byte by byte to the next source
-// packet whose sync bytes line up again and reports the range it skipped.
+// Stream files are read in chunks, on the caller's thread and, where there
+// are other processor cores, on helper threads that read ahead on them; the
+// scan takes the chunks in file order on the caller's thread. The output
+// goes through a few buffers, written on the caller's thread or, where a
+// core is to spare, by a writer thread while the scan goes on. Memory stays
+// flat whatever the stream size, and the caller's callbacks all run on the
+// caller's thread. A sync byte other than 0x47 loses the packet grid: the
+// run skips byte by byte to the next source packet whose sync bytes line up
+// again and reports the range it skipped.
 
 #include "core/bytes.h"
 #include "core/progress.h"
