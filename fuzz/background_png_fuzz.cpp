@@ -16,9 +16,10 @@ namespace {
 constexpr std::uint64_t kMaxDecodedBytes = 4u << 20;
 
 // The picture size a PNG's header gives, when the file starts as one does
-// (signature, then the IHDR chunk), as width * height * 4; 0 otherwise.
+// (the signature's 8 bytes, then the IHDR chunk), as width * height * 4; 0
+// otherwise.
 std::uint64_t declaredRgbaBytes(const std::uint8_t* data, std::size_t size) {
-    if (size < 24) return 0;
+    if (size < 24 || data[12] != 'I' || data[13] != 'H' || data[14] != 'D' || data[15] != 'R') return 0;
     const auto be32 = [&](std::size_t at) {
         return std::uint32_t{data[at]} << 24 | std::uint32_t{data[at + 1]} << 16 | std::uint32_t{data[at + 2]} << 8 |
                data[at + 3];

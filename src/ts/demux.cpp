@@ -74,9 +74,12 @@ private:
 // of its own only adds task switches.
 class FileWriter {
 public:
+    // The caller's thread fills and writes one buffer over and over; a
+    // writer thread gets a few to write while the others are filled.
     FileWriter(int fd, fs::path name, bool ownThread)
-        : fd_(fd), name_(std::move(name)), storage_(kBuffers * kOutBufferBytes) {
-        for (std::size_t i = 0; i < kBuffers; ++i) free_.push_back(storage_.data() + i * kOutBufferBytes);
+        : fd_(fd), name_(std::move(name)), storage_((ownThread ? kBuffers : 1) * kOutBufferBytes) {
+        for (std::size_t i = 0; i < (ownThread ? kBuffers : 1); ++i)
+            free_.push_back(storage_.data() + i * kOutBufferBytes);
         if (ownThread) thread_ = std::thread([this] { run(); });
     }
     ~FileWriter() {
@@ -103,8 +106,7 @@ public:
     void submit(std::uint8_t* b, std::size_t n) {
         if (!thread_.joinable()) {
             error_ = writeAll(b, n);
-            // The same buffer is filled again while it is in the cache.
-            free_.push_front(b);
+            free_.push_back(b);
             throwIfFailed();
             return;
         }
@@ -245,26 +247,18 @@ bool pickedPid(std::uint16_t pid, const DemuxJob& job) {
 }
 
 // Fills h for data[0, n), a chunk whose first packet of an undamaged stream
-// starts nominalFirst bytes in. The grid is looked for there first,
-// else at the first offset where kResyncPackets sync bytes line up.
-void hintChunk(const std::uint8_t* data, std::size_t n, std::size_t nominalFirst, const DemuxJob& job, ChunkHint& h) {
+// starts first bytes in. Where kResyncPackets sync bytes do not line up
+// from there, the hint covers nothing (count 0): the scan reads such a
+// chunk itself.
+void hintChunk(const std::uint8_t* data, std::size_t n, std::size_t first, const DemuxJob& job, ChunkHint& h) {
+    h.first = first;
     h.count = 0;
     h.picks.clear();
     h.packets.clear();
-    const auto linesUp = [&](std::size_t at) {
-        for (std::size_t k = 0; k < kResyncPackets; ++k) {
-            const std::size_t sync = at + k * kSourcePacketBytes + 4;
-            if (sync >= n || data[sync] != kSyncByte) return false;
-        }
-        return true;
-    };
-    std::size_t first = nominalFirst;
-    if (!linesUp(first)) {
-        first = 0;
-        while (first < kSourcePacketBytes && !linesUp(first)) ++first;
-        if (first == kSourcePacketBytes) return;
+    for (std::size_t k = 0; k < kResyncPackets; ++k) {
+        const std::size_t sync = first + k * kSourcePacketBytes + 4;
+        if (sync >= n || data[sync] != kSyncByte) return;
     }
-    h.first = first;
     std::size_t count = 0;
     // Packet count's sync byte is 0x47 (seen at the step before, or above).
     for (std::size_t at = first; at + kSourcePacketBytes + 5 <= n; at += kSourcePacketBytes, ++count) {
@@ -664,7 +658,7 @@ struct Fd {
 // a core busy, the scheduler sees no difference between a helper beside the
 // scan and one beside that program: so helpers are kept off the scan's core.
 struct HelperCores {
-    cpu_set_t set;
+    cpu_set_t set{};
     int count = 0;
 
     static HelperCores here() {
@@ -919,8 +913,7 @@ private:
         const std::size_t end = s.hint.first + s.hint.count * kSourcePacketBytes;
         // The hint's packets end less than a packet and a sync byte before
         // the chunk's end unless a damaged packet stopped them.
-        s.hinted = error == 0 && got == chunkBytes(k) && s.hint.count > 0 && s.hint.first == nominal &&
-                   got - end <= kSourcePacketBytes + 4;
+        s.hinted = error == 0 && got == chunkBytes(k) && s.hint.count > 0 && got - end <= kSourcePacketBytes + 4;
         if (s.hinted) {
             s.headBytes = s.hint.first + 5;
             std::memcpy(s.head, data, s.headBytes);
@@ -972,8 +965,10 @@ public:
         // Else two helpers at least where there is another core: one that
         // shares its core with another program gets half of it, two get two
         // thirds, and from the disk, two reads wait at once.
-        if (size_ >= 2 * ChunkReader::kChunkBytes && cores_.count > 0)
-            helpers_ = static_cast<unsigned>(std::clamp(cores_.count, 2, 3));
+        if (size_ >= 2 * ChunkReader::kChunkBytes) {
+            cores_ = HelperCores::here();
+            if (cores_.count > 0) helpers_ = static_cast<unsigned>(std::clamp(cores_.count, 2, 3));
+        }
     }
 
     std::uint64_t totalPackets() const { return size_ / kSourcePacketBytes; }
@@ -1025,7 +1020,7 @@ private:
     Fd in_;
     std::uint64_t size_ = 0;
     // Looked at on the caller's thread, before the run starts threads.
-    HelperCores cores_ = HelperCores::here();
+    HelperCores cores_;
     unsigned helpers_ = 0;
 };
 
